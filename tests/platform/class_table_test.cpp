@@ -2,6 +2,7 @@
 // seam for the registry's class source.
 #include <gtest/gtest.h>
 
+#include "platform/com/class_factory.h"
 #include "platform/com/class_table.h"
 #include "platform/com/com_ptr.h"
 #include "platform/com/object.h"
@@ -32,28 +33,10 @@ public:
 };
 
 template <typename T>
-class CFactory : public com::object_root<CFactory<T>, IClassFactory> {
-public:
-    HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** out) noexcept override
-    {
-        return com::create_instance<T>(outer, riid, out);
-    }
-    HRESULT LockServer(BOOL lock) noexcept override
-    {
-        lock ? com::module_lock() : com::module_unlock();
-        return S_OK;
-    }
-};
-
-template <typename T>
 DWORD register_class(REFCLSID clsid)
 {
-    com::ComPtr<IClassFactory> factory;
-    EXPECT_EQ(com::make<CFactory<T>>(factory.put()), S_OK);
     DWORD cookie = 0;
-    EXPECT_EQ(CoRegisterClassObject(clsid, factory.get(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
-                                    &cookie),
-              S_OK);
+    EXPECT_EQ(com::register_class_factory<T>(clsid, &cookie), S_OK);
     EXPECT_NE(cookie, 0u);
     return cookie;
 }
@@ -128,10 +111,22 @@ TEST(ClassTable, ReportsTheErrorsAClientExpects)
     EXPECT_EQ(CoRevokeClassObject(loner), S_OK);
 }
 
+TEST(ClassFactory, LockServerHoldsTheModule)
+{
+    com::ComPtr<IClassFactory> factory;
+    ASSERT_EQ(com::make<com::class_factory<CLoner>>(factory.put()), S_OK);
+    const LONG locks = com::module_lock_count();
+    EXPECT_EQ(factory->LockServer(TRUE), S_OK);
+    EXPECT_EQ(com::module_lock_count(), locks + 1);
+    EXPECT_EQ(factory->LockServer(FALSE), S_OK);
+    EXPECT_EQ(com::module_lock_count(), locks);
+    EXPECT_EQ(com::register_class_factory<CLoner>(kLonerClass, nullptr), E_INVALIDARG);
+}
+
 TEST(ClassTable, RevokingReleasesTheFactory)
 {
     com::ComPtr<IClassFactory> factory;
-    ASSERT_EQ(com::make<CFactory<CLoner>>(factory.put()), S_OK);
+    ASSERT_EQ(com::make<com::class_factory<CLoner>>(factory.put()), S_OK);
     DWORD cookie = 0;
     ASSERT_EQ(CoRegisterClassObject(kLonerClass, factory.get(), CLSCTX_INPROC_SERVER,
                                     REGCLS_MULTIPLEUSE, &cookie),
@@ -165,7 +160,7 @@ struct fake_source final : com::class_source {
         ++lookups;
         if (clsid != kLonerClass) return REGDB_E_CLASSNOTREG;
         com::ComPtr<IClassFactory> factory;
-        RETURN_IF_FAILED(com::make<CFactory<CLoner>>(factory.put()));
+        RETURN_IF_FAILED(com::make<com::class_factory<CLoner>>(factory.put()));
         return factory->QueryInterface(riid, object);
     }
     HRESULT clsid_from_progid(std::u16string_view progid, CLSID* clsid) noexcept override
