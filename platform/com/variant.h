@@ -162,6 +162,11 @@ HRESULT VariantClear(VARIANT* v) noexcept;
 HRESULT VariantCopy(VARIANT* dest, const VARIANT* source) noexcept;
 // As VariantCopy, but a by-reference source is copied as the value it points to.
 HRESULT VariantCopyInd(VARIANT* dest, const VARIANT* source) noexcept;
+// Converts `source` to type `vt` into `dest` (which may be `source`), with Windows' rules:
+// DISP_E_OVERFLOW out of range, DISP_E_TYPEMISMATCH when no conversion exists or text does not
+// parse, DISP_E_BADVARTYPE for a type no variant can hold. On failure `dest` is untouched.
+// Every LCID is treated as English (United States): '.' decimal point, ',' thousands
+// separator, '$' currency, dates as m/d/yyyy h:mm:ss AM/PM, "True"/"False" for booleans.
 HRESULT VariantChangeType(VARIANT* dest, const VARIANT* source, USHORT flags, VARTYPE vt) noexcept;
 HRESULT VariantChangeTypeEx(VARIANT* dest, const VARIANT* source, LCID lcid, USHORT flags,
                             VARTYPE vt) noexcept;

@@ -1,0 +1,149 @@
+// The thread's error information: SetErrorInfo, GetErrorInfo and the error object.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "platform/com/com_ptr.h"
+#include "platform/com/error_info.h"
+
+namespace {
+
+com::ComPtr<IErrorInfo> make_error(const char16_t* description)
+{
+    com::ComPtr<ICreateErrorInfo> create;
+    com::ComPtr<IErrorInfo> error;
+    if (SUCCEEDED(CreateErrorInfo(create.put()))) {
+        create->SetDescription(const_cast<LPOLESTR>(description));
+        error = create.try_as<IErrorInfo>();
+    }
+    return error;
+}
+
+ULONG ref_count(IUnknown* unknown)
+{
+    unknown->AddRef();
+    return unknown->Release();
+}
+
+TEST(ErrorInfo, NoneSetGivesFalseAndNull)
+{
+    SetErrorInfo(0, nullptr);
+    IErrorInfo* info = reinterpret_cast<IErrorInfo*>(0x1);
+    EXPECT_EQ(GetErrorInfo(0, &info), S_FALSE);
+    EXPECT_EQ(info, nullptr);
+}
+
+TEST(ErrorInfo, GetHandsTheObjectOverAndClears)
+{
+    com::ComPtr<IErrorInfo> error = make_error(u"broken");
+    ASSERT_TRUE(error);
+    const ULONG before = ref_count(error.get());
+    ASSERT_EQ(SetErrorInfo(0, error.get()), S_OK);
+    EXPECT_EQ(ref_count(error.get()), before + 1);
+
+    com::ComPtr<IErrorInfo> got;
+    ASSERT_EQ(GetErrorInfo(0, got.put()), S_OK);
+    EXPECT_EQ(got, error);
+    EXPECT_EQ(ref_count(error.get()), before + 1) << "the thread's reference moved to us";
+    com::ComPtr<IErrorInfo> second;
+    EXPECT_EQ(GetErrorInfo(0, second.put()), S_FALSE);
+    got = nullptr;
+    EXPECT_EQ(ref_count(error.get()), before);
+}
+
+TEST(ErrorInfo, SettingAgainOrNullReleasesTheOldObject)
+{
+    com::ComPtr<IErrorInfo> first = make_error(u"one");
+    com::ComPtr<IErrorInfo> second = make_error(u"two");
+    const ULONG before = ref_count(first.get());
+    SetErrorInfo(0, first.get());
+    SetErrorInfo(0, second.get());
+    EXPECT_EQ(ref_count(first.get()), before);
+    SetErrorInfo(0, nullptr);
+    EXPECT_EQ(ref_count(second.get()), before);
+}
+
+TEST(ErrorInfo, ReservedArgumentsAndNullPointersAreRefused)
+{
+    com::ComPtr<IErrorInfo> error = make_error(u"x");
+    EXPECT_EQ(SetErrorInfo(1, error.get()), E_INVALIDARG);
+    IErrorInfo* info = nullptr;
+    EXPECT_EQ(GetErrorInfo(1, &info), E_INVALIDARG);
+    EXPECT_EQ(GetErrorInfo(0, nullptr), E_INVALIDARG);
+    EXPECT_EQ(CreateErrorInfo(nullptr), E_INVALIDARG);
+    EXPECT_EQ(GetErrorInfo(0, &info), S_FALSE) << "the refused set stored nothing";
+}
+
+TEST(ErrorInfo, ObjectKeepsWhatWasSet)
+{
+    com::ComPtr<ICreateErrorInfo> create;
+    ASSERT_EQ(CreateErrorInfo(create.put()), S_OK);
+    const GUID guid = com::make_guid("{E1E1E1E1-0000-4000-8000-000000000001}");
+    create->SetGUID(guid);
+    create->SetSource(const_cast<LPOLESTR>(u"Sample.Source"));
+    create->SetDescription(const_cast<LPOLESTR>(u"Something failed"));
+    create->SetHelpContext(42);
+    com::ComPtr<IErrorInfo> error = create.try_as<IErrorInfo>();
+    ASSERT_TRUE(error);
+
+    const long bstrs = com::bstr_live_count();
+    GUID got{};
+    BSTR source = nullptr, description = nullptr, help = reinterpret_cast<BSTR>(0x1);
+    DWORD context = 0;
+    EXPECT_EQ(error->GetGUID(&got), S_OK);
+    EXPECT_EQ(got, guid);
+    EXPECT_EQ(error->GetSource(&source), S_OK);
+    EXPECT_EQ(com::bstr_view(source), u"Sample.Source");
+    EXPECT_EQ(error->GetDescription(&description), S_OK);
+    EXPECT_EQ(com::bstr_view(description), u"Something failed");
+    EXPECT_EQ(error->GetHelpFile(&help), S_OK);
+    EXPECT_EQ(help, nullptr) << "never set";
+    EXPECT_EQ(error->GetHelpContext(&context), S_OK);
+    EXPECT_EQ(context, 42u);
+    EXPECT_EQ(error->GetSource(nullptr), E_INVALIDARG);
+    SysFreeString(source);
+    SysFreeString(description);
+    EXPECT_EQ(com::bstr_live_count(), bstrs);
+}
+
+TEST(ErrorInfo, EachThreadHasItsOwn)
+{
+    com::ComPtr<IErrorInfo> error = make_error(u"main");
+    SetErrorInfo(0, error.get());
+    HRESULT other_thread = E_UNEXPECTED;
+    std::thread([&] {
+        IErrorInfo* info = nullptr;
+        other_thread = GetErrorInfo(0, &info);
+        com::ComPtr<IErrorInfo> own = make_error(u"worker");
+        SetErrorInfo(0, own.get());  // released when the thread ends
+    }).join();
+    EXPECT_EQ(other_thread, S_FALSE);
+    com::ComPtr<IErrorInfo> got;
+    ASSERT_EQ(GetErrorInfo(0, got.put()), S_OK);
+    EXPECT_EQ(got, error);
+}
+
+TEST(ErrorInfo, ReportErrorReturnsTheCodeAndSetsTheText)
+{
+    EXPECT_EQ(com::report_error(E_ACCESSDENIED, u"Locked", u"Sample"), E_ACCESSDENIED);
+    com::ComPtr<IErrorInfo> got;
+    ASSERT_EQ(GetErrorInfo(0, got.put()), S_OK);
+    BSTR text = nullptr;
+    got->GetDescription(&text);
+    EXPECT_EQ(com::bstr_view(text), u"Locked");
+    SysFreeString(text);
+    com::clear_error_info();
+}
+
+TEST(ErrorInfo, ClearDropsTheThreadsObject)
+{
+    com::ComPtr<IErrorInfo> error = make_error(u"x");
+    const ULONG before = ref_count(error.get());
+    SetErrorInfo(0, error.get());
+    com::clear_error_info();
+    EXPECT_EQ(ref_count(error.get()), before);
+    IErrorInfo* info = nullptr;
+    EXPECT_EQ(GetErrorInfo(0, &info), S_FALSE);
+}
+
+}  // namespace
