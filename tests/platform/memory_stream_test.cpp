@@ -110,6 +110,11 @@ TEST(MemoryStream, WritesOverwriteInPlaceAndZeroFillAGapAfterTheEnd)
     seek(stream.get(), 3, STREAM_SEEK_END);
     EXPECT_EQ(stream->Write("!", 1, nullptr), S_OK);
     EXPECT_EQ(bytes_of(stream.get()), std::string("abXYef\0\0\0!", 10));
+    // A gap over bytes that SetSize cut off must read as zeros too.
+    EXPECT_EQ(stream->SetSize(ULARGE_INTEGER{.QuadPart = 1}), S_OK);
+    seek(stream.get(), 4);
+    EXPECT_EQ(stream->Write("?", 1, nullptr), S_OK);
+    EXPECT_EQ(bytes_of(stream.get()), std::string("a\0\0\0?", 5));
 }
 
 TEST(MemoryStream, ManySmallWritesKeepEveryByte)
