@@ -1,0 +1,92 @@
+// The declarations of the two type libraries: every interface with a member table, the
+// enumerations and the coclasses. Interfaces join here as their headers are written.
+#include "contentelements/cnt_container.h"
+#include "contentelements/cnt_formfield.h"
+#include "contentelements/cnt_link.h"
+#include "contentelements/libraries.h"
+#include "contentelements/zprint_page.h"
+
+using namespace com::automation;
+
+namespace {
+
+constexpr GUID GUID_ZeCntElementType = com::make_guid("{5C7C1E0A-3E0B-4D8C-9E43-7B4E51D9A001}");
+constexpr GUID GUID_ZeCntHorizontalAlignmentType =
+    com::make_guid("{5C7C1E0A-3E0B-4D8C-9E43-7B4E51D9A002}");
+constexpr GUID GUID_ZeCntVerticalAlignmentType =
+    com::make_guid("{5C7C1E0A-3E0B-4D8C-9E43-7B4E51D9A003}");
+
+}  // namespace
+
+void ContentElementsLib::declare(type_library_builder& lib)
+{
+    lib.name(u"ContentElementsLib").libid(LIBID_ContentElementsLib).version(1, 0)
+        .doc(u"ContentElements 1.0 Type Library");
+    lib.add_interface<IZCntElementBase>()
+        .add_interface<IZCntElementLink>()
+        .add_interface<IZCntElementFormField>()
+        .add_interface<IZCntElementInfo>()
+        .add_interface<IZCntElementContainer>();
+    lib.add_enum<ZeCntElementType>(
+        u"ZeCntElementType", GUID_ZeCntElementType,
+        {{u"zeCntElementTypeUnknown", zeCntElementTypeUnknown},
+         {u"zeCntElementTypeImage", zeCntElementTypeImage},
+         {u"zeCntElementTypeNote", zeCntElementTypeNote},
+         {u"zeCntElementTypeStamp", zeCntElementTypeStamp},
+         {u"zeCntElementTypeLink", zeCntElementTypeLink},
+         {u"zeCntElementTypeTextMark", zeCntElementTypeTextMark},
+         {u"zeCntElementTypeFieldText", zeCntElementTypeFieldText},
+         {u"zeCntElementTypeFieldCombo", zeCntElementTypeFieldCombo},
+         {u"zeCntElementTypeFieldList", zeCntElementTypeFieldList},
+         {u"zeCntElementTypeFieldCheck", zeCntElementTypeFieldCheck},
+         {u"zeCntElementTypeFieldRadio", zeCntElementTypeFieldRadio},
+         {u"zeCntElementTypeFieldButton", zeCntElementTypeFieldButton},
+         {u"zeCntElementTypeFieldDateTime", zeCntElementTypeFieldDateTime},
+         {u"zeCntElementTypeFieldLabel", zeCntElementTypeFieldLabel},
+         {u"zeCntElementTypeFieldGroup", zeCntElementTypeFieldGroup},
+         {u"zeCntElementTypePageBreak", zeCntElementTypePageBreak}});
+    lib.add_enum<ZeCntHorizontalAlignmentType>(
+        u"ZeCntHorizontalAlignmentType", GUID_ZeCntHorizontalAlignmentType,
+        {{u"zeCntHorizontalAlignmentLeft", zeCntHorizontalAlignmentLeft},
+         {u"zeCntHorizontalAlignmentCenter", zeCntHorizontalAlignmentCenter},
+         {u"zeCntHorizontalAlignmentRight", zeCntHorizontalAlignmentRight}});
+    lib.add_enum<ZeCntVerticalAlignmentType>(
+        u"ZeCntVerticalAlignmentType", GUID_ZeCntVerticalAlignmentType,
+        {{u"zeCntVerticalAlignmentTop", zeCntVerticalAlignmentTop},
+         {u"zeCntVerticalAlignmentCenter", zeCntVerticalAlignmentCenter},
+         {u"zeCntVerticalAlignmentBottom", zeCntVerticalAlignmentBottom}});
+    lib.add_coclass(u"ZCntElementLink", CLSID_ZCntElementLink,
+                    {implements<IZCntElementLink>(IMPLTYPEFLAG_FDEFAULT)});
+    lib.add_coclass(u"ZCntElementContainer", CLSID_ZCntElementContainer,
+                    {implements<IZCntElementContainer>(IMPLTYPEFLAG_FDEFAULT)});
+}
+
+void ZPrintContentLib::declare(type_library_builder& lib)
+{
+    lib.name(u"ZPRINTCONTENTLib").libid(LIBID_ZPrintContentLib).version(1, 0)
+        .doc(u"Print-content engine 1.0 Type Library");
+    lib.add_interface<IZObject>()
+        .add_interface<IZElement>()
+        .add_interface<IZRect>()
+        .add_interface<IZPath>()
+        .add_interface<IZLineStyle>()
+        .add_interface<IZShape>()
+        .add_interface<IZFont>()
+        .add_interface<IZClipFrame>()
+        .add_interface<IZTextObject>()
+        .add_interface<IZLink>()
+        .add_interface<IZImageResource>()
+        .add_interface<IZPlacedImage>()
+        .add_interface<IZPdfDocument>()
+        .add_interface<IZPlacedPdfPage>()
+        .add_interface<IZStoredDocument>()
+        .add_interface<IZPlacedDocumentPage>()
+        .add_interface<IZDrawingHost>()
+        .add_interface<IZPageObjectList>()
+        .add_interface<IZResourceList>()
+        .add_interface<IZPageList>()
+        .add_interface<IZPrintContentPage>()
+        .add_interface<IZDocument>()
+        .add_interface<IZDocumentView>()
+        .add_interface<IZTextRange>();
+}
