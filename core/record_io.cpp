@@ -1,0 +1,129 @@
+// The record encodings; see record_io.h.
+#include "core/record_io.h"
+
+#include <cstring>
+#include <new>
+
+namespace cnt::record {
+namespace {
+
+HRESULT write_bytes(IStream* stream, const void* bytes, ULONG size) noexcept
+{
+    ULONG written = 0;
+    return stream->Write(bytes, size, &written);
+}
+
+HRESULT read_exact(IStream* stream, void* bytes, ULONG size) noexcept
+{
+    ULONG got = 0;
+    const HRESULT hr = stream->Read(bytes, size, &got);
+    if (FAILED(hr)) return hr;
+    return got == size ? S_OK : E_FAIL;
+}
+
+template <typename T>
+HRESULT write_le(IStream* stream, T value) noexcept
+{
+    unsigned char bytes[sizeof(T)];
+    auto raw = static_cast<std::make_unsigned_t<T>>(value);
+    for (std::size_t i = 0; i < sizeof(T); ++i) bytes[i] = static_cast<unsigned char>(raw >> (8 * i));
+    return write_bytes(stream, bytes, sizeof(T));
+}
+
+template <typename T>
+HRESULT read_le(IStream* stream, T* value) noexcept
+{
+    unsigned char bytes[sizeof(T)];
+    RETURN_IF_FAILED(read_exact(stream, bytes, sizeof(T)));
+    std::make_unsigned_t<T> raw = 0;
+    for (std::size_t i = 0; i < sizeof(T); ++i)
+        raw = static_cast<std::make_unsigned_t<T>>(raw | (static_cast<std::make_unsigned_t<T>>(bytes[i]) << (8 * i)));
+    *value = static_cast<T>(raw);
+    return S_OK;
+}
+
+HRESULT tell(IStream* stream, ULARGE_INTEGER* at) noexcept
+{
+    return stream->Seek(LARGE_INTEGER{.QuadPart = 0}, STREAM_SEEK_CUR, at);
+}
+
+HRESULT go_back(IStream* stream, ULARGE_INTEGER at, HRESULT why) noexcept
+{
+    stream->Seek(LARGE_INTEGER{.QuadPart = static_cast<LONGLONG>(at.QuadPart)}, STREAM_SEEK_SET,
+                 nullptr);
+    return why;
+}
+
+}  // namespace
+
+HRESULT write_u32(IStream* stream, ULONG value) noexcept { return write_le(stream, value); }
+HRESULT write_i32(IStream* stream, LONG value) noexcept { return write_le(stream, value); }
+HRESULT write_i16(IStream* stream, SHORT value) noexcept { return write_le(stream, value); }
+
+HRESULT write_string(IStream* stream, BSTR text) noexcept
+{
+    if (!text) return write_u32(stream, 0);
+    const ULONG bytes = SysStringByteLen(text);
+    RETURN_IF_FAILED(write_u32(stream, bytes + 2));
+    // The text is UTF-16LE on the stream; char16_t is little-endian on every target we build.
+    RETURN_IF_FAILED(write_bytes(stream, text, bytes));
+    return write_i16(stream, 0);
+}
+
+HRESULT write_ids(IStream* stream, const std::vector<LONG>& ids) noexcept
+{
+    RETURN_IF_FAILED(write_i32(stream, static_cast<LONG>(ids.size())));
+    for (LONG id : ids) RETURN_IF_FAILED(write_i32(stream, id));
+    return S_OK;
+}
+
+HRESULT read_u32(IStream* stream, ULONG* value) noexcept { return read_le(stream, value); }
+HRESULT read_i32(IStream* stream, LONG* value) noexcept { return read_le(stream, value); }
+HRESULT read_i16(IStream* stream, SHORT* value) noexcept { return read_le(stream, value); }
+
+HRESULT read_string(IStream* stream, BSTR* text) noexcept
+{
+    SysFreeString(*text);
+    *text = nullptr;
+    ULARGE_INTEGER start{};
+    RETURN_IF_FAILED(tell(stream, &start));
+    ULONG count = 0;
+    HRESULT hr = read_u32(stream, &count);
+    if (FAILED(hr)) return go_back(stream, start, hr);
+    if (count == 0) return S_OK;
+    if (count == 1) return go_back(stream, start, E_FAIL);
+    if (count > max_string_bytes) return go_back(stream, start, E_ACCESSDENIED);
+    const ULONG text_bytes = count - 2;
+    BSTR read = SysAllocStringByteLen(nullptr, text_bytes);
+    if (!read) return go_back(stream, start, E_OUTOFMEMORY);
+    hr = read_exact(stream, read, text_bytes);
+    SHORT terminator = 1;
+    if (SUCCEEDED(hr)) hr = read_i16(stream, &terminator);
+    if (SUCCEEDED(hr) && terminator != 0) hr = E_FAIL;
+    if (FAILED(hr)) {
+        SysFreeString(read);
+        return go_back(stream, start, hr);
+    }
+    *text = read;
+    return S_OK;
+}
+
+HRESULT read_ids(IStream* stream, std::vector<LONG>* ids) noexcept
+{
+    ids->clear();
+    LONG count = 0;
+    RETURN_IF_FAILED(read_i32(stream, &count));
+    // The count is untrusted: grow as ids arrive instead of reserving what it claims.
+    for (LONG i = 0; i < count; ++i) {
+        LONG id = 0;
+        RETURN_IF_FAILED(read_i32(stream, &id));
+        try {
+            ids->push_back(id);
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
+    }
+    return S_OK;
+}
+
+}  // namespace cnt::record

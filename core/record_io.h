@@ -1,0 +1,55 @@
+// Reading and writing element records: little-endian integers, counted strings and id lists,
+// each value with its own stream call. Every element, the element info and the container use
+// these, so one encoding serves every record.
+//
+// Strings: a 32-bit byte count n, then n bytes. A null string is n = 0 and nothing more;
+// otherwise n is the text's byte length + 2 and the text is followed by a 16-bit zero.
+// Reading refuses n = 1 and a missing or non-zero terminator with E_FAIL and n above 1 MiB with
+// E_ACCESSDENIED; on any failure the stream goes back to the count and the field stays null.
+// Id lists: a 32-bit signed count, then that many 32-bit ids; a count of 0 or less reads as an
+// empty list.
+//
+// A fixed-size value the stream cannot deliver in full fails with E_FAIL, so that a truncated
+// record never leaves a value half read.
+#pragma once
+
+#include <vector>
+
+#include "platform/com/com.h"
+
+namespace cnt::record {
+
+inline constexpr ULONG max_string_bytes = 0x100000;
+
+HRESULT write_u32(IStream* stream, ULONG value) noexcept;
+HRESULT write_i32(IStream* stream, LONG value) noexcept;
+HRESULT write_i16(IStream* stream, SHORT value) noexcept;
+HRESULT write_string(IStream* stream, BSTR text) noexcept;
+HRESULT write_ids(IStream* stream, const std::vector<LONG>& ids) noexcept;
+
+HRESULT read_u32(IStream* stream, ULONG* value) noexcept;
+HRESULT read_i32(IStream* stream, LONG* value) noexcept;
+HRESULT read_i16(IStream* stream, SHORT* value) noexcept;
+// Frees *text first; *text is null after any failure.
+HRESULT read_string(IStream* stream, BSTR* text) noexcept;
+// Empties *ids first, then appends every id read (zeros included).
+HRESULT read_ids(IStream* stream, std::vector<LONG>* ids) noexcept;
+
+// Typed helpers for the enumerations, colours and 16-bit booleans records hold.
+template <typename E>
+HRESULT write_enum(IStream* stream, E value) noexcept
+{
+    static_assert(sizeof(E) == 4);
+    return write_i32(stream, static_cast<LONG>(value));
+}
+template <typename E>
+HRESULT read_enum(IStream* stream, E* value) noexcept
+{
+    static_assert(sizeof(E) == 4);
+    LONG raw = 0;
+    RETURN_IF_FAILED(read_i32(stream, &raw));
+    *value = static_cast<E>(raw);
+    return S_OK;
+}
+
+}  // namespace cnt::record
