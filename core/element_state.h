@@ -1,0 +1,31 @@
+// The state every annotation element keeps besides its own properties: where it is, its
+// description, what it is attached to, and the ids of the host objects it created.
+#pragma once
+
+#include <vector>
+
+#include "contentelements/cnt_container.h"
+#include "contentelements/zprint_page.h"
+#include "core/strings.h"
+#include "platform/com/com_ptr.h"
+
+namespace cnt {
+
+// Left, top, right, bottom in the host page's units.
+struct rect {
+    LONG left = 0, top = 0, right = 0, bottom = 0;
+    bool is_zero() const noexcept { return left == 0 && top == 0 && right == 0 && bottom == 0; }
+};
+
+struct element_state {
+    rect position;
+    bstr_field description{u""};
+    com::ComPtr<IZPrintContentPage> page;
+    com::ComPtr<IZCntElementContainer> container;
+    LONG element_id = 0;
+    std::vector<LONG> page_object_ids;
+    std::vector<LONG> resource_ids;
+    LONG dirty = 1;
+};
+
+}  // namespace cnt

@@ -1,0 +1,108 @@
+// The class-object map and the process registration of its classes.
+#include "module/class_map.h"
+
+#include <array>
+#include <string>
+
+#include "contentelements/cnt_types.h"
+#include "container/element_container.h"
+#include "elements/link/link.h"
+#include "platform/com/sync.h"
+
+namespace cnt::module {
+namespace {
+
+// The standard class factory over a creation function.
+class function_factory : public com::object_root<function_factory, IClassFactory> {
+public:
+    explicit function_factory(create_fn create) noexcept : create_(create) {}
+    HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** object) noexcept override
+    {
+        return create_(outer, riid, object);
+    }
+    HRESULT LockServer(BOOL lock) noexcept override
+    {
+        if (lock)
+            com::module_lock();
+        else
+            com::module_unlock();
+        return S_OK;
+    }
+
+private:
+    create_fn create_;
+};
+
+// Registration and unregistration visit the classes in this order.
+constexpr std::array entries{
+    class_entry{&CLSID_ZCntElementContainer, u"ZCntElementContainer", &create_element_container},
+    class_entry{&CLSID_ZCntElementLink, u"ZCntElementLink", &create_link},
+};
+
+struct registration {
+    DWORD cookie = 0;
+};
+
+std::array<IClassFactory*, entries.size()> factories{};
+std::array<registration, entries.size()> registrations{};
+CZCriticalSection factory_lock;
+
+}  // namespace
+
+std::span<const class_entry> class_map() noexcept { return entries; }
+
+HRESULT get_class_object(REFCLSID clsid, REFIID riid, void** ppv) noexcept
+{
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (*entries[i].clsid != clsid) continue;
+        if (!factories[i]) {
+            factory_lock.Enter();
+            if (!factories[i]) {
+                function_factory* made = nullptr;
+                // The cached factory does not count as a live object of the module.
+                if (SUCCEEDED(com::make<function_factory>(&made, entries[i].create))) {
+                    factories[i] = made;
+                    com::module_unlock();
+                }
+            }
+            factory_lock.Leave();
+        }
+        if (!factories[i]) return E_OUTOFMEMORY;
+        const HRESULT hr = factories[i]->QueryInterface(riid, ppv);
+        if (SUCCEEDED(hr) && !*ppv) return CLASS_E_CLASSNOTAVAILABLE;
+        return hr;
+    }
+    return CLASS_E_CLASSNOTAVAILABLE;
+}
+
+HRESULT register_classes() noexcept
+{
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (registrations[i].cookie != 0) continue;
+        com::ComPtr<IUnknown> factory;
+        RETURN_IF_FAILED(get_class_object(*entries[i].clsid, IID_IUnknown, factory.put_void()));
+        RETURN_IF_FAILED(CoRegisterClassObject(*entries[i].clsid, factory.get(),
+                                               CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
+                                               &registrations[i].cookie));
+        std::u16string progid = std::u16string(u"Orvane.") + entries[i].coclass;
+        RETURN_IF_FAILED(com::register_progid(progid, *entries[i].clsid));
+        RETURN_IF_FAILED(com::register_progid(progid + u".1", *entries[i].clsid));
+    }
+    return S_OK;
+}
+
+void revoke_classes() noexcept
+{
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (registrations[i].cookie == 0) continue;
+        CoRevokeClassObject(registrations[i].cookie);
+        registrations[i].cookie = 0;
+        std::u16string progid = std::u16string(u"Orvane.") + entries[i].coclass;
+        com::revoke_progid(progid);
+        com::revoke_progid(progid + u".1");
+    }
+}
+
+}  // namespace cnt::module

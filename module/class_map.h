@@ -1,0 +1,31 @@
+// The library's class-object map: one entry per creatable class, in registration order, with
+// the function that creates an instance. Class objects are the standard factory, made on first
+// request and cached for the life of the process.
+#pragma once
+
+#include <span>
+
+#include "platform/com/com.h"
+
+namespace cnt::module {
+
+using create_fn = HRESULT (*)(IUnknown* outer, REFIID riid, void** ppv) noexcept;
+
+struct class_entry {
+    const CLSID* clsid;
+    const char16_t* coclass;  // "ZCntElementNote": ProgIDs are "Orvane." + coclass (+ ".1")
+    create_fn create;
+};
+
+std::span<const class_entry> class_map() noexcept;
+
+// The class object for `clsid`: CLASS_E_CLASSNOTAVAILABLE when the map has no such class.
+HRESULT get_class_object(REFCLSID clsid, REFIID riid, void** ppv) noexcept;
+
+// Puts every class of the map into the process's class table under its class id and both
+// ProgIDs, as an application that carries the library inside itself does. Idempotent.
+HRESULT register_classes() noexcept;
+// Takes them out again.
+void revoke_classes() noexcept;
+
+}  // namespace cnt::module
