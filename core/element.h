@@ -24,6 +24,7 @@
 //   and override any IZCntElementBase member it implements differently (Inclination …).
 #pragma once
 
+#include <new>
 #include <vector>
 
 #include "contentelements/cnt_container.h"
@@ -296,11 +297,42 @@ private:
     }
 };
 
+// The ids an element keeps, for tools and tests.
+template <typename Derived>
+class element_ids : public IZCntElementIds {
+public:
+    using interface_type = IZCntElementIds;
+    HRESULT GetElementID(LONG* id) noexcept override
+    {
+        if (!id) return E_POINTER;
+        *id = self().state().element_id;
+        return S_OK;
+    }
+    HRESULT GetCreatedIDs(std::vector<LONG>* page_object_ids,
+                          std::vector<LONG>* resource_ids) noexcept override
+    {
+        try {
+            if (page_object_ids) *page_object_ids = self().state().page_object_ids;
+            if (resource_ids) *resource_ids = self().state().resource_ids;
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
+        return S_OK;
+    }
+
+protected:
+    element_ids() = default;
+    ~element_ids() = default;
+
+private:
+    Derived& self() noexcept { return static_cast<Derived&>(*this); }
+};
+
 // The composed element: own interface (answering IZCntElementBase and IDispatch), IZElement,
-// IPersist and IPersistStreamInit, in that order.
+// IPersist and IPersistStreamInit, in that order; the id view last.
 template <typename Derived, typename Own>
 class element : public com::object_root<Derived, element_base<Derived, Own>, host_element<Derived>,
-                                        persist_record<Derived>> {
+                                        persist_record<Derived>, element_ids<Derived>> {
 protected:
     element() = default;
     ~element() = default;

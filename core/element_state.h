@@ -29,3 +29,14 @@ struct element_state {
 };
 
 }  // namespace cnt
+
+// What tools and tests may ask an element about itself beyond its interfaces: the ids it
+// keeps. Not part of either type library; answered by every annotation element.
+struct IZCntElementIds : IUnknown {
+    static constexpr IID iid = com::make_guid("{3E1B7C52-94D0-4B8E-A2F6-6C0D1E9B7A41}");
+    using base = IUnknown;
+    virtual HRESULT GetElementID(LONG* id) noexcept = 0;
+    // Copies of the id lists, in order of creation.
+    virtual HRESULT GetCreatedIDs(std::vector<LONG>* page_object_ids,
+                                  std::vector<LONG>* resource_ids) noexcept = 0;
+};

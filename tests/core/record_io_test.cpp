@@ -1,0 +1,165 @@
+// The record encodings: byte-exact strings and id lists, and what a damaged record gives back.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/record_io.h"
+#include "platform/com/streams.h"
+
+namespace {
+
+using bytes = std::vector<BYTE>;
+
+com::ComPtr<IStream> stream_of(const bytes& b)
+{
+    com::ComPtr<IStream> s;
+    com::create_memory_stream(b.data(), b.size(), s.put());
+    return s;
+}
+
+bytes contents(IStream* s)
+{
+    bytes b;
+    com::memory_stream_bytes(s, &b);
+    return b;
+}
+
+ULONGLONG position(IStream* s)
+{
+    ULARGE_INTEGER at{};
+    s->Seek(LARGE_INTEGER{.QuadPart = 0}, STREAM_SEEK_CUR, &at);
+    return at.QuadPart;
+}
+
+TEST(RecordStrings, AreCountedUtf16WithATerminatorAndNullIsCountZero)
+{
+    com::ComPtr<IStream> s;
+    com::create_memory_stream(s.put());
+    BSTR text = SysAllocStringLen(u"A\0b", 3);
+    BSTR empty = SysAllocString(u"");
+    EXPECT_EQ(cnt::record::write_string(s.get(), text), S_OK);
+    EXPECT_EQ(cnt::record::write_string(s.get(), empty), S_OK);
+    EXPECT_EQ(cnt::record::write_string(s.get(), nullptr), S_OK);
+    SysFreeString(text);
+    SysFreeString(empty);
+    const bytes expected{8, 0, 0, 0, 'A', 0, 0, 0, 'b', 0, 0, 0,  // embedded zero kept
+                         2, 0, 0, 0, 0, 0,                        // "" is count 2
+                         0, 0, 0, 0};                             // null is count 0
+    EXPECT_EQ(contents(s.get()), expected);
+
+    s->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
+    BSTR read = SysAllocString(u"old");
+    ASSERT_EQ(cnt::record::read_string(s.get(), &read), S_OK);
+    ASSERT_EQ(SysStringLen(read), 3u);
+    EXPECT_EQ(std::u16string(read, 3), std::u16string(u"A\0b", 3));
+    ASSERT_EQ(cnt::record::read_string(s.get(), &read), S_OK);
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(SysStringLen(read), 0u);
+    ASSERT_EQ(cnt::record::read_string(s.get(), &read), S_OK);
+    EXPECT_EQ(read, nullptr);
+}
+
+TEST(RecordStrings, BadCountsAndTerminatorsFailAndRewindToTheCount)
+{
+    struct damaged {
+        bytes record;
+        HRESULT expected;
+    };
+    const damaged cases[] = {
+        {{1, 0, 0, 0, 0, 0}, E_FAIL},                      // count 1
+        {{6, 0, 0, 0, 'a', 0, 'b', 0}, E_FAIL},            // terminator missing
+        {{6, 0, 0, 0, 'a', 0, 'b', 0, 1, 0}, E_FAIL},      // terminator not zero
+        {{6, 0, 0, 0, 'a', 0}, E_FAIL},                    // text cut short
+        {{1, 0, 0x10, 0, 0, 0}, E_ACCESSDENIED},           // 0x100001 bytes: over the limit
+        {{2, 0}, E_FAIL},                                  // count cut short
+    };
+    for (const damaged& c : cases) {
+        bytes record = {0xEE, 0xEE};  // something before the count, to see where it rewinds
+        record.insert(record.end(), c.record.begin(), c.record.end());
+        com::ComPtr<IStream> s = stream_of(record);
+        s->Seek(LARGE_INTEGER{.QuadPart = 2}, STREAM_SEEK_SET, nullptr);
+        BSTR field = SysAllocString(u"kept?");
+        EXPECT_EQ(cnt::record::read_string(s.get(), &field), c.expected);
+        EXPECT_EQ(field, nullptr);
+        EXPECT_EQ(position(s.get()), 2u);
+    }
+}
+
+TEST(RecordStrings, TheLargestAllowedStringReadsBack)
+{
+    const ULONG count = cnt::record::max_string_bytes;  // 1 MiB, terminator included
+    bytes record(4 + count, 'x');
+    record[0] = 0; record[1] = 0; record[2] = 0x10; record[3] = 0;
+    record[4 + count - 2] = 0;
+    record[4 + count - 1] = 0;
+    com::ComPtr<IStream> s = stream_of(record);
+    BSTR field = nullptr;
+    ASSERT_EQ(cnt::record::read_string(s.get(), &field), S_OK);
+    EXPECT_EQ(SysStringByteLen(field), count - 2);
+    SysFreeString(field);
+}
+
+TEST(RecordIdLists, RoundTripAndNegativeCountsReadAsEmpty)
+{
+    com::ComPtr<IStream> s;
+    com::create_memory_stream(s.put());
+    ASSERT_EQ(cnt::record::write_ids(s.get(), {7, 0, -3}), S_OK);
+    const bytes expected{3, 0, 0, 0, 7, 0, 0, 0, 0, 0, 0, 0, 0xFD, 0xFF, 0xFF, 0xFF};
+    EXPECT_EQ(contents(s.get()), expected);
+    s->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
+    std::vector<LONG> ids{99};
+    ASSERT_EQ(cnt::record::read_ids(s.get(), &ids), S_OK);
+    EXPECT_EQ(ids, (std::vector<LONG>{7, 0, -3}));
+
+    com::ComPtr<IStream> negative = stream_of({0xFF, 0xFF, 0xFF, 0xFF, 1, 0, 0, 0});
+    ASSERT_EQ(cnt::record::read_ids(negative.get(), &ids), S_OK);
+    EXPECT_TRUE(ids.empty());
+    EXPECT_EQ(position(negative.get()), 4u);  // nothing read past the count
+}
+
+TEST(RecordIdLists, ACountLargerThanTheStreamFailsWithoutReservingIt)
+{
+    com::ComPtr<IStream> s = stream_of({0xFF, 0xFF, 0xFF, 0x7F, 1, 0, 0, 0});
+    std::vector<LONG> ids;
+    EXPECT_EQ(cnt::record::read_ids(s.get(), &ids), E_FAIL);
+    EXPECT_EQ(ids, std::vector<LONG>{1});
+}
+
+TEST(RecordIntegers, AreLittleEndianAndAShortReadFails)
+{
+    com::ComPtr<IStream> s;
+    com::create_memory_stream(s.put());
+    cnt::record::write_u32(s.get(), 0x01020304);
+    cnt::record::write_i32(s.get(), -2);
+    cnt::record::write_i16(s.get(), -32768);
+    EXPECT_EQ(contents(s.get()), (bytes{4, 3, 2, 1, 0xFE, 0xFF, 0xFF, 0xFF, 0x00, 0x80}));
+    s->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
+    ULONG u = 0;
+    LONG i = 0;
+    SHORT h = 0;
+    EXPECT_EQ(cnt::record::read_u32(s.get(), &u), S_OK);
+    EXPECT_EQ(cnt::record::read_i32(s.get(), &i), S_OK);
+    EXPECT_EQ(cnt::record::read_i16(s.get(), &h), S_OK);
+    EXPECT_EQ(u, 0x01020304u);
+    EXPECT_EQ(i, -2);
+    EXPECT_EQ(h, -32768);
+    EXPECT_EQ(cnt::record::read_i16(s.get(), &h), E_FAIL);
+}
+
+TEST(RecordIntegers, StreamErrorsPassThroughUnchanged)
+{
+    com::ComPtr<IStream> inner = stream_of({1, 2, 3, 4});
+    com::fault_plan plan;
+    plan.fail_read_at = 1;
+    plan.read_error = STG_E_READFAULT;
+    plan.fail_write_at = 1;
+    plan.write_error = STG_E_MEDIUMFULL;
+    com::ComPtr<IStream> faulty;
+    ASSERT_EQ(com::create_fault_stream(inner.get(), plan, faulty.put()), S_OK);
+    LONG value = 0;
+    EXPECT_EQ(cnt::record::read_i32(faulty.get(), &value), STG_E_READFAULT);
+    EXPECT_EQ(cnt::record::write_i32(faulty.get(), 5), STG_E_MEDIUMFULL);
+}
+
+}  // namespace

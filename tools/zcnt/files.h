@@ -1,0 +1,13 @@
+// Writing the tool's output files whole or not at all: a temporary file beside the target,
+// then a rename.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace zcnt {
+
+bool write_file_atomically(const std::string& path, std::string_view contents, std::string* error);
+bool read_file(const std::string& path, std::string* contents, std::string* error);
+
+}  // namespace zcnt

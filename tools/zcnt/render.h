@@ -1,0 +1,19 @@
+// zcnt render doc.json [--save out.pjd] [--report report.json]
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace zcnt {
+
+struct render_options {
+    std::string input;
+    std::string save;    // .pjd file, empty for none
+    std::string report;  // JSON report, empty for none
+    std::string pdf;     // PDF file, empty for none
+};
+
+// 0 when the whole document succeeded, 2 for bad input (one line on `err`), 1 otherwise.
+int run_render(const render_options& options, std::FILE* err);
+
+}  // namespace zcnt

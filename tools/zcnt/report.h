@@ -1,0 +1,25 @@
+// The parts of the tool's JSON reports that render, inspect and hit share: an object's saved
+// record as hex, the container's records, and a hit test.
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include "contentelements/cnt_container.h"
+#include "contentelements/zprint_page.h"
+
+namespace zcnt {
+
+// The object's IPersistStreamInit record, as lower-case hex; null when it has none.
+nlohmann::json saved_record_hex(IUnknown* object);
+
+// The container's records in container order and its own saved record; null without one.
+nlohmann::json describe_container(IZCntElementContainer* container);
+
+// One element info record: page id, element id, type, description, rectangle, inclination.
+nlohmann::json describe_info(IZCntElementInfo* info);
+
+// The container's hit test at (x, y) of `page`.
+nlohmann::json hit_test(IZCntElementContainer* container, IZPrintContentPage* page,
+                        LONG page_number, LONG x, LONG y, LONG hit_width);
+
+}  // namespace zcnt
