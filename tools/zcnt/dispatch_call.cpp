@@ -23,8 +23,6 @@ struct argument_pack {
     std::vector<com::Variant> outs;     // targets of the [out] arguments
     std::vector<int> out_slot;          // for each argument: its index in outs, or -1
     std::vector<VARIANT> rgvarg;
-
-    ~argument_pack() = default;
 };
 
 bool to_variant(const nlohmann::json& j, const element_resolver& elements, com::Variant* out,
