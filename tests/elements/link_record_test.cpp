@@ -7,6 +7,7 @@
 #include "contentelements/cnt_link.h"
 #include "contentelements/zprint_objects.h"
 #include "elements/link/link.h"
+#include "platform/com/com.h"
 #include "platform/com/streams.h"
 
 namespace {
@@ -126,8 +127,8 @@ TEST(LinkRecord, ANullUrlIsSavedAsCountZeroAndComesBackNull)
     auto link = new_link();
     ASSERT_EQ(link->put_LinkURL(nullptr), S_OK);
     const bytes record = saved(link.get());
-    EXPECT_EQ(record.size(), 38u);
-    EXPECT_EQ(record[20], 0);  // the URL's count right after the bounds
+    EXPECT_EQ(record.size(), 40u);  // the URL is its count alone
+    EXPECT_EQ(record[20], 0);       // the URL's count right after the bounds
     auto other = new_link();
     ASSERT_EQ(load(other.get(), record), S_OK);
     com::Bstr url;
@@ -310,7 +311,7 @@ TEST(LinkCopy, ADestinationOfAnotherKindIsRefusedUntouched)
 {
     auto from = new_link();
     other_element* other = nullptr;
-    ASSERT_EQ(com::make(&other), S_OK);
+    ASSERT_EQ(com::make<other_element>(&other), S_OK);
     EXPECT_EQ(from->CopyTo(other), E_INVALIDARG);
     EXPECT_EQ(other->description_puts, 0);
     other->Release();
