@@ -1,0 +1,310 @@
+// The element container: filing and finding records, form-field naming, the hit test walk
+// and the container stream.
+#include "container/element_container.h"
+
+#include <charconv>
+#include <new>
+#include <string_view>
+
+#include "container/hit_test.h"
+#include "container/wrapping.h"
+#include "contentelements/cnt_formfield.h"
+#include "contentelements/zprint_page.h"
+#include "core/record_io.h"
+
+namespace cnt {
+namespace {
+
+// Every record the container holds is one it made, so the interface leads back to the class.
+CZCntElementInfo* impl(const com::ComPtr<IZCntElementInfo>& record) noexcept
+{
+    return static_cast<CZCntElementInfo*>(record.get());
+}
+
+HRESULT new_record(com::ComPtr<IZCntElementInfo>* out) noexcept
+{
+    CZCntElementInfo* created = nullptr;
+    if (FAILED(create_element_info(&created))) return E_OUTOFMEMORY;
+    out->attach(created->info_interface());
+    return S_OK;
+}
+
+}  // namespace
+
+HRESULT create_element_container(IUnknown* outer, REFIID riid, void** ppv) noexcept
+{
+    return com::create_instance<CZCntElementContainer>(outer, riid, ppv);
+}
+
+void CZCntElementContainer::final_release() noexcept { clear(); }
+
+// ---- Filing ---------------------------------------------------------------------------------
+
+CZCntElementContainer::record_ref CZCntElementContainer::find(LONG page_id,
+                                                              LONG element_id) const noexcept
+{
+    const auto page = pages_.find(page_id);
+    if (page == pages_.end()) return nullptr;
+    for (const record_ref& record : page->second)
+        if (impl(record)->element_id() == element_id) return record;
+    return nullptr;
+}
+
+HRESULT CZCntElementContainer::file(LONG key, record_ref record) noexcept
+{
+    CZCntElementInfo* info = impl(record);
+    try {
+        std::vector<record_ref>& page = pages_[key];
+        try {
+            page.push_back(std::move(record));
+        } catch (const std::bad_alloc&) {
+            if (page.empty()) pages_.erase(key);
+            throw;
+        }
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    info->file_under(key, &strays_);
+    ++count_;
+    changed();
+    return S_OK;
+}
+
+void CZCntElementContainer::clear() noexcept
+{
+    for (auto& [key, records] : pages_)
+        for (const record_ref& record : records) impl(record)->unfile();
+    pages_.clear();
+    count_ = 0;
+    changed();
+}
+
+// ---- IZCntElementContainer ------------------------------------------------------------------
+
+// A null element would leave a record that says page 0, element 0 under another page id.
+HRESULT CZCntElementContainer::AddElement(LONG page_id, LONG element_id,
+                                          IZCntElementBase* element) noexcept
+{
+    if (!element) return E_INVALIDARG;
+    if (const record_ref existing = find(page_id, element_id)) {
+        existing->SetInfo(page_id, element_id, element);
+        dirty_ = true;
+        return S_OK;
+    }
+    record_ref record;
+    RETURN_IF_FAILED(new_record(&record));
+    record->SetInfo(page_id, element_id, element);
+    RETURN_IF_FAILED(file(page_id, std::move(record)));
+    dirty_ = true;
+    // Named after filing: the field's Name setter reports back through UpdateElement, which
+    // must find this record rather than file a second one.
+    return name_form_field(element);
+}
+
+HRESULT CZCntElementContainer::name_form_field(IZCntElementBase* element) noexcept
+{
+    com::ComPtr<IZCntElementFormField> field;
+    element->QueryInterface(IZCntElementFormField::iid, field.put_void());
+    if (!field) return S_OK;
+    com::Bstr name;
+    field->get_Name(name.put());
+    if (name.length() != 0) return S_OK;
+
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, next_field_number_).ptr;
+    char16_t text[sizeof digits + 1] = {u'f'};
+    std::size_t length = 1;
+    for (const char* c = digits; c != end; ++c) text[length++] = static_cast<char16_t>(*c);
+    com::Bstr automatic(std::u16string_view(text, length));
+    if (automatic.is_null()) return E_OUTOFMEMORY;
+
+    next_field_number_ = wrapping_add(next_field_number_, 1);
+    dirty_ = true;
+    field->put_Name(automatic.get());
+    return S_OK;
+}
+
+HRESULT CZCntElementContainer::UpdateElement(LONG page_id, LONG element_id,
+                                             IZCntElementBase* element) noexcept
+{
+    if (!element) return E_INVALIDARG;
+    if (const record_ref existing = find(page_id, element_id)) {
+        existing->SetInfo(page_id, element_id, element);
+        dirty_ = true;
+        return S_OK;
+    }
+    return AddElement(page_id, element_id, element);
+}
+
+HRESULT CZCntElementContainer::RemoveElement(LONG page_id, LONG element_id) noexcept
+{
+    const auto page = pages_.find(page_id);
+    if (page == pages_.end()) return E_INVALIDARG;
+    std::vector<record_ref>& records = page->second;
+    for (auto it = records.begin(); it != records.end(); ++it) {
+        if (impl(*it)->element_id() != element_id) continue;
+        const record_ref removed = std::move(*it);
+        records.erase(it);
+        if (records.empty()) pages_.erase(page);
+        impl(removed)->unfile();
+        --count_;
+        changed();
+        dirty_ = true;
+        return S_OK;
+    }
+    return E_INVALIDARG;
+}
+
+HRESULT CZCntElementContainer::get_Count(LONG* count) noexcept
+{
+    if (!count) return E_POINTER;
+    *count = static_cast<LONG>(count_);
+    return S_OK;
+}
+
+CZCntElementContainer::record_ref CZCntElementContainer::at(std::size_t index) noexcept
+{
+    page_map::const_iterator page = pages_.begin();
+    std::size_t base = 0;
+    if (cursor_valid_ && index >= cursor_base_) {
+        page = cursor_page_;
+        base = cursor_base_;
+    }
+    while (index >= base + page->second.size()) {
+        base += page->second.size();
+        ++page;
+    }
+    cursor_page_ = page;
+    cursor_base_ = base;
+    cursor_valid_ = true;
+    return page->second[index - base];
+}
+
+HRESULT CZCntElementContainer::get_Item(LONG index, IZCntElementInfo** info) noexcept
+{
+    RETURN_IF_NULL_OUT(info);
+    if (index < 1 || static_cast<std::size_t>(index) > count_) return E_INVALIDARG;
+    return at(static_cast<std::size_t>(index) - 1).copy_to(info);
+}
+
+HRESULT CZCntElementContainer::get_ItemFromID(LONG page_id, LONG element_id,
+                                              IZCntElementInfo** info) noexcept
+{
+    RETURN_IF_NULL_OUT(info);
+    const record_ref record = find(page_id, element_id);
+    if (!record) return E_INVALIDARG;
+    return record.copy_to(info);
+}
+
+// The walk goes over every record in container order and skips those of other pages. While
+// every record's PageID still equals the key it is filed under, the records of other keys are
+// exactly the skipped ones, so looking at the page's own key alone gives the same first hit.
+CZCntElementInfo* CZCntElementContainer::first_hit(LONG page_id, LONG hit_width, LONG x,
+                                                   LONG y) const noexcept
+{
+    if (strays_ == 0) {
+        const auto page = pages_.find(page_id);
+        if (page == pages_.end()) return nullptr;
+        for (const record_ref& record : page->second)
+            if (hit::hits(*impl(record), hit_width, x, y)) return impl(record);
+        return nullptr;
+    }
+    for (const auto& [key, records] : pages_) {
+        for (const record_ref& record : records) {
+            const CZCntElementInfo& info = *impl(record);
+            if (info.page_id() == page_id && hit::hits(info, hit_width, x, y))
+                return impl(record);
+        }
+    }
+    return nullptr;
+}
+
+HRESULT CZCntElementContainer::FindElementFromPoint(IDispatch* page, LONG hit_width, LONG x,
+                                                    LONG y, IZCntElementInfo** found) noexcept
+{
+    RETURN_IF_NULL_OUT(found);
+    if (!page) return E_INVALIDARG;
+    LONG page_id = 0;
+    {
+        com::ComPtr<IZPrintContentPage> host_page;
+        if (FAILED(page->QueryInterface(IZPrintContentPage::iid, host_page.put_void())) ||
+            !host_page)
+            return E_INVALIDARG;
+        host_page->get_PageID(&page_id);
+    }
+    CZCntElementInfo* hit = first_hit(page_id, hit_width, x, y);
+    if (!hit) return S_FALSE;
+    return record_ref(hit->info_interface()).copy_to(found);
+}
+
+// ---- IZObject -------------------------------------------------------------------------------
+
+HRESULT CZCntElementContainer::GetObjectKind(LONG* kind) noexcept
+{
+    if (!kind) return E_POINTER;
+    *kind = object_kind;
+    return S_OK;
+}
+
+HRESULT CZCntElementContainer::Attach(IDispatch*, IDispatch*, IDispatch*) noexcept { return S_OK; }
+
+// ---- IPersistStreamInit ---------------------------------------------------------------------
+
+HRESULT CZCntElementContainer::GetClassID(CLSID* clsid) noexcept
+{
+    if (!clsid) return E_POINTER;
+    *clsid = CLSID_ZCntElementContainer;
+    return S_OK;
+}
+
+HRESULT CZCntElementContainer::IsDirty() noexcept { return dirty_ ? S_OK : S_FALSE; }
+
+HRESULT CZCntElementContainer::Load(IStream* stream) noexcept
+{
+    if (!stream) return E_POINTER;
+    ULONG version = 0;
+    RETURN_IF_FAILED(record::read_u32(stream, &version));
+    if (version > record_version) return E_UNEXPECTED;
+    clear();
+    LONG count = 0;
+    RETURN_IF_FAILED(record::read_i32(stream, &count));
+    // The count is untrusted: each record must come from the stream before the next is made.
+    for (LONG i = 0; i < count; ++i) {
+        record_ref record;
+        RETURN_IF_FAILED(new_record(&record));
+        RETURN_IF_FAILED(impl(record)->Load(stream));
+        const LONG key = impl(record)->page_id();
+        RETURN_IF_FAILED(file(key, std::move(record)));
+    }
+    if (version == 2) RETURN_IF_FAILED(record::read_i32(stream, &next_field_number_));
+    dirty_ = false;
+    return S_OK;
+}
+
+HRESULT CZCntElementContainer::Save(IStream* stream, BOOL clear_dirty) noexcept
+{
+    if (!stream) return E_POINTER;
+    RETURN_IF_FAILED(record::write_u32(stream, record_version));
+    RETURN_IF_FAILED(record::write_i32(stream, static_cast<LONG>(count_)));
+    for (const auto& [key, records] : pages_)
+        for (const record_ref& record : records)
+            RETURN_IF_FAILED(impl(record)->Save(stream, clear_dirty));
+    RETURN_IF_FAILED(record::write_i32(stream, next_field_number_));
+    if (clear_dirty) dirty_ = false;
+    return S_OK;
+}
+
+HRESULT CZCntElementContainer::GetSizeMax(ULARGE_INTEGER* size) noexcept
+{
+    if (!size) return E_POINTER;
+    size->QuadPart = 4;
+    return S_OK;
+}
+
+HRESULT CZCntElementContainer::InitNew() noexcept
+{
+    dirty_ = true;
+    return S_OK;
+}
+
+}  // namespace cnt

@@ -1,0 +1,86 @@
+// CZCntElementContainer: the document's index of element records, filed by page id (ascending,
+// signed) and, within a page, in order of filing; finds records by (page id, element id) and
+// by point, names unnamed form fields "f1", "f2", … and saves the whole index as one stream.
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <vector>
+
+#include "container/element_info.h"
+#include "contentelements/cnt_container.h"
+#include "contentelements/zprint_objects.h"
+#include "platform/com/com.h"
+
+namespace cnt {
+
+// Makes a container; with an outer object only as the inner unknown of an aggregate.
+HRESULT create_element_container(IUnknown* outer, REFIID riid, void** ppv) noexcept;
+
+class CZCntElementContainer
+    : public com::object_root<CZCntElementContainer,
+                              com::automation::dispatch_impl<IZCntElementContainer>,
+                              com::automation::dispatch_impl<IZObject>, IPersistStreamInit> {
+public:
+    static constexpr ULONG record_version = 2;
+    static constexpr LONG object_kind = 285;
+
+    // IZCntElementContainer
+    HRESULT AddElement(LONG page_id, LONG element_id, IZCntElementBase* element) noexcept override;
+    HRESULT RemoveElement(LONG page_id, LONG element_id) noexcept override;
+    HRESULT get_Count(LONG* count) noexcept override;
+    HRESULT get_Item(LONG index, IZCntElementInfo** info) noexcept override;
+    HRESULT FindElementFromPoint(IDispatch* page, LONG hit_width, LONG x, LONG y,
+                                 IZCntElementInfo** found) noexcept override;
+    HRESULT UpdateElement(LONG page_id, LONG element_id,
+                          IZCntElementBase* element) noexcept override;
+    HRESULT get_ItemFromID(LONG page_id, LONG element_id,
+                           IZCntElementInfo** info) noexcept override;
+
+    // IZObject
+    HRESULT GetObjectKind(LONG* kind) noexcept override;
+    HRESULT Attach(IDispatch* page_objects, IDispatch* resources,
+                   IDispatch* document) noexcept override;
+
+    // IPersistStreamInit
+    HRESULT GetClassID(CLSID* clsid) noexcept override;
+    HRESULT IsDirty() noexcept override;
+    HRESULT Load(IStream* stream) noexcept override;
+    HRESULT Save(IStream* stream, BOOL clear_dirty) noexcept override;
+    HRESULT GetSizeMax(ULARGE_INTEGER* size) noexcept override;
+    HRESULT InitNew() noexcept override;
+
+    void final_release() noexcept;
+
+protected:
+    CZCntElementContainer() noexcept = default;
+    ~CZCntElementContainer() = default;
+
+private:
+    using record_ref = com::ComPtr<IZCntElementInfo>;
+    // One vector a page: a hit test reads one page's records from contiguous memory, and
+    // filing appends to the end of its page.
+    using page_map = std::map<LONG, std::vector<record_ref>>;
+
+    record_ref find(LONG page_id, LONG element_id) const noexcept;
+    HRESULT file(LONG key, record_ref record) noexcept;
+    void clear() noexcept;
+    HRESULT name_form_field(IZCntElementBase* element) noexcept;
+    CZCntElementInfo* first_hit(LONG page_id, LONG hit_width, LONG x, LONG y) const noexcept;
+    record_ref at(std::size_t index) noexcept;
+    void changed() noexcept { cursor_valid_ = false; }
+
+    page_map pages_;
+    std::size_t count_ = 0;
+    // Records filed under one page id whose PageID was since changed through the record.
+    LONG strays_ = 0;
+    bool dirty_ = false;
+    LONG next_field_number_ = 1;
+
+    // Where the last Item was found, so that walking Item(1) … Item(Count) costs a step each.
+    bool cursor_valid_ = false;
+    page_map::const_iterator cursor_page_;
+    std::size_t cursor_base_ = 0;  // index of the cursor page's first record
+};
+
+}  // namespace cnt

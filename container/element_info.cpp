@@ -1,0 +1,227 @@
+// The element info record: its properties, SetInfo from an element and its stream record.
+#include "container/element_info.h"
+
+#include "container/wrapping.h"
+#include "core/record_io.h"
+
+namespace cnt {
+
+CZCntElementInfo::CZCntElementInfo() noexcept = default;
+
+CZCntElementInfo::~CZCntElementInfo()
+{
+    unfile();
+    SysFreeString(description_);
+}
+
+HRESULT CZCntElementInfo::final_construct() noexcept
+{
+    description_ = SysAllocString(u"");
+    return description_ ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT create_element_info(CZCntElementInfo** out) noexcept
+{
+    return com::make<CZCntElementInfo>(out);
+}
+
+void CZCntElementInfo::file_under(LONG key, LONG* strays) noexcept
+{
+    unfile();
+    filed_key_ = key;
+    strays_ = strays;
+    if (strays_ && page_id_ != filed_key_) ++*strays_;
+}
+
+void CZCntElementInfo::unfile() noexcept
+{
+    if (strays_ && page_id_ != filed_key_) --*strays_;
+    strays_ = nullptr;
+}
+
+void CZCntElementInfo::set_page_id(LONG id) noexcept
+{
+    if (strays_) {
+        const bool was_stray = page_id_ != filed_key_;
+        const bool is_stray = id != filed_key_;
+        if (was_stray != is_stray) *strays_ += is_stray ? 1 : -1;
+    }
+    page_id_ = id;
+}
+
+// ---- IZCntElementInfo -----------------------------------------------------------------------
+
+HRESULT CZCntElementInfo::get_PageID(LONG* id) noexcept
+{
+    if (!id) return E_POINTER;
+    *id = page_id_;
+    return S_OK;
+}
+
+HRESULT CZCntElementInfo::put_PageID(LONG id) noexcept
+{
+    set_page_id(id);
+    dirty_ = true;
+    return S_OK;
+}
+
+HRESULT CZCntElementInfo::get_ElementID(LONG* id) noexcept
+{
+    if (!id) return E_POINTER;
+    *id = element_id_;
+    return S_OK;
+}
+
+HRESULT CZCntElementInfo::put_ElementID(LONG id) noexcept
+{
+    element_id_ = id;
+    dirty_ = true;
+    return S_OK;
+}
+
+HRESULT CZCntElementInfo::get_ElementType(ZeCntElementType* type) noexcept
+{
+    if (!type) return E_POINTER;
+    *type = type_;
+    return S_OK;
+}
+
+HRESULT CZCntElementInfo::get_Description(BSTR* text) noexcept
+{
+    if (!text) return E_POINTER;
+    *text = nullptr;
+    if (!description_) return S_OK;
+    *text = SysAllocStringByteLen(reinterpret_cast<LPCSTR>(description_),
+                                  SysStringByteLen(description_));
+    return *text ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT CZCntElementInfo::put_Description(BSTR text) noexcept
+{
+    if (!text) return E_INVALIDARG;
+    if (text != description_) {
+        // Up to the first NUL, as a C string would be copied; the old text stays on failure.
+        BSTR copy = SysAllocString(text);
+        if (!copy) return E_OUTOFMEMORY;
+        SysFreeString(description_);
+        description_ = copy;
+    }
+    dirty_ = true;
+    return S_OK;
+}
+
+HRESULT CZCntElementInfo::SetInfo(LONG page_id, LONG element_id,
+                                  IZCntElementBase* element) noexcept
+{
+    if (!element) return E_INVALIDARG;
+    set_page_id(page_id);
+    element_id_ = element_id;
+
+    // The getters' results are not checked; one that fails leaves its value at 0.
+    ZeCntElementType type = zeCntElementTypeUnknown;
+    element->get_ElementType(&type);
+    type_ = type;
+
+    LONG left = 0, top = 0, width = 0, height = 0;
+    element->GetPosition(&left, &top, &width, &height);
+    left_ = left;
+    top_ = top;
+    right_ = wrapping_add(left, width);
+    bottom_ = wrapping_add(top, height);
+
+    SHORT inclination = 0;
+    element->get_Inclination(&inclination);
+    inclination_ = inclination;
+
+    SysFreeString(description_);
+    description_ = nullptr;
+    BSTR text = nullptr;
+    if (SUCCEEDED(element->get_Description(&text)))
+        description_ = text;
+    else
+        SysFreeString(text);
+
+    dirty_ = true;
+    return S_OK;
+}
+
+HRESULT CZCntElementInfo::GetPosition(LONG* left, LONG* top, LONG* right, LONG* bottom,
+                                      SHORT* inclination) noexcept
+{
+    if (left) *left = left_;
+    if (top) *top = top_;
+    if (right) *right = right_;
+    if (bottom) *bottom = bottom_;
+    if (inclination) *inclination = inclination_;
+    return S_OK;
+}
+
+// ---- IPersistStreamInit ---------------------------------------------------------------------
+
+HRESULT CZCntElementInfo::GetClassID(CLSID* clsid) noexcept
+{
+    if (!clsid) return E_POINTER;
+    *clsid = GUID{};
+    return S_OK;
+}
+
+HRESULT CZCntElementInfo::IsDirty() noexcept { return dirty_ ? S_OK : S_FALSE; }
+
+HRESULT CZCntElementInfo::Load(IStream* stream) noexcept
+{
+    if (!stream) return E_POINTER;
+    ULONG version = 0;
+    RETURN_IF_FAILED(record::read_u32(stream, &version));
+    if (version > record_version) return E_UNEXPECTED;
+    RETURN_IF_FAILED(load_fields(stream));
+    dirty_ = false;
+    return S_OK;
+}
+
+// Each field takes its new value as soon as it is read, so a failure part way keeps those.
+HRESULT CZCntElementInfo::load_fields(IStream* stream) noexcept
+{
+    LONG page_id = 0;
+    RETURN_IF_FAILED(record::read_i32(stream, &page_id));
+    set_page_id(page_id);
+    RETURN_IF_FAILED(record::read_i32(stream, &element_id_));
+    RETURN_IF_FAILED(record::read_string(stream, &description_));
+    RETURN_IF_FAILED(record::read_enum(stream, &type_));
+    RETURN_IF_FAILED(record::read_i32(stream, &left_));
+    RETURN_IF_FAILED(record::read_i32(stream, &top_));
+    RETURN_IF_FAILED(record::read_i32(stream, &right_));
+    RETURN_IF_FAILED(record::read_i32(stream, &bottom_));
+    return record::read_i16(stream, &inclination_);
+}
+
+HRESULT CZCntElementInfo::Save(IStream* stream, BOOL clear_dirty) noexcept
+{
+    if (!stream) return E_POINTER;
+    RETURN_IF_FAILED(record::write_u32(stream, record_version));
+    RETURN_IF_FAILED(record::write_i32(stream, page_id_));
+    RETURN_IF_FAILED(record::write_i32(stream, element_id_));
+    RETURN_IF_FAILED(record::write_string(stream, description_));
+    RETURN_IF_FAILED(record::write_enum(stream, type_));
+    RETURN_IF_FAILED(record::write_i32(stream, left_));
+    RETURN_IF_FAILED(record::write_i32(stream, top_));
+    RETURN_IF_FAILED(record::write_i32(stream, right_));
+    RETURN_IF_FAILED(record::write_i32(stream, bottom_));
+    RETURN_IF_FAILED(record::write_i16(stream, inclination_));
+    if (clear_dirty) dirty_ = false;
+    return S_OK;
+}
+
+HRESULT CZCntElementInfo::GetSizeMax(ULARGE_INTEGER* size) noexcept
+{
+    if (!size) return E_POINTER;
+    size->QuadPart = 4;
+    return S_OK;
+}
+
+HRESULT CZCntElementInfo::InitNew() noexcept
+{
+    dirty_ = true;
+    return S_OK;
+}
+
+}  // namespace cnt

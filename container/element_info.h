@@ -1,0 +1,82 @@
+// CZCntElementInfo: the container's snapshot of one element — its page id, element id, kind,
+// description, rectangle (right and bottom, not width and height) and inclination — with its
+// own stream record. Only the container makes these; there is no class id.
+#pragma once
+
+#include "contentelements/cnt_container.h"
+#include "platform/com/com.h"
+
+namespace cnt {
+
+class CZCntElementInfo
+    : public com::object_root<CZCntElementInfo, com::automation::dispatch_impl<IZCntElementInfo>,
+                              IPersistStreamInit> {
+public:
+    static constexpr ULONG record_version = 1;
+
+    // IZCntElementInfo
+    HRESULT get_PageID(LONG* id) noexcept override;
+    HRESULT put_PageID(LONG id) noexcept override;
+    HRESULT get_ElementID(LONG* id) noexcept override;
+    HRESULT put_ElementID(LONG id) noexcept override;
+    HRESULT get_ElementType(ZeCntElementType* type) noexcept override;
+    HRESULT get_Description(BSTR* text) noexcept override;
+    HRESULT put_Description(BSTR text) noexcept override;
+    HRESULT SetInfo(LONG page_id, LONG element_id, IZCntElementBase* element) noexcept override;
+    HRESULT GetPosition(LONG* left, LONG* top, LONG* right, LONG* bottom,
+                        SHORT* inclination) noexcept override;
+
+    // IPersistStreamInit
+    HRESULT GetClassID(CLSID* clsid) noexcept override;
+    HRESULT IsDirty() noexcept override;
+    HRESULT Load(IStream* stream) noexcept override;
+    HRESULT Save(IStream* stream, BOOL clear_dirty) noexcept override;
+    HRESULT GetSizeMax(ULARGE_INTEGER* size) noexcept override;
+    HRESULT InitNew() noexcept override;
+
+    // What the container reads on its hot paths, without a copy or a virtual call.
+    LONG page_id() const noexcept { return page_id_; }
+    LONG element_id() const noexcept { return element_id_; }
+    ZeCntElementType element_type() const noexcept { return type_; }
+    BSTR description() const noexcept { return description_; }
+    LONG left() const noexcept { return left_; }
+    LONG top() const noexcept { return top_; }
+    LONG right() const noexcept { return right_; }
+    LONG bottom() const noexcept { return bottom_; }
+    SHORT inclination() const noexcept { return inclination_; }
+
+    // The container files a record under a page id and counts, in *strays, the records of its
+    // own whose PageID no longer equals the key they are filed under; while that count is 0 a
+    // hit test may look at the key's records alone. unfile() ends the watch.
+    void file_under(LONG key, LONG* strays) noexcept;
+    void unfile() noexcept;
+
+    IZCntElementInfo* info_interface() noexcept { return this; }
+
+    // A new record's description is the empty string, not null.
+    HRESULT final_construct() noexcept;
+
+protected:
+    CZCntElementInfo() noexcept;
+    ~CZCntElementInfo();
+
+private:
+    void set_page_id(LONG id) noexcept;
+    HRESULT load_fields(IStream* stream) noexcept;
+
+    LONG page_id_ = 0;
+    LONG element_id_ = 0;
+    BSTR description_ = nullptr;
+    ZeCntElementType type_ = zeCntElementTypeUnknown;
+    LONG left_ = 0, top_ = 0, right_ = 0, bottom_ = 0;
+    SHORT inclination_ = 0;
+    bool dirty_ = false;
+
+    LONG filed_key_ = 0;
+    LONG* strays_ = nullptr;
+};
+
+// A new, empty record owned by the caller.
+HRESULT create_element_info(CZCntElementInfo** out) noexcept;
+
+}  // namespace cnt

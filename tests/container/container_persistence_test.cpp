@@ -1,0 +1,238 @@
+// The container stream: byte for byte, order and numbers across a reload, versions, and
+// damaged streams at every byte and on every failing call.
+#include "tests/container/support.h"
+
+namespace container_test {
+namespace {
+
+class ContainerStream : public Released {};
+
+LONG count_of(IZCntElementContainer* c)
+{
+    LONG n = -1;
+    c->get_Count(&n);
+    return n;
+}
+
+std::vector<LONG> ids_in_order(IZCntElementContainer* c)
+{
+    std::vector<LONG> ids;
+    for (LONG i = 1; i <= count_of(c); ++i) {
+        com::ComPtr<IZCntElementInfo> info;
+        c->get_Item(i, info.put());
+        ids.push_back(element_id_of(info.get()));
+    }
+    return ids;
+}
+
+const info_fields first{.page_id = 2, .element_id = 20, .description = u"b", .type = 4,
+                        .left = 1, .top = 2, .right = 3, .bottom = 4};
+const info_fields second{.page_id = 5, .element_id = 50, .null_description = true, .type = 3,
+                         .left = -1, .top = -2, .right = 30, .bottom = 40, .inclination = -15};
+
+TEST_F(ContainerStream, NewContainerWritesVersionCountAndNumber)
+{
+    EXPECT_EQ(saved(new_container().get()), (bytes{2, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0}));
+}
+
+TEST_F(ContainerStream, RecordsAreWrittenInContainerOrderBetweenCountAndNumber)
+{
+    auto c = new_container();
+    element_values v5;
+    v5.left = -1, v5.top = -2, v5.width = 31, v5.height = 42, v5.inclination = -15;
+    v5.type = zeCntElementTypeStamp;
+    v5.null_description = true;
+    auto e5 = make_element(v5);
+    auto e2 = element_at(1, 2, 3, 4, u"b");
+    c->AddElement(5, 50, e5->base());
+    c->AddElement(2, 20, e2->base());
+    auto f = make_field(u"");
+    f->values.width = f->values.height = 0;
+    c->AddElement(7, 70, f.base());
+    const info_fields third{.page_id = 7, .element_id = 70, .description = u"", .type = 6};
+    EXPECT_EQ(saved(c.get()), container_record({first, second, third}, 2));
+    EXPECT_FALSE(is_dirty(c.get()));
+}
+
+TEST_F(ContainerStream, ClearDirtyReachesEveryRecord)
+{
+    auto c = new_container();
+    auto e = element_at(1, 1, 2, 2);
+    c->AddElement(1, 1, e->base());
+    com::ComPtr<IZCntElementInfo> info;
+    c->get_Item(1, info.put());
+    saved(c.get(), FALSE);
+    EXPECT_TRUE(is_dirty(info.get()));
+    EXPECT_TRUE(is_dirty(c.get()));
+    saved(c.get(), TRUE);
+    EXPECT_FALSE(is_dirty(info.get()));
+}
+
+TEST_F(ContainerStream, LoadFilesRecordsByTheirOwnPageIdKeepingStreamOrderWithinAPage)
+{
+    auto c = new_container();
+    info_fields a = first, b = first, z = second;
+    a.element_id = 3, b.element_id = 1;
+    ASSERT_EQ(load(c.get(), container_record({z, a, b}, 9)), S_OK);
+    EXPECT_EQ(ids_in_order(c.get()), (std::vector<LONG>{3, 1, 50}));
+    EXPECT_FALSE(is_dirty(c.get()));
+    // Saved again, the order is the container's, and loads back the same.
+    const bytes again = saved(c.get());
+    EXPECT_EQ(again, container_record({a, b, z}, 9));
+    auto d = new_container();
+    ASSERT_EQ(load(d.get(), again), S_OK);
+    EXPECT_EQ(saved(d.get()), again);
+}
+
+TEST_F(ContainerStream, LoadReplacesTheRecordsHeldBefore)
+{
+    auto c = new_container();
+    auto e = element_at(1, 1, 2, 2);
+    c->AddElement(8, 8, e->base());
+    com::ComPtr<IZCntElementInfo> old;
+    c->get_Item(1, old.put());
+    ASSERT_EQ(load(c.get(), container_record({first}, 1)), S_OK);
+    EXPECT_EQ(ids_in_order(c.get()), (std::vector<LONG>{20}));
+    com::ComPtr<IZCntElementInfo> none;
+    EXPECT_EQ(c->get_ItemFromID(8, 8, none.put()), E_INVALIDARG);
+    EXPECT_EQ(element_id_of(old.get()), 8) << "a record held elsewhere lives on";
+}
+
+TEST_F(ContainerStream, NewerVersionLeavesTheContainerUnchanged)
+{
+    auto c = new_container();
+    auto e = element_at(1, 1, 2, 2);
+    c->AddElement(8, 8, e->base());
+    EXPECT_EQ(load(c.get(), container_record({first}, 1, 3)), E_UNEXPECTED);
+    EXPECT_EQ(ids_in_order(c.get()), (std::vector<LONG>{8}));
+    EXPECT_TRUE(is_dirty(c.get()));
+}
+
+TEST_F(ContainerStream, VersionZeroAndNegativeCountsLoad)
+{
+    auto c = new_container();
+    ASSERT_EQ(load(c.get(), container_record({first}, 0, 0)), S_OK);
+    EXPECT_EQ(count_of(c.get()), 1);
+    bytes negative;
+    put_u32(negative, 2);
+    put_i32(negative, -5);
+    put_i32(negative, 12);
+    ASSERT_EQ(load(c.get(), negative), S_OK);
+    EXPECT_EQ(count_of(c.get()), 0);
+    EXPECT_EQ(saved(c.get()), container_record({}, 12));
+}
+
+TEST_F(ContainerStream, CountLargerThanTheStreamFailsKeepingTheRecordsRead)
+{
+    bytes b = container_record({first, second}, 1);
+    b[4] = 0xFF, b[5] = 0xFF, b[6] = 0xFF, b[7] = 0x7F;
+    auto c = new_container();
+    EXPECT_EQ(load(c.get(), b), E_FAIL) << "the number reads as a version, then the stream ends";
+    EXPECT_EQ(ids_in_order(c.get()), (std::vector<LONG>{20, 50}));
+}
+
+TEST_F(ContainerStream, DamagedRecordStringEndsLoadWithItsCode)
+{
+    bytes b = container_record({first, second}, 4);
+    // The first record's description count sits after version, count and the record's
+    // version, page id and element id.
+    b[8 + 12] = 0x01, b[8 + 13] = 0x00, b[8 + 14] = 0x20, b[8 + 15] = 0x00;
+    auto c = new_container();
+    EXPECT_EQ(load(c.get(), b), E_ACCESSDENIED);
+    EXPECT_EQ(count_of(c.get()), 0) << "the damaged record is not filed";
+    bytes newer = container_record({first, second}, 4);
+    newer[8 + 42] = 2;  // the second record's version
+    EXPECT_EQ(load(c.get(), newer), E_UNEXPECTED);
+    EXPECT_EQ(ids_in_order(c.get()), (std::vector<LONG>{20}));
+}
+
+TEST_F(ContainerStream, TruncationAtEveryByteFailsAndLeavesAUsableContainer)
+{
+    const bytes whole = container_record({first, second}, 6);
+    const std::size_t first_end = 8 + 38 + 4, second_end = first_end + 38;  // "b" takes 4 bytes
+    for (std::size_t cut = 0; cut < whole.size(); ++cut) {
+        SCOPED_TRACE(cut);
+        auto c = new_container();
+        auto e = element_at(1, 1, 2, 2);
+        c->AddElement(99, 1, e->base());
+        EXPECT_EQ(load(c.get(), bytes(whole.begin(), whole.begin() + cut)), E_FAIL);
+        const LONG expected = cut < 4 ? 1 : cut >= second_end ? 2 : cut >= first_end ? 1 : 0;
+        EXPECT_EQ(count_of(c.get()), expected);
+        EXPECT_TRUE(is_dirty(c.get()));
+        // Usable afterwards: it takes elements, hit tests, saves and loads a whole stream.
+        EXPECT_EQ(c->AddElement(3, 3, e->base()), S_OK);
+        auto page = make_page(3);
+        com::ComPtr<IZCntElementInfo> found;
+        EXPECT_EQ(c->FindElementFromPoint(page->dispatch(), 0, 1, 1, found.put()), S_OK);
+        saved(c.get());
+        ASSERT_EQ(load(c.get(), whole), S_OK);
+        EXPECT_EQ(saved(c.get()), whole);
+    }
+}
+
+TEST_F(ContainerStream, EveryFailingReadIsReturnedAsIs)
+{
+    const bytes whole = container_record({first, second}, 6);
+    for (ULONG n = 1;; ++n) {
+        SCOPED_TRACE(n);
+        com::ComPtr<IStream> faulty;
+        com::fault_plan plan;
+        plan.fail_read_at = n;
+        ASSERT_EQ(com::create_fault_stream(stream_of(whole).get(), plan, faulty.put()), S_OK);
+        auto c = new_container();
+        const HRESULT hr = query<IPersistStreamInit>(c.get())->Load(faulty.get());
+        com::fault_counts counts;
+        com::fault_stream_counts(faulty.get(), &counts);
+        if (counts.reads < n) {
+            EXPECT_EQ(hr, S_OK);
+            EXPECT_EQ(saved(c.get()), whole);
+            break;
+        }
+        EXPECT_EQ(hr, STG_E_READFAULT);
+    }
+}
+
+TEST_F(ContainerStream, EveryFailingWriteStopsSaveAndKeepsTheDirtyFlag)
+{
+    auto c = new_container();
+    ASSERT_EQ(load(c.get(), container_record({first, second}, 6)), S_OK);
+    for (ULONG n = 1;; ++n) {
+        SCOPED_TRACE(n);
+        query<IPersistStreamInit>(c.get())->InitNew();
+        com::ComPtr<IStream> inner, faulty;
+        com::create_memory_stream(inner.put());
+        com::fault_plan plan;
+        plan.fail_write_at = n;
+        ASSERT_EQ(com::create_fault_stream(inner.get(), plan, faulty.put()), S_OK);
+        const HRESULT hr = query<IPersistStreamInit>(c.get())->Save(faulty.get(), TRUE);
+        com::fault_counts counts;
+        com::fault_stream_counts(faulty.get(), &counts);
+        if (counts.writes < n) {
+            EXPECT_EQ(hr, S_OK);
+            EXPECT_FALSE(is_dirty(c.get()));
+            EXPECT_EQ(contents(inner.get()), container_record({first, second}, 6));
+            break;
+        }
+        EXPECT_EQ(hr, STG_E_WRITEFAULT);
+        EXPECT_TRUE(is_dirty(c.get()));
+        EXPECT_EQ(counts.writes, n);
+    }
+}
+
+TEST_F(ContainerStream, PersistenceMembersReportClassSizeAndRefuseNulls)
+{
+    auto persist = query<IPersistStreamInit>(new_container().get());
+    CLSID id{};
+    EXPECT_EQ(persist->GetClassID(&id), S_OK);
+    EXPECT_EQ(id, CLSID_ZCntElementContainer);
+    ULARGE_INTEGER size{.QuadPart = 0};
+    EXPECT_EQ(persist->GetSizeMax(&size), S_OK);
+    EXPECT_EQ(size.QuadPart, 4u);
+    EXPECT_EQ(persist->GetClassID(nullptr), E_POINTER);
+    EXPECT_EQ(persist->GetSizeMax(nullptr), E_POINTER);
+    EXPECT_EQ(persist->Load(nullptr), E_POINTER);
+    EXPECT_EQ(persist->Save(nullptr, TRUE), E_POINTER);
+}
+
+}  // namespace
+}  // namespace container_test

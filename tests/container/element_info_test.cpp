@@ -1,0 +1,225 @@
+// The element info record: filling it from an element, its properties, and its stream record
+// byte for byte, intact and damaged.
+#include "tests/container/support.h"
+
+namespace container_test {
+namespace {
+
+class ElementInfo : public Released {};
+
+struct position {
+    LONG left = -1, top = -1, right = -1, bottom = -1;
+    SHORT inclination = -1;
+};
+position position_of(IZCntElementInfo* info)
+{
+    position p;
+    EXPECT_EQ(info->GetPosition(&p.left, &p.top, &p.right, &p.bottom, &p.inclination), S_OK);
+    return p;
+}
+
+TEST_F(ElementInfo, SetInfoTakesRightAndBottomFromTheElementsWidthAndHeight)
+{
+    auto info = new_info();
+    element_values v;
+    v.left = 10, v.top = 20, v.width = 30, v.height = 40;
+    v.inclination = -45;
+    v.type = zeCntElementTypeStamp;
+    v.description = u"seal";
+    auto element = make_element(v);
+    ASSERT_EQ(info->SetInfo(7, 99, element->base()), S_OK);
+
+    const position p = position_of(info.get());
+    EXPECT_EQ(p.left, 10);
+    EXPECT_EQ(p.top, 20);
+    EXPECT_EQ(p.right, 40);
+    EXPECT_EQ(p.bottom, 60);
+    EXPECT_EQ(p.inclination, -45);
+    LONG page = 0;
+    EXPECT_EQ(info->get_PageID(&page), S_OK);
+    EXPECT_EQ(page, 7) << "the page id given, not the element's own";
+    EXPECT_EQ(element_id_of(info.get()), 99);
+    ZeCntElementType type = zeCntElementTypeUnknown;
+    EXPECT_EQ(info->get_ElementType(&type), S_OK);
+    EXPECT_EQ(type, zeCntElementTypeStamp);
+    EXPECT_EQ(description_of(info.get()), u"seal");
+    EXPECT_TRUE(is_dirty(info.get()));
+}
+
+TEST_F(ElementInfo, SetInfoWithANullElementIsRefusedAndChangesNothing)
+{
+    auto info = new_info();
+    auto element = element_at(1, 2, 3, 4, u"kept");
+    ASSERT_EQ(info->SetInfo(5, 6, element->base()), S_OK);
+    saved(info.get());
+    EXPECT_EQ(info->SetInfo(8, 9, nullptr), E_INVALIDARG);
+    const position p = position_of(info.get());
+    EXPECT_EQ(p.left, 1);
+    EXPECT_EQ(p.bottom, 4);
+    EXPECT_EQ(element_id_of(info.get()), 6);
+    EXPECT_EQ(description_of(info.get()), u"kept");
+    EXPECT_FALSE(is_dirty(info.get()));
+}
+
+TEST_F(ElementInfo, GetPositionWritesOnlyThePointersGiven)
+{
+    auto info = new_info();
+    auto element = element_at(1, 2, 3, 4);
+    info->SetInfo(1, 1, element->base());
+    EXPECT_EQ(info->GetPosition(nullptr, nullptr, nullptr, nullptr, nullptr), S_OK);
+    LONG right = 0;
+    EXPECT_EQ(info->GetPosition(nullptr, nullptr, &right, nullptr, nullptr), S_OK);
+    EXPECT_EQ(right, 3);
+}
+
+TEST_F(ElementInfo, GettersRefuseNullOutPointers)
+{
+    auto info = new_info();
+    EXPECT_EQ(info->get_PageID(nullptr), E_POINTER);
+    EXPECT_EQ(info->get_ElementID(nullptr), E_POINTER);
+    EXPECT_EQ(info->get_ElementType(nullptr), E_POINTER);
+    EXPECT_EQ(info->get_Description(nullptr), E_POINTER);
+    auto persist = query<IPersistStreamInit>(info.get());
+    EXPECT_EQ(persist->GetClassID(nullptr), E_POINTER);
+    EXPECT_EQ(persist->GetSizeMax(nullptr), E_POINTER);
+}
+
+TEST_F(ElementInfo, DescriptionPutRefusesNullAndCopiesUpToTheFirstNul)
+{
+    auto info = new_info();
+    EXPECT_EQ(description_of(info.get()), u"") << "a new record holds the empty string";
+    EXPECT_EQ(info->put_Description(nullptr), E_INVALIDARG);
+
+    const char16_t with_nul[] = {u'a', u'b', 0, u'c'};
+    com::Bstr text(std::u16string_view(with_nul, 4));
+    ASSERT_EQ(text.length(), 4u);
+    EXPECT_EQ(info->put_Description(text.get()), S_OK);
+    com::Bstr stored;
+    info->get_Description(stored.put());
+    EXPECT_EQ(stored.view(), u"ab");
+}
+
+TEST_F(ElementInfo, DescriptionGetKeepsEmbeddedNulsOfALoadedText)
+{
+    auto info = new_info();
+    info_fields f;
+    f.description = std::u16string(u"x\0y", 3);
+    ASSERT_EQ(load(info.get(), info_record(f)), S_OK);
+    com::Bstr text;
+    ASSERT_EQ(info->get_Description(text.put()), S_OK);
+    EXPECT_EQ(text.view(), std::u16string_view(u"x\0y", 3));
+}
+
+TEST_F(ElementInfo, SettersMarkTheRecordDirty)
+{
+    auto info = new_info();
+    EXPECT_FALSE(is_dirty(info.get())) << "a new record starts clean";
+    info->put_PageID(3);
+    EXPECT_TRUE(is_dirty(info.get()));
+    saved(info.get());
+    info->put_ElementID(4);
+    EXPECT_TRUE(is_dirty(info.get()));
+    saved(info.get());
+    com::Bstr text(u"d");
+    info->put_Description(text.get());
+    EXPECT_TRUE(is_dirty(info.get()));
+    saved(info.get());
+    info->put_Description(text.get());  // not the stored object: a copy was stored
+    EXPECT_TRUE(is_dirty(info.get()));
+    saved(info.get(), FALSE);
+    EXPECT_TRUE(is_dirty(info.get())) << "Save without clear-dirty leaves the flag";
+    saved(info.get());
+    EXPECT_EQ(query<IPersistStreamInit>(info.get())->InitNew(), S_OK);
+    EXPECT_TRUE(is_dirty(info.get()));
+}
+
+TEST_F(ElementInfo, RecordIsWrittenFieldByFieldAsTheTableSays)
+{
+    auto info = new_info();
+    element_values v;
+    v.left = -10, v.top = 20, v.width = 300, v.height = 40;
+    v.inclination = -7;
+    v.type = zeCntElementTypeNote;
+    v.description = u"Hi";
+    auto element = make_element(v);
+    info->SetInfo(0x01020304, -2, element->base());
+
+    const bytes expected = {
+        1, 0, 0, 0,                          // version
+        4, 3, 2, 1,                          // page id
+        0xFE, 0xFF, 0xFF, 0xFF,              // element id -2
+        6, 0, 0, 0, 'H', 0, 'i', 0, 0, 0,    // "Hi": 2 characters + terminator
+        2, 0, 0, 0,                          // element type
+        0xF6, 0xFF, 0xFF, 0xFF,              // left -10
+        20, 0, 0, 0,                         // top
+        0x22, 1, 0, 0,                       // right 290
+        60, 0, 0, 0,                         // bottom
+        0xF9, 0xFF};                         // inclination -7
+    EXPECT_EQ(saved(info.get()), expected);
+    EXPECT_EQ(expected.size(), 38u + 6u);
+    EXPECT_FALSE(is_dirty(info.get()));
+}
+
+TEST_F(ElementInfo, EmptyAndNullDescriptionsHaveTheirOwnCounts)
+{
+    auto empty = new_info();
+    auto blank = element_at(0, 0, 1, 1, u"");
+    empty->SetInfo(1, 1, blank->base());
+    const bytes with_empty = saved(empty.get());
+    ASSERT_EQ(with_empty.size(), 40u);
+    EXPECT_EQ(bytes(with_empty.begin() + 12, with_empty.begin() + 18), (bytes{2, 0, 0, 0, 0, 0}));
+
+    element_values v;
+    v.null_description = true;
+    auto unnamed = make_element(v);
+    auto null = new_info();
+    null->SetInfo(1, 1, unnamed->base());
+    const bytes with_null = saved(null.get());
+    ASSERT_EQ(with_null.size(), 38u);
+    EXPECT_EQ(bytes(with_null.begin() + 12, with_null.begin() + 16), (bytes{0, 0, 0, 0}));
+
+    auto reloaded = new_info();
+    ASSERT_EQ(load(reloaded.get(), with_null), S_OK);
+    com::Bstr text(u"not null");
+    EXPECT_EQ(reloaded->get_Description(text.put()), S_OK);
+    EXPECT_TRUE(text.is_null()) << "a count of 0 loads as a null description";
+    EXPECT_EQ(saved(reloaded.get()), with_null);
+}
+
+TEST_F(ElementInfo, SavedAndLoadedRecordReportsTheSameValues)
+{
+    info_fields f{.page_id = -3, .element_id = 17, .description = u"Stationery text",
+                  .type = 15, .left = 5, .top = -6, .right = 700, .bottom = 800,
+                  .inclination = 90};
+    auto info = new_info();
+    ASSERT_EQ(load(info.get(), info_record(f)), S_OK);
+    EXPECT_FALSE(is_dirty(info.get()));
+    const position p = position_of(info.get());
+    EXPECT_EQ(p.left, 5);
+    EXPECT_EQ(p.top, -6);
+    EXPECT_EQ(p.right, 700);
+    EXPECT_EQ(p.bottom, 800);
+    EXPECT_EQ(p.inclination, 90);
+    EXPECT_EQ(element_id_of(info.get()), 17);
+    ZeCntElementType type{};
+    info->get_ElementType(&type);
+    EXPECT_EQ(type, zeCntElementTypePageBreak);
+    EXPECT_EQ(description_of(info.get()), u"Stationery text");
+    EXPECT_EQ(saved(info.get()), info_record(f));
+}
+
+TEST_F(ElementInfo, ClassIdIsNullAndSizeMaxIsFour)
+{
+    auto persist = query<IPersistStreamInit>(new_info().get());
+    CLSID id = CLSID_ZCntElementContainer;
+    EXPECT_EQ(persist->GetClassID(&id), S_OK);
+    EXPECT_EQ(id, GUID{});
+    ULARGE_INTEGER size{.QuadPart = 99};
+    EXPECT_EQ(persist->GetSizeMax(&size), S_OK);
+    EXPECT_EQ(size.QuadPart, 4u);
+    EXPECT_TRUE(query<IPersist>(persist.get())) << "IPersist is answered";
+    EXPECT_TRUE(query<IDispatch>(persist.get()));
+}
+
+}  // namespace
+}  // namespace container_test
