@@ -7,16 +7,20 @@
 #include <string>
 
 #include "contentelements/zprint_page.h"
+#include "host/document.h"
 #include "platform/com/com.h"
 
 namespace zcnt::bridge {
 
-HRESULT new_document(com::ComPtr<IZDocument>* out, std::string* error);
-HRESULT save_document(IZDocument* document, const std::string& path, std::string* error);
-HRESULT load_document(const std::string& path, com::ComPtr<IZDocument>* out, std::string* error);
+// The document's IZDocument; null only for a document that could not be made.
+com::ComPtr<IZDocument> interface_of(const host::document& document);
 
-// Every object of the page's object list and resource list, in list order, with kind, id and
-// properties.
-nlohmann::json describe_page(IZPrintContentPage* page);
+HRESULT save_document(const host::document& document, const std::string& path,
+                      std::string* error);
+HRESULT load_document(const std::string& path, host::document* out, std::string* error);
+
+// Every object of page `number`'s object list and resource list, in list order, with kind, id
+// and properties: {"objects": […], "resources": […]}.
+nlohmann::json describe_page(const host::document& document, LONG number);
 
 }  // namespace zcnt::bridge

@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+#include "tools/zcnt/inspect.h"
+#include "tools/zcnt/render.h"
 #include "tools/zcnt/self_check.h"
 
 int main(int argc, char** argv)
@@ -13,11 +15,36 @@ int main(int argc, char** argv)
 
     bool quiet = false;
     auto* self_check = app.add_subcommand(
-        "self-check", "create objects through the class table and drive them by name");
+        "self-check", "create objects through the class table, save and reload them");
     self_check->add_flag("-q,--quiet", quiet, "print only the verdict");
+
+    zcnt::render_options render;
+    auto* render_cmd = app.add_subcommand(
+        "render", "build a document from a JSON description, driving every element by name");
+    render_cmd->add_option("document", render.input, "the JSON description")->required();
+    render_cmd->add_option("--save", render.save, "write the document as a .pjd file");
+    render_cmd->add_option("--report", render.report,
+                           "write a JSON report of the elements, host objects and hits");
+
+    std::string pjd;
+    bool as_json = false;
+    auto* inspect = app.add_subcommand("inspect", "list the pages, objects and elements of a .pjd file");
+    inspect->add_option("document", pjd, "the .pjd file")->required();
+    inspect->add_flag("--json", as_json, "print JSON");
+
+    long long page = 1, x = 0, y = 0, hit_width = 0;
+    auto* hit = app.add_subcommand("hit", "find the element under a point of a page of a .pjd file");
+    hit->add_option("document", pjd, "the .pjd file")->required();
+    hit->add_option("page", page, "page number, from 1")->required();
+    hit->add_option("x", x, "x in page units")->required();
+    hit->add_option("y", y, "y in page units")->required();
+    hit->add_option("--hit-width", hit_width, "width of a stationery element's border band");
 
     CLI11_PARSE(app, argc, argv);
 
+    if (render_cmd->parsed()) return zcnt::run_render(render, stderr);
+    if (inspect->parsed()) return zcnt::run_inspect(pjd, as_json, stdout, stderr);
+    if (hit->parsed()) return zcnt::run_hit(pjd, page, x, y, hit_width, stdout, stderr);
     if (self_check->parsed() || app.get_subcommands().empty())
         return zcnt::run_self_check(quiet ? nullptr : stdout) ? 0 : 1;
     return 0;

@@ -102,8 +102,8 @@ public:
     void run()
     {
         if (!input_.is_object()) throw failure{"the document must be a JSON object"};
-        std::string error;
-        if (FAILED(bridge::new_document(&document_, &error))) throw failure{error};
+        document_ = bridge::interface_of(host_document_);
+        if (!document_) throw failure{"out of memory for the document"};
         add_pages();
         if (input_.contains("elements")) {
             if (!input_["elements"].is_array()) throw failure{"\"elements\" must be an array"};
@@ -121,7 +121,7 @@ public:
             out["elements"].push_back(describe_element(elements_[i], i + 1));
         out["pages"] = json::array();
         for (std::size_t i = 0; i < pages_.size(); ++i) {
-            json page = bridge::describe_page(pages_[i].get());
+            json page = bridge::describe_page(host_document_, static_cast<LONG>(i + 1));
             LONG id = 0;
             pages_[i]->get_PageID(&id);
             page["number"] = i + 1;
@@ -133,7 +133,7 @@ public:
         return out;
     }
 
-    IZDocument* document() const { return document_.get(); }
+    const host::document& document() const { return host_document_; }
 
 private:
     void add_pages()
@@ -250,6 +250,8 @@ private:
     }
 
     const json& input_;
+    // Declared first so that it closes last, once every element and page reference is gone.
+    host::document host_document_;
     com::ComPtr<IZDocument> document_;
     std::vector<com::ComPtr<IZPrintContentPage>> pages_;
     std::vector<created_element> elements_;

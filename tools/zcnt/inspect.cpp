@@ -60,15 +60,16 @@ json elements_of(IZPrintContentPage* page)
     return out;
 }
 
-bool open(const std::string& path, com::ComPtr<IZDocument>* document, std::FILE* err,
-          const char* command)
+bool open(const std::string& path, host::document* loaded, com::ComPtr<IZDocument>* document,
+          std::FILE* err, const char* command)
 {
     std::string error;
     if (FAILED(cnt::module::register_classes())) {
         std::fprintf(err, "zcnt %s: the library's classes cannot be registered\n", command);
         return false;
     }
-    if (FAILED(bridge::load_document(path, document, &error)) || !*document) {
+    if (FAILED(bridge::load_document(path, loaded, &error)) ||
+        !(*document = bridge::interface_of(*loaded))) {
         std::fprintf(err, "zcnt %s: %s\n", command, error.c_str());
         return false;
     }
@@ -88,8 +89,9 @@ com::ComPtr<IZPrintContentPage> page_number(IZDocument* document, LONG number)
 
 int run_inspect(const std::string& path, bool as_json, std::FILE* out, std::FILE* err)
 {
+    host::document loaded;
     com::ComPtr<IZDocument> document;
-    if (!open(path, &document, err, "inspect")) return 2;
+    if (!open(path, &loaded, &document, err, "inspect")) return 2;
     json report;
     report["pages"] = json::array();
     com::ComPtr<IZPageList> pages;
@@ -99,7 +101,7 @@ int run_inspect(const std::string& path, bool as_json, std::FILE* out, std::FILE
     for (LONG n = 1; n <= count; ++n) {
         com::ComPtr<IZPrintContentPage> page = page_number(document.get(), n);
         if (!page) continue;
-        json p = bridge::describe_page(page.get());
+        json p = bridge::describe_page(loaded, n);
         LONG id = 0, width = 0, height = 0, resolution = 0;
         page->get_PageID(&id);
         page->get_Width(&width);
@@ -155,8 +157,9 @@ int run_hit(const std::string& path, long long page, long long x, long long y,
         std::fprintf(err, "zcnt hit: page, x, y and the hit width must be 32-bit integers, the page from 1\n");
         return 2;
     }
+    host::document loaded;
     com::ComPtr<IZDocument> document;
-    if (!open(path, &document, err, "hit")) return 2;
+    if (!open(path, &loaded, &document, err, "hit")) return 2;
     com::ComPtr<IZPrintContentPage> p = page_number(document.get(), static_cast<LONG>(page));
     if (!p) {
         std::fprintf(err, "zcnt hit: %s has no page %lld\n", path.c_str(), page);

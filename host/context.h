@@ -1,0 +1,32 @@
+// What all objects of one document share: the journal, the creation serials, the page id
+// counter, the live host objects (so that closing the document can break reference cycles) and
+// the names the journal gives to objects that are not host objects.
+#pragma once
+
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "host/journal.h"
+#include "platform/com/unknown.h"
+
+namespace host {
+
+class host_object;
+
+struct context {
+    host::journal log;
+    LONG next_serial = 1;
+    LONG next_page_id = 1;
+    std::unordered_set<host_object*> live;
+    // Identity → journal name, for lists, pages, the document and foreign objects in lists.
+    std::unordered_map<IUnknown*, std::string> names;
+
+    // The journal name of any object: a host object's kind and id, a registered name, "null",
+    // or "object" for anything else.
+    std::string name_of(IUnknown* object) const;
+    void set_name(IUnknown* object, std::string name) noexcept;
+    void forget_name(IUnknown* object) noexcept;
+};
+
+}  // namespace host

@@ -1,0 +1,111 @@
+// The common part of the host objects: names, kind, Attach, and the shared helpers.
+#include "host/host_object.h"
+
+#include <cstdio>
+
+namespace host {
+
+host_object* host_object_of(IUnknown* object) noexcept
+{
+    if (!object) return nullptr;
+    com::ComPtr<IHostObject> hook;
+    if (FAILED(object->QueryInterface(IHostObject::iid, hook.put_void())) || !hook) return nullptr;
+    return hook->host_self();
+}
+
+const char* kind_name(LONG kind) noexcept
+{
+    switch (kind) {
+    case zeKindTextObject: return "text";
+    case zeKindShape: return "shape";
+    case zeKindPlacedImage: return "placed_image";
+    case zeKindLink: return "link";
+    case zeKindPlacedDocumentPage: return "placed_page";
+    case zeKindImageResource: return "image";
+    case zeKindFont: return "font";
+    case zeKindClipFrame: return "clip";
+    case zeKindLineStyle: return "line_style";
+    case zeKindStoredDocument: return "stored_document";
+    default: return "object";
+    }
+}
+
+std::string host_object::name() const
+{
+    std::string n = kind_name(kind_);
+    if (id_ != 0) {
+        n += '#';
+        n += std::to_string(id_);
+    } else {
+        n += '~';
+        n += std::to_string(serial_);
+    }
+    return n;
+}
+
+void host_object::bind(std::shared_ptr<context> ctx, LONG kind, LONG page_id) noexcept
+{
+    ctx_ = std::move(ctx);
+    kind_ = kind;
+    page_id_ = page_id;
+    if (ctx_) {
+        serial_ = ctx_->next_serial++;
+        try {
+            ctx_->live.insert(this);
+        } catch (...) {
+        }
+    }
+}
+
+host_object::~host_object()
+{
+    if (ctx_) ctx_->live.erase(this);
+}
+
+HRESULT host_object::object_kind(LONG* kind) noexcept
+{
+    auto rec = record("GetObjectKind");
+    if (!kind) return rec(E_POINTER);
+    *kind = kind_;
+    return rec(S_OK, *kind);
+}
+
+HRESULT host_object::attach(IDispatch* page_objects, IDispatch* resources,
+                            IDispatch* document) noexcept
+{
+    auto rec = record("Attach", ref(page_objects), ref(resources), ref(document));
+    attach_[0] = com::ComPtr<IDispatch>(page_objects);
+    attach_[1] = com::ComPtr<IDispatch>(resources);
+    attach_[2] = com::ComPtr<IDispatch>(document);
+    attached_ = true;
+    return rec(S_OK);
+}
+
+HRESULT copy_out(const std::u16string& text, BSTR* out) noexcept
+{
+    if (!out) return E_POINTER;
+    *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    return *out ? S_OK : E_OUTOFMEMORY;
+}
+
+std::u16string from_bstr(BSTR text) { return std::u16string(com::bstr_view(text)); }
+
+std::string number(LONG v) { return std::to_string(v); }
+
+std::string colour(OLE_COLOR v)
+{
+    std::string s;
+    append_value(s, static_cast<ULONG>(v));
+    return s;
+}
+
+std::string real(double v)
+{
+    std::string s;
+    append_value(s, v);
+    return s;
+}
+
+std::string quoted(const std::u16string& text) { return utf8(text); }
+
+}  // namespace host

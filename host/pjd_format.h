@@ -1,0 +1,34 @@
+// The chunk layout of .pjd files, shared by the writer and the reader (README.md has the table).
+#pragma once
+
+#include <cstdint>
+
+namespace host::pjd {
+
+constexpr std::uint8_t magic[8] = {'Z', 'P', 'J', 'D', '\r', '\n', 0x1A, '\n'};
+constexpr std::uint32_t format_version = 1;
+
+constexpr std::uint32_t fourcc(char a, char b, char c, char d)
+{
+    return std::uint32_t(std::uint8_t(a)) | (std::uint32_t(std::uint8_t(b)) << 8) |
+           (std::uint32_t(std::uint8_t(c)) << 16) | (std::uint32_t(std::uint8_t(d)) << 24);
+}
+constexpr std::uint32_t chunk_head = fourcc('H', 'E', 'A', 'D');
+constexpr std::uint32_t chunk_page = fourcc('P', 'A', 'G', 'E');
+constexpr std::uint32_t chunk_object = fourcc('O', 'B', 'J', ' ');
+constexpr std::uint32_t chunk_element = fourcc('E', 'L', 'E', 'M');
+constexpr std::uint32_t chunk_document_object = fourcc('D', 'O', 'C', 'O');
+constexpr std::uint32_t chunk_end = fourcc('E', 'N', 'D', ' ');
+
+// Type, length, payload, CRC-32 of type + length + payload.
+constexpr std::size_t chunk_overhead = 12;
+
+// Where an element chunk's object lives.
+enum element_flags : std::uint8_t {
+    in_page_objects = 1,    // in the page object list under its id
+    known_element = 2,      // given to the page object list's AddElement
+    in_resources = 4,       // in the resource list under its id
+    kept_in_resources = 8,  // kept by the resource list without an id
+};
+
+}  // namespace host::pjd
