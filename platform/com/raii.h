@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/com/bstr.h"
+#include "platform/com/oaidl.h"
 #include "platform/com/variant.h"
 
 namespace com {
@@ -103,6 +104,23 @@ public:
         Variant v;
         v.v_.vt = VT_BOOL;
         v.v_.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+        return v;
+    }
+    // VT_DISPATCH / VT_UNKNOWN holding a reference of its own.
+    static Variant from_dispatch(IDispatch* object) noexcept
+    {
+        Variant v;
+        v.v_.vt = VT_DISPATCH;
+        v.v_.pdispVal = object;
+        if (object) object->AddRef();
+        return v;
+    }
+    static Variant from_unknown(IUnknown* object) noexcept
+    {
+        Variant v;
+        v.v_.vt = VT_UNKNOWN;
+        v.v_.punkVal = object;
+        if (object) object->AddRef();
         return v;
     }
     // VT_BSTR holding a copy; VT_ERROR with E_OUTOFMEMORY when the copy fails.

@@ -1,0 +1,84 @@
+// The engine's hot paths: a link element's rebuild (its host calls through the lists), saving
+// and loading a document of many pages, and the container's hit test over many records.
+#include <benchmark/benchmark.h>
+
+#include <vector>
+
+#include "contentelements/cnt_container.h"
+#include "contentelements/cnt_link.h"
+#include "contentelements/zprint_objects.h"
+#include "host/document.h"
+#include "module/class_map.h"
+#include "platform/com/com.h"
+
+namespace {
+
+struct registered {
+    registered() { cnt::module::register_classes(); }
+    ~registered() { cnt::module::revoke_classes(); }
+};
+
+com::ComPtr<IZCntElementLink> attached_link(const host::document& doc, LONG page)
+{
+    CLSID clsid{};
+    CLSIDFromProgID(u"Orvane.ZCntElementLink.1", &clsid);
+    com::ComPtr<IZCntElementLink> link;
+    CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IZCntElementLink::iid, link.put_void());
+    com::ComPtr<IZElement> element;
+    link->QueryInterface(IZElement::iid, element.put_void());
+    com::ComPtr<IDispatch> objects, resources, document;
+    doc.page_objects(page, objects.put());
+    doc.resources(page, resources.put());
+    doc.dispatch(document.put());
+    element->Attach(objects.get(), resources.get(), document.get());
+    return link;
+}
+
+// One SetPosition of a bordered link: two objects removed, two created and set up, the
+// container told.
+void BM_LinkRebuild(benchmark::State& state)
+{
+    registered classes;
+    host::document doc;
+    doc.add_page(5950, 8420, 720);
+    auto link = attached_link(doc, 1);
+    com::Bstr url(u"https://example.org/a/page");
+    link->SetLinkData(url.get(), 0xFF, 0);
+    LONG x = 0;
+    for (auto _ : state) {
+        link->SetPosition(100 + (x++ & 63), 100, 400, 50);
+    }
+}
+BENCHMARK(BM_LinkRebuild);
+
+// Save then load of a document of `pages` pages with ten bordered links each.
+void BM_PjdSaveLoad(benchmark::State& state)
+{
+    registered classes;
+    host::document doc;
+    const auto pages = static_cast<LONG>(state.range(0));
+    std::vector<com::ComPtr<IZCntElementLink>> links;
+    com::Bstr url(u"https://example.org/a/page");
+    for (LONG p = 1; p <= pages; ++p) {
+        doc.add_page(5950, 8420, 720);
+        for (LONG i = 0; i < 10; ++i) {
+            auto link = attached_link(doc, p);
+            link->SetPosition(100, 100 + 60 * i, 400, 50);
+            link->SetLinkData(url.get(), 0xFF, 0);
+            links.push_back(link);
+        }
+    }
+    std::vector<BYTE> bytes;
+    for (auto _ : state) {
+        bytes.clear();
+        doc.save_bytes(&bytes);
+        host::document loaded;
+        benchmark::DoNotOptimize(host::document::load_bytes(bytes.data(), bytes.size(), &loaded));
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                            static_cast<int64_t>(bytes.size()));
+    state.counters["file_bytes"] = static_cast<double>(bytes.size());
+}
+BENCHMARK(BM_PjdSaveLoad)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,287 @@
+// The page object list, the resource list, pages and the document through their interfaces:
+// which kinds each list makes, how ids are given and kept, order, lookup and the journal.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "contentelements/zprint_objects.h"
+#include "contentelements/zprint_page.h"
+#include "host/document.h"
+#include "platform/com/com.h"
+
+namespace {
+
+struct page_fixture : ::testing::Test {
+    host::document doc;
+    com::ComPtr<IZPageObjectList> objects;
+    com::ComPtr<IZResourceList> resources;
+    com::ComPtr<IZPrintContentPage> page;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(doc.ok());
+        ASSERT_EQ(doc.add_page(5950, 8420, 720), S_OK);
+        com::ComPtr<IDispatch> d;
+        ASSERT_EQ(doc.page_objects(1, d.put()), S_OK);
+        ASSERT_EQ(d->QueryInterface(IZPageObjectList::iid, objects.put_void()), S_OK);
+        d.reset();
+        ASSERT_EQ(doc.resources(1, d.put()), S_OK);
+        ASSERT_EQ(d->QueryInterface(IZResourceList::iid, resources.put_void()), S_OK);
+        d.reset();
+        ASSERT_EQ(doc.page(1, d.put()), S_OK);
+        ASSERT_EQ(d->QueryInterface(IZPrintContentPage::iid, page.put_void()), S_OK);
+    }
+
+    com::ComPtr<IDispatch> make(LONG kind)
+    {
+        com::ComPtr<IDispatch> o;
+        EXPECT_EQ(objects->Create(kind, o.put()), S_OK) << kind;
+        return o;
+    }
+    LONG add(IDispatch* o)
+    {
+        auto v = com::Variant::from_dispatch(o);
+        LONG id = -1;
+        EXPECT_EQ(objects->Add(*v.get(), &id), S_OK);
+        return id;
+    }
+    std::vector<LONG> ids()
+    {
+        std::vector<LONG> out;
+        LONG n = 0;
+        objects->get_Count(&n);
+        for (LONG i = 1; i <= n; ++i) {
+            LONG id = 0;
+            objects->get_ItemID(i, &id);
+            out.push_back(id);
+        }
+        return out;
+    }
+};
+
+using PageObjectList = page_fixture;
+using ResourceList = page_fixture;
+
+TEST_F(PageObjectList, CreatesOnlyPageObjectKindsAndEachAnswersItsKind)
+{
+    for (LONG kind : {LONG{zeKindTextObject}, LONG{zeKindShape}, LONG{zeKindPlacedImage},
+                      LONG{zeKindLink}, LONG{zeKindPlacedDocumentPage}}) {
+        com::ComPtr<IDispatch> o = make(kind);
+        ASSERT_TRUE(o);
+        com::ComPtr<IZObject> z;
+        ASSERT_EQ(o->QueryInterface(IZObject::iid, z.put_void()), S_OK);
+        LONG got = 0;
+        EXPECT_EQ(z->GetObjectKind(&got), S_OK);
+        EXPECT_EQ(got, kind);
+    }
+    for (LONG kind : {LONG{zeKindFont}, LONG{zeKindClipFrame}, LONG{zeKindLineStyle},
+                      LONG{zeKindImageResource}, LONG{zeKindStoredDocument}, LONG{0}, LONG{6},
+                      LONG{-1}, LONG{9999}}) {
+        com::ComPtr<IDispatch> o;
+        EXPECT_EQ(objects->Create(kind, o.put()), E_INVALIDARG) << kind;
+        EXPECT_FALSE(o);
+    }
+    // Creating does not list.
+    LONG n = -1;
+    EXPECT_EQ(objects->get_Count(&n), S_OK);
+    EXPECT_EQ(n, 0);
+}
+
+TEST_F(PageObjectList, IdsCountUpAreKeptForAnObjectAddedTwiceAndNeverReused)
+{
+    auto a = make(zeKindShape), b = make(zeKindLink), c = make(zeKindTextObject);
+    EXPECT_EQ(add(a.get()), 1);
+    EXPECT_EQ(add(b.get()), 2);
+    EXPECT_EQ(add(a.get()), 1);  // already listed: same id, listed once
+    EXPECT_EQ(ids(), (std::vector<LONG>{1, 2}));
+    EXPECT_EQ(objects->Remove(2), S_OK);
+    EXPECT_EQ(objects->Remove(2), E_INVALIDARG);
+    EXPECT_EQ(add(c.get()), 3);
+    EXPECT_EQ(add(b.get()), 4);  // removed and added again: a new id
+    EXPECT_EQ(ids(), (std::vector<LONG>{1, 3, 4}));
+
+    com::ComPtr<IDispatch> found;
+    EXPECT_EQ(objects->ItemFromID(3, found.put()), S_OK);
+    EXPECT_TRUE(com::same_object(found.get(), c.get()));
+    found.reset();
+    EXPECT_EQ(objects->ItemFromID(2, found.put()), E_INVALIDARG);
+    EXPECT_FALSE(found);
+}
+
+TEST_F(PageObjectList, RefusesResourceKindsNullsAndNonObjects)
+{
+    com::ComPtr<IDispatch> font;
+    ASSERT_EQ(resources->Create(zeKindFont, font.put()), S_OK);
+    auto v = com::Variant::from_dispatch(font.get());
+    LONG id = -1;
+    EXPECT_EQ(objects->Add(*v.get(), &id), E_INVALIDARG);
+    EXPECT_EQ(id, 0);
+    auto number = com::Variant::from_i4(5);
+    EXPECT_EQ(objects->Add(*number.get(), &id), E_INVALIDARG);
+    auto shape = com::Variant::from_dispatch(make(zeKindShape).get());
+    EXPECT_EQ(objects->Add(*shape.get(), nullptr), E_POINTER);
+}
+
+TEST_F(PageObjectList, OrderMovesAfterAnotherOrToTheFront)
+{
+    for (int i = 0; i < 4; ++i) add(make(zeKindShape).get());
+    EXPECT_EQ(objects->Order(4, 1, 0), S_OK);
+    EXPECT_EQ(ids(), (std::vector<LONG>{1, 4, 2, 3}));
+    EXPECT_EQ(objects->Order(3, 0, 0), S_OK);
+    EXPECT_EQ(ids(), (std::vector<LONG>{3, 1, 4, 2}));
+    EXPECT_EQ(objects->Order(2, 2, 0), S_OK);
+    EXPECT_EQ(ids(), (std::vector<LONG>{3, 1, 4, 2}));
+    EXPECT_EQ(objects->Order(9, 0, 0), E_INVALIDARG);
+    EXPECT_EQ(objects->Order(1, 9, 0), E_INVALIDARG);
+    EXPECT_EQ(ids(), (std::vector<LONG>{3, 1, 4, 2}));
+}
+
+TEST_F(PageObjectList, ItemIndexesRunFromOne)
+{
+    add(make(zeKindShape).get());
+    com::ComPtr<IDispatch> o;
+    LONG id = -1;
+    EXPECT_EQ(objects->get_Item(0, o.put()), E_INVALIDARG);
+    EXPECT_EQ(objects->get_Item(2, o.put()), E_INVALIDARG);
+    EXPECT_EQ(objects->get_ItemID(0, &id), E_INVALIDARG);
+    EXPECT_EQ(objects->get_Item(1, o.put()), S_OK);
+    EXPECT_TRUE(o);
+    com::ComPtr<IZPrintContentPage> p;
+    EXPECT_EQ(objects->get_Page(p.put()), S_OK);
+    EXPECT_TRUE(com::same_object(p.get(), page.get()));
+}
+
+TEST_F(ResourceList, KeepsObjectsWithAndWithoutIds)
+{
+    com::ComPtr<IDispatch> font, clip;
+    ASSERT_EQ(resources->Create(zeKindFont, font.put()), S_OK);
+    ASSERT_EQ(resources->Create(zeKindClipFrame, clip.put()), S_OK);
+    com::ComPtr<IDispatch> shape;
+    EXPECT_EQ(resources->Create(zeKindShape, shape.put()), E_INVALIDARG);
+
+    auto vf = com::Variant::from_dispatch(font.get());
+    auto vc = com::Variant::from_dispatch(clip.get());
+    LONG id = 0;
+    EXPECT_EQ(resources->Add(*vf.get(), &id), S_OK);
+    EXPECT_EQ(id, 1);
+    EXPECT_EQ(resources->AddWithoutID(*vc.get()), S_OK);
+    EXPECT_EQ(resources->AddWithoutID(*vc.get()), S_OK);
+    LONG n = 0;
+    EXPECT_EQ(resources->get_Count(&n), S_OK);
+    EXPECT_EQ(n, 1);  // only the object with an id is counted
+    const auto all = doc.resource_objects(1);
+    ASSERT_EQ(all.size(), 2u);
+    EXPECT_EQ(all[0].kind, "font");
+    EXPECT_EQ(all[0].id, 1);
+    EXPECT_EQ(all[1].kind, "clip");
+    EXPECT_EQ(all[1].id, 0);
+}
+
+TEST(HostDocument, PagesHaveIdsNumbersAndSizes)
+{
+    host::document doc;
+    com::ComPtr<IDispatch> d;
+    ASSERT_EQ(doc.dispatch(d.put()), S_OK);
+    com::ComPtr<IZDocument> document;
+    ASSERT_EQ(d->QueryInterface(IZDocument::iid, document.put_void()), S_OK);
+    com::ComPtr<IZPrintContentPage> first, second, bad;
+    ASSERT_EQ(document->AddPage(5950, 8420, 720, first.put()), S_OK);
+    ASSERT_EQ(document->AddPage(8420, 5950, 1440, second.put()), S_OK);
+    EXPECT_EQ(document->AddPage(100, 100, 0, bad.put()), E_INVALIDARG);
+    EXPECT_EQ(document->AddPage(-1, 100, 720, bad.put()), E_INVALIDARG);
+
+    LONG id = 0, number = 0, value = 0;
+    EXPECT_EQ(second->get_PageID(&id), S_OK);
+    EXPECT_EQ(id, 2);
+    EXPECT_EQ(second->get_PageNumber(&number), S_OK);
+    EXPECT_EQ(number, 2);
+    EXPECT_EQ(second->get_Resolution(&value), S_OK);
+    EXPECT_EQ(value, 1440);
+    EXPECT_EQ(second->get_Width(&value), S_OK);
+    EXPECT_EQ(value, 8420);
+
+    com::ComPtr<IZPageList> pages;
+    ASSERT_EQ(first->get_PageList(pages.put()), S_OK);
+    LONG count = 0;
+    EXPECT_EQ(pages->get_Count(&count), S_OK);
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(pages->PageNumberOf(2, &number), S_OK);
+    EXPECT_EQ(number, 2);
+    EXPECT_NE(pages->PageNumberOf(7, &number), S_OK);
+    com::ComPtr<IZPrintContentPage> again;
+    EXPECT_EQ(pages->get_Item(1, again.put()), S_OK);
+    EXPECT_TRUE(com::same_object(again.get(), first.get()));
+    com::ComPtr<IZDocument> owner;
+    EXPECT_EQ(first->get_Document(owner.put()), S_OK);
+    EXPECT_TRUE(com::same_object(owner.get(), document.get()));
+}
+
+TEST(HostDocument, ClosingFreesEveryObjectEvenWithReferencesHeldInsideLists)
+{
+    const LONG before = com::module_lock_count();
+    com::ComPtr<IZShape> kept_outside;
+    {
+        host::document doc;
+        doc.add_page(1000, 1000, 720);
+        com::ComPtr<IDispatch> d;
+        doc.page_objects(1, d.put());
+        com::ComPtr<IZPageObjectList> list;
+        d->QueryInterface(IZPageObjectList::iid, list.put_void());
+        com::ComPtr<IDispatch> shape;
+        list->Create(zeKindShape, shape.put());
+        auto v = com::Variant::from_dispatch(shape.get());
+        LONG id = 0;
+        list->Add(*v.get(), &id);
+        // The shape holds the page's lists through its Attach: a cycle page → list → shape.
+        com::ComPtr<IZObject> z;
+        shape->QueryInterface(IZObject::iid, z.put_void());
+        com::ComPtr<IDispatch> resources, document;
+        doc.resources(1, resources.put());
+        doc.dispatch(document.put());
+        EXPECT_EQ(z->Attach(d.get(), resources.get(), document.get()), S_OK);
+        shape->QueryInterface(IZShape::iid, kept_outside.put_void());
+        EXPECT_GT(com::module_lock_count(), before);
+    }
+    // The shape outlives its document, but lets go of what it held.
+    kept_outside.reset();
+    EXPECT_EQ(com::module_lock_count(), before);
+}
+
+TEST(HostJournal, RecordsCallsWithArgumentsResultsAndFailures)
+{
+    host::document doc;
+    doc.add_page(1000, 1000, 720);
+    doc.journal().enable();
+    com::ComPtr<IDispatch> d;
+    doc.page_objects(1, d.put());
+    com::ComPtr<IZPageObjectList> list;
+    d->QueryInterface(IZPageObjectList::iid, list.put_void());
+    com::ComPtr<IDispatch> o;
+    list->Create(zeKindShape, o.put());
+    auto v = com::Variant::from_dispatch(o.get());
+    LONG id = 0;
+    list->Add(*v.get(), &id);
+    com::ComPtr<IZShape> shape;
+    o->QueryInterface(IZShape::iid, shape.put_void());
+    shape->put_StrokeColor(0x123456);
+    com::ComPtr<IZPath> path;
+    shape->get_Path(path.put());
+    path->Rectangle(1, 2, 3, 4);
+    list->Remove(77);
+    EXPECT_EQ(doc.journal().lines(),
+              (std::vector<std::string>{
+                  "page_objects.Create(2) -> shape~1",
+                  "page_objects.Add(shape~1) -> 1",
+                  "shape#1.put_StrokeColor(0x00123456)",
+                  "shape#1.get_Path() -> shape#1.path",
+                  "shape#1.path.Rectangle(1,2,3,4)",
+                  "page_objects.Remove(77) !0x80070057",
+              }));
+    doc.journal().clear();
+    doc.journal().enable(false);
+    shape->put_StrokeColor(1);
+    EXPECT_TRUE(doc.journal().lines().empty());
+}
+
+}  // namespace
