@@ -2,6 +2,8 @@
 // null string stays null.
 #pragma once
 
+#include <string_view>
+
 #include "platform/com/bstr.h"
 #include "platform/com/result.h"
 
@@ -40,6 +42,11 @@ public:
     HRESULT assign(BSTR text) noexcept { return assign_bstr(&s_, text); }
     HRESULT copy_to(BSTR* out) const noexcept { return copy_bstr(s_, out); }
     bool empty() const noexcept { return SysStringLen(s_) == 0; }
+    // The whole text, embedded zeros included; empty for null.
+    std::u16string_view view() const noexcept
+    {
+        return s_ ? std::u16string_view(s_, SysStringLen(s_)) : std::u16string_view();
+    }
 
 private:
     BSTR s_ = nullptr;

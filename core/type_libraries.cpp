@@ -3,6 +3,8 @@
 #include "contentelements/cnt_container.h"
 #include "contentelements/cnt_formfield.h"
 #include "contentelements/cnt_link.h"
+#include "contentelements/cnt_note.h"
+#include "contentelements/cnt_stamp.h"
 #include "contentelements/libraries.h"
 #include "contentelements/zprint_page.h"
 
@@ -15,6 +17,8 @@ constexpr GUID GUID_ZeCntHorizontalAlignmentType =
     com::make_guid("{5C7C1E0A-3E0B-4D8C-9E43-7B4E51D9A002}");
 constexpr GUID GUID_ZeCntVerticalAlignmentType =
     com::make_guid("{5C7C1E0A-3E0B-4D8C-9E43-7B4E51D9A003}");
+constexpr GUID GUID_ZeCntNoteStyle = com::make_guid("{5C7C1E0A-3E0B-4D8C-9E43-7B4E51D9A004}");
+constexpr GUID GUID_ZeCntStampStyle = com::make_guid("{5C7C1E0A-3E0B-4D8C-9E43-7B4E51D9A005}");
 
 }  // namespace
 
@@ -24,6 +28,8 @@ void ContentElementsLib::declare(type_library_builder& lib)
         .doc(u"ContentElements 1.0 Type Library");
     lib.add_interface<IZCntElementBase>()
         .add_interface<IZCntElementLink>()
+        .add_interface<IZCntElementNote>()
+        .add_interface<IZCntElementStamp>()
         .add_interface<IZCntElementFormField>()
         .add_interface<IZCntElementInfo>()
         .add_interface<IZCntElementContainer>();
@@ -55,6 +61,23 @@ void ContentElementsLib::declare(type_library_builder& lib)
         {{u"zeCntVerticalAlignmentTop", zeCntVerticalAlignmentTop},
          {u"zeCntVerticalAlignmentCenter", zeCntVerticalAlignmentCenter},
          {u"zeCntVerticalAlignmentBottom", zeCntVerticalAlignmentBottom}});
+    lib.add_enum<ZeCntNoteStyle>(
+        u"ZeCntNoteStyle", GUID_ZeCntNoteStyle,
+        {{u"zeCntNoteStyleRectangle", zeCntNoteStyleRectangle},
+         {u"zeCntNoteStyleRoundedRectangle", zeCntNoteStyleRoundedRectangle},
+         {u"zeCntNoteStyleOval", zeCntNoteStyleOval},
+         {u"zeCntNoteStyleTextOnly", zeCntNoteStyleTextOnly},
+         {u"zeCntNoteStyleAutoTextPageNumber", zeCntNoteStyleAutoTextPageNumber},
+         {u"zeCntNoteStyleAutoTextDateTime", zeCntNoteStyleAutoTextDateTime},
+         {u"zeCntNoteStyleAutoTextUserName", zeCntNoteStyleAutoTextUserName},
+         {u"zeCntNoteStyleAutoTextCustom", zeCntNoteStyleAutoTextCustom}});
+    lib.add_enum<ZeCntStampStyle>(u"ZeCntStampStyle", GUID_ZeCntStampStyle,
+                                  {{u"zeCntStampStyleRectangle", zeCntStampStyleRectangle},
+                                   {u"zeCntStampStyleOval", zeCntStampStyleOval}});
+    lib.add_coclass(u"ZCntElementStamp", CLSID_ZCntElementStamp,
+                    {implements<IZCntElementStamp>(IMPLTYPEFLAG_FDEFAULT)});
+    lib.add_coclass(u"ZCntElementNote", CLSID_ZCntElementNote,
+                    {implements<IZCntElementNote>(IMPLTYPEFLAG_FDEFAULT)});
     lib.add_coclass(u"ZCntElementLink", CLSID_ZCntElementLink,
                     {implements<IZCntElementLink>(IMPLTYPEFLAG_FDEFAULT)});
     lib.add_coclass(u"ZCntElementContainer", CLSID_ZCntElementContainer,

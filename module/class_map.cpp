@@ -7,6 +7,8 @@
 #include "contentelements/cnt_types.h"
 #include "container/element_container.h"
 #include "elements/link/link.h"
+#include "elements/note/note.h"
+#include "elements/stamp/stamp.h"
 #include "platform/com/sync.h"
 
 namespace cnt::module {
@@ -37,6 +39,8 @@ private:
 constexpr std::array entries{
     class_entry{&CLSID_ZCntElementContainer, u"ZCntElementContainer", &create_element_container},
     class_entry{&CLSID_ZCntElementLink, u"ZCntElementLink", &create_link},
+    class_entry{&CLSID_ZCntElementNote, u"ZCntElementNote", &create_note},
+    class_entry{&CLSID_ZCntElementStamp, u"ZCntElementStamp", &create_stamp},
 };
 
 struct registration {

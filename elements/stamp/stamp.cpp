@@ -1,0 +1,272 @@
+// The stamp element: a header line above a content line in a rectangular or oval frame,
+// grown to hold its texts, turnable about its bottom-left corner and partly transparent.
+#include "elements/stamp/stamp.h"
+
+#include "core/element.h"
+#include "elements/stamp/stamp_appearance.h"
+#include "elements/stamp/stamp_fields.h"
+
+namespace cnt {
+namespace {
+
+enum class notify : bool { no = false, yes = true };
+
+class CZCntElementStamp : public element<CZCntElementStamp, IZCntElementStamp> {
+public:
+    static constexpr ZeCntElementType element_type = zeCntElementTypeStamp;
+    static constexpr const CLSID& class_id = CLSID_ZCntElementStamp;
+    static constexpr ULONG record_version = 1;
+    static constexpr bool aggregatable = true;
+
+    // Texts and colours have no same-value shortcut: putting the current value rebuilds too.
+    HRESULT get_HeaderText(BSTR* v) noexcept override { return get_string(f_.header.text, v); }
+    HRESULT put_HeaderText(BSTR v) noexcept override { return put_string(f_.header.text, v, notify::yes); }
+    HRESULT get_HeaderTextColor(OLE_COLOR* v) noexcept override { return get(f_.header.colour, v); }
+    HRESULT put_HeaderTextColor(OLE_COLOR v) noexcept override
+    {
+        return store(f_.header.colour, v, notify::no);
+    }
+    HRESULT get_HeaderSize(SHORT* v) noexcept override { return get(f_.header_size, v); }
+    HRESULT put_HeaderSize(SHORT v) noexcept override
+    {
+        return store(f_.header_size, static_cast<SHORT>(v < 0 || v > 100 ? 70 : v), notify::yes);
+    }
+    HRESULT get_HeaderFontName(BSTR* v) noexcept override { return get_string(f_.header.font_name, v); }
+    HRESULT put_HeaderFontName(BSTR v) noexcept override
+    {
+        return put_string(f_.header.font_name, v, notify::no);
+    }
+    HRESULT get_HeaderFontBold(VARIANT_BOOL* v) noexcept override { return get(f_.header.bold, v); }
+    HRESULT put_HeaderFontBold(VARIANT_BOOL v) noexcept override
+    {
+        return store(f_.header.bold, v, notify::yes);
+    }
+    HRESULT get_HeaderFontItalic(VARIANT_BOOL* v) noexcept override { return get(f_.header.italic, v); }
+    HRESULT put_HeaderFontItalic(VARIANT_BOOL v) noexcept override
+    {
+        return store(f_.header.italic, v, notify::yes);
+    }
+    HRESULT get_BorderColor(OLE_COLOR* v) noexcept override { return get(f_.border_colour, v); }
+    HRESULT put_BorderColor(OLE_COLOR v) noexcept override { return store(f_.border_colour, v, notify::no); }
+    HRESULT get_FillColor(OLE_COLOR* v) noexcept override { return get(f_.fill_colour, v); }
+    HRESULT put_FillColor(OLE_COLOR v) noexcept override { return store(f_.fill_colour, v, notify::no); }
+    HRESULT get_StampStyle(ZeCntStampStyle* v) noexcept override { return get(f_.style, v); }
+    HRESULT put_StampStyle(ZeCntStampStyle v) noexcept override { return store(f_.style, v, notify::yes); }
+    HRESULT get_Shadow(VARIANT_BOOL* v) noexcept override { return get(f_.shadow, v); }
+    HRESULT put_Shadow(VARIANT_BOOL v) noexcept override
+    {
+        if (f_.shadow == v) return S_OK;
+        return store(f_.shadow, v, notify::no);
+    }
+    HRESULT get_Transparency(SHORT* v) noexcept override { return get(f_.transparency, v); }
+    HRESULT put_Transparency(SHORT v) noexcept override
+    {
+        if (static_cast<USHORT>(v) > 100) return E_INVALIDARG;  // negative ones too
+        if (f_.transparency == v) return S_OK;
+        return store(f_.transparency, v, notify::no);
+    }
+    HRESULT get_ContentText(BSTR* v) noexcept override { return get_string(f_.content.text, v); }
+    HRESULT put_ContentText(BSTR v) noexcept override
+    {
+        return put_string(f_.content.text, v, notify::yes);
+    }
+    HRESULT get_ContentTextColor(OLE_COLOR* v) noexcept override { return get(f_.content.colour, v); }
+    HRESULT put_ContentTextColor(OLE_COLOR v) noexcept override
+    {
+        return store(f_.content.colour, v, notify::no);
+    }
+    HRESULT get_ContentFontName(BSTR* v) noexcept override { return get_string(f_.content.font_name, v); }
+    HRESULT put_ContentFontName(BSTR v) noexcept override
+    {
+        return put_string(f_.content.font_name, v, notify::yes);
+    }
+    HRESULT get_ContentFontBold(VARIANT_BOOL* v) noexcept override { return get(f_.content.bold, v); }
+    HRESULT put_ContentFontBold(VARIANT_BOOL v) noexcept override
+    {
+        return store(f_.content.bold, v, notify::yes);
+    }
+    HRESULT get_ContentFontItalic(VARIANT_BOOL* v) noexcept override { return get(f_.content.italic, v); }
+    HRESULT put_ContentFontItalic(VARIANT_BOOL v) noexcept override
+    {
+        return store(f_.content.italic, v, notify::yes);
+    }
+
+    // The only element that turns.
+    HRESULT get_Inclination(SHORT* degrees) noexcept override { return get(f_.inclination, degrees); }
+    HRESULT put_Inclination(SHORT degrees) noexcept override
+    {
+        // −90..90, tested in one unsigned comparison.
+        if (static_cast<USHORT>(degrees + 90) > 180) return E_INVALIDARG;
+        if (f_.inclination == degrees) return S_OK;
+        return store(f_.inclination, degrees, notify::yes);
+    }
+    HRESULT get_AllowInclination(VARIANT_BOOL* allowed) noexcept override
+    {
+        if (!allowed) return E_POINTER;
+        *allowed = VARIANT_TRUE;
+        return S_OK;
+    }
+
+    HRESULT SetStampData(BSTR header_text, OLE_COLOR header_colour, BSTR header_font,
+                         SHORT header_size, VARIANT_BOOL header_bold, VARIANT_BOOL header_italic,
+                         BSTR content_text, OLE_COLOR content_colour, BSTR content_font,
+                         VARIANT_BOOL content_bold, VARIANT_BOOL content_italic,
+                         OLE_COLOR fill_colour, OLE_COLOR border_colour, ZeCntStampStyle style,
+                         VARIANT_BOOL shadow, SHORT transparency,
+                         SHORT inclination) noexcept override
+    {
+        RETURN_IF_FAILED(f_.header.text.assign(header_text));
+        RETURN_IF_FAILED(f_.header.font_name.assign(header_font));
+        RETURN_IF_FAILED(f_.content.text.assign(content_text));
+        RETURN_IF_FAILED(f_.content.font_name.assign(content_font));
+        f_.header.colour = header_colour;
+        // Out of range becomes 100 here, not 70 as through the property.
+        f_.header_size = header_size < 0 || header_size > 100 ? SHORT{100} : header_size;
+        f_.header.bold = header_bold;
+        f_.header.italic = header_italic;
+        f_.content.colour = content_colour;
+        f_.content.bold = content_bold;
+        f_.content.italic = content_italic;
+        f_.fill_colour = fill_colour;
+        f_.border_colour = border_colour;
+        f_.style = style;
+        f_.shadow = shadow;
+        f_.transparency = transparency;  // stored unchecked
+        f_.inclination = inclination;    // stored unchecked
+        s_.dirty = 1;
+        rebuild();
+        notify_container();
+        return S_OK;
+    }
+
+    HRESULT copy_into(IZCntElementStamp* to) noexcept
+    {
+        return to->SetStampData(f_.header.text.get(), f_.header.colour, f_.header.font_name.get(),
+                                f_.header_size, f_.header.bold, f_.header.italic,
+                                f_.content.text.get(), f_.content.colour,
+                                f_.content.font_name.get(), f_.content.bold, f_.content.italic,
+                                f_.fill_colour, f_.border_colour, f_.style, f_.shadow,
+                                f_.transparency, f_.inclination);
+    }
+
+    HRESULT save_fields(IStream* stream) noexcept
+    {
+        const rect& r = s_.position;
+        RETURN_IF_FAILED(record::write_i32(stream, r.left));
+        RETURN_IF_FAILED(record::write_i32(stream, r.top));
+        RETURN_IF_FAILED(record::write_i32(stream, r.right));
+        RETURN_IF_FAILED(record::write_i32(stream, r.bottom));
+        RETURN_IF_FAILED(record::write_enum(stream, f_.style));
+        RETURN_IF_FAILED(record::write_string(stream, f_.header.text.get()));
+        RETURN_IF_FAILED(record::write_u32(stream, f_.header.colour));
+        RETURN_IF_FAILED(record::write_i16(stream, f_.header_size));
+        RETURN_IF_FAILED(record::write_string(stream, f_.header.font_name.get()));
+        RETURN_IF_FAILED(record::write_i16(stream, f_.header.bold));
+        RETURN_IF_FAILED(record::write_i16(stream, f_.header.italic));
+        RETURN_IF_FAILED(record::write_string(stream, f_.content.text.get()));
+        RETURN_IF_FAILED(record::write_u32(stream, f_.content.colour));
+        RETURN_IF_FAILED(record::write_string(stream, f_.content.font_name.get()));
+        RETURN_IF_FAILED(record::write_i16(stream, f_.content.bold));
+        RETURN_IF_FAILED(record::write_i16(stream, f_.content.italic));
+        RETURN_IF_FAILED(record::write_u32(stream, f_.border_colour));
+        RETURN_IF_FAILED(record::write_u32(stream, f_.fill_colour));
+        RETURN_IF_FAILED(record::write_i16(stream, f_.shadow));
+        RETURN_IF_FAILED(record::write_i16(stream, f_.transparency));
+        RETURN_IF_FAILED(record::write_i16(stream, f_.inclination));
+        RETURN_IF_FAILED(record::write_string(stream, s_.description.get()));
+        RETURN_IF_FAILED(record::write_ids(stream, s_.page_object_ids));
+        return record::write_ids(stream, s_.resource_ids);
+    }
+
+    HRESULT load_fields(IStream* stream, ULONG) noexcept
+    {
+        rect& r = s_.position;
+        RETURN_IF_FAILED(record::read_i32(stream, &r.left));
+        RETURN_IF_FAILED(record::read_i32(stream, &r.top));
+        RETURN_IF_FAILED(record::read_i32(stream, &r.right));
+        RETURN_IF_FAILED(record::read_i32(stream, &r.bottom));
+        RETURN_IF_FAILED(record::read_enum(stream, &f_.style));
+        RETURN_IF_FAILED(record::read_string(stream, f_.header.text.slot()));
+        RETURN_IF_FAILED(record::read_u32(stream, &f_.header.colour));
+        RETURN_IF_FAILED(record::read_i16(stream, &f_.header_size));
+        RETURN_IF_FAILED(record::read_string(stream, f_.header.font_name.slot()));
+        RETURN_IF_FAILED(record::read_i16(stream, &f_.header.bold));
+        RETURN_IF_FAILED(record::read_i16(stream, &f_.header.italic));
+        RETURN_IF_FAILED(record::read_string(stream, f_.content.text.slot()));
+        RETURN_IF_FAILED(record::read_u32(stream, &f_.content.colour));
+        RETURN_IF_FAILED(record::read_string(stream, f_.content.font_name.slot()));
+        RETURN_IF_FAILED(record::read_i16(stream, &f_.content.bold));
+        RETURN_IF_FAILED(record::read_i16(stream, &f_.content.italic));
+        RETURN_IF_FAILED(record::read_u32(stream, &f_.border_colour));
+        RETURN_IF_FAILED(record::read_u32(stream, &f_.fill_colour));
+        RETURN_IF_FAILED(record::read_i16(stream, &f_.shadow));
+        RETURN_IF_FAILED(record::read_i16(stream, &f_.transparency));
+        RETURN_IF_FAILED(record::read_i16(stream, &f_.inclination));
+        RETURN_IF_FAILED(record::read_string(stream, s_.description.slot()));
+        RETURN_IF_FAILED(record::read_ids(stream, &s_.page_object_ids));
+        return record::read_ids(stream, &s_.resource_ids);
+    }
+
+    HRESULT rebuild() noexcept
+    {
+        if (!s_.page) return E_UNEXPECTED;
+        if (s_.position.is_zero()) return S_OK;
+        com::ComPtr<IZResourceList> resources;
+        com::ComPtr<IZPageObjectList> objects;
+        s_.page->get_Resources(resources.put());
+        s_.page->get_PageObjects(objects.put());
+        if (!resources || !objects) return E_UNEXPECTED;
+        RETURN_IF_FAILED(remove_created_host_objects());
+        LONG resolution = 0;
+        s_.page->get_Resolution(&resolution);
+        stamp::appearance a{f_, s_.position, s_.page_object_ids, s_.resource_ids,
+                            objects.get(), resources.get(), resolution};
+        const HRESULT hr = stamp::build(a);
+        if (FAILED(hr)) remove_created_host_objects();
+        return hr;
+    }
+
+private:
+    template <typename T>
+    static HRESULT get(const T& field, T* out) noexcept
+    {
+        if (!out) return E_POINTER;
+        *out = field;
+        return S_OK;
+    }
+    static HRESULT get_string(const bstr_field& field, BSTR* out) noexcept
+    {
+        if (!out) return E_POINTER;
+        return field.copy_to(out);
+    }
+    template <typename T>
+    HRESULT store(T& field, T value, notify tell) noexcept
+    {
+        field = value;
+        changed(tell);
+        return S_OK;
+    }
+    HRESULT put_string(bstr_field& field, BSTR value, notify tell) noexcept
+    {
+        RETURN_IF_FAILED(field.assign(value));
+        changed(tell);
+        return S_OK;
+    }
+    void changed(notify tell) noexcept
+    {
+        s_.dirty = 1;
+        rebuild();
+        if (tell == notify::yes) notify_container();
+    }
+
+    stamp::fields f_;
+};
+
+}  // namespace
+
+HRESULT create_stamp(IUnknown* outer, REFIID riid, void** ppv) noexcept
+{
+    return com::create_instance<CZCntElementStamp>(outer, riid, ppv);
+}
+
+}  // namespace cnt

@@ -1,0 +1,97 @@
+// IZCntElementNote: a text annotation, word-wrapped in an outline or a single line of
+// automatic text that sizes the note to fit; and its style enumeration.
+#pragma once
+
+#include "contentelements/cnt_element.h"
+
+enum ZeCntNoteStyle : LONG {
+    zeCntNoteStyleRectangle = 0,
+    zeCntNoteStyleRoundedRectangle = 1,
+    zeCntNoteStyleOval = 2,
+    zeCntNoteStyleTextOnly = 3,
+    zeCntNoteStyleAutoTextPageNumber = 4,
+    zeCntNoteStyleAutoTextDateTime = 5,
+    zeCntNoteStyleAutoTextUserName = 6,
+    zeCntNoteStyleAutoTextCustom = 7,
+};
+
+struct IZCntElementNote : IZCntElementBase {
+    static constexpr IID iid = com::make_guid("{010618F0-CAEA-46E1-A570-84040923C107}");
+    using base = IZCntElementBase;
+    virtual HRESULT get_Text(BSTR* text) noexcept = 0;
+    virtual HRESULT put_Text(BSTR text) noexcept = 0;
+    virtual HRESULT get_TextColor(OLE_COLOR* colour) noexcept = 0;
+    virtual HRESULT put_TextColor(OLE_COLOR colour) noexcept = 0;
+    virtual HRESULT get_FontSize(SHORT* tenths_pt) noexcept = 0;
+    virtual HRESULT put_FontSize(SHORT tenths_pt) noexcept = 0;
+    virtual HRESULT get_FontName(BSTR* name) noexcept = 0;
+    virtual HRESULT put_FontName(BSTR name) noexcept = 0;
+    virtual HRESULT get_FontBold(VARIANT_BOOL* bold) noexcept = 0;
+    virtual HRESULT put_FontBold(VARIANT_BOOL bold) noexcept = 0;
+    virtual HRESULT get_FontItalic(VARIANT_BOOL* italic) noexcept = 0;
+    virtual HRESULT put_FontItalic(VARIANT_BOOL italic) noexcept = 0;
+    virtual HRESULT get_BorderColor(OLE_COLOR* colour) noexcept = 0;
+    virtual HRESULT put_BorderColor(OLE_COLOR colour) noexcept = 0;
+    virtual HRESULT get_FillColor(OLE_COLOR* colour) noexcept = 0;
+    virtual HRESULT put_FillColor(OLE_COLOR colour) noexcept = 0;
+    virtual HRESULT SetNoteData(BSTR text, OLE_COLOR text_colour, BSTR font_name,
+                                SHORT font_size, VARIANT_BOOL bold, VARIANT_BOOL italic,
+                                OLE_COLOR fill_colour, OLE_COLOR border_colour,
+                                ZeCntNoteStyle style, VARIANT_BOOL shadow, VARIANT_BOOL callout,
+                                SHORT fill_transparency) noexcept = 0;
+    virtual HRESULT get_NoteStyle(ZeCntNoteStyle* style) noexcept = 0;
+    virtual HRESULT put_NoteStyle(ZeCntNoteStyle style) noexcept = 0;
+    virtual HRESULT get_Shadow(VARIANT_BOOL* shadow) noexcept = 0;
+    virtual HRESULT put_Shadow(VARIANT_BOOL shadow) noexcept = 0;
+    virtual HRESULT get_FillTransparency(SHORT* percent) noexcept = 0;
+    virtual HRESULT put_FillTransparency(SHORT percent) noexcept = 0;
+    virtual HRESULT get_TextHorizontalAlignment(ZeCntHorizontalAlignmentType* align) noexcept = 0;
+    virtual HRESULT put_TextHorizontalAlignment(ZeCntHorizontalAlignmentType align) noexcept = 0;
+    virtual HRESULT get_TextVerticalAlignment(ZeCntVerticalAlignmentType* align) noexcept = 0;
+    virtual HRESULT put_TextVerticalAlignment(ZeCntVerticalAlignmentType align) noexcept = 0;
+    virtual HRESULT get_Callout(VARIANT_BOOL* callout) noexcept = 0;
+    virtual HRESULT put_Callout(VARIANT_BOOL callout) noexcept = 0;
+};
+
+template <>
+struct com::automation::interface_traits<IZCntElementNote> {
+    using library = ContentElementsLib;
+    static constexpr const char16_t* name = u"IZCntElementNote";
+    static constexpr const char16_t* doc = u"A text note";
+    using I = IZCntElementNote;
+    static constexpr auto members = member_table(
+        propget(u"Text", 0x15, &I::get_Text),
+        propput(u"Text", 0x15, &I::put_Text),
+        propget(u"TextColor", 0x16, &I::get_TextColor, as_color<>),
+        propput(u"TextColor", 0x16, &I::put_TextColor, as_color<>),
+        propget(u"FontSize", 0x17, &I::get_FontSize),
+        propput(u"FontSize", 0x17, &I::put_FontSize),
+        propget(u"FontName", 0x18, &I::get_FontName),
+        propput(u"FontName", 0x18, &I::put_FontName),
+        propget(u"FontBold", 0x19, &I::get_FontBold, as_bool<>),
+        propput(u"FontBold", 0x19, &I::put_FontBold, as_bool<>),
+        propget(u"FontItalic", 0x1A, &I::get_FontItalic, as_bool<>),
+        propput(u"FontItalic", 0x1A, &I::put_FontItalic, as_bool<>),
+        propget(u"BorderColor", 0x1B, &I::get_BorderColor, as_color<>),
+        propput(u"BorderColor", 0x1B, &I::put_BorderColor, as_color<>),
+        propget(u"FillColor", 0x1C, &I::get_FillColor, as_color<>),
+        propput(u"FillColor", 0x1C, &I::put_FillColor, as_color<>),
+        method(u"SetNoteData", 0x1D, &I::SetNoteData,
+               {u"NoteText", u"TextColor", u"FontName", u"FontSize", u"FontBold", u"FontItalic",
+                u"FillColor", u"BorderColor", u"NoteStyle", u"Shadow", u"Callout",
+                u"FillTransparency"},
+               as_color<1>, as_bool<4>, as_bool<5>, as_color<6>, as_color<7>, as_bool<9>,
+               as_bool<10>),
+        propget(u"NoteStyle", 0x1E, &I::get_NoteStyle),
+        propput(u"NoteStyle", 0x1E, &I::put_NoteStyle),
+        propget(u"Shadow", 0x1F, &I::get_Shadow, as_bool<>),
+        propput(u"Shadow", 0x1F, &I::put_Shadow, as_bool<>),
+        propget(u"FillTransparency", 0x20, &I::get_FillTransparency),
+        propput(u"FillTransparency", 0x20, &I::put_FillTransparency),
+        propget(u"TextHorizontalAlignment", 0x21, &I::get_TextHorizontalAlignment),
+        propput(u"TextHorizontalAlignment", 0x21, &I::put_TextHorizontalAlignment),
+        propget(u"TextVerticalAlignment", 0x22, &I::get_TextVerticalAlignment),
+        propput(u"TextVerticalAlignment", 0x22, &I::put_TextVerticalAlignment),
+        propget(u"Callout", 0x23, &I::get_Callout, as_bool<>),
+        propput(u"Callout", 0x23, &I::put_Callout, as_bool<>));
+};

@@ -1,0 +1,176 @@
+// Which font file a LOGFONTA resolves to, what GetFontData reads from it, and private font
+// registration.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "gdi_fixtures.h"
+
+namespace {
+
+using gdi_test::Display;
+using gdi_test::Selected;
+using gdi_test::dejavu_dir;
+using gdi_test::face_name;
+using gdi_test::font_file;
+using gdi_test::liberation_dir;
+using gdi_test::read_file;
+
+std::string liberation(const char* file) { return std::string(liberation_dir) + file; }
+
+TEST(FaceResolution, WindowsNamesMapToMetricCompatibleFiles)
+{
+    struct Case {
+        const char* face;
+        int weight;
+        bool italic;
+        std::string file;
+    };
+    const Case cases[] = {
+        {"Arial", 0, false, liberation("LiberationSans-Regular.ttf")},
+        {"ARIAL", FW_NORMAL, false, liberation("LiberationSans-Regular.ttf")},
+        {"Arial", FW_BOLD, false, liberation("LiberationSans-Bold.ttf")},
+        {"Arial", FW_BOLD, true, liberation("LiberationSans-BoldItalic.ttf")},
+        {"Arial", 0, true, liberation("LiberationSans-Italic.ttf")},
+        {"Times New Roman", 0, false, liberation("LiberationSerif-Regular.ttf")},
+        {"Times New Roman", FW_BOLD, false, liberation("LiberationSerif-Bold.ttf")},
+        {"Courier New", 0, false, liberation("LiberationMono-Regular.ttf")},
+        {"Liberation Serif", 0, true, liberation("LiberationSerif-Italic.ttf")},
+        {"Tahoma", 0, false, std::string(dejavu_dir) + "DejaVuSans.ttf"},
+        {"", 0, false, std::string(dejavu_dir) + "DejaVuSans.ttf"},
+        {"DejaVu Sans", FW_BOLD, false, std::string(dejavu_dir) + "DejaVuSans-Bold.ttf"},
+    };
+    Display dc;
+    for (const Case& c : cases) {
+        Selected font(dc.get(), -20, c.face, c.weight, c.italic);
+        const auto expected = read_file(c.file);
+        ASSERT_FALSE(expected.empty()) << c.file;
+        EXPECT_TRUE(font_file(dc.get()) == expected) << c.face << " " << c.weight << " -> " << c.file;
+    }
+}
+
+TEST(FaceResolution, UnknownNamesFallBackToTheArialStandIn)
+{
+    Display dc;
+    const auto sans = read_file(liberation("LiberationSans-Regular.ttf"));
+    for (const char* name : {"No Such Face 4711", "Wingdings Deluxe", "\xC4rial"}) {
+        Selected font(dc.get(), -16, name);
+        EXPECT_TRUE(font_file(dc.get()) == sans) << name;
+        EXPECT_EQ(face_name(dc.get()), "Liberation Sans") << name;
+        EXPECT_EQ(gdi_test::metrics(dc.get()).tmHeight, 17) << name;
+    }
+}
+
+TEST(FaceResolution, FaceNameReportsTheRequestedWindowsName)
+{
+    Display dc;
+    {
+        Selected font(dc.get(), -16, "Arial");
+        EXPECT_EQ(face_name(dc.get()), "Arial");
+    }
+    {
+        Selected font(dc.get(), -16, "Liberation Serif");
+        EXPECT_EQ(face_name(dc.get()), "Liberation Serif");
+    }
+    char small[4] = {'x', 'x', 'x', 'x'};
+    Selected font(dc.get(), -16, "Courier New");
+    EXPECT_EQ(GetTextFaceA(dc.get(), sizeof small, small), 3);
+    EXPECT_STREQ(small, "Cou");
+    EXPECT_EQ(GetTextFaceA(dc.get(), 0, nullptr), 12);
+}
+
+TEST(FontData, WholeFileAndTablesAsStored)
+{
+    Display dc;
+    Selected font(dc.get(), -1000, "Arial");
+    const auto file = read_file(liberation("LiberationSans-Regular.ttf"));
+    ASSERT_EQ(GetFontData(dc.get(), 0, 0, nullptr, 0), file.size());
+
+    // The offset table: sfnt version 0x00010000.
+    unsigned char header[12] = {};
+    ASSERT_EQ(GetFontData(dc.get(), 0, 0, header, sizeof header), 12u);
+    EXPECT_EQ(std::memcmp(header, file.data(), 12), 0);
+    EXPECT_EQ(header[0], 0x00);
+    EXPECT_EQ(header[1], 0x01);
+
+    const DWORD head = MakeTableTag('h', 'e', 'a', 'd');
+    EXPECT_EQ(head, 0x64616568u);
+    ASSERT_EQ(GetFontData(dc.get(), head, 0, nullptr, 0), 54u);
+    unsigned char table[54] = {};
+    ASSERT_EQ(GetFontData(dc.get(), head, 0, table, sizeof table), 54u);
+    const DWORD magic = (DWORD{table[12]} << 24) | (DWORD{table[13]} << 16) |
+                        (DWORD{table[14]} << 8) | table[15];
+    EXPECT_EQ(magic, 0x5F0F3CF5u);
+    EXPECT_EQ((table[18] << 8) | table[19], 2048);  // unitsPerEm, big-endian
+
+    unsigned char hhea[36] = {};
+    ASSERT_EQ(GetFontData(dc.get(), MakeTableTag('h', 'h', 'e', 'a'), 0, hhea, 36), 36u);
+    EXPECT_EQ((hhea[34] << 8) | hhea[35], 681);  // numberOfHMetrics
+
+    // Reads stop at the table's end; a read starting outside the table fails.
+    unsigned char tail[100] = {};
+    EXPECT_EQ(GetFontData(dc.get(), head, 50, tail, sizeof tail), 4u);
+    EXPECT_EQ(std::memcmp(tail, table + 50, 4), 0);
+    EXPECT_EQ(GetFontData(dc.get(), head, 54, tail, sizeof tail), GDI_ERROR);
+    EXPECT_EQ(GetFontData(dc.get(), MakeTableTag('z', 'z', 'z', 'z'), 0, nullptr, 0), GDI_ERROR);
+    EXPECT_EQ(GetFontData(dc.get(), MakeTableTag('V', 'D', 'M', 'X'), 0, tail, 4), GDI_ERROR);
+
+    // The cmap read whole equals the bytes at its directory entry.
+    const DWORD cmap = MakeTableTag('c', 'm', 'a', 'p');
+    const DWORD cmap_size = GetFontData(dc.get(), cmap, 0, nullptr, 0);
+    ASSERT_NE(cmap_size, GDI_ERROR);
+    std::vector<unsigned char> bytes(cmap_size);
+    ASSERT_EQ(GetFontData(dc.get(), cmap, 0, bytes.data(), cmap_size), cmap_size);
+    const auto found = std::search(file.begin(), file.end(), bytes.begin(), bytes.end());
+    EXPECT_NE(found, file.end());
+}
+
+// A copy of Liberation Mono whose names say "Zcntfixtur" instead of "Liberation", so that its
+// family exists nowhere but in this file.
+std::string renamed_font_copy()
+{
+    auto bytes = read_file(liberation("LiberationMono-Regular.ttf"));
+    const std::string from = "Liberation", to = "Zcntfixtur";
+    for (std::size_t i = 0; i + from.size() * 2 <= bytes.size(); ++i) {
+        bool ascii = true, wide = true;
+        for (std::size_t k = 0; k < from.size(); ++k) {
+            ascii = ascii && bytes[i + k] == static_cast<unsigned char>(from[k]);
+            wide = wide && bytes[i + 2 * k] == 0 && bytes[i + 2 * k + 1] == static_cast<unsigned char>(from[k]);
+        }
+        for (std::size_t k = 0; k < from.size(); ++k) {
+            if (ascii) bytes[i + k] = static_cast<unsigned char>(to[k]);
+            if (wide) bytes[i + 2 * k + 1] = static_cast<unsigned char>(to[k]);
+        }
+    }
+    const std::string path = testing::TempDir() + "zcnt_gdi_private_font.ttf";
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr) return {};
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+    return path;
+}
+
+TEST(PrivateFonts, RegisteredFileResolvesByItsFamily)
+{
+    const std::string path = renamed_font_copy();
+    ASSERT_FALSE(path.empty());
+    Display dc;
+    {
+        Selected font(dc.get(), -16, "Zcntfixtur Mono");
+        EXPECT_EQ(face_name(dc.get()), "Liberation Sans");  // not known yet
+    }
+    EXPECT_EQ(AddFontResourceExA(path.c_str(), FR_PRIVATE, nullptr), 1);
+    Selected font(dc.get(), -16, "Zcntfixtur Mono");
+    EXPECT_EQ(face_name(dc.get()), "Zcntfixtur Mono");
+    EXPECT_TRUE(font_file(dc.get()) == read_file(path));
+    // Liberation Mono: every advance 1229, 1229 / 128 = 9.6 -> 10.
+    EXPECT_EQ(gdi_test::extent(dc.get(), "Hi").cx, 20);
+
+    EXPECT_EQ(AddFontResourceExA("/nonexistent/font.ttf", FR_PRIVATE, nullptr), 0);
+    EXPECT_EQ(AddFontResourceExA(nullptr, FR_PRIVATE, nullptr), 0);
+    EXPECT_EQ(AddFontResourceExA(path.c_str(), 0x4000, nullptr), 0);
+}
+
+}  // namespace
