@@ -4,6 +4,7 @@
 #include "contentelements/cnt_formfield.h"
 #include "contentelements/cnt_link.h"
 #include "contentelements/cnt_note.h"
+#include "contentelements/cnt_pagebreak.h"
 #include "contentelements/cnt_stamp.h"
 #include "contentelements/libraries.h"
 #include "contentelements/zprint_page.h"
@@ -30,6 +31,7 @@ void ContentElementsLib::declare(type_library_builder& lib)
         .add_interface<IZCntElementLink>()
         .add_interface<IZCntElementNote>()
         .add_interface<IZCntElementStamp>()
+        .add_interface<IZCntElementPageBreak>()
         .add_interface<IZCntElementFormField>()
         .add_interface<IZCntElementInfo>()
         .add_interface<IZCntElementContainer>();
@@ -76,6 +78,8 @@ void ContentElementsLib::declare(type_library_builder& lib)
                                    {u"zeCntStampStyleOval", zeCntStampStyleOval}});
     lib.add_coclass(u"ZCntElementStamp", CLSID_ZCntElementStamp,
                     {implements<IZCntElementStamp>(IMPLTYPEFLAG_FDEFAULT)});
+    lib.add_coclass(u"ZCntElementPageBreak", CLSID_ZCntElementPageBreak,
+                    {implements<IZCntElementPageBreak>(IMPLTYPEFLAG_FDEFAULT)});
     lib.add_coclass(u"ZCntElementNote", CLSID_ZCntElementNote,
                     {implements<IZCntElementNote>(IMPLTYPEFLAG_FDEFAULT)});
     lib.add_coclass(u"ZCntElementLink", CLSID_ZCntElementLink,

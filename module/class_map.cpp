@@ -8,6 +8,7 @@
 #include "container/element_container.h"
 #include "elements/link/link.h"
 #include "elements/note/note.h"
+#include "elements/pagebreak/pagebreak.h"
 #include "elements/stamp/stamp.h"
 #include "platform/com/sync.h"
 
@@ -41,6 +42,7 @@ constexpr std::array entries{
     class_entry{&CLSID_ZCntElementLink, u"ZCntElementLink", &create_link},
     class_entry{&CLSID_ZCntElementNote, u"ZCntElementNote", &create_note},
     class_entry{&CLSID_ZCntElementStamp, u"ZCntElementStamp", &create_stamp},
+    class_entry{&CLSID_ZCntElementPageBreak, u"ZCntElementPageBreak", &create_page_break},
 };
 
 struct registration {

@@ -79,6 +79,12 @@ SIZE display_context::extent(std::string_view ansi) const noexcept
     return size;
 }
 
+RECT display_context::calc_rect(std::string_view ansi, RECT box, UINT format) const noexcept
+{
+    if (dc_) DrawTextA(dc_, ansi.data(), static_cast<int>(ansi.size()), &box, format | DT_CALCRECT);
+    return box;
+}
+
 std::string to_thread_ansi(std::u16string_view text)
 {
     if (text.empty()) return {};

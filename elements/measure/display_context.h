@@ -35,6 +35,8 @@ public:
     bool text_metrics(TEXTMETRICA* metrics) const noexcept;
     // The extent of ANSI text in logical units; (0, 0) when it cannot be measured.
     SIZE extent(std::string_view ansi) const noexcept;
+    // DrawTextA with DT_CALCRECT and `format` in `box`: the rectangle the text needs.
+    RECT calc_rect(std::string_view ansi, RECT box, UINT format) const noexcept;
 
 private:
     HDC dc_ = nullptr;

@@ -53,6 +53,7 @@ struct Registry {
     std::map<std::pair<std::string, int>, std::unique_ptr<Face>> faces;
     std::map<std::tuple<std::string, LONG, bool>, const Face*> resolved;
     std::map<std::pair<const Face*, UINT>, std::shared_ptr<const SizedFont>> sizes;
+    std::vector<const Face*> private_faces;  // AddFontResourceExA, searched before fontconfig
 
     ~Registry()
     {
@@ -270,6 +271,25 @@ const Face* match(Registry& r, const std::string& family_utf8, LONG weight, bool
     return face;
 }
 
+// The registered private face of `family` nearest the requested weight and slant.
+const Face* match_private(const Registry& r, const std::string& family_ansi, LONG weight,
+                          bool italic)
+{
+    const std::string wanted = lower(family_ansi);
+    const bool bold = weight > 550;
+    const Face* best = nullptr;
+    int best_score = 0;
+    for (const Face* face : r.private_faces) {
+        if (lower(face->family) != wanted) continue;
+        const int score = (face->bold == bold ? 2 : 0) + (face->italic == italic ? 1 : 0) + 1;
+        if (score > best_score) {
+            best = face;
+            best_score = score;
+        }
+    }
+    return best;
+}
+
 constexpr const char* fallback_family = "Liberation Sans";
 
 }  // namespace
@@ -343,8 +363,10 @@ const Face* resolve_face(const LOGFONTA& logfont) noexcept
         if (auto it = r.resolved.find(key); it != r.resolved.end()) return it->second;
         if (!ensure_libraries(r)) return nullptr;
 
-        const std::string family = ansi_to_utf8(substitute_family(requested));
-        const Face* face = match(r, family, weight, italic, true);
+        const std::string substituted = substitute_family(requested);
+        const std::string family = ansi_to_utf8(substituted);
+        const Face* face = match_private(r, substituted, weight, italic);
+        if (face == nullptr) face = match(r, family, weight, italic, true);
         if (face == nullptr) face = match(r, fallback_family, weight, italic, true);
         if (face == nullptr) face = match(r, family, weight, italic, false);
         if (face != nullptr) r.resolved.emplace(key, face);
@@ -365,13 +387,21 @@ int register_private_font(const char* path) noexcept
         if (FT_New_Face(r.library, path, -1, &probe) != 0) return 0;
         const int count = static_cast<int>(probe->num_faces);
         FT_Done_Face(probe);
-        if (count <= 0) return 0;
-        if (FcConfigAppFontAddFile(nullptr, reinterpret_cast<const FcChar8*>(path)) != FcTrue) {
-            return 0;
+        // The faces stay with this process, as FR_PRIVATE fonts do on Windows; fontconfig's
+        // own configuration is left alone.
+        int added = 0;
+        for (int i = 0; i < count; ++i) {
+            const Face* face = face_for_file(r, path, i);
+            if (face == nullptr) continue;
+            if (std::find(r.private_faces.begin(), r.private_faces.end(), face) ==
+                r.private_faces.end()) {
+                r.private_faces.push_back(face);
+            }
+            ++added;
         }
         // Earlier misses may now resolve to the new family.
-        r.resolved.clear();
-        return count;
+        if (added > 0) r.resolved.clear();
+        return added;
     } catch (...) {
         return 0;
     }

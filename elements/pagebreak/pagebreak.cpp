@@ -1,0 +1,264 @@
+// The page break marker: shown, it outlines its flow region with a translucent overlay and a
+// labelled box, and, when the break height lies inside the region, a line, a veil over the
+// part below it and a second labelled box; hidden, it removes them.
+#include "elements/pagebreak/pagebreak.h"
+
+#include <new>
+
+#include "core/element.h"
+#include "core/host_objects.h"
+#include "elements/measure/display_context.h"
+#include "platform/com/codepage.h"
+
+namespace cnt {
+namespace {
+
+// The markers' fixed appearance.
+constexpr OLE_COLOR kOutline = 0x646464;
+constexpr OLE_COLOR kOverlay = 0xFF6464;
+constexpr SHORT kOverlayTransparency = 70;
+constexpr OLE_COLOR kBreakLine = 0x000096;
+constexpr OLE_COLOR kBoxFill = 0xFFFFFF;
+constexpr SHORT kBoxTransparency = 20;
+constexpr OLE_COLOR kLabelColour = 0x000096;
+constexpr LONG kLabelSize = 100;  // tenths of a point
+
+constexpr OLE_COLOR kNone = 0xFFFFFFFF;
+constexpr SHORT kNoTransparency = -1;
+
+struct shape_spec {
+    ZeShapePaintMode mode;
+    OLE_COLOR fill, stroke;
+    SHORT transparency;
+    LONG left, top, right, bottom;
+};
+
+class CZCntElementPageBreak : public element<CZCntElementPageBreak, IZCntElementPageBreak> {
+public:
+    static constexpr ZeCntElementType element_type = zeCntElementTypePageBreak;
+    static constexpr const CLSID& class_id = CLSID_ZCntElementPageBreak;
+    static constexpr ULONG record_version = 1;
+    static constexpr bool aggregatable = false;
+    static constexpr bool normalise_position = true;
+    static constexpr bool attach_needs_page_objects = false;
+
+    CZCntElementPageBreak() noexcept
+    {
+        // The default labels are ANSI texts of the module, converted on construction.
+        const std::u16string flow = com::from_ansi("Flowing Text");
+        const std::u16string page_break = com::from_ansi("Page Break");
+        flow_label_ = SysAllocStringLen(flow.data(), static_cast<UINT>(flow.size()));
+        break_label_ = SysAllocStringLen(page_break.data(), static_cast<UINT>(page_break.size()));
+    }
+    ~CZCntElementPageBreak()
+    {
+        SysFreeString(flow_label_);
+        SysFreeString(break_label_);
+    }
+
+    HRESULT get_PageBreakPosY(LONG* y) noexcept override
+    {
+        if (!y) return E_POINTER;
+        *y = break_y_;
+        return S_OK;
+    }
+    HRESULT put_PageBreakPosY(LONG y) noexcept override
+    {
+        break_y_ = y;
+        s_.dirty = 1;
+        rebuild();
+        return S_OK;
+    }
+    HRESULT put_LabelFlowRegion(BSTR label) noexcept override { return put_label(&flow_label_, label); }
+    HRESULT put_LabelPageBreak(BSTR label) noexcept override { return put_label(&break_label_, label); }
+    HRESULT ShowPageBreakElements() noexcept override
+    {
+        rebuild();
+        return S_OK;
+    }
+    HRESULT HidePageBreakElements() noexcept override
+    {
+        remove_created_host_objects();
+        return S_OK;
+    }
+
+    // Only the description travels.
+    HRESULT copy_into(IZCntElementPageBreak*) noexcept { return S_OK; }
+
+    HRESULT save_fields(IStream* stream) noexcept
+    {
+        const rect& r = s_.position;
+        RETURN_IF_FAILED(record::write_i32(stream, r.left));
+        RETURN_IF_FAILED(record::write_i32(stream, r.top));
+        RETURN_IF_FAILED(record::write_i32(stream, r.right));
+        RETURN_IF_FAILED(record::write_i32(stream, r.bottom));
+        RETURN_IF_FAILED(record::write_string(stream, s_.description.get()));
+        RETURN_IF_FAILED(record::write_ids(stream, s_.page_object_ids));
+        RETURN_IF_FAILED(record::write_ids(stream, s_.resource_ids));
+        RETURN_IF_FAILED(record::write_i32(stream, break_y_));
+        RETURN_IF_FAILED(record::write_string(stream, break_label_));
+        return record::write_string(stream, flow_label_);
+    }
+
+    HRESULT load_fields(IStream* stream, ULONG) noexcept
+    {
+        rect& r = s_.position;
+        RETURN_IF_FAILED(record::read_i32(stream, &r.left));
+        RETURN_IF_FAILED(record::read_i32(stream, &r.top));
+        RETURN_IF_FAILED(record::read_i32(stream, &r.right));
+        RETURN_IF_FAILED(record::read_i32(stream, &r.bottom));
+        RETURN_IF_FAILED(record::read_string(stream, s_.description.slot()));
+        RETURN_IF_FAILED(record::read_ids(stream, &s_.page_object_ids));
+        RETURN_IF_FAILED(record::read_ids(stream, &s_.resource_ids));
+        RETURN_IF_FAILED(record::read_i32(stream, &break_y_));
+        RETURN_IF_FAILED(record::read_string(stream, &break_label_));
+        return record::read_string(stream, &flow_label_);
+    }
+
+    // Shows the markers: every show starts by taking away the last one's.
+    HRESULT rebuild() noexcept
+    {
+        if (!s_.page) return E_UNEXPECTED;
+        com::ComPtr<IZResourceList> resources;
+        com::ComPtr<IZPageObjectList> objects;
+        s_.page->get_Resources(resources.put());
+        if (!resources) return E_UNEXPECTED;
+        s_.page->get_PageObjects(objects.put());
+        if (!objects) return E_UNEXPECTED;
+        RETURN_IF_FAILED(remove_created_host_objects());
+        LONG res = 0;
+        s_.page->get_Resolution(&res);
+        const LONG w = res * 300 / 254;
+        const LONG h = res * 50 / 254;
+
+        com::ComPtr<IZFont> font;
+        HRESULT hr = create_shapes(objects.get(), w, h);
+        if (SUCCEEDED(hr)) hr = create_font(resources.get(), res, &font);
+        if (SUCCEEDED(hr)) hr = create_labels(objects.get(), resources.get(), font.get(), res, w, h);
+        if (FAILED(hr)) {
+            remove_created_host_objects();
+            return hr;
+        }
+        LONG previous = s_.element_id;
+        for (LONG id : s_.page_object_ids) {
+            objects->Order(id, previous, 0);
+            previous = id;
+        }
+        return S_OK;
+    }
+
+private:
+    bool break_inside() const noexcept
+    {
+        return s_.position.top < break_y_ && break_y_ < s_.position.bottom;
+    }
+
+    HRESULT put_label(BSTR* field, BSTR label) noexcept
+    {
+        RETURN_IF_FAILED(assign_bstr(field, label));
+        s_.dirty = 1;
+        return S_OK;
+    }
+
+    HRESULT create_shapes(IZPageObjectList* objects, LONG w, LONG h) noexcept
+    {
+        const LONG L = s_.position.left, T = s_.position.top, R = s_.position.right,
+                   B = s_.position.bottom, Y = break_y_;
+        const shape_spec always[] = {
+            {zeShapePaintStroke, kNone, kOutline, kNoTransparency, L, T, R, B},
+            {zeShapePaintFill, kNone, kOverlay, kOverlayTransparency, L, T, R, B},
+            {zeShapePaintFillStroke, kBoxFill, kOutline, kBoxTransparency, R - w, T, R, T + h},
+        };
+        const shape_spec at_break[] = {
+            {zeShapePaintFillStroke, kBreakLine, kBreakLine, 0, L, Y, R, Y + 1},
+            {zeShapePaintFill, kBoxFill, kNone, 40, L + 1, Y + 1, R - 1, B - 2},
+            {zeShapePaintFillStroke, kBoxFill, kOutline, kBoxTransparency, R - w, Y, R, Y + h},
+        };
+        for (const shape_spec& spec : always) RETURN_IF_FAILED(create_shape(objects, spec));
+        if (break_inside())
+            for (const shape_spec& spec : at_break) RETURN_IF_FAILED(create_shape(objects, spec));
+        return S_OK;
+    }
+
+    HRESULT create_shape(IZPageObjectList* objects, const shape_spec& spec) noexcept
+    {
+        com::ComPtr<IZShape> shape;
+        RETURN_IF_FAILED(create_page_object(objects, zeKindShape, s_.page_object_ids, &shape));
+        shape->put_PaintMode(spec.mode);
+        if (spec.fill != kNone) shape->put_FillColor(spec.fill);
+        if (spec.stroke != kNone) shape->put_StrokeColor(spec.stroke);
+        if (spec.transparency != kNoTransparency) shape->put_Transparency(spec.transparency);
+        com::ComPtr<IZPath> path;
+        shape->get_Path(path.put());
+        if (!path) return E_UNEXPECTED;
+        path->Rectangle(spec.left, spec.top, spec.right, spec.bottom);
+        return S_OK;
+    }
+
+    HRESULT create_font(IZResourceList* resources, LONG res, com::ComPtr<IZFont>* font) noexcept
+    {
+        RETURN_IF_FAILED(create_resource(resources, zeKindFont, s_.resource_ids, font));
+        BSTR face = SysAllocString(u"");
+        (*font)->put_FaceName(face);
+        SysFreeString(face);
+        (*font)->put_Size(kLabelSize * res / 720);
+        (*font)->put_Bold(0);
+        (*font)->put_Italic(0);
+        return S_OK;
+    }
+
+    HRESULT create_labels(IZPageObjectList* objects, IZResourceList* resources, IZFont* font,
+                          LONG res, LONG w, LONG h) noexcept
+    {
+        measure::display_context dc(res);
+        if (!dc.ok()) return E_UNEXPECTED;
+        if (!dc.select_font(u"", false, false, dc.note_font_height(kLabelSize)))
+            return E_UNEXPECTED;
+        const LONG R = s_.position.right, T = s_.position.top;
+        RETURN_IF_FAILED(create_label(dc, objects, resources, font, flow_label_,
+                                      RECT{R - w, T, R, T + h}));
+        if (break_inside())
+            RETURN_IF_FAILED(create_label(dc, objects, resources, font, break_label_,
+                                          RECT{R - w, break_y_, R, break_y_ + h}));
+        return S_OK;
+    }
+
+    HRESULT create_label(const measure::display_context& dc, IZPageObjectList* objects,
+                         IZResourceList* resources, IZFont* font, BSTR label, RECT box) noexcept
+    {
+        RECT needed{};
+        try {
+            const std::u16string_view text =
+                label ? std::u16string_view(label, SysStringLen(label)) : std::u16string_view();
+            needed = dc.calc_rect(measure::to_thread_ansi(text), box, DT_CENTER);
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
+        const LONG tw = needed.right - needed.left;
+        const LONG th = needed.bottom - needed.top;
+        com::ComPtr<IZTextObject> text;
+        RETURN_IF_FAILED(create_page_object(objects, zeKindTextObject, s_.page_object_ids, &text));
+        text->put_Color(kLabelColour);
+        BSTR copy = SysAllocStringLen(label, SysStringLen(label));
+        text->put_Text(copy);
+        SysFreeString(copy);
+        text->put_X(box.left + ((box.right - box.left) - tw) / 2);
+        text->put_Y(box.top + th);
+        text->putref_Font(font);
+        text->Attach(objects, resources, nullptr);
+        return S_OK;
+    }
+
+    LONG break_y_ = 0;
+    BSTR flow_label_ = nullptr;
+    BSTR break_label_ = nullptr;
+};
+
+}  // namespace
+
+HRESULT create_page_break(IUnknown* outer, REFIID riid, void** ppv) noexcept
+{
+    return com::create_instance<CZCntElementPageBreak>(outer, riid, ppv);
+}
+
+}  // namespace cnt
