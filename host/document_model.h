@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "host/host_object.h"
@@ -44,6 +45,7 @@ private:
     std::vector<list_entry> entries_;
     std::vector<list_entry> unlisted_;
     std::unordered_map<IUnknown*, LONG> ids_;
+    std::unordered_set<IUnknown*> kept_;  // identities in unlisted_, for a quick lookup
     LONG next_id_ = 1;
 };
 

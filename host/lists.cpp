@@ -95,13 +95,18 @@ HRESULT list_core::keep(IUnknown* object, placement where) noexcept
     com::ComPtr<IUnknown> identity;
     IUnknown* key = identity_of(object, &identity);
     if (!key) return E_INVALIDARG;
-    for (const list_entry& e : unlisted_)
-        if (e.identity.get() == key) return S_OK;
+    if (kept_.count(key)) return S_OK;
     try {
         list_entry e;
         e.identity = identity;
         object->QueryInterface(IDispatch::iid, e.dispatch.put_void());
-        unlisted_.push_back(std::move(e));
+        kept_.insert(key);
+        try {
+            unlisted_.push_back(std::move(e));
+        } catch (...) {
+            kept_.erase(key);
+            throw;
+        }
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
@@ -158,6 +163,7 @@ void list_core::clear(context& ctx) noexcept
     entries_.clear();
     unlisted_.clear();
     ids_.clear();
+    kept_.clear();
 }
 
 // ---- page object list -----------------------------------------------------------------------

@@ -53,7 +53,7 @@ std::vector<BYTE> hhea_table(unsigned number_of_h_metrics)
     return hhea;
 }
 
-struct FontSpec {
+struct FontRecipe {
     std::string family;
     std::vector<BYTE> cmap;
     DWORD magic = 0x5F0F3CF5u;
@@ -61,13 +61,13 @@ struct FontSpec {
 };
 
 // An sfnt with empty outlines; tables sorted by tag, each padded to four bytes.
-std::vector<BYTE> font_file(const FontSpec& spec)
+std::vector<BYTE> font_file(const FontRecipe& recipe)
 {
     std::map<std::string, std::vector<BYTE>> tables;
-    tables["cmap"] = spec.cmap;
+    tables["cmap"] = recipe.cmap;
     tables["glyf"] = {0, 0, 0, 0};
-    tables["head"] = head_table(spec.magic);
-    tables["hhea"] = hhea_table(spec.number_of_h_metrics);
+    tables["head"] = head_table(recipe.magic);
+    tables["hhea"] = hhea_table(recipe.number_of_h_metrics);
     tables["hmtx"] = fonts_test::hmtx_table({{300, 0}, {700, 0}}, kGlyphs - 2);
     Bytes loca;
     for (unsigned i = 0; i <= kGlyphs; ++i) loca.u16(0);
@@ -75,7 +75,7 @@ std::vector<BYTE> font_file(const FontSpec& spec)
     Bytes maxp;
     maxp.u32(0x00005000).u16(kGlyphs);
     tables["maxp"] = maxp.data;
-    tables["name"] = name_table(spec.family);
+    tables["name"] = name_table(recipe.family);
 
     Bytes file;
     file.u32(0x00010000).u16(static_cast<unsigned>(tables.size())).u16(128).u16(3).u16(0);
@@ -93,10 +93,10 @@ std::vector<BYTE> font_file(const FontSpec& spec)
 }
 
 // Writes the file and makes its family resolvable; false when GDI would not take it.
-bool register_font(const FontSpec& spec)
+bool register_font(const FontRecipe& recipe)
 {
-    const std::string path = ::testing::TempDir() + "zcnt_fonts_" + spec.family + ".ttf";
-    const std::vector<BYTE> bytes = font_file(spec);
+    const std::string path = ::testing::TempDir() + "zcnt_fonts_" + recipe.family + ".ttf";
+    const std::vector<BYTE> bytes = font_file(recipe);
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (f == nullptr) return false;
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
@@ -124,14 +124,14 @@ std::string family_of(const OUTLINETEXTMETRICA* otm)
 
 TEST(PrivateFont, SymbolFaceWithoutOs2MapsByteCodesIntoPrivateUse)
 {
-    FontSpec spec;
-    spec.family = "Zcnt Symbol Test";
-    spec.cmap = symbol_cmap();
-    ASSERT_TRUE(register_font(spec));
+    FontRecipe recipe;
+    recipe.family = "Zcnt Symbol Test";
+    recipe.cmap = symbol_cmap();
+    ASSERT_TRUE(register_font(recipe));
 
     CZOpenTypeFont font;
-    ASSERT_EQ(font.Open(spec.family.c_str(), FALSE, FALSE, -1000), 1);
-    ASSERT_EQ(family_of(font.GetOutlineTextMetrics()), spec.family) << "GDI chose another face";
+    ASSERT_EQ(font.Open(recipe.family.c_str(), FALSE, FALSE, -1000), 1);
+    ASSERT_EQ(family_of(font.GetOutlineTextMetrics()), recipe.family) << "GDI chose another face";
     EXPECT_EQ(font.GetOutlineTextMetrics()->otmTextMetrics.tmCharSet, SYMBOL_CHARSET);
     EXPECT_TRUE(font.IsSymbolFont());
     EXPECT_EQ(font.GetUnitsPerEm(), 1000);
@@ -148,16 +148,16 @@ TEST(PrivateFont, SymbolFaceWithoutOs2MapsByteCodesIntoPrivateUse)
 
 TEST(PrivateFont, TablesTheReaderRefusesMakeOpenFail)
 {
-    FontSpec bad_magic;
+    FontRecipe bad_magic;
     bad_magic.family = "Zcnt Bad Magic";
     bad_magic.cmap = symbol_cmap();
     bad_magic.magic = 0x12345678u;
 
-    FontSpec mac_japanese_only;
+    FontRecipe mac_japanese_only;
     mac_japanese_only.family = "Zcnt No Usable Map";
     mac_japanese_only.cmap = fonts_test::cmap_table({{1, 1, fonts_test::format6(0x41, {2, 3})}});
 
-    FontSpec format2_map;
+    FontRecipe format2_map;
     format2_map.family = "Zcnt Format Two";
     Bytes format2;
     format2.u16(2).u16(518).u16(0);
@@ -165,30 +165,30 @@ TEST(PrivateFont, TablesTheReaderRefusesMakeOpenFail)
     format2.u16(0).u16(0).u16(0).u16(0);
     format2_map.cmap = fonts_test::cmap_table({{3, 1, format2.data}});
 
-    for (const FontSpec* spec : {&bad_magic, &mac_japanese_only, &format2_map}) {
-        SCOPED_TRACE(spec->family);
-        if (!register_font(*spec)) {
+    for (const FontRecipe* recipe : {&bad_magic, &mac_japanese_only, &format2_map}) {
+        SCOPED_TRACE(recipe->family);
+        if (!register_font(*recipe)) {
             ADD_FAILURE() << "GDI did not take the font file";
             continue;
         }
         // GDI itself resolves the face: the failure is the reader's own.
         HDC dc = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
         HFONT handle = CreateFontA(-1000, 0, 0, 0, 400, 0, 0, 0, 1, 0, 0, 0, 0,
-                                   spec->family.c_str());
+                                   recipe->family.c_str());
         HGDIOBJ old = SelectObject(dc, handle);
         char face[64] = {};
         GetTextFaceA(dc, sizeof face, face);
         SelectObject(dc, old);
         DeleteObject(handle);
         DeleteDC(dc);
-        if (spec->family != face) {
+        if (recipe->family != face) {
             ADD_FAILURE() << "GDI chose " << face;
             continue;
         }
 
         CZOpenTypeFont font;
         ASSERT_EQ(font.Open("DejaVu Sans", FALSE, FALSE, -1000), 1);
-        EXPECT_EQ(font.Open(spec->family.c_str(), FALSE, FALSE, -1000), 0);
+        EXPECT_EQ(font.Open(recipe->family.c_str(), FALSE, FALSE, -1000), 0);
         EXPECT_EQ(font.GetOutlineTextMetrics(), nullptr);
         EXPECT_EQ(font.GetUnitsPerEm(), 0);
         EXPECT_EQ(font.GetGlyphIndex('A'), 0);
