@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "tools/zcnt/inspect.h"
+#include "tools/zcnt/measure.h"
 #include "tools/zcnt/render.h"
 #include "tools/zcnt/self_check.h"
 
@@ -40,9 +41,18 @@ int main(int argc, char** argv)
     hit->add_option("y", y, "y in page units")->required();
     hit->add_option("--hit-width", hit_width, "width of a stationery element's border band");
 
+    zcnt::measure_options measure;
+    auto* measure_cmd = app.add_subcommand(
+        "measure", "show the font file, metrics and text extent the elements would measure");
+    measure_cmd->add_option("face", measure.face, "face name, as an element gives it")->required();
+    measure_cmd->add_option("size", measure.size_tenths, "size in tenths of a point")->required();
+    measure_cmd->add_option("text", measure.text, "the text to measure")->required();
+    measure_cmd->add_option("--resolution", measure.resolution, "page units per inch (720)");
+
     CLI11_PARSE(app, argc, argv);
 
     if (render_cmd->parsed()) return zcnt::run_render(render, stderr);
+    if (measure_cmd->parsed()) return zcnt::run_measure(measure, stdout, stderr);
     if (inspect->parsed()) return zcnt::run_inspect(pjd, as_json, stdout, stderr);
     if (hit->parsed()) return zcnt::run_hit(pjd, page, x, y, hit_width, stdout, stderr);
     if (self_check->parsed() || app.get_subcommands().empty())
