@@ -153,7 +153,7 @@ public:
     HRESULT SetPosition(LONG left, LONG top, LONG width, LONG height) noexcept override
     {
         rect& r = s_.position;
-        r = rect{left, top, left + width, top + height};
+        r = rect{left, top, wrap_add(left, width), wrap_add(top, height)};
         if constexpr (detail::normalises_position<Derived>()) normalise(r);
         s_.dirty = 1;
         self().rebuild();
@@ -167,8 +167,8 @@ public:
         const rect& r = s_.position;
         *left = r.left;
         *top = r.top;
-        *width = r.right - r.left;
-        *height = r.bottom - r.top;
+        *width = wrap_sub(r.right, r.left);
+        *height = wrap_sub(r.bottom, r.top);
         return S_OK;
     }
 

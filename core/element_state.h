@@ -11,6 +11,22 @@
 
 namespace cnt {
 
+// 32-bit sums and differences that wrap as the page units' own arithmetic does at the ends of
+// the range, instead of overflowing.
+constexpr LONG wrap_add(LONG a, LONG b) noexcept
+{
+    return static_cast<LONG>(static_cast<ULONG>(a) + static_cast<ULONG>(b));
+}
+constexpr LONG wrap_sub(LONG a, LONG b) noexcept
+{
+    return static_cast<LONG>(static_cast<ULONG>(a) - static_cast<ULONG>(b));
+}
+
+constexpr LONG wrap_mul(LONG a, LONG b) noexcept
+{
+    return static_cast<LONG>(static_cast<ULONG>(a) * static_cast<ULONG>(b));
+}
+
 // Left, top, right, bottom in the host page's units.
 struct rect {
     LONG left = 0, top = 0, right = 0, bottom = 0;

@@ -1,6 +1,7 @@
 // The note's text: the automatic replacements of its style, the word-wrapped lines measured on
 // the display reference context, and the single automatic line measured from the font's own
 // advance widths.
+#include <cstdint>
 #include <cstring>
 #include <ctime>
 #include <new>
@@ -15,6 +16,14 @@
 
 namespace cnt::note {
 namespace {
+
+// (int)width, kept inside the 32-bit range where a cast would be undefined.
+LONG truncated(float width) noexcept
+{
+    if (!(width > -2147483648.0f)) return width != width ? 0 : INT32_MIN;
+    if (width >= 2147483648.0f) return INT32_MAX;
+    return static_cast<LONG>(width);
+}
 
 // Every occurrence, left to right; replaced text is not searched again.
 void replace_all(std::u16string& text, std::u16string_view what, std::u16string_view with)
@@ -67,10 +76,11 @@ struct line_writer {
     bool emit(const std::u16string& line, LONG y, LONG room) const noexcept
     {
         const LONG bottom = l.text_rect.bottom;
-        const bool inside = room > 0 && y + line_height < bottom;
+        const bool inside = room > 0 && wrap_add(y, line_height) < bottom;
         return SUCCEEDED(create_text_object(
             l.objects, l.resources, l.page_object_ids, line.data(),
-            static_cast<UINT>(line.size()), l.text_rect.left, y + tm.tmAscent + tm.tmInternalLeading,
+            static_cast<UINT>(line.size()), l.text_rect.left,
+            wrap_add(y, wrap_add(tm.tmAscent, tm.tmInternalLeading)),
             l.font, l.f.text_colour, inside ? nullptr : l.clip));
     }
 };
@@ -108,9 +118,9 @@ void lay_out_wrapped(layout& l, const std::u16string& all) noexcept
         return;
     TEXTMETRICA tm{};
     if (!dc.text_metrics(&tm)) return;
-    const LONG line_height = tm.tmHeight + tm.tmExternalLeading;
+    const LONG line_height = wrap_add(tm.tmHeight, tm.tmExternalLeading);
     const LONG space_width = dc.extent(" ").cx;
-    const LONG width = l.text_rect.right - l.text_rect.left;
+    const LONG width = wrap_sub(l.text_rect.right, l.text_rect.left);
     const LONG bottom = l.text_rect.bottom;
     const line_writer out{l, dc, tm, line_height};
 
@@ -126,23 +136,23 @@ void lay_out_wrapped(layout& l, const std::u16string& all) noexcept
             if (w > room && !line.empty()) {
                 if (!out.emit(line, y, room)) return;
                 line.clear();
-                y += line_height;
+                y = wrap_add(y, line_height);
                 room = width;
                 if (y > bottom) return;
             }
             line += word;
-            room -= w;
+            room = wrap_sub(room, w);
             if (at == std::u16string_view::npos) {
                 if (!line.empty() && y < bottom) out.emit(line, y, room);
                 return;
             }
             if (rest[at] == u' ') {
                 line += u' ';
-                room -= space_width;
+                room = wrap_sub(room, space_width);
             } else {
                 if (!out.emit(line, y, room)) return;
                 line.clear();
-                y += line_height;
+                y = wrap_add(y, line_height);
                 room = width;
                 if (y > bottom) return;
             }
@@ -166,26 +176,29 @@ bool lay_out_automatic(layout& l, const std::u16string& text) noexcept
     // The pixel size in single precision, from the 32-bit product of size and resolution.
     const LONG product = static_cast<LONG>(static_cast<ULONG>(l.f.font_size) *
                                            static_cast<ULONG>(l.resolution));
-    const LONG px = static_cast<LONG>(static_cast<float>(product) / 720.0f + 0.5f);
+    const LONG px = truncated(static_cast<float>(product) / 720.0f + 0.5f);
     const USHORT units_per_em = reader.GetUnitsPerEm();
     const OUTLINETEXTMETRICA* otm = reader.GetOutlineTextMetrics();
     if (!otm || units_per_em == 0 || otm->otmTextMetrics.tmHeight == 0) return false;
-    const LONG descent = (otm->otmTextMetrics.tmDescent * px) / otm->otmTextMetrics.tmHeight;
+    const LONG descent =
+        wrap_mul(otm->otmTextMetrics.tmDescent, px) / otm->otmTextMetrics.tmHeight;
 
     float width = 0.0f;
     for (char16_t ch : text)
-        width += static_cast<float>(reader.GetAdvanceWidth(reader.GetGlyphIndex(ch)) * px) /
+        width += static_cast<float>(wrap_mul(reader.GetAdvanceWidth(reader.GetGlyphIndex(ch)), px)) /
                  static_cast<float>(units_per_em);
 
     rect& p = l.position;
     const rect& r = l.text_rect;
-    const LONG baseline = r.bottom - descent;
+    const LONG baseline = wrap_sub(r.bottom, descent);
     LONG x = 0;
     switch (l.f.horizontal) {
     case zeCntHorizontalAlignmentLeft: x = r.left; break;
-    case zeCntHorizontalAlignmentRight: x = r.left + ((r.right - r.left) - static_cast<LONG>(width)); break;
+    case zeCntHorizontalAlignmentRight:
+        x = wrap_add(r.left, wrap_sub(wrap_sub(r.right, r.left), truncated(width)));
+        break;
     case zeCntHorizontalAlignmentCenter:
-        x = r.left + ((r.right - r.left) - static_cast<LONG>(width)) / 2;
+        x = wrap_add(r.left, wrap_sub(wrap_sub(r.right, r.left), truncated(width)) / 2);
         break;
     default: return false;
     }
@@ -196,7 +209,7 @@ bool lay_out_automatic(layout& l, const std::u16string& text) noexcept
 
     if (p.left > p.right) std::swap(p.left, p.right);
     if (p.top > p.bottom) std::swap(p.top, p.bottom);
-    p = rect{p.left, p.bottom - px, p.left + static_cast<LONG>(width), p.bottom};
+    p = rect{p.left, wrap_sub(p.bottom, px), wrap_add(p.left, truncated(width)), p.bottom};
     return true;
 }
 

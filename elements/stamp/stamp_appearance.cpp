@@ -77,15 +77,16 @@ HRESULT place_text(appearance& a, const text_part& part, LONG char_height, LONG 
     com::ComPtr<IZFont> font;
     RETURN_IF_FAILED(create_resource(a.resources, zeKindFont, a.resource_ids, &font));
     font->put_FaceName(part.font_name.get());
-    const auto tenths = static_cast<SHORT>(a.resolution ? (char_height * 720) / a.resolution : 0);
-    font->put_Size(a.resolution ? (tenths * a.resolution) / 720 : 0);
+    const auto tenths =
+        static_cast<SHORT>(a.resolution ? wrap_mul(char_height, 720) / a.resolution : 0);
+    font->put_Size(wrap_mul(tenths, a.resolution) / 720);
     font->put_Bold(part.bold);
     font->put_Italic(part.italic);
     const float angle = (static_cast<float>(-inclination) * 1.57f) / 90.0f;
     font->put_Angle(angle);
 
     LONG x = left;
-    LONG y = top - tm.tmInternalLeading + tm.tmAscent;
+    LONG y = wrap_add(wrap_sub(top, tm.tmInternalLeading), tm.tmAscent);
     if (inclination != 0) {
         const turn t(inclination);
         const float dx = static_cast<float>(x - a.position.left);
@@ -119,7 +120,7 @@ measured measure_text(const text_part& part, LONG share, const rect& position,
     if (part.text.empty() || part.font_name.empty()) return m;
     measure::display_context dc(resolution);
     if (!dc.ok()) return m;
-    const LONG t = ((position.bottom - position.top) * share) / 100;
+    const LONG t = wrap_mul(wrap_sub(position.bottom, position.top), share) / 100;
     if (!dc.select_font(part.font_name.get(), part.bold != 0, part.italic != 0, -t)) return m;
     TEXTMETRICA tm{};
     if (!dc.text_metrics(&tm)) return m;
@@ -153,18 +154,20 @@ HRESULT build(appearance& a) noexcept
     rect& p = a.position;
     const LONG w = std::max(header.width, content.width);
     const LONG gap = header.height != 0 && content.height != 0 ? g : 0;
-    const LONG h = header.height + content.height + gap + 2 * m;
-    if (p.right - p.left < w + 2 * m) p.right = p.left + w + 2 * m;
-    if (p.bottom - p.top < h) p.bottom = p.top + h;
+    const LONG h = wrap_add(wrap_add(header.height, content.height), gap + 2 * m);
+    if (wrap_sub(p.right, p.left) < wrap_add(w, 2 * m)) p.right = wrap_add(p.left, wrap_add(w, 2 * m));
+    if (wrap_sub(p.bottom, p.top) < h) p.bottom = wrap_add(p.top, h);
 
     RETURN_IF_FAILED(create_frame(a));
     if (!header.empty())
         RETURN_IF_FAILED(place_text(a, f.header, header.char_height,
-                                    p.left + ((p.right - p.left) - header.width) / 2, p.top + m));
+                                    wrap_add(p.left, wrap_sub(wrap_sub(p.right, p.left), header.width) / 2),
+                                    wrap_add(p.top, m)));
     if (!content.empty())
         RETURN_IF_FAILED(place_text(
-            a, f.content, content.char_height, p.left + ((p.right - p.left) - content.width) / 2,
-            p.top + m + (header.height != 0 ? g + header.height : 0)));
+            a, f.content, content.char_height,
+            wrap_add(p.left, wrap_sub(wrap_sub(p.right, p.left), content.width) / 2),
+            wrap_add(wrap_add(p.top, m), header.height != 0 ? wrap_add(g, header.height) : 0)));
     return S_OK;
 }
 
