@@ -253,6 +253,11 @@ BOOL GetTextExtentPoint32A(HDC handle, LPCSTR text, int count, LPSIZE size) noex
     }
     const SizedFont* sized = realise(*dc);
     if (sized == nullptr) return FALSE;
+    // No characters, no extent: not even the font's height.
+    if (count == 0) {
+        *size = SIZE{0, 0};
+        return TRUE;
+    }
     const std::int64_t width =
         device_extent(*sized, std::string_view(text != nullptr ? text : "", count));
     const LONG cx = width_to_logical(*dc, width);

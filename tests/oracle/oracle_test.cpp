@@ -287,6 +287,7 @@ TEST_P(OracleFaceAtResolution, TextMetricsAndExtents)
                                                   static_cast<int>(text.size()), &size));
                 EXPECT_EQ(size.cx, cx) << "extent width";
                 EXPECT_EQ(size.cy, cy) << "extent height";
+                // No characters measure 0 x 0; their drawing rectangle is not part of the data.
                 if (text.empty()) continue;
                 // One line: the rectangle is the extent, one tmHeight high, from the left top.
                 RECT box{10, 20, 10 + 100000, 20 + 100000};
@@ -328,9 +329,11 @@ TEST_P(OracleFace, FontReaderGlyphsAndAdvances)
                 const WORD code = g[0];
                 const WORD glyph = g[1];
                 const WORD advance = g[2];
-                SCOPED_TRACE("U+" + std::to_string(code));
+                SCOPED_TRACE("character code " + std::to_string(code));
                 EXPECT_EQ(font.GetGlyphIndex(code), glyph) << "glyph index";
-                if (glyph != 0) EXPECT_EQ(font.GetAdvanceWidth(glyph), advance) << "advance";
+                if (glyph != 0) {
+                    EXPECT_EQ(font.GetAdvanceWidth(glyph), advance) << "advance";
+                }
             }
         }
     }
@@ -344,17 +347,23 @@ std::string family_name(const char* family)
     return name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Faces, OracleFace, testing::ValuesIn(kFamilies),
-                         [](const testing::TestParamInfo<const char*>& info) {
-                             return family_name(info.param);
-                         });
+std::string face_test_name(const testing::TestParamInfo<const char*>& param)
+{
+    return family_name(param.param);
+}
 
-INSTANTIATE_TEST_SUITE_P(
-    Faces, OracleFaceAtResolution,
-    testing::Combine(testing::ValuesIn(kFamilies), testing::ValuesIn(kResolutions)),
-    [](const testing::TestParamInfo<std::tuple<const char*, LONG>>& info) {
-        return family_name(std::get<0>(info.param)) + "_at_" +
-               std::to_string(std::get<1>(info.param));
-    });
+std::string face_at_resolution_test_name(
+    const testing::TestParamInfo<std::tuple<const char*, LONG>>& param)
+{
+    return family_name(std::get<0>(param.param)) + "_at_" +
+           std::to_string(std::get<1>(param.param));
+}
+
+INSTANTIATE_TEST_SUITE_P(Faces, OracleFace, testing::ValuesIn(kFamilies), face_test_name);
+
+INSTANTIATE_TEST_SUITE_P(Faces, OracleFaceAtResolution,
+                         testing::Combine(testing::ValuesIn(kFamilies),
+                                          testing::ValuesIn(kResolutions)),
+                         face_at_resolution_test_name);
 
 }  // namespace

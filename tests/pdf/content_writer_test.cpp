@@ -1,0 +1,98 @@
+// The content stream writer: operators and the exact number format.
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "host/pdf/content_writer.h"
+
+namespace {
+
+using host::pdf::content_writer;
+using host::pdf::format_number;
+
+TEST(PdfNumbers, PlainDecimalWithoutTrailingZeros)
+{
+    EXPECT_EQ(format_number(0), "0");
+    EXPECT_EQ(format_number(1), "1");
+    EXPECT_EQ(format_number(-12), "-12");
+    EXPECT_EQ(format_number(0.5), "0.5");
+    EXPECT_EQ(format_number(0.1), "0.1");
+    EXPECT_EQ(format_number(72.0 / 720.0), "0.1");
+    EXPECT_EQ(format_number(1.0 / 3.0), "0.3333");
+    EXPECT_EQ(format_number(2.0 / 3.0), "0.6667");
+    EXPECT_EQ(format_number(-0.25881904), "-0.2588");
+    EXPECT_EQ(format_number(841.8897), "841.8897");
+    EXPECT_EQ(format_number(100.0), "100");
+}
+
+TEST(PdfNumbers, NoExponentNoNegativeZero)
+{
+    EXPECT_EQ(format_number(1e-9), "0");
+    EXPECT_EQ(format_number(-1e-9), "0");
+    EXPECT_EQ(format_number(-0.0), "0");
+    EXPECT_EQ(format_number(1e12), "1000000000000");
+    EXPECT_EQ(format_number(0.00005), "0.0001");
+    EXPECT_EQ(format_number(std::numeric_limits<double>::quiet_NaN()), "0");
+    EXPECT_EQ(format_number(std::numeric_limits<double>::infinity()), "0");
+}
+
+TEST(ContentWriter, PathAndPaintOperators)
+{
+    content_writer w;
+    w.save();
+    w.transform(0.1, 0, 0, -0.1, 0, 842);
+    w.rectangle(10, 20, 30.5, 40);
+    w.move_to(1, 2);
+    w.line_to(3, 4);
+    w.curve_to(1, 2, 3, 4, 5, 6);
+    w.close_path();
+    w.fill();
+    w.stroke();
+    w.fill_stroke();
+    w.rectangle(0, 0, 1, 1);
+    w.clip();
+    w.restore();
+    EXPECT_EQ(w.data(),
+              "q\n0.1 0 0 -0.1 0 842 cm\n10 20 30.5 40 re\n1 2 m\n3 4 l\n1 2 3 4 5 6 c\nh\nf\n"
+              "S\nB\n0 0 1 1 re\nW n\nQ\n");
+}
+
+TEST(ContentWriter, ColoursFromBgr)
+{
+    content_writer w;
+    w.fill_colour(0x000000FF);   // red
+    w.stroke_colour(0x00FF0000);  // blue
+    w.fill_colour(0x00CCFFFF);
+    w.fill_rgb(0.5, 0.25, 1);
+    w.stroke_rgb(0, 0, 0);
+    EXPECT_EQ(w.data(), "1 0 0 rg\n0 0 1 RG\n1 1 0.8 rg\n0.5 0.25 1 rg\n0 0 0 RG\n");
+}
+
+TEST(ContentWriter, StateTextAndObjects)
+{
+    content_writer w;
+    w.line_width(2.8);
+    w.graphics_state("GS1");
+    w.begin_text();
+    w.font("F1", 1);
+    w.text_matrix(12, 0, 0, -12, 66.6, 66.2);
+    w.show_glyphs({0x0024, 0xABCD, 0x0001});
+    w.end_text();
+    w.draw_object("Im1");
+    EXPECT_EQ(w.data(),
+              "2.8 w\n/GS1 gs\nBT\n/F1 1 Tf\n12 0 0 -12 66.6 66.2 Tm\n<0024ABCD0001> Tj\nET\n"
+              "/Im1 Do\n");
+    const std::string taken = w.take();
+    EXPECT_FALSE(taken.empty());
+    w.clear();
+    EXPECT_TRUE(w.data().empty());
+}
+
+TEST(ContentWriter, EmptyGlyphRun)
+{
+    content_writer w;
+    w.show_glyphs({});
+    EXPECT_EQ(w.data(), "<> Tj\n");
+}
+
+}  // namespace
