@@ -27,6 +27,15 @@ constexpr LONG wrap_mul(LONG a, LONG b) noexcept
     return static_cast<LONG>(static_cast<ULONG>(a) * static_cast<ULONG>(b));
 }
 
+// (int)value for a page coordinate, held inside the 32-bit range where the cast is undefined.
+constexpr LONG to_long(double value) noexcept
+{
+    if (!(value == value)) return 0;
+    if (value <= -2147483648.0) return -2147483647 - 1;
+    if (value >= 2147483647.0) return 2147483647;
+    return static_cast<LONG>(value);
+}
+
 // Left, top, right, bottom in the host page's units.
 struct rect {
     LONG left = 0, top = 0, right = 0, bottom = 0;

@@ -128,8 +128,8 @@ public:
         RETURN_IF_FAILED(remove_created_host_objects());
         LONG res = 0;
         s_.page->get_Resolution(&res);
-        const LONG w = res * 300 / 254;
-        const LONG h = res * 50 / 254;
+        const LONG w = wrap_mul(res, 300) / 254;
+        const LONG h = wrap_mul(res, 50) / 254;
 
         com::ComPtr<IZFont> font;
         HRESULT hr = create_shapes(objects.get(), w, h);
@@ -164,15 +164,18 @@ private:
     {
         const LONG L = s_.position.left, T = s_.position.top, R = s_.position.right,
                    B = s_.position.bottom, Y = break_y_;
+        // 32-bit sums that wrap, as the page units' own arithmetic does at the ends of the range.
+        const auto add = wrap_add;
+        const auto sub = wrap_sub;
         const shape_spec always[] = {
             {zeShapePaintStroke, kNone, kOutline, kNoTransparency, L, T, R, B},
             {zeShapePaintFill, kNone, kOverlay, kOverlayTransparency, L, T, R, B},
-            {zeShapePaintFillStroke, kBoxFill, kOutline, kBoxTransparency, R - w, T, R, T + h},
+            {zeShapePaintFillStroke, kBoxFill, kOutline, kBoxTransparency, sub(R, w), T, R, add(T, h)},
         };
         const shape_spec at_break[] = {
-            {zeShapePaintFillStroke, kBreakLine, kBreakLine, 0, L, Y, R, Y + 1},
-            {zeShapePaintFill, kBoxFill, kNone, 40, L + 1, Y + 1, R - 1, B - 2},
-            {zeShapePaintFillStroke, kBoxFill, kOutline, kBoxTransparency, R - w, Y, R, Y + h},
+            {zeShapePaintFillStroke, kBreakLine, kBreakLine, 0, L, Y, R, add(Y, 1)},
+            {zeShapePaintFill, kBoxFill, kNone, 40, add(L, 1), add(Y, 1), sub(R, 1), sub(B, 2)},
+            {zeShapePaintFillStroke, kBoxFill, kOutline, kBoxTransparency, sub(R, w), Y, R, add(Y, h)},
         };
         for (const shape_spec& spec : always) RETURN_IF_FAILED(create_shape(objects, spec));
         if (break_inside())
@@ -201,7 +204,7 @@ private:
         BSTR face = SysAllocString(u"");
         (*font)->put_FaceName(face);
         SysFreeString(face);
-        (*font)->put_Size(kLabelSize * res / 720);
+        (*font)->put_Size(wrap_mul(kLabelSize, res) / 720);
         (*font)->put_Bold(0);
         (*font)->put_Italic(0);
         return S_OK;
@@ -216,10 +219,10 @@ private:
             return E_UNEXPECTED;
         const LONG R = s_.position.right, T = s_.position.top;
         RETURN_IF_FAILED(create_label(dc, objects, resources, font, flow_label_,
-                                      RECT{R - w, T, R, T + h}));
+                                      RECT{wrap_sub(R, w), T, R, wrap_add(T, h)}));
         if (break_inside())
             RETURN_IF_FAILED(create_label(dc, objects, resources, font, break_label_,
-                                          RECT{R - w, break_y_, R, break_y_ + h}));
+                                          RECT{wrap_sub(R, w), break_y_, R, wrap_add(break_y_, h)}));
         return S_OK;
     }
 
@@ -234,16 +237,16 @@ private:
         } catch (const std::bad_alloc&) {
             return E_OUTOFMEMORY;
         }
-        const LONG tw = needed.right - needed.left;
-        const LONG th = needed.bottom - needed.top;
+        const LONG tw = wrap_sub(needed.right, needed.left);
+        const LONG th = wrap_sub(needed.bottom, needed.top);
         com::ComPtr<IZTextObject> text;
         RETURN_IF_FAILED(create_page_object(objects, zeKindTextObject, s_.page_object_ids, &text));
         text->put_Color(kLabelColour);
         BSTR copy = SysAllocStringLen(label, SysStringLen(label));
         text->put_Text(copy);
         SysFreeString(copy);
-        text->put_X(box.left + ((box.right - box.left) - tw) / 2);
-        text->put_Y(box.top + th);
+        text->put_X(wrap_add(box.left, wrap_sub(wrap_sub(box.right, box.left), tw) / 2));
+        text->put_Y(wrap_add(box.top, th));
         text->putref_Font(font);
         text->Attach(objects, resources, nullptr);
         return S_OK;

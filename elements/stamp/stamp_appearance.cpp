@@ -38,7 +38,7 @@ HRESULT create_frame(appearance& a) noexcept
 
     com::ComPtr<IZLineStyle> style;
     RETURN_IF_FAILED(create_resource(a.resources, zeKindLineStyle, a.resource_ids, &style));
-    style->put_Width((a.resolution * 10) / 254);
+    style->put_Width(wrap_mul(a.resolution, 10) / 254);
     shape->putref_LineStyle(style.get());
 
     com::ComPtr<IZPath> path;
@@ -89,10 +89,10 @@ HRESULT place_text(appearance& a, const text_part& part, LONG char_height, LONG 
     LONG y = wrap_add(wrap_sub(top, tm.tmInternalLeading), tm.tmAscent);
     if (inclination != 0) {
         const turn t(inclination);
-        const float dx = static_cast<float>(x - a.position.left);
-        const float dy = static_cast<float>(y - a.position.bottom);
-        x = static_cast<LONG>(dx * t.c - dy * t.s + a.position.left);
-        y = static_cast<LONG>(dx * t.s + dy * t.c + a.position.bottom);
+        const float dx = static_cast<float>(wrap_sub(x, a.position.left));
+        const float dy = static_cast<float>(wrap_sub(y, a.position.bottom));
+        x = to_long(dx * t.c - dy * t.s + a.position.left);
+        y = to_long(dx * t.s + dy * t.c + a.position.bottom);
     }
 
     // The text object's own failure is not the stamp's.
@@ -138,8 +138,8 @@ HRESULT build(appearance& a) noexcept
 {
     const fields& f = a.f;
     const LONG r = a.resolution;
-    const LONG m = (r * 40) / 254;
-    const LONG g = (r * 20) / 254;
+    const LONG m = wrap_mul(r, 40) / 254;
+    const LONG g = wrap_mul(r, 20) / 254;
 
     // A text alone takes the whole height.
     const LONG header_share = f.content.text.empty() ? 100 : f.header_size;
