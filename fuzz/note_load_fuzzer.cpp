@@ -1,42 +1,8 @@
-// Fuzz target: arbitrary bytes as a note element's record. Load returns a result code; a
-// record that loaded saves back to bytes that load again to the same record.
-#include <cstdint>
-#include <cstdlib>
-#include <vector>
-
+// Fuzz target: arbitrary bytes as a note element's record (see element_load.h).
 #include "elements/note/note.h"
-#include "platform/com/com.h"
-#include "platform/com/streams.h"
-
-namespace {
-
-std::vector<BYTE> save(IPersistStreamInit* element)
-{
-    com::ComPtr<IStream> out;
-    com::create_memory_stream(out.put());
-    if (FAILED(element->Save(out.get(), TRUE))) std::abort();
-    std::vector<BYTE> bytes;
-    com::memory_stream_bytes(out.get(), &bytes);
-    return bytes;
-}
-
-}  // namespace
+#include "fuzz/element_load.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    com::ComPtr<IPersistStreamInit> element;
-    if (FAILED(cnt::create_note(nullptr, IPersistStreamInit::iid, element.put_void()))) return 0;
-    com::ComPtr<IStream> input;
-    if (FAILED(com::create_memory_stream(data, size, input.put()))) return 0;
-    const HRESULT loaded = element->Load(input.get());
-    const std::vector<BYTE> first = save(element.get());
-    if (SUCCEEDED(loaded)) {
-        com::ComPtr<IPersistStreamInit> again;
-        cnt::create_note(nullptr, IPersistStreamInit::iid, again.put_void());
-        com::ComPtr<IStream> second;
-        com::create_memory_stream(first.data(), first.size(), second.put());
-        if (FAILED(again->Load(second.get()))) std::abort();
-        if (save(again.get()) != first) std::abort();
-    }
-    return 0;
+    return fuzz::load_record(&cnt::create_note, data, size);
 }

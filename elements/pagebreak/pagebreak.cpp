@@ -177,24 +177,24 @@ private:
             {zeShapePaintFill, kBoxFill, kNone, 40, add(L, 1), add(Y, 1), sub(R, 1), sub(B, 2)},
             {zeShapePaintFillStroke, kBoxFill, kOutline, kBoxTransparency, sub(R, w), Y, R, add(Y, h)},
         };
-        for (const shape_spec& spec : always) RETURN_IF_FAILED(create_shape(objects, spec));
+        for (const shape_spec& marker_shape : always) RETURN_IF_FAILED(create_shape(objects, marker_shape));
         if (break_inside())
-            for (const shape_spec& spec : at_break) RETURN_IF_FAILED(create_shape(objects, spec));
+            for (const shape_spec& marker_shape : at_break) RETURN_IF_FAILED(create_shape(objects, marker_shape));
         return S_OK;
     }
 
-    HRESULT create_shape(IZPageObjectList* objects, const shape_spec& spec) noexcept
+    HRESULT create_shape(IZPageObjectList* objects, const shape_spec& marker_shape) noexcept
     {
         com::ComPtr<IZShape> shape;
         RETURN_IF_FAILED(create_page_object(objects, zeKindShape, s_.page_object_ids, &shape));
-        shape->put_PaintMode(spec.mode);
-        if (spec.fill != kNone) shape->put_FillColor(spec.fill);
-        if (spec.stroke != kNone) shape->put_StrokeColor(spec.stroke);
-        if (spec.transparency != kNoTransparency) shape->put_Transparency(spec.transparency);
+        shape->put_PaintMode(marker_shape.mode);
+        if (marker_shape.fill != kNone) shape->put_FillColor(marker_shape.fill);
+        if (marker_shape.stroke != kNone) shape->put_StrokeColor(marker_shape.stroke);
+        if (marker_shape.transparency != kNoTransparency) shape->put_Transparency(marker_shape.transparency);
         com::ComPtr<IZPath> path;
         shape->get_Path(path.put());
         if (!path) return E_UNEXPECTED;
-        path->Rectangle(spec.left, spec.top, spec.right, spec.bottom);
+        path->Rectangle(marker_shape.left, marker_shape.top, marker_shape.right, marker_shape.bottom);
         return S_OK;
     }
 
