@@ -286,6 +286,51 @@ protected:
     element_base() = default;
     ~element_base() = default;
 
+    // The setters' shared steps: store, mark dirty, rebuild and, where the property takes part
+    // in the container's record, tell the container.
+    enum class notify : bool { no = false, yes = true };
+
+    template <typename T>
+    static HRESULT get_value(const T& field, T* out) noexcept
+    {
+        if (!out) return E_POINTER;
+        *out = field;
+        return S_OK;
+    }
+    static HRESULT get_string(const bstr_field& field, BSTR* out) noexcept
+    {
+        if (!out) return E_POINTER;
+        return field.copy_to(out);
+    }
+    // Scalars without the same-value shortcut.
+    template <typename T>
+    HRESULT store(T& field, T value, notify tell) noexcept
+    {
+        field = value;
+        changed(tell);
+        return S_OK;
+    }
+    // Scalars with it: the stored value again changes nothing.
+    template <typename T>
+    HRESULT store_if_changed(T& field, T value, notify tell) noexcept
+    {
+        if (field == value) return S_OK;
+        return store(field, value, tell);
+    }
+    // Strings have no shortcut.
+    HRESULT store_string(bstr_field& field, BSTR value, notify tell) noexcept
+    {
+        RETURN_IF_FAILED(field.assign(value));
+        changed(tell);
+        return S_OK;
+    }
+    void changed(notify tell) noexcept
+    {
+        s_.dirty = 1;
+        self().rebuild();
+        if (tell == notify::yes) notify_container();
+    }
+
     element_state s_;
 
 private:

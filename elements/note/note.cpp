@@ -11,10 +11,6 @@
 namespace cnt {
 namespace {
 
-// The setters' shared steps: the same-value shortcut for scalars, store, dirty, rebuild and,
-// where the property takes part in the container's record, the notification.
-enum class notify : bool { no = false, yes = true };
-
 class CZCntElementNote : public element<CZCntElementNote, IZCntElementNote> {
 public:
     static constexpr ZeCntElementType element_type = zeCntElementTypeNote;
@@ -24,56 +20,56 @@ public:
     static constexpr bool normalise_position = false;
 
     HRESULT get_Text(BSTR* text) noexcept override { return get_string(f_.text, text); }
-    HRESULT put_Text(BSTR text) noexcept override { return put_string(f_.text, text, notify::yes); }
-    HRESULT get_TextColor(OLE_COLOR* v) noexcept override { return get(f_.text_colour, v); }
-    HRESULT put_TextColor(OLE_COLOR v) noexcept override { return put(f_.text_colour, v, notify::no); }
-    HRESULT get_FontSize(SHORT* v) noexcept override { return get(f_.font_size, v); }
-    HRESULT put_FontSize(SHORT v) noexcept override { return put(f_.font_size, v, notify::yes); }
+    HRESULT put_Text(BSTR text) noexcept override { return store_string(f_.text, text, notify::yes); }
+    HRESULT get_TextColor(OLE_COLOR* v) noexcept override { return get_value(f_.text_colour, v); }
+    HRESULT put_TextColor(OLE_COLOR v) noexcept override { return store_if_changed(f_.text_colour, v, notify::no); }
+    HRESULT get_FontSize(SHORT* v) noexcept override { return get_value(f_.font_size, v); }
+    HRESULT put_FontSize(SHORT v) noexcept override { return store_if_changed(f_.font_size, v, notify::yes); }
     HRESULT get_FontName(BSTR* name) noexcept override { return get_string(f_.font_name, name); }
     HRESULT put_FontName(BSTR name) noexcept override
     {
-        return put_string(f_.font_name, name, notify::yes);
+        return store_string(f_.font_name, name, notify::yes);
     }
-    HRESULT get_FontBold(VARIANT_BOOL* v) noexcept override { return get(f_.bold, v); }
-    HRESULT put_FontBold(VARIANT_BOOL v) noexcept override { return put(f_.bold, v, notify::no); }
-    HRESULT get_FontItalic(VARIANT_BOOL* v) noexcept override { return get(f_.italic, v); }
-    HRESULT put_FontItalic(VARIANT_BOOL v) noexcept override { return put(f_.italic, v, notify::yes); }
-    HRESULT get_BorderColor(OLE_COLOR* v) noexcept override { return get(f_.border_colour, v); }
+    HRESULT get_FontBold(VARIANT_BOOL* v) noexcept override { return get_value(f_.bold, v); }
+    HRESULT put_FontBold(VARIANT_BOOL v) noexcept override { return store_if_changed(f_.bold, v, notify::no); }
+    HRESULT get_FontItalic(VARIANT_BOOL* v) noexcept override { return get_value(f_.italic, v); }
+    HRESULT put_FontItalic(VARIANT_BOOL v) noexcept override { return store_if_changed(f_.italic, v, notify::yes); }
+    HRESULT get_BorderColor(OLE_COLOR* v) noexcept override { return get_value(f_.border_colour, v); }
     HRESULT put_BorderColor(OLE_COLOR v) noexcept override
     {
-        return put(f_.border_colour, v, notify::no);
+        return store_if_changed(f_.border_colour, v, notify::no);
     }
-    HRESULT get_FillColor(OLE_COLOR* v) noexcept override { return get(f_.fill_colour, v); }
-    HRESULT put_FillColor(OLE_COLOR v) noexcept override { return put(f_.fill_colour, v, notify::no); }
-    HRESULT get_NoteStyle(ZeCntNoteStyle* v) noexcept override { return get(f_.style, v); }
-    HRESULT put_NoteStyle(ZeCntNoteStyle v) noexcept override { return put(f_.style, v, notify::yes); }
-    HRESULT get_Shadow(VARIANT_BOOL* v) noexcept override { return get(f_.shadow, v); }
-    HRESULT put_Shadow(VARIANT_BOOL v) noexcept override { return put(f_.shadow, v, notify::no); }
-    HRESULT get_FillTransparency(SHORT* v) noexcept override { return get(f_.fill_transparency, v); }
+    HRESULT get_FillColor(OLE_COLOR* v) noexcept override { return get_value(f_.fill_colour, v); }
+    HRESULT put_FillColor(OLE_COLOR v) noexcept override { return store_if_changed(f_.fill_colour, v, notify::no); }
+    HRESULT get_NoteStyle(ZeCntNoteStyle* v) noexcept override { return get_value(f_.style, v); }
+    HRESULT put_NoteStyle(ZeCntNoteStyle v) noexcept override { return store_if_changed(f_.style, v, notify::yes); }
+    HRESULT get_Shadow(VARIANT_BOOL* v) noexcept override { return get_value(f_.shadow, v); }
+    HRESULT put_Shadow(VARIANT_BOOL v) noexcept override { return store_if_changed(f_.shadow, v, notify::no); }
+    HRESULT get_FillTransparency(SHORT* v) noexcept override { return get_value(f_.fill_transparency, v); }
     HRESULT put_FillTransparency(SHORT v) noexcept override
     {
         // Compared as unsigned: a negative percentage is as much out of range as 101.
         if (static_cast<USHORT>(v) > 100) return E_INVALIDARG;
-        return put(f_.fill_transparency, v, notify::no);
+        return store_if_changed(f_.fill_transparency, v, notify::no);
     }
     HRESULT get_TextHorizontalAlignment(ZeCntHorizontalAlignmentType* v) noexcept override
     {
-        return get(f_.horizontal, v);
+        return get_value(f_.horizontal, v);
     }
     HRESULT put_TextHorizontalAlignment(ZeCntHorizontalAlignmentType v) noexcept override
     {
-        return put(f_.horizontal, v, notify::no);
+        return store_if_changed(f_.horizontal, v, notify::no);
     }
     HRESULT get_TextVerticalAlignment(ZeCntVerticalAlignmentType* v) noexcept override
     {
-        return get(f_.vertical, v);
+        return get_value(f_.vertical, v);
     }
     HRESULT put_TextVerticalAlignment(ZeCntVerticalAlignmentType v) noexcept override
     {
-        return put(f_.vertical, v, notify::no);
+        return store_if_changed(f_.vertical, v, notify::no);
     }
-    HRESULT get_Callout(VARIANT_BOOL* v) noexcept override { return get(f_.callout, v); }
-    HRESULT put_Callout(VARIANT_BOOL v) noexcept override { return put(f_.callout, v, notify::yes); }
+    HRESULT get_Callout(VARIANT_BOOL* v) noexcept override { return get_value(f_.callout, v); }
+    HRESULT put_Callout(VARIANT_BOOL v) noexcept override { return store_if_changed(f_.callout, v, notify::yes); }
 
     HRESULT SetNoteData(BSTR text, OLE_COLOR text_colour, BSTR font_name, SHORT font_size,
                         VARIANT_BOOL bold, VARIANT_BOOL italic, OLE_COLOR fill_colour,
@@ -194,39 +190,6 @@ public:
     }
 
 private:
-    template <typename T>
-    static HRESULT get(const T& field, T* out) noexcept
-    {
-        if (!out) return E_POINTER;
-        *out = field;
-        return S_OK;
-    }
-    static HRESULT get_string(const bstr_field& field, BSTR* out) noexcept
-    {
-        if (!out) return E_POINTER;
-        return field.copy_to(out);
-    }
-    template <typename T>
-    HRESULT put(T& field, T value, notify tell) noexcept
-    {
-        if (field == value) return S_OK;
-        field = value;
-        changed(tell);
-        return S_OK;
-    }
-    HRESULT put_string(bstr_field& field, BSTR value, notify tell) noexcept
-    {
-        RETURN_IF_FAILED(field.assign(value));
-        changed(tell);
-        return S_OK;
-    }
-    void changed(notify tell) noexcept
-    {
-        s_.dirty = 1;
-        rebuild();
-        if (tell == notify::yes) notify_container();
-    }
-
     note::fields f_;
 };
 

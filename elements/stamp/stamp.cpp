@@ -9,8 +9,6 @@
 namespace cnt {
 namespace {
 
-enum class notify : bool { no = false, yes = true };
-
 class CZCntElementStamp : public element<CZCntElementStamp, IZCntElementStamp> {
 public:
     static constexpr ZeCntElementType element_type = zeCntElementTypeStamp;
@@ -20,13 +18,13 @@ public:
 
     // Texts and colours have no same-value shortcut: putting the current value rebuilds too.
     HRESULT get_HeaderText(BSTR* v) noexcept override { return get_string(f_.header.text, v); }
-    HRESULT put_HeaderText(BSTR v) noexcept override { return put_string(f_.header.text, v, notify::yes); }
-    HRESULT get_HeaderTextColor(OLE_COLOR* v) noexcept override { return get(f_.header.colour, v); }
+    HRESULT put_HeaderText(BSTR v) noexcept override { return store_string(f_.header.text, v, notify::yes); }
+    HRESULT get_HeaderTextColor(OLE_COLOR* v) noexcept override { return get_value(f_.header.colour, v); }
     HRESULT put_HeaderTextColor(OLE_COLOR v) noexcept override
     {
         return store(f_.header.colour, v, notify::no);
     }
-    HRESULT get_HeaderSize(SHORT* v) noexcept override { return get(f_.header_size, v); }
+    HRESULT get_HeaderSize(SHORT* v) noexcept override { return get_value(f_.header_size, v); }
     HRESULT put_HeaderSize(SHORT v) noexcept override
     {
         return store(f_.header_size, static_cast<SHORT>(v < 0 || v > 100 ? 70 : v), notify::yes);
@@ -34,43 +32,41 @@ public:
     HRESULT get_HeaderFontName(BSTR* v) noexcept override { return get_string(f_.header.font_name, v); }
     HRESULT put_HeaderFontName(BSTR v) noexcept override
     {
-        return put_string(f_.header.font_name, v, notify::no);
+        return store_string(f_.header.font_name, v, notify::no);
     }
-    HRESULT get_HeaderFontBold(VARIANT_BOOL* v) noexcept override { return get(f_.header.bold, v); }
+    HRESULT get_HeaderFontBold(VARIANT_BOOL* v) noexcept override { return get_value(f_.header.bold, v); }
     HRESULT put_HeaderFontBold(VARIANT_BOOL v) noexcept override
     {
         return store(f_.header.bold, v, notify::yes);
     }
-    HRESULT get_HeaderFontItalic(VARIANT_BOOL* v) noexcept override { return get(f_.header.italic, v); }
+    HRESULT get_HeaderFontItalic(VARIANT_BOOL* v) noexcept override { return get_value(f_.header.italic, v); }
     HRESULT put_HeaderFontItalic(VARIANT_BOOL v) noexcept override
     {
         return store(f_.header.italic, v, notify::yes);
     }
-    HRESULT get_BorderColor(OLE_COLOR* v) noexcept override { return get(f_.border_colour, v); }
+    HRESULT get_BorderColor(OLE_COLOR* v) noexcept override { return get_value(f_.border_colour, v); }
     HRESULT put_BorderColor(OLE_COLOR v) noexcept override { return store(f_.border_colour, v, notify::no); }
-    HRESULT get_FillColor(OLE_COLOR* v) noexcept override { return get(f_.fill_colour, v); }
+    HRESULT get_FillColor(OLE_COLOR* v) noexcept override { return get_value(f_.fill_colour, v); }
     HRESULT put_FillColor(OLE_COLOR v) noexcept override { return store(f_.fill_colour, v, notify::no); }
-    HRESULT get_StampStyle(ZeCntStampStyle* v) noexcept override { return get(f_.style, v); }
+    HRESULT get_StampStyle(ZeCntStampStyle* v) noexcept override { return get_value(f_.style, v); }
     HRESULT put_StampStyle(ZeCntStampStyle v) noexcept override { return store(f_.style, v, notify::yes); }
-    HRESULT get_Shadow(VARIANT_BOOL* v) noexcept override { return get(f_.shadow, v); }
+    HRESULT get_Shadow(VARIANT_BOOL* v) noexcept override { return get_value(f_.shadow, v); }
     HRESULT put_Shadow(VARIANT_BOOL v) noexcept override
     {
-        if (f_.shadow == v) return S_OK;
-        return store(f_.shadow, v, notify::no);
+        return store_if_changed(f_.shadow, v, notify::no);
     }
-    HRESULT get_Transparency(SHORT* v) noexcept override { return get(f_.transparency, v); }
+    HRESULT get_Transparency(SHORT* v) noexcept override { return get_value(f_.transparency, v); }
     HRESULT put_Transparency(SHORT v) noexcept override
     {
         if (static_cast<USHORT>(v) > 100) return E_INVALIDARG;  // negative ones too
-        if (f_.transparency == v) return S_OK;
-        return store(f_.transparency, v, notify::no);
+        return store_if_changed(f_.transparency, v, notify::no);
     }
     HRESULT get_ContentText(BSTR* v) noexcept override { return get_string(f_.content.text, v); }
     HRESULT put_ContentText(BSTR v) noexcept override
     {
-        return put_string(f_.content.text, v, notify::yes);
+        return store_string(f_.content.text, v, notify::yes);
     }
-    HRESULT get_ContentTextColor(OLE_COLOR* v) noexcept override { return get(f_.content.colour, v); }
+    HRESULT get_ContentTextColor(OLE_COLOR* v) noexcept override { return get_value(f_.content.colour, v); }
     HRESULT put_ContentTextColor(OLE_COLOR v) noexcept override
     {
         return store(f_.content.colour, v, notify::no);
@@ -78,27 +74,26 @@ public:
     HRESULT get_ContentFontName(BSTR* v) noexcept override { return get_string(f_.content.font_name, v); }
     HRESULT put_ContentFontName(BSTR v) noexcept override
     {
-        return put_string(f_.content.font_name, v, notify::yes);
+        return store_string(f_.content.font_name, v, notify::yes);
     }
-    HRESULT get_ContentFontBold(VARIANT_BOOL* v) noexcept override { return get(f_.content.bold, v); }
+    HRESULT get_ContentFontBold(VARIANT_BOOL* v) noexcept override { return get_value(f_.content.bold, v); }
     HRESULT put_ContentFontBold(VARIANT_BOOL v) noexcept override
     {
         return store(f_.content.bold, v, notify::yes);
     }
-    HRESULT get_ContentFontItalic(VARIANT_BOOL* v) noexcept override { return get(f_.content.italic, v); }
+    HRESULT get_ContentFontItalic(VARIANT_BOOL* v) noexcept override { return get_value(f_.content.italic, v); }
     HRESULT put_ContentFontItalic(VARIANT_BOOL v) noexcept override
     {
         return store(f_.content.italic, v, notify::yes);
     }
 
     // The only element that turns.
-    HRESULT get_Inclination(SHORT* degrees) noexcept override { return get(f_.inclination, degrees); }
+    HRESULT get_Inclination(SHORT* degrees) noexcept override { return get_value(f_.inclination, degrees); }
     HRESULT put_Inclination(SHORT degrees) noexcept override
     {
         // −90..90, tested in one unsigned comparison.
         if (static_cast<USHORT>(degrees + 90) > 180) return E_INVALIDARG;
-        if (f_.inclination == degrees) return S_OK;
-        return store(f_.inclination, degrees, notify::yes);
+        return store_if_changed(f_.inclination, degrees, notify::yes);
     }
     HRESULT get_AllowInclination(VARIANT_BOOL* allowed) noexcept override
     {
@@ -227,38 +222,6 @@ public:
     }
 
 private:
-    template <typename T>
-    static HRESULT get(const T& field, T* out) noexcept
-    {
-        if (!out) return E_POINTER;
-        *out = field;
-        return S_OK;
-    }
-    static HRESULT get_string(const bstr_field& field, BSTR* out) noexcept
-    {
-        if (!out) return E_POINTER;
-        return field.copy_to(out);
-    }
-    template <typename T>
-    HRESULT store(T& field, T value, notify tell) noexcept
-    {
-        field = value;
-        changed(tell);
-        return S_OK;
-    }
-    HRESULT put_string(bstr_field& field, BSTR value, notify tell) noexcept
-    {
-        RETURN_IF_FAILED(field.assign(value));
-        changed(tell);
-        return S_OK;
-    }
-    void changed(notify tell) noexcept
-    {
-        s_.dirty = 1;
-        rebuild();
-        if (tell == notify::yes) notify_container();
-    }
-
     stamp::fields f_;
 };
 

@@ -209,11 +209,11 @@ def main():
         "packages": {p: package_version(p) for p in sorted({f["package"] for f in FACES})},
         "faces": [],
     }
-    for spec in FACES:
-        face = Face(spec["file"])
-        entry = dict(spec)
-        entry["size"] = os.path.getsize(spec["file"])
-        entry["sha256"] = sha256(spec["file"])
+    for face_entry in FACES:
+        face = Face(face_entry["file"])
+        entry = dict(face_entry)
+        entry["size"] = os.path.getsize(face_entry["file"])
+        entry["sha256"] = sha256(face_entry["file"])
         entry["units_per_em"] = face.upem
         entry["glyphs"] = [[code, *face.glyph(code)] for code in CODES]
         entry["cases"] = [case(face, t, r) for t in TENTHS for r in RESOLUTIONS]
