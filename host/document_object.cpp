@@ -2,6 +2,7 @@
 #include <new>
 
 #include "host/document_model.h"
+#include "host/kinds.h"
 
 namespace host {
 
@@ -13,6 +14,8 @@ const char* const kPages = "pages";
 HRESULT make_document(com::ComPtr<document_object>* out) noexcept
 {
     out->reset();
+    // The classes an image element makes by class id come with the first document.
+    register_engine_classes();
     std::shared_ptr<context> ctx;
     try {
         ctx = std::make_shared<context>();

@@ -15,6 +15,17 @@ bool is_resource_kind(LONG kind) noexcept
            kind == zeKindLineStyle || kind == zeKindStoredDocument;
 }
 
+bool lists_as_page_object(LONG kind) noexcept
+{
+    return is_page_object_kind(kind) || kind == zeKindPlacedPdfPage;
+}
+
+bool lists_as_resource(LONG kind) noexcept
+{
+    return is_resource_kind(kind) || kind == zeKindPdfDocument;
+}
+
+// Every kind a .pjd file can hold, the class-made ones included.
 HRESULT create_host_object(const std::shared_ptr<context>& ctx, LONG kind, LONG page_id,
                            IDispatch** out) noexcept
 {
@@ -31,6 +42,8 @@ HRESULT create_host_object(const std::shared_ptr<context>& ctx, LONG kind, LONG 
     case zeKindClipFrame: return make_clip_frame(ctx, page_id, out);
     case zeKindLineStyle: return make_line_style(ctx, page_id, out);
     case zeKindStoredDocument: return make_stored_document(ctx, page_id, out);
+    case zeKindPlacedPdfPage: return make_placed_pdf_page(ctx, page_id, out);
+    case zeKindPdfDocument: return make_pdf_document(ctx, page_id, out);
     default: return E_INVALIDARG;
     }
 }

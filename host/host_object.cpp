@@ -1,6 +1,8 @@
 // The common part of the host objects: names, kind, Attach, and the shared helpers.
 #include "host/host_object.h"
 
+#include "host/paint.h"
+
 #include <cstdio>
 
 namespace host {
@@ -11,6 +13,13 @@ host_object* host_object_of(IUnknown* object) noexcept
     com::ComPtr<IHostObject> hook;
     if (FAILED(object->QueryInterface(IHostObject::iid, hook.put_void())) || !hook) return nullptr;
     return hook->host_self();
+}
+
+resource_info resource_of(IUnknown* object) noexcept
+{
+    resource_info info;
+    if (host_object* h = host_object_of(object)) h->resource(info);
+    return info;
 }
 
 const char* kind_name(LONG kind) noexcept
@@ -26,6 +35,8 @@ const char* kind_name(LONG kind) noexcept
     case zeKindClipFrame: return "clip";
     case zeKindLineStyle: return "line_style";
     case zeKindStoredDocument: return "stored_document";
+    case zeKindPlacedPdfPage: return "placed_pdf_page";
+    case zeKindPdfDocument: return "pdf_document";
     default: return "object";
     }
 }

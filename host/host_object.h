@@ -18,6 +18,8 @@
 namespace host {
 
 class host_object;
+struct painter;
+struct resource_info;
 
 // Answered by every host object: how the engine recognises its own objects behind an interface.
 struct IHostObject : IUnknown {
@@ -192,6 +194,10 @@ public:
     virtual void references(std::vector<IUnknown*>&) const {}
     // Lets go of every object held, breaking cycles when the document closes.
     virtual void drop_references() noexcept { attach_.fill(nullptr); }
+    // Hands the painter what this object shows; resources and unplaced kinds show nothing.
+    virtual void paint(painter&) const {}
+    // What this object offers as a resource to the objects that use it.
+    virtual void resource(resource_info&) const {}
 
     template <typename... Args>
     call_record record(std::string_view member, const Args&... args) const noexcept
@@ -213,6 +219,11 @@ public:
 
     // Set once, by the factory.
     void bind(std::shared_ptr<context> ctx, LONG kind, LONG page_id) noexcept;
+    // An object made by class id belongs to no document until a list of one takes it.
+    void adopt(const std::shared_ptr<context>& ctx, LONG page_id) noexcept
+    {
+        if (!ctx_ && ctx) bind(ctx, kind_, page_id);
+    }
 
 protected:
     host_object() noexcept = default;

@@ -12,6 +12,9 @@ class document_core;
 // Which list creates which kinds.
 bool is_page_object_kind(LONG kind) noexcept;
 bool is_resource_kind(LONG kind) noexcept;
+// Which list takes which kinds: those it creates, and the ones made by class id.
+bool lists_as_page_object(LONG kind) noexcept;
+bool lists_as_resource(LONG kind) noexcept;
 
 // *out := a new host object of `kind` for the page `page_id`; E_INVALIDARG for a kind the
 // engine does not make.
@@ -31,6 +34,12 @@ HRESULT make_placed_image(const std::shared_ptr<context>& ctx, LONG page_id, IDi
 HRESULT make_stored_document(const std::shared_ptr<context>& ctx, LONG page_id,
                              IDispatch** out) noexcept;
 HRESULT make_placed_page(const std::shared_ptr<context>& ctx, LONG page_id, IDispatch** out) noexcept;
+HRESULT make_pdf_document(const std::shared_ptr<context>& ctx, LONG page_id, IDispatch** out) noexcept;
+HRESULT make_placed_pdf_page(const std::shared_ptr<context>& ctx, LONG page_id,
+                             IDispatch** out) noexcept;
+
+// Puts the PDF document and placed PDF page classes into the process's class table (once).
+HRESULT register_engine_classes() noexcept;
 
 // Makes a T, binds it to the document and hands out its IDispatch.
 template <typename T>

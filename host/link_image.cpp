@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "host/kinds.h"
+#include "host/paint.h"
 #include "host/properties.h"
 #include "host/rect_view.h"
 #include "platform/com/safearray.h"
@@ -17,6 +18,13 @@ public:
     {
         auto rec = record("get_Rect");
         return rec(make_rect_view(this, &rect_, rect), part_name("rect"));
+    }
+    void paint(painter& p) const override
+    {
+        link_paint l;
+        l.url = url_;
+        l.rect = {rect_.left, rect_.top, rect_.right, rect_.bottom};
+        p.link(l);
     }
     void describe(property_list& out) const override
     {
@@ -73,6 +81,18 @@ public:
     }
     HOST_GET_TEXT(FileName, file_)
 
+    void resource(resource_info& out) const override
+    {
+        view_.key = this;
+        view_.file = file_;
+        view_.width = width_;
+        view_.height = height_;
+        view_.bits = bits_;
+        view_.interpolate = interpolate_;
+        view_.pixels = &pixels_;
+        view_.palette = &palette_;
+        out.image = &view_;
+    }
     void describe(property_list& out) const override
     {
         out.emplace_back("FileName", utf8(file_));
@@ -161,6 +181,7 @@ private:
     LONG interpolate_ = 1;
     std::vector<BYTE> pixels_;
     std::vector<BYTE> palette_;
+    mutable image_data view_;
 };
 
 class placed_image : public kind_object<placed_image, IZPlacedImage> {
@@ -202,6 +223,13 @@ public:
     void references(std::vector<IUnknown*>& out) const override
     {
         if (image_) out.push_back(image_.get());
+    }
+    void paint(painter& p) const override
+    {
+        image_paint i;
+        if (image_) i.image = resource_of(image_.get()).image;
+        i.rect = {rect_.left, rect_.top, rect_.right, rect_.bottom};
+        p.image(i);
     }
     void drop_references() noexcept override
     {

@@ -192,8 +192,10 @@ HRESULT page_object_list::Add(VARIANT object, LONG* id) noexcept
     auto rec = owner_->record(kObjects, "Add", ref(p));
     if (!id) return rec(E_POINTER);
     *id = 0;
-    if (host_object* h = host_object_of(p))
-        if (!is_page_object_kind(h->kind())) return rec(E_INVALIDARG);
+    if (host_object* h = host_object_of(p)) {
+        if (!lists_as_page_object(h->kind())) return rec(E_INVALIDARG);
+        h->adopt(owner_->shared_ctx(), owner_->id());
+    }
     HRESULT hr = owner_->objects().add(owner_->ctx(), p, placement::page_objects, "element", id);
     return rec(hr, *id);
 }
@@ -277,6 +279,7 @@ HRESULT resource_list::AddObject(IZObject* object) noexcept
 {
     auto rec = owner_->record(kResources, "AddObject", ref(object));
     if (!object) return rec(E_POINTER);
+    if (host_object* h = host_object_of(object)) h->adopt(owner_->shared_ctx(), owner_->id());
     return rec(owner_->resources().keep(object, placement::resources_unlisted));
 }
 
@@ -286,8 +289,10 @@ HRESULT resource_list::Add(VARIANT object, LONG* id) noexcept
     auto rec = owner_->record(kResources, "Add", ref(p));
     if (!id) return rec(E_POINTER);
     *id = 0;
-    if (host_object* h = host_object_of(p))
-        if (!is_resource_kind(h->kind())) return rec(E_INVALIDARG);
+    if (host_object* h = host_object_of(p)) {
+        if (!lists_as_resource(h->kind())) return rec(E_INVALIDARG);
+        h->adopt(owner_->shared_ctx(), owner_->id());
+    }
     HRESULT hr = owner_->resources().add(owner_->ctx(), p, placement::resources, "resource", id);
     return rec(hr, *id);
 }
@@ -307,6 +312,7 @@ HRESULT resource_list::AddWithoutID(VARIANT object) noexcept
     IUnknown* p = object_of(object);
     auto rec = owner_->record(kResources, "AddWithoutID", ref(p));
     if (!p) return rec(E_INVALIDARG);
+    if (host_object* h = host_object_of(p)) h->adopt(owner_->shared_ctx(), owner_->id());
     return rec(owner_->resources().keep(p, placement::resources_unlisted));
 }
 

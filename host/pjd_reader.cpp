@@ -311,6 +311,10 @@ HRESULT build(const parsed_file& f, bool pages_only, document_object* doc, std::
             else if (where == placement::resources_unlisted)
                 hr = p->resources().keep(object, where);
             if (FAILED(hr)) return damaged("object id " + std::to_string(item.id) + " given twice");
+            // A placed PDF page is an element of its page as well.
+            com::ComPtr<IZElement> as_element;
+            object->QueryInterface(IZElement::iid, as_element.put_void());
+            if (as_element && where == placement::page_objects) p->elements().push_back(as_element);
             continue;
         }
         com::ComPtr<IUnknown> element;

@@ -2,16 +2,10 @@
 #include <new>
 
 #include "host/kinds.h"
+#include "host/paint.h"
 
 namespace host {
 namespace {
-
-enum path_op : BYTE { op_rectangle = 1, op_ellipse = 2, op_rounded = 3, op_break = 4 };
-
-struct path_item {
-    BYTE op;
-    LONG v[6];
-};
 
 class line_style : public kind_object<line_style, IZLineStyle> {
 public:
@@ -210,6 +204,22 @@ public:
     void references(std::vector<IUnknown*>& out) const override
     {
         if (line_style_) out.push_back(line_style_.get());
+    }
+    void paint(painter& p) const override
+    {
+        shape_paint s;
+        s.paint_mode = paint_mode_;
+        s.items = &items_;
+        s.transform = transform_;
+        s.stroke = stroke_;
+        s.fill = fill_;
+        if (line_style_) {
+            const LONG width = resource_of(line_style_.get()).line_width;
+            if (width >= 0) s.line_width = width;
+        }
+        s.blend = blend_;
+        s.transparency = transparency_;
+        p.shape(s);
     }
     void drop_references() noexcept override
     {

@@ -1,11 +1,17 @@
 // Stored documents (a .pjd file opened for placing its pages) and placed document pages.
 #include "host/kinds.h"
+#include "host/paint.h"
 #include "host/pjd.h"
 #include "host/properties.h"
 #include "host/rect_view.h"
 
 namespace host {
 namespace {
+
+// A stored document may place pages of further stored documents, even of its own file; past
+// this depth only the pages' sizes and words are loaded, which ends any loop.
+constexpr int kMaxNesting = 4;
+thread_local int nesting = 0;
 
 class stored_document : public kind_object<stored_document, IZStoredDocument> {
 public:
@@ -37,6 +43,11 @@ public:
     }
     HOST_GET_TEXT(FileName, file_)
 
+    void resource(resource_info& out) const override
+    {
+        out.stored_document = true;
+        out.stored = doc_.get();
+    }
     void describe(property_list& out) const override
     {
         out.emplace_back("FileName", utf8(file_));
@@ -71,7 +82,11 @@ private:
         std::vector<BYTE> bytes;
         std::string message;
         HRESULT hr = pjd_read_file(utf8(file_), &bytes, &message);
-        if (SUCCEEDED(hr)) hr = pjd_load(bytes.data(), bytes.size(), true, &doc_, &message);
+        if (SUCCEEDED(hr)) {
+            ++nesting;
+            hr = pjd_load(bytes.data(), bytes.size(), nesting > kMaxNesting, &doc_, &message);
+            --nesting;
+        }
         if (FAILED(hr)) error_ = message;
         return hr;
     }
@@ -126,6 +141,14 @@ public:
     void references(std::vector<IUnknown*>& out) const override
     {
         if (doc_) out.push_back(doc_.get());
+    }
+    void paint(painter& p) const override
+    {
+        document_page_paint d;
+        if (doc_) d.document = resource_of(doc_.get()).stored;
+        d.page_number = number_;
+        d.rect = {rect_.left, rect_.top, rect_.right, rect_.bottom};
+        p.document_page(d);
     }
     void drop_references() noexcept override
     {

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "host/kinds.h"
+#include "host/paint.h"
 #include "host/properties.h"
 #include "host/rect_view.h"
 
@@ -38,6 +39,15 @@ public:
         return rec(S_OK);
     }
 
+    void resource(resource_info& out) const override
+    {
+        view_.face = face_;
+        view_.size = size_;
+        view_.bold = bold_ != VARIANT_FALSE;
+        view_.italic = italic_ != VARIANT_FALSE;
+        view_.angle = angle_;
+        out.font = &view_;
+    }
     void describe(property_list& out) const override
     {
         out.emplace_back("FaceName", utf8(face_));
@@ -84,6 +94,7 @@ private:
     VARIANT_BOOL bold_ = VARIANT_FALSE;
     VARIANT_BOOL italic_ = VARIANT_FALSE;
     double angle_ = 0;
+    mutable font_paint view_;
 };
 
 class clip_frame : public kind_object<clip_frame, IZClipFrame> {
@@ -109,6 +120,12 @@ public:
         return rec(hr, part_name("rect"));
     }
 
+    void resource(resource_info& out) const override
+    {
+        view_.mode = mode_;
+        view_.rect = {rect_.left, rect_.top, rect_.right, rect_.bottom};
+        out.clip = &view_;
+    }
     void describe(property_list& out) const override
     {
         out.emplace_back("Mode", number(mode_));
@@ -129,6 +146,7 @@ public:
 private:
     LONG mode_ = 0;
     rect_data rect_;
+    mutable clip_paint view_;
 };
 
 class text_object : public kind_object<text_object, IZTextObject> {
@@ -221,6 +239,18 @@ public:
         for (IUnknown* p : {static_cast<IUnknown*>(font_.get()), static_cast<IUnknown*>(clip_.get()),
                             static_cast<IUnknown*>(background_.get())})
             if (p) out.push_back(p);
+    }
+    void paint(painter& p) const override
+    {
+        text_paint t;
+        t.text = text_;
+        t.x = x_;
+        t.y = y_;
+        if (font_) t.font = resource_of(font_.get()).font;
+        t.color = color_;
+        if (clip_) t.clip = resource_of(clip_.get()).clip;
+        t.transparency = transparency_;
+        p.text(t);
     }
     void drop_references() noexcept override
     {

@@ -1,0 +1,46 @@
+// A PDF file opened for placing its pages elsewhere: qpdf parses it (it is untrusted input), and
+// the page sizes are read once. Sizes are in points, of the page's trim box (falling back to the
+// crop box and the media box) turned by the page's /Rotate.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/com/com.h"
+
+class QPDF;
+
+namespace host::pdf {
+
+class pdf_file {
+public:
+    pdf_file() noexcept;
+    ~pdf_file();
+    pdf_file(const pdf_file&) = delete;
+    pdf_file& operator=(const pdf_file&) = delete;
+
+    // STG_E_FILENOTFOUND for a file that cannot be read, E_INVALIDARG for one that is not a
+    // PDF or is damaged beyond repair, E_ACCESSDENIED for a wrong password; `message` names it.
+    HRESULT open(const std::string& path, const std::string& password, std::string* message) noexcept;
+    void close() noexcept;
+
+    bool is_open() const noexcept { return pdf_ != nullptr; }
+    LONG page_count() const noexcept { return static_cast<LONG>(sizes_.size()); }
+    // False for a number outside 1..page_count().
+    bool page_size(LONG number, double* width, double* height) const noexcept;
+    const std::string& path() const noexcept { return path_; }
+
+    // For the PDF writer, which copies pages out of it.
+    QPDF* document() const noexcept { return pdf_.get(); }
+
+private:
+    struct size {
+        double width, height;
+    };
+    std::shared_ptr<QPDF> pdf_;
+    std::vector<size> sizes_;
+    std::string path_;
+};
+
+}  // namespace host::pdf
