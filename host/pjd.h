@@ -23,6 +23,9 @@ HRESULT pjd_load(const BYTE* data, std::size_t size, bool pages_only,
 // Written to a temporary file next to `path`, flushed to the disk and renamed over it.
 HRESULT pjd_write_file(const std::string& path, const std::vector<BYTE>& bytes,
                        std::string* message) noexcept;
+// The same for any bytes (the PDF writer's too).
+HRESULT write_file_atomically(const std::string& path, const BYTE* data, std::size_t size,
+                              std::string* message) noexcept;
 HRESULT pjd_read_file(const std::string& path, std::vector<BYTE>* bytes,
                       std::string* message) noexcept;
 

@@ -255,6 +255,12 @@ HRESULT pjd_save(document_object* doc, std::vector<BYTE>* out, std::string* mess
 HRESULT pjd_write_file(const std::string& path, const std::vector<BYTE>& bytes,
                        std::string* message) noexcept
 {
+    return write_file_atomically(path, bytes.data(), bytes.size(), message);
+}
+
+HRESULT write_file_atomically(const std::string& path, const BYTE* data, std::size_t size,
+                              std::string* message) noexcept
+{
     std::string ignored;
     if (!message) message = &ignored;
     try {
@@ -266,8 +272,8 @@ HRESULT pjd_write_file(const std::string& path, const std::vector<BYTE>& bytes,
         }
         std::size_t done = 0;
         bool ok = true;
-        while (ok && done < bytes.size()) {
-            ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        while (ok && done < size) {
+            ssize_t n = ::write(fd, data + done, size - done);
             if (n < 0 && errno == EINTR) continue;
             ok = n > 0;
             if (ok) done += static_cast<std::size_t>(n);

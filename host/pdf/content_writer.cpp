@@ -130,6 +130,12 @@ void content_writer::font(std::string_view n, double size)
     op("Tf");
 }
 
+void content_writer::text_render_mode(int mode)
+{
+    numbers({static_cast<double>(mode)});
+    op("Tr");
+}
+
 void content_writer::text_matrix(double a, double b, double c, double d, double e, double f)
 {
     numbers({a, b, c, d, e, f});

@@ -26,6 +26,9 @@ public:
     void fill() { op("f"); }
     void stroke() { op("S"); }
     void fill_stroke() { op("B"); }
+    // Even-odd fills: a figure inside another leaves a hole.
+    void fill_even_odd() { op("f*"); }
+    void fill_stroke_even_odd() { op("B*"); }
     // Intersects the clip with the current path and ends the path without painting it.
     void clip() { op("W n"); }
     // Colours as 0..1 components.
@@ -39,6 +42,8 @@ public:
     void begin_text() { op("BT"); }
     void end_text() { op("ET"); }
     void font(std::string_view name, double size);
+    // 0 fill, 2 fill and stroke (a bold face drawn from a regular one).
+    void text_render_mode(int mode);
     void text_matrix(double a, double b, double c, double d, double e, double f);
     // Two-byte glyph ids as one hex string (Identity-H).
     void show_glyphs(const std::vector<std::uint16_t>& glyphs);

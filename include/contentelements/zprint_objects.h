@@ -103,7 +103,9 @@ struct IZShape : IZObject {
     virtual HRESULT put_Transparency(SHORT value) noexcept = 0;
 };
 
-// A font resource: size in page units, angle in radians counter-clockwise.
+// A font resource: size (the em) in page units; angle in radians, turning the baseline from the
+// page's x axis towards its y axis as a path transform turns (page y grows downwards, so a
+// negative angle rises to the right).
 struct IZFont : IZObject {
     static constexpr IID iid = com::make_guid("{FF04E3BD-59C9-11D6-99F5-0004769619A7}");
     using base = IZObject;

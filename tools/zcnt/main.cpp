@@ -1,8 +1,11 @@
 // zcnt: the ContentElements command-line tool. Parses the command line and runs one job.
 #include <CLI/CLI.hpp>
 
+#include <malloc.h>
+
 #include <cstdio>
 
+#include "tools/zcnt/demo.h"
 #include "tools/zcnt/inspect.h"
 #include "tools/zcnt/measure.h"
 #include "tools/zcnt/render.h"
@@ -10,6 +13,11 @@
 
 int main(int argc, char** argv)
 {
+    // The PDF writer deflates every stream; with glibc's defaults each deflate state is a fresh
+    // mapping that is unmapped again, which costs more than the compression itself.
+    mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
+
     CLI::App app{"zcnt: ContentElements, PDF content elements for a print-content engine"};
     app.set_version_flag("--version", std::string("zcnt ") + ZCNT_VERSION);
     app.require_subcommand(0, 1);
@@ -24,8 +32,16 @@ int main(int argc, char** argv)
         "render", "build a document from a JSON description, driving every element by name");
     render_cmd->add_option("document", render.input, "the JSON description")->required();
     render_cmd->add_option("--save", render.save, "write the document as a .pjd file");
+    render_cmd->add_option("-o,--output", render.pdf, "write the pages as a PDF file");
     render_cmd->add_option("--report", render.report,
                            "write a JSON report of the elements, host objects and hits");
+
+    zcnt::demo_options demo;
+    auto* demo_cmd = app.add_subcommand(
+        "demo", "write a showcase of every element kind as a PDF file and print its path");
+    demo_cmd->add_option("-o,--output", demo.output, "the PDF file (demo.pdf)");
+    demo_cmd->add_option("--save", demo.save, "also write the document as a .pjd file");
+    demo_cmd->add_option("--pages", demo.pages, "repeat the showcase pages to this many (3)");
 
     std::string pjd;
     bool as_json = false;
@@ -52,6 +68,7 @@ int main(int argc, char** argv)
     CLI11_PARSE(app, argc, argv);
 
     if (render_cmd->parsed()) return zcnt::run_render(render, stderr);
+    if (demo_cmd->parsed()) return zcnt::run_demo(demo, stdout, stderr);
     if (measure_cmd->parsed()) return zcnt::run_measure(measure, stdout, stderr);
     if (inspect->parsed()) return zcnt::run_inspect(pjd, as_json, stdout, stderr);
     if (hit->parsed()) return zcnt::run_hit(pjd, page, x, y, hit_width, stdout, stderr);

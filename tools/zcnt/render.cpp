@@ -16,6 +16,7 @@
 #include "tools/zcnt/dispatch_call.h"
 #include "tools/zcnt/files.h"
 #include "tools/zcnt/host_bridge.h"
+#include "tools/zcnt/pdf_output.h"
 #include "tools/zcnt/report.h"
 
 namespace zcnt {
@@ -105,6 +106,7 @@ public:
         document_ = bridge::interface_of(host_document_);
         if (!document_) throw failure{"out of memory for the document"};
         add_pages();
+        if (input_.contains("texts")) add_texts(input_["texts"]);
         if (input_.contains("elements")) {
             if (!input_["elements"].is_array()) throw failure{"\"elements\" must be an array"};
             for (std::size_t i = 0; i < input_["elements"].size(); ++i)
@@ -151,6 +153,71 @@ private:
             const HRESULT hr = document_->AddPage(width, height, resolution, page.put());
             if (FAILED(hr) || !page) throw failure{where + ": the engine refused it (" + hex(hr) + ")"};
             pages_.push_back(page);
+        }
+    }
+
+    // Lines of text the host itself places (titles, body text), through the page's lists as
+    // any caller of the engine would.
+    void add_texts(const json& texts)
+    {
+        if (!texts.is_array()) throw failure{"\"texts\" must be an array"};
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+            const json& t = texts[i];
+            const std::string where = "text " + std::to_string(i + 1);
+            if (!t.is_object()) throw failure{where + ": must be an object"};
+            const LONG page_number = t.contains("page") ? positive_int(t, "page", where) : 1;
+            if (static_cast<std::size_t>(page_number) > pages_.size())
+                throw failure{where + ": there is no page " + std::to_string(page_number)};
+            auto integer = [&](const char* key, long long fallback) -> LONG {
+                if (!t.contains(key)) return static_cast<LONG>(fallback);
+                if (!t[key].is_number_integer()) throw failure{where + ": \"" + key + "\" must be an integer"};
+                return static_cast<LONG>(t[key].get<long long>());
+            };
+            auto text_of = [&](const char* key, const char* fallback) -> std::u16string {
+                if (!t.contains(key)) return utf16_of(fallback);
+                if (!t[key].is_string()) throw failure{where + ": \"" + key + "\" must be a string"};
+                return utf16_of(t[key].get<std::string>());
+            };
+            auto flag = [&](const char* key) {
+                if (!t.contains(key)) return false;
+                if (!t[key].is_boolean()) throw failure{where + ": \"" + key + "\" must be true or false"};
+                return t[key].get<bool>();
+            };
+            IZPrintContentPage* page = pages_[static_cast<std::size_t>(page_number - 1)].get();
+            LONG resolution = 0;
+            page->get_Resolution(&resolution);
+            com::ComPtr<IZPageObjectList> objects;
+            com::ComPtr<IZResourceList> resources;
+            page->get_PageObjects(objects.put());
+            page->get_Resources(resources.put());
+            if (!objects || !resources) throw failure{where + ": the page has no lists"};
+            com::ComPtr<IDispatch> made_font, made_text;
+            resources->Create(zeKindFont, made_font.put());
+            objects->Create(zeKindTextObject, made_text.put());
+            com::ComPtr<IZFont> font;
+            com::ComPtr<IZTextObject> line;
+            if (made_font) made_font->QueryInterface(IZFont::iid, font.put_void());
+            if (made_text) made_text->QueryInterface(IZTextObject::iid, line.put_void());
+            if (!font || !line) throw failure{where + ": the engine made no text object"};
+            const com::Bstr face(text_of("font", "Arial"));
+            const com::Bstr body(text_of("text", ""));
+            font->put_FaceName(face.get());
+            // Sizes are given in tenths of a point, as the elements take them.
+            font->put_Size(static_cast<LONG>(LONGLONG{integer("size", 120)} * resolution / 720));
+            font->put_Bold(flag("bold") ? VARIANT_TRUE : VARIANT_FALSE);
+            font->put_Italic(flag("italic") ? VARIANT_TRUE : VARIANT_FALSE);
+            line->put_Text(body.get());
+            line->put_X(integer("x", 0));
+            line->put_Y(integer("y", 0));
+            line->putref_Font(font.get());
+            line->put_Color(static_cast<OLE_COLOR>(integer("color", 0)));
+            VARIANT v{};
+            v.vt = VT_UNKNOWN;
+            v.punkVal = font.get();
+            LONG id = 0;
+            resources->Add(v, &id);
+            v.punkVal = line.get();
+            if (FAILED(objects->Add(v, &id))) throw failure{where + ": the page refused the text"};
         }
     }
 
@@ -260,6 +327,45 @@ private:
 
 }  // namespace
 
+int render_description(const json& input, const std::string& name, const render_options& options,
+                       std::FILE* err)
+{
+    if (FAILED(cnt::module::register_classes())) {
+        std::fprintf(err, "zcnt: the library's classes cannot be registered\n");
+        return 1;
+    }
+    int status = 0;
+    try {
+        renderer r(input);
+        r.run();
+        const json report = r.report();
+        // Everything is made before anything is written; the .pjd goes first because it is
+        // the one that can still fail for reasons of its own.
+        if (!options.save.empty()) {
+            std::string save_error;
+            if (FAILED(bridge::save_document(r.document(), options.save, &save_error)))
+                throw failure{save_error};
+        }
+        if (!options.report.empty()) {
+            std::string write_error;
+            if (!write_file_atomically(options.report, report.dump(2) + "\n", &write_error))
+                throw failure{write_error};
+        }
+        if (!options.pdf.empty()) {
+            std::string pdf_error;
+            if (!write_pdf_file(r.document(), options.pdf, err, &pdf_error)) throw failure{pdf_error};
+        }
+    } catch (const failure& f) {
+        std::fprintf(err, "zcnt: %s: %s\n", name.c_str(), f.message.c_str());
+        status = 2;
+    } catch (const std::exception& e) {
+        std::fprintf(err, "zcnt: %s: %s\n", name.c_str(), e.what());
+        status = 1;
+    }
+    cnt::module::revoke_classes();
+    return status;
+}
+
 int run_render(const render_options& options, std::FILE* err)
 {
     std::string text, error;
@@ -272,37 +378,7 @@ int run_render(const render_options& options, std::FILE* err)
         std::fprintf(err, "zcnt render: %s: not valid JSON\n", options.input.c_str());
         return 2;
     }
-    if (FAILED(cnt::module::register_classes())) {
-        std::fprintf(err, "zcnt render: the library's classes cannot be registered\n");
-        return 1;
-    }
-    int status = 0;
-    try {
-        renderer r(input);
-        r.run();
-        const json report = r.report();
-        // Everything is made before anything is written; the .pjd goes first because it is
-        // the one that can still fail for reasons of its own.
-        std::string pjd_temporary;
-        if (!options.save.empty()) {
-            std::string save_error;
-            if (FAILED(bridge::save_document(r.document(), options.save, &save_error)))
-                throw failure{save_error};
-        }
-        if (!options.report.empty()) {
-            std::string write_error;
-            if (!write_file_atomically(options.report, report.dump(2) + "\n", &write_error))
-                throw failure{write_error};
-        }
-    } catch (const failure& f) {
-        std::fprintf(err, "zcnt render: %s: %s\n", options.input.c_str(), f.message.c_str());
-        status = 2;
-    } catch (const std::exception& e) {
-        std::fprintf(err, "zcnt render: %s: %s\n", options.input.c_str(), e.what());
-        status = 1;
-    }
-    cnt::module::revoke_classes();
-    return status;
+    return render_description(input, options.input, options, err);
 }
 
 }  // namespace zcnt

@@ -1,8 +1,10 @@
-// zcnt render doc.json [--save out.pjd] [--report report.json]
+// zcnt render doc.json [--save out.pjd] [--report report.json] [-o out.pdf]
 #pragma once
 
 #include <cstdio>
 #include <string>
+
+#include <nlohmann/json.hpp>
 
 namespace zcnt {
 
@@ -15,5 +17,8 @@ struct render_options {
 
 // 0 when the whole document succeeded, 2 for bad input (one line on `err`), 1 otherwise.
 int run_render(const render_options& options, std::FILE* err);
+// The same for a description already parsed; `name` names it in messages.
+int render_description(const nlohmann::json& input, const std::string& name,
+                       const render_options& options, std::FILE* err);
 
 }  // namespace zcnt

@@ -1,0 +1,959 @@
+// The image decoder through its public functions: PNG, JPEG and BMP made here, decoded and
+// compared; damaged, truncated and oversized input refused; files recognised by content.
+#include <gtest/gtest.h>
+
+#include <png.h>
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "host/crc32.h"
+#include "host/image/decode.h"
+
+// After the platform types: jpeglib.h defines TRUE and FALSE as macros.
+#include <jpeglib.h>
+
+namespace {
+
+using bytes = std::vector<BYTE>;
+namespace img = host::image;
+
+struct result {
+    HRESULT hr = E_UNEXPECTED;
+    img::picture picture{};
+    std::string message;
+};
+
+result decode(const bytes& data, bool keep_jpeg = false)
+{
+    result r;
+    r.hr = img::decode_bytes(data.data(), data.size(), keep_jpeg, &r.picture, &r.message);
+    return r;
+}
+
+void put32be(bytes& out, std::uint32_t v)
+{
+    for (int s = 24; s >= 0; s -= 8) out.push_back(static_cast<BYTE>(v >> s));
+}
+void put16le(bytes& out, std::uint32_t v)
+{
+    out.push_back(static_cast<BYTE>(v));
+    out.push_back(static_cast<BYTE>(v >> 8));
+}
+void put32le(bytes& out, std::uint32_t v)
+{
+    put16le(out, v & 0xFFFF);
+    put16le(out, v >> 16);
+}
+void patch32le(bytes& out, std::size_t at, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i) out[at + i] = static_cast<BYTE>(v >> (8 * i));
+}
+
+// ---- PNG --------------------------------------------------------------------------------------
+
+// Through libpng's writer; colormap formats take `map` with `entries` colours.
+bytes png_write(std::uint32_t format, std::uint32_t w, std::uint32_t h, const bytes& pixels,
+                const bytes& map = {}, std::uint32_t entries = 0)
+{
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    image.width = w;
+    image.height = h;
+    image.format = format;
+    image.colormap_entries = entries;
+    png_alloc_size_t size = 0;
+    const void* colormap = map.empty() ? nullptr : map.data();
+    EXPECT_NE(png_image_write_to_memory(&image, nullptr, &size, 0, pixels.data(), 0, colormap), 0)
+        << image.message;
+    bytes out(size);
+    EXPECT_NE(png_image_write_to_memory(&image, out.data(), &size, 0, pixels.data(), 0, colormap), 0)
+        << image.message;
+    out.resize(size);
+    return out;
+}
+
+void png_chunk(bytes& out, const char* type, const bytes& body)
+{
+    put32be(out, static_cast<std::uint32_t>(body.size()));
+    bytes typed(type, type + 4);
+    typed.insert(typed.end(), body.begin(), body.end());
+    out.insert(out.end(), typed.begin(), typed.end());
+    put32be(out, host::crc32(typed.data(), typed.size()));
+}
+
+// A zlib stream of stored blocks, so hand-made PNGs need no compressor.
+bytes zlib_stored(const bytes& raw)
+{
+    bytes out{0x78, 0x01};
+    std::size_t at = 0;
+    do {
+        const std::size_t n = std::min<std::size_t>(raw.size() - at, 65535);
+        out.push_back(at + n == raw.size() ? 1 : 0);
+        put16le(out, static_cast<std::uint32_t>(n));
+        put16le(out, static_cast<std::uint32_t>(~n & 0xFFFF));
+        out.insert(out.end(), raw.begin() + static_cast<std::ptrdiff_t>(at),
+                   raw.begin() + static_cast<std::ptrdiff_t>(at + n));
+        at += n;
+    } while (at < raw.size());
+    std::uint32_t a = 1, b = 0;
+    for (const BYTE c : raw) a = (a + c) % 65521, b = (b + a) % 65521;
+    put32be(out, b << 16 | a);
+    return out;
+}
+
+// rows: each row's bytes without the filter byte; `extra` chunks go between IHDR and IDAT.
+bytes png_by_hand(std::uint32_t w, std::uint32_t h, BYTE depth, BYTE colour_type,
+                  const std::vector<bytes>& rows, const std::vector<std::pair<const char*, bytes>>& extra = {})
+{
+    bytes out{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    bytes ihdr;
+    put32be(ihdr, w);
+    put32be(ihdr, h);
+    ihdr.insert(ihdr.end(), {depth, colour_type, 0, 0, 0});
+    png_chunk(out, "IHDR", ihdr);
+    for (const auto& [type, body] : extra) png_chunk(out, type, body);
+    bytes raw;
+    for (const bytes& row : rows) {
+        raw.push_back(0);
+        raw.insert(raw.end(), row.begin(), row.end());
+    }
+    png_chunk(out, "IDAT", zlib_stored(raw));
+    png_chunk(out, "IEND", {});
+    return out;
+}
+
+bytes pattern(std::size_t count, unsigned seed)
+{
+    bytes out(count);
+    for (std::size_t i = 0; i < count; ++i) out[i] = static_cast<BYTE>((i * 37 + seed * 11 + (i >> 3) * 5) & 0xFF);
+    return out;
+}
+
+TEST(image_png, grey_and_rgb_decode_exactly)
+{
+    const std::uint32_t w = 7, h = 5;
+    for (const int components : {1, 3}) {
+        const bytes source = pattern(w * h * components, components);
+        const bytes file = png_write(components == 1 ? PNG_FORMAT_GRAY : PNG_FORMAT_RGB, w, h, source);
+        const result r = decode(file);
+        ASSERT_EQ(r.hr, S_OK) << r.message;
+        EXPECT_EQ(r.picture.kind, img::format::png);
+        EXPECT_EQ(r.picture.width, LONG{w});
+        EXPECT_EQ(r.picture.height, LONG{h});
+        EXPECT_EQ(r.picture.components, components);
+        EXPECT_EQ(r.picture.pixels, source);
+        EXPECT_TRUE(r.picture.alpha.empty());
+        EXPECT_TRUE(r.picture.jpeg.empty());
+
+        img::info i{};
+        ASSERT_EQ(img::probe_bytes(file.data(), file.size(), &i, nullptr), S_OK);
+        EXPECT_EQ(i.kind, img::format::png);
+        EXPECT_EQ(i.width, LONG{w});
+        EXPECT_EQ(i.height, LONG{h});
+    }
+}
+
+TEST(image_png, alpha_goes_to_its_own_plane)
+{
+    const std::uint32_t w = 6, h = 4;
+    bytes rgba = pattern(w * h * 4, 9), colour, alpha;
+    for (std::size_t i = 0; i < w * h; ++i) {
+        colour.insert(colour.end(), rgba.begin() + static_cast<std::ptrdiff_t>(i * 4),
+                      rgba.begin() + static_cast<std::ptrdiff_t>(i * 4 + 3));
+        alpha.push_back(rgba[i * 4 + 3]);
+    }
+    const result r = decode(png_write(PNG_FORMAT_RGBA, w, h, rgba));
+    ASSERT_EQ(r.hr, S_OK) << r.message;
+    EXPECT_EQ(r.picture.components, 3);
+    EXPECT_EQ(r.picture.pixels, colour);
+    EXPECT_EQ(r.picture.alpha, alpha);
+
+    // Grey with alpha, every pixel opaque: no alpha plane.
+    bytes ga(w * h * 2, 0xFF);
+    for (std::size_t i = 0; i < w * h; ++i) ga[i * 2] = static_cast<BYTE>(i * 9);
+    const result opaque = decode(png_write(PNG_FORMAT_GA, w, h, ga));
+    ASSERT_EQ(opaque.hr, S_OK) << opaque.message;
+    EXPECT_EQ(opaque.picture.components, 1);
+    EXPECT_TRUE(opaque.picture.alpha.empty());
+    for (std::size_t i = 0; i < w * h; ++i) EXPECT_EQ(opaque.picture.pixels[i], ga[i * 2]);
+}
+
+TEST(image_png, palette_becomes_rgb_and_palette_alpha_becomes_a_plane)
+{
+    const std::uint32_t w = 5, h = 3, entries = 4;
+    bytes indices(w * h);
+    for (std::size_t i = 0; i < indices.size(); ++i) indices[i] = static_cast<BYTE>(i % entries);
+    const bytes rgb_map{200, 10, 30, 0, 128, 255, 17, 17, 17, 250, 240, 5};
+    const result r = decode(png_write(PNG_FORMAT_RGB_COLORMAP, w, h, indices, rgb_map, entries));
+    ASSERT_EQ(r.hr, S_OK) << r.message;
+    ASSERT_EQ(r.picture.components, 3);
+    ASSERT_EQ(r.picture.pixels.size(), std::size_t{w * h * 3});
+    for (std::size_t i = 0; i < indices.size(); ++i)
+        for (int c = 0; c < 3; ++c)
+            EXPECT_EQ(r.picture.pixels[i * 3 + c], rgb_map[indices[i] * 3 + c]) << i;
+    EXPECT_TRUE(r.picture.alpha.empty());
+
+    const bytes rgba_map{200, 10, 30, 255, 0, 128, 255, 0, 17, 17, 17, 255, 250, 240, 5, 255};
+    const result t = decode(png_write(PNG_FORMAT_RGBA_COLORMAP, w, h, indices, rgba_map, entries));
+    ASSERT_EQ(t.hr, S_OK) << t.message;
+    ASSERT_EQ(t.picture.alpha.size(), std::size_t{w * h});
+    for (std::size_t i = 0; i < indices.size(); ++i) {
+        EXPECT_EQ(t.picture.alpha[i], rgba_map[indices[i] * 4 + 3]) << i;
+        if (rgba_map[indices[i] * 4 + 3] == 255) {
+            for (int c = 0; c < 3; ++c) EXPECT_EQ(t.picture.pixels[i * 3 + c], rgba_map[indices[i] * 4 + c]);
+        }
+    }
+}
+
+TEST(image_png, sixteen_bits_narrow_to_eight)
+{
+    const std::uint32_t w = 4, h = 2;
+    const std::uint16_t samples[] = {0, 65535, 257 * 100, 12345, 40000, 65280, 1000, 30000};
+    for (const BYTE colour_type : {BYTE{0}, BYTE{2}}) {
+        const int components = colour_type == 0 ? 1 : 3;
+        std::vector<bytes> rows(h);
+        std::vector<std::uint16_t> wide;
+        for (std::uint32_t y = 0; y < h; ++y)
+            for (std::uint32_t i = 0; i < w * components; ++i) {
+                const std::uint16_t v = samples[(y * w * components + i) % 8];
+                wide.push_back(v);
+                rows[y].push_back(static_cast<BYTE>(v >> 8));
+                rows[y].push_back(static_cast<BYTE>(v));
+            }
+        const result r = decode(png_by_hand(w, h, 16, colour_type, rows));
+        ASSERT_EQ(r.hr, S_OK) << r.message;
+        ASSERT_EQ(r.picture.components, components);
+        ASSERT_EQ(r.picture.pixels.size(), wide.size());
+        for (std::size_t i = 0; i < wide.size(); ++i)
+            EXPECT_NEAR(r.picture.pixels[i], std::lround(wide[i] / 257.0), 1) << i;
+    }
+}
+
+TEST(image_png, transparent_colour_key_gives_alpha)
+{
+    const std::uint32_t w = 4, h = 2;
+    const std::vector<bytes> rows{{10, 20, 30, 20}, {20, 50, 60, 70}};
+    const result r = decode(png_by_hand(w, h, 8, 0, rows, {{"tRNS", {0, 20}}}));
+    ASSERT_EQ(r.hr, S_OK) << r.message;
+    EXPECT_EQ(r.picture.components, 1);
+    ASSERT_EQ(r.picture.alpha.size(), std::size_t{w * h});
+    for (std::size_t i = 0; i < w * h; ++i) {
+        const BYTE grey = rows[i / w][i % w];
+        EXPECT_EQ(r.picture.alpha[i], grey == 20 ? 0 : 255) << i;
+        if (grey != 20) {
+            EXPECT_EQ(r.picture.pixels[i], grey) << i;
+        }
+    }
+}
+
+TEST(image_png, damaged_header_and_sizes_are_refused)
+{
+    const std::vector<bytes> one_row{{0}};
+    bytes bad_crc = png_by_hand(1, 1, 8, 0, one_row);
+    bad_crc[29] ^= 0x01;
+    EXPECT_EQ(decode(bad_crc).hr, E_INVALIDARG);
+
+    const bytes huge = png_by_hand(100000, 100000, 8, 0, one_row);
+    for (const bool probe : {false, true}) {
+        std::string message;
+        img::info i{};
+        img::picture p{};
+        const HRESULT hr = probe ? img::probe_bytes(huge.data(), huge.size(), &i, &message)
+                                 : img::decode_bytes(huge.data(), huge.size(), false, &p, &message);
+        EXPECT_EQ(hr, E_INVALIDARG);
+        EXPECT_EQ(message, "image too large: 100000 x 100000");
+    }
+    // Within the limits but far more pixels than the data could hold: refused, not allocated.
+    const result short_data = decode(png_by_hand(16000, 16000, 8, 2, one_row));
+    EXPECT_EQ(short_data.hr, E_INVALIDARG);
+    EXPECT_FALSE(short_data.message.empty());
+
+    const result empty = decode(png_by_hand(0, 5, 8, 0, one_row));
+    EXPECT_EQ(empty.hr, E_INVALIDARG);
+    EXPECT_EQ(empty.message, "image is empty: 0 x 5");
+
+    const result wide = decode(png_by_hand(70000, 1, 8, 0, one_row));
+    EXPECT_EQ(wide.hr, E_INVALIDARG);
+    EXPECT_EQ(wide.message, "image too large: 70000 x 1");
+
+    const result depth = decode(png_by_hand(1, 1, 3, 0, one_row));
+    EXPECT_EQ(depth.hr, E_INVALIDARG);
+    EXPECT_FALSE(depth.message.empty());
+
+    // Rows missing from the image data.
+    const result missing = decode(png_by_hand(4, 4, 8, 0, {{1, 2, 3, 4}}));
+    EXPECT_EQ(missing.hr, E_INVALIDARG);
+    EXPECT_FALSE(missing.message.empty());
+}
+
+// ---- JPEG -------------------------------------------------------------------------------------
+
+struct jpeg_options {
+    bool progressive = false;
+    bool arithmetic = false;
+    int quality = 95;
+};
+
+bytes jpeg_write(int w, int h, int components, J_COLOR_SPACE space, const bytes& pixels,
+                 jpeg_options options = {})
+{
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr errors;
+    cinfo.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = static_cast<JDIMENSION>(w);
+    cinfo.image_height = static_cast<JDIMENSION>(h);
+    cinfo.input_components = components;
+    cinfo.in_color_space = space;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, options.quality, TRUE);
+    if (options.progressive) jpeg_simple_progression(&cinfo);
+    cinfo.arith_code = options.arithmetic ? TRUE : FALSE;
+    jpeg_start_compress(&cinfo, TRUE);
+    const std::size_t stride = static_cast<std::size_t>(w) * static_cast<std::size_t>(components);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row = const_cast<BYTE*>(pixels.data()) + stride * cinfo.next_scanline;
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    bytes out(buffer, buffer + size);
+    std::free(buffer);
+    return out;
+}
+
+// Smooth content, which JPEG keeps close to the original.
+bytes gradient(int w, int h, int components)
+{
+    bytes out;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            for (int c = 0; c < components; ++c)
+                out.push_back(static_cast<BYTE>((x * 255 / (w - 1) * (c + 1) + y * 255 / (h - 1) * (3 - c)) / 4));
+    return out;
+}
+
+void expect_close(const bytes& got, const bytes& want, int tolerance)
+{
+    ASSERT_EQ(got.size(), want.size());
+    int worst = 0;
+    for (std::size_t i = 0; i < got.size(); ++i) worst = std::max(worst, std::abs(int{got[i]} - int{want[i]}));
+    EXPECT_LE(worst, tolerance);
+}
+
+TEST(image_jpeg, grey_and_rgb_decode_close_and_keep_their_bytes)
+{
+    const int w = 40, h = 24;
+    for (const int components : {1, 3}) {
+        const bytes source = gradient(w, h, components);
+        for (const bool progressive : {false, true}) {
+            jpeg_options options;
+            options.progressive = progressive;
+            const bytes file = jpeg_write(w, h, components, components == 1 ? JCS_GRAYSCALE : JCS_RGB,
+                                          source, options);
+            const result r = decode(file);
+            ASSERT_EQ(r.hr, S_OK) << r.message;
+            EXPECT_EQ(r.picture.kind, img::format::jpeg);
+            EXPECT_EQ(r.picture.width, w);
+            EXPECT_EQ(r.picture.height, h);
+            EXPECT_EQ(r.picture.components, components);
+            EXPECT_TRUE(r.picture.jpeg.empty());
+            EXPECT_TRUE(r.picture.alpha.empty());
+            expect_close(r.picture.pixels, source, 12);
+
+            const result kept = decode(file, true);
+            ASSERT_EQ(kept.hr, S_OK) << kept.message;
+            EXPECT_EQ(kept.picture.jpeg, file);
+            EXPECT_TRUE(kept.picture.pixels.empty());
+            EXPECT_EQ(kept.picture.components, components);
+            EXPECT_EQ(kept.picture.width, w);
+            EXPECT_EQ(kept.picture.height, h);
+
+            img::info i{};
+            ASSERT_EQ(img::probe_bytes(file.data(), file.size(), &i, nullptr), S_OK);
+            EXPECT_EQ(i.kind, img::format::jpeg);
+            EXPECT_EQ(i.width, w);
+            EXPECT_EQ(i.height, h);
+        }
+    }
+}
+
+TEST(image_jpeg, cmyk_and_arithmetic_are_decoded_even_when_keeping)
+{
+    // Four flat 16x16 blocks in Adobe's inverted CMYK: white, cyan, magenta+yellow, black.
+    const int w = 32, h = 32;
+    const std::array<std::array<BYTE, 4>, 4> inks{{{0, 0, 0, 0}, {255, 0, 0, 0}, {0, 255, 255, 0}, {0, 0, 0, 255}}};
+    const std::array<std::array<int, 3>, 4> rgb{{{255, 255, 255}, {0, 255, 255}, {255, 0, 0}, {0, 0, 0}}};
+    bytes cmyk;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            for (const BYTE ink : inks[static_cast<std::size_t>((y / 16) * 2 + x / 16)])
+                cmyk.push_back(static_cast<BYTE>(255 - ink));
+    const bytes file = jpeg_write(w, h, 4, JCS_CMYK, cmyk);
+    for (const bool keep : {false, true}) {
+        const result r = decode(file, keep);
+        ASSERT_EQ(r.hr, S_OK) << r.message;
+        EXPECT_TRUE(r.picture.jpeg.empty());
+        ASSERT_EQ(r.picture.components, 3);
+        ASSERT_EQ(r.picture.pixels.size(), std::size_t{w * h * 3});
+        for (int y = 2; y < h; y += 4)
+            for (int x = 2; x < w; x += 4)
+                for (int c = 0; c < 3; ++c)
+                    EXPECT_NEAR(r.picture.pixels[static_cast<std::size_t>((y * w + x) * 3 + c)],
+                                rgb[static_cast<std::size_t>((y / 16) * 2 + x / 16)][static_cast<std::size_t>(c)], 8)
+                        << x << "," << y;
+    }
+
+    const bytes source = gradient(w, h, 3);
+    jpeg_options options;
+    options.arithmetic = true;
+    const bytes arith = jpeg_write(w, h, 3, JCS_RGB, source, options);
+    const result r = decode(arith, true);
+    ASSERT_EQ(r.hr, S_OK) << r.message;
+    EXPECT_TRUE(r.picture.jpeg.empty());
+    expect_close(r.picture.pixels, source, 12);
+}
+
+std::size_t find_frame(const bytes& file)
+{
+    for (std::size_t i = 2; i + 1 < file.size(); ++i)
+        if (file[i] == 0xFF && file[i + 1] == 0xC0) return i;
+    ADD_FAILURE() << "no frame header";
+    return 0;
+}
+
+TEST(image_jpeg, damaged_frame_and_data_are_refused)
+{
+    const bytes good = jpeg_write(16, 16, 1, JCS_GRAYSCALE, gradient(16, 16, 1));
+    const std::size_t sof = find_frame(good);
+    auto with_size = [&](std::uint32_t w, std::uint32_t h) {
+        bytes b = good;
+        b[sof + 5] = static_cast<BYTE>(h >> 8), b[sof + 6] = static_cast<BYTE>(h);
+        b[sof + 7] = static_cast<BYTE>(w >> 8), b[sof + 8] = static_cast<BYTE>(w);
+        return b;
+    };
+    for (const bool keep : {false, true}) {
+        const result huge = decode(with_size(65535, 65535), keep);
+        EXPECT_EQ(huge.hr, E_INVALIDARG);
+        EXPECT_EQ(huge.message, "image too large: 65535 x 65535");
+        const result empty = decode(with_size(16, 0), keep);
+        EXPECT_EQ(empty.hr, E_INVALIDARG);
+        EXPECT_EQ(empty.message, "image is empty: 16 x 0");
+    }
+    bytes twelve_bit = good;
+    twelve_bit[sof + 4] = 12;
+    EXPECT_EQ(decode(twelve_bit).hr, E_INVALIDARG);
+
+    // Damaged entropy data either decodes to something or fails cleanly.
+    for (std::size_t at = sof + 20; at < good.size() - 2; at += 7) {
+        bytes b = good;
+        b[at] ^= 0x5A;
+        for (const bool keep : {false, true}) {
+            const HRESULT hr = decode(b, keep).hr;
+            EXPECT_TRUE(hr == S_OK || hr == E_INVALIDARG) << at;
+        }
+    }
+}
+
+// ---- BMP --------------------------------------------------------------------------------------
+
+struct bmp_parts {
+    std::uint32_t header = 40;  // 12, 40, 108 or 124
+    std::int32_t width = 0, height = 0;
+    unsigned bits = 24;
+    std::uint32_t compression = 0;
+    std::uint32_t colours_used = 0;
+    bytes palette;                      // as stored: 3 or 4 bytes an entry
+    std::array<std::uint32_t, 4> masks{};  // stored for bit fields
+    bytes data;                         // pixel data as stored
+};
+
+bytes make_bmp(const bmp_parts& p)
+{
+    bytes h;
+    put32le(h, p.header);
+    if (p.header == 12) {
+        put16le(h, static_cast<std::uint32_t>(p.width));
+        put16le(h, static_cast<std::uint32_t>(p.height));
+        put16le(h, 1);
+        put16le(h, p.bits);
+    } else {
+        put32le(h, static_cast<std::uint32_t>(p.width));
+        put32le(h, static_cast<std::uint32_t>(p.height));
+        put16le(h, 1);
+        put16le(h, p.bits);
+        put32le(h, p.compression);
+        put32le(h, static_cast<std::uint32_t>(p.data.size()));
+        put32le(h, 2835);
+        put32le(h, 2835);
+        put32le(h, p.colours_used);
+        put32le(h, 0);
+        if (p.header >= 108)
+            for (const std::uint32_t m : p.masks) put32le(h, m);
+        while (h.size() < p.header) h.push_back(0);
+        if (p.header == 40 && p.compression == 3)
+            for (int i = 0; i < 3; ++i) put32le(h, p.masks[static_cast<std::size_t>(i)]);
+    }
+    bytes out{'B', 'M'};
+    const std::uint32_t offset = static_cast<std::uint32_t>(14 + h.size() + p.palette.size());
+    put32le(out, static_cast<std::uint32_t>(offset + p.data.size()));
+    put32le(out, 0);
+    put32le(out, offset);
+    out.insert(out.end(), h.begin(), h.end());
+    out.insert(out.end(), p.palette.begin(), p.palette.end());
+    out.insert(out.end(), p.data.begin(), p.data.end());
+    return out;
+}
+
+// Rows of `w` samples of `bits` each, padded to four bytes, in stored order.
+bytes pack_rows(const std::vector<std::vector<std::uint32_t>>& rows, unsigned bits)
+{
+    bytes out;
+    for (const auto& row : rows) {
+        bytes line;
+        if (bits < 8) {
+            line.assign((row.size() * bits + 7) / 8, 0);
+            for (std::size_t x = 0; x < row.size(); ++x)
+                line[x * bits / 8] |= static_cast<BYTE>(row[x] << (8 - bits - (x * bits) % 8));
+        } else {
+            for (const std::uint32_t v : row)
+                for (unsigned b = 0; b < bits; b += 8) line.push_back(static_cast<BYTE>(v >> b));
+        }
+        while (line.size() % 4 != 0) line.push_back(0);
+        out.insert(out.end(), line.begin(), line.end());
+    }
+    return out;
+}
+
+using grid = std::vector<std::vector<std::uint32_t>>;  // [y][x], top row first
+
+grid stored_order(const grid& g, bool top_down) { return top_down ? g : grid(g.rbegin(), g.rend()); }
+
+// Palette entries stored as B, G, R (and a reserved byte unless `entry` is 3).
+bytes palette_of(const std::vector<std::array<BYTE, 3>>& rgb, unsigned entry = 4)
+{
+    bytes out;
+    for (const auto& c : rgb) {
+        out.insert(out.end(), {c[2], c[1], c[0]});
+        if (entry == 4) out.push_back(0);
+    }
+    return out;
+}
+
+std::vector<std::array<BYTE, 3>> colours(std::size_t n)
+{
+    std::vector<std::array<BYTE, 3>> out;
+    for (std::size_t i = 0; i < n; ++i)
+        out.push_back({static_cast<BYTE>(i * 40 + 10), static_cast<BYTE>(255 - i * 30), static_cast<BYTE>(i * 7 + 1)});
+    return out;
+}
+
+void expect_indexed(const result& r, const grid& g, const std::vector<std::array<BYTE, 3>>& pal)
+{
+    ASSERT_EQ(r.hr, S_OK) << r.message;
+    EXPECT_EQ(r.picture.kind, img::format::bmp);
+    ASSERT_EQ(r.picture.height, static_cast<LONG>(g.size()));
+    ASSERT_EQ(r.picture.width, static_cast<LONG>(g[0].size()));
+    ASSERT_EQ(r.picture.components, 3);
+    EXPECT_TRUE(r.picture.alpha.empty());
+    bytes want;
+    for (const auto& row : g)
+        for (const std::uint32_t i : row) want.insert(want.end(), pal[i].begin(), pal[i].end());
+    EXPECT_EQ(r.picture.pixels, want);
+}
+
+grid index_grid(std::size_t w, std::size_t h, std::uint32_t n)
+{
+    grid g(h, std::vector<std::uint32_t>(w));
+    for (std::size_t y = 0; y < h; ++y)
+        for (std::size_t x = 0; x < w; ++x) g[y][x] = static_cast<std::uint32_t>((x + 3 * y) % n);
+    return g;
+}
+
+TEST(image_bmp, palette_depths_both_row_orders)
+{
+    for (const unsigned bits : {1u, 4u, 8u}) {
+        const std::uint32_t n = bits == 1 ? 2 : bits == 4 ? 16 : 6;
+        const auto pal = colours(n);
+        const grid g = index_grid(bits == 1 ? 13 : 5, 3, n);
+        for (const bool top_down : {false, true}) {
+            bmp_parts p;
+            p.width = static_cast<std::int32_t>(g[0].size());
+            p.height = top_down ? -3 : 3;
+            p.bits = bits;
+            p.colours_used = n;
+            p.palette = palette_of(pal);
+            p.data = pack_rows(stored_order(g, top_down), bits);
+            SCOPED_TRACE(testing::Message() << bits << " bits, top_down " << top_down);
+            expect_indexed(decode(make_bmp(p)), g, pal);
+
+            img::info i{};
+            const bytes file = make_bmp(p);
+            ASSERT_EQ(img::probe_bytes(file.data(), file.size(), &i, nullptr), S_OK);
+            EXPECT_EQ(i.kind, img::format::bmp);
+            EXPECT_EQ(i.width, p.width);
+            EXPECT_EQ(i.height, 3);
+        }
+    }
+}
+
+TEST(image_bmp, grey_palette_and_core_header)
+{
+    // Black and white: one grey component.
+    const grid g = index_grid(9, 2, 2);
+    bmp_parts p;
+    p.width = 9, p.height = 2, p.bits = 1;
+    p.palette = palette_of({{0, 0, 0}, {255, 255, 255}});
+    p.data = pack_rows(stored_order(g, false), 1);
+    const result r = decode(make_bmp(p));
+    ASSERT_EQ(r.hr, S_OK) << r.message;
+    ASSERT_EQ(r.picture.components, 1);
+    bytes want;
+    for (const auto& row : g)
+        for (const std::uint32_t i : row) want.push_back(i ? 255 : 0);
+    EXPECT_EQ(r.picture.pixels, want);
+
+    // The old 12-byte header: three-byte palette entries, always bottom-up.
+    const auto pal = colours(256);
+    const grid g8 = index_grid(6, 4, 256);
+    bmp_parts core;
+    core.header = 12;
+    core.width = 6, core.height = 4, core.bits = 8;
+    core.palette = palette_of(pal, 3);
+    core.data = pack_rows(stored_order(g8, false), 8);
+    expect_indexed(decode(make_bmp(core)), g8, pal);
+}
+
+TEST(image_bmp, index_past_the_palette_reads_black)
+{
+    const auto pal = colours(2);
+    grid g = index_grid(4, 2, 2);
+    g[1][2] = 5;
+    bmp_parts p;
+    p.width = 4, p.height = 2, p.bits = 8, p.colours_used = 2;
+    p.palette = palette_of(pal);
+    p.data = pack_rows(stored_order(g, false), 8);
+    auto with_black = pal;
+    with_black.resize(6, {0, 0, 0});
+    expect_indexed(decode(make_bmp(p)), g, with_black);
+
+    // No palette stored at all: every index is black.
+    p.palette.clear();
+    const result none = decode(make_bmp(p));
+    ASSERT_EQ(none.hr, S_OK) << none.message;
+    EXPECT_EQ(none.picture.components, 1);
+    EXPECT_EQ(none.picture.pixels, bytes(8, 0));
+}
+
+TEST(image_bmp, direct_colour_depths)
+{
+    const std::size_t w = 5, h = 3;
+    grid g(h, std::vector<std::uint32_t>(w));  // 0xRRGGBB
+    for (std::size_t y = 0; y < h; ++y)
+        for (std::size_t x = 0; x < w; ++x)
+            g[y][x] = static_cast<std::uint32_t>((x * 50) << 16 | (y * 80 + 7) << 8 | (200 - x * 10));
+    auto want_rgb = [&] {
+        bytes want;
+        for (const auto& row : g)
+            for (const std::uint32_t v : row)
+                want.insert(want.end(), {static_cast<BYTE>(v >> 16), static_cast<BYTE>(v >> 8), static_cast<BYTE>(v)});
+        return want;
+    };
+    for (const bool top_down : {false, true}) {
+        SCOPED_TRACE(top_down ? "top-down" : "bottom-up");
+        bmp_parts p;
+        p.width = static_cast<std::int32_t>(w), p.height = top_down ? -3 : 3, p.bits = 24;
+        p.data = pack_rows(stored_order(g, top_down), 24);
+        const result r24 = decode(make_bmp(p));
+        ASSERT_EQ(r24.hr, S_OK) << r24.message;
+        EXPECT_EQ(r24.picture.components, 3);
+        EXPECT_EQ(r24.picture.pixels, want_rgb());
+        EXPECT_TRUE(r24.picture.alpha.empty());
+
+        // 32 bits without masks: the fourth byte is not alpha.
+        grid x = g;
+        for (auto& row : x)
+            for (auto& v : row) v |= 0x37000000u;
+        p.bits = 32;
+        p.data = pack_rows(stored_order(x, top_down), 32);
+        const result r32 = decode(make_bmp(p));
+        ASSERT_EQ(r32.hr, S_OK) << r32.message;
+        EXPECT_EQ(r32.picture.pixels, want_rgb());
+        EXPECT_TRUE(r32.picture.alpha.empty());
+    }
+}
+
+TEST(image_bmp, bit_fields_and_alpha)
+{
+    // 16 bits: the default 5-5-5, then 5-6-5 from masks after a 40-byte header.
+    const grid fives{{0x7FFF, 0x0000, 16u << 10 | 8u << 5 | 1u}, {31u << 10, 31u << 5, 31u}};
+    auto scale = [](std::uint32_t v, std::uint32_t top) { return static_cast<BYTE>(std::lround(v * 255.0 / top)); };
+    bmp_parts p;
+    p.width = 3, p.height = 2, p.bits = 16;
+    p.data = pack_rows(stored_order(fives, false), 16);
+    const result r555 = decode(make_bmp(p));
+    ASSERT_EQ(r555.hr, S_OK) << r555.message;
+    bytes want;
+    for (const auto& row : fives)
+        for (const std::uint32_t v : row) want.insert(want.end(), {scale(v >> 10 & 31, 31), scale(v >> 5 & 31, 31), scale(v & 31, 31)});
+    EXPECT_EQ(r555.picture.pixels, want);
+
+    const grid sixes{{0xFFFF, 0x07E0, 10u << 11 | 40u << 5 | 3u}, {0xF800, 0x001F, 0}};
+    p.compression = 3;
+    p.masks = {0xF800, 0x07E0, 0x001F, 0};
+    p.data = pack_rows(stored_order(sixes, false), 16);
+    const result r565 = decode(make_bmp(p));
+    ASSERT_EQ(r565.hr, S_OK) << r565.message;
+    want.clear();
+    for (const auto& row : sixes)
+        for (const std::uint32_t v : row) want.insert(want.end(), {scale(v >> 11, 31), scale(v >> 5 & 63, 63), scale(v & 31, 31)});
+    EXPECT_EQ(r565.picture.pixels, want);
+
+    // 32 bits with an alpha mask in the later headers.
+    const grid argb{{0x80FF0000, 0x0000FF00, 0xFF0000FF}, {0x40102030, 0xFFFFFFFF, 0x01000000}};
+    for (const std::uint32_t header : {108u, 124u}) {
+        bmp_parts a;
+        a.header = header;
+        a.width = 3, a.height = -2, a.bits = 32, a.compression = 3;
+        a.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+        a.data = pack_rows(argb, 32);
+        const result r = decode(make_bmp(a));
+        ASSERT_EQ(r.hr, S_OK) << r.message;
+        bytes colour, alpha;
+        for (const auto& row : argb)
+            for (const std::uint32_t v : row) {
+                colour.insert(colour.end(), {static_cast<BYTE>(v >> 16), static_cast<BYTE>(v >> 8), static_cast<BYTE>(v)});
+                alpha.push_back(static_cast<BYTE>(v >> 24));
+            }
+        EXPECT_EQ(r.picture.pixels, colour);
+        EXPECT_EQ(r.picture.alpha, alpha);
+
+        // An alpha mask whose bits are never set: opaque.
+        grid no_alpha = argb;
+        for (auto& row : no_alpha)
+            for (auto& v : row) v &= 0x00FFFFFF;
+        a.data = pack_rows(no_alpha, 32);
+        const result clear = decode(make_bmp(a));
+        ASSERT_EQ(clear.hr, S_OK) << clear.message;
+        EXPECT_TRUE(clear.picture.alpha.empty());
+        EXPECT_EQ(clear.picture.pixels, colour);
+    }
+}
+
+TEST(image_bmp, run_length_encoded)
+{
+    const auto pal = colours(16);
+    // RLE8, 6x3, bottom row first: a run, an absolute run (odd, so padded), end of line;
+    // a delta that skips into the next row; then end of bitmap leaving the rest as entry 0.
+    const bytes rle8{3, 5, 0, 3, 1, 2, 3, 0, 0, 0,  // row 0: 5 5 5 1 2 3
+                     2, 7, 0, 2, 2, 1, 1, 9,        // row 1: 7 7, skip to x 4 of row 2, 9
+                     0, 1};
+    grid g8{{0, 0, 0, 0, 9, 0}, {7, 7, 0, 0, 0, 0}, {5, 5, 5, 1, 2, 3}};
+    bmp_parts p;
+    p.width = 6, p.height = 3, p.bits = 8, p.compression = 1, p.colours_used = 16;
+    p.palette = palette_of(pal);
+    p.data = rle8;
+    expect_indexed(decode(make_bmp(p)), g8, pal);
+
+    // RLE4: a run alternates its two nibbles; an absolute run of 5 nibbles takes 3 bytes + pad.
+    const bytes rle4{5, 0x12, 0, 0, 0, 5, 0x34, 0x56, 0x70, 0, 0, 1};
+    grid g4{{3, 4, 5, 6, 7}, {1, 2, 1, 2, 1}};
+    p.width = 5, p.height = 2, p.bits = 4, p.compression = 2;
+    p.data = rle4;
+    expect_indexed(decode(make_bmp(p)), g4, pal);
+
+    // Cut short before the bitmap is complete.
+    p.data = {5, 0x12};
+    EXPECT_EQ(decode(make_bmp(p)).hr, E_INVALIDARG);
+}
+
+TEST(image_bmp, bad_headers_and_sizes_are_refused)
+{
+    bmp_parts p;
+    p.width = 2, p.height = 2, p.bits = 24;
+    p.data = pack_rows({{1, 2}, {3, 4}}, 24);
+    const bytes good = make_bmp(p);
+    ASSERT_EQ(decode(good).hr, S_OK);
+
+    auto with = [&](std::size_t at, std::uint32_t v) {
+        bytes b = good;
+        patch32le(b, at, v);
+        return decode(b);
+    };
+    const result huge = with(18, 60000), huge2 = decode([&] {
+        bytes b = good;
+        patch32le(b, 18, 60000);
+        patch32le(b, 22, 60000);
+        return b;
+    }());
+    EXPECT_EQ(huge.hr, E_INVALIDARG);  // 60000 x 2, pixel data missing
+    EXPECT_EQ(huge2.hr, E_INVALIDARG);
+    EXPECT_EQ(huge2.message, "image too large: 60000 x 60000");
+    EXPECT_EQ(with(18, 70000).message, "image too large: 70000 x 2");
+    EXPECT_EQ(with(22, 0x80000000u).message, "image too large: 2 x 2147483648");
+    EXPECT_EQ(with(22, 0).message, "image is empty: 2 x 0");
+    EXPECT_EQ(with(18, 0xFFFFFFFEu).hr, E_INVALIDARG);  // negative width
+    EXPECT_EQ(with(30, 4).message, "unsupported BMP compression 4");
+    EXPECT_EQ(with(14, 64).message, "unsupported BMP header size 64");
+    EXPECT_EQ(with(10, 0xFFFFFF00u).hr, E_INVALIDARG);  // pixel offset past the end
+    bytes depth = good;
+    depth[28] = 7;
+    EXPECT_EQ(decode(depth).message, "unsupported BMP bit depth 7");
+    // 16000 x 16000 is within the limits; its missing pixel data is noticed before allocating.
+    bytes big = good;
+    patch32le(big, 18, 16000);
+    patch32le(big, 22, 16000);
+    const result short_data = decode(big);
+    EXPECT_EQ(short_data.hr, E_INVALIDARG);
+    EXPECT_EQ(short_data.message, "BMP pixel data truncated");
+}
+
+// ---- Any format -------------------------------------------------------------------------------
+
+std::vector<std::pair<const char*, bytes>> small_files()
+{
+    bmp_parts b;
+    b.width = 3, b.height = 2, b.bits = 8, b.colours_used = 4;
+    b.palette = palette_of(colours(4));
+    b.data = pack_rows({{0, 1, 2}, {3, 2, 1}}, 8);
+    return {
+        {"png", png_write(PNG_FORMAT_RGBA, 3, 3, pattern(36, 1))},
+        {"jpeg grey", jpeg_write(8, 8, 1, JCS_GRAYSCALE, gradient(8, 8, 1))},
+        {"jpeg rgb", jpeg_write(16, 8, 3, JCS_RGB, gradient(16, 8, 3))},
+        {"jpeg progressive", jpeg_write(16, 16, 3, JCS_RGB, gradient(16, 16, 3), {true, false, 90})},
+        {"bmp", make_bmp(b)},
+    };
+}
+
+TEST(image_any, every_truncation_fails_cleanly)
+{
+    for (const auto& [name, file] : small_files()) {
+        SCOPED_TRACE(name);
+        img::info whole{};
+        ASSERT_EQ(img::probe_bytes(file.data(), file.size(), &whole, nullptr), S_OK);
+        for (std::size_t n = 0; n < file.size(); ++n) {
+            const bytes cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(n));
+            for (const bool keep : {false, true}) {
+                const result r = decode(cut, keep);
+                EXPECT_EQ(r.hr, E_INVALIDARG) << n << " bytes, keep " << keep;
+                EXPECT_FALSE(r.message.empty()) << n;
+                EXPECT_TRUE(r.picture.pixels.empty() && r.picture.jpeg.empty()) << n;
+            }
+            img::info i{};
+            const HRESULT hr = img::probe_bytes(cut.data(), cut.size(), &i, nullptr);
+            if (hr == S_OK) {
+                EXPECT_EQ(i.kind, whole.kind) << n;
+                EXPECT_EQ(i.width, whole.width) << n;
+                EXPECT_EQ(i.height, whole.height) << n;
+            } else {
+                EXPECT_EQ(hr, E_INVALIDARG) << n;
+            }
+        }
+    }
+}
+
+TEST(image_any, unknown_content_is_refused)
+{
+    const std::vector<bytes> inputs{
+        {},
+        {'B'},
+        {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0},
+        {0x89, 'P', 'N', 'X', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13},
+        {0xFF, 0xD8, 0x00},
+        bytes(100, 'x'),
+    };
+    for (const bytes& in : inputs) {
+        for (const bool keep : {false, true}) {
+            const result r = decode(in, keep);
+            EXPECT_EQ(r.hr, E_INVALIDARG);
+            EXPECT_EQ(r.message, "not a PNG, JPEG or BMP image");
+        }
+        img::info i{};
+        std::string message;
+        EXPECT_EQ(img::probe_bytes(in.data(), in.size(), &i, &message), E_INVALIDARG);
+        EXPECT_EQ(message, "not a PNG, JPEG or BMP image");
+    }
+}
+
+TEST(image_any, null_arguments)
+{
+    const bytes file = small_files()[0].second;
+    img::picture p{};
+    img::info i{};
+    EXPECT_EQ(img::decode_bytes(file.data(), file.size(), false, nullptr, nullptr), E_POINTER);
+    EXPECT_EQ(img::probe_bytes(file.data(), file.size(), nullptr, nullptr), E_POINTER);
+    EXPECT_EQ(img::decode_bytes(nullptr, 10, false, &p, nullptr), E_POINTER);
+    EXPECT_EQ(img::decode_bytes(nullptr, 0, false, &p, nullptr), E_INVALIDARG);
+    // No message wanted: the result alone.
+    EXPECT_EQ(img::decode_bytes(file.data(), file.size(), false, &p, nullptr), S_OK);
+    EXPECT_EQ(img::probe_bytes(file.data(), 4, &i, nullptr), E_INVALIDARG);
+}
+
+struct temp_file {
+    std::string path;
+    temp_file(const std::string& name, const bytes& content) : path(testing::TempDir() + name)
+    {
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        EXPECT_NE(f, nullptr);
+        if (f != nullptr) {
+            std::fwrite(content.data(), 1, content.size(), f);
+            std::fclose(f);
+        }
+    }
+    ~temp_file() { std::remove(path.c_str()); }
+};
+
+TEST(image_file, content_decides_not_the_name)
+{
+    const bytes rgb = pattern(4 * 2 * 3, 5);
+    const temp_file file("image_decode_test_really_png.jpg", png_write(PNG_FORMAT_RGB, 4, 2, rgb));
+    img::picture p{};
+    std::string message;
+    ASSERT_EQ(img::decode_file(file.path, true, &p, &message), S_OK) << message;
+    EXPECT_EQ(p.kind, img::format::png);
+    EXPECT_EQ(p.pixels, rgb);
+    EXPECT_TRUE(p.jpeg.empty());
+    img::info i{};
+    ASSERT_EQ(img::probe_file(file.path, &i, &message), S_OK) << message;
+    EXPECT_EQ(i.kind, img::format::png);
+    EXPECT_EQ(i.width, 4);
+    EXPECT_EQ(i.height, 2);
+
+    const bytes jpeg = jpeg_write(8, 8, 3, JCS_RGB, gradient(8, 8, 3));
+    const temp_file named_bmp("image_decode_test_really_jpeg.bmp", jpeg);
+    ASSERT_EQ(img::decode_file(named_bmp.path, true, &p, &message), S_OK) << message;
+    EXPECT_EQ(p.kind, img::format::jpeg);
+    EXPECT_EQ(p.jpeg, jpeg);
+}
+
+TEST(image_file, missing_and_unreadable_files)
+{
+    const std::string missing = testing::TempDir() + "image_decode_test_no_such_file.png";
+    img::picture p{};
+    img::info i{};
+    std::string message;
+    EXPECT_EQ(img::decode_file(missing, false, &p, &message), STG_E_FILENOTFOUND);
+    EXPECT_EQ(message.rfind("cannot open " + missing + ": ", 0), 0u) << message;
+    message.clear();
+    EXPECT_EQ(img::probe_file(missing, &i, &message), STG_E_FILENOTFOUND);
+    EXPECT_EQ(message.rfind("cannot open " + missing + ": ", 0), 0u) << message;
+    // A directory opens on Linux but cannot be read.
+    EXPECT_EQ(img::decode_file(testing::TempDir(), false, &p, &message), STG_E_FILENOTFOUND);
+    EXPECT_EQ(message.rfind("cannot open ", 0), 0u) << message;
+
+    const temp_file damaged("image_decode_test_damaged.png", bytes{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0});
+    EXPECT_EQ(img::decode_file(damaged.path, false, &p, &message), E_INVALIDARG);
+    EXPECT_EQ(img::probe_file(damaged.path, &i, &message), E_INVALIDARG);
+}
+
+}  // namespace

@@ -1,0 +1,73 @@
+// Checks written PDF files with the real command-line tools (qpdf, poppler),
+// so tests judge our output the way independent readers see it.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace pdf_probe {
+
+struct run_result {
+    int status = -1;  // exit code; 128 + signal if killed; 127 if it could not start
+    std::string out;
+    std::string err;
+};
+
+// Runs argv[0] found on PATH with the arguments passed verbatim (no shell).
+run_result run(const std::vector<std::string>& argv);
+
+// True when `qpdf --check` exits 0 and reports no warning; output gets its text.
+bool qpdf_check(const std::string& pdf, std::string* output = nullptr);
+
+// Text as pdftotext extracts it in UTF-8; page 0 means every page.
+std::string text(const std::string& pdf, int page = 0);
+
+struct font_row {
+    std::string name, type, encoding;
+    bool embedded = false, subset = false, unicode = false;
+};
+
+std::vector<font_row> fonts(const std::string& pdf);
+// The table printed by pdffonts; exposed so the parsing can be tested alone.
+std::vector<font_row> parse_fonts(const std::string& pdffonts_output);
+
+struct page_info {
+    double width = 0, height = 0;
+};
+
+// -1 if pdfinfo cannot read the file.
+int page_count(const std::string& pdf);
+std::vector<page_info> page_sizes(const std::string& pdf);
+
+struct raster {
+    int width = 0, height = 0;
+    std::vector<unsigned char> rgb;  // rows top to bottom, 3 bytes a pixel
+    // {-1, -1, -1} outside the image.
+    std::array<int, 3> at(int x, int y) const;
+};
+
+// Renders one page (1-based) with pdftoppm at dpi.
+bool render(const std::string& pdf, int page, int dpi, raster* out);
+// A binary P6 image with maxval 255.
+bool parse_ppm(const std::string& bytes, raster* out);
+
+// A fresh directory under $TMPDIR (or /tmp); empty string on failure.
+std::string temp_dir();
+
+// Owns a temp_dir() and removes it with its contents when done.
+class scoped_dir {
+public:
+    scoped_dir();
+    ~scoped_dir();
+    scoped_dir(const scoped_dir&) = delete;
+    scoped_dir& operator=(const scoped_dir&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+}  // namespace pdf_probe

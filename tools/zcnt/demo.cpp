@@ -1,0 +1,156 @@
+// The showcase document: A4 pages at 720 units per inch, each with a title line and body text
+// the host places itself, and the elements on top: review notes, automatic page numbers, an
+// "APPROVED" stamp at an angle, a link, a page break.
+#include "tools/zcnt/demo.h"
+
+#include "tools/zcnt/render.h"
+
+namespace zcnt {
+namespace {
+
+using nlohmann::json;
+
+constexpr long long kWidth = 5953, kHeight = 8419, kMargin = 720;
+// Colours are 0x00BBGGRR.
+constexpr long long kInk = 0x202020, kBlue = 0xB05000, kRed = 0x1C1CC8, kGreen = 0x2E7D32;
+constexpr long long kYellow = 0xCCFFFF, kOrange = 0x0080FF, kPaleGreen = 0xE0F5E0, kNone = -1;
+
+json text(long long page, long long x, long long y, const char* body, long long size = 110,
+          bool bold = false, long long colour = kInk)
+{
+    return {{"page", page}, {"x", x}, {"y", y}, {"text", body}, {"font", "Arial"},
+            {"size", size}, {"bold", bold}, {"color", colour}};
+}
+
+json element(long long page, const char* progid, json calls)
+{
+    return {{"page", page}, {"class", progid}, {"calls", std::move(calls)}};
+}
+
+json note(long long page, long long left, long long top, long long width, long long height,
+          const char* body, long long fill, long long border, int style, long long size = 110)
+{
+    return element(page, "Orvane.ZCntElementNote.1",
+                   json::array({json::array({"SetPosition", left, top, width, height}),
+                                json::array({"SetNoteData", body, kInk, "Arial", size, false, false,
+                                             fill, border, style, false, false, 0})}));
+}
+
+json footer(long long page)
+{
+    return note(page, kMargin, kHeight - 560, 2200, 260, "Page $p of $P", kNone, kNone, 4, 90);
+}
+
+json stamp(long long page, long long left, long long top, const char* header, const char* content,
+           long long colour, int style, int transparency, int inclination)
+{
+    return element(page, "Orvane.ZCntElementStamp.1",
+                   json::array({json::array({"SetPosition", left, top, 1400, 500}),
+                                json::array({"SetStampData", header, colour, "Arial", 60, true, false,
+                                             content, colour, "Arial", false, false, kNone, colour,
+                                             style, false, transparency, inclination})}));
+}
+
+void title(json& texts, long long page, const char* heading, std::initializer_list<const char*> body)
+{
+    texts.push_back(text(page, kMargin, 1000, heading, 200, true));
+    long long y = 1500;
+    for (const char* line : body) {
+        texts.push_back(text(page, kMargin, y, line));
+        y += 190;
+    }
+}
+
+void review_page(json& d, long long p)
+{
+    title(d["texts"], p, "Quarterly report \xE2\x80\x94 review copy",
+          {"The figures in this report cover the third quarter. Sales grew by 12 % over the",
+           "same quarter last year, driven by the new product line and the autumn campaign.",
+           "Costs rose by 4 %, mostly for freight. The second table gives the regional split."});
+    d["elements"].push_back(note(p, kMargin, 2300, 2700, 1100,
+                                 "Please check the figures in the second table before Monday's "
+                                 "review. Gr\xC3\xBC\xC3\x9F" "e, Zo\xC3\xAB",
+                                 kYellow, kOrange, 1));
+    d["elements"].push_back(stamp(p, 3700, 2600, "APPROVED", "2026-12-07", kRed, 0, 20, 15));
+    d["texts"].push_back(text(p, kMargin, 4200, "Read the full report online: https://example.org/report",
+                              110, false, kBlue));
+    d["elements"].push_back(element(
+        p, "Orvane.ZCntElementLink.1",
+        json::array({json::array({"SetPosition", kMargin - 40, 4040, 4200, 220}),
+                     json::array({"SetLinkData", "https://example.org/report", kBlue, false}),
+                     json::array({"put", "Description", "Full report"})})));
+    d["elements"].push_back(footer(p));
+}
+
+void layout_page(json& d, long long p)
+{
+    title(d["texts"], p, "Layout markers",
+          {"A page break marker shows where the text flow continues on the next page.",
+           "The draft stamp is half transparent, so the text below it stays readable."});
+    d["texts"].push_back(text(p, 3300, 3050, "Text under the draft stamp stays readable."));
+    d["elements"].push_back(note(p, kMargin, 2200, 2300, 1000,
+                                 "Ask the printer about the paper weight for the cover.",
+                                 kPaleGreen, kGreen, 2));
+    d["elements"].push_back(stamp(p, 3400, 2500, "DRAFT", "not for release", kRed, 1, 50, 0));
+    d["elements"].push_back(element(
+        p, "Orvane.ZCntElementPageBreak.1",
+        json::array({json::array({"put", "PageBreakPosY", 5200}),
+                     json::array({"SetPosition", kMargin, 4600, kWidth - 2 * kMargin, 1200})})));
+    d["elements"].push_back(footer(p));
+}
+
+void signoff_page(json& d, long long p)
+{
+    title(d["texts"], p, "Sign-off",
+          {"Reviewed by the finance team. Questions go to the controller's office."});
+    d["elements"].push_back(note(p, kMargin, 2000, 4400, 1200,
+                                 "Summary: the report is ready for print once the second table "
+                                 "is corrected. The cover stays as it is; the appendix moves to "
+                                 "the back.",
+                                 kNone, kNone, 3));
+    d["elements"].push_back(stamp(p, 3300, 3600, "APPROVED", "Finance", kGreen, 0, 0, -10));
+    d["elements"].push_back(note(p, kMargin, 3800, 2400, 600, "Checked by", 0xF0F0F0, 0x808080, 0));
+    d["elements"].push_back(footer(p));
+}
+
+}  // namespace
+
+json demo_description(long long pages)
+{
+    json d;
+    d["pages"] = json::array();
+    d["texts"] = json::array();
+    d["elements"] = json::array();
+    for (long long p = 1; p <= pages; ++p) {
+        d["pages"].push_back({{"resolution", 720}, {"width", kWidth}, {"height", kHeight}});
+        switch ((p - 1) % 3) {
+        case 0: review_page(d, p); break;
+        case 1: layout_page(d, p); break;
+        default: signoff_page(d, p); break;
+        }
+    }
+    return d;
+}
+
+int run_demo(const demo_options& options, std::FILE* out, std::FILE* err)
+{
+    if (options.pages < 1 || options.pages > 100000) {
+        std::fprintf(err, "zcnt demo: --pages must be between 1 and 100000\n");
+        return 2;
+    }
+    if (options.output.empty()) {
+        std::fprintf(err, "zcnt demo: -o needs a file name\n");
+        return 2;
+    }
+    render_options render;
+    render.save = options.save;
+    render.pdf = options.output;
+    const int status = render_description(demo_description(options.pages), "demo", render, err);
+    if (status == 0) {
+        std::fprintf(out, "%s\n", options.output.c_str());
+        if (!options.save.empty()) std::fprintf(out, "%s\n", options.save.c_str());
+    }
+    return status;
+}
+
+}  // namespace zcnt

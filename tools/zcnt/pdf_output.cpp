@@ -1,0 +1,49 @@
+// The PDF output of zcnt render and zcnt demo.
+#include "tools/zcnt/pdf_output.h"
+
+#include <unistd.h>
+
+#include "host/pdf/pdf_writer.h"
+
+namespace zcnt {
+namespace {
+
+// Pages below this many finish before a bar would be seen.
+constexpr LONG kBarFromPages = 50;
+
+void draw_bar(std::FILE* err, LONG done, LONG total)
+{
+    const int width = 40;
+    const int filled = static_cast<int>(static_cast<long long>(done) * width / total);
+    std::fprintf(err, "\r[%.*s%*s] %ld/%ld pages", filled,
+                 "########################################", width - filled, "",
+                 static_cast<long>(done), static_cast<long>(total));
+    if (done == total) std::fputc('\n', err);
+    std::fflush(err);
+}
+
+}  // namespace
+
+bool write_pdf_file(const host::document& doc, const std::string& path, std::FILE* err,
+                    std::string* error)
+{
+    host::pdf::write_options options;
+    const bool terminal = ::isatty(::fileno(err)) == 1;
+    if (terminal && doc.page_count() >= kBarFromPages) {
+        LONG shown = -1;
+        options.progress = [err, &shown](LONG done, LONG total) {
+            // About a hundred redraws whatever the length.
+            const LONG step = total / 100 + 1;
+            if (done == total || done / step != shown) {
+                shown = done / step;
+                draw_bar(err, done, total);
+            }
+        };
+    }
+    host::pdf::write_report report;
+    if (FAILED(host::pdf::write_pdf(doc.model(), path, options, &report, error))) return false;
+    for (const std::string& w : report.warnings) std::fprintf(err, "zcnt: warning: %s\n", w.c_str());
+    return true;
+}
+
+}  // namespace zcnt

@@ -1,0 +1,16 @@
+// Writing the tool's document as a PDF file, with a progress bar on a terminal.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "host/document.h"
+
+namespace zcnt {
+
+// False with `error` set when the PDF cannot be written; nothing is left at `path` then.
+// Warnings (an image that does not decode …) go to `err`, one line each.
+bool write_pdf_file(const host::document& doc, const std::string& path, std::FILE* err,
+                    std::string* error);
+
+}  // namespace zcnt
