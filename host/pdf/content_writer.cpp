@@ -1,6 +1,7 @@
 // The content stream operators the PDF writer uses.
 #include "host/pdf/content_writer.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -13,6 +14,28 @@ void append_number(std::string& out, double v)
     const double rounded = std::round(v * 10000.0) / 10000.0;
     if (rounded == 0) {
         out += '0';
+        return;
+    }
+    // Integer digits for the usual sizes: the same text as "%.4f" with the zeros trimmed, at
+    // a fraction of snprintf's cost.
+    if (std::fabs(v) < 1e11) {
+        long long scaled = std::llround(v * 10000.0);
+        if (scaled < 0) {
+            out += '-';
+            scaled = -scaled;
+        }
+        char digits[24];
+        auto [end, ec] = std::to_chars(digits, digits + sizeof digits, scaled / 10000);
+        (void)ec;
+        out.append(digits, end);
+        int fraction = static_cast<int>(scaled % 10000);
+        if (fraction != 0) {
+            char tail[5] = {'.', 0, 0, 0, 0};
+            int length = 5;
+            for (int i = 4; i >= 1; --i, fraction /= 10) tail[i] = static_cast<char>('0' + fraction % 10);
+            while (tail[length - 1] == '0') --length;
+            out.append(tail, static_cast<std::size_t>(length));
+        }
         return;
     }
     char text[64];

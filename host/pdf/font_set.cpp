@@ -131,7 +131,7 @@ int font_set::index_of(const gdi::Face* face)
     for (std::size_t i = 0; i < fonts_.size(); ++i)
         if (fonts_[i].face == face) return static_cast<int>(i);
     // A dictionary for now (a null would drop out of the resources naming it), filled by finish().
-    fonts_.push_back({face, out_.makeIndirectObject(QPDFObjectHandle::newDictionary()), {}});
+    fonts_.push_back({face, out_.makeIndirectObject(QPDFObjectHandle::newDictionary()), {}, {}});
     return static_cast<int>(fonts_.size() - 1);
 }
 
@@ -163,14 +163,20 @@ font_set::shaped font_set::shape(const font_paint* font, std::u16string_view tex
     out.fake_bold = bold && !face->bold && face->weight_class < 600;
     out.fake_italic = italic && !face->italic;
     used& f = fonts_[static_cast<std::size_t>(out.font)];
+    if (f.glyph_of.empty()) f.glyph_of.assign(0x10000, 0xFFFFFFFFu);
     out.glyphs.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
         const std::size_t start = i;
-        char32_t c = next_code_point(text, &i);
+        const char32_t c = next_code_point(text, &i);
+        if (c < 0x10000 && f.glyph_of[c] != 0xFFFFFFFFu) {
+            out.glyphs.push_back(static_cast<std::uint16_t>(f.glyph_of[c]));
+            continue;
+        }
         FT_UInt glyph = FT_Get_Char_Index(face->ft, c);
         if (glyph == 0 && face->symbol && c < 0x100) glyph = FT_Get_Char_Index(face->ft, 0xF000 + c);
         if (glyph > 0xFFFF) glyph = 0;
         const auto g = static_cast<std::uint16_t>(glyph);
+        if (c < 0x10000) f.glyph_of[c] = g;
         out.glyphs.push_back(g);
         auto& chars = f.text[g];
         if (chars.empty()) chars.assign(text.substr(start, i - start));

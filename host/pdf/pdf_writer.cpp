@@ -16,6 +16,7 @@
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
 #include <qpdf/QPDFWriter.hh>
+#include <zlib.h>
 
 #include "host/document_model.h"
 #include "host/journal.h"
@@ -63,6 +64,26 @@ std::string uri_text(std::u16string_view url)
         }
     }
     return s;
+}
+
+// A content stream, deflated here when compressing: the writer then keeps a tenth of the
+// bytes until the file is written, and passes them through as they are.
+QPDFObjectHandle content_stream(QPDF& out, const std::string& data, bool compress)
+{
+    if (compress && !data.empty()) {
+        uLongf size = compressBound(static_cast<uLong>(data.size()));
+        std::string packed(size, '\0');
+        if (compress2(reinterpret_cast<Bytef*>(packed.data()), &size,
+                      reinterpret_cast<const Bytef*>(data.data()), static_cast<uLong>(data.size()),
+                      Z_DEFAULT_COMPRESSION) == Z_OK) {
+            packed.resize(size);
+            QPDFObjectHandle stream = QPDFObjectHandle::newStream(&out);
+            stream.replaceStreamData(packed, QPDFObjectHandle::newName("/FlateDecode"),
+                                     QPDFObjectHandle::newNull());
+            return stream;
+        }
+    }
+    return QPDFObjectHandle::newStream(&out, data);
 }
 
 class writer;
@@ -122,6 +143,12 @@ public:
         if (report_ && report_->warnings.size() < 100) report_->warnings.push_back(text);
     }
     QPDFObjectHandle state(double alpha, LONG blend);
+    // One [0 0 0] for every link: links show no border of their own.
+    QPDFObjectHandle no_border()
+    {
+        if (!no_border_.isInitialized()) no_border_ = out_.makeIndirectObject(QPDFObjectHandle::parse("[0 0 0]"));
+        return no_border_;
+    }
     QPDFObjectHandle image(const image_data& d);
     QPDFObjectHandle foreign_page(const pdf_file& file, LONG number);
     QPDFObjectHandle stored_page(document_object* doc, LONG number, int depth);
@@ -139,6 +166,7 @@ private:
     std::map<std::pair<const pdf_file*, LONG>, QPDFObjectHandle> foreign_;
     std::map<std::pair<document_object*, LONG>, QPDFObjectHandle> stored_;
     std::set<std::pair<document_object*, LONG>> in_progress_;
+    QPDFObjectHandle no_border_;
 };
 
 // ---- page painter -----------------------------------------------------------------------------
@@ -313,7 +341,7 @@ void page_painter::link(const link_paint& l)
                      page_height_points - b.top * scale_})
         rect.appendItem(QPDFObjectHandle::newReal(v, 3, true));
     a.replaceKey("/Rect", rect);
-    a.replaceKey("/Border", QPDFObjectHandle::parse("[0 0 0]"));
+    a.replaceKey("/Border", w_.no_border());
     QPDFObjectHandle action = QPDFObjectHandle::newDictionary();
     action.replaceKey("/S", QPDFObjectHandle::newName("/URI"));
     action.replaceKey("/URI", QPDFObjectHandle::newString(uri_text(l.url)));
@@ -476,7 +504,7 @@ QPDFObjectHandle writer::stored_page(document_object* doc, LONG number, int dept
     painter.page_height_points = p->height() * scale;
     painter.content().transform(scale, 0, 0, -scale, 0, painter.page_height_points);
     paint_page(p, painter);
-    QPDFObjectHandle form = QPDFObjectHandle::newStream(&out_, painter.content().take());
+    QPDFObjectHandle form = content_stream(out_, painter.content().data(), options_.compress);
     QPDFObjectHandle dict = form.getDict();
     dict.replaceKey("/Type", QPDFObjectHandle::newName("/XObject"));
     dict.replaceKey("/Subtype", QPDFObjectHandle::newName("/Form"));
@@ -529,7 +557,7 @@ HRESULT writer::run(document_object* doc, std::string* bytes, std::string* messa
         for (double v : {0.0, 0.0, width, height}) media.appendItem(QPDFObjectHandle::newReal(v, 3, true));
         dict.replaceKey("/MediaBox", media);
         dict.replaceKey("/Resources", painter.resources());
-        dict.replaceKey("/Contents", QPDFObjectHandle::newStream(&out_, painter.content().take()));
+        dict.replaceKey("/Contents", content_stream(out_, painter.content().data(), options_.compress));
         if (!painter.annotations().empty()) {
             QPDFObjectHandle annots = QPDFObjectHandle::newArray();
             for (const QPDFObjectHandle& a : painter.annotations()) annots.appendItem(a);

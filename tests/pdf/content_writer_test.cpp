@@ -1,7 +1,11 @@
 // The content stream writer: operators and the exact number format.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <limits>
+#include <string>
 
 #include "host/pdf/content_writer.h"
 
@@ -34,6 +38,38 @@ TEST(PdfNumbers, NoExponentNoNegativeZero)
     EXPECT_EQ(format_number(0.00005), "0.0001");
     EXPECT_EQ(format_number(std::numeric_limits<double>::quiet_NaN()), "0");
     EXPECT_EQ(format_number(std::numeric_limits<double>::infinity()), "0");
+}
+
+// The fast integer path must give exactly what printf's rounding gives, on both sides of
+// every decimal boundary and across the magnitudes where it hands over to printf.
+TEST(PdfNumbers, AgreesWithPrintfRounding)
+{
+    auto reference = [](double v) {
+        const double rounded = std::round(v * 10000.0) / 10000.0;
+        if (rounded == 0) return std::string("0");
+        char text[64];
+        std::snprintf(text, sizeof text, "%.4f", rounded);
+        std::string s(text);
+        while (s.back() == '0') s.pop_back();
+        if (s.back() == '.') s.pop_back();
+        return s;
+    };
+    std::uint64_t state = 88172645463325252ull;
+    auto next = [&state] {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return state;
+    };
+    for (int i = 0; i < 200000; ++i) {
+        const int magnitude = static_cast<int>(next() % 14) - 3;  // 1e-3 … 1e10
+        double v = static_cast<double>(next() % 1000000) / 1000000.0 * std::pow(10.0, magnitude);
+        if (next() & 1) v = -v;
+        if (i % 7 == 0) v = std::round(v * 10000.0) / 10000.0 + 0.00005;  // on a half
+        ASSERT_EQ(format_number(v), reference(v)) << v;
+    }
+    for (double v : {99999999999.99994, 1e11, -1e11, 123456789012.5, 0.00005, -0.00005, 0.99995})
+        EXPECT_EQ(format_number(v), reference(v)) << v;
 }
 
 TEST(ContentWriter, PathAndPaintOperators)
