@@ -61,6 +61,11 @@ public:
     // The document's object collection (the element container among them).
     std::vector<com::ComPtr<IDispatch>> document_objects() const;
 
+    // Adds to the words page `number` knows those of the text objects on it now (turned text
+    // left out), each with its box in page units and the id of its text object, so that a text
+    // range and a text mark find them. *added gets their count.
+    HRESULT recognise_words(LONG number, LONG* added = nullptr) noexcept;
+
     host::journal& journal() noexcept;
 
     // .pjd: `message` gets one line naming the cause of a failure.

@@ -239,6 +239,9 @@ private:
 HRESULT make_document_view(page* p, IDispatch** out) noexcept;
 HRESULT make_text_range(page* p, LONG first_word, LONG count, IDispatch** out) noexcept;
 
+// The words of the text objects on `p` (see document::recognise_words).
+HRESULT recognise_words(page* p, LONG* added) noexcept;
+
 // A new empty document with its own context.
 HRESULT make_document(com::ComPtr<document_object>* out) noexcept;
 

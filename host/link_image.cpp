@@ -1,7 +1,9 @@
 // Link objects, image resources and placed images. An image resource records the file it was
-// told to load and whether the file exists; decoding the pixels is the PDF writer's business.
+// told to load, whether it exists and its size in pixels from its header; decoding the pixels
+// is the PDF writer's business.
 #include <sys/stat.h>
 
+#include "host/image/decode.h"
 #include "host/kinds.h"
 #include "host/paint.h"
 #include "host/properties.h"
@@ -53,15 +55,30 @@ public:
     HRESULT Load(BSTR file, LONG page) noexcept override
     {
         auto rec = record("Load", file, page);
+        HRESULT hr = S_OK;
         try {
             file_ = from_bstr(file);
             page_ = page;
+            error_.clear();
+            // A file's own pixels replace any given before; its size comes from its header,
+            // the pixels are decoded when the page is written.
+            pixels_.clear();
+            palette_.clear();
+            width_ = height_ = 0;
             struct stat st {};
             missing_ = ::stat(utf8(file_).c_str(), &st) != 0 || !S_ISREG(st.st_mode);
+            if (missing_) return rec(STG_E_FILENOTFOUND);
+            image::info info{};
+            hr = image::probe_file(utf8(file_), &info, &error_);
+            if (SUCCEEDED(hr)) {
+                width_ = info.width;
+                height_ = info.height;
+                bits_ = 24;
+            }
         } catch (const std::bad_alloc&) {
             return rec(E_OUTOFMEMORY);
         }
-        return rec(missing_ ? STG_E_FILENOTFOUND : S_OK);
+        return rec(hr);
     }
     HRESULT get_Width(LONG* v) noexcept override { return get("get_Width", width_, v); }
     HRESULT get_Height(LONG* v) noexcept override { return get("get_Height", height_, v); }
@@ -104,6 +121,7 @@ public:
         out.emplace_back("Interpolate", number(interpolate_));
         out.emplace_back("PixelBytes", number(static_cast<LONG>(pixels_.size())));
         out.emplace_back("PaletteBytes", number(static_cast<LONG>(palette_.size())));
+        if (!error_.empty()) out.emplace_back("Error", error_);
     }
     void save(byte_writer& out, const ref_serials&) const override
     {
@@ -181,6 +199,7 @@ private:
     LONG interpolate_ = 1;
     std::vector<BYTE> pixels_;
     std::vector<BYTE> palette_;
+    std::string error_;
     mutable image_data view_;
 };
 

@@ -106,7 +106,11 @@ public:
         document_ = bridge::interface_of(host_document_);
         if (!document_) throw failure{"out of memory for the document"};
         add_pages();
-        if (input_.contains("texts")) add_texts(input_["texts"]);
+        if (input_.contains("texts")) {
+            add_texts(input_["texts"]);
+            // The host's own text is the text a text mark can find.
+            for (LONG p = 1; p <= host_document_.page_count(); ++p) host_document_.recognise_words(p);
+        }
         if (input_.contains("elements")) {
             if (!input_["elements"].is_array()) throw failure{"\"elements\" must be an array"};
             for (std::size_t i = 0; i < input_["elements"].size(); ++i)

@@ -1,0 +1,107 @@
+// The words the engine recognises in its own text objects land where the PDF shows them:
+// pdftotext reads the word boxes back out of the written file, independently of our arithmetic.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "contentelements/zprint_page.h"
+#include "host/document.h"
+#include "host/document_model.h"
+#include "host/pdf/pdf_writer.h"
+#include "tests/pdf/pdf_probe.h"
+
+namespace {
+
+struct box {
+    std::string text;
+    double left, top, right, bottom;
+};
+
+// A text object with its font, added to page 1.
+void place_text(host::document& doc, const char16_t* face, LONG size, double angle, LONG x, LONG y,
+                const std::u16string& text)
+{
+    com::ComPtr<IDispatch> o, r;
+    ASSERT_EQ(doc.page_objects(1, o.put()), S_OK);
+    ASSERT_EQ(doc.resources(1, r.put()), S_OK);
+    com::ComPtr<IZPageObjectList> objects;
+    com::ComPtr<IZResourceList> resources;
+    o->QueryInterface(IZPageObjectList::iid, objects.put_void());
+    r->QueryInterface(IZResourceList::iid, resources.put_void());
+    com::ComPtr<IDispatch> made_font, made_text;
+    ASSERT_EQ(resources->Create(zeKindFont, made_font.put()), S_OK);
+    ASSERT_EQ(objects->Create(zeKindTextObject, made_text.put()), S_OK);
+    com::ComPtr<IZFont> font;
+    com::ComPtr<IZTextObject> line;
+    made_font->QueryInterface(IZFont::iid, font.put_void());
+    made_text->QueryInterface(IZTextObject::iid, line.put_void());
+    com::Bstr name(face), body(text);
+    font->put_FaceName(name.get());
+    font->put_Size(size);
+    font->put_Angle(angle);
+    line->put_Text(body.get());
+    line->put_X(x);
+    line->put_Y(y);
+    line->putref_Font(font.get());
+    VARIANT v{};
+    v.vt = VT_UNKNOWN;
+    LONG id = 0;
+    v.punkVal = font.get();
+    ASSERT_EQ(resources->Add(v, &id), S_OK);
+    v.punkVal = line.get();
+    ASSERT_EQ(objects->Add(v, &id), S_OK);
+}
+
+std::vector<box> pdf_words(const std::string& pdf)
+{
+    const pdf_probe::run_result r = pdf_probe::run({"pdftotext", "-bbox", pdf, "-"});
+    std::vector<box> out;
+    const std::regex word(R"re(<word xMin="([0-9.]+)" yMin="([0-9.]+)" xMax="([0-9.]+)" yMax="([0-9.]+)">([^<]*)</word>)re");
+    for (std::sregex_iterator it(r.out.begin(), r.out.end(), word), end; it != end; ++it)
+        out.push_back({(*it)[5], std::stod((*it)[1]), std::stod((*it)[2]), std::stod((*it)[3]),
+                       std::stod((*it)[4])});
+    return out;
+}
+
+TEST(RecognisedWords, BoxesMatchWhatThePdfShows)
+{
+    host::document doc;
+    ASSERT_EQ(doc.add_page(6120, 7920, 720), S_OK);  // ten units to the point
+    place_text(doc, u"Arial", 120, 0, 1000, 1500, u"Sales grew  by twelve percent");
+    place_text(doc, u"Times New Roman", 200, 0, 1000, 3000, u"Quarterly");
+    place_text(doc, u"Arial", 120, -0.3, 1000, 5000, u"turned text has no box");
+    LONG added = 0;
+    ASSERT_EQ(doc.recognise_words(1, &added), S_OK);
+    const auto& words = doc.model()->pages()[0]->words();
+    ASSERT_EQ(added, 6);
+    ASSERT_EQ(words.size(), 6u);
+    EXPECT_EQ(words[2].text, u"by");  // the double space makes no empty word
+    EXPECT_EQ(words[5].text, u"Quarterly");
+
+    pdf_probe::scoped_dir dir;
+    const std::string pdf = dir.file("words.pdf");
+    std::string message;
+    ASSERT_EQ(host::pdf::write_pdf(doc.model(), pdf, {}, nullptr, &message), S_OK) << message;
+    const std::vector<box> shown = pdf_words(pdf);
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const host::word& w = words[i];
+        const LONG baseline = i < 5 ? 1500 : 3000;
+        const box* match = nullptr;
+        for (const box& b : shown)
+            if (std::u16string(b.text.begin(), b.text.end()) == w.text && std::abs(b.left * 10 - w.left) < 20)
+                match = &b;
+        ASSERT_NE(match, nullptr) << std::string(w.text.begin(), w.text.end());
+        // Horizontal extents from the same advances: within a tenth of a point.
+        EXPECT_NEAR(match->left * 10, w.left, 1.0);
+        EXPECT_NEAR(match->right * 10, w.right, 1.0);
+        // Vertically the boxes straddle the baseline the text was placed on.
+        EXPECT_LT(w.top, baseline);
+        EXPECT_GT(w.bottom, baseline);
+        EXPECT_NE(w.object_id, 0);
+    }
+}
+
+}  // namespace
