@@ -66,22 +66,46 @@ std::string uri_text(std::u16string_view url)
     return s;
 }
 
-// A content stream, deflated here when compressing: the writer then keeps a tenth of the
-// bytes until the file is written, and passes them through as they are.
-QPDFObjectHandle content_stream(QPDF& out, const std::string& data, bool compress)
+// Deflates content streams as they are made: the writer then keeps a tenth of the bytes until
+// the file is written, and passes them through as they are. One stream state serves every
+// page (a fresh one per page costs more in allocation than the compression itself).
+class deflater {
+public:
+    deflater() { ok_ = deflateInit(&z_, Z_DEFAULT_COMPRESSION) == Z_OK; }
+    ~deflater()
+    {
+        if (ok_) deflateEnd(&z_);
+    }
+    deflater(const deflater&) = delete;
+    deflater& operator=(const deflater&) = delete;
+
+    // False when zlib fails; `out` is then to be ignored.
+    bool pack(const std::string& data, std::string* out)
+    {
+        if (!ok_ || deflateReset(&z_) != Z_OK) return false;
+        out->resize(deflateBound(&z_, static_cast<uLong>(data.size())));
+        z_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+        z_.avail_in = static_cast<uInt>(data.size());
+        z_.next_out = reinterpret_cast<Bytef*>(out->data());
+        z_.avail_out = static_cast<uInt>(out->size());
+        if (deflate(&z_, Z_FINISH) != Z_STREAM_END) return false;
+        out->resize(out->size() - z_.avail_out);
+        return true;
+    }
+
+private:
+    z_stream z_{};
+    bool ok_ = false;
+};
+
+QPDFObjectHandle content_stream(QPDF& out, deflater* packer, const std::string& data)
 {
-    if (compress && !data.empty()) {
-        uLongf size = compressBound(static_cast<uLong>(data.size()));
-        std::string packed(size, '\0');
-        if (compress2(reinterpret_cast<Bytef*>(packed.data()), &size,
-                      reinterpret_cast<const Bytef*>(data.data()), static_cast<uLong>(data.size()),
-                      Z_DEFAULT_COMPRESSION) == Z_OK) {
-            packed.resize(size);
-            QPDFObjectHandle stream = QPDFObjectHandle::newStream(&out);
-            stream.replaceStreamData(packed, QPDFObjectHandle::newName("/FlateDecode"),
-                                     QPDFObjectHandle::newNull());
-            return stream;
-        }
+    std::string packed;
+    if (packer && !data.empty() && data.size() < 0x40000000u && packer->pack(data, &packed)) {
+        QPDFObjectHandle stream = QPDFObjectHandle::newStream(&out);
+        stream.replaceStreamData(packed, QPDFObjectHandle::newName("/FlateDecode"),
+                                 QPDFObjectHandle::newNull());
+        return stream;
     }
     return QPDFObjectHandle::newStream(&out, data);
 }
@@ -167,6 +191,7 @@ private:
     std::map<std::pair<document_object*, LONG>, QPDFObjectHandle> stored_;
     std::set<std::pair<document_object*, LONG>> in_progress_;
     QPDFObjectHandle no_border_;
+    deflater packer_;
 };
 
 // ---- page painter -----------------------------------------------------------------------------
@@ -504,7 +529,7 @@ QPDFObjectHandle writer::stored_page(document_object* doc, LONG number, int dept
     painter.page_height_points = p->height() * scale;
     painter.content().transform(scale, 0, 0, -scale, 0, painter.page_height_points);
     paint_page(p, painter);
-    QPDFObjectHandle form = content_stream(out_, painter.content().data(), options_.compress);
+    QPDFObjectHandle form = content_stream(out_, options_.compress ? &packer_ : nullptr, painter.content().data());
     QPDFObjectHandle dict = form.getDict();
     dict.replaceKey("/Type", QPDFObjectHandle::newName("/XObject"));
     dict.replaceKey("/Subtype", QPDFObjectHandle::newName("/Form"));
@@ -557,7 +582,7 @@ HRESULT writer::run(document_object* doc, std::string* bytes, std::string* messa
         for (double v : {0.0, 0.0, width, height}) media.appendItem(QPDFObjectHandle::newReal(v, 3, true));
         dict.replaceKey("/MediaBox", media);
         dict.replaceKey("/Resources", painter.resources());
-        dict.replaceKey("/Contents", content_stream(out_, painter.content().data(), options_.compress));
+        dict.replaceKey("/Contents", content_stream(out_, options_.compress ? &packer_ : nullptr, painter.content().data()));
         if (!painter.annotations().empty()) {
             QPDFObjectHandle annots = QPDFObjectHandle::newArray();
             for (const QPDFObjectHandle& a : painter.annotations()) annots.appendItem(a);
