@@ -23,6 +23,7 @@ public:
         return rec(S_OK);
     }
 
+    void resource(resource_info& out) const override { out.line_width = width_; }
     void describe(property_list& out) const override { out.emplace_back("Width", number(width_)); }
     void save(byte_writer& out, const ref_serials&) const override { out.i32(width_); }
     bool load(byte_reader& in, const ref_lookup&) override

@@ -412,7 +412,7 @@ void page_painter::pdf_page(const pdf_page_paint& p)
     }
     // The form's box as it lands on the page: its /BBox through its /Matrix.
     QPDFObjectHandle::Rectangle bbox = form.getDict().getKey("/BBox").getArrayAsRectangle();
-    QPDFObjectHandle::Matrix m;
+    QPDFObjectHandle::Matrix m(1, 0, 0, 1, 0, 0);  // a form without /Matrix has the identity
     QPDFObjectHandle matrix = form.getDict().getKey("/Matrix");
     if (matrix.isMatrix()) m = matrix.getArrayAsMatrix();
     double xs[4], ys[4];
