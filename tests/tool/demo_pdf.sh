@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Usage: demo_pdf.sh ZCNT EXAMPLES_DIR — the main job as a user runs it: the demo and
+# render -o write PDF files that real tools accept; bad output paths leave nothing behind.
+set -uo pipefail
+zcnt=$1
+examples=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAILED: $*" >&2; exit 1; }
+
+out=$(cd "$work" && "$zcnt" demo) || fail "demo exited with $?"
+[ "$out" = "demo.pdf" ] || fail "demo printed '$out', not the PDF's path"
+pdf=$work/demo.pdf
+qpdf --check "$pdf" >"$work/check.txt" 2>&1 || fail "qpdf --check: $(cat "$work/check.txt")"
+grep -q "WARNING" "$work/check.txt" && fail "qpdf warns: $(cat "$work/check.txt")"
+[ "$(pdfinfo "$pdf" | awk '/^Pages:/ {print $2}')" = 3 ] || fail "the demo has not 3 pages"
+pdfinfo "$pdf" | grep -q "Page size: *595.3 x 841.9 pts" || fail "the demo's pages are not A4"
+text=$(pdftotext -raw -enc UTF-8 "$pdf" -)
+for want in "Quarterly report — review copy" "Grüße, Zoë" "APPROVED" "DRAFT" "Page 2 of 3" \
+            "Page Break" "Sign-off"; do
+  grep -qF "$want" <<<"$text" || fail "the demo's text lacks '$want'"
+done
+# Every font embedded as a subset with a ToUnicode map.
+pdffonts "$pdf" | awk 'NR > 2 { if ($(NF-4) != "yes" || $(NF-3) != "yes" || $(NF-2) != "yes") bad = 1 } END { exit bad }' ||
+  fail "a font is not embedded, subset and mapped: $(pdffonts "$pdf")"
+# The link is a live link.
+qpdf --qdf --object-streams=disable "$pdf" "$work/plain.pdf" || fail "qpdf cannot rewrite the demo"
+grep -aq "/URI (https://example.org/report)" "$work/plain.pdf" || fail "no link annotation"
+
+# --save and --pages: a .pjd beside the PDF, as many pages as asked.
+(cd "$work" && "$zcnt" demo -o many.pdf --save many.pjd --pages 7 >/dev/null) || fail "demo --pages 7"
+[ "$(pdfinfo "$work/many.pdf" | awk '/^Pages:/ {print $2}')" = 7 ] || fail "--pages 7 gave another count"
+"$zcnt" inspect "$work/many.pjd" | grep -q "^page 7 " || fail "the saved demo lacks page 7"
+
+# render -o: every example renders to a PDF that qpdf accepts.
+for json in "$examples"/render/*.json; do
+  "$zcnt" render "$json" -o "$work/example.pdf" || fail "render -o of $json exited with $?"
+  qpdf --check "$work/example.pdf" >/dev/null 2>&1 || fail "qpdf rejects the PDF of $json"
+done
+
+# A folder that does not exist: exit code 2, one line, no file.
+msg=$("$zcnt" demo -o "$work/missing/demo.pdf" 2>&1); code=$?
+[ $code -eq 2 ] || fail "unwritable PDF: exit $code"
+[ "$(wc -l <<<"$msg")" -eq 1 ] || fail "unwritable PDF: more than one line: $msg"
+ls "$work/missing" >/dev/null 2>&1 && fail "a folder appeared for the unwritable PDF"
+ls "$work"/*.tmp-* >/dev/null 2>&1 && fail "a temporary file was left behind"
+echo "demo and render -o: all checks passed"
