@@ -129,6 +129,9 @@ public:
 
     content_writer& content() { return out_; }
     QPDFObjectHandle resources() const;
+    // The names and objects the resources hold, as text: pages with equal keys share one
+    // resource dictionary.
+    std::string resource_key() const;
     const std::vector<QPDFObjectHandle>& annotations() const { return annotations_; }
     double page_height_points = 0;
 
@@ -176,6 +179,15 @@ public:
     QPDFObjectHandle image(const image_data& d);
     QPDFObjectHandle foreign_page(const pdf_file& file, LONG number);
     QPDFObjectHandle stored_page(document_object* doc, LONG number, int depth);
+    QPDFObjectHandle shared_resources(const page_painter& painter)
+    {
+        const std::string key = painter.resource_key();
+        auto known = resources_.find(key);
+        if (known != resources_.end()) return known->second;
+        QPDFObjectHandle made = out_.makeIndirectObject(painter.resources());
+        resources_.emplace(key, made);
+        return made;
+    }
     // Paints the host objects of `p` into `painter`.
     void paint_page(page* p, page_painter& painter);
 
@@ -192,6 +204,7 @@ private:
     std::set<std::pair<document_object*, LONG>> in_progress_;
     QPDFObjectHandle no_border_;
     deflater packer_;
+    std::map<std::string, QPDFObjectHandle> resources_;
 };
 
 // ---- page painter -----------------------------------------------------------------------------
@@ -225,6 +238,18 @@ QPDFObjectHandle page_painter::resources() const
     group("/XObject", "X");
     group("/ExtGState", "G");
     return r;
+}
+
+std::string page_painter::resource_key() const
+{
+    std::string key;
+    for (const auto& [name, object] : by_name_) {
+        key += name;
+        key += ' ';
+        key += std::to_string(object.getObjectID());
+        key += ';';
+    }
+    return key;
 }
 
 void page_painter::transparency(SHORT transparency, LONG blend)
@@ -581,7 +606,7 @@ HRESULT writer::run(document_object* doc, std::string* bytes, std::string* messa
         QPDFObjectHandle media = QPDFObjectHandle::newArray();
         for (double v : {0.0, 0.0, width, height}) media.appendItem(QPDFObjectHandle::newReal(v, 3, true));
         dict.replaceKey("/MediaBox", media);
-        dict.replaceKey("/Resources", painter.resources());
+        dict.replaceKey("/Resources", shared_resources(painter));
         dict.replaceKey("/Contents", content_stream(out_, options_.compress ? &packer_ : nullptr, painter.content().data()));
         if (!painter.annotations().empty()) {
             QPDFObjectHandle annots = QPDFObjectHandle::newArray();
