@@ -2,10 +2,12 @@
 // enumerations and the coclasses. Interfaces join here as their headers are written.
 #include "contentelements/cnt_container.h"
 #include "contentelements/cnt_formfield.h"
+#include "contentelements/cnt_image.h"
 #include "contentelements/cnt_link.h"
 #include "contentelements/cnt_note.h"
 #include "contentelements/cnt_pagebreak.h"
 #include "contentelements/cnt_stamp.h"
+#include "contentelements/cnt_textmark.h"
 #include "contentelements/libraries.h"
 #include "contentelements/zprint_page.h"
 
@@ -20,6 +22,9 @@ constexpr GUID GUID_ZeCntVerticalAlignmentType =
     com::make_guid("{5C7C1E0A-3E0B-4D8C-9E43-7B4E51D9A003}");
 constexpr GUID GUID_ZeCntNoteStyle = com::make_guid("{5C7C1E0A-3E0B-4D8C-9E43-7B4E51D9A004}");
 constexpr GUID GUID_ZeCntStampStyle = com::make_guid("{5C7C1E0A-3E0B-4D8C-9E43-7B4E51D9A005}");
+constexpr GUID GUID_ZeQRCodeErrorCorrectionLevel =
+    com::make_guid("{5C7C1E0A-3E0B-4D8C-9E43-7B4E51D9A006}");
+constexpr GUID GUID_ZeCntMarkTextStyle = com::make_guid("{5C7C1E0A-3E0B-4D8C-9E43-7B4E51D9A007}");
 
 }  // namespace
 
@@ -32,6 +37,8 @@ void ContentElementsLib::declare(type_library_builder& lib)
         .add_interface<IZCntElementNote>()
         .add_interface<IZCntElementStamp>()
         .add_interface<IZCntElementPageBreak>()
+        .add_interface<IZCntElementImage>()
+        .add_interface<IZCntElementTextMark>()
         .add_interface<IZCntElementFormField>()
         .add_interface<IZCntElementInfo>()
         .add_interface<IZCntElementContainer>();
@@ -82,6 +89,20 @@ void ContentElementsLib::declare(type_library_builder& lib)
                     {implements<IZCntElementPageBreak>(IMPLTYPEFLAG_FDEFAULT)});
     lib.add_coclass(u"ZCntElementNote", CLSID_ZCntElementNote,
                     {implements<IZCntElementNote>(IMPLTYPEFLAG_FDEFAULT)});
+    lib.add_enum<ZeQRCodeErrorCorrectionLevel>(
+        u"ZeQRCodeErrorCorrectionLevel", GUID_ZeQRCodeErrorCorrectionLevel,
+        {{u"zeQRCodeErrorCorrectionLevelL", zeQRCodeErrorCorrectionLevelL},
+         {u"zeQRCodeErrorCorrectionLevelM", zeQRCodeErrorCorrectionLevelM},
+         {u"zeQRCodeErrorCorrectionLevelQ", zeQRCodeErrorCorrectionLevelQ},
+         {u"zeQRCodeErrorCorrectionLevelH", zeQRCodeErrorCorrectionLevelH}});
+    lib.add_coclass(u"ZCntElementImage", CLSID_ZCntElementImage,
+                    {implements<IZCntElementImage>(IMPLTYPEFLAG_FDEFAULT)});
+    lib.add_enum<ZeCntMarkTextStyle>(u"ZeCntMarkTextStyle", GUID_ZeCntMarkTextStyle,
+                                     {{u"zeCntMarkTextHighlight", zeCntMarkTextHighlight},
+                                      {u"zeCntMarkTextUnderline", zeCntMarkTextUnderline},
+                                      {u"zeCntMarkTextStrikethrough", zeCntMarkTextStrikethrough}});
+    lib.add_coclass(u"ZCntElementTextMark", CLSID_ZCntElementTextMark,
+                    {implements<IZCntElementTextMark>(IMPLTYPEFLAG_FDEFAULT)});
     lib.add_coclass(u"ZCntElementLink", CLSID_ZCntElementLink,
                     {implements<IZCntElementLink>(IMPLTYPEFLAG_FDEFAULT)});
     lib.add_coclass(u"ZCntElementContainer", CLSID_ZCntElementContainer,

@@ -2,6 +2,7 @@
 #include "host/host_object.h"
 
 #include "host/paint.h"
+#include "platform/shell/path_map.h"
 
 #include <cstdio>
 
@@ -100,6 +101,13 @@ HRESULT copy_out(const std::u16string& text, BSTR* out) noexcept
 }
 
 std::u16string from_bstr(BSTR text) { return std::u16string(com::bstr_view(text)); }
+
+std::string native_path(std::u16string_view path)
+{
+    std::string native;
+    if (shell::native_path_from_wide(path, native)) return native;
+    return utf8(path);  // an unmapped drive: the name as it stands, which then does not open
+}
 
 std::string number(LONG v) { return std::to_string(v); }
 

@@ -66,10 +66,10 @@ public:
             palette_.clear();
             width_ = height_ = 0;
             struct stat st {};
-            missing_ = ::stat(utf8(file_).c_str(), &st) != 0 || !S_ISREG(st.st_mode);
+            missing_ = ::stat(native_path(file_).c_str(), &st) != 0 || !S_ISREG(st.st_mode);
             if (missing_) return rec(STG_E_FILENOTFOUND);
             image::info info{};
-            hr = image::probe_file(utf8(file_), &info, &error_);
+            hr = image::probe_file(native_path(file_), &info, &error_);
             if (SUCCEEDED(hr)) {
                 width_ = info.width;
                 height_ = info.height;

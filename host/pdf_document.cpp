@@ -77,7 +77,7 @@ private:
     {
         error_.clear();
         try {
-            return pdf_.open(utf8(file_), password_, &error_);
+            return pdf_.open(native_path(file_), password_, &error_);
         } catch (const std::bad_alloc&) {
             return E_OUTOFMEMORY;
         }

@@ -81,7 +81,7 @@ private:
         error_.clear();
         std::vector<BYTE> bytes;
         std::string message;
-        HRESULT hr = pjd_read_file(utf8(file_), &bytes, &message);
+        HRESULT hr = pjd_read_file(native_path(file_), &bytes, &message);
         if (SUCCEEDED(hr)) {
             ++nesting;
             hr = pjd_load(bytes.data(), bytes.size(), nesting > kMaxNesting, &doc_, &message);

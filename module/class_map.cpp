@@ -6,10 +6,12 @@
 
 #include "contentelements/cnt_types.h"
 #include "container/element_container.h"
+#include "elements/image/image.h"
 #include "elements/link/link.h"
 #include "elements/note/note.h"
 #include "elements/pagebreak/pagebreak.h"
 #include "elements/stamp/stamp.h"
+#include "elements/textmark/textmark.h"
 #include "platform/com/sync.h"
 
 namespace cnt::module {
@@ -43,6 +45,8 @@ constexpr std::array entries{
     class_entry{&CLSID_ZCntElementNote, u"ZCntElementNote", &create_note},
     class_entry{&CLSID_ZCntElementStamp, u"ZCntElementStamp", &create_stamp},
     class_entry{&CLSID_ZCntElementPageBreak, u"ZCntElementPageBreak", &create_page_break},
+    class_entry{&CLSID_ZCntElementImage, u"ZCntElementImage", &create_image},
+    class_entry{&CLSID_ZCntElementTextMark, u"ZCntElementTextMark", &create_textmark},
 };
 
 struct registration {

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "host/image/decode.h"
+#include "host/host_object.h"
 #include "host/journal.h"
 
 namespace host::pdf {
@@ -79,7 +80,7 @@ QPDFObjectHandle raw_image(QPDF& out, const image_data& image, std::string* erro
 QPDFObjectHandle file_image(QPDF& out, const image_data& image, std::string* error)
 {
     image::picture pic;
-    const HRESULT hr = image::decode_file(utf8(image.file), true, &pic, error);
+    const HRESULT hr = image::decode_file(native_path(image.file), true, &pic, error);
     if (FAILED(hr)) return {};
     QPDFObjectHandle stream;
     if (!pic.jpeg.empty()) {

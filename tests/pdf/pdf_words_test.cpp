@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <regex>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -55,14 +55,24 @@ void place_text(host::document& doc, const char16_t* face, LONG size, double ang
     ASSERT_EQ(objects->Add(v, &id), S_OK);
 }
 
+// The <word xMin=".." yMin=".." xMax=".." yMax="..">text</word> lines of pdftotext -bbox.
 std::vector<box> pdf_words(const std::string& pdf)
 {
     const pdf_probe::run_result r = pdf_probe::run({"pdftotext", "-bbox", pdf, "-"});
     std::vector<box> out;
-    const std::regex word(R"re(<word xMin="([0-9.]+)" yMin="([0-9.]+)" xMax="([0-9.]+)" yMax="([0-9.]+)">([^<]*)</word>)re");
-    for (std::sregex_iterator it(r.out.begin(), r.out.end(), word), end; it != end; ++it)
-        out.push_back({(*it)[5], std::stod((*it)[1]), std::stod((*it)[2]), std::stod((*it)[3]),
-                       std::stod((*it)[4])});
+    auto attribute = [](const std::string& line, const char* name) {
+        const std::size_t at = line.find(std::string(name) + "=\"");
+        return at == std::string::npos ? -1.0 : std::stod(line.substr(at + std::strlen(name) + 2));
+    };
+    std::size_t at = 0;
+    while ((at = r.out.find("<word ", at)) != std::string::npos) {
+        const std::size_t close = r.out.find('>', at), end = r.out.find("</word>", at);
+        if (close == std::string::npos || end == std::string::npos) break;
+        const std::string tag = r.out.substr(at, close - at);
+        out.push_back({r.out.substr(close + 1, end - close - 1), attribute(tag, "xMin"),
+                       attribute(tag, "yMin"), attribute(tag, "xMax"), attribute(tag, "yMax")});
+        at = end;
+    }
     return out;
 }
 

@@ -30,7 +30,8 @@ grep -aq "/URI (https://example.org/report)" "$work/plain.pdf" || fail "no link 
 # --save and --pages: a .pjd beside the PDF, as many pages as asked.
 (cd "$work" && "$zcnt" demo -o many.pdf --save many.pjd --pages 7 >/dev/null) || fail "demo --pages 7"
 [ "$(pdfinfo "$work/many.pdf" | awk '/^Pages:/ {print $2}')" = 7 ] || fail "--pages 7 gave another count"
-"$zcnt" inspect "$work/many.pjd" | grep -q "^page 7 " || fail "the saved demo lacks page 7"
+listing=$("$zcnt" inspect "$work/many.pjd") || fail "inspect of the saved demo exited with $?"
+grep -q "^page 7 " <<<"$listing" || fail "the saved demo lacks page 7"
 
 # render -o: every example renders to a PDF that qpdf accepts.
 for json in "$examples"/render/*.json; do

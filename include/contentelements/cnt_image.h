@@ -1,0 +1,58 @@
+// IZCntElementImage: a picture on a page — a raster image file, the first page of a PDF file
+// or of a stored document, or a QR code of a text — fitted into the element's bounds; and the
+// error correction levels of its QR codes.
+#pragma once
+
+#include "contentelements/cnt_element.h"
+
+// The levels libqrencode takes, with the same values.
+enum ZeQRCodeErrorCorrectionLevel : LONG {
+    zeQRCodeErrorCorrectionLevelL = 0,
+    zeQRCodeErrorCorrectionLevelM = 1,
+    zeQRCodeErrorCorrectionLevelQ = 2,
+    zeQRCodeErrorCorrectionLevelH = 3,
+};
+
+struct IZCntElementImage : IZCntElementBase {
+    // This library's own interface id for the image element.
+    static constexpr IID iid = com::make_guid("{C4D2A7E1-5B3F-4E8A-9D61-2F7B0C8E4A53}");
+    using base = IZCntElementBase;
+    virtual HRESULT get_ImageFile(BSTR* file) noexcept = 0;
+    virtual HRESULT put_ImageFile(BSTR file) noexcept = 0;
+    virtual HRESULT get_MaintainAspectRatio(VARIANT_BOOL* keep) noexcept = 0;
+    virtual HRESULT put_MaintainAspectRatio(VARIANT_BOOL keep) noexcept = 0;
+    virtual HRESULT get_BorderColor(OLE_COLOR* colour) noexcept = 0;
+    virtual HRESULT put_BorderColor(OLE_COLOR colour) noexcept = 0;
+    virtual HRESULT get_Shadow(VARIANT_BOOL* shadow) noexcept = 0;
+    virtual HRESULT put_Shadow(VARIANT_BOOL shadow) noexcept = 0;
+    virtual HRESULT SetImageData(BSTR file, VARIANT_BOOL keep, OLE_COLOR border_colour,
+                                 VARIANT_BOOL shadow) noexcept = 0;
+    virtual HRESULT get_Transparency(SHORT* percent) noexcept = 0;
+    virtual HRESULT put_Transparency(SHORT percent) noexcept = 0;
+    virtual HRESULT put_QRCodeMargin(SHORT modules) noexcept = 0;
+    virtual HRESULT put_QRCodeErrorCorrectionLevel(ZeQRCodeErrorCorrectionLevel level) noexcept = 0;
+};
+
+template <>
+struct com::automation::interface_traits<IZCntElementImage> {
+    using library = ContentElementsLib;
+    static constexpr const char16_t* name = u"IZCntElementImage";
+    static constexpr const char16_t* doc = u"An image or QR code";
+    using I = IZCntElementImage;
+    static constexpr auto members = member_table(
+        propget(u"ImageFile", 0x15, &I::get_ImageFile),
+        propput(u"ImageFile", 0x15, &I::put_ImageFile),
+        propget(u"MaintainAspectRatio", 0x16, &I::get_MaintainAspectRatio, as_bool<>),
+        propput(u"MaintainAspectRatio", 0x16, &I::put_MaintainAspectRatio, as_bool<>),
+        propget(u"BorderColor", 0x17, &I::get_BorderColor, as_color<>),
+        propput(u"BorderColor", 0x17, &I::put_BorderColor, as_color<>),
+        propget(u"Shadow", 0x18, &I::get_Shadow, as_bool<>),
+        propput(u"Shadow", 0x18, &I::put_Shadow, as_bool<>),
+        method(u"SetImageData", 0x19, &I::SetImageData,
+               {u"ImageFile", u"MaintainAspectRatio", u"BorderColor", u"Shadow"}, as_bool<1>,
+               as_color<2>, as_bool<3>),
+        propget(u"Transparency", 0x1A, &I::get_Transparency),
+        propput(u"Transparency", 0x1A, &I::put_Transparency),
+        propput(u"QRCodeMargin", 0x1B, &I::put_QRCodeMargin),
+        propput(u"QRCodeErrorCorrectionLevel", 0x1C, &I::put_QRCodeErrorCorrectionLevel));
+};

@@ -1,0 +1,259 @@
+// Shared steps of the image and QR code tests: an image element made by its create function
+// and attached to a page of a host document, scratch files, and the host objects it made.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "contentelements/cnt_image.h"
+#include "core/element_state.h"
+#include "elements/image/image.h"
+#include "host/document.h"
+#include "platform/com/com.h"
+#include "platform/com/streams.h"
+
+namespace image_test {
+
+using bytes = std::vector<BYTE>;
+
+// A scratch directory, removed with its contents.
+class scratch {
+public:
+    scratch()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "zcnt-image-XXXXXX").string();
+        root_ = mkdtemp(pattern.data()) ? pattern : std::string();
+    }
+    ~scratch()
+    {
+        std::error_code ignored;
+        if (!root_.empty()) std::filesystem::remove_all(root_, ignored);
+    }
+    scratch(const scratch&) = delete;
+    scratch& operator=(const scratch&) = delete;
+    std::string path(const std::string& relative) const { return root_ + "/" + relative; }
+    const std::string& root() const { return root_; }
+    void write(const std::string& relative, const std::string& contents) const
+    {
+        std::filesystem::create_directories(std::filesystem::path(path(relative)).parent_path());
+        std::ofstream out(path(relative), std::ios::binary | std::ios::trunc);
+        out << contents;
+    }
+
+private:
+    std::string root_;
+};
+
+inline void put_u16(std::string& s, unsigned v)
+{
+    s.push_back(static_cast<char>(v & 0xFF));
+    s.push_back(static_cast<char>((v >> 8) & 0xFF));
+}
+inline void put_u32(std::string& s, ULONG v)
+{
+    put_u16(s, v & 0xFFFF);
+    put_u16(s, v >> 16);
+}
+
+// A black 24-bit BMP of w × h pixels.
+inline std::string bmp(LONG w, LONG h)
+{
+    const ULONG row = (static_cast<ULONG>(w) * 3 + 3) & ~3u;
+    std::string s = "BM";
+    put_u32(s, 54 + row * static_cast<ULONG>(h));
+    put_u32(s, 0);
+    put_u32(s, 54);
+    put_u32(s, 40);
+    put_u32(s, static_cast<ULONG>(w));
+    put_u32(s, static_cast<ULONG>(h));
+    put_u16(s, 1);
+    put_u16(s, 24);
+    put_u32(s, 0);
+    put_u32(s, row * static_cast<ULONG>(h));
+    put_u32(s, 2835);
+    put_u32(s, 2835);
+    put_u32(s, 0);
+    put_u32(s, 0);
+    s.append(row * static_cast<ULONG>(h), '\0');
+    return s;
+}
+
+// A one-page PDF whose media box is pw × ph points.
+inline std::string pdf(int pw, int ph)
+{
+    const std::vector<std::string> objects = {
+        "<< /Type /Catalog /Pages 2 0 R >>",
+        "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + std::to_string(pw) + " " +
+            std::to_string(ph) + "] /Contents 4 0 R >>",
+        "<< /Length 0 >>\nstream\n\nendstream",
+    };
+    std::string out = "%PDF-1.4\n";
+    std::vector<std::size_t> offsets;
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        offsets.push_back(out.size());
+        out += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+    }
+    const std::size_t xref = out.size();
+    out += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
+    for (std::size_t off : offsets) {
+        char entry[32];
+        std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", off);
+        out += entry;
+    }
+    out += "trailer\n<< /Size " + std::to_string(objects.size() + 1) +
+           " /Root 1 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+    return out;
+}
+
+// A stored document of one empty page, w × h at `resolution`, saved to `path`.
+inline void stored_document(const std::string& path, LONG w, LONG h, LONG resolution)
+{
+    host::document d;
+    ASSERT_EQ(d.add_page(w, h, resolution), S_OK);
+    ASSERT_EQ(d.save(path), S_OK);
+}
+
+inline com::Bstr wide(const std::string& s)
+{
+    return com::Bstr(std::u16string(s.begin(), s.end()));
+}
+
+inline std::string property(const host::object_view& v, const std::string& name)
+{
+    for (const auto& [key, value] : v.properties)
+        if (key == name) return value;
+    return "<missing " + name + ">";
+}
+
+// Left, top, right, bottom of a placed object's rectangle.
+inline std::vector<std::string> rect_of(const host::object_view& v)
+{
+    return {property(v, "Rect.Left"), property(v, "Rect.Top"), property(v, "Rect.Right"),
+            property(v, "Rect.Bottom")};
+}
+
+inline std::vector<std::string> kinds(const std::vector<host::object_view>& views)
+{
+    std::vector<std::string> out;
+    for (const auto& v : views) out.push_back(v.kind);
+    return out;
+}
+
+inline std::vector<LONG> position(IZCntElementImage* image)
+{
+    LONG l = 0, t = 0, w = 0, h = 0;
+    EXPECT_EQ(image->GetPosition(&l, &t, &w, &h), S_OK);
+    return {l, t, w, h};
+}
+
+inline bytes saved(IUnknown* element, BOOL clear_dirty = TRUE)
+{
+    com::ComPtr<IPersistStreamInit> persist;
+    element->QueryInterface(IPersistStreamInit::iid, persist.put_void());
+    com::ComPtr<IStream> s;
+    com::create_memory_stream(s.put());
+    EXPECT_EQ(persist->Save(s.get(), clear_dirty), S_OK);
+    bytes b;
+    com::memory_stream_bytes(s.get(), &b);
+    return b;
+}
+
+inline HRESULT load(IUnknown* element, const bytes& record)
+{
+    com::ComPtr<IPersistStreamInit> persist;
+    element->QueryInterface(IPersistStreamInit::iid, persist.put_void());
+    com::ComPtr<IStream> s;
+    com::create_memory_stream(record.data(), record.size(), s.put());
+    return persist->Load(s.get());
+}
+
+inline bool is_dirty(IUnknown* element)
+{
+    com::ComPtr<IPersistStreamInit> persist;
+    element->QueryInterface(IPersistStreamInit::iid, persist.put_void());
+    return persist->IsDirty() == S_OK;
+}
+
+inline std::vector<LONG> page_object_ids(IUnknown* element)
+{
+    com::ComPtr<IZCntElementIds> ids;
+    element->QueryInterface(IZCntElementIds::iid, ids.put_void());
+    std::vector<LONG> out;
+    if (ids) ids->GetCreatedIDs(&out, nullptr);
+    return out;
+}
+inline std::vector<LONG> resource_ids(IUnknown* element)
+{
+    com::ComPtr<IZCntElementIds> ids;
+    element->QueryInterface(IZCntElementIds::iid, ids.put_void());
+    std::vector<LONG> out;
+    if (ids) ids->GetCreatedIDs(nullptr, &out);
+    return out;
+}
+
+// A host document with one page and image elements attached to it.
+class page_fixture : public ::testing::Test {
+protected:
+    void make_page(LONG resolution)
+    {
+        ASSERT_EQ(doc.add_page(6000, 8000, resolution), S_OK);
+    }
+    void SetUp() override { make_page(300); }
+
+    com::ComPtr<IZCntElementImage> image(bool attached = true)
+    {
+        com::ComPtr<IZCntElementImage> made;
+        EXPECT_EQ(cnt::create_image(nullptr, IZCntElementImage::iid, made.put_void()), S_OK);
+        if (attached && made) {
+            EXPECT_EQ(attach(made.get()), S_OK);
+        }
+        return made;
+    }
+    HRESULT attach(IUnknown* element)
+    {
+        com::ComPtr<IZElement> e;
+        element->QueryInterface(IZElement::iid, e.put_void());
+        com::ComPtr<IDispatch> objects, resources, document;
+        doc.page_objects(1, objects.put());
+        doc.resources(1, resources.put());
+        doc.dispatch(document.put());
+        return e->Attach(objects.get(), resources.get(), document.get());
+    }
+    // An image resource of the page with only a size, as a host object an element may link.
+    LONG raw_image(LONG w, LONG h)
+    {
+        com::ComPtr<IDispatch> list;
+        doc.resources(1, list.put());
+        com::ComPtr<IZResourceList> resources;
+        list->QueryInterface(IZResourceList::iid, resources.put_void());
+        com::ComPtr<IDispatch> made;
+        resources->Create(zeKindImageResource, made.put());
+        com::ComPtr<IZImageResource> image;
+        made->QueryInterface(IZImageResource::iid, image.put_void());
+        image->put_Width(w);
+        image->put_Height(h);
+        VARIANT v;
+        VariantInit(&v);
+        v.vt = VT_UNKNOWN;
+        v.punkVal = image.get();
+        LONG id = 0;
+        resources->Add(v, &id);
+        return id;
+    }
+    // The element's page objects of one kind.
+    std::vector<host::object_view> of_kind(const std::string& kind) const
+    {
+        return doc.find(1, kind);
+    }
+
+    host::document doc;
+    scratch files;
+};
+
+}  // namespace image_test

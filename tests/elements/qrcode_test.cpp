@@ -1,0 +1,457 @@
+// QR code images: the source forms, the symbol's bitmap, the configuration lookup in a
+// program files folder of the test's own, and QR codes placed by an image element, alone or
+// on a template page.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "elements/qrcode/qr_config.h"
+#include "elements/qrcode/qr_source.h"
+#include "elements/qrcode/qr_symbol.h"
+#include "platform/shell/overrides.h"
+#include "tests/elements/image_fixture.h"
+
+namespace {
+
+using namespace image_test;
+using cnt::qrcode::configuration;
+using cnt::qrcode::source;
+using strings = std::vector<std::string>;
+
+source parsed(std::string_view rest, HRESULT expected = S_OK)
+{
+    source s;
+    EXPECT_EQ(cnt::qrcode::parse_source(rest, &s), expected) << rest;
+    return s;
+}
+
+// ---- sources ------------------------------------------------------------------------------
+
+TEST(QrSource, ThePrefixIgnoresCase)
+{
+    EXPECT_TRUE(cnt::qrcode::is_qr_source(u"qrcode"));
+    EXPECT_TRUE(cnt::qrcode::is_qr_source(u"QRCODE:abc"));
+    EXPECT_TRUE(cnt::qrcode::is_qr_source(u"QrCoDe|x:y"));
+    EXPECT_FALSE(cnt::qrcode::is_qr_source(u"qrcod"));
+    EXPECT_FALSE(cnt::qrcode::is_qr_source(u" qrcode:abc"));
+    EXPECT_FALSE(cnt::qrcode::is_qr_source(u"qrc0de:abc"));
+}
+
+TEST(QrSource, TheFourForms)
+{
+    source s = parsed("|card:Hello");
+    EXPECT_EQ(s.name, "card");
+    EXPECT_EQ(s.language, "");
+    EXPECT_EQ(s.text, "Hello");
+
+    s = parsed("|card|DEU:Hallo");
+    EXPECT_EQ(s.name, "card");
+    EXPECT_EQ(s.language, "DEU");
+    EXPECT_EQ(s.text, "Hallo");
+
+    s = parsed(":just text");
+    EXPECT_EQ(s.name, "");
+    EXPECT_EQ(s.text, "just text");
+
+    s = parsed("whole rest|with:marks");
+    EXPECT_EQ(s.name, "");
+    EXPECT_EQ(s.text, "whole rest|with:marks");
+}
+
+TEST(QrSource, TextAfterTheFirstColonKeepsColonsAndBars)
+{
+    source s = parsed("|card:https://example.org/a|b:c");
+    EXPECT_EQ(s.name, "card");
+    EXPECT_EQ(s.language, "");
+    EXPECT_EQ(s.text, "https://example.org/a|b:c");
+    // A "|" after the first ":" is no language separator.
+    s = parsed("|a:b|c");
+    EXPECT_EQ(s.name, "a");
+    EXPECT_EQ(s.language, "");
+    EXPECT_EQ(s.text, "b|c");
+    s = parsed("::x");
+    EXPECT_EQ(s.text, ":x");
+}
+
+TEST(QrSource, TheTextIsTrimmedAndABarWithoutColonIsRefused)
+{
+    EXPECT_EQ(parsed(":  \t abc \r\n").text, "abc");
+    EXPECT_EQ(parsed("").text, "");
+    EXPECT_EQ(parsed(":   ").text, "");
+    EXPECT_EQ(parsed("|name|lang:").text, "");
+    parsed("|name", E_UNEXPECTED);
+    parsed("|", E_UNEXPECTED);
+    parsed("|a|b", E_UNEXPECTED);
+    // An empty name and language are still the first form.
+    source s = parsed("||:x");
+    EXPECT_EQ(s.name, "");
+    EXPECT_EQ(s.language, "");
+    EXPECT_EQ(s.text, "x");
+}
+
+TEST(QrSource, ComposingPutsThePartsInOrder)
+{
+    EXPECT_EQ(cnt::qrcode::compose_source("card", "DEU", "Hi"), u"qrcode|card|DEU:Hi");
+    EXPECT_EQ(cnt::qrcode::compose_source("card", "", "Hi"), u"qrcode|card:Hi");
+    EXPECT_EQ(cnt::qrcode::compose_source("", "DEU", "Hi"), u"qrcode:Hi");
+}
+
+// ---- symbols and bitmaps ------------------------------------------------------------------
+
+bool pixel(const cnt::qrcode::bitmap& b, LONG x, LONG y)
+{
+    return (b.bits[static_cast<std::size_t>(y * b.row_bytes + x / 8)] >> (7 - x % 8)) & 1;
+}
+
+TEST(QrBitmap, AVersionOneSymbolIs69PixelsWithTheDefaultMargin)
+{
+    cnt::qrcode::symbol code;
+    ASSERT_TRUE(cnt::qrcode::encode("abc", 0, &code));
+    ASSERT_EQ(code.width, 21);
+    cnt::qrcode::bitmap b;
+    ASSERT_EQ(cnt::qrcode::make_bitmap(code, 1, &b), S_OK);
+    EXPECT_EQ(b.side, 69);
+    EXPECT_EQ(b.row_bytes, 9);
+    EXPECT_EQ(b.bits.size(), 621u);
+    // The quiet zone is light; the finder pattern's corner module (0, 0) is dark and covers
+    // pixels 3 to 5 of rows 3 to 5; the row's padding after pixel 68 stays light.
+    for (LONG y = 0; y < 3; ++y)
+        for (LONG x = 0; x < 69; ++x) EXPECT_TRUE(pixel(b, x, y)) << x << "," << y;
+    for (LONG y = 3; y < 6; ++y) {
+        EXPECT_TRUE(pixel(b, 2, y));
+        for (LONG x = 3; x < 6; ++x) EXPECT_FALSE(pixel(b, x, y));
+        for (LONG x = 69; x < 72; ++x) EXPECT_TRUE(pixel(b, x, y));
+    }
+    // Module (1, 1) is the light ring of the finder pattern; (2, 2) its dark centre.
+    EXPECT_TRUE(pixel(b, 6, 6));
+    EXPECT_FALSE(pixel(b, 9, 9));
+    // Rows come in threes.
+    for (LONG y = 3; y < 66; y += 3)
+        for (int k = 1; k < 3; ++k)
+            EXPECT_TRUE(std::equal(b.bits.begin() + y * 9, b.bits.begin() + y * 9 + 9,
+                                   b.bits.begin() + (y + k) * 9));
+}
+
+TEST(QrBitmap, MarginZeroAndNegativeMarginsGive63Pixels)
+{
+    cnt::qrcode::symbol code;
+    ASSERT_TRUE(cnt::qrcode::encode("abc", 0, &code));
+    for (SHORT margin : {SHORT{0}, SHORT{-1}, SHORT{-32768}}) {
+        cnt::qrcode::bitmap b;
+        ASSERT_EQ(cnt::qrcode::make_bitmap(code, margin, &b), S_OK) << margin;
+        EXPECT_EQ(b.side, 63);
+        EXPECT_EQ(b.row_bytes, 8);
+        EXPECT_EQ(b.bits.size(), 504u);
+        EXPECT_FALSE(pixel(b, 0, 0));  // the finder pattern touches the corner
+        EXPECT_TRUE(pixel(b, 63, 0));  // padding
+    }
+}
+
+TEST(QrBitmap, AHugeMarginIsRefusedInsteadOfAllocated)
+{
+    cnt::qrcode::symbol code;
+    ASSERT_TRUE(cnt::qrcode::encode("abc", 0, &code));
+    cnt::qrcode::bitmap b;
+    EXPECT_EQ(cnt::qrcode::make_bitmap(code, 32767, &b), E_OUTOFMEMORY);
+    EXPECT_EQ(cnt::qrcode::make_bitmap(code, 4, &b), S_OK);
+    EXPECT_EQ(b.side, (21 + 8) * 3);
+}
+
+TEST(QrSymbol, LevelsAndCapacity)
+{
+    cnt::qrcode::symbol code;
+    // 17 bytes fit version 1 at level L, not at level H (7 bytes), which needs version 3.
+    ASSERT_TRUE(cnt::qrcode::encode(std::string(17, 'a'), 0, &code));
+    EXPECT_EQ(code.width, 21);
+    ASSERT_TRUE(cnt::qrcode::encode(std::string(17, 'a'), 3, &code));
+    EXPECT_EQ(code.width, 29);
+    EXPECT_FALSE(cnt::qrcode::encode("abc", 4, &code));
+    EXPECT_FALSE(cnt::qrcode::encode("abc", -1, &code));
+    // 2953 bytes are the most any symbol holds at level L.
+    EXPECT_TRUE(cnt::qrcode::encode(std::string(2953, 'x'), 0, &code));
+    EXPECT_EQ(code.width, 177);
+    EXPECT_FALSE(cnt::qrcode::encode(std::string(2954, 'x'), 0, &code));
+    EXPECT_EQ(code.width, 0);
+}
+
+// ---- configurations -----------------------------------------------------------------------
+
+// A program files folder of the test's own, and a German user.
+class QrFolders : public page_fixture {
+protected:
+    void SetUp() override
+    {
+        page_fixture::SetUp();
+        const char* old = std::getenv("ZCNT_PROGRAM_FILES");
+        had_ = old != nullptr;
+        if (had_) old_ = old;
+        setenv("ZCNT_PROGRAM_FILES", files.root().c_str(), 1);
+        shell::set_locale_override("de_DE.UTF-8");
+    }
+    void TearDown() override
+    {
+        if (had_)
+            setenv("ZCNT_PROGRAM_FILES", old_.c_str(), 1);
+        else
+            unsetenv("ZCNT_PROGRAM_FILES");
+        shell::set_locale_override(std::nullopt);
+    }
+    // The Windows spelling of a path below the folder.
+    std::string windows(const std::string& relative) const
+    {
+        std::string out = "Z:" + files.root() + "/" + relative;
+        std::replace(out.begin(), out.end(), '/', '\\');
+        return out;
+    }
+    void ini(const std::string& relative, const std::string& contents)
+    {
+        files.write("Orvane/QRCode/" + relative, contents);
+    }
+
+    bool had_ = false;
+    std::string old_;
+};
+
+const char* const kCard =
+    "[qrcode]\r\nleft=1500\r\ntop=200\r\nsize=400\r\nname=Visiting card\r\ncolor=255\r\n";
+
+TEST_F(QrFolders, TheUsersLanguageFolderIsSearchedFirst)
+{
+    ini("DEU/card.ini", kCard);
+    ini("ENU/card.ini", "[qrcode]\nleft=1\n");
+    configuration c;
+    ASSERT_EQ(cnt::qrcode::find_configuration("card", "", &c), S_OK);
+    EXPECT_EQ(c.title, "card");
+    EXPECT_EQ(c.display_name, "Visiting card");
+    EXPECT_EQ(c.left, 1500);
+    EXPECT_EQ(c.top, 200);
+    EXPECT_EQ(c.size, 400);
+    EXPECT_EQ(c.colour, 255u);
+    EXPECT_EQ(c.ini_path, windows("Orvane/QRCode/DEU/card.ini"));
+    EXPECT_EQ(c.template_path, windows("Orvane/QRCode/DEU/card.pjd"));
+
+    ASSERT_EQ(cnt::qrcode::find_configuration("card", "ENU", &c), S_OK);
+    EXPECT_EQ(c.left, 1);
+    EXPECT_EQ(c.display_name, "");
+    EXPECT_EQ(c.colour, 0u);
+}
+
+TEST_F(QrFolders, WithoutTheLanguageFolderTheFirstThreeLetterFolderServes)
+{
+    ini("AB/card.ini", kCard);        // two letters: not a language folder
+    ini("LONG/card.ini", kCard);      // four letters neither
+    files.write("Orvane/QRCode/ABC", "a file, not a folder");
+    ini("FRA/card.ini", "[qrcode]\nsize=77\n");
+    ini("ITA/card.ini", "[qrcode]\nsize=88\n");
+    configuration c;
+    ASSERT_EQ(cnt::qrcode::find_configuration("card", "", &c), S_OK);
+    EXPECT_EQ(c.size, 77);  // FRA comes before ITA
+    EXPECT_EQ(c.ini_path, windows("Orvane/QRCode/FRA/card.ini"));
+}
+
+TEST_F(QrFolders, ANameWithABackslashSkipsTheLanguageFolder)
+{
+    ini("DEU/shared/card.ini", "[qrcode]\nsize=1\n");
+    ini("shared/card.ini", "[qrcode]\nsize=2\n");
+    configuration c;
+    ASSERT_EQ(cnt::qrcode::find_configuration("shared\\card", "", &c), S_OK);
+    EXPECT_EQ(c.size, 2);
+    EXPECT_EQ(c.title, "card");
+    EXPECT_EQ(c.ini_path, windows("Orvane/QRCode/shared/card.ini"));
+}
+
+TEST_F(QrFolders, WildcardsAndExtensionsInTheName)
+{
+    ini("DEU/beta.ini", "[qrcode]\nsize=2\n");
+    ini("DEU/alpha.ini", "[qrcode]\nsize=1\n");
+    ini("DEU/other.cfg", "[qrcode]\nsize=3\n");
+    configuration c;
+    ASSERT_EQ(cnt::qrcode::find_configuration("*", "", &c), S_OK);
+    EXPECT_EQ(c.title, "alpha");  // upper-case order
+    ASSERT_EQ(cnt::qrcode::find_configuration("other.cfg", "", &c), S_OK);
+    EXPECT_EQ(c.size, 3);
+    EXPECT_EQ(c.template_path, windows("Orvane/QRCode/DEU/other.pjd"));
+}
+
+TEST_F(QrFolders, NothingFound)
+{
+    configuration c;
+    EXPECT_EQ(cnt::qrcode::find_configuration("card", "", &c), S_FALSE);  // no folder at all
+    files.write("Orvane/QRCode/DEU/readme.txt", "");
+    EXPECT_EQ(cnt::qrcode::find_configuration("card", "", &c), S_FALSE);  // no INI file
+    EXPECT_EQ(cnt::qrcode::find_configuration("card", "XYZ", &c), S_FALSE);
+}
+
+TEST_F(QrFolders, JunkInTheIniFileReadsAsDefaults)
+{
+    ini("DEU/junk.ini",
+        "left=5\n[other]\nsize=9\n[qrcode\nsize=8\n[qrcode]\nleft=abc\ntop=12px\n=3\n"
+        "color=0x00FF00\nname\n\x01\x02\xFF\n");
+    configuration c;
+    ASSERT_EQ(cnt::qrcode::find_configuration("junk", "", &c), S_OK);
+    EXPECT_EQ(c.left, 0);
+    EXPECT_EQ(c.top, 12);
+    EXPECT_EQ(c.size, 0);
+    EXPECT_EQ(c.display_name, "");
+    EXPECT_EQ(c.colour, 0x00FF00u);
+}
+
+// ---- QR codes on a page -------------------------------------------------------------------
+
+// The image resources the element made, as the page shows them.
+std::vector<host::object_view> images(const host::document& doc)
+{
+    std::vector<host::object_view> out;
+    for (auto& v : doc.resource_objects(1))
+        if (v.kind == "image") out.push_back(v);
+    return out;
+}
+
+TEST_F(QrFolders, APrefixInCapitalsGivesTheSameSymbol)
+{
+    auto lower = this->image();
+    auto upper = this->image();
+    lower->SetPosition(0, 0, 300, 300);
+    upper->SetPosition(400, 0, 300, 300);
+    com::Bstr a(u"qrcode:abc"), b(u"QRCODE:abc");
+    lower->put_ImageFile(a.get());
+    upper->put_ImageFile(b.get());
+    const auto made = images(doc);
+    ASSERT_EQ(made.size(), 2u);
+    for (const auto& v : made) {
+        EXPECT_EQ(property(v, "Width"), "69");
+        EXPECT_EQ(property(v, "Height"), "69");
+        EXPECT_EQ(property(v, "BitsPerPixel"), "1");
+        EXPECT_EQ(property(v, "Interpolate"), "0");
+        EXPECT_EQ(property(v, "PixelBytes"), "621");
+        EXPECT_EQ(property(v, "PaletteBytes"), "8");
+    }
+    const auto placed = of_kind("placed_image");
+    ASSERT_EQ(placed.size(), 2u);
+    EXPECT_EQ(rect_of(placed[0]), (strings{"0", "0", "300", "300"}));
+    EXPECT_EQ(rect_of(placed[1]), (strings{"400", "0", "700", "300"}));
+}
+
+TEST_F(QrFolders, TheResourceGetsItsBitmapInOrder)
+{
+    auto image = this->image();
+    image->SetPosition(0, 0, 200, 100);
+    image->put_QRCodeMargin(0);
+    doc.journal().enable();
+    com::Bstr file(u"qrcode:abc");
+    image->put_ImageFile(file.get());
+    strings calls;
+    for (const std::string& line : doc.journal().lines())
+        if (line.rfind("image#", 0) == 0) calls.push_back(line);
+    ASSERT_GE(calls.size(), 8u);
+    const std::string id = calls[0].substr(0, calls[0].find('.'));
+    EXPECT_EQ(strings(calls.begin(), calls.begin() + 8),
+              (strings{id + ".put_BitsPerPixel(1)", id + ".put_Interpolate(0)",
+                       id + ".put_Width(63)", id + ".put_Height(63)", id + ".put_Pixels(bytes)",
+                       id + ".put_Palette(colours)", id + ".get_Width() -> 63",
+                       id + ".get_Height() -> 63"}));
+    // A square symbol in a wide rectangle keeps the top-left corner and the shorter side.
+    EXPECT_EQ(position(image.get()), (std::vector<LONG>{0, 0, 100, 100}));
+}
+
+TEST_F(QrFolders, WithoutKeepTheSymbolIsStretched)
+{
+    auto image = this->image();
+    image->SetPosition(0, 0, 200, 100);
+    com::Bstr file(u"qrcode:abc");
+    image->SetImageData(file.get(), VARIANT_FALSE, 0xFFFFFFFF, 0);
+    EXPECT_EQ(position(image.get()), (std::vector<LONG>{0, 0, 200, 100}));
+}
+
+TEST_F(QrFolders, AnEmptyTextMakesNoContentButStillABorder)
+{
+    for (const char16_t* source : {u"qrcode", u"QRCode:   ", u"qrcode|card: \t"}) {
+        auto image = this->image();
+        image->SetPosition(0, 0, 100, 100);
+        com::Bstr file(source);
+        image->SetImageData(file.get(), VARIANT_TRUE, 0xFF0000, 0);
+        const auto ids = page_object_ids(image.get());
+        ASSERT_EQ(ids.size(), 1u);
+        EXPECT_TRUE(resource_ids(image.get()).empty());
+    }
+    EXPECT_EQ(of_kind("shape").size(), 3u);
+    EXPECT_TRUE(of_kind("placed_image").empty());
+}
+
+TEST_F(QrFolders, BadSourcesLeaveNothing)
+{
+    ini("DEU/readme.txt", "");  // a language folder without configurations
+    const char16_t* bad[] = {u"qrcode|card", u"qrcode|card:text", u"qrcode|nope|ENU:text"};
+    for (const char16_t* source : bad) {
+        auto image = this->image();
+        image->SetPosition(0, 0, 100, 100);
+        com::Bstr file(source);
+        EXPECT_EQ(image->SetImageData(file.get(), VARIANT_TRUE, 0xFF, 0), S_OK);
+        EXPECT_TRUE(page_object_ids(image.get()).empty());
+        EXPECT_TRUE(resource_ids(image.get()).empty());
+    }
+    // Text no symbol holds, and a level libqrencode does not know.
+    auto image = this->image();
+    image->SetPosition(0, 0, 100, 100);
+    com::Bstr huge(u"qrcode:" + std::u16string(3000, u'x'));
+    image->put_ImageFile(huge.get());
+    EXPECT_TRUE(page_object_ids(image.get()).empty());
+    image->put_QRCodeErrorCorrectionLevel(static_cast<ZeQRCodeErrorCorrectionLevel>(7));
+    com::Bstr small(u"qrcode:abc");
+    image->put_ImageFile(small.get());
+    EXPECT_TRUE(page_object_ids(image.get()).empty());
+    image->put_QRCodeErrorCorrectionLevel(zeQRCodeErrorCorrectionLevelQ);
+    image->put_ImageFile(small.get());
+    EXPECT_EQ(page_object_ids(image.get()).size(), 1u);
+    EXPECT_EQ(kinds(doc.objects(1)).size(), 4u + 1u);  // four elements and one placed image
+}
+
+TEST_F(QrFolders, ANamedSourceWithoutItsTemplateIsTheSymbolAlone)
+{
+    ini("DEU/card.ini", kCard);
+    auto image = this->image();
+    image->SetPosition(0, 0, 1000, 2000);
+    com::Bstr file(u"qrcode|card:https://example.org");
+    image->put_ImageFile(file.get());
+    EXPECT_TRUE(of_kind("stored_document").empty());
+    EXPECT_EQ(of_kind("placed_image").size(), 1u);
+    EXPECT_EQ(position(image.get()), (std::vector<LONG>{0, 0, 1000, 1000}));
+}
+
+// Waits for the engine's stored documents to open Windows paths ("Z:\\…"), which is how the
+// program files folder names the template.
+TEST_F(QrFolders, OnATemplateTheSymbolSitsWhereTheConfigurationSays)
+{
+    ini("DEU/card.ini", kCard);
+    stored_document(files.path("Orvane/QRCode/DEU/card.pjd"), 2100, 2970, 254);
+    auto image = this->image();
+    image->SetPosition(0, 0, 1000, 2000);
+    com::Bstr file(u"qrcode|card:https://example.org");
+    doc.journal().enable();
+    image->put_ImageFile(file.get());
+    // The template is loaded under its Windows path in the program files folder.
+    const strings lines = doc.journal().lines();
+    const auto load = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.find(".Load(") != std::string::npos;
+    });
+    ASSERT_NE(load, lines.end());
+    std::string expected_path = windows("Orvane/QRCode/DEU/card.pjd");
+    std::string escaped;
+    for (char c : expected_path) escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    EXPECT_NE(load->find("(\"" + escaped + "\",0)"), std::string::npos) << *load;
+    // The A4 page fits 1000 × 1414; the symbol is 1000 × 1500 / 2100 = 714 to the right,
+    // 1414 × 200 / 2970 = 95 down and 1000 × 400 / 2100 = 190 square.
+    EXPECT_EQ(position(image.get()), (std::vector<LONG>{0, 0, 1000, 1414}));
+    const auto pages = of_kind("placed_page");
+    const auto symbols = of_kind("placed_image");
+    ASSERT_EQ(pages.size(), 1u);
+    ASSERT_EQ(symbols.size(), 1u);
+    EXPECT_EQ(rect_of(pages[0]), (strings{"0", "0", "1000", "1414"}));
+    EXPECT_EQ(rect_of(symbols[0]), (strings{"714", "95", "904", "285"}));
+    // Resources: the symbol, then the template; page objects: the template page, then the
+    // symbol, stacked in that order.
+    EXPECT_EQ(kinds(doc.resource_objects(1)), (strings{"image", "stored_document"}));
+    EXPECT_EQ(kinds(doc.objects(1)), (strings{"element", "placed_page", "placed_image"}));
+}
+
+}  // namespace
