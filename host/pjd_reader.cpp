@@ -193,11 +193,11 @@ private:
         }
         if (item.place > static_cast<BYTE>(placement::resources_unlisted)) return false;
         const auto where = static_cast<placement>(item.place);
-        if (where == placement::page_objects && !is_page_object_kind(item.kind)) return false;
+        if (where == placement::page_objects && !lists_as_page_object(item.kind)) return false;
         if ((where == placement::resources || where == placement::resources_unlisted) &&
-            !is_resource_kind(item.kind))
+            !lists_as_resource(item.kind))
             return false;
-        if (where == placement::none) return is_page_object_kind(item.kind) || is_resource_kind(item.kind);
+        if (where == placement::none) return lists_as_page_object(item.kind) || lists_as_resource(item.kind);
         const bool needs_id = where == placement::page_objects || where == placement::resources;
         return item.page_index > 0 && (needs_id ? item.id > 0 : item.id == 0);
     }

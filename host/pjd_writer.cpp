@@ -195,6 +195,8 @@ private:
                 }
             }
             for (const auto& e : p.elements()) {
+                // The engine's own elements (a placed PDF page) are saved as host objects.
+                if (host_object_of(e.get())) continue;
                 bool in_list = false;
                 for (IUnknown* l : listed) in_list = in_list || com::same_object(l, e.get());
                 if (!in_list) plan_.push_back({planned::element, e.get(), index, 0, known_element});

@@ -27,11 +27,24 @@ pdffonts "$pdf" | awk 'NR > 2 { if ($(NF-4) != "yes" || $(NF-3) != "yes" || $(NF
 qpdf --qdf --object-streams=disable "$pdf" "$work/plain.pdf" || fail "qpdf cannot rewrite the demo"
 grep -aq "/URI (https://example.org/report)" "$work/plain.pdf" || fail "no link annotation"
 
+# The QR code on page 1 is readable and carries the report's address.
+pdftoppm -r 150 -f 1 -l 1 -png -singlefile "$pdf" "$work/page1" || fail "pdftoppm on the demo"
+if command -v zbarimg >/dev/null; then
+  qr=$(zbarimg --raw -q "$work/page1.png") || fail "no QR code found on page 1"
+  [ "$qr" = "https://example.org/report" ] || fail "the QR code reads '$qr'"
+fi
+# The demo's pictures lived in a temporary folder that is gone again.
+[ -z "$(find "${TMPDIR:-/tmp}" -maxdepth 1 -name 'zcnt-demo-*' -newer "$work/check.txt" 2>/dev/null)" ] ||
+  fail "the demo left its temporary folder behind"
+
 # --save and --pages: a .pjd beside the PDF, as many pages as asked.
 (cd "$work" && "$zcnt" demo -o many.pdf --save many.pjd --pages 7 >/dev/null) || fail "demo --pages 7"
 [ "$(pdfinfo "$work/many.pdf" | awk '/^Pages:/ {print $2}')" = 7 ] || fail "--pages 7 gave another count"
 listing=$("$zcnt" inspect "$work/many.pjd") || fail "inspect of the saved demo exited with $?"
 grep -q "^page 7 " <<<"$listing" || fail "the saved demo lacks page 7"
+# A kept document keeps the pictures it refers to beside it.
+[ -s "$work/many-files/product.png" ] && [ -s "$work/many-files/datasheet.pdf" ] ||
+  fail "the saved demo's pictures are not beside it"
 
 # render -o: every example renders to a PDF that qpdf accepts.
 for json in "$examples"/render/*.json; do

@@ -3,6 +3,14 @@
 // "APPROVED" stamp at an angle, a link, a page break.
 #include "tools/zcnt/demo.h"
 
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "tools/zcnt/demo_assets.h"
 #include "tools/zcnt/render.h"
 
 namespace zcnt {
@@ -61,6 +69,22 @@ void title(json& texts, long long page, const char* heading, std::initializer_li
     }
 }
 
+json image(long long page, long long left, long long top, long long width, long long height,
+           const std::string& file)
+{
+    return element(page, "Orvane.ZCntElementImage.1",
+                   json::array({json::array({"SetPosition", left, top, width, height}),
+                                json::array({"put", "ImageFile", file})}));
+}
+
+json text_mark(long long page, const char* words, int style, long long colour)
+{
+    return element(page, "Orvane.ZCntElementTextMark.1",
+                   json::array({json::array({"MarkText", json{{"view", page}},
+                                             json{{"find", json::array({page, words})}}, style,
+                                             colour})}));
+}
+
 void review_page(json& d, long long p)
 {
     title(d["texts"], p, "Quarterly report \xE2\x80\x94 review copy",
@@ -79,10 +103,15 @@ void review_page(json& d, long long p)
         json::array({json::array({"SetPosition", kMargin - 40, 4040, 4200, 220}),
                      json::array({"SetLinkData", "https://example.org/report", kBlue, false}),
                      json::array({"put", "Description", "Full report"})})));
+    // The host's own text, marked: a highlight and an underline.
+    d["elements"].push_back(text_mark(p, "Sales grew by 12 %", 0, 0x00FFFF));
+    d["elements"].push_back(text_mark(p, "second table", 1, kRed));
+    d["texts"].push_back(text(p, 4300, 6650, "Scan for the report:", 90));
+    d["elements"].push_back(image(p, 4300, 6750, 1000, 1000, "qrcode:https://example.org/report"));
     d["elements"].push_back(footer(p));
 }
 
-void layout_page(json& d, long long p)
+void layout_page(json& d, long long p, const std::string& assets)
 {
     title(d["texts"], p, "Layout markers",
           {"A page break marker shows where the text flow continues on the next page.",
@@ -96,6 +125,13 @@ void layout_page(json& d, long long p)
         p, "Orvane.ZCntElementPageBreak.1",
         json::array({json::array({"put", "PageBreakPosY", 5200}),
                      json::array({"SetPosition", kMargin, 4600, kWidth - 2 * kMargin, 1200})})));
+    d["texts"].push_back(text(p, kMargin, 5980, "Product photo", 90, true));
+    d["elements"].push_back(image(p, kMargin, 6050, 2400, 1800, assets + "/product.png"));
+    d["texts"].push_back(text(p, 3400, 5980, "Data sheet (a placed PDF page)", 90, true));
+    d["elements"].push_back(element(
+        p, "Orvane.ZCntElementImage.1",
+        json::array({json::array({"SetPosition", 3400, 6050, 1800, 1900}),
+                     json::array({"SetImageData", assets + "/datasheet.pdf", true, 0x808080, false})})));
     d["elements"].push_back(footer(p));
 }
 
@@ -115,7 +151,7 @@ void signoff_page(json& d, long long p)
 
 }  // namespace
 
-json demo_description(long long pages)
+json demo_description(long long pages, const std::string& assets)
 {
     json d;
     d["pages"] = json::array();
@@ -125,12 +161,56 @@ json demo_description(long long pages)
         d["pages"].push_back({{"resolution", 720}, {"width", kWidth}, {"height", kHeight}});
         switch ((p - 1) % 3) {
         case 0: review_page(d, p); break;
-        case 1: layout_page(d, p); break;
+        case 1: layout_page(d, p, assets); break;
         default: signoff_page(d, p); break;
         }
     }
     return d;
 }
+
+namespace {
+
+// Where the demo's pictures live: beside the saved document (which refers to them), or in a
+// temporary folder that goes when the demo is done.
+class asset_folder {
+public:
+    bool make(const demo_options& options, std::string* error)
+    {
+        namespace fs = std::filesystem;
+        std::error_code ec;
+        if (!options.save.empty()) {
+            fs::path saved(options.save);
+            path_ = fs::absolute(saved.parent_path() / (saved.stem().string() + "-files"), ec).string();
+            if (!ec) fs::create_directories(path_, ec);
+            if (ec) {
+                *error = "cannot make " + path_ + ": " + ec.message();
+                return false;
+            }
+            return true;
+        }
+        const char* tmp = std::getenv("TMPDIR");
+        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/zcnt-demo-XXXXXX";
+        if (!::mkdtemp(pattern.data())) {
+            *error = "cannot make a temporary folder: " + std::string(std::strerror(errno));
+            return false;
+        }
+        path_ = pattern;
+        temporary_ = true;
+        return true;
+    }
+    ~asset_folder()
+    {
+        std::error_code ec;
+        if (temporary_) std::filesystem::remove_all(path_, ec);
+    }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+    bool temporary_ = false;
+};
+
+}  // namespace
 
 int run_demo(const demo_options& options, std::FILE* out, std::FILE* err)
 {
@@ -142,10 +222,21 @@ int run_demo(const demo_options& options, std::FILE* out, std::FILE* err)
         std::fprintf(err, "zcnt demo: -o needs a file name\n");
         return 2;
     }
+    asset_folder assets;
+    std::string error;
+    if (!assets.make(options, &error) || !write_product_photo(assets.path() + "/product.png", &error)) {
+        std::fprintf(err, "zcnt demo: %s\n", error.c_str());
+        return 2;
+    }
+    render_options sheet;
+    sheet.pdf = assets.path() + "/datasheet.pdf";
+    if (const int status = render_description(datasheet_description(), "demo data sheet", sheet, err))
+        return status;
     render_options render;
     render.save = options.save;
     render.pdf = options.output;
-    const int status = render_description(demo_description(options.pages), "demo", render, err);
+    const int status =
+        render_description(demo_description(options.pages, assets.path()), "demo", render, err);
     if (status == 0) {
         std::fprintf(out, "%s\n", options.output.c_str());
         if (!options.save.empty()) std::fprintf(out, "%s\n", options.save.c_str());

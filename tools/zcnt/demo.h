@@ -15,8 +15,9 @@ struct demo_options {
     long long pages = 3;  // the three showcase pages, repeated to this many
 };
 
-// The description `zcnt demo` renders (as `zcnt render` reads it).
-nlohmann::json demo_description(long long pages);
+// The description `zcnt demo` renders (as `zcnt render` reads it); its pictures are in the
+// folder `assets` (product.png, datasheet.pdf).
+nlohmann::json demo_description(long long pages, const std::string& assets);
 
 // 0 on success (the PDF's path on `out`), 2 for bad options, 1 otherwise.
 int run_demo(const demo_options& options, std::FILE* out, std::FILE* err);

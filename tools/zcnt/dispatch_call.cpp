@@ -25,7 +25,7 @@ struct argument_pack {
     std::vector<VARIANT> rgvarg;
 };
 
-bool to_variant(const nlohmann::json& j, const element_resolver& elements, com::Variant* out,
+bool to_variant(const nlohmann::json& j, const object_resolver& objects, com::Variant* out,
                 bool* is_out, std::string* error)
 {
     *is_out = false;
@@ -50,16 +50,14 @@ bool to_variant(const nlohmann::json& j, const element_resolver& elements, com::
     } else if (j.is_null()) {
         v->vt = VT_BSTR;
         v->bstrVal = nullptr;
-    } else if (j.is_object() && j.size() == 1 && j.contains("element") &&
-               j["element"].is_number_integer()) {
-        IDispatch* element = elements ? elements(j["element"].get<long long>()) : nullptr;
-        if (!element) {
-            *error = "no element " + j["element"].dump() + " to refer to";
+    } else if (j.is_object() && j.size() == 1 && !j.contains("out")) {
+        com::ComPtr<IDispatch> object = objects ? objects(j, error) : com::ComPtr<IDispatch>();
+        if (!object) {
+            if (error->empty()) *error = "no object " + j.dump() + " to refer to";
             return false;
         }
-        element->AddRef();
         v->vt = VT_DISPATCH;
-        v->pdispVal = element;
+        v->pdispVal = object.detach();
     } else if (j.is_object() && j.size() == 1 && j.contains("out")) {
         *is_out = true;
     } else {
@@ -124,7 +122,7 @@ nlohmann::json variant_to_json(const VARIANT& in)
 }
 
 call_result invoke_call(IDispatch* target, const nlohmann::json& call,
-                        const element_resolver& elements)
+                        const object_resolver& objects)
 {
     call_result result;
     if (!call.is_array() || call.empty() || !call[0].is_string()) {
@@ -165,7 +163,7 @@ call_result invoke_call(IDispatch* target, const nlohmann::json& call,
     pack.out_slot.assign(count, -1);
     for (std::size_t i = 0; i < count; ++i) {
         bool is_out = false;
-        if (!to_variant(call[first_arg + i], elements, &pack.values[i], &is_out, &result.error))
+        if (!to_variant(call[first_arg + i], objects, &pack.values[i], &is_out, &result.error))
             return result;
         if (is_out) {
             pack.out_slot[i] = static_cast<int>(pack.outs.size());

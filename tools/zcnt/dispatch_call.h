@@ -3,9 +3,10 @@
 //   ["put", "Prop", value]   a property put
 //   ["get", "Prop"]          a property get
 // Arguments: integers become VT_I4 (VT_I8 beyond 32 bits), other numbers VT_R8, strings
-// VT_BSTR, true/false VT_BOOL, null a null VT_BSTR (a null string), {"element": n} the n-th
-// element of the document (one-based) as VT_DISPATCH, and {"out": null} an [out] argument
-// whose value is reported.
+// VT_BSTR, true/false VT_BOOL, null a null VT_BSTR (a null string), any other one-key object
+// ({"element": n}, the n-th element of the document; {"view": page}; {"words": [page, first,
+// count]} …) the object the caller's resolver names, as VT_DISPATCH, and {"out": null} an [out]
+// argument whose value is reported.
 #pragma once
 
 #include <nlohmann/json.hpp>
@@ -25,11 +26,12 @@ struct call_result {
     UINT arg_error = 0;       // the argument Invoke blamed, counted from the first
 };
 
-// Resolves {"element": n}; returns null for an unknown n.
-using element_resolver = std::function<IDispatch*(long long index)>;
+// Resolves an object argument; null with *error set when it names nothing.
+using object_resolver =
+    std::function<com::ComPtr<IDispatch>(const nlohmann::json& ref, std::string* error)>;
 
 call_result invoke_call(IDispatch* target, const nlohmann::json& call,
-                        const element_resolver& elements);
+                        const object_resolver& objects);
 
 // A VARIANT as JSON: numbers, strings, booleans, null; objects as "<object>".
 nlohmann::json variant_to_json(const VARIANT& v);

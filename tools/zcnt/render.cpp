@@ -258,9 +258,8 @@ private:
         created_element& current = elements_.back();
         if (!e.contains("calls")) return;
         if (!e["calls"].is_array()) throw failure{where + ": \"calls\" must be an array"};
-        const auto resolve = [this](long long n) -> IDispatch* {
-            if (n < 1 || static_cast<std::size_t>(n) > elements_.size()) return nullptr;
-            return elements_[static_cast<std::size_t>(n - 1)].dispatch.get();
+        const auto resolve = [this](const json& ref, std::string* error) {
+            return resolve_object(ref, error);
         };
         for (std::size_t c = 0; c < e["calls"].size(); ++c) {
             const json& call = e["calls"][c];
@@ -273,6 +272,68 @@ private:
             if (!r.outs.is_null()) entry["out"] = r.outs;
             current.calls.push_back(std::move(entry));
         }
+    }
+
+    // Objects a call can be given: {"element": n}, a page's document view {"view": page}, and
+    // text ranges over the words a page knows, by position {"words": [page, first, count]} or
+    // by their text {"find": [page, "words to find"]}.
+    com::ComPtr<IDispatch> resolve_object(const json& ref, std::string* error)
+    {
+        auto page_at = [&](const json& n) -> IZPrintContentPage* {
+            if (!n.is_number_integer() || n.get<long long>() < 1 ||
+                n.get<long long>() > static_cast<long long>(pages_.size())) {
+                *error = "there is no page " + n.dump();
+                return nullptr;
+            }
+            return pages_[static_cast<std::size_t>(n.get<long long>() - 1)].get();
+        };
+        com::ComPtr<IDispatch> out;
+        if (ref.contains("element")) {
+            const json& n = ref["element"];
+            if (n.is_number_integer() && n.get<long long>() >= 1 &&
+                n.get<long long>() <= static_cast<long long>(elements_.size()))
+                out = elements_[static_cast<std::size_t>(n.get<long long>() - 1)].dispatch;
+            else
+                *error = "no element " + n.dump() + " to refer to";
+        } else if (ref.contains("view")) {
+            if (IZPrintContentPage* page = page_at(ref["view"])) page->get_DocumentView(out.put());
+        } else if (ref.contains("words") || ref.contains("find")) {
+            const bool by_text = ref.contains("find");
+            const json& a = by_text ? ref["find"] : ref["words"];
+            if (!a.is_array() || a.size() != (by_text ? 2u : 3u) ||
+                (by_text ? !a[1].is_string() : !a[1].is_number_integer() || !a[2].is_number_integer())) {
+                *error = by_text ? "\"find\" must be [page, \"text\"]"
+                                 : "\"words\" must be [page, first word, count]";
+                return out;
+            }
+            IZPrintContentPage* page = page_at(a[0]);
+            if (!page) return out;
+            LONG first = 0, count = 0;
+            if (by_text) {
+                const com::Bstr wanted(utf16_of(a[1].get<std::string>()));
+                if (FAILED(page->FindText(wanted.get(), &first)) || first < 1) {
+                    *error = "page " + a[0].dump() + " does not show " + a[1].dump();
+                    return out;
+                }
+                // As many words as the text has.
+                std::string text = a[1].get<std::string>();
+                bool in_word = false;
+                for (char c : text) {
+                    const bool space = c == ' ' || c == '\t';
+                    if (!space && !in_word) ++count;
+                    in_word = !space;
+                }
+            } else {
+                first = static_cast<LONG>(a[1].get<long long>());
+                count = static_cast<LONG>(a[2].get<long long>());
+            }
+            if (FAILED(page->CreateTextRange(first, count, out.put())))
+                *error = "no text range " + ref.dump();
+        } else {
+            *error = "cannot pass " + ref.dump() + " as an argument";
+        }
+        if (!out && error->empty()) *error = "no object " + ref.dump() + " to refer to";
+        return out;
     }
 
     void run_hits(const json& hits)

@@ -1,0 +1,148 @@
+// The PDF document and placed PDF page classes: made by class id, taken by a page's lists, and
+// kept through a .pjd save and load with the PDF opened again.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "contentelements/zprint_page.h"
+#include "host/document.h"
+#include "host/document_model.h"
+#include "host/pdf/pdf_writer.h"
+
+namespace {
+
+std::string property(const host::object_view& v, const std::string& name)
+{
+    for (const auto& [key, value] : v.properties)
+        if (key == name) return value;
+    return "<none>";
+}
+
+class PdfClasses : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // A two-page PDF of our own to place.
+        host::document source;
+        ASSERT_EQ(source.add_page(612, 792, 72), S_OK);
+        ASSERT_EQ(source.add_page(300, 200, 72), S_OK);
+        path_ = "/tmp/zcnt-pdf-classes-" + std::to_string(::getpid()) + ".pdf";
+        std::string message;
+        ASSERT_EQ(host::pdf::write_pdf(source.model(), path_, {}, nullptr, &message), S_OK) << message;
+    }
+    void TearDown() override { std::remove(path_.c_str()); }
+
+    // Page 1 of `doc` places page `number` of the PDF into (100, 50, 400, 300).
+    void place(host::document& doc, LONG number)
+    {
+        com::ComPtr<IDispatch> o, r;
+        ASSERT_EQ(doc.page_objects(1, o.put()), S_OK);
+        ASSERT_EQ(doc.resources(1, r.put()), S_OK);
+        com::ComPtr<IZPageObjectList> objects;
+        com::ComPtr<IZResourceList> resources;
+        o->QueryInterface(IZPageObjectList::iid, objects.put_void());
+        r->QueryInterface(IZResourceList::iid, resources.put_void());
+        com::ComPtr<IZPdfDocument> pdf;
+        ASSERT_EQ(CoCreateInstance(CLSID_ZPdfDocument, nullptr, 0x17, IZPdfDocument::iid, pdf.put_void()), S_OK);
+        com::Bstr file(std::u16string(path_.begin(), path_.end())), none(u"");
+        ASSERT_EQ(pdf->Open(file.get(), 0, none.get()), S_OK);
+        LONG count = 0;
+        ASSERT_EQ(pdf->get_PageCount(&count), S_OK);
+        EXPECT_EQ(count, 2);
+        double w = 0, h = 0;
+        ASSERT_EQ(pdf->GetPageSize(2, &w, &h), S_OK);
+        EXPECT_DOUBLE_EQ(w, 300);
+        EXPECT_DOUBLE_EQ(h, 200);
+        EXPECT_EQ(pdf->GetPageSize(3, &w, &h), E_INVALIDARG);
+        com::ComPtr<IZObject> as_object;
+        pdf->QueryInterface(IZObject::iid, as_object.put_void());
+        ASSERT_EQ(resources->AddObject(as_object.get()), S_OK);
+        VARIANT v{};
+        v.vt = VT_UNKNOWN;
+        v.punkVal = pdf.get();
+        LONG id = 0;
+        ASSERT_EQ(resources->Add(v, &id), S_OK);
+        EXPECT_GT(id, 0);
+
+        com::ComPtr<IZPlacedPdfPage> placed;
+        ASSERT_EQ(CoCreateInstance(CLSID_ZPlacedPdfPage, nullptr, 0x17, IZPlacedPdfPage::iid,
+                                   placed.put_void()),
+                  S_OK);
+        // Not an aggregate.
+        com::ComPtr<IUnknown> inner;
+        EXPECT_EQ(CoCreateInstance(CLSID_ZPlacedPdfPage, placed.get(), 0x17, IID_IUnknown, inner.put_void()),
+                  CLASS_E_NOAGGREGATION);
+        com::ComPtr<IZElement> element;
+        ASSERT_EQ(placed->QueryInterface(IZElement::iid, element.put_void()), S_OK);
+        ASSERT_EQ(objects->AddElement(element.get()), S_OK);
+        v.punkVal = element.get();
+        ASSERT_EQ(objects->Add(v, &id), S_OK);
+        ASSERT_EQ(placed->putref_Document(pdf.get()), S_OK);
+        ASSERT_EQ(element->Attach(o.get(), r.get(), nullptr), S_OK);
+        ASSERT_EQ(placed->put_PageNumber(number), S_OK);
+        ASSERT_EQ(placed->put_KeepAspectRatio(VARIANT_FALSE), S_OK);
+        ASSERT_EQ(placed->SetPosition(100, 50, 400, 300), S_OK);
+        LONG l, t, rr, b;
+        ASSERT_EQ(element->GetBounds(&l, &t, &rr, &b), S_OK);
+        EXPECT_EQ(rr, 500);
+        EXPECT_EQ(b, 350);
+    }
+
+    std::string path_;
+};
+
+TEST_F(PdfClasses, PlacedPageSurvivesSaveAndLoad)
+{
+    host::document doc;
+    ASSERT_EQ(doc.add_page(850, 1100, 100), S_OK);
+    place(doc, 2);
+    auto placed = doc.find(1, "placed_pdf_page");
+    ASSERT_EQ(placed.size(), 1u);
+    EXPECT_EQ(property(placed[0], "PageNumber"), "2");
+
+    std::vector<BYTE> bytes;
+    std::string message;
+    ASSERT_EQ(doc.save_bytes(&bytes, &message), S_OK) << message;
+    host::document again;
+    ASSERT_EQ(host::document::load_bytes(bytes.data(), bytes.size(), &again, &message), S_OK) << message;
+    auto loaded = again.find(1, "placed_pdf_page");
+    ASSERT_EQ(loaded.size(), 1u);
+    EXPECT_EQ(loaded[0].id, placed[0].id);
+    for (const char* key : {"PageNumber", "KeepAspectRatio", "Left", "Top", "Width", "Height"})
+        EXPECT_EQ(property(loaded[0], key), property(placed[0], key)) << key;
+    auto pdfs = again.resource_objects(1);
+    bool reopened = false;
+    for (const auto& r : pdfs)
+        if (r.kind == "pdf_document") reopened = property(r, "Opened") == "true" && property(r, "PageCount") == "2";
+    EXPECT_TRUE(reopened);
+    // The reloaded page is an element of its page again and still writes.
+    EXPECT_EQ(again.model()->pages()[0]->elements().size(), 1u);
+    std::string pdf;
+    EXPECT_EQ(host::pdf::write_pdf_bytes(again.model(), {}, &pdf, nullptr, &message), S_OK) << message;
+}
+
+TEST_F(PdfClasses, DamagedFilesDoNotOpen)
+{
+    const std::string broken = path_ + ".broken.pdf";
+    std::FILE* f = std::fopen(broken.c_str(), "wb");
+    ASSERT_TRUE(f);
+    std::fputs("%PDF-1.7\nthis is not a PDF at all\n", f);
+    std::fclose(f);
+    com::ComPtr<IZPdfDocument> pdf;
+    ASSERT_EQ(CoCreateInstance(CLSID_ZPdfDocument, nullptr, 0x17, IZPdfDocument::iid, pdf.put_void()), S_OK);
+    com::Bstr name(std::u16string(broken.begin(), broken.end())), none(u"");
+    EXPECT_TRUE(FAILED(pdf->Open(name.get(), 0, none.get())));
+    LONG count = -1;
+    EXPECT_EQ(pdf->get_PageCount(&count), S_OK);
+    EXPECT_EQ(count, 0);
+    double w, h;
+    EXPECT_EQ(pdf->GetPageSize(1, &w, &h), E_UNEXPECTED);
+    com::Bstr missing(u"/nonexistent/file.pdf");
+    EXPECT_EQ(pdf->Open(missing.get(), 0, none.get()), STG_E_FILENOTFOUND);
+    std::remove(broken.c_str());
+}
+
+}  // namespace

@@ -1,0 +1,251 @@
+// QR symbols as a real reader sees them: an image element's QR code is written to a PDF,
+// rendered by poppler and decoded by zbarimg, which must give the element's text back.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "contentelements/cnt_image.h"
+#include "host/document.h"
+#include "host/document_model.h"
+#include "host/pdf/pdf_writer.h"
+#include "module/class_map.h"
+#include "platform/com/com.h"
+#include "tests/pdf/pdf_probe.h"
+
+namespace {
+
+// Lowercase words and punctuation only, so that the encoder keeps it all in 8-bit mode and
+// the symbol sizes below follow from the byte capacities.
+constexpr char kLongText[] =
+    "a quiet harbour town keeps its old lighthouse lit every night, so that the fishing boats "
+    "coming home late find the narrow channel between the rocks and reach the pier safely "
+    "before the tide turns, too";
+static_assert(sizeof kLongText - 1 == 200);
+
+constexpr char kUrl[] = "https://example.org/p/42";
+
+// A4 at 300 units per inch; the symbol's bounds are 4 inches square, 600 pixels at 150 dpi
+// starting at pixel 100.
+constexpr LONG kResolution = 300;
+constexpr LONG kLeft = 200, kTop = 200, kSide = 1200;
+constexpr int kDpi = 150;
+constexpr double kFirstPixel = kLeft * double(kDpi) / kResolution;  // 100
+constexpr double kSidePixels = kSide * double(kDpi) / kResolution;  // 600
+
+struct qr_options {
+    ZeQRCodeErrorCorrectionLevel level = zeQRCodeErrorCorrectionLevelL;
+    SHORT margin = -1;  // -1: the element's default
+};
+
+std::string strip_newlines(std::string s)
+{
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
+    return s;
+}
+
+class QrRoundTrip : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (pdf_probe::run({"zbarimg", "--version"}).status == 127)
+            GTEST_SKIP() << "zbarimg is not installed";
+        if (pdf_probe::run({"pdftoppm", "-v"}).status == 127)
+            GTEST_SKIP() << "pdftoppm is not installed";
+        ASSERT_EQ(cnt::module::register_classes(), S_OK);
+        registered_ = true;
+        ASSERT_FALSE(dir_.path().empty());
+    }
+    void TearDown() override
+    {
+        if (registered_) cnt::module::revoke_classes();
+    }
+
+    // A one-page document whose only content is an image element showing `file`.
+    void make(host::document& doc, const std::u16string& file, const qr_options& how)
+    {
+        ASSERT_EQ(doc.add_page(2480, 3508, kResolution), S_OK);
+        CLSID clsid{};
+        ASSERT_EQ(CLSIDFromProgID(u"Orvane.ZCntElementImage.1", &clsid), S_OK);
+        com::ComPtr<IZCntElementImage> image;
+        ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IZCntElementImage::iid,
+                                   image.put_void()),
+                  S_OK);
+        com::ComPtr<IZElement> element;
+        ASSERT_EQ(image->QueryInterface(IZElement::iid, element.put_void()), S_OK);
+        com::ComPtr<IDispatch> objects, resources, document;
+        doc.page_objects(1, objects.put());
+        doc.resources(1, resources.put());
+        doc.dispatch(document.put());
+        ASSERT_EQ(element->Attach(objects.get(), resources.get(), document.get()), S_OK);
+        // The QR settings only apply to the next symbol made, so they come first.
+        ASSERT_EQ(image->put_QRCodeErrorCorrectionLevel(how.level), S_OK);
+        if (how.margin >= 0) {
+            ASSERT_EQ(image->put_QRCodeMargin(how.margin), S_OK);
+        }
+        ASSERT_EQ(image->SetPosition(kLeft, kTop, kSide, kSide), S_OK);
+        com::Bstr name(file);
+        ASSERT_EQ(image->put_ImageFile(name.get()), S_OK);
+    }
+
+    std::string write(const host::document& doc, const std::string& name, bool compress = true)
+    {
+        const std::string pdf = dir_.file(name + ".pdf");
+        host::pdf::write_options options;
+        options.compress = compress;
+        host::pdf::write_report report;
+        std::string message;
+        EXPECT_EQ(host::pdf::write_pdf(doc.model(), pdf, options, &report, &message), S_OK)
+            << message;
+        EXPECT_TRUE(report.warnings.empty()) << report.warnings.front();
+        return pdf;
+    }
+
+    // What zbarimg reads from page 1 rendered at 150 dpi; `binary` asks for the symbol's bytes
+    // as they are instead of text converted by a guessed character set.
+    std::string decode(const std::string& pdf, bool binary = false)
+    {
+        const std::string prefix = pdf.substr(0, pdf.size() - 4);
+        const pdf_probe::run_result shown = pdf_probe::run(
+            {"pdftoppm", "-r", std::to_string(kDpi), "-png", "-singlefile", pdf, prefix});
+        EXPECT_EQ(shown.status, 0) << shown.err;
+        std::vector<std::string> argv{"zbarimg", "--raw", "-q"};
+        if (binary) argv.push_back("-Sbinary");
+        argv.push_back(prefix + ".png");
+        const pdf_probe::run_result read = pdf_probe::run(argv);
+        EXPECT_EQ(read.status, 0) << "zbarimg found no symbol: " << read.err;
+        return strip_newlines(read.out);
+    }
+
+    std::string round_trip(const std::u16string& file, const qr_options& how, bool binary = false)
+    {
+        host::document doc;
+        make(doc, file, how);
+        if (HasFatalFailure()) return {};
+        return decode(write(doc, "qr" + std::to_string(++count_)), binary);
+    }
+
+    pdf_probe::scoped_dir dir_;
+    int count_ = 0;
+    bool registered_ = false;
+};
+
+std::u16string qr(const std::string& ascii)
+{
+    return u"qrcode:" + std::u16string(ascii.begin(), ascii.end());
+}
+
+constexpr ZeQRCodeErrorCorrectionLevel kLevels[] = {
+    zeQRCodeErrorCorrectionLevelL, zeQRCodeErrorCorrectionLevelM,
+    zeQRCodeErrorCorrectionLevelQ, zeQRCodeErrorCorrectionLevelH};
+
+TEST_F(QrRoundTrip, AShortUrlReadsBackAtEveryLevel)
+{
+    for (ZeQRCodeErrorCorrectionLevel level : kLevels)
+        EXPECT_EQ(round_trip(qr(kUrl), {level}), kUrl) << "level " << level;
+}
+
+TEST_F(QrRoundTrip, ATwoHundredCharacterTextReadsBackAtEveryLevel)
+{
+    for (ZeQRCodeErrorCorrectionLevel level : kLevels)
+        EXPECT_EQ(round_trip(qr(kLongText), {level}), kLongText) << "level " << level;
+}
+
+TEST_F(QrRoundTrip, SpacesAroundTheTextAreNotPartOfTheSymbol)
+{
+    EXPECT_EQ(round_trip(u"qrcode:  \t" + qr(kUrl).substr(7) + u" \r\n", {}), kUrl);
+}
+
+// The symbol holds the text's bytes in code page 1252; a reader told not to guess a character
+// set gives those bytes back.
+TEST_F(QrRoundTrip, TextOfCodePage1252ReadsBackAsItsBytes)
+{
+    // ü FC, ß DF, ö F6, en dash 96, euro sign 80.
+    const std::string bytes = "Gr\xFC\xDF" "e aus K\xF6ln \x96 5 \x80";
+    EXPECT_EQ(round_trip(u"qrcode:Grüße aus Köln – 5 €", {}, true), bytes);
+}
+
+TEST_F(QrRoundTrip, CharactersOutside1252BecomeQuestionMarksInAReadableSymbol)
+{
+    const std::string bytes = "Gr\xFC\xDF" "e aus K\xF6ln \x96 ??";
+    EXPECT_EQ(round_trip(u"qrcode:Grüße aus Köln – 東京", {}, true), bytes);
+    // Only characters outside the code page: a symbol of question marks.
+    EXPECT_EQ(round_trip(u"qrcode:東京", {}), "??");
+}
+
+// The placed symbol fills its square bounds, so a module measures 600 / (modules + 2 margins)
+// pixels; the top-left finder pattern's first row is 7 dark modules.
+double finder_width(const pdf_probe::raster& r, double module)
+{
+    const int y = static_cast<int>(kFirstPixel + module * 1.5);  // middle of the first row
+    int x = static_cast<int>(kFirstPixel);
+    while (x < r.width && r.at(x, y)[0] > 128) ++x;
+    const int start = x;
+    while (x < r.width && r.at(x, y)[0] <= 128) ++x;
+    return x - start;
+}
+
+TEST_F(QrRoundTrip, HigherLevelsNeedMoreModulesForTheSameText)
+{
+    // 200 bytes fit versions 9, 10, 12 and 15 at L, M, Q and H: 17 + 4 × version modules.
+    const int modules[] = {53, 57, 65, 77};
+    for (int i = 0; i < 4; ++i) {
+        host::document doc;
+        make(doc, qr(kLongText), {kLevels[i]});
+        ASSERT_FALSE(HasFatalFailure());
+        pdf_probe::raster shown;
+        ASSERT_TRUE(pdf_probe::render(write(doc, "level" + std::to_string(i)), 1, kDpi, &shown));
+        const double module = kSidePixels / (modules[i] + 2);
+        EXPECT_NEAR(finder_width(shown, module), 7 * module, 2.0) << "level " << kLevels[i];
+    }
+}
+
+TEST_F(QrRoundTrip, WithoutAMarginTheSymbolStillReadsOnAWhitePage)
+{
+    // 24 characters take version 2 at L, 25 modules: 24 pixels each without a margin, 600 / 27
+    // with the default margin of one module.
+    host::document plain, bare;
+    make(plain, qr(kUrl), {});
+    make(bare, qr(kUrl), {zeQRCodeErrorCorrectionLevelL, 0});
+    ASSERT_FALSE(HasFatalFailure());
+    const std::string with_margin = write(plain, "margin1"), without = write(bare, "margin0");
+    pdf_probe::raster a, b;
+    ASSERT_TRUE(pdf_probe::render(with_margin, 1, kDpi, &a));
+    ASSERT_TRUE(pdf_probe::render(without, 1, kDpi, &b));
+    const int inside = static_cast<int>(kFirstPixel) + 5;
+    // The finder pattern's corner is dark right at the bounds without a margin and one
+    // module further in with it; outside the bounds the page is white either way.
+    EXPECT_LT(b.at(inside, inside)[0], 64);
+    EXPECT_GT(a.at(inside, inside)[0], 192);
+    const int past_margin = static_cast<int>(kFirstPixel + kSidePixels / 27) + 5;
+    EXPECT_LT(a.at(past_margin, past_margin)[0], 64);
+    EXPECT_EQ(b.at(inside - 10, inside - 10), (std::array<int, 3>{255, 255, 255}));
+
+    EXPECT_EQ(decode(without), kUrl);
+}
+
+bool has_image_xobject(const std::string& pdf)
+{
+    std::ifstream in(pdf, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_FALSE(bytes.empty());
+    return bytes.find("/Subtype /Image") != std::string::npos;
+}
+
+TEST_F(QrRoundTrip, AnEmptyTextWritesAPageWithoutAnImage)
+{
+    host::document empty, blank, shown;
+    make(empty, u"qrcode:", {});
+    make(blank, u"qrcode:   ", {});
+    make(shown, qr(kUrl), {});
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_FALSE(has_image_xobject(write(empty, "empty", false)));
+    EXPECT_FALSE(has_image_xobject(write(blank, "blank", false)));
+    // The same search finds the symbol of a text.
+    EXPECT_TRUE(has_image_xobject(write(shown, "shown", false)));
+}
+
+}  // namespace
