@@ -94,7 +94,6 @@ class placed_pdf_page
     : public com::object_root<placed_pdf_page, com::automation::dispatch_impl<IZPlacedPdfPage>,
                               com::automation::dispatch_impl<IZElement>, host_object> {
 public:
-    static constexpr bool aggregatable = false;
     IUnknown* unknown() noexcept override { return this->identity(); }
 
     HRESULT get_Document(IZPdfDocument** v) noexcept override
