@@ -13,6 +13,7 @@
 #include "contentelements/zprint_page.h"
 #include "host/byte_io.h"
 #include "host/context.h"
+#include "host/files.h"
 #include "platform/com/com.h"
 
 namespace host {
@@ -262,9 +263,7 @@ public:
 // BSTR results of the getters: a copy of the stored text, never null.
 HRESULT copy_out(const std::u16string& text, BSTR* out) noexcept;
 std::u16string from_bstr(BSTR text);
-// The file a path given to the engine names: Windows forms ("Z:\\tmp\\a.png", "C:\\…" through
-// $ZCNT_DRIVE_C) mapped as the shell maps them, plain Linux paths as they are, in UTF-8.
-std::string native_path(std::u16string_view path);
+
 
 // Small formatting helpers for describe().
 std::string number(LONG v);

@@ -7,10 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/com/com.h"
+#include "platform/com/types.h"
 
-enum ZeShapePaintMode : LONG;
-enum ZeShapeBlendMode : LONG;
+struct IUnknown;
 
 namespace host {
 

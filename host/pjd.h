@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/document_model.h"
+#include "host/files.h"
 
 namespace host {
 
@@ -23,9 +24,6 @@ HRESULT pjd_load(const BYTE* data, std::size_t size, bool pages_only,
 // Written to a temporary file next to `path`, flushed to the disk and renamed over it.
 HRESULT pjd_write_file(const std::string& path, const std::vector<BYTE>& bytes,
                        std::string* message) noexcept;
-// The same for any bytes (the PDF writer's too).
-HRESULT write_file_atomically(const std::string& path, const BYTE* data, std::size_t size,
-                              std::string* message) noexcept;
 HRESULT pjd_read_file(const std::string& path, std::vector<BYTE>* bytes,
                       std::string* message) noexcept;
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "host/image/decode.h"
-#include "host/host_object.h"
+#include "host/files.h"
 #include "host/journal.h"
 
 namespace host::pdf {

@@ -18,14 +18,14 @@
 #include <qpdf/QPDFWriter.hh>
 #include <zlib.h>
 
-#include "host/document_model.h"
+#include "host/files.h"
 #include "host/journal.h"
 #include "host/paint.h"
 #include "host/pdf/content_writer.h"
 #include "host/pdf/font_set.h"
 #include "host/pdf/image_objects.h"
 #include "host/pdf/pdf_file.h"
-#include "host/pjd.h"
+#include "host/scene.h"
 
 namespace host::pdf {
 namespace {
@@ -188,8 +188,6 @@ public:
         resources_.emplace(key, made);
         return made;
     }
-    // Paints the host objects of `p` into `painter`.
-    void paint_page(page* p, page_painter& painter);
 
 private:
     write_options options_;
@@ -464,18 +462,18 @@ void page_painter::document_page(const document_page_paint& d)
         w_.warn("stored documents nested too deeply; the innermost page is left out");
         return;
     }
-    const auto& pages = d.document->pages();
-    if (d.page_number < 1 || d.page_number > static_cast<LONG>(pages.size())) {
+    const LONG pages = page_count(d.document);
+    if (d.page_number < 1 || d.page_number > pages) {
         w_.warn("a placed document page names page " + std::to_string(d.page_number) +
-                " of a document with " + std::to_string(pages.size()));
+                " of a document with " + std::to_string(pages));
         placeholder(target);
         return;
     }
     QPDFObjectHandle form = w_.stored_page(d.document, d.page_number, depth_ + 1);
     if (!form.isInitialized()) return;
-    const page* p = pages[static_cast<std::size_t>(d.page_number - 1)].get();
-    const double res = p->resolution() > 0 ? p->resolution() : 72;
-    place_form(form, 0, 0, p->width() * 72.0 / res, p->height() * 72.0 / res, target, false);
+    const page_frame p = frame_of(d.document, d.page_number - 1);
+    const double res = p.resolution > 0 ? p.resolution : 72;
+    place_form(form, 0, 0, p.width * 72.0 / res, p.height * 72.0 / res, target, false);
 }
 
 // ---- writer -----------------------------------------------------------------------------------
@@ -547,19 +545,19 @@ QPDFObjectHandle writer::stored_page(document_object* doc, LONG number, int dept
         return {};
     }
     in_progress_.insert(key);
-    page* p = doc->pages()[static_cast<std::size_t>(number - 1)].get();
-    const double res = p->resolution() > 0 ? p->resolution() : 72;
+    const page_frame p = frame_of(doc, number - 1);
+    const double res = p.resolution > 0 ? p.resolution : 72;
     const double scale = 72.0 / res;
     page_painter painter(*this, depth, scale, false);
-    painter.page_height_points = p->height() * scale;
+    painter.page_height_points = p.height * scale;
     painter.content().transform(scale, 0, 0, -scale, 0, painter.page_height_points);
-    paint_page(p, painter);
+    paint_page(doc, number - 1, painter);
     QPDFObjectHandle form = content_stream(out_, options_.compress ? &packer_ : nullptr, painter.content().data());
     QPDFObjectHandle dict = form.getDict();
     dict.replaceKey("/Type", QPDFObjectHandle::newName("/XObject"));
     dict.replaceKey("/Subtype", QPDFObjectHandle::newName("/Form"));
     QPDFObjectHandle bbox = QPDFObjectHandle::newArray();
-    for (double v : {0.0, 0.0, p->width() * scale, p->height() * scale})
+    for (double v : {0.0, 0.0, p.width * scale, p.height * scale})
         bbox.appendItem(QPDFObjectHandle::newReal(v, 3, true));
     dict.replaceKey("/BBox", bbox);
     dict.replaceKey("/Resources", painter.resources());
@@ -569,37 +567,30 @@ QPDFObjectHandle writer::stored_page(document_object* doc, LONG number, int dept
     return made;
 }
 
-void writer::paint_page(page* p, page_painter& painter)
-{
-    for (const list_entry& e : p->objects().entries())
-        if (host_object* h = host_object_of(e.identity.get())) h->paint(painter);
-}
-
 HRESULT writer::run(document_object* doc, std::string* bytes, std::string* message)
 {
-    const auto& pages = doc->pages();
-    const LONG total = static_cast<LONG>(pages.size());
+    const LONG total = page_count(doc);
     if (total == 0) {
         *message = "the document has no pages";
         return E_INVALIDARG;
     }
     QPDFPageDocumentHelper page_helper(out_);
     LONG done = 0;
-    for (const auto& held : pages) {
-        page* p = held.get();
-        const double res = p->resolution() > 0 ? p->resolution() : 72;
+    for (LONG index = 0; index < total; ++index) {
+        const page_frame p = frame_of(doc, index);
+        const double res = p.resolution > 0 ? p.resolution : 72;
         const double scale = 72.0 / res;
-        const double width = p->width() * scale, height = p->height() * scale;
+        const double width = p.width * scale, height = p.height * scale;
         if (!(width > 0) || !(height > 0) || width > 14400 || height > 14400) {
             *message = "page " + std::to_string(done + 1) + " has a size PDF cannot hold (" +
-                       std::to_string(p->width()) + " x " + std::to_string(p->height()) + " at " +
-                       std::to_string(p->resolution()) + " units per inch)";
+                       std::to_string(p.width) + " x " + std::to_string(p.height) + " at " +
+                       std::to_string(p.resolution) + " units per inch)";
             return E_INVALIDARG;
         }
         page_painter painter(*this, 0, scale, true);
         painter.page_height_points = height;
         painter.content().transform(scale, 0, 0, -scale, 0, height);
-        paint_page(p, painter);
+        paint_page(doc, index, painter);
 
         QPDFObjectHandle dict = QPDFObjectHandle::newDictionary();
         dict.replaceKey("/Type", QPDFObjectHandle::newName("/Page"));
@@ -671,7 +662,8 @@ HRESULT write_pdf(document_object* doc, const std::string& path, const write_opt
     std::string ignored;
     if (!message) message = &ignored;
     std::string bytes;
-    RETURN_IF_FAILED(write_pdf_bytes(doc, options, &bytes, report, message));
+    const HRESULT hr = write_pdf_bytes(doc, options, &bytes, report, message);
+    if (FAILED(hr)) return hr;
     return write_file_atomically(path, reinterpret_cast<const BYTE*>(bytes.data()), bytes.size(),
                                  message);
 }

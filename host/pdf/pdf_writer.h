@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/com/com.h"
+#include "platform/com/types.h"
 
 namespace host {
 class document_object;
