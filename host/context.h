@@ -5,7 +5,6 @@
 
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "host/journal.h"
 #include "platform/com/unknown.h"
@@ -18,7 +17,9 @@ struct context {
     host::journal log;
     LONG next_serial = 1;
     LONG next_page_id = 1;
-    std::unordered_set<host_object*> live;
+    // The live host objects, linked through the objects themselves (no allocation per object).
+    host_object* first_live = nullptr;
+    std::size_t live_count = 0;
     // Identity → journal name, for lists, pages, the document and foreign objects in lists.
     std::unordered_map<IUnknown*, std::string> names;
 

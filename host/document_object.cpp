@@ -90,8 +90,8 @@ void document_object::close() noexcept
     items_.clear();
     std::vector<com::ComPtr<IUnknown>> objects;
     try {
-        objects.reserve(ctx_->live.size());
-        for (host_object* h : ctx_->live) objects.emplace_back(h->unknown());
+        objects.reserve(ctx_->live_count);
+        for (host_object* h = ctx_->first_live; h; h = h->next_live()) objects.emplace_back(h->unknown());
     } catch (const std::bad_alloc&) {
     }
     for (auto& p : pages) p->close();

@@ -62,16 +62,22 @@ void host_object::bind(std::shared_ptr<context> ctx, LONG kind, LONG page_id) no
     page_id_ = page_id;
     if (ctx_) {
         serial_ = ctx_->next_serial++;
-        try {
-            ctx_->live.insert(this);
-        } catch (...) {
-        }
+        live_next_ = ctx_->first_live;
+        if (live_next_) live_next_->live_prev_ = this;
+        ctx_->first_live = this;
+        ++ctx_->live_count;
     }
 }
 
 host_object::~host_object()
 {
-    if (ctx_) ctx_->live.erase(this);
+    if (!ctx_) return;
+    if (live_prev_)
+        live_prev_->live_next_ = live_next_;
+    else
+        ctx_->first_live = live_next_;
+    if (live_next_) live_next_->live_prev_ = live_prev_;
+    --ctx_->live_count;
 }
 
 HRESULT host_object::object_kind(LONG* kind) noexcept

@@ -242,6 +242,11 @@ private:
     placement place_ = placement::none;
     bool attached_ = false;
     std::array<com::ComPtr<IDispatch>, 3> attach_;
+    host_object* live_prev_ = nullptr;  // the context's list of live objects
+    host_object* live_next_ = nullptr;
+
+public:
+    host_object* next_live() const noexcept { return live_next_; }
 };
 
 // A host object of interface I (an IZObject): its IDispatch from I's member table, IZObject's
