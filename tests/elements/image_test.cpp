@@ -15,6 +15,13 @@ using strings = std::vector<std::string>;
 
 constexpr OLE_COLOR kNone = 0xFFFFFFFF;
 
+// "-<id>|linked": the image file text that names a host object by its id.
+std::u16string linked_file(LONG id)
+{
+    const std::string digits = std::to_string(id);
+    return u"-" + std::u16string(digits.begin(), digits.end()) + u"|linked";
+}
+
 void append_u32(bytes& b, ULONG v)
 {
     for (int i = 0; i < 4; ++i) b.push_back(static_cast<BYTE>(v >> (8 * i)));
@@ -383,8 +390,7 @@ TEST_F(ImageOnPage, RasterImagesFitInTruncatingIntegers)
         const LONG id = raw_image(c.iw, c.ih);
         auto image = this->image();
         image->SetPosition(10, 20, 300, 300);
-        com::Bstr file(u"-" + std::u16string(std::to_string(id).begin(), std::to_string(id).end()) +
-                       u"|linked");
+        com::Bstr file(linked_file(id));
         image->SetImageData(file.get(), c.keep, kNone, 0);
         EXPECT_EQ(position(image.get()), c.expected) << c.iw << "x" << c.ih;
     }
@@ -429,8 +435,7 @@ TEST_F(ImageOnPage, TheBorderComesAfterTheContentOnTheFittedBounds)
     const LONG id = raw_image(200, 100);
     auto image = this->image();
     image->SetPosition(10, 20, 300, 300);
-    com::Bstr file(u"-" + std::u16string(std::to_string(id).begin(), std::to_string(id).end()) +
-                   u"|linked");
+    com::Bstr file(linked_file(id));
     image->put_ImageFile(file.get());
     EXPECT_TRUE(of_kind("shape").empty());
     doc.journal().enable();
@@ -462,8 +467,7 @@ TEST_F(ImageOnPage, CreatedObjectsAreStackedBehindTheElementInOrder)
     ASSERT_NE(element, 0);
     image->SetPosition(0, 0, 50, 50);
     doc.journal().enable();
-    com::Bstr file(u"-" + std::u16string(std::to_string(id).begin(), std::to_string(id).end()) +
-                   u"|linked");
+    com::Bstr file(linked_file(id));
     image->SetImageData(file.get(), VARIANT_TRUE, 0x00FF00, 0);
     const std::vector<LONG> ids = page_object_ids(image.get());
     ASSERT_EQ(ids.size(), 2u);
@@ -481,8 +485,7 @@ TEST_F(ImageOnPage, SetImageDataWithTheSameFileStillRebuilds)
     const LONG id = raw_image(4, 4);
     auto image = this->image();
     image->SetPosition(0, 0, 50, 50);
-    com::Bstr file(u"-" + std::u16string(std::to_string(id).begin(), std::to_string(id).end()) +
-                   u"|linked");
+    com::Bstr file(linked_file(id));
     image->SetImageData(file.get(), VARIANT_TRUE, kNone, 0);
     const std::vector<LONG> first = page_object_ids(image.get());
     com::Bstr same(u"linked");
@@ -669,8 +672,7 @@ TEST_F(ImageOnPage, DeleteRemovesWhatItMadeAndALoadedOldResource)
     const LONG id = raw_image(4, 4);
     auto image = this->image();
     image->SetPosition(0, 0, 50, 50);
-    com::Bstr file(u"-" + std::u16string(std::to_string(id).begin(), std::to_string(id).end()) +
-                   u"|linked");
+    com::Bstr file(linked_file(id));
     image->SetImageData(file.get(), VARIANT_TRUE, 0xFF, 0);
     EXPECT_EQ(kinds(doc.objects(1)), (strings{"element", "placed_image", "shape"}));
     EXPECT_EQ(image->Delete(), S_OK);
