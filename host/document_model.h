@@ -19,17 +19,19 @@ class document_object;
 struct list_entry {
     LONG id = 0;
     com::ComPtr<IUnknown> identity;
-    com::ComPtr<IDispatch> dispatch;
 };
 
 // The ids, order and membership of one list. Ids count up from 1 and are never given twice.
+// A page's lists are short: they are searched in place, and only a long list gets an index
+// from identities to ids.
 class list_core {
 public:
     // An object already in the list keeps its id.
     HRESULT add(context& ctx, IUnknown* object, placement where, const char* foreign, LONG* id) noexcept;
     // Puts an object back under the id it was saved with (loading a .pjd).
     HRESULT insert(context& ctx, IUnknown* object, placement where, const char* foreign, LONG id) noexcept;
-    // Keeps an object known without an id.
+    // Keeps an object known without an id. Host objects kept so that nothing else holds them
+    // any more (a note's clip frame after the note has rebuilt) are let go now and then.
     HRESULT keep(IUnknown* object, placement where) noexcept;
     HRESULT remove(context& ctx, LONG id) noexcept;
     HRESULT order(LONG id, LONG after) noexcept;
@@ -42,10 +44,21 @@ public:
     void set_next_id(LONG next) noexcept { next_id_ = next; }
 
 private:
+    // The id of a listed identity; 0 when it is not in the list.
+    LONG id_of(IUnknown* identity) const noexcept;
+    bool is_kept(IUnknown* identity) const noexcept;
+    // Build the indexes once the lists have grown long.
+    void index_if_long() noexcept;
+    void index_kept_if_long() noexcept;
+    void drop_unused_kept() noexcept;
+
     std::vector<list_entry> entries_;
     std::vector<list_entry> unlisted_;
-    std::unordered_map<IUnknown*, LONG> ids_;
-    std::unordered_set<IUnknown*> kept_;  // identities in unlisted_, for a quick lookup
+    std::unordered_map<IUnknown*, LONG> ids_;  // only while indexed_
+    std::unordered_set<IUnknown*> kept_;       // only while kept_indexed_
+    bool indexed_ = false;
+    bool kept_indexed_ = false;
+    std::size_t sweep_at_ = 8;  // the number of kept objects at which unused ones are looked for
     LONG next_id_ = 1;
 };
 

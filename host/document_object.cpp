@@ -142,10 +142,9 @@ HRESULT document_object::LookUp(LONG id, IDispatch** object) noexcept
         for (const auto& p : pages_) {
             const list_entry* e =
                 resources ? p->resources().find(wanted) : p->objects().find(wanted);
-            if (e && e->dispatch) {
-                e->dispatch.copy_to(object);
+            if (e && SUCCEEDED(e->identity->QueryInterface(IDispatch::iid,
+                                                            reinterpret_cast<void**>(object))))
                 return rec(S_OK, ref(*object));
-            }
         }
     }
     return rec(E_INVALIDARG);

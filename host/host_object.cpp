@@ -92,9 +92,6 @@ HRESULT host_object::attach(IDispatch* page_objects, IDispatch* resources,
                             IDispatch* document) noexcept
 {
     auto rec = record("Attach", ref(page_objects), ref(resources), ref(document));
-    attach_[0] = com::ComPtr<IDispatch>(page_objects);
-    attach_[1] = com::ComPtr<IDispatch>(resources);
-    attach_[2] = com::ComPtr<IDispatch>(document);
     attached_ = true;
     return rec(S_OK);
 }

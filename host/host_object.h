@@ -1,6 +1,6 @@
 // The common part of every host object kind: its kind, creation serial, id and list, the page
-// it was made for, what its own Attach was given, its journal name and the journal recorder,
-// and the hooks for the object views and the .pjd records.
+// it was made for, whether its own Attach was called, its journal name and the journal
+// recorder, and the hooks for the object views and the .pjd records.
 #pragma once
 
 #include <array>
@@ -194,7 +194,7 @@ public:
     // The objects this one refers to, for saving them along.
     virtual void references(std::vector<IUnknown*>&) const {}
     // Lets go of every object held, breaking cycles when the document closes.
-    virtual void drop_references() noexcept { attach_.fill(nullptr); }
+    virtual void drop_references() noexcept {}
     // Hands the painter what this object shows; resources and unplaced kinds show nothing.
     virtual void paint(painter&) const {}
     // What this object offers as a resource to the objects that use it.
@@ -240,8 +240,9 @@ private:
     LONG id_ = 0;
     LONG page_id_ = 0;
     placement place_ = placement::none;
+    // Attach's lists and document are not kept: the object already knows its page, and
+    // holding them would tie every object to its page in a cycle.
     bool attached_ = false;
-    std::array<com::ComPtr<IDispatch>, 3> attach_;
     host_object* live_prev_ = nullptr;  // the context's list of live objects
     host_object* live_next_ = nullptr;
 

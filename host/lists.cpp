@@ -30,13 +30,62 @@ IUnknown* object_of(const VARIANT& v) noexcept
 
 HRESULT item_out(const list_entry* e, IDispatch** out) noexcept
 {
-    if (!e->dispatch) return E_NOINTERFACE;
-    return e->dispatch.copy_to(out);
+    *out = nullptr;
+    return e->identity->QueryInterface(IDispatch::iid, reinterpret_cast<void**>(out));
 }
 
 }  // namespace
 
 // ---- list_core ------------------------------------------------------------------------------
+
+namespace {
+// Lists up to this long are searched in place; a page rarely holds more.
+constexpr std::size_t kIndexFrom = 256;
+}  // namespace
+
+LONG list_core::id_of(IUnknown* key) const noexcept
+{
+    if (indexed_) {
+        auto it = ids_.find(key);
+        return it == ids_.end() ? 0 : it->second;
+    }
+    for (const list_entry& e : entries_)
+        if (e.identity.get() == key) return e.id;
+    return 0;
+}
+
+bool list_core::is_kept(IUnknown* key) const noexcept
+{
+    if (kept_indexed_) return kept_.count(key) != 0;
+    for (const list_entry& e : unlisted_)
+        if (e.identity.get() == key) return true;
+    return false;
+}
+
+// Without memory for an index the list is searched in place: correct, only slower.
+void list_core::index_if_long() noexcept
+{
+    if (indexed_ || entries_.size() < kIndexFrom) return;
+    try {
+        ids_.reserve(entries_.size() * 2);
+        for (const list_entry& e : entries_) ids_.emplace(e.identity.get(), e.id);
+        indexed_ = true;
+    } catch (const std::bad_alloc&) {
+        ids_.clear();
+    }
+}
+
+void list_core::index_kept_if_long() noexcept
+{
+    if (kept_indexed_ || unlisted_.size() < kIndexFrom) return;
+    try {
+        kept_.reserve(unlisted_.size() * 2);
+        for (const list_entry& e : unlisted_) kept_.insert(e.identity.get());
+        kept_indexed_ = true;
+    } catch (const std::bad_alloc&) {
+        kept_.clear();
+    }
+}
 
 HRESULT list_core::insert(context& ctx, IUnknown* object, placement where, const char* foreign,
                           LONG id) noexcept
@@ -44,21 +93,21 @@ HRESULT list_core::insert(context& ctx, IUnknown* object, placement where, const
     if (!object || id <= 0) return E_INVALIDARG;
     com::ComPtr<IUnknown> identity;
     IUnknown* key = identity_of(object, &identity);
-    if (!key || ids_.count(key) || find(id)) return E_INVALIDARG;
+    if (!key || id_of(key) != 0 || find(id)) return E_INVALIDARG;
     try {
-        list_entry e;
-        e.id = id;
-        e.identity = identity;
-        object->QueryInterface(IDispatch::iid, e.dispatch.put_void());
-        entries_.push_back(std::move(e));
-        try {
-            ids_[key] = id;
-        } catch (...) {
-            entries_.pop_back();
-            throw;
-        }
+        entries_.push_back(list_entry{id, identity});
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
+    }
+    if (indexed_) {
+        try {
+            ids_.emplace(key, id);
+        } catch (const std::bad_alloc&) {
+            ids_.clear();
+            indexed_ = false;
+        }
+    } else {
+        index_if_long();
     }
     if (id >= next_id_) next_id_ = id + 1;
     if (host_object* h = host_object_of(key))
@@ -77,9 +126,8 @@ HRESULT list_core::add(context& ctx, IUnknown* object, placement where, const ch
     com::ComPtr<IUnknown> identity;
     IUnknown* key = identity_of(object, &identity);
     if (!key) return E_INVALIDARG;
-    auto known = ids_.find(key);
-    if (known != ids_.end()) {
-        *id = known->second;
+    if (const LONG known = id_of(key)) {
+        *id = known;
         return S_OK;
     }
     if (next_id_ == 0x7FFFFFFF) return E_OUTOFMEMORY;  // ids are never reused
@@ -89,26 +137,54 @@ HRESULT list_core::add(context& ctx, IUnknown* object, placement where, const ch
     return S_OK;
 }
 
+void list_core::drop_unused_kept() noexcept
+{
+    std::vector<list_entry> unused;
+    try {
+        auto kept_end = std::stable_partition(
+            unlisted_.begin(), unlisted_.end(), [](const list_entry& e) {
+                host_object* h = host_object_of(e.identity.get());
+                if (!h) return true;  // an element kept without an id stays, whoever holds it
+                e.identity->AddRef();
+                return e.identity->Release() > 1;  // 1: this list is all that holds it
+            });
+        unused.assign(std::make_move_iterator(kept_end), std::make_move_iterator(unlisted_.end()));
+        unlisted_.erase(kept_end, unlisted_.end());
+    } catch (const std::bad_alloc&) {
+        return;  // kept a while longer
+    }
+    for (const list_entry& e : unused) {
+        if (kept_indexed_) kept_.erase(e.identity.get());
+        if (host_object* h = host_object_of(e.identity.get())) h->set_unlisted();
+    }
+    // Released last, with the list already in order.
+}
+
 HRESULT list_core::keep(IUnknown* object, placement where) noexcept
 {
     if (!object) return E_INVALIDARG;
     com::ComPtr<IUnknown> identity;
     IUnknown* key = identity_of(object, &identity);
     if (!key) return E_INVALIDARG;
-    if (kept_.count(key)) return S_OK;
+    if (is_kept(key)) return S_OK;
+    if (unlisted_.size() >= sweep_at_) {
+        drop_unused_kept();
+        sweep_at_ = std::max<std::size_t>(8, unlisted_.size() * 2);
+    }
     try {
-        list_entry e;
-        e.identity = identity;
-        object->QueryInterface(IDispatch::iid, e.dispatch.put_void());
-        kept_.insert(key);
-        try {
-            unlisted_.push_back(std::move(e));
-        } catch (...) {
-            kept_.erase(key);
-            throw;
-        }
+        unlisted_.push_back(list_entry{0, identity});
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
+    }
+    if (kept_indexed_) {
+        try {
+            kept_.insert(key);
+        } catch (const std::bad_alloc&) {
+            kept_.clear();
+            kept_indexed_ = false;
+        }
+    } else {
+        index_kept_if_long();
     }
     if (host_object* h = host_object_of(key))
         if (h->place() == placement::none) h->set_listed(h->id(), where);
@@ -122,7 +198,7 @@ HRESULT list_core::remove(context& ctx, LONG id) noexcept
     if (it == entries_.end()) return E_INVALIDARG;
     com::ComPtr<IUnknown> gone = std::move(it->identity);
     entries_.erase(it);
-    ids_.erase(gone.get());
+    if (indexed_) ids_.erase(gone.get());
     if (host_object* h = host_object_of(gone.get()))
         h->set_unlisted();
     else
@@ -164,6 +240,8 @@ void list_core::clear(context& ctx) noexcept
     unlisted_.clear();
     ids_.clear();
     kept_.clear();
+    indexed_ = kept_indexed_ = false;
+    sweep_at_ = 8;
 }
 
 // ---- page object list -----------------------------------------------------------------------

@@ -16,6 +16,7 @@
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
 #include <qpdf/QPDFWriter.hh>
+#include <qpdf/Pl_String.hh>
 #include <zlib.h>
 
 #include "host/files.h"
@@ -176,6 +177,12 @@ public:
         if (!no_border_.isInitialized()) no_border_ = out_.makeIndirectObject(QPDFObjectHandle::parse("[0 0 0]"));
         return no_border_;
     }
+    // Names every link uses, made once: a thousand links would otherwise hold a thousand
+    // copies of each (direct objects are written out wherever they appear).
+    const QPDFObjectHandle& link_name() { return once(link_name_, "/Link"); }
+    const QPDFObjectHandle& uri_name() { return once(uri_name_, "/URI"); }
+    // One media box for all pages of a size.
+    QPDFObjectHandle media_box(double width, double height);
     QPDFObjectHandle image(const image_data& d);
     QPDFObjectHandle foreign_page(const pdf_file& file, LONG number);
     QPDFObjectHandle stored_page(document_object* doc, LONG number, int depth);
@@ -190,6 +197,12 @@ public:
     }
 
 private:
+    static const QPDFObjectHandle& once(QPDFObjectHandle& slot, const char* name)
+    {
+        if (!slot.isInitialized()) slot = QPDFObjectHandle::newName(name);
+        return slot;
+    }
+
     write_options options_;
     write_report* report_;
     QPDF out_;
@@ -200,7 +213,8 @@ private:
     std::map<std::pair<const pdf_file*, LONG>, QPDFObjectHandle> foreign_;
     std::map<std::pair<document_object*, LONG>, QPDFObjectHandle> stored_;
     std::set<std::pair<document_object*, LONG>> in_progress_;
-    QPDFObjectHandle no_border_;
+    QPDFObjectHandle no_border_, link_name_, uri_name_, page_name_;
+    std::map<std::pair<double, double>, QPDFObjectHandle> media_boxes_;
     deflater packer_;
     std::map<std::string, QPDFObjectHandle> resources_;
 };
@@ -381,9 +395,9 @@ void page_painter::link(const link_paint& l)
 {
     if (!links_ || l.url.empty()) return;  // forms have no annotations of their own
     const box b = normalised(l.rect);
+    // /Type is optional for annotations; leaving it out saves an entry in every link.
     QPDFObjectHandle a = QPDFObjectHandle::newDictionary();
-    a.replaceKey("/Type", QPDFObjectHandle::newName("/Annot"));
-    a.replaceKey("/Subtype", QPDFObjectHandle::newName("/Link"));
+    a.replaceKey("/Subtype", w_.link_name());
     QPDFObjectHandle rect = QPDFObjectHandle::newArray();
     for (double v : {b.left * scale_, page_height_points - b.bottom * scale_, b.right * scale_,
                      page_height_points - b.top * scale_})
@@ -391,7 +405,7 @@ void page_painter::link(const link_paint& l)
     a.replaceKey("/Rect", rect);
     a.replaceKey("/Border", w_.no_border());
     QPDFObjectHandle action = QPDFObjectHandle::newDictionary();
-    action.replaceKey("/S", QPDFObjectHandle::newName("/URI"));
+    action.replaceKey("/S", w_.uri_name());
     action.replaceKey("/URI", QPDFObjectHandle::newString(uri_text(l.url)));
     a.replaceKey("/A", action);
     annotations_.push_back(w_.out().makeIndirectObject(a));
@@ -477,6 +491,18 @@ void page_painter::document_page(const document_page_paint& d)
 }
 
 // ---- writer -----------------------------------------------------------------------------------
+
+QPDFObjectHandle writer::media_box(double width, double height)
+{
+    const auto key = std::make_pair(width, height);
+    auto known = media_boxes_.find(key);
+    if (known != media_boxes_.end()) return known->second;
+    QPDFObjectHandle media = QPDFObjectHandle::newArray();
+    for (double v : {0.0, 0.0, width, height}) media.appendItem(QPDFObjectHandle::newReal(v, 3, true));
+    QPDFObjectHandle made = out_.makeIndirectObject(media);
+    media_boxes_.emplace(key, made);
+    return made;
+}
 
 QPDFObjectHandle writer::state(double alpha, LONG blend)
 {
@@ -593,10 +619,8 @@ HRESULT writer::run(document_object* doc, std::string* bytes, std::string* messa
         paint_page(doc, index, painter);
 
         QPDFObjectHandle dict = QPDFObjectHandle::newDictionary();
-        dict.replaceKey("/Type", QPDFObjectHandle::newName("/Page"));
-        QPDFObjectHandle media = QPDFObjectHandle::newArray();
-        for (double v : {0.0, 0.0, width, height}) media.appendItem(QPDFObjectHandle::newReal(v, 3, true));
-        dict.replaceKey("/MediaBox", media);
+        dict.replaceKey("/Type", once(page_name_, "/Page"));
+        dict.replaceKey("/MediaBox", media_box(width, height));
         dict.replaceKey("/Resources", shared_resources(painter));
         dict.replaceKey("/Contents", content_stream(out_, options_.compress ? &packer_ : nullptr, painter.content().data()));
         if (!painter.annotations().empty()) {
@@ -614,16 +638,17 @@ HRESULT writer::run(document_object* doc, std::string* bytes, std::string* messa
     info.replaceKey("/Producer", QPDFObjectHandle::newString("ContentElements"));
     out_.getTrailer().replaceKey("/Info", out_.makeIndirectObject(info));
 
+    // Straight into the caller's string: no second and third copy of the file on the way.
+    bytes->clear();
+    Pl_String sink("pdf", nullptr, *bytes);
     QPDFWriter w(out_);
-    w.setOutputMemory();
+    w.setOutputPipeline(&sink);
     w.setDeterministicID(true);
     w.setMinimumPDFVersion("1.7");
     w.setCompressStreams(options_.compress);
     w.setStreamDataMode(options_.compress ? qpdf_s_compress : qpdf_s_uncompress);
     w.setObjectStreamMode(options_.compress ? qpdf_o_generate : qpdf_o_disable);
     w.write();
-    std::unique_ptr<Buffer> buffer(w.getBuffer());
-    bytes->assign(reinterpret_cast<const char*>(buffer->getBuffer()), buffer->getSize());
     if (report_) {
         report_->pages = total;
         report_->bytes = bytes->size();

@@ -109,6 +109,30 @@ TEST_F(PageObjectList, IdsCountUpAreKeptForAnObjectAddedTwiceAndNeverReused)
     EXPECT_FALSE(found);
 }
 
+// Long lists are looked up through an index, short ones in place: the answers must not change
+// when a list crosses from one to the other, nor after removals on either side.
+TEST_F(PageObjectList, LongListsKeepIdsThroughAddsRemovalsAndOrder)
+{
+    std::vector<com::ComPtr<IDispatch>> made;
+    for (int n = 0; n < 600; ++n) {
+        made.push_back(make(n % 2 ? zeKindShape : zeKindLink));
+        ASSERT_EQ(add(made.back().get()), n + 1);
+    }
+    for (int n : {0, 255, 256, 599}) EXPECT_EQ(add(made[n].get()), n + 1) << n;
+    for (LONG id = 1; id <= 600; id += 3) ASSERT_EQ(objects->Remove(id), S_OK);
+    LONG count = 0;
+    objects->get_Count(&count);
+    EXPECT_EQ(count, 400);
+    // A removed object comes back under a fresh id; one still listed keeps its own.
+    EXPECT_EQ(add(made[0].get()), 601);
+    EXPECT_EQ(add(made[1].get()), 2);
+    EXPECT_EQ(objects->Order(601, 0, 0), S_OK);
+    EXPECT_EQ(ids().front(), 601);
+    com::ComPtr<IDispatch> found;
+    ASSERT_EQ(objects->ItemFromID(300, found.put()), S_OK);
+    EXPECT_TRUE(com::same_object(found.get(), made[299].get()));
+}
+
 TEST_F(PageObjectList, RefusesResourceKindsNullsAndNonObjects)
 {
     com::ComPtr<IDispatch> font;
@@ -176,6 +200,62 @@ TEST_F(ResourceList, KeepsObjectsWithAndWithoutIds)
     EXPECT_EQ(all[0].id, 1);
     EXPECT_EQ(all[1].kind, "clip");
     EXPECT_EQ(all[1].id, 0);
+}
+
+// A clip frame a note has given up is held by nothing but the list: the host lets such objects
+// go once the kept ones have piled up, and keeps every one still in use.
+TEST_F(ResourceList, LetsGoOfObjectsKeptWithoutIdsThatNothingUses)
+{
+    auto clip_frame = [&] {
+        com::ComPtr<IDispatch> clip;
+        EXPECT_EQ(resources->Create(zeKindClipFrame, clip.put()), S_OK);
+        auto v = com::Variant::from_dispatch(clip.get());
+        EXPECT_EQ(resources->AddWithoutID(*v.get()), S_OK);
+        return clip;
+    };
+    auto kept_clips = [&] {
+        std::size_t n = 0;
+        for (const auto& o : doc.resource_objects(1)) n += o.kind == "clip" && o.id == 0;
+        return n;
+    };
+    // Text objects use half of the frames; the other half are dropped by whoever made them.
+    std::vector<com::ComPtr<IDispatch>> texts;
+    for (int n = 0; n < 40; ++n) {
+        com::ComPtr<IDispatch> clip = clip_frame();
+        if (n % 2) continue;
+        com::ComPtr<IDispatch> made = make(zeKindTextObject);
+        com::ComPtr<IZTextObject> text;
+        ASSERT_EQ(made->QueryInterface(IZTextObject::iid, text.put_void()), S_OK);
+        com::ComPtr<IZClipFrame> frame;
+        ASSERT_EQ(clip->QueryInterface(IZClipFrame::iid, frame.put_void()), S_OK);
+        ASSERT_EQ(text->putref_ClipFrame(frame.get()), S_OK);
+        add(made.get());
+        texts.push_back(made);
+    }
+    const std::size_t kept = kept_clips();
+    EXPECT_GE(kept, 20u);
+    EXPECT_LT(kept, 40u);  // some of the unused ones are gone already
+    // Every frame a text object uses is still there and still a resource of the page.
+    for (const auto& t : texts) {
+        com::ComPtr<IZTextObject> text;
+        t->QueryInterface(IZTextObject::iid, text.put_void());
+        com::ComPtr<IZClipFrame> frame;
+        ASSERT_EQ(text->get_ClipFrame(frame.put()), S_OK);
+        ASSERT_TRUE(frame);
+        LONG mode = -1;
+        EXPECT_EQ(frame->get_Mode(&mode), S_OK);
+    }
+    // Once the text objects are gone too, their frames go with the next ones kept.
+    for (LONG id = 1; id <= 20; ++id) EXPECT_EQ(objects->Remove(id), S_OK);
+    texts.clear();
+    for (int n = 0; n < 60; ++n) clip_frame();
+    EXPECT_LT(kept_clips(), 20u);
+    // An object kept twice is kept once.
+    com::ComPtr<IDispatch> held = clip_frame();
+    auto again = com::Variant::from_dispatch(held.get());
+    const std::size_t before = kept_clips();
+    EXPECT_EQ(resources->AddWithoutID(*again.get()), S_OK);
+    EXPECT_EQ(kept_clips(), before);
 }
 
 TEST(HostDocument, PagesHaveIdsNumbersAndSizes)
