@@ -163,6 +163,7 @@ def main(argv):
 
     # Font loading is setup, not page production, so it stays outside the timing.
     register_fonts()
+    baseline_kib = resource.getrusage(resource.RUSAGE_SELF).ru_maxrss
     start = time.perf_counter()
     make_pages(args.out, args.pages)
     seconds = time.perf_counter() - start
@@ -174,6 +175,7 @@ def main(argv):
         "pages_per_second": round(args.pages / seconds, 1) if seconds > 0 else 0.0,
         # Linux reports ru_maxrss in KiB.
         "peak_rss_kib": resource.getrusage(resource.RUSAGE_SELF).ru_maxrss,
+        "baseline_rss_kib": baseline_kib,
         "bytes": os.path.getsize(args.out),
     }
     if args.json:
