@@ -10,7 +10,6 @@
 #include <set>
 #include <tuple>
 
-#include <qpdf/Buffer.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjectHandle.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
@@ -638,8 +637,7 @@ HRESULT writer::run(document_object* doc, std::string* bytes, std::string* messa
     info.replaceKey("/Producer", QPDFObjectHandle::newString("ContentElements"));
     out_.getTrailer().replaceKey("/Info", out_.makeIndirectObject(info));
 
-    // Straight into the caller's string: no second and third copy of the file on the way.
-    bytes->clear();
+    // Straight into the caller's string (emptied by write_pdf_bytes): no second and third copy.
     Pl_String sink("pdf", nullptr, *bytes);
     QPDFWriter w(out_);
     w.setOutputPipeline(&sink);

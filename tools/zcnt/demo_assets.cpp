@@ -31,10 +31,10 @@ bool write_product_photo(const std::string& path, std::string* error)
             if (d2 <= 1) {
                 const double dz = std::sqrt(1 - d2);
                 const double light = std::max(0.0, -0.5 * dx - 0.6 * dy + 0.62 * dz);
-                const double spec = std::pow(std::max(0.0, -0.35 * dx - 0.45 * dy + 0.82 * dz), 40);
-                r = 0.10 + 0.75 * light + spec;
-                g = 0.25 + 0.45 * light + spec;
-                b = 0.55 + 0.40 * light + spec;
+                const double shine = std::pow(std::max(0.0, -0.35 * dx - 0.45 * dy + 0.82 * dz), 40);
+                r = 0.10 + 0.75 * light + shine;
+                g = 0.25 + 0.45 * light + shine;
+                b = 0.55 + 0.40 * light + shine;
             }
             unsigned char* p = &rgb[(std::size_t(y) * width + x) * 3];
             p[0] = static_cast<unsigned char>(std::clamp(r, 0.0, 1.0) * 255 + 0.5);
