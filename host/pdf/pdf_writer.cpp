@@ -14,9 +14,6 @@
 #include <qpdf/QPDFObjectHandle.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
-#include <qpdf/QPDFWriter.hh>
-#include <qpdf/Pl_String.hh>
-#include <zlib.h>
 
 #include "host/files.h"
 #include "host/journal.h"
@@ -24,6 +21,7 @@
 #include "host/pdf/content_writer.h"
 #include "host/pdf/font_set.h"
 #include "host/pdf/image_objects.h"
+#include "host/pdf/object_writer.h"
 #include "host/pdf/pdf_file.h"
 #include "host/scene.h"
 
@@ -49,13 +47,15 @@ box normalised(const paint_rect& r)
     return b;
 }
 
-// The URI as 7-bit ASCII: other characters as percent-escaped UTF-8.
-std::string uri_text(std::u16string_view url)
+// The URI as a PDF string of 7-bit ASCII: other characters as percent-escaped UTF-8, and the
+// string's own delimiters escaped.
+void append_uri(std::string& s, std::u16string_view url)
 {
     static const char digits[] = "0123456789ABCDEF";
-    std::string s;
+    s += '(';
     for (unsigned char c : utf8(url)) {
         if (c > 0x20 && c < 0x7F) {
+            if (c == '(' || c == ')' || c == '\\') s += '\\';
             s += static_cast<char>(c);
         } else {
             s += '%';
@@ -63,45 +63,13 @@ std::string uri_text(std::u16string_view url)
             s += digits[c & 15];
         }
     }
-    return s;
+    s += ')';
 }
-
-// Deflates content streams as they are made: the writer then keeps a tenth of the bytes until
-// the file is written, and passes them through as they are. One stream state serves every
-// page (a fresh one per page costs more in allocation than the compression itself).
-class deflater {
-public:
-    deflater() { ok_ = deflateInit(&z_, Z_DEFAULT_COMPRESSION) == Z_OK; }
-    ~deflater()
-    {
-        if (ok_) deflateEnd(&z_);
-    }
-    deflater(const deflater&) = delete;
-    deflater& operator=(const deflater&) = delete;
-
-    // False when zlib fails; `out` is then to be ignored.
-    bool pack(const std::string& data, std::string* out)
-    {
-        if (!ok_ || deflateReset(&z_) != Z_OK) return false;
-        out->resize(deflateBound(&z_, static_cast<uLong>(data.size())));
-        z_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-        z_.avail_in = static_cast<uInt>(data.size());
-        z_.next_out = reinterpret_cast<Bytef*>(out->data());
-        z_.avail_out = static_cast<uInt>(out->size());
-        if (deflate(&z_, Z_FINISH) != Z_STREAM_END) return false;
-        out->resize(out->size() - z_.avail_out);
-        return true;
-    }
-
-private:
-    z_stream z_{};
-    bool ok_ = false;
-};
 
 QPDFObjectHandle content_stream(QPDF& out, deflater* packer, const std::string& data)
 {
     std::string packed;
-    if (packer && !data.empty() && data.size() < 0x40000000u && packer->pack(data, &packed)) {
+    if (packer && !data.empty() && packer->pack(data, &packed)) {
         QPDFObjectHandle stream = QPDFObjectHandle::newStream(&out);
         stream.replaceStreamData(packed, QPDFObjectHandle::newName("/FlateDecode"),
                                  QPDFObjectHandle::newNull());
@@ -129,10 +97,13 @@ public:
 
     content_writer& content() { return out_; }
     QPDFObjectHandle resources() const;
+    // The same dictionary as PDF text, its objects numbered by `file`.
+    std::string resources_text(object_writer& file) const;
     // The names and objects the resources hold, as text: pages with equal keys share one
     // resource dictionary.
     std::string resource_key() const;
-    const std::vector<QPDFObjectHandle>& annotations() const { return annotations_; }
+    // The page's link annotations as PDF text.
+    const std::vector<std::string>& annotations() const { return annotations_; }
     double page_height_points = 0;
 
 private:
@@ -150,7 +121,7 @@ private:
     content_writer out_;
     std::map<QPDFObjGen, std::string> fonts_, xobjects_, states_;
     std::map<std::string, QPDFObjectHandle> by_name_;
-    std::vector<QPDFObjectHandle> annotations_;
+    std::vector<std::string> annotations_;
 };
 
 class writer {
@@ -170,37 +141,13 @@ public:
         if (report_ && report_->warnings.size() < 100) report_->warnings.push_back(text);
     }
     QPDFObjectHandle state(double alpha, LONG blend);
-    // One [0 0 0] for every link: links show no border of their own.
-    QPDFObjectHandle no_border()
-    {
-        if (!no_border_.isInitialized()) no_border_ = out_.makeIndirectObject(QPDFObjectHandle::parse("[0 0 0]"));
-        return no_border_;
-    }
-    // Names every link uses, made once: a thousand links would otherwise hold a thousand
-    // copies of each (direct objects are written out wherever they appear).
-    const QPDFObjectHandle& link_name() { return once(link_name_, "/Link"); }
-    const QPDFObjectHandle& uri_name() { return once(uri_name_, "/URI"); }
-    // One media box for all pages of a size.
-    QPDFObjectHandle media_box(double width, double height);
     QPDFObjectHandle image(const image_data& d);
     QPDFObjectHandle foreign_page(const pdf_file& file, LONG number);
     QPDFObjectHandle stored_page(document_object* doc, LONG number, int depth);
-    QPDFObjectHandle shared_resources(const page_painter& painter)
-    {
-        const std::string key = painter.resource_key();
-        auto known = resources_.find(key);
-        if (known != resources_.end()) return known->second;
-        QPDFObjectHandle made = out_.makeIndirectObject(painter.resources());
-        resources_.emplace(key, made);
-        return made;
-    }
 
 private:
-    static const QPDFObjectHandle& once(QPDFObjectHandle& slot, const char* name)
-    {
-        if (!slot.isInitialized()) slot = QPDFObjectHandle::newName(name);
-        return slot;
-    }
+    // The number of the resource dictionary a page uses: pages with the same resources share one.
+    int shared_resources(object_writer& file, const page_painter& painter);
 
     write_options options_;
     write_report* report_;
@@ -212,10 +159,8 @@ private:
     std::map<std::pair<const pdf_file*, LONG>, QPDFObjectHandle> foreign_;
     std::map<std::pair<document_object*, LONG>, QPDFObjectHandle> stored_;
     std::set<std::pair<document_object*, LONG>> in_progress_;
-    QPDFObjectHandle no_border_, link_name_, uri_name_, page_name_;
-    std::map<std::pair<double, double>, QPDFObjectHandle> media_boxes_;
     deflater packer_;
-    std::map<std::string, QPDFObjectHandle> resources_;
+    std::map<std::string, int> resources_;
 };
 
 // ---- page painter -----------------------------------------------------------------------------
@@ -248,6 +193,34 @@ QPDFObjectHandle page_painter::resources() const
     group("/Font", "F");
     group("/XObject", "X");
     group("/ExtGState", "G");
+    return r;
+}
+
+std::string page_painter::resources_text(object_writer& file) const
+{
+    std::string r = "<<";
+    auto group = [&](const char* key, const char* prefix) {
+        const std::string start = std::string(prefix) + "\n";
+        bool any = false;
+        for (const auto& [k, object] : by_name_) {
+            if (k.compare(0, start.size(), start) != 0) continue;
+            if (!any) {
+                r += ' ';
+                r += key;
+                r += " <<";
+                any = true;
+            }
+            r += " /";
+            r.append(k, start.size(), std::string::npos);
+            r += ' ';
+            file.append(r, object);
+        }
+        if (any) r += " >>";
+    };
+    group("/Font", "F");
+    group("/XObject", "X");
+    group("/ExtGState", "G");
+    r += " >>";
     return r;
 }
 
@@ -395,19 +368,18 @@ void page_painter::link(const link_paint& l)
     if (!links_ || l.url.empty()) return;  // forms have no annotations of their own
     const box b = normalised(l.rect);
     // /Type is optional for annotations; leaving it out saves an entry in every link.
-    QPDFObjectHandle a = QPDFObjectHandle::newDictionary();
-    a.replaceKey("/Subtype", w_.link_name());
-    QPDFObjectHandle rect = QPDFObjectHandle::newArray();
-    for (double v : {b.left * scale_, page_height_points - b.bottom * scale_, b.right * scale_,
-                     page_height_points - b.top * scale_})
-        rect.appendItem(QPDFObjectHandle::newReal(v, 3, true));
-    a.replaceKey("/Rect", rect);
-    a.replaceKey("/Border", w_.no_border());
-    QPDFObjectHandle action = QPDFObjectHandle::newDictionary();
-    action.replaceKey("/S", w_.uri_name());
-    action.replaceKey("/URI", QPDFObjectHandle::newString(uri_text(l.url)));
-    a.replaceKey("/A", action);
-    annotations_.push_back(w_.out().makeIndirectObject(a));
+    std::string a = "<< /Subtype /Link /Rect [";
+    append_number(a, b.left * scale_);
+    a += ' ';
+    append_number(a, page_height_points - b.bottom * scale_);
+    a += ' ';
+    append_number(a, b.right * scale_);
+    a += ' ';
+    append_number(a, page_height_points - b.top * scale_);
+    a += "] /Border [0 0 0] /A << /S /URI /URI ";
+    append_uri(a, l.url);
+    a += " >> >>";
+    annotations_.push_back(std::move(a));
 }
 
 void page_painter::place_form(QPDFObjectHandle form, double form_left, double form_bottom,
@@ -491,16 +463,15 @@ void page_painter::document_page(const document_page_paint& d)
 
 // ---- writer -----------------------------------------------------------------------------------
 
-QPDFObjectHandle writer::media_box(double width, double height)
+int writer::shared_resources(object_writer& file, const page_painter& painter)
 {
-    const auto key = std::make_pair(width, height);
-    auto known = media_boxes_.find(key);
-    if (known != media_boxes_.end()) return known->second;
-    QPDFObjectHandle media = QPDFObjectHandle::newArray();
-    for (double v : {0.0, 0.0, width, height}) media.appendItem(QPDFObjectHandle::newReal(v, 3, true));
-    QPDFObjectHandle made = out_.makeIndirectObject(media);
-    media_boxes_.emplace(key, made);
-    return made;
+    std::string key = painter.resource_key();
+    auto known = resources_.find(key);
+    if (known != resources_.end()) return known->second;
+    const int number = file.reserve();
+    file.object(number, painter.resources_text(file));
+    resources_.emplace(std::move(key), number);
+    return number;
 }
 
 QPDFObjectHandle writer::state(double alpha, LONG blend)
@@ -599,15 +570,20 @@ HRESULT writer::run(document_object* doc, std::string* bytes, std::string* messa
         *message = "the document has no pages";
         return E_INVALIDARG;
     }
-    QPDFPageDocumentHelper page_helper(out_);
-    LONG done = 0;
+    // Each page goes into the file as soon as it is painted; only the fonts, images and placed
+    // pages it shares with others wait for the end.
+    object_writer file(*bytes, out_, options_.compress);
+    const int root = file.reserve(), tree = file.reserve();
+    std::vector<int> kids;
+    kids.reserve(static_cast<std::size_t>(total));
+    std::string dict, content;
     for (LONG index = 0; index < total; ++index) {
         const page_frame p = frame_of(doc, index);
         const double res = p.resolution > 0 ? p.resolution : 72;
         const double scale = 72.0 / res;
         const double width = p.width * scale, height = p.height * scale;
         if (!(width > 0) || !(height > 0) || width > 14400 || height > 14400) {
-            *message = "page " + std::to_string(done + 1) + " has a size PDF cannot hold (" +
+            *message = "page " + std::to_string(index + 1) + " has a size PDF cannot hold (" +
                        std::to_string(p.width) + " x " + std::to_string(p.height) + " at " +
                        std::to_string(p.resolution) + " units per inch)";
             return E_INVALIDARG;
@@ -617,36 +593,42 @@ HRESULT writer::run(document_object* doc, std::string* bytes, std::string* messa
         painter.content().transform(scale, 0, 0, -scale, 0, height);
         paint_page(doc, index, painter);
 
-        QPDFObjectHandle dict = QPDFObjectHandle::newDictionary();
-        dict.replaceKey("/Type", once(page_name_, "/Page"));
-        dict.replaceKey("/MediaBox", media_box(width, height));
-        dict.replaceKey("/Resources", shared_resources(painter));
-        dict.replaceKey("/Contents", content_stream(out_, options_.compress ? &packer_ : nullptr, painter.content().data()));
+        const int contents = file.reserve();
+        file.stream(contents, {}, painter.content().data(), false);
+        const int resources = shared_resources(file, painter);
+        const int page = file.reserve();
+        dict = "<< /Type /Page /Parent ";
+        dict += std::to_string(tree) + " 0 R /MediaBox [0 0 ";
+        append_number(dict, width);
+        dict += ' ';
+        append_number(dict, height);
+        dict += "] /Resources " + std::to_string(resources) + " 0 R /Contents " +
+                std::to_string(contents) + " 0 R";
         if (!painter.annotations().empty()) {
-            QPDFObjectHandle annots = QPDFObjectHandle::newArray();
-            for (const QPDFObjectHandle& a : painter.annotations()) annots.appendItem(a);
-            dict.replaceKey("/Annots", annots);
+            dict += " /Annots [";
+            for (const std::string& a : painter.annotations()) {
+                const int n = file.reserve();
+                file.object(n, a);
+                dict += std::to_string(n) + " 0 R ";
+            }
+            dict.back() = ']';
         }
-        page_helper.addPage(QPDFPageObjectHelper(out_.makeIndirectObject(dict)), false);
-        ++done;
-        if (options_.progress) options_.progress(done, total);
+        dict += " >>";
+        file.object(page, dict);
+        kids.push_back(page);
+        if (options_.progress) options_.progress(index + 1, total);
     }
     fonts_.finish();
 
-    QPDFObjectHandle info = QPDFObjectHandle::newDictionary();
-    info.replaceKey("/Producer", QPDFObjectHandle::newString("ContentElements"));
-    out_.getTrailer().replaceKey("/Info", out_.makeIndirectObject(info));
-
-    // Straight into the caller's string (emptied by write_pdf_bytes): no second and third copy.
-    Pl_String sink("pdf", nullptr, *bytes);
-    QPDFWriter w(out_);
-    w.setOutputPipeline(&sink);
-    w.setDeterministicID(true);
-    w.setMinimumPDFVersion("1.7");
-    w.setCompressStreams(options_.compress);
-    w.setStreamDataMode(options_.compress ? qpdf_s_compress : qpdf_s_uncompress);
-    w.setObjectStreamMode(options_.compress ? qpdf_o_generate : qpdf_o_disable);
-    w.write();
+    dict = "<< /Type /Pages /Count " + std::to_string(total) + " /Kids [";
+    for (int k : kids) dict += std::to_string(k) + " 0 R ";
+    dict.back() = ']';
+    dict += " >>";
+    file.object(tree, dict);
+    file.object(root, "<< /Type /Catalog /Pages " + std::to_string(tree) + " 0 R >>");
+    const int info = file.reserve();
+    file.object(info, "<< /Producer (ContentElements) >>");
+    file.finish(root, info);
     if (report_) {
         report_->pages = total;
         report_->bytes = bytes->size();
@@ -665,18 +647,22 @@ HRESULT write_pdf_bytes(document_object* doc, const write_options& options, std:
         *message = "no document to write";
         return E_POINTER;
     }
+    out->clear();
+    HRESULT hr = E_FAIL;
     try {
-        out->clear();
         if (report) *report = write_report{};
         writer w(options, report);
-        return w.run(doc, out, message);
+        hr = w.run(doc, out, message);
     } catch (const std::bad_alloc&) {
         *message = "out of memory while writing the PDF";
-        return E_OUTOFMEMORY;
+        hr = E_OUTOFMEMORY;
     } catch (const std::exception& e) {
         *message = std::string("the PDF cannot be written: ") + e.what();
-        return E_FAIL;
+        hr = E_FAIL;
     }
+    // No half-written file for the caller.
+    if (FAILED(hr)) std::string().swap(*out);
+    return hr;
 }
 
 HRESULT write_pdf(document_object* doc, const std::string& path, const write_options& options,

@@ -1,0 +1,329 @@
+// Object numbering, object streams and the cross-reference section of the PDF writer.
+#include "host/pdf/object_writer.h"
+
+#include <charconv>
+#include <cstdio>
+
+#include <qpdf/Buffer.hh>
+
+namespace host::pdf {
+namespace {
+
+// Objects a compressed file packs into one object stream: enough to compress well, few enough
+// that what waits for the next stream stays small.
+constexpr std::size_t kPerObjectStream = 128;
+
+void append_int(std::string& s, std::uint64_t v)
+{
+    char digits[24];
+    auto [end, ec] = std::to_chars(digits, digits + sizeof digits, v);
+    (void)ec;
+    s.append(digits, end);
+}
+
+void append_ref(std::string& s, int number)
+{
+    append_int(s, static_cast<std::uint64_t>(number));
+    s += " 0 R";
+}
+
+// How many bytes a cross-reference stream needs for `v`.
+int width_of(std::uint64_t v)
+{
+    int w = 1;
+    while (w < 8 && (v >> (8 * w)) != 0) ++w;
+    return w;
+}
+
+void put_be(std::string& s, std::uint64_t v, int width)
+{
+    for (int i = width - 1; i >= 0; --i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+// 128 bits that tell files apart (not a cryptographic digest: the identifier only has to
+// differ between different files): two FNV-1a hashes from different starting points.
+std::string fingerprint(std::string_view bytes)
+{
+    std::uint64_t a = 0xCBF29CE484222325ull, b = 0x84222325CBF29CE4ull;
+    for (unsigned char c : bytes) {
+        a = (a ^ c) * 0x100000001B3ull;
+        b = (b ^ c) * 0x100000001B3ull;
+    }
+    char hex[33];
+    std::snprintf(hex, sizeof hex, "%016llX%016llX", static_cast<unsigned long long>(a),
+                  static_cast<unsigned long long>(b));
+    return hex;
+}
+
+}  // namespace
+
+deflater::deflater() { ok_ = deflateInit(&z_, Z_DEFAULT_COMPRESSION) == Z_OK; }
+
+deflater::~deflater()
+{
+    if (ok_) deflateEnd(&z_);
+}
+
+bool deflater::pack(std::string_view data, std::string* out)
+{
+    if (!ok_ || data.size() >= 0x40000000u || deflateReset(&z_) != Z_OK) return false;
+    const std::size_t start = out->size();
+    out->resize(start + deflateBound(&z_, static_cast<uLong>(data.size())));
+    z_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    z_.avail_in = static_cast<uInt>(data.size());
+    z_.next_out = reinterpret_cast<Bytef*>(out->data() + start);
+    z_.avail_out = static_cast<uInt>(out->size() - start);
+    if (deflate(&z_, Z_FINISH) != Z_STREAM_END) {
+        out->resize(start);
+        return false;
+    }
+    out->resize(out->size() - z_.avail_out);
+    return true;
+}
+
+object_writer::object_writer(std::string& out, QPDF& objects, bool compress)
+    : out_(out), qpdf_(objects), compress_(compress)
+{
+    // The binary comment tells transfer programs that the file is not text.
+    out_ += "%PDF-1.7\n%\xBF\xF7\xA2\xFE\n";
+}
+
+int object_writer::reserve()
+{
+    entries_.emplace_back();
+    return static_cast<int>(entries_.size() - 1);
+}
+
+void object_writer::object(int number, std::string_view text)
+{
+    if (compress_) {
+        packed_at_.emplace_back(number, packed_.size());
+        packed_ += text;
+        packed_ += '\n';
+        if (packed_at_.size() >= kPerObjectStream) flush_packed();
+        return;
+    }
+    entries_[static_cast<std::size_t>(number)] = {1, out_.size(), 0};
+    append_int(out_, static_cast<std::uint64_t>(number));
+    out_ += " 0 obj\n";
+    out_ += text;
+    out_ += "\nendobj\n";
+}
+
+void object_writer::stream(int number, std::string_view entries, std::string_view data, bool filtered)
+{
+    std::string_view body = data;
+    bool packed = false;
+    if (compress_ && !filtered && !data.empty()) {
+        scratch_.clear();
+        if (packer_.pack(data, &scratch_)) {
+            body = scratch_;
+            packed = true;
+        }
+    }
+    entries_[static_cast<std::size_t>(number)] = {1, out_.size(), 0};
+    append_int(out_, static_cast<std::uint64_t>(number));
+    out_ += " 0 obj\n<<";
+    if (!entries.empty()) {
+        out_ += ' ';
+        out_ += entries;
+    }
+    if (packed) out_ += " /Filter /FlateDecode";
+    out_ += " /Length ";
+    append_int(out_, body.size());
+    out_ += " >>\nstream\n";
+    out_ += body;
+    out_ += "\nendstream\nendobj\n";
+}
+
+int object_writer::number_of(QPDFObjectHandle object)
+{
+    const QPDFObjGen og = object.getObjGen();
+    auto known = numbers_.find(og);
+    if (known != numbers_.end()) return known->second;
+    const int n = reserve();
+    numbers_.emplace(og, n);
+    queued_.emplace_back(og, n);
+    return n;
+}
+
+void object_writer::append(std::string& text, QPDFObjectHandle object)
+{
+    if (object.isInitialized() && object.isIndirect())
+        append_ref(text, number_of(object));
+    else
+        append_value(text, object);
+}
+
+void object_writer::append_value(std::string& text, QPDFObjectHandle object)
+{
+    if (!object.isInitialized()) {
+        text += "null";
+        return;
+    }
+    switch (object.getTypeCode()) {
+    case ::ot_boolean:
+    case ::ot_integer:
+    case ::ot_real:
+    case ::ot_string:
+    case ::ot_name:
+        text += object.unparseResolved();
+        return;
+    case ::ot_array: {
+        text += '[';
+        bool first = true;
+        for (QPDFObjectHandle item : object.aitems()) {
+            if (!first) text += ' ';
+            first = false;
+            append(text, item);
+        }
+        text += ']';
+        return;
+    }
+    case ::ot_dictionary:
+        text += "<<";
+        for (auto [key, value] : object.ditems()) {
+            if (value.isNull()) continue;  // a null entry is the same as none
+            text += ' ';
+            text += QPDFObjectHandle::newName(key).unparse();
+            text += ' ';
+            append(text, value);
+        }
+        text += " >>";
+        return;
+    default:
+        // Streams are always indirect; nothing else belongs in a file's objects.
+        text += "null";
+        return;
+    }
+}
+
+void object_writer::write_qpdf(int number, QPDFObjectHandle object)
+{
+    if (!object.isStream()) {
+        std::string text;
+        append_value(text, object);
+        this->object(number, text);
+        return;
+    }
+    QPDFObjectHandle dict = object.getDict();
+    const bool filtered = !dict.getKey("/Filter").isNull();
+    std::string entries;
+    for (auto [key, value] : dict.ditems()) {
+        if (key == "/Length" || value.isNull()) continue;
+        // Parameters without a filter mean nothing, and a filter of ours may come instead.
+        if (!filtered && key == "/DecodeParms") continue;
+        if (!entries.empty()) entries += ' ';
+        entries += QPDFObjectHandle::newName(key).unparse();
+        entries += ' ';
+        append(entries, value);
+    }
+    std::shared_ptr<Buffer> data = object.getRawStreamData();
+    const std::string_view bytes(reinterpret_cast<const char*>(data->getBuffer()), data->getSize());
+    stream(number, entries, bytes, filtered);
+}
+
+void object_writer::flush_packed()
+{
+    if (packed_at_.empty()) return;
+    const int number = reserve();
+    std::string index;
+    for (const auto& [n, at] : packed_at_) {
+        append_int(index, static_cast<std::uint64_t>(n));
+        index += ' ';
+        append_int(index, at);
+        index += ' ';
+    }
+    std::string entries = "/Type /ObjStm /N ";
+    append_int(entries, packed_at_.size());
+    entries += " /First ";
+    append_int(entries, index.size());
+    index += packed_;
+    std::uint32_t i = 0;
+    for (const auto& item : packed_at_)
+        entries_[static_cast<std::size_t>(item.first)] = {2, static_cast<std::uint64_t>(number), i++};
+    packed_.clear();
+    packed_at_.clear();
+    stream(number, entries, index, false);
+}
+
+void object_writer::finish(int root, int info)
+{
+    // Writing one qpdf object may queue those it refers to.
+    for (std::size_t i = 0; i < queued_.size(); ++i) {
+        const auto [og, number] = queued_[i];
+        write_qpdf(number, qpdf_.getObjectByObjGen(og));
+    }
+    queued_.clear();
+    flush_packed();
+    // Numbers reserved and never written become null objects: no gaps in the table.
+    for (std::size_t n = 1; n < entries_.size(); ++n)
+        if (entries_[n].type == 0) object(static_cast<int>(n), "null");
+    flush_packed();
+
+    // The same file gives the same identifier.
+    const std::string hex = fingerprint(out_);
+    const std::string id = "[<" + hex + "> <" + hex + ">]";
+    if (compress_)
+        stream_trailer(root, info, id);
+    else
+        table_trailer(root, info, id);
+}
+
+void object_writer::table_trailer(int root, int info, const std::string& id)
+{
+    const std::size_t at = out_.size();
+    out_ += "xref\n0 ";
+    append_int(out_, entries_.size());
+    out_ += "\n0000000000 65535 f \n";
+    char line[24];
+    for (std::size_t n = 1; n < entries_.size(); ++n) {
+        std::snprintf(line, sizeof line, "%010llu 00000 n \n",
+                      static_cast<unsigned long long>(entries_[n].where));
+        out_ += line;
+    }
+    out_ += "trailer\n<< /Size ";
+    append_int(out_, entries_.size());
+    out_ += " /Root ";
+    append_ref(out_, root);
+    out_ += " /Info ";
+    append_ref(out_, info);
+    out_ += " /ID " + id + " >>\nstartxref\n";
+    append_int(out_, at);
+    out_ += "\n%%EOF\n";
+}
+
+void object_writer::stream_trailer(int root, int info, const std::string& id)
+{
+    const int self = reserve();
+    const std::size_t at = out_.size();
+    entries_[static_cast<std::size_t>(self)] = {1, at, 0};
+    std::uint64_t widest = 0;
+    std::uint32_t last = 0xFFFF;  // object 0's generation
+    for (const entry& e : entries_) {
+        widest = std::max(widest, e.where);
+        last = std::max(last, e.index);
+    }
+    const int w2 = width_of(widest), w3 = width_of(last);
+    std::string rows;
+    rows.reserve(entries_.size() * static_cast<std::size_t>(1 + w2 + w3));
+    for (std::size_t n = 0; n < entries_.size(); ++n) {
+        const entry& e = entries_[n];
+        rows += static_cast<char>(e.type);
+        put_be(rows, e.where, w2);
+        put_be(rows, n == 0 ? 0xFFFF : e.index, w3);
+    }
+    std::string entries = "/Type /XRef /Size ";
+    append_int(entries, entries_.size());
+    entries += " /W [1 " + std::to_string(w2) + ' ' + std::to_string(w3) + "] /Root ";
+    append_ref(entries, root);
+    entries += " /Info ";
+    append_ref(entries, info);
+    entries += " /ID " + id;
+    stream(self, entries, rows, false);
+    out_ += "startxref\n";
+    append_int(out_, at);
+    out_ += "\n%%EOF\n";
+}
+
+}  // namespace host::pdf

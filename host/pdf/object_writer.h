@@ -1,0 +1,88 @@
+// A PDF file written object by object as the objects are made: each is numbered, written, and
+// forgotten but for its offset, so that a long document never sits in memory twice. Pages,
+// their annotations and resources come as PDF text; what qpdf holds (fonts, images, placed
+// pages copied from other files) is written at the end with the numbers this file gave it.
+// Compressed files pack the objects that are not streams into object streams and end with a
+// cross-reference stream; uncompressed ones have a classic cross-reference table.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFObjectHandle.hh>
+#include <zlib.h>
+
+namespace host::pdf {
+
+// One deflate state for every stream of a file: a fresh one per stream costs more in
+// allocation than the compression itself.
+class deflater {
+public:
+    deflater();
+    ~deflater();
+    deflater(const deflater&) = delete;
+    deflater& operator=(const deflater&) = delete;
+    // Appends the packed bytes to `out`; false (and `out` as it was) when zlib fails.
+    bool pack(std::string_view data, std::string* out);
+
+private:
+    z_stream z_{};
+    bool ok_ = false;
+};
+
+class object_writer {
+public:
+    // Appends the file to `out`, which must be empty. `objects` is where the qpdf objects live.
+    object_writer(std::string& out, QPDF& objects, bool compress);
+    object_writer(const object_writer&) = delete;
+    object_writer& operator=(const object_writer&) = delete;
+
+    // A number for an object to be written later (or now, by object() or stream()).
+    int reserve();
+    // A dictionary, array or other non-stream object as its PDF text.
+    void object(int number, std::string_view text);
+    // A stream: `entries` are its dictionary's entries without << >> and /Length; the data is
+    // deflated here in a compressed file unless `filtered` says it is encoded already.
+    void stream(int number, std::string_view entries, std::string_view data, bool filtered);
+    // The number in this file of an indirect qpdf object (given on the first ask), written by
+    // finish().
+    int number_of(QPDFObjectHandle object);
+    // Appends a qpdf object as PDF text: indirect objects as references to their numbers here.
+    void append(std::string& text, QPDFObjectHandle object);
+    // Writes the qpdf objects asked for (and those they reach), then the cross-reference
+    // section and the trailer. Throws as qpdf does for stream data it cannot read.
+    void finish(int root, int info);
+
+    deflater& packer() { return packer_; }
+
+private:
+    struct entry {
+        std::uint8_t type = 0;      // 0 free (not written), 1 at an offset, 2 in an object stream
+        std::uint64_t where = 0;    // offset, or the object stream's number
+        std::uint32_t index = 0;    // place in the object stream
+    };
+    // A direct object's text; an indirect one's own text rather than a reference to it.
+    void append_value(std::string& text, QPDFObjectHandle object);
+    void write_qpdf(int number, QPDFObjectHandle object);
+    void flush_packed();
+    void table_trailer(int root, int info, const std::string& id);
+    void stream_trailer(int root, int info, const std::string& id);
+
+    std::string& out_;
+    QPDF& qpdf_;
+    bool compress_;
+    deflater packer_;
+    std::vector<entry> entries_{entry{}};  // object 0 is always free
+    std::map<QPDFObjGen, int> numbers_;
+    std::vector<std::pair<QPDFObjGen, int>> queued_;
+    // Objects waiting to go into the next object stream: their text and where each starts.
+    std::string packed_;
+    std::vector<std::pair<int, std::size_t>> packed_at_;
+    std::string scratch_;
+};
+
+}  // namespace host::pdf
