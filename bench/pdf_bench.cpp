@@ -184,6 +184,7 @@ void BM_PdfWholeRoad(benchmark::State& state)
         const std::size_t heap_before = heap_in_use();
         auto doc = std::make_unique<host::document>(build_document(pages));
         heap_per_element = (heap_in_use() - heap_before) / (std::size_t(pages) * kElementsPerPage);
+        state.counters["rss_after_build"] = (peak_rss_kib() - baseline_kib) * 1024.0 / (double(pages) * kElementsPerPage);
         std::string pdf;
         host::pdf::write_pdf_bytes(doc->model(), {}, &pdf, nullptr, nullptr);
         bytes = pdf.size();

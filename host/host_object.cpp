@@ -58,7 +58,7 @@ std::string host_object::name() const
 void host_object::bind(std::shared_ptr<context> ctx, LONG kind, LONG page_id) noexcept
 {
     ctx_ = std::move(ctx);
-    kind_ = kind;
+    kind_ = static_cast<std::int16_t>(kind);  // only the factory's known kinds come here
     page_id_ = page_id;
     if (ctx_) {
         serial_ = ctx_->next_serial++;

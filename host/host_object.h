@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <type_traits>
@@ -235,14 +236,16 @@ protected:
 
 private:
     std::shared_ptr<context> ctx_;
-    LONG kind_ = 0;
-    LONG serial_ = 0;
-    LONG id_ = 0;
-    LONG page_id_ = 0;
+    // The kind codes are all below 1 000; with the two flags beside it the header packs into
+    // 16 bytes, and a text object or a font fits malloc's next smaller size.
+    std::int16_t kind_ = 0;
     placement place_ = placement::none;
     // Attach's lists and document are not kept: the object already knows its page, and
     // holding them would tie every object to its page in a cycle.
     bool attached_ = false;
+    LONG serial_ = 0;
+    LONG id_ = 0;
+    LONG page_id_ = 0;
     host_object* live_prev_ = nullptr;  // the context's list of live objects
     host_object* live_next_ = nullptr;
 

@@ -87,6 +87,17 @@ void list_core::index_kept_if_long() noexcept
     }
 }
 
+namespace {
+
+// Lists grow by half again rather than double: a page's lists stop growing early, and a
+// thousand pages would otherwise carry a third of their capacity unused.
+void room_for_one(std::vector<list_entry>& v)
+{
+    if (v.size() == v.capacity()) v.reserve(v.size() < 8 ? 8 : v.size() + v.size() / 2);
+}
+
+}  // namespace
+
 HRESULT list_core::insert(context& ctx, IUnknown* object, placement where, const char* foreign,
                           LONG id) noexcept
 {
@@ -95,6 +106,7 @@ HRESULT list_core::insert(context& ctx, IUnknown* object, placement where, const
     IUnknown* key = identity_of(object, &identity);
     if (!key || id_of(key) != 0 || find(id)) return E_INVALIDARG;
     try {
+        room_for_one(entries_);
         entries_.push_back(list_entry{id, identity});
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
@@ -172,6 +184,7 @@ HRESULT list_core::keep(IUnknown* object, placement where) noexcept
         sweep_at_ = std::max<std::size_t>(8, unlisted_.size() * 2);
     }
     try {
+        room_for_one(unlisted_);
         unlisted_.push_back(list_entry{0, identity});
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;

@@ -163,20 +163,25 @@ font_set::shaped font_set::shape(const font_paint* font, std::u16string_view tex
     out.fake_bold = bold && !face->bold && face->weight_class < 600;
     out.fake_italic = italic && !face->italic;
     used& f = fonts_[static_cast<std::size_t>(out.font)];
-    if (f.glyph_of.empty()) f.glyph_of.assign(0x10000, 0xFFFFFFFFu);
+    if (f.glyph_of.empty()) f.glyph_of.resize(0x100);
     out.glyphs.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
         const std::size_t start = i;
         const char32_t c = next_code_point(text, &i);
-        if (c < 0x10000 && f.glyph_of[c] != 0xFFFFFFFFu) {
-            out.glyphs.push_back(static_cast<std::uint16_t>(f.glyph_of[c]));
-            continue;
+        std::vector<std::uint32_t>* page = nullptr;
+        if (c < 0x10000) {
+            page = &f.glyph_of[c >> 8];
+            if (page->empty()) page->assign(0x100, 0xFFFFFFFFu);
+            if ((*page)[c & 0xFF] != 0xFFFFFFFFu) {
+                out.glyphs.push_back(static_cast<std::uint16_t>((*page)[c & 0xFF]));
+                continue;
+            }
         }
         FT_UInt glyph = FT_Get_Char_Index(face->ft, c);
         if (glyph == 0 && face->symbol && c < 0x100) glyph = FT_Get_Char_Index(face->ft, 0xF000 + c);
         if (glyph > 0xFFFF) glyph = 0;
         const auto g = static_cast<std::uint16_t>(glyph);
-        if (c < 0x10000) f.glyph_of[c] = g;
+        if (page) (*page)[c & 0xFF] = g;
         out.glyphs.push_back(g);
         auto& chars = f.text[g];
         if (chars.empty()) chars.assign(text.substr(start, i - start));

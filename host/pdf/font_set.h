@@ -43,9 +43,10 @@ private:
         const gdi::Face* face;
         QPDFObjectHandle ref;
         std::map<std::uint16_t, std::u16string> text;  // glyph → the characters it shows
-        // Glyphs of the Basic Multilingual Plane already looked up (0xFFFFFFFF: not yet); the
-        // same characters come again and again.
-        std::vector<std::uint32_t> glyph_of;
+        // Glyphs of the Basic Multilingual Plane already looked up (0xFFFFFFFF: not yet), in
+        // pages of 256 characters made when first used: the same characters come again and
+        // again, and most text needs one or two pages.
+        std::vector<std::vector<std::uint32_t>> glyph_of;
     };
     int index_of(const gdi::Face* face);
     void embed(used& f);

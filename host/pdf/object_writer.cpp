@@ -40,21 +40,6 @@ void put_be(std::string& s, std::uint64_t v, int width)
     for (int i = width - 1; i >= 0; --i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
 }
 
-// 128 bits that tell files apart (not a cryptographic digest: the identifier only has to
-// differ between different files): two FNV-1a hashes from different starting points.
-std::string fingerprint(std::string_view bytes)
-{
-    std::uint64_t a = 0xCBF29CE484222325ull, b = 0x84222325CBF29CE4ull;
-    for (unsigned char c : bytes) {
-        a = (a ^ c) * 0x100000001B3ull;
-        b = (b ^ c) * 0x100000001B3ull;
-    }
-    char hex[33];
-    std::snprintf(hex, sizeof hex, "%016llX%016llX", static_cast<unsigned long long>(a),
-                  static_cast<unsigned long long>(b));
-    return hex;
-}
-
 }  // namespace
 
 deflater::deflater() { ok_ = deflateInit(&z_, Z_DEFAULT_COMPRESSION) == Z_OK; }
@@ -79,6 +64,22 @@ bool deflater::pack(std::string_view data, std::string* out)
     }
     out->resize(out->size() - z_.avail_out);
     return true;
+}
+
+void object_writer::fingerprint::add(std::string_view bytes) noexcept
+{
+    for (unsigned char c : bytes) {
+        a_ = (a_ ^ c) * 0x100000001B3ull;
+        b_ = (b_ ^ c) * 0x100000001B3ull;
+    }
+}
+
+std::string object_writer::fingerprint::hex() const
+{
+    char text[33];
+    std::snprintf(text, sizeof text, "%016llX%016llX", static_cast<unsigned long long>(a_),
+                  static_cast<unsigned long long>(b_));
+    return text;
 }
 
 object_writer::object_writer(std::string& out, QPDF& objects, bool compress)
@@ -134,6 +135,11 @@ void object_writer::stream(int number, std::string_view entries, std::string_vie
     out_ += " >>\nstream\n";
     out_ += body;
     out_ += "\nendstream\nendobj\n";
+}
+
+void object_writer::expect(std::size_t bytes)
+{
+    if (bytes > out_.capacity()) out_.reserve(bytes);
 }
 
 int object_writer::number_of(QPDFObjectHandle object)
@@ -262,7 +268,9 @@ void object_writer::finish(int root, int info)
     flush_packed();
 
     // The same file gives the same identifier.
-    const std::string hex = fingerprint(out_);
+    fingerprint hash;
+    hash.add(out_);
+    const std::string hex = hash.hex();
     const std::string id = "[<" + hex + "> <" + hex + ">]";
     if (compress_)
         stream_trailer(root, info, id);

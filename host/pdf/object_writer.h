@@ -58,6 +58,11 @@ public:
     void finish(int root, int info);
 
     deflater& packer() { return packer_; }
+    // The bytes written so far.
+    std::size_t size() const noexcept { return out_.size(); }
+    // Makes room for a file of about `bytes` at once: growing step by step would hold the
+    // file one and a half times over while it is copied.
+    void expect(std::size_t bytes);
 
 private:
     struct entry {
@@ -68,9 +73,21 @@ private:
     // A direct object's text; an indirect one's own text rather than a reference to it.
     void append_value(std::string& text, QPDFObjectHandle object);
     void write_qpdf(int number, QPDFObjectHandle object);
+
     void flush_packed();
     void table_trailer(int root, int info, const std::string& id);
     void stream_trailer(int root, int info, const std::string& id);
+
+    // 128 bits that tell files apart (not a cryptographic digest: the identifier only has to
+    // differ between different files): two FNV-1a hashes from different starting points.
+    class fingerprint {
+    public:
+        void add(std::string_view bytes) noexcept;
+        std::string hex() const;
+
+    private:
+        std::uint64_t a_ = 0xCBF29CE484222325ull, b_ = 0x84222325CBF29CE4ull;
+    };
 
     std::string& out_;
     QPDF& qpdf_;

@@ -159,7 +159,7 @@ private:
     std::map<std::pair<const pdf_file*, LONG>, QPDFObjectHandle> foreign_;
     std::map<std::pair<document_object*, LONG>, QPDFObjectHandle> stored_;
     std::set<std::pair<document_object*, LONG>> in_progress_;
-    deflater packer_;
+    object_writer* file_ = nullptr;  // while run() writes
     std::map<std::string, int> resources_;
 };
 
@@ -548,7 +548,7 @@ QPDFObjectHandle writer::stored_page(document_object* doc, LONG number, int dept
     painter.page_height_points = p.height * scale;
     painter.content().transform(scale, 0, 0, -scale, 0, painter.page_height_points);
     paint_page(doc, number - 1, painter);
-    QPDFObjectHandle form = content_stream(out_, options_.compress ? &packer_ : nullptr, painter.content().data());
+    QPDFObjectHandle form = content_stream(out_, options_.compress ? &file_->packer() : nullptr, painter.content().data());
     QPDFObjectHandle dict = form.getDict();
     dict.replaceKey("/Type", QPDFObjectHandle::newName("/XObject"));
     dict.replaceKey("/Subtype", QPDFObjectHandle::newName("/Form"));
@@ -573,6 +573,7 @@ HRESULT writer::run(document_object* doc, std::string* bytes, std::string* messa
     // Each page goes into the file as soon as it is painted; only the fonts, images and placed
     // pages it shares with others wait for the end.
     object_writer file(*bytes, out_, options_.compress);
+    file_ = &file;
     const int root = file.reserve(), tree = file.reserve();
     std::vector<int> kids;
     kids.reserve(static_cast<std::size_t>(total));
@@ -616,7 +617,13 @@ HRESULT writer::run(document_object* doc, std::string* bytes, std::string* messa
         dict += " >>";
         file.object(page, dict);
         kids.push_back(page);
-        if (options_.progress) options_.progress(index + 1, total);
+        // The first pages tell how large the file will be; room a quarter larger covers the
+        // fonts and the rest (room never written to costs no memory). Once only: growing
+        // the room again would copy what is there.
+        const LONG done = index + 1;
+        if (done == std::min<LONG>(total, 16))
+            file.expect(file.size() / std::size_t(done) * std::size_t(total) / 4 * 5 + 65536);
+        if (options_.progress) options_.progress(done, total);
     }
     fonts_.finish();
 
