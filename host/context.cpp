@@ -12,16 +12,23 @@ std::string context::name_of(IUnknown* object) const
     object->QueryInterface(IID_IUnknown, identity.put_void());
     if (identity) {
         auto it = names.find(identity.get());
-        if (it != names.end()) return it->second;
+        if (it != names.end()) {
+            std::string name = it->second.text;
+            if (it->second.number != 0) {
+                name.push_back('#');
+                name.append(std::to_string(it->second.number));
+            }
+            return name;
+        }
     }
     if (host_object* h = host_object_of(object)) return h->name();
     return "object";
 }
 
-void context::set_name(IUnknown* object, std::string name) noexcept
+void context::set_name(IUnknown* object, const char* text, LONG number) noexcept
 {
     try {
-        names[object] = std::move(name);
+        names[object] = name_parts{text, number};
     } catch (...) {
     }
 }

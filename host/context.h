@@ -20,13 +20,20 @@ struct context {
     // The live host objects, linked through the objects themselves (no allocation per object).
     host_object* first_live = nullptr;
     std::size_t live_count = 0;
+    // A journal name as its parts: "element#3" is {"element", 3}, "document" {"document", 0}.
+    // A literal and a number rather than a string: every element in a list has one.
+    struct name_parts {
+        const char* text;
+        LONG number;
+    };
     // Identity → journal name, for lists, pages, the document and foreign objects in lists.
-    std::unordered_map<IUnknown*, std::string> names;
+    std::unordered_map<IUnknown*, name_parts> names;
 
     // The journal name of any object: a host object's kind and id, a registered name, "null",
     // or "object" for anything else.
     std::string name_of(IUnknown* object) const;
-    void set_name(IUnknown* object, std::string name) noexcept;
+    // `text` must outlive the context (a string literal).
+    void set_name(IUnknown* object, const char* text, LONG number = 0) noexcept;
     void forget_name(IUnknown* object) noexcept;
 };
 

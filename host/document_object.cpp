@@ -70,7 +70,7 @@ HRESULT document_object::add_item(IDispatch* object) noexcept
     com::ComPtr<IUnknown> identity;
     object->QueryInterface(IID_IUnknown, identity.put_void());
     if (identity && !host_object_of(identity.get()))
-        ctx_->set_name(identity.get(), "item#" + std::to_string(items_.size()));
+        ctx_->set_name(identity.get(), "item", static_cast<LONG>(items_.size()));
     return S_OK;
 }
 

@@ -125,7 +125,7 @@ HRESULT list_core::insert(context& ctx, IUnknown* object, placement where, const
     if (host_object* h = host_object_of(key))
         h->set_listed(id, where);
     else
-        ctx.set_name(key, std::string(foreign) + "#" + std::to_string(id));
+        ctx.set_name(key, foreign, id);
     return S_OK;
 }
 
