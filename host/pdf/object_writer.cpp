@@ -104,7 +104,7 @@ void object_writer::object(int number, std::string_view text)
         if (packed_at_.size() >= kPerObjectStream) flush_packed();
         return;
     }
-    entries_[static_cast<std::size_t>(number)] = {1, out_.size(), 0};
+    entries_[static_cast<std::size_t>(number)] = {out_.size(), 0, 1};
     append_int(out_, static_cast<std::uint64_t>(number));
     out_ += " 0 obj\n";
     out_ += text;
@@ -122,7 +122,7 @@ void object_writer::stream(int number, std::string_view entries, std::string_vie
             packed = true;
         }
     }
-    entries_[static_cast<std::size_t>(number)] = {1, out_.size(), 0};
+    entries_[static_cast<std::size_t>(number)] = {out_.size(), 0, 1};
     append_int(out_, static_cast<std::uint64_t>(number));
     out_ += " 0 obj\n<<";
     if (!entries.empty()) {
@@ -247,7 +247,7 @@ void object_writer::flush_packed()
     index += packed_;
     std::uint32_t i = 0;
     for (const auto& item : packed_at_)
-        entries_[static_cast<std::size_t>(item.first)] = {2, static_cast<std::uint64_t>(number), i++};
+        entries_[static_cast<std::size_t>(item.first)] = {static_cast<std::uint64_t>(number), i++, 2};
     packed_.clear();
     packed_at_.clear();
     stream(number, entries, index, false);
@@ -305,7 +305,7 @@ void object_writer::stream_trailer(int root, int info, const std::string& id)
 {
     const int self = reserve();
     const std::size_t at = out_.size();
-    entries_[static_cast<std::size_t>(self)] = {1, at, 0};
+    entries_[static_cast<std::size_t>(self)] = {at, 0, 1};
     std::uint64_t widest = 0;
     std::uint32_t last = 0xFFFF;  // object 0's generation
     for (const entry& e : entries_) {

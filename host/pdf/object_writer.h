@@ -66,9 +66,9 @@ public:
 
 private:
     struct entry {
-        std::uint8_t type = 0;      // 0 free (not written), 1 at an offset, 2 in an object stream
         std::uint64_t where = 0;    // offset, or the object stream's number
         std::uint32_t index = 0;    // place in the object stream
+        std::uint8_t type = 0;      // 0 free (not written), 1 at an offset, 2 in an object stream
     };
     // A direct object's text; an indirect one's own text rather than a reference to it.
     void append_value(std::string& text, QPDFObjectHandle object);

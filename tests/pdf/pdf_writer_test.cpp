@@ -433,6 +433,52 @@ TEST_F(PdfWriter, PageSizesComeFromUnitsAndResolution)
     EXPECT_NEAR(sizes[1].height, 792, 0.01);
 }
 
+// Enough pages that the file takes its room from the first ones and spreads its small objects
+// over several object streams; every page keeps its own text, link and size.
+TEST_F(PdfWriter, LongDocumentsKeepEveryPageTheirTextAndLinks)
+{
+    constexpr LONG kPages = 60;
+    for (LONG p = 1; p <= kPages; ++p) {
+        add_page(p % 2 ? 600 : 400, 400, 72);
+        auto f = font(u"Liberation Sans", 12, false, 0, p);
+        ASSERT_TRUE(f);
+        const std::string label = "Sheet " + std::to_string(p) + " body";
+        ASSERT_TRUE(text(std::u16string(label.begin(), label.end()), 20, 40, f.get(), kBlack, p));
+        auto k = make<IZLink>(zeKindLink, p);
+        ASSERT_TRUE(k);
+        const std::string url = "https://example.org/p(" + std::to_string(p) + ")";
+        com::Bstr u(std::u16string(url.begin(), url.end()));
+        ASSERT_EQ(k->put_URL(u.get()), S_OK);
+        com::ComPtr<IZRect> rect;
+        ASSERT_EQ(k->get_Rect(rect.put()), S_OK);
+        set_rect(rect.get(), 10, 10 + p, 110, 30 + p);
+    }
+
+    const std::string path = written();
+    EXPECT_EQ(report.pages, kPages);
+    EXPECT_EQ(pdf_probe::page_count(path), kPages);
+    const auto sizes = pdf_probe::page_sizes(path);
+    ASSERT_EQ(sizes.size(), std::size_t(kPages));
+    EXPECT_NEAR(sizes[36].width, 600, 0.01);  // page 37
+    EXPECT_NEAR(sizes[59].width, 400, 0.01);
+    for (int p : {1, 17, 37, 60})
+        EXPECT_NE(pdf_probe::text(path, p).find("Sheet " + std::to_string(p) + " body"),
+                  std::string::npos) << p;
+    // One subset font for all pages, however many pages use it.
+    EXPECT_EQ(pdf_probe::fonts(path).size(), 1u);
+
+    // Uncompressed, the annotations can be read: one per page, in page order, the string's
+    // parentheses escaped.
+    const std::string plain = read_all(written(false));
+    std::size_t at = 0;
+    for (LONG p = 1; p <= kPages; ++p) {
+        const std::string uri = "/URI (https://example.org/p\\(" + std::to_string(p) + "\\))";
+        const std::size_t found = plain.find(uri, at);
+        ASSERT_NE(found, std::string::npos) << p;
+        at = found;
+    }
+}
+
 // ---- links ------------------------------------------------------------------------------------
 
 class PdfLinks : public PdfWriter {
