@@ -22,6 +22,11 @@ std::string context::name_of(IUnknown* object) const
         }
     }
     if (host_object* h = host_object_of(object)) return h->name();
+    if (identity) {
+        std::string name;
+        for (const name_source* source : name_sources)
+            if (source->name_of(identity.get(), &name)) return name;
+    }
     return "object";
 }
 
@@ -34,5 +39,24 @@ void context::set_name(IUnknown* object, const char* text, LONG number) noexcept
 }
 
 void context::forget_name(IUnknown* object) noexcept { names.erase(object); }
+
+void context::add_name_source(const name_source* source) noexcept
+{
+    try {
+        name_sources.push_back(source);
+    } catch (...) {
+        // Only the journal's names of that page's objects are lost.
+    }
+}
+
+void context::remove_name_source(const name_source* source) noexcept
+{
+    for (std::size_t i = name_sources.size(); i-- > 0;) {
+        if (name_sources[i] != source) continue;
+        name_sources[i] = name_sources.back();
+        name_sources.pop_back();
+        return;
+    }
+}
 
 }  // namespace host

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "host/journal.h"
 #include "platform/com/unknown.h"
@@ -12,6 +13,15 @@
 namespace host {
 
 class host_object;
+
+// Something that can name the objects it holds (a page names its lists and what is in them).
+struct name_source {
+    // False when `identity` is not one of its objects.
+    virtual bool name_of(IUnknown* identity, std::string* name) const = 0;
+
+protected:
+    ~name_source() = default;
+};
 
 struct context {
     host::journal log;
@@ -26,8 +36,12 @@ struct context {
         const char* text;
         LONG number;
     };
-    // Identity → journal name, for lists, pages, the document and foreign objects in lists.
+    // Identity → journal name, for the document, its page list and items, and foreign objects
+    // listed while the journal is on.
     std::unordered_map<IUnknown*, name_parts> names;
+    // The pages, which name themselves, their lists and what is in them when asked: a name
+    // kept for every element of a long document would cost more than the element's list entry.
+    std::vector<const name_source*> name_sources;
 
     // The journal name of any object: a host object's kind and id, a registered name, "null",
     // or "object" for anything else.
@@ -35,6 +49,8 @@ struct context {
     // `text` must outlive the context (a string literal).
     void set_name(IUnknown* object, const char* text, LONG number = 0) noexcept;
     void forget_name(IUnknown* object) noexcept;
+    void add_name_source(const name_source* source) noexcept;
+    void remove_name_source(const name_source* source) noexcept;
 };
 
 }  // namespace host

@@ -43,9 +43,10 @@ public:
     LONG next_id() const noexcept { return next_id_; }
     void set_next_id(LONG next) noexcept { next_id_ = next; }
 
-private:
     // The id of a listed identity; 0 when it is not in the list.
     LONG id_of(IUnknown* identity) const noexcept;
+
+private:
     bool is_kept(IUnknown* identity) const noexcept;
     // Build the indexes once the lists have grown long.
     void index_if_long() noexcept;
@@ -120,7 +121,8 @@ struct word {
     LONG left, top, right, bottom, object_id;
 };
 
-class page : public com::object_root<page, com::automation::dispatch_impl<IZPrintContentPage>> {
+class page : public com::object_root<page, com::automation::dispatch_impl<IZPrintContentPage>>,
+             public name_source {
 public:
     page() noexcept : objects_(this), resources_(this) {}
     void init(std::shared_ptr<context> ctx, document_object* doc, LONG id, LONG width,
@@ -166,6 +168,9 @@ public:
     document_object* document() const noexcept { return doc_.get(); }
     // Lets go of everything held (closing the document).
     void close() noexcept;
+    // "page", "page_objects", "resources", and "element#3" or "resource#5" for objects in the
+    // lists that are not the engine's.
+    bool name_of(IUnknown* identity, std::string* name) const override;
 
     template <typename... Args>
     call_record record(std::string_view who, std::string_view member, const Args&... args) const noexcept

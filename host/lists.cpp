@@ -124,8 +124,8 @@ HRESULT list_core::insert(context& ctx, IUnknown* object, placement where, const
     if (id >= next_id_) next_id_ = id + 1;
     if (host_object* h = host_object_of(key))
         h->set_listed(id, where);
-    else
-        ctx.set_name(key, foreign, id);
+    else if (ctx.log.enabled())
+        ctx.set_name(key, foreign, id);  // named at once for the journal; else found when asked
     return S_OK;
 }
 

@@ -18,19 +18,32 @@ void page::init(std::shared_ptr<context> ctx, document_object* doc, LONG id, LON
     width_ = width;
     height_ = height;
     resolution_ = resolution;
-    ctx_->set_name(identity(), "page");
-    ctx_->set_name(objects_.unknown(), "page_objects");
-    ctx_->set_name(resources_.unknown(), "resources");
+    ctx_->add_name_source(this);
+}
+
+bool page::name_of(IUnknown* key, std::string* name) const
+{
+    auto* self = const_cast<page*>(this);
+    if (key == self->identity()) {
+        *name = "page";
+    } else if (key == self->objects_.unknown()) {
+        *name = "page_objects";
+    } else if (key == self->resources_.unknown()) {
+        *name = "resources";
+    } else if (const LONG id = object_ids_.id_of(key)) {
+        *name = "element#" + std::to_string(id);
+    } else if (const LONG rid = resource_ids_.id_of(key)) {
+        *name = "resource#" + std::to_string(rid);
+    } else {
+        return false;
+    }
+    return true;
 }
 
 void page::final_release() noexcept
 {
     close();
-    if (ctx_) {
-        ctx_->forget_name(identity());
-        ctx_->forget_name(objects_.unknown());
-        ctx_->forget_name(resources_.unknown());
-    }
+    if (ctx_) ctx_->remove_name_source(this);
 }
 
 void page::close() noexcept

@@ -364,4 +364,45 @@ TEST(HostJournal, RecordsCallsWithArgumentsResultsAndFailures)
     EXPECT_TRUE(doc.journal().lines().empty());
 }
 
+// Objects that are not the engine's are named by the list that holds them, whether they were
+// listed before the journal was turned on or while it was on, and lose the name when removed.
+TEST(HostJournal, NamesForeignObjectsByTheirListAndId)
+{
+    host::document doc, other, third;
+    doc.add_page(1000, 1000, 720);
+    doc.add_page(1000, 1000, 720);
+    // Other documents stand in for elements: objects of no list's own making.
+    com::ComPtr<IDispatch> foreign, resource;
+    other.dispatch(foreign.put());
+    third.dispatch(resource.put());
+    com::ComPtr<IDispatch> o, r;
+    doc.page_objects(2, o.put());
+    doc.resources(1, r.put());
+    com::ComPtr<IZPageObjectList> objects;
+    com::ComPtr<IZResourceList> resources;
+    o->QueryInterface(IZPageObjectList::iid, objects.put_void());
+    r->QueryInterface(IZResourceList::iid, resources.put_void());
+    auto f = com::Variant::from_dispatch(foreign.get());
+    auto g = com::Variant::from_dispatch(resource.get());
+    LONG id = 0;
+    ASSERT_EQ(objects->Add(*f.get(), &id), S_OK);  // journal off: no name is kept
+    ASSERT_EQ(id, 1);
+    ASSERT_EQ(resources->Add(*g.get(), &id), S_OK);
+
+    doc.journal().enable();
+    objects->Add(*f.get(), &id);  // already listed: keeps its id
+    resources->Add(*g.get(), &id);
+    objects->Remove(1);
+    objects->Add(*f.get(), &id);  // a new id, named at once
+    objects->Add(*f.get(), &id);
+    EXPECT_EQ(doc.journal().lines(),
+              (std::vector<std::string>{
+                  "page_objects.Add(element#1) -> 1",
+                  "resources.Add(resource#1) -> 1",
+                  "page_objects.Remove(1)",
+                  "page_objects.Add(object) -> 2",
+                  "page_objects.Add(element#2) -> 2",
+              }));
+}
+
 }  // namespace
