@@ -3,6 +3,8 @@
 
 #include <charconv>
 #include <cstdio>
+#include <cstring>
+#include <exception>
 
 #include <qpdf/Buffer.hh>
 
@@ -25,6 +27,28 @@ void append_ref(std::string& s, int number)
 {
     append_int(s, static_cast<std::uint64_t>(number));
     s += " 0 R";
+}
+
+// A name as qpdf holds it ("/A B") in the file's spelling ("/A#20B"). Every byte that is not a
+// plain printable character is written as #xx, the number sign too, so that a stray '#' of a
+// damaged source file does not reach ours as it was; the null byte, which no name may hold,
+// is left out.
+void append_name(std::string& s, const std::string& name)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    s += '/';
+    for (std::size_t i = name.empty() || name[0] != '/' ? 0 : 1; i < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        if (c == 0) continue;
+        const bool plain = c > 0x20 && c < 0x7F && !std::strchr("#()<>[]{}/%", c);
+        if (plain) {
+            s += static_cast<char>(c);
+        } else {
+            s += '#';
+            s += digits[c >> 4];
+            s += digits[c & 15];
+        }
+    }
 }
 
 // How many bytes a cross-reference stream needs for `v`.
@@ -137,9 +161,13 @@ void object_writer::stream(int number, std::string_view entries, std::string_vie
     out_ += "\nendstream\nendobj\n";
 }
 
-void object_writer::expect(std::size_t bytes)
+void object_writer::expect(std::size_t bytes) noexcept
 {
-    if (bytes > out_.capacity()) out_.reserve(bytes);
+    // Only a hint: when the room cannot be had at once, the file grows as it goes.
+    try {
+        if (bytes > out_.capacity() && bytes < out_.max_size() / 2) out_.reserve(bytes);
+    } catch (const std::exception&) {
+    }
 }
 
 int object_writer::number_of(QPDFObjectHandle object)
@@ -172,8 +200,10 @@ void object_writer::append_value(std::string& text, QPDFObjectHandle object)
     case ::ot_integer:
     case ::ot_real:
     case ::ot_string:
-    case ::ot_name:
         text += object.unparseResolved();
+        return;
+    case ::ot_name:
+        append_name(text, object.getName());
         return;
     case ::ot_array: {
         text += '[';
@@ -191,7 +221,7 @@ void object_writer::append_value(std::string& text, QPDFObjectHandle object)
         for (auto [key, value] : object.ditems()) {
             if (value.isNull()) continue;  // a null entry is the same as none
             text += ' ';
-            text += QPDFObjectHandle::newName(key).unparse();
+            append_name(text, key);
             text += ' ';
             append(text, value);
         }
@@ -220,7 +250,7 @@ void object_writer::write_qpdf(int number, QPDFObjectHandle object)
         // Parameters without a filter mean nothing, and a filter of ours may come instead.
         if (!filtered && key == "/DecodeParms") continue;
         if (!entries.empty()) entries += ' ';
-        entries += QPDFObjectHandle::newName(key).unparse();
+        append_name(entries, key);
         entries += ' ';
         append(entries, value);
     }

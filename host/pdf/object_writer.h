@@ -62,7 +62,7 @@ public:
     std::size_t size() const noexcept { return out_.size(); }
     // Makes room for a file of about `bytes` at once: growing step by step would hold the
     // file one and a half times over while it is copied.
-    void expect(std::size_t bytes);
+    void expect(std::size_t bytes) noexcept;
 
 private:
     struct entry {

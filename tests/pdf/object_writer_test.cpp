@@ -93,7 +93,7 @@ TEST_P(ObjectWriter, QpdfObjectsAreNumberedOnceAndKeepTheirData)
 {
     // Two dictionaries that refer to each other, a stream without a filter and one with a
     // filter the writer must pass through untouched.
-    QPDFObjectHandle a = objects.makeIndirectObject(QPDFObjectHandle::parse("<< /Name /A#20B >>"));
+    QPDFObjectHandle a = objects.makeIndirectObject(QPDFObjectHandle::parse("<< /Name /A#20B /K#23ey#28 1 >>"));
     QPDFObjectHandle b = objects.makeIndirectObject(QPDFObjectHandle::parse("<< /Real 1.25 /Bin <00FF> >>"));
     a.replaceKey("/Other", b);
     b.replaceKey("/Other", a);
@@ -126,6 +126,9 @@ TEST_P(ObjectWriter, QpdfObjectsAreNumberedOnceAndKeepTheirData)
     ASSERT_TRUE(holder.isArray());
     QPDFObjectHandle ra = holder.getArrayItem(0);
     EXPECT_EQ(ra.getKey("/Name").getName(), "/A B");
+    // A number sign and a delimiter inside a name are written escaped, and read back as they were.
+    EXPECT_EQ(ra.getKey("/K#ey(").getIntValue(), 1);
+    EXPECT_EQ(bytes.find("/K#ey("), std::string::npos);
     QPDFObjectHandle rb = ra.getKey("/Other");
     EXPECT_EQ(rb.getKey("/Real").getNumericValue(), 1.25);
     EXPECT_EQ(rb.getKey("/Bin").getStringValue(), std::string("\0\xFF", 2));

@@ -1,0 +1,107 @@
+// Fuzz target: arbitrary bytes as a PDF file whose first page is placed on a page of ours,
+// which is then written as a PDF, compressed or not. Opening may fail with a result code and a
+// message; a file that opened writes to a PDF that qpdf reads back without a warning, with one
+// page, whatever objects the placed page dragged along.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "contentelements/zprint_objects.h"
+#include "fuzz/pdf_read_back.h"
+#include "contentelements/zprint_page.h"
+#include "host/document.h"
+#include "host/pdf/pdf_writer.h"
+#include "module/class_map.h"
+#include "platform/com/com.h"
+
+namespace {
+
+void check(bool condition, const char* what)
+{
+    if (condition) return;
+    std::fprintf(stderr, "placed PDF invariant broken: %s\n", what);
+    std::abort();
+}
+
+template <typename I>
+com::ComPtr<I> as(IUnknown* object)
+{
+    com::ComPtr<I> out;
+    if (object) object->QueryInterface(I::iid, out.put_void());
+    return out;
+}
+
+// The placed PDF is opened from a file, as a user's is.
+const std::string& input_path()
+{
+    static const std::string path = "/tmp/zcnt_pdf_place_fuzzer." + std::to_string(::getpid()) + ".pdf";
+    return path;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static const bool registered = SUCCEEDED(cnt::module::register_classes());
+    if (!registered) std::abort();
+    {
+        std::ofstream out(input_path(), std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+        if (!out) return 0;
+    }
+    // The document comes first: making one registers the engine's classes.
+    host::document doc;
+    check(SUCCEEDED(doc.add_page(600, 400, 72)), "no page");
+    com::ComPtr<IZPdfDocument> pdf;
+    if (FAILED(CoCreateInstance(CLSID_ZPdfDocument, nullptr, 0x17, IZPdfDocument::iid,
+                                pdf.put_void())))
+        std::abort();
+    const std::string path = input_path();
+    com::Bstr file(std::u16string(path.begin(), path.end())), password(u"");
+    if (FAILED(pdf->Open(file.get(), 0, password.get()))) return 0;
+
+    com::ComPtr<IDispatch> d;
+    doc.page_objects(1, d.put());
+    auto objects = as<IZPageObjectList>(d.get());
+    d.reset();
+    doc.resources(1, d.put());
+    auto resources = as<IZResourceList>(d.get());
+    check(objects && resources, "no lists");
+    LONG id = 0;
+    resources->AddObject(pdf.get());
+    resources->Add(*com::Variant::from_unknown(pdf.get()).get(), &id);
+    com::ComPtr<IZPlacedPdfPage> placed;
+    if (FAILED(CoCreateInstance(CLSID_ZPlacedPdfPage, nullptr, 0x17, IZPlacedPdfPage::iid,
+                                placed.put_void())))
+        std::abort();
+    placed->putref_Document(pdf.get());
+    placed->put_PageNumber(1);
+    placed->SetPosition(50, 50, 500, 300);
+    auto element = as<IZElement>(placed.get());
+    check(static_cast<bool>(element), "placed page is no element");
+    objects->AddElement(element.get());
+    objects->Add(*com::Variant::from_unknown(element.get()).get(), &id);
+
+    for (bool compress : {true, false}) {
+        host::pdf::write_options options;
+        options.compress = compress;
+        std::string bytes, message;
+        const HRESULT hr = host::pdf::write_pdf_bytes(doc.model(), options, &bytes, nullptr, &message);
+        if (FAILED(hr)) {
+            check(!message.empty(), "failure without a message");
+            check(bytes.empty(), "failure left output");
+            continue;
+        }
+        std::string why;
+        if (!reads_back_whole(bytes, 1, &why)) {
+            std::fprintf(stderr, "%s\n", why.c_str());
+            check(false, "the written file does not read back cleanly");
+        }
+    }
+    ::unlink(path.c_str());
+    return 0;
+}
