@@ -55,10 +55,10 @@ private:
 
     std::vector<list_entry> entries_;
     std::vector<list_entry> unlisted_;
-    std::unordered_map<IUnknown*, LONG> ids_;  // only while indexed_
-    std::unordered_set<IUnknown*> kept_;       // only while kept_indexed_
-    bool indexed_ = false;
-    bool kept_indexed_ = false;
+    // The indexes of a long list, made when it grows long (an empty map costs a page's list
+    // more than its entries).
+    std::unique_ptr<std::unordered_map<IUnknown*, LONG>> ids_;
+    std::unique_ptr<std::unordered_set<IUnknown*>> kept_;
     std::size_t sweep_at_ = 8;  // the number of kept objects at which unused ones are looked for
     LONG next_id_ = 1;
 };

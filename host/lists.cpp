@@ -45,9 +45,9 @@ constexpr std::size_t kIndexFrom = 256;
 
 LONG list_core::id_of(IUnknown* key) const noexcept
 {
-    if (indexed_) {
-        auto it = ids_.find(key);
-        return it == ids_.end() ? 0 : it->second;
+    if (ids_) {
+        auto it = ids_->find(key);
+        return it == ids_->end() ? 0 : it->second;
     }
     for (const list_entry& e : entries_)
         if (e.identity.get() == key) return e.id;
@@ -56,7 +56,7 @@ LONG list_core::id_of(IUnknown* key) const noexcept
 
 bool list_core::is_kept(IUnknown* key) const noexcept
 {
-    if (kept_indexed_) return kept_.count(key) != 0;
+    if (kept_) return kept_->count(key) != 0;
     for (const list_entry& e : unlisted_)
         if (e.identity.get() == key) return true;
     return false;
@@ -65,25 +65,25 @@ bool list_core::is_kept(IUnknown* key) const noexcept
 // Without memory for an index the list is searched in place: correct, only slower.
 void list_core::index_if_long() noexcept
 {
-    if (indexed_ || entries_.size() < kIndexFrom) return;
+    if (ids_ || entries_.size() < kIndexFrom) return;
     try {
-        ids_.reserve(entries_.size() * 2);
-        for (const list_entry& e : entries_) ids_.emplace(e.identity.get(), e.id);
-        indexed_ = true;
+        auto made = std::make_unique<std::unordered_map<IUnknown*, LONG>>();
+        made->reserve(entries_.size() * 2);
+        for (const list_entry& e : entries_) made->emplace(e.identity.get(), e.id);
+        ids_ = std::move(made);
     } catch (const std::bad_alloc&) {
-        ids_.clear();
     }
 }
 
 void list_core::index_kept_if_long() noexcept
 {
-    if (kept_indexed_ || unlisted_.size() < kIndexFrom) return;
+    if (kept_ || unlisted_.size() < kIndexFrom) return;
     try {
-        kept_.reserve(unlisted_.size() * 2);
-        for (const list_entry& e : unlisted_) kept_.insert(e.identity.get());
-        kept_indexed_ = true;
+        auto made = std::make_unique<std::unordered_set<IUnknown*>>();
+        made->reserve(unlisted_.size() * 2);
+        for (const list_entry& e : unlisted_) made->insert(e.identity.get());
+        kept_ = std::move(made);
     } catch (const std::bad_alloc&) {
-        kept_.clear();
     }
 }
 
@@ -111,12 +111,11 @@ HRESULT list_core::insert(context& ctx, IUnknown* object, placement where, const
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
-    if (indexed_) {
+    if (ids_) {
         try {
-            ids_.emplace(key, id);
+            ids_->emplace(key, id);
         } catch (const std::bad_alloc&) {
-            ids_.clear();
-            indexed_ = false;
+            ids_.reset();
         }
     } else {
         index_if_long();
@@ -166,7 +165,7 @@ void list_core::drop_unused_kept() noexcept
         return;  // kept a while longer
     }
     for (const list_entry& e : unused) {
-        if (kept_indexed_) kept_.erase(e.identity.get());
+        if (kept_) kept_->erase(e.identity.get());
         if (host_object* h = host_object_of(e.identity.get())) h->set_unlisted();
     }
     // Released last, with the list already in order.
@@ -189,12 +188,11 @@ HRESULT list_core::keep(IUnknown* object, placement where) noexcept
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
-    if (kept_indexed_) {
+    if (kept_) {
         try {
-            kept_.insert(key);
+            kept_->insert(key);
         } catch (const std::bad_alloc&) {
-            kept_.clear();
-            kept_indexed_ = false;
+            kept_.reset();
         }
     } else {
         index_kept_if_long();
@@ -211,7 +209,7 @@ HRESULT list_core::remove(context& ctx, LONG id) noexcept
     if (it == entries_.end()) return E_INVALIDARG;
     com::ComPtr<IUnknown> gone = std::move(it->identity);
     entries_.erase(it);
-    if (indexed_) ids_.erase(gone.get());
+    if (ids_) ids_->erase(gone.get());
     if (host_object* h = host_object_of(gone.get()))
         h->set_unlisted();
     else
@@ -251,9 +249,8 @@ void list_core::clear(context& ctx) noexcept
     std::vector<list_entry> kept = std::move(unlisted_);
     entries_.clear();
     unlisted_.clear();
-    ids_.clear();
-    kept_.clear();
-    indexed_ = kept_indexed_ = false;
+    ids_.reset();
+    kept_.reset();
     sweep_at_ = 8;
 }
 
