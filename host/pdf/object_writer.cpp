@@ -30,16 +30,17 @@ void append_ref(std::string& s, int number)
 }
 
 // A name as qpdf holds it ("/A B") in the file's spelling ("/A#20B"). Every byte that is not a
-// plain printable character is written as #xx, the number sign too, so that a stray '#' of a
-// damaged source file does not reach ours as it was; the null byte, which no name may hold,
-// is left out.
+// plain printable character is written as #xx, the number sign too. qpdf holds a stray '#' of
+// a damaged name (one not followed by two hex digits) as a null byte, which no name may
+// contain: it goes back as the number sign it was, so that the name still matches the content
+// stream that uses it.
 void append_name(std::string& s, const std::string& name)
 {
     static const char digits[] = "0123456789ABCDEF";
     s += '/';
     for (std::size_t i = name.empty() || name[0] != '/' ? 0 : 1; i < name.size(); ++i) {
-        const auto c = static_cast<unsigned char>(name[i]);
-        if (c == 0) continue;
+        auto c = static_cast<unsigned char>(name[i]);
+        if (c == 0) c = '#';
         const bool plain = c > 0x20 && c < 0x7F && !std::strchr("#()<>[]{}/%", c);
         if (plain) {
             s += static_cast<char>(c);
@@ -243,20 +244,71 @@ void object_writer::write_qpdf(int number, QPDFObjectHandle object)
         return;
     }
     QPDFObjectHandle dict = object.getDict();
-    const bool filtered = !dict.getKey("/Filter").isNull();
+    // The filters and their parameters as lists. qpdf has already undone the encryption of a
+    // stream from an encrypted file, /Crypt filters included; those go, as this file is not
+    // encrypted and has no crypt filter to name.
+    std::vector<QPDFObjectHandle> filters, parameters;
+    QPDFObjectHandle filter = dict.getKey("/Filter"), parms = dict.getKey("/DecodeParms");
+    if (filter.isArray()) {
+        for (int i = 0; i < filter.getArrayNItems(); ++i) {
+            filters.push_back(filter.getArrayItem(i));
+            parameters.push_back(parms.isArray() ? parms.getArrayItem(i) : QPDFObjectHandle::newNull());
+        }
+    } else if (!filter.isNull()) {
+        filters.push_back(filter);
+        parameters.push_back(parms);
+    }
+    bool any_parameters = false;
+    for (std::size_t i = filters.size(); i-- > 0;) {
+        if (filters[i].isName() && filters[i].getName() == "/Crypt") {
+            filters.erase(filters.begin() + static_cast<std::ptrdiff_t>(i));
+            parameters.erase(parameters.begin() + static_cast<std::ptrdiff_t>(i));
+        } else {
+            any_parameters = any_parameters || !parameters[i].isNull();
+        }
+    }
     std::string entries;
     for (auto [key, value] : dict.ditems()) {
-        if (key == "/Length" || value.isNull()) continue;
-        // Parameters without a filter mean nothing, and a filter of ours may come instead.
-        if (!filtered && key == "/DecodeParms") continue;
+        if (key == "/Length" || key == "/Filter" || key == "/DecodeParms" || value.isNull()) continue;
         if (!entries.empty()) entries += ' ';
         append_name(entries, key);
         entries += ' ';
         append(entries, value);
     }
-    std::shared_ptr<Buffer> data = object.getRawStreamData();
+    // One filter as itself, several as a list; parameters only beside filters that have any
+    // (without a filter they mean nothing, and a filter of ours may come instead).
+    auto put = [&](const char* key, const std::vector<QPDFObjectHandle>& items) {
+        if (!entries.empty()) entries += ' ';
+        entries += key;
+        entries += ' ';
+        if (items.size() == 1) {
+            append(entries, items[0]);
+            return;
+        }
+        entries += '[';
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            if (i) entries += ' ';
+            append(entries, items[i]);
+        }
+        entries += ']';
+    };
+    const std::string plain = entries;
+    if (!filters.empty()) {
+        put("/Filter", filters);
+        if (any_parameters) put("/DecodeParms", parameters);
+    }
+    std::shared_ptr<Buffer> data;
+    try {
+        data = object.getRawStreamData();
+    } catch (const std::exception& e) {
+        // A placed page whose content cannot be read shows empty rather than failing the file.
+        if (warnings_.size() < 100)
+            warnings_.push_back(std::string("a stream of a placed PDF is left empty: ") + e.what());
+        stream(number, plain, {}, false);
+        return;
+    }
     const std::string_view bytes(reinterpret_cast<const char*>(data->getBuffer()), data->getSize());
-    stream(number, entries, bytes, filtered);
+    stream(number, entries, bytes, !filters.empty());
 }
 
 void object_writer::flush_packed()

@@ -58,6 +58,9 @@ public:
     void finish(int root, int info);
 
     deflater& packer() { return packer_; }
+    // What finish() could not write as it was (a stream of a placed PDF that cannot be read,
+    // written empty).
+    const std::vector<std::string>& warnings() const noexcept { return warnings_; }
     // The bytes written so far.
     std::size_t size() const noexcept { return out_.size(); }
     // Makes room for a file of about `bytes` at once: growing step by step would hold the
@@ -100,6 +103,7 @@ private:
     std::string packed_;
     std::vector<std::pair<int, std::size_t>> packed_at_;
     std::string scratch_;
+    std::vector<std::string> warnings_;
 };
 
 }  // namespace host::pdf

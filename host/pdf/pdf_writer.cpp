@@ -636,6 +636,7 @@ HRESULT writer::run(document_object* doc, std::string* bytes, std::string* messa
     const int info = file.reserve();
     file.object(info, "<< /Producer (ContentElements) >>");
     file.finish(root, info);
+    for (const std::string& w : file.warnings()) warn(w);
     if (report_) {
         report_->pages = total;
         report_->bytes = bytes->size();

@@ -4,6 +4,8 @@
 
 #include <fstream>
 #include <memory>
+#include <stdexcept>
+#include <vector>
 #include <string>
 
 #include <qpdf/Buffer.hh>
@@ -52,7 +54,11 @@ bool checks_clean(const std::string& bytes, std::string* output)
 
 class ObjectWriter : public ::testing::TestWithParam<bool> {
 protected:
-    ObjectWriter() { objects.emptyPDF(); }
+    ObjectWriter()
+    {
+        objects.setSuppressWarnings(true);  // the damaged names below are meant
+        objects.emptyPDF();
+    }
     QPDF objects;
 };
 
@@ -93,7 +99,7 @@ TEST_P(ObjectWriter, QpdfObjectsAreNumberedOnceAndKeepTheirData)
 {
     // Two dictionaries that refer to each other, a stream without a filter and one with a
     // filter the writer must pass through untouched.
-    QPDFObjectHandle a = objects.makeIndirectObject(QPDFObjectHandle::parse("<< /Name /A#20B /K#23ey#28 1 >>"));
+    QPDFObjectHandle a = objects.makeIndirectObject(QPDFObjectHandle::parse(&objects, "<< /Name /A#20B /K#23ey#28 1 /X#y 2 >>"));
     QPDFObjectHandle b = objects.makeIndirectObject(QPDFObjectHandle::parse("<< /Real 1.25 /Bin <00FF> >>"));
     a.replaceKey("/Other", b);
     b.replaceKey("/Other", a);
@@ -129,6 +135,9 @@ TEST_P(ObjectWriter, QpdfObjectsAreNumberedOnceAndKeepTheirData)
     // A number sign and a delimiter inside a name are written escaped, and read back as they were.
     EXPECT_EQ(ra.getKey("/K#ey(").getIntValue(), 1);
     EXPECT_EQ(bytes.find("/K#ey("), std::string::npos);
+    // A stray number sign (not followed by two hex digits) stays the number sign it was, so
+    // that a content stream naming "/X#y" still finds the resource.
+    EXPECT_EQ(ra.getKey("/X#y").getIntValue(), 2);
     QPDFObjectHandle rb = ra.getKey("/Other");
     EXPECT_EQ(rb.getKey("/Real").getNumericValue(), 1.25);
     EXPECT_EQ(rb.getKey("/Bin").getStringValue(), std::string("\0\xFF", 2));
@@ -170,6 +179,74 @@ TEST_P(ObjectWriter, NumbersNeverWrittenBecomeNullsAndTheIdFollowsTheContent)
     EXPECT_EQ(id(one).size(), 16u);
     EXPECT_NE(id(one), id(other));
     EXPECT_EQ(read(one)->getRoot().getKey("/Extra").getStringValue(), "one");
+}
+
+// Throws when asked for its data, as a placed page whose content cannot be decoded does.
+class unreadable : public QPDFObjectHandle::StreamDataProvider {
+public:
+    void provideStreamData(int, int, Pipeline*) override { throw std::runtime_error("damaged data"); }
+};
+
+TEST_P(ObjectWriter, StreamsLoseCryptFiltersAndUnreadableOnesAreWrittenEmpty)
+{
+    // Data decrypted already but still marked with a crypt filter ahead of its deflate.
+    const std::string text = "q 1 0 0 rg 0 0 10 10 re f Q";
+    std::string packed;
+    ASSERT_TRUE(host::pdf::deflater().pack(text, &packed));
+    QPDFObjectHandle crypt = QPDFObjectHandle::newStream(&objects);
+    crypt.replaceStreamData(packed, QPDFObjectHandle::parse("[/Crypt /FlateDecode]"),
+                            QPDFObjectHandle::parse("[<< /Type /CryptFilterDecodeParms /Name /StdCF >> null]"));
+    QPDFObjectHandle only = QPDFObjectHandle::newStream(&objects);
+    only.replaceStreamData(text, QPDFObjectHandle::newName("/Crypt"),
+                           QPDFObjectHandle::parse("<< /Name /Identity >>"));
+    QPDFObjectHandle broken = QPDFObjectHandle::newStream(&objects);
+    broken.replaceStreamData(std::make_shared<unreadable>(), QPDFObjectHandle::newNull(),
+                             QPDFObjectHandle::newNull());
+    broken.getDict().replaceKey("/Subtype", QPDFObjectHandle::newName("/Form"));
+
+    std::vector<std::string> warnings;
+    std::string bytes;
+    {
+        object_writer file(bytes, objects, GetParam());
+        const int root = file.reserve(), tree = file.reserve();
+        file.object(tree, "<< /Type /Pages /Count 0 /Kids [] >>");
+        std::string extra = "[";
+        for (QPDFObjectHandle h : {crypt, only, broken}) {
+            file.append(extra, h);
+            extra += ' ';
+        }
+        extra += ']';
+        const int holder = file.reserve();
+        file.object(holder, extra);
+        file.object(root, "<< /Type /Catalog /Pages " + std::to_string(tree) + " 0 R /Extra " +
+                              std::to_string(holder) + " 0 R >>");
+        const int info = file.reserve();
+        file.object(info, "<< >>");
+        file.finish(root, info);
+        warnings = file.warnings();
+    }
+    std::string report;
+    EXPECT_TRUE(checks_clean(bytes, &report)) << report;
+    auto q = read(bytes);
+    QPDFObjectHandle holder = q->getRoot().getKey("/Extra");
+    ASSERT_TRUE(holder.isArray());
+    auto data_of = [](QPDFObjectHandle h) {
+        std::shared_ptr<Buffer> b = h.getStreamData();
+        return std::string(reinterpret_cast<const char*>(b->getBuffer()), b->getSize());
+    };
+    QPDFObjectHandle rc = holder.getArrayItem(0);
+    EXPECT_EQ(rc.getDict().getKey("/Filter").getName(), "/FlateDecode");
+    EXPECT_FALSE(rc.getDict().hasKey("/DecodeParms"));
+    EXPECT_EQ(data_of(rc), text);
+    QPDFObjectHandle ro = holder.getArrayItem(1);
+    EXPECT_FALSE(ro.getDict().hasKey("/DecodeParms"));
+    EXPECT_EQ(ro.getDict().getKey("/Filter").isName(), GetParam());  // only our own deflate
+    EXPECT_EQ(data_of(ro), text);
+    QPDFObjectHandle rb = holder.getArrayItem(2);
+    EXPECT_EQ(rb.getDict().getKey("/Subtype").getName(), "/Form");
+    EXPECT_EQ(data_of(rb), "");
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find("damaged data"), std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(CompressedAndPlain, ObjectWriter, ::testing::Bool(),

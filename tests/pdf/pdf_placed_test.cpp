@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -238,6 +239,54 @@ TEST_F(PlacedPages, DamagedPdfFailsToOpenAndShowsAPlaceholder)
         // Off the placeholder's diagonals.
         EXPECT_TRUE(colour_at(r, 450, 220, kPlaceholderPx, 3));
     }
+}
+
+// A PDF that opens (its structure is sound) but whose page content is not the deflate data it
+// claims to be: only writing finds out.
+std::string pdf_with_undecodable_content()
+{
+    const std::string junk = "this is not deflate data at all";
+    const std::string objects[] = {
+        "<< /Type /Catalog /Pages 2 0 R >>",
+        "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 600 400] /Resources << >> /Contents 4 0 R >>",
+        "<< /Length " + std::to_string(junk.size()) + " /Filter /FlateDecode >>\nstream\n" + junk +
+            "\nendstream",
+    };
+    std::string out = "%PDF-1.7\n";
+    std::vector<std::size_t> offsets;
+    for (std::size_t i = 0; i < std::size(objects); ++i) {
+        offsets.push_back(out.size());
+        out += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+    }
+    const std::size_t xref = out.size();
+    out += "xref\n0 5\n0000000000 65535 f \n";
+    char line[24];
+    for (std::size_t at : offsets) {
+        std::snprintf(line, sizeof line, "%010zu 00000 n \n", at);
+        out += line;
+    }
+    out += "trailer\n<< /Size 5 /Root 1 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+    return out;
+}
+
+TEST_F(PlacedPages, UndecodableContentIsLeftEmptyWithAWarningAndTheRestIsWritten)
+{
+    sheet s;  // first: a document registers the engine's classes
+    const std::string source = dir.file("undecodable.pdf");
+    std::ofstream(source, std::ios::binary) << pdf_with_undecodable_content();
+    HRESULT hr = E_FAIL;
+    auto pdf = open_pdf(source, &hr);
+    ASSERT_TRUE(pdf);
+    ASSERT_EQ(hr, S_OK);
+
+    s.filled_rect(10, 10, 100, 100, kGreen);
+    place_pdf(s, pdf.get(), 300, 200, 300, 200);
+    const raster r = written(s);
+    EXPECT_TRUE(colour_at(r, 50, 50, kGreenPx));
+    EXPECT_TRUE(colour_at(r, 450, 300, kWhitePx));  // the placed page, drawn empty
+    ASSERT_FALSE(report.warnings.empty());
+    EXPECT_NE(report.warnings[0].find("left empty"), std::string::npos) << report.warnings[0];
 }
 
 TEST_F(PlacedPages, StoredDocumentPageIsScaledIntoItsRectangle)
