@@ -275,24 +275,15 @@ void object_writer::write_qpdf(int number, QPDFObjectHandle object)
         entries += ' ';
         append(entries, value);
     }
+    const std::string plain = entries;
     // One filter as itself, several as a list; parameters only beside filters that have any
     // (without a filter they mean nothing, and a filter of ours may come instead).
     auto put = [&](const char* key, const std::vector<QPDFObjectHandle>& items) {
         if (!entries.empty()) entries += ' ';
         entries += key;
         entries += ' ';
-        if (items.size() == 1) {
-            append(entries, items[0]);
-            return;
-        }
-        entries += '[';
-        for (std::size_t i = 0; i < items.size(); ++i) {
-            if (i) entries += ' ';
-            append(entries, items[i]);
-        }
-        entries += ']';
+        append(entries, items.size() == 1 ? items[0] : QPDFObjectHandle::newArray(items));
     };
-    const std::string plain = entries;
     if (!filters.empty()) {
         put("/Filter", filters);
         if (any_parameters) put("/DecodeParms", parameters);
@@ -353,14 +344,18 @@ void object_writer::finish(int root, int info)
     fingerprint hash;
     hash.add(out_);
     const std::string hex = hash.hex();
-    const std::string id = "[<" + hex + "> <" + hex + ">]";
+    std::string rest = " /Root ";
+    append_ref(rest, root);
+    rest += " /Info ";
+    append_ref(rest, info);
+    rest += " /ID [<" + hex + "> <" + hex + ">]";
     if (compress_)
-        stream_trailer(root, info, id);
+        stream_trailer(rest);
     else
-        table_trailer(root, info, id);
+        table_trailer(rest);
 }
 
-void object_writer::table_trailer(int root, int info, const std::string& id)
+void object_writer::table_trailer(const std::string& rest)
 {
     const std::size_t at = out_.size();
     out_ += "xref\n0 ";
@@ -374,16 +369,12 @@ void object_writer::table_trailer(int root, int info, const std::string& id)
     }
     out_ += "trailer\n<< /Size ";
     append_int(out_, entries_.size());
-    out_ += " /Root ";
-    append_ref(out_, root);
-    out_ += " /Info ";
-    append_ref(out_, info);
-    out_ += " /ID " + id + " >>\nstartxref\n";
+    out_ += rest + " >>\nstartxref\n";
     append_int(out_, at);
     out_ += "\n%%EOF\n";
 }
 
-void object_writer::stream_trailer(int root, int info, const std::string& id)
+void object_writer::stream_trailer(const std::string& rest)
 {
     const int self = reserve();
     const std::size_t at = out_.size();
@@ -405,11 +396,7 @@ void object_writer::stream_trailer(int root, int info, const std::string& id)
     }
     std::string entries = "/Type /XRef /Size ";
     append_int(entries, entries_.size());
-    entries += " /W [1 " + std::to_string(w2) + ' ' + std::to_string(w3) + "] /Root ";
-    append_ref(entries, root);
-    entries += " /Info ";
-    append_ref(entries, info);
-    entries += " /ID " + id;
+    entries += " /W [1 " + std::to_string(w2) + ' ' + std::to_string(w3) + "]" + rest;
     stream(self, entries, rows, false);
     out_ += "startxref\n";
     append_int(out_, at);

@@ -78,8 +78,9 @@ private:
     void write_qpdf(int number, QPDFObjectHandle object);
 
     void flush_packed();
-    void table_trailer(int root, int info, const std::string& id);
-    void stream_trailer(int root, int info, const std::string& id);
+    // `rest`: the trailer's entries after /Size (/Root, /Info, /ID).
+    void table_trailer(const std::string& rest);
+    void stream_trailer(const std::string& rest);
 
     // 128 bits that tell files apart (not a cryptographic digest: the identifier only has to
     // differ between different files): two FNV-1a hashes from different starting points.

@@ -97,8 +97,6 @@ public:
 
     content_writer& content() { return out_; }
     QPDFObjectHandle resources() const;
-    // The same dictionary as PDF text, its objects numbered by `file`.
-    std::string resources_text(object_writer& file) const;
     // The names and objects the resources hold, as text: pages with equal keys share one
     // resource dictionary.
     std::string resource_key() const;
@@ -193,34 +191,6 @@ QPDFObjectHandle page_painter::resources() const
     group("/Font", "F");
     group("/XObject", "X");
     group("/ExtGState", "G");
-    return r;
-}
-
-std::string page_painter::resources_text(object_writer& file) const
-{
-    std::string r = "<<";
-    auto group = [&](const char* key, const char* prefix) {
-        const std::string start = std::string(prefix) + "\n";
-        bool any = false;
-        for (const auto& [k, object] : by_name_) {
-            if (k.compare(0, start.size(), start) != 0) continue;
-            if (!any) {
-                r += ' ';
-                r += key;
-                r += " <<";
-                any = true;
-            }
-            r += " /";
-            r.append(k, start.size(), std::string::npos);
-            r += ' ';
-            file.append(r, object);
-        }
-        if (any) r += " >>";
-    };
-    group("/Font", "F");
-    group("/XObject", "X");
-    group("/ExtGState", "G");
-    r += " >>";
     return r;
 }
 
@@ -469,7 +439,9 @@ int writer::shared_resources(object_writer& file, const page_painter& painter)
     auto known = resources_.find(key);
     if (known != resources_.end()) return known->second;
     const int number = file.reserve();
-    file.object(number, painter.resources_text(file));
+    std::string text;
+    file.append(text, painter.resources());
+    file.object(number, text);
     resources_.emplace(std::move(key), number);
     return number;
 }
@@ -577,7 +549,7 @@ HRESULT writer::run(document_object* doc, std::string* bytes, std::string* messa
     const int root = file.reserve(), tree = file.reserve();
     std::vector<int> kids;
     kids.reserve(static_cast<std::size_t>(total));
-    std::string dict, content;
+    std::string dict;
     for (LONG index = 0; index < total; ++index) {
         const page_frame p = frame_of(doc, index);
         const double res = p.resolution > 0 ? p.resolution : 72;
