@@ -1,4 +1,4 @@
-// CRC-32 (the polynomial of zlib and PNG), for the .pjd chunk checksums.
+// CRC-32 (the polynomial of zlib and PNG), for the .pjd chunk checksums and PNG chunks.
 #pragma once
 
 #include <cstddef>
