@@ -68,18 +68,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 }
 
 #ifdef ZCNT_FUZZ_REPLAY_MAIN
-// Replays each file named on the command line through the target.
-int main(int argc, char** argv)
-{
-    for (int i = 1; i < argc; ++i) {
-        std::FILE* f = std::fopen(argv[i], "rb");
-        if (!f) continue;
-        std::string bytes;
-        char buffer[4096];
-        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) bytes.append(buffer, n);
-        std::fclose(f);
-        LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-    }
-    return 0;
-}
+#include "fuzz/replay_main.h"
 #endif
