@@ -3,6 +3,7 @@
 // rebuild removes what the last one made and makes the content anew.
 #include "elements/image/image.h"
 
+#include "core/colour.h"
 #include "core/element.h"
 #include "elements/image/image_content.h"
 
@@ -230,7 +231,7 @@ private:
 
     bstr_field file_{u""};
     VARIANT_BOOL keep_ = VARIANT_TRUE;
-    OLE_COLOR border_colour_ = 0xFFFFFFFF;
+    OLE_COLOR border_colour_ = no_colour;
     VARIANT_BOOL shadow_ = VARIANT_FALSE;
     SHORT transparency_ = 0;
     LONG linked_id_ = 0;

@@ -4,6 +4,7 @@
 #include <new>
 #include <string>
 
+#include "core/colour.h"
 #include "core/host_objects.h"
 #include "elements/image/image_fit.h"
 #include "platform/com/codepage.h"
@@ -13,7 +14,6 @@
 namespace cnt::image {
 namespace {
 
-constexpr OLE_COLOR kNoBorder = 0xFFFFFFFF;
 // In-process server, in-process handler, local server and remote server.
 constexpr DWORD kClassContext = 0x17;
 constexpr LONG kDefaultResolution = 300;
@@ -243,7 +243,7 @@ HRESULT content_builder::place_page(IZStoredDocument* document, rect* r, bool ke
 
 HRESULT content_builder::add_border(OLE_COLOR colour) noexcept
 {
-    if (colour == kNoBorder) return S_OK;
+    if (colour == no_colour) return S_OK;
     com::ComPtr<IZShape> shape;
     RETURN_IF_FAILED(
         create_page_object(in_.objects, zeKindShape, in_.state.page_object_ids, &shape));

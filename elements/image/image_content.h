@@ -31,7 +31,7 @@ public:
     // S_OK, S_FALSE for an empty QR text, E_INVALIDARG for a missing file without a linked
     // object, E_UNEXPECTED for anything the host refused, E_OUTOFMEMORY.
     HRESULT build_content() noexcept;
-    // A stroked rectangle over the bounds as they stand, unless the colour is 0xFFFFFFFF.
+    // A stroked rectangle over the bounds as they stand, unless the colour is no_colour.
     HRESULT add_border(OLE_COLOR colour) noexcept;
 
     HRESULT create_image(com::ComPtr<IZImageResource>* out) noexcept override;

@@ -2,13 +2,12 @@
 // and, when BorderColor is set, a stroked rectangle shape over the same bounds.
 #include "elements/link/link.h"
 
+#include "core/colour.h"
 #include "core/element.h"
 #include "core/host_objects.h"
 
 namespace cnt {
 namespace {
-
-constexpr OLE_COLOR kNoColour = 0xFFFFFFFF;
 
 class CZCntElementLink : public element<CZCntElementLink, IZCntElementLink> {
 public:
@@ -138,7 +137,7 @@ private:
 
     HRESULT add_border(IZPageObjectList* objects) noexcept
     {
-        if (border_colour_ == kNoColour) return S_OK;
+        if (border_colour_ == no_colour) return S_OK;
         com::ComPtr<IZShape> shape;
         RETURN_IF_FAILED(create_page_object(objects, zeKindShape, s_.page_object_ids, &shape));
         shape->put_PaintMode(zeShapePaintStroke);
@@ -152,7 +151,7 @@ private:
     }
 
     bstr_field url_{u""};
-    OLE_COLOR border_colour_ = kNoColour;
+    OLE_COLOR border_colour_ = no_colour;
     VARIANT_BOOL shadow_ = 0;
 };
 

@@ -2,11 +2,10 @@
 #pragma once
 
 #include "contentelements/cnt_note.h"
+#include "core/colour.h"
 #include "core/strings.h"
 
 namespace cnt::note {
-
-inline constexpr OLE_COLOR no_colour = 0xFFFFFFFF;
 
 struct fields {
     ZeCntNoteStyle style = zeCntNoteStyleRectangle;

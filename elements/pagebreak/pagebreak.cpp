@@ -5,6 +5,7 @@
 
 #include <new>
 
+#include "core/colour.h"
 #include "core/element.h"
 #include "core/host_objects.h"
 #include "elements/measure/display_context.h"
@@ -23,7 +24,6 @@ constexpr SHORT kBoxTransparency = 20;
 constexpr OLE_COLOR kLabelColour = 0x000096;
 constexpr LONG kLabelSize = 100;  // tenths of a point
 
-constexpr OLE_COLOR kNone = 0xFFFFFFFF;
 constexpr SHORT kNoTransparency = -1;
 
 struct shape_spec {
@@ -168,13 +168,13 @@ private:
         const auto add = wrap_add;
         const auto sub = wrap_sub;
         const shape_spec always[] = {
-            {zeShapePaintStroke, kNone, kOutline, kNoTransparency, L, T, R, B},
-            {zeShapePaintFill, kNone, kOverlay, kOverlayTransparency, L, T, R, B},
+            {zeShapePaintStroke, no_colour, kOutline, kNoTransparency, L, T, R, B},
+            {zeShapePaintFill, no_colour, kOverlay, kOverlayTransparency, L, T, R, B},
             {zeShapePaintFillStroke, kBoxFill, kOutline, kBoxTransparency, sub(R, w), T, R, add(T, h)},
         };
         const shape_spec at_break[] = {
             {zeShapePaintFillStroke, kBreakLine, kBreakLine, 0, L, Y, R, add(Y, 1)},
-            {zeShapePaintFill, kBoxFill, kNone, 40, add(L, 1), add(Y, 1), sub(R, 1), sub(B, 2)},
+            {zeShapePaintFill, kBoxFill, no_colour, 40, add(L, 1), add(Y, 1), sub(R, 1), sub(B, 2)},
             {zeShapePaintFillStroke, kBoxFill, kOutline, kBoxTransparency, sub(R, w), Y, R, add(Y, h)},
         };
         for (const shape_spec& marker_shape : always) RETURN_IF_FAILED(create_shape(objects, marker_shape));
@@ -188,8 +188,8 @@ private:
         com::ComPtr<IZShape> shape;
         RETURN_IF_FAILED(create_page_object(objects, zeKindShape, s_.page_object_ids, &shape));
         shape->put_PaintMode(marker_shape.mode);
-        if (marker_shape.fill != kNone) shape->put_FillColor(marker_shape.fill);
-        if (marker_shape.stroke != kNone) shape->put_StrokeColor(marker_shape.stroke);
+        if (marker_shape.fill != no_colour) shape->put_FillColor(marker_shape.fill);
+        if (marker_shape.stroke != no_colour) shape->put_StrokeColor(marker_shape.stroke);
         if (marker_shape.transparency != kNoTransparency) shape->put_Transparency(marker_shape.transparency);
         com::ComPtr<IZPath> path;
         shape->get_Path(path.put());

@@ -3,11 +3,10 @@
 #pragma once
 
 #include "contentelements/cnt_stamp.h"
+#include "core/colour.h"
 #include "core/strings.h"
 
 namespace cnt::stamp {
-
-inline constexpr OLE_COLOR no_colour = 0xFFFFFFFF;
 
 struct text_part {
     bstr_field text{u""};
