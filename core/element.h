@@ -24,6 +24,7 @@
 //   and override any IZCntElementBase member it implements differently (Inclination …).
 #pragma once
 
+#include <algorithm>
 #include <new>
 #include <vector>
 
@@ -353,15 +354,19 @@ public:
         *id = self().state().element_id;
         return S_OK;
     }
-    HRESULT GetCreatedIDs(std::vector<LONG>* page_object_ids,
-                          std::vector<LONG>* resource_ids) noexcept override
+    HRESULT GetCreatedIDs(created_list list, ULONG capacity, LONG* ids,
+                          ULONG* count) noexcept override
     {
-        try {
-            if (page_object_ids) *page_object_ids = self().state().page_object_ids;
-            if (resource_ids) *resource_ids = self().state().resource_ids;
-        } catch (const std::bad_alloc&) {
-            return E_OUTOFMEMORY;
-        }
+        if (!count) return E_POINTER;
+        const element_state& s = self().state();
+        const std::vector<LONG>* from = list == created_list::page_objects ? &s.page_object_ids
+                                        : list == created_list::resources  ? &s.resource_ids
+                                                                           : nullptr;
+        if (!from) return E_INVALIDARG;
+        *count = static_cast<ULONG>(from->size());
+        if (!ids) return S_OK;
+        if (capacity < from->size()) return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
+        std::copy(from->begin(), from->end(), ids);
         return S_OK;
     }
 

@@ -185,7 +185,7 @@ inline std::vector<LONG> page_object_ids(IUnknown* element)
     com::ComPtr<IZCntElementIds> ids;
     element->QueryInterface(IZCntElementIds::iid, ids.put_void());
     std::vector<LONG> out;
-    if (ids) ids->GetCreatedIDs(&out, nullptr);
+    if (ids) cnt::created_ids(ids.get(), created_list::page_objects, &out);
     return out;
 }
 inline std::vector<LONG> resource_ids(IUnknown* element)
@@ -193,7 +193,7 @@ inline std::vector<LONG> resource_ids(IUnknown* element)
     com::ComPtr<IZCntElementIds> ids;
     element->QueryInterface(IZCntElementIds::iid, ids.put_void());
     std::vector<LONG> out;
-    if (ids) ids->GetCreatedIDs(nullptr, &out);
+    if (ids) cnt::created_ids(ids.get(), created_list::resources, &out);
     return out;
 }
 

@@ -223,6 +223,29 @@ TEST(ImageRecord, VersionTwoLoadsEveryFieldAndSavesTheSameBytes)
     EXPECT_EQ(saved(image.get()), r);
 }
 
+// The id view hands out a list only whole: the count first, then a buffer that holds it all.
+TEST(ImageRecord, CreatedIdsComeOnlyIntoABufferThatHoldsThemAll)
+{
+    record_fields f;
+    f.objects = {4, 0, 6};
+    com::ComPtr<IZCntElementIds> ids;
+    ASSERT_EQ(cnt::create_image(nullptr, IZCntElementIds::iid, ids.put_void()), S_OK);
+    com::ComPtr<IPersistStreamInit> persist;
+    ids->QueryInterface(IPersistStreamInit::iid, persist.put_void());
+    ASSERT_EQ(load(persist.get(), record(f)), S_OK);
+    ULONG count = 0;
+    EXPECT_EQ(ids->GetCreatedIDs(created_list::page_objects, 0, nullptr, nullptr), E_POINTER);
+    EXPECT_EQ(ids->GetCreatedIDs(created_list::page_objects, 0, nullptr, &count), S_OK);
+    EXPECT_EQ(count, 3u);
+    LONG buffer[3] = {-1, -1, -1};
+    EXPECT_EQ(ids->GetCreatedIDs(created_list::page_objects, 2, buffer, &count),
+              HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER));
+    EXPECT_EQ(buffer[0], -1);
+    EXPECT_EQ(ids->GetCreatedIDs(created_list::page_objects, 3, buffer, &count), S_OK);
+    EXPECT_EQ(std::vector<LONG>(buffer, buffer + 3), (std::vector<LONG>{4, 0, 6}));
+    EXPECT_EQ(ids->GetCreatedIDs(static_cast<created_list>(2), 3, buffer, &count), E_INVALIDARG);
+}
+
 TEST(ImageRecord, OlderVersionsMoveAPositiveLinkedIdToTheResources)
 {
     for (ULONG version : {0u, 1u}) {

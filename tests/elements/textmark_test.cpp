@@ -82,7 +82,7 @@ std::vector<LONG> created_ids(IUnknown* element)
     com::ComPtr<IZCntElementIds> ids;
     std::vector<LONG> out;
     if (SUCCEEDED(element->QueryInterface(IZCntElementIds::iid, ids.put_void())))
-        ids->GetCreatedIDs(&out, nullptr);
+        cnt::created_ids(ids.get(), created_list::page_objects, &out);
     return out;
 }
 

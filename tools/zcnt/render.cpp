@@ -371,7 +371,8 @@ private:
             LONG element_id = 0;
             std::vector<LONG> page_object_ids, resource_ids;
             ids->GetElementID(&element_id);
-            ids->GetCreatedIDs(&page_object_ids, &resource_ids);
+            cnt::created_ids(ids.get(), created_list::page_objects, &page_object_ids);
+            cnt::created_ids(ids.get(), created_list::resources, &resource_ids);
             out["element_id"] = element_id;
             out["page_object_ids"] = page_object_ids;
             out["resource_ids"] = resource_ids;
