@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "contentelements/cnt_container.h"
+#include "contentelements/cnt_document.h"
 #include "contentelements/zprint_page.h"
 #include "core/element_state.h"
 #include "core/record_io.h"
@@ -409,15 +410,7 @@ HRESULT host_element<Derived>::Attach(IDispatch* page_objects, IDispatch* /*reso
 
     com::ComPtr<IZDocument> doc;
     document->QueryInterface(IZDocument::iid, doc.put_void());
-    if (doc) {
-        LONG count = 0;
-        doc->get_Count(&count);
-        for (LONG i = 1; i <= count && !s.container; ++i) {
-            com::ComPtr<IDispatch> item;
-            if (FAILED(doc->get_Item(i, item.put())) || !item) continue;
-            item->QueryInterface(IZCntElementContainer::iid, s.container.put_void());
-        }
-    }
+    if (doc) FindElementContainer(doc.get(), s.container.put());
     if (!s.container) {
         if (FAILED(create_element_container(nullptr, IZCntElementContainer::iid,
                                             s.container.put_void())) ||

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "contentelements/cnt_container.h"
+#include "contentelements/cnt_document.h"
 #include "module/class_map.h"
 #include "tools/zcnt/dispatch_call.h"
 #include "tools/zcnt/host_bridge.h"
@@ -19,13 +20,7 @@ using nlohmann::json;
 com::ComPtr<IZCntElementContainer> container_of(IZDocument* document)
 {
     com::ComPtr<IZCntElementContainer> container;
-    LONG count = 0;
-    document->get_Count(&count);
-    for (LONG i = 1; i <= count && !container; ++i) {
-        com::ComPtr<IDispatch> item;
-        if (SUCCEEDED(document->get_Item(i, item.put())) && item)
-            item->QueryInterface(IZCntElementContainer::iid, container.put_void());
-    }
+    FindElementContainer(document, container.put());
     return container;
 }
 

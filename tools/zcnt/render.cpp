@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "contentelements/cnt_container.h"
+#include "contentelements/cnt_document.h"
 #include "core/element_state.h"
 #include "module/class_map.h"
 #include "platform/com/streams.h"
@@ -86,13 +87,7 @@ page_lists lists_of(IZPrintContentPage* page)
 com::ComPtr<IZCntElementContainer> container_of(IZDocument* document)
 {
     com::ComPtr<IZCntElementContainer> container;
-    LONG count = 0;
-    document->get_Count(&count);
-    for (LONG i = 1; i <= count && !container; ++i) {
-        com::ComPtr<IDispatch> item;
-        if (SUCCEEDED(document->get_Item(i, item.put())) && item)
-            item->QueryInterface(IZCntElementContainer::iid, container.put_void());
-    }
+    FindElementContainer(document, container.put());
     return container;
 }
 
