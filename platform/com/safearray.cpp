@@ -13,6 +13,7 @@
 
 #include "platform/com/result.h"
 #include "platform/com/unknown.h"
+#include "platform/com/variant_detail.h"
 
 namespace {
 
@@ -24,28 +25,12 @@ constexpr USHORT caller_owned = FADF_AUTO | FADF_STATIC | FADF_EMBEDDED;
 ULONG element_size(VARTYPE vt) noexcept
 {
     switch (vt) {
-    case VT_I1:
-    case VT_UI1: return 1;
-    case VT_I2:
-    case VT_UI2:
-    case VT_BOOL: return 2;
-    case VT_I4:
-    case VT_UI4:
-    case VT_INT:
-    case VT_UINT:
-    case VT_R4:
-    case VT_ERROR: return 4;
-    case VT_I8:
-    case VT_UI8:
-    case VT_R8:
-    case VT_CY:
-    case VT_DATE: return 8;
     case VT_BSTR:
     case VT_UNKNOWN:
     case VT_DISPATCH: return sizeof(void*);
     case VT_DECIMAL: return sizeof(DECIMAL);
     case VT_VARIANT: return sizeof(VARIANT);
-    default: return 0;
+    default: return static_cast<ULONG>(com::variant_detail::plain_size(vt));
     }
 }
 

@@ -10,30 +10,6 @@
 
 namespace {
 
-// Size of a by-reference target that is copied as plain bytes.
-std::size_t plain_size(VARTYPE base) noexcept
-{
-    switch (base) {
-    case VT_I1:
-    case VT_UI1: return 1;
-    case VT_I2:
-    case VT_UI2:
-    case VT_BOOL: return 2;
-    case VT_I4:
-    case VT_UI4:
-    case VT_INT:
-    case VT_UINT:
-    case VT_R4:
-    case VT_ERROR: return 4;
-    case VT_I8:
-    case VT_UI8:
-    case VT_R8:
-    case VT_CY:
-    case VT_DATE: return 8;
-    default: return 0;
-    }
-}
-
 // Records need IRecordInfo, which this platform does not provide yet; an empty record slot is
 // harmless, a real one is refused rather than leaked or copied wrongly.
 HRESULT check_record(const VARIANT* v) noexcept
@@ -178,7 +154,7 @@ HRESULT VariantCopyInd(VARIANT* dest, const VARIANT* source) noexcept
         }
         case VT_DECIMAL: value.decVal = *source->pdecVal; break;
         case VT_RECORD: return E_NOTIMPL;
-        default: std::memcpy(&value.llVal, source->byref, plain_size(base)); break;
+        default: std::memcpy(&value.llVal, source->byref, com::variant_detail::plain_size(base)); break;
         }
     }
     value.vt = source->vt & ~VT_BYREF;
