@@ -56,10 +56,11 @@ struct element_state {
 
 }  // namespace cnt
 
-// What tools and tests may ask an element about itself beyond its interfaces: the ids it
-// keeps. Not part of either type library; answered by every annotation element.
+// The two lists of ids an element keeps.
 enum class created_list : ULONG { page_objects = 0, resources = 1 };
 
+// What tools and tests may ask an element about itself beyond its interfaces: the ids it
+// keeps. Not part of either type library; answered by every annotation element.
 struct IZCntElementIds : IUnknown {
     static constexpr IID iid = com::make_guid("{3E1B7C52-94D0-4B8E-A2F6-6C0D1E9B7A41}");
     using base = IUnknown;

@@ -154,7 +154,9 @@ HRESULT VariantCopyInd(VARIANT* dest, const VARIANT* source) noexcept
         }
         case VT_DECIMAL: value.decVal = *source->pdecVal; break;
         case VT_RECORD: return E_NOTIMPL;
-        default: std::memcpy(&value.llVal, source->byref, com::variant_detail::plain_size(base)); break;
+        default:
+            std::memcpy(&value.llVal, source->byref, com::variant_detail::plain_size(base));
+            break;
         }
     }
     value.vt = source->vt & ~VT_BYREF;
