@@ -6,6 +6,7 @@
 #include "contentelements/zprint_page.h"
 #include "elements/textmark/textmark.h"
 #include "host/document.h"
+#include "module/class_map.h"
 #include "platform/com/com.h"
 
 namespace {
@@ -20,6 +21,7 @@ struct marked_page {
 
     marked_page()
     {
+        cnt::module::register_classes();  // Attach makes the document's container by class id
         doc.add_page(2550, 3300, 300);
         com::ComPtr<IDispatch> p, objects, resources;
         doc.page(1, p.put());

@@ -248,23 +248,10 @@ HRESULT CZCntElementContainer::GetObjectKind(LONG* kind) noexcept
 
 HRESULT CZCntElementContainer::Attach(IDispatch*, IDispatch*, IDispatch*) noexcept { return S_OK; }
 
-// ---- IPersistStreamInit ---------------------------------------------------------------------
+// ---- The stream ----------------------------------------------------------------------------
 
-HRESULT CZCntElementContainer::GetClassID(CLSID* clsid) noexcept
+HRESULT CZCntElementContainer::load_fields(IStream* stream, ULONG version) noexcept
 {
-    if (!clsid) return E_POINTER;
-    *clsid = CLSID_ZCntElementContainer;
-    return S_OK;
-}
-
-HRESULT CZCntElementContainer::IsDirty() noexcept { return dirty_ ? S_OK : S_FALSE; }
-
-HRESULT CZCntElementContainer::Load(IStream* stream) noexcept
-{
-    if (!stream) return E_POINTER;
-    ULONG version = 0;
-    RETURN_IF_FAILED(record::read_u32(stream, &version));
-    if (version > record_version) return E_UNEXPECTED;
     clear();
     LONG count = 0;
     RETURN_IF_FAILED(record::read_i32(stream, &count));
@@ -277,34 +264,16 @@ HRESULT CZCntElementContainer::Load(IStream* stream) noexcept
         RETURN_IF_FAILED(file(key, std::move(record)));
     }
     if (version == 2) RETURN_IF_FAILED(record::read_i32(stream, &next_field_number_));
-    dirty_ = false;
     return S_OK;
 }
 
-HRESULT CZCntElementContainer::Save(IStream* stream, BOOL clear_dirty) noexcept
+HRESULT CZCntElementContainer::save_fields(IStream* stream, BOOL clear_dirty) noexcept
 {
-    if (!stream) return E_POINTER;
-    RETURN_IF_FAILED(record::write_u32(stream, record_version));
     RETURN_IF_FAILED(record::write_i32(stream, static_cast<LONG>(count_)));
     for (const auto& [key, records] : pages_)
         for (const record_ref& record : records)
             RETURN_IF_FAILED(impl(record)->Save(stream, clear_dirty));
-    RETURN_IF_FAILED(record::write_i32(stream, next_field_number_));
-    if (clear_dirty) dirty_ = false;
-    return S_OK;
-}
-
-HRESULT CZCntElementContainer::GetSizeMax(ULARGE_INTEGER* size) noexcept
-{
-    if (!size) return E_POINTER;
-    size->QuadPart = 4;
-    return S_OK;
-}
-
-HRESULT CZCntElementContainer::InitNew() noexcept
-{
-    dirty_ = true;
-    return S_OK;
+    return record::write_i32(stream, next_field_number_);
 }
 
 }  // namespace cnt

@@ -10,6 +10,7 @@
 #include "container/element_info.h"
 #include "contentelements/cnt_container.h"
 #include "contentelements/zprint_objects.h"
+#include "core/persist_record.h"
 #include "platform/com/com.h"
 
 namespace cnt {
@@ -20,9 +21,12 @@ HRESULT create_element_container(IUnknown* outer, REFIID riid, void** ppv) noexc
 class CZCntElementContainer
     : public com::object_root<CZCntElementContainer,
                               com::automation::dispatch_impl<IZCntElementContainer>,
-                              com::automation::dispatch_impl<IZObject>, IPersistStreamInit> {
+                              com::automation::dispatch_impl<IZObject>,
+                              persist_record<CZCntElementContainer>> {
 public:
+    // Version 2 added the next form-field number; 0 and 1 still load.
     static constexpr ULONG record_version = 2;
+    static constexpr const CLSID& class_id = CLSID_ZCntElementContainer;
     static constexpr LONG object_kind = 285;
 
     // IZCntElementContainer
@@ -42,14 +46,6 @@ public:
     HRESULT Attach(IDispatch* page_objects, IDispatch* resources,
                    IDispatch* document) noexcept override;
 
-    // IPersistStreamInit
-    HRESULT GetClassID(CLSID* clsid) noexcept override;
-    HRESULT IsDirty() noexcept override;
-    HRESULT Load(IStream* stream) noexcept override;
-    HRESULT Save(IStream* stream, BOOL clear_dirty) noexcept override;
-    HRESULT GetSizeMax(ULARGE_INTEGER* size) noexcept override;
-    HRESULT InitNew() noexcept override;
-
     void final_release() noexcept;
 
 protected:
@@ -57,6 +53,12 @@ protected:
     ~CZCntElementContainer() = default;
 
 private:
+    friend class persist_record<CZCntElementContainer>;
+    // The stream: the record count, every record, the next form-field number.
+    HRESULT save_fields(IStream* stream, BOOL clear_dirty) noexcept;
+    HRESULT load_fields(IStream* stream, ULONG version) noexcept;
+    bool& dirty_flag() noexcept { return dirty_; }
+
     using record_ref = com::ComPtr<IZCntElementInfo>;
     // One vector a page: a hit test reads one page's records from contiguous memory, and
     // filing appends to the end of its page.

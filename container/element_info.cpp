@@ -2,7 +2,7 @@
 #include "container/element_info.h"
 
 #include "container/wrapping.h"
-#include "core/record_io.h"
+#include "core/record_fields.h"
 
 namespace cnt {
 
@@ -156,72 +156,31 @@ HRESULT CZCntElementInfo::GetPosition(LONG* left, LONG* top, LONG* right, LONG* 
     return S_OK;
 }
 
-// ---- IPersistStreamInit ---------------------------------------------------------------------
+// ---- The record ----------------------------------------------------------------------------
 
-HRESULT CZCntElementInfo::GetClassID(CLSID* clsid) noexcept
+// After the page id, which is read by hand: setting it keeps the stray count.
+constexpr auto CZCntElementInfo::record_fields() noexcept
 {
-    if (!clsid) return E_POINTER;
-    *clsid = GUID{};
-    return S_OK;
+    using C = CZCntElementInfo;
+    return record::table(record::i32(&C::element_id_), record::string(&C::description_),
+                         record::enumeration(&C::type_), record::i32(&C::left_),
+                         record::i32(&C::top_), record::i32(&C::right_), record::i32(&C::bottom_),
+                         record::i16(&C::inclination_));
 }
 
-HRESULT CZCntElementInfo::IsDirty() noexcept { return dirty_ ? S_OK : S_FALSE; }
-
-HRESULT CZCntElementInfo::Load(IStream* stream) noexcept
+HRESULT CZCntElementInfo::save_fields(IStream* stream) noexcept
 {
-    if (!stream) return E_POINTER;
-    ULONG version = 0;
-    RETURN_IF_FAILED(record::read_u32(stream, &version));
-    if (version > record_version) return E_UNEXPECTED;
-    RETURN_IF_FAILED(load_fields(stream));
-    dirty_ = false;
-    return S_OK;
+    RETURN_IF_FAILED(record::write_i32(stream, page_id_));
+    return record::save(stream, record_fields(), *this);
 }
 
 // Each field takes its new value as soon as it is read, so a failure part way keeps those.
-HRESULT CZCntElementInfo::load_fields(IStream* stream) noexcept
+HRESULT CZCntElementInfo::load_fields(IStream* stream, ULONG) noexcept
 {
     LONG page_id = 0;
     RETURN_IF_FAILED(record::read_i32(stream, &page_id));
     set_page_id(page_id);
-    RETURN_IF_FAILED(record::read_i32(stream, &element_id_));
-    RETURN_IF_FAILED(record::read_string(stream, &description_));
-    RETURN_IF_FAILED(record::read_enum(stream, &type_));
-    RETURN_IF_FAILED(record::read_i32(stream, &left_));
-    RETURN_IF_FAILED(record::read_i32(stream, &top_));
-    RETURN_IF_FAILED(record::read_i32(stream, &right_));
-    RETURN_IF_FAILED(record::read_i32(stream, &bottom_));
-    return record::read_i16(stream, &inclination_);
-}
-
-HRESULT CZCntElementInfo::Save(IStream* stream, BOOL clear_dirty) noexcept
-{
-    if (!stream) return E_POINTER;
-    RETURN_IF_FAILED(record::write_u32(stream, record_version));
-    RETURN_IF_FAILED(record::write_i32(stream, page_id_));
-    RETURN_IF_FAILED(record::write_i32(stream, element_id_));
-    RETURN_IF_FAILED(record::write_string(stream, description_));
-    RETURN_IF_FAILED(record::write_enum(stream, type_));
-    RETURN_IF_FAILED(record::write_i32(stream, left_));
-    RETURN_IF_FAILED(record::write_i32(stream, top_));
-    RETURN_IF_FAILED(record::write_i32(stream, right_));
-    RETURN_IF_FAILED(record::write_i32(stream, bottom_));
-    RETURN_IF_FAILED(record::write_i16(stream, inclination_));
-    if (clear_dirty) dirty_ = false;
-    return S_OK;
-}
-
-HRESULT CZCntElementInfo::GetSizeMax(ULARGE_INTEGER* size) noexcept
-{
-    if (!size) return E_POINTER;
-    size->QuadPart = 4;
-    return S_OK;
-}
-
-HRESULT CZCntElementInfo::InitNew() noexcept
-{
-    dirty_ = true;
-    return S_OK;
+    return record::load(stream, record_fields(), *this);
 }
 
 }  // namespace cnt

@@ -4,15 +4,17 @@
 #pragma once
 
 #include "contentelements/cnt_container.h"
+#include "core/persist_record.h"
 #include "platform/com/com.h"
 
 namespace cnt {
 
 class CZCntElementInfo
     : public com::object_root<CZCntElementInfo, com::automation::dispatch_impl<IZCntElementInfo>,
-                              IPersistStreamInit> {
+                              persist_record<CZCntElementInfo>> {
 public:
     static constexpr ULONG record_version = 1;
+    static constexpr CLSID class_id{};  // not creatable by itself
 
     // IZCntElementInfo
     HRESULT get_PageID(LONG* id) noexcept override;
@@ -25,14 +27,6 @@ public:
     HRESULT SetInfo(LONG page_id, LONG element_id, IZCntElementBase* element) noexcept override;
     HRESULT GetPosition(LONG* left, LONG* top, LONG* right, LONG* bottom,
                         SHORT* inclination) noexcept override;
-
-    // IPersistStreamInit
-    HRESULT GetClassID(CLSID* clsid) noexcept override;
-    HRESULT IsDirty() noexcept override;
-    HRESULT Load(IStream* stream) noexcept override;
-    HRESULT Save(IStream* stream, BOOL clear_dirty) noexcept override;
-    HRESULT GetSizeMax(ULARGE_INTEGER* size) noexcept override;
-    HRESULT InitNew() noexcept override;
 
     // What the container reads on its hot paths, without a copy or a virtual call.
     LONG page_id() const noexcept { return page_id_; }
@@ -61,8 +55,12 @@ protected:
     ~CZCntElementInfo();
 
 private:
+    friend class persist_record<CZCntElementInfo>;
     void set_page_id(LONG id) noexcept;
-    HRESULT load_fields(IStream* stream) noexcept;
+    static constexpr auto record_fields() noexcept;
+    HRESULT save_fields(IStream* stream) noexcept;
+    HRESULT load_fields(IStream* stream, ULONG version) noexcept;
+    bool& dirty_flag() noexcept { return dirty_; }
 
     LONG page_id_ = 0;
     LONG element_id_ = 0;

@@ -1,6 +1,7 @@
 // The skeleton every annotation element shares: its common state, the base interface
-// IZCntElementBase, the engine's element interface IZElement with the attach procedure, and
-// stream persistence. An element class declares only its own state and members:
+// IZCntElementBase, the engine's element interface IZElement with the attach procedure, stream
+// persistence from the class's field table and the rebuild frame. An element class declares
+// only its own state and members:
 //
 //   class CZCntElementLink
 //       : public cnt::element<CZCntElementLink, IZCntElementLink> {
@@ -8,20 +9,29 @@
 //       static constexpr ZeCntElementType element_type = zeCntElementTypeLink;
 //       static constexpr const CLSID& class_id = CLSID_ZCntElementLink;
 //       static constexpr ULONG record_version = 1;        // written; newer ones are refused
-//       HRESULT save_fields(IStream*) noexcept;           // the record after the version
-//       HRESULT load_fields(IStream*, ULONG version) noexcept;
-//       HRESULT rebuild() noexcept;                       // replaces the created host objects
-//       HRESULT copy_into(IZCntElementLink* to) noexcept; // the bulk setter, for CopyTo
+//       static constexpr auto record_fields() { … }       // core/record_fields.h
+//       static constexpr auto bulk_setter = &IZCntElementLink::SetLinkData;  // for CopyTo
+//       HRESULT build(build_context&) noexcept;           // makes the host objects anew
 //       … IZCntElementLink's own members …
 //   };
 //
-// A class may also define (all optional):
+// The rebuild frame checks the page, fetches the resource and page-object lists, removes what
+// the element made before, calls build and, when build fails, removes again. A class may also
+// define (all optional):
+//   bool nothing_to_build() const noexcept;   when true, rebuild makes nothing and keeps the
+//                                             objects made earlier
+//   static constexpr bool lists_checked_in_turn = true;    a missing resource list ends the
+//                                             rebuild before the page objects are asked for
+//   static constexpr bool removal_failure_ignored = true;  the rebuild goes on after a failed
+//                                             removal of the earlier objects
 //   static constexpr bool normalise_position = true;   SetPosition swaps reversed edges
 //   static constexpr bool attach_needs_page_objects = false;  AddElement at Attach without them
 //   static constexpr bool aggregatable = false;
 //   void attach_document(IDispatch* document) noexcept;     keeps the document at Attach
 //   HRESULT remove_created() noexcept;                      its own removal of host objects
+//   save_fields / load_fields / copy_into where its record or copy is irregular;
 //   and override any IZCntElementBase member it implements differently (Inclination …).
+// An element that makes its objects otherwise (the text mark) defines its own rebuild().
 #pragma once
 
 #include <algorithm>
@@ -30,15 +40,14 @@
 
 #include "contentelements/cnt_container.h"
 #include "contentelements/cnt_document.h"
+#include "contentelements/cnt_types.h"
 #include "contentelements/zprint_page.h"
 #include "core/element_state.h"
-#include "core/record_io.h"
+#include "core/persist_record.h"
+#include "core/record_fields.h"
 #include "platform/com/com.h"
 
 namespace cnt {
-
-// Makes the document's element container (the container subsystem provides it).
-HRESULT create_element_container(IUnknown* outer, REFIID riid, void** ppv) noexcept;
 
 namespace detail {
 
@@ -60,7 +69,40 @@ constexpr bool attach_needs_page_objects()
         return true;
 }
 
+template <typename D>
+constexpr bool lists_checked_in_turn()
+{
+    if constexpr (requires { D::lists_checked_in_turn; })
+        return D::lists_checked_in_turn;
+    else
+        return false;
+}
+
+template <typename D>
+constexpr bool removal_failure_ignored()
+{
+    if constexpr (requires { D::removal_failure_ignored; })
+        return D::removal_failure_ignored;
+    else
+        return false;
+}
+
 }  // namespace detail
+
+// What an element's build works with: its page and the page's two lists, fetched by the frame.
+struct build_context {
+    IZPrintContentPage* page;
+    IZResourceList* resources;
+    IZPageObjectList* objects;
+
+    // Asked for when the build needs it, so that the host sees the call where it always did.
+    LONG resolution() const noexcept
+    {
+        LONG value = 0;
+        page->get_Resolution(&value);
+        return value;
+    }
+};
 
 // IZElement for an element: kind, attach, bounds and the no-op drawing.
 template <typename Derived>
@@ -91,57 +133,6 @@ public:
     {
         return S_OK;
     }
-
-private:
-    Derived& self() noexcept { return static_cast<Derived&>(*this); }
-};
-
-// IPersistStreamInit with the framing every record shares: a 32-bit version first.
-template <typename Derived>
-class persist_record : public IPersistStreamInit {
-public:
-    using interface_type = IPersistStreamInit;
-
-    HRESULT GetClassID(CLSID* clsid) noexcept override
-    {
-        if (!clsid) return E_POINTER;
-        *clsid = Derived::class_id;
-        return S_OK;
-    }
-    HRESULT IsDirty() noexcept override { return self().state().dirty ? S_OK : S_FALSE; }
-    HRESULT Load(IStream* stream) noexcept override
-    {
-        if (!stream) return E_POINTER;
-        ULONG version = 0;
-        RETURN_IF_FAILED(record::read_u32(stream, &version));
-        if (version > Derived::record_version) return E_UNEXPECTED;
-        RETURN_IF_FAILED(self().load_fields(stream, version));
-        self().state().dirty = 0;
-        return S_OK;
-    }
-    HRESULT Save(IStream* stream, BOOL clear_dirty) noexcept override
-    {
-        if (!stream) return E_POINTER;
-        RETURN_IF_FAILED(record::write_u32(stream, Derived::record_version));
-        RETURN_IF_FAILED(self().save_fields(stream));
-        if (clear_dirty) self().state().dirty = 0;
-        return S_OK;
-    }
-    HRESULT GetSizeMax(ULARGE_INTEGER* size) noexcept override
-    {
-        if (!size) return E_POINTER;
-        size->QuadPart = 4;
-        return S_OK;
-    }
-    HRESULT InitNew() noexcept override
-    {
-        self().state().dirty = 1;
-        return S_OK;
-    }
-
-protected:
-    persist_record() = default;
-    ~persist_record() = default;
 
 private:
     Derived& self() noexcept { return static_cast<Derived&>(*this); }
@@ -231,8 +222,23 @@ public:
         if (FAILED(destination->QueryInterface(Own::iid, to.put_void())) || !to)
             return E_INVALIDARG;
         to->put_Description(s_.description.get());
-        return self().copy_into(to.get());
+        if constexpr (requires { Derived::bulk_setter; })
+            return record::copy(Derived::record_fields(), self(), to.get(), Derived::bulk_setter);
+        else
+            return self().copy_into(to.get());
     }
+
+    // The record after the version, from the class's field table; a class whose record is
+    // irregular writes its own.
+    HRESULT save_fields(IStream* stream) noexcept
+    {
+        return record::save(stream, Derived::record_fields(), self());
+    }
+    HRESULT load_fields(IStream* stream, ULONG) noexcept
+    {
+        return record::load(stream, Derived::record_fields(), self());
+    }
+    LONG& dirty_flag() noexcept { return s_.dirty; }
 
     element_state& state() noexcept { return s_; }
     const element_state& state() const noexcept { return s_; }
@@ -253,8 +259,10 @@ public:
 
     IZCntElementBase* base_interface() noexcept { return static_cast<Own*>(this); }
 
-    // Removes every host object the element created, page objects first, then resources.
-    HRESULT remove_created_host_objects() noexcept
+    // Removes every host object the element created, page objects first, then resources;
+    // a positive *old_resource (a resource id an old record kept apart) goes first of those and
+    // is zeroed.
+    HRESULT remove_created_host_objects(LONG* old_resource = nullptr) noexcept
     {
         if (!s_.page) return E_UNEXPECTED;
         if (!s_.page_object_ids.empty()) {
@@ -265,10 +273,15 @@ public:
                 if (id != 0) list->Remove(id);
             s_.page_object_ids.clear();
         }
-        if (!s_.resource_ids.empty()) {
+        const bool old = old_resource && *old_resource > 0;
+        if (old || !s_.resource_ids.empty()) {
             com::ComPtr<IZResourceList> list;
             s_.page->get_Resources(list.put());
             if (!list) return E_UNEXPECTED;
+            if (old) {
+                list->Remove(*old_resource);
+                *old_resource = 0;
+            }
             for (LONG id : s_.resource_ids)
                 if (id != 0) list->Remove(id);
             s_.resource_ids.clear();
@@ -282,6 +295,42 @@ public:
             return self().remove_created();
         else
             return remove_created_host_objects();
+    }
+
+    // Replaces the host objects the element made with new ones from its build.
+    HRESULT rebuild() noexcept
+    {
+        static_assert(requires(Derived& d, build_context& c) { d.build(c); },
+                      "an element builds its host objects in a public build(build_context&)");
+        if (!s_.page) return E_UNEXPECTED;
+        if constexpr (requires(const Derived& d) { d.nothing_to_build(); })
+            if (self().nothing_to_build()) return S_OK;
+        com::ComPtr<IZResourceList> resources;
+        com::ComPtr<IZPageObjectList> objects;
+        s_.page->get_Resources(resources.put());
+        if constexpr (detail::lists_checked_in_turn<Derived>())
+            if (!resources) return E_UNEXPECTED;
+        s_.page->get_PageObjects(objects.put());
+        if (!resources || !objects) return E_UNEXPECTED;
+        if constexpr (detail::removal_failure_ignored<Derived>())
+            call_remove_created();
+        else
+            RETURN_IF_FAILED(call_remove_created());
+        build_context c{s_.page.get(), resources.get(), objects.get()};
+        const HRESULT hr = self().build(c);
+        if (FAILED(hr)) call_remove_created();
+        return hr;
+    }
+
+    // Puts the created page objects into the drawing order one after the other, the first
+    // right after the element itself.
+    void order_after_element(IZPageObjectList* objects) noexcept
+    {
+        LONG previous = s_.element_id;
+        for (LONG id : s_.page_object_ids) {
+            objects->Order(id, previous, 0);
+            previous = id;
+        }
     }
 
 protected:
@@ -412,8 +461,9 @@ HRESULT host_element<Derived>::Attach(IDispatch* page_objects, IDispatch* /*reso
     document->QueryInterface(IZDocument::iid, doc.put_void());
     if (doc) FindElementContainer(doc.get(), s.container.put());
     if (!s.container) {
-        if (FAILED(create_element_container(nullptr, IZCntElementContainer::iid,
-                                            s.container.put_void())) ||
+        // By class id, so that the elements need not know the container's code.
+        if (FAILED(CoCreateInstance(CLSID_ZCntElementContainer, nullptr, CLSCTX_INPROC_SERVER,
+                                    IZCntElementContainer::iid, s.container.put_void())) ||
             !s.container)
             return E_OUTOFMEMORY;
         com::ComPtr<IZObject> as_object;

@@ -93,49 +93,34 @@ public:
         return S_OK;
     }
 
-    HRESULT copy_into(IZCntElementImage* to) noexcept
-    {
-        return to->SetImageData(file_.get(), keep_, border_colour_, shadow_);
-    }
-
     void attach_document(IDispatch* document) noexcept
     {
         document_ = com::ComPtr<IDispatch>(document);
     }
 
+    // The resource ids close the record; they come after the table because their presence
+    // depends on the version.
+    using C = CZCntElementImage;
+    static constexpr auto record_fields()
+    {
+        return record::table(record::position(), record::string(&C::file_).arg<0>(),
+                             record::boolean(&C::keep_).arg<1>(),
+                             record::colour(&C::border_colour_).arg<2>(),
+                             record::boolean(&C::shadow_).arg<3>(), record::i16(&C::transparency_),
+                             record::description(), record::i32(&C::linked_id_),
+                             record::page_objects());
+    }
+    static constexpr auto bulk_setter = &IZCntElementImage::SetImageData;
+
     HRESULT save_fields(IStream* stream) noexcept
     {
-        const rect& r = s_.position;
-        RETURN_IF_FAILED(record::write_i32(stream, r.left));
-        RETURN_IF_FAILED(record::write_i32(stream, r.top));
-        RETURN_IF_FAILED(record::write_i32(stream, r.right));
-        RETURN_IF_FAILED(record::write_i32(stream, r.bottom));
-        RETURN_IF_FAILED(record::write_string(stream, file_.get()));
-        RETURN_IF_FAILED(record::write_i16(stream, keep_));
-        RETURN_IF_FAILED(record::write_u32(stream, border_colour_));
-        RETURN_IF_FAILED(record::write_i16(stream, shadow_));
-        RETURN_IF_FAILED(record::write_i16(stream, transparency_));
-        RETURN_IF_FAILED(record::write_string(stream, s_.description.get()));
-        RETURN_IF_FAILED(record::write_i32(stream, linked_id_));
-        RETURN_IF_FAILED(record::write_ids(stream, s_.page_object_ids));
+        RETURN_IF_FAILED(record::save(stream, record_fields(), *this));
         return record::write_ids(stream, s_.resource_ids);
     }
 
     HRESULT load_fields(IStream* stream, ULONG version) noexcept
     {
-        rect& r = s_.position;
-        RETURN_IF_FAILED(record::read_i32(stream, &r.left));
-        RETURN_IF_FAILED(record::read_i32(stream, &r.top));
-        RETURN_IF_FAILED(record::read_i32(stream, &r.right));
-        RETURN_IF_FAILED(record::read_i32(stream, &r.bottom));
-        RETURN_IF_FAILED(record::read_string(stream, file_.slot()));
-        RETURN_IF_FAILED(record::read_i16(stream, &keep_));
-        RETURN_IF_FAILED(record::read_u32(stream, &border_colour_));
-        RETURN_IF_FAILED(record::read_i16(stream, &shadow_));
-        RETURN_IF_FAILED(record::read_i16(stream, &transparency_));
-        RETURN_IF_FAILED(record::read_string(stream, s_.description.slot()));
-        RETURN_IF_FAILED(record::read_i32(stream, &linked_id_));
-        RETURN_IF_FAILED(record::read_ids(stream, &s_.page_object_ids));
+        RETURN_IF_FAILED(record::load(stream, record_fields(), *this));
         if (version >= 2) return record::read_ids(stream, &s_.resource_ids);
         // Older records kept the one resource they made in the linked object id.
         if (linked_id_ > 0) {
@@ -150,60 +135,20 @@ public:
     }
 
     // Page objects, then a resource id from an old record, then the resources.
-    HRESULT remove_created() noexcept
-    {
-        if (!s_.page) return E_UNEXPECTED;
-        if (!s_.page_object_ids.empty()) {
-            com::ComPtr<IZPageObjectList> list;
-            s_.page->get_PageObjects(list.put());
-            if (!list) return E_UNEXPECTED;
-            for (LONG id : s_.page_object_ids)
-                if (id != 0) list->Remove(id);
-            s_.page_object_ids.clear();
-        }
-        const bool old_resource = linked_id_ > 0;
-        if (old_resource || !s_.resource_ids.empty()) {
-            com::ComPtr<IZResourceList> list;
-            s_.page->get_Resources(list.put());
-            if (!list) return E_UNEXPECTED;
-            if (old_resource) {
-                list->Remove(linked_id_);
-                linked_id_ = 0;
-            }
-            for (LONG id : s_.resource_ids)
-                if (id != 0) list->Remove(id);
-            s_.resource_ids.clear();
-        }
-        return S_OK;
-    }
+    HRESULT remove_created() noexcept { return remove_created_host_objects(&linked_id_); }
 
-    HRESULT rebuild() noexcept
+    // A failed removal of the last content does not stop the new one.
+    static constexpr bool lists_checked_in_turn = true;
+    static constexpr bool removal_failure_ignored = true;
+    HRESULT build(build_context& c) noexcept
     {
-        if (!s_.page) return E_UNEXPECTED;
-        com::ComPtr<IZResourceList> resources;
-        s_.page->get_Resources(resources.put());
-        if (!resources) return E_UNEXPECTED;
-        resources_ = resources;
-        com::ComPtr<IZPageObjectList> objects;
-        s_.page->get_PageObjects(objects.put());
-        if (!objects) return E_UNEXPECTED;
-        remove_created();
-
-        image::content_builder build(image::content_inputs{
-            s_, file_.get(), keep_, linked_id_, qr_margin_, qr_level_, objects.get(),
-            resources.get(), document_.get()});
-        HRESULT hr = build.build_content();
-        if (SUCCEEDED(hr)) hr = build.add_border(border_colour_);
-        if (FAILED(hr)) {
-            remove_created();
-            return hr;
-        }
-        // Each object goes right after the one before it, the first right after the element.
-        LONG previous = s_.element_id;
-        for (LONG id : s_.page_object_ids) {
-            objects->Order(id, previous, 0);
-            previous = id;
-        }
+        resources_ = com::ComPtr<IZResourceList>(c.resources);
+        image::content_builder content(image::content_inputs{
+            s_, file_.get(), keep_, linked_id_, qr_margin_, qr_level_, c.objects, c.resources,
+            document_.get()});
+        RETURN_IF_FAILED(content.build_content());
+        RETURN_IF_FAILED(content.add_border(border_colour_));
+        order_after_element(c.objects);
         return S_OK;
     }
 

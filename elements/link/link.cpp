@@ -65,56 +65,23 @@ public:
         return S_OK;
     }
 
-    HRESULT copy_into(IZCntElementLink* to) noexcept
+    using C = CZCntElementLink;
+    static constexpr auto record_fields()
     {
-        return to->SetLinkData(url_.get(), border_colour_, shadow_);
+        return record::table(record::position(), record::string(&C::url_).arg<0>(),
+                             record::colour(&C::border_colour_).arg<1>(),
+                             record::boolean(&C::shadow_).arg<2>(), record::description(),
+                             record::page_objects());
     }
-
-    HRESULT save_fields(IStream* stream) noexcept
-    {
-        const rect& r = s_.position;
-        RETURN_IF_FAILED(record::write_i32(stream, r.left));
-        RETURN_IF_FAILED(record::write_i32(stream, r.top));
-        RETURN_IF_FAILED(record::write_i32(stream, r.right));
-        RETURN_IF_FAILED(record::write_i32(stream, r.bottom));
-        RETURN_IF_FAILED(record::write_string(stream, url_.get()));
-        RETURN_IF_FAILED(record::write_u32(stream, border_colour_));
-        RETURN_IF_FAILED(record::write_i16(stream, shadow_));
-        RETURN_IF_FAILED(record::write_string(stream, s_.description.get()));
-        return record::write_ids(stream, s_.page_object_ids);
-    }
-
-    HRESULT load_fields(IStream* stream, ULONG) noexcept
-    {
-        rect& r = s_.position;
-        RETURN_IF_FAILED(record::read_i32(stream, &r.left));
-        RETURN_IF_FAILED(record::read_i32(stream, &r.top));
-        RETURN_IF_FAILED(record::read_i32(stream, &r.right));
-        RETURN_IF_FAILED(record::read_i32(stream, &r.bottom));
-        RETURN_IF_FAILED(record::read_string(stream, url_.slot()));
-        RETURN_IF_FAILED(record::read_u32(stream, &border_colour_));
-        RETURN_IF_FAILED(record::read_i16(stream, &shadow_));
-        RETURN_IF_FAILED(record::read_string(stream, s_.description.slot()));
-        return record::read_ids(stream, &s_.page_object_ids);
-    }
+    static constexpr auto bulk_setter = &IZCntElementLink::SetLinkData;
 
     // Nothing is realised without a URL and a rectangle; objects made earlier then stay.
-    HRESULT rebuild() noexcept
+    bool nothing_to_build() const noexcept { return url_.empty() || s_.position.is_zero(); }
+
+    HRESULT build(build_context& c) noexcept
     {
-        if (!s_.page) return E_UNEXPECTED;
-        if (url_.empty() || s_.position.is_zero()) return S_OK;
-        com::ComPtr<IZResourceList> resources;
-        com::ComPtr<IZPageObjectList> objects;
-        s_.page->get_Resources(resources.put());
-        s_.page->get_PageObjects(objects.put());
-        if (!resources || !objects) return E_UNEXPECTED;
-        RETURN_IF_FAILED(remove_created_host_objects());
-        HRESULT hr = create_link(objects.get());
-        if (SUCCEEDED(hr)) hr = add_border(objects.get());
-        if (FAILED(hr)) {
-            remove_created_host_objects();
-            return hr;
-        }
+        RETURN_IF_FAILED(create_link(c.objects));
+        RETURN_IF_FAILED(add_border(c.objects));
         return S_OK;
     }
 

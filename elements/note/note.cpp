@@ -94,95 +94,40 @@ public:
         return S_OK;
     }
 
-    HRESULT copy_into(IZCntElementNote* to) noexcept
+    using C = CZCntElementNote;
+    using F = note::fields;
+    static constexpr auto record_fields()
     {
-        return to->SetNoteData(f_.text.get(), f_.text_colour, f_.font_name.get(), f_.font_size,
-                               f_.bold, f_.italic, f_.fill_colour, f_.border_colour, f_.style,
-                               f_.shadow, f_.callout, f_.fill_transparency);
+        return record::table(
+            record::position(), record::enumeration(&C::f_, &F::style).arg<8>(),
+            record::string(&C::f_, &F::text).arg<0>(),
+            record::colour(&C::f_, &F::text_colour).arg<1>(),
+            record::i16(&C::f_, &F::font_size).arg<3>(),
+            record::string(&C::f_, &F::font_name).arg<2>(),
+            record::boolean(&C::f_, &F::bold).arg<4>(),
+            record::boolean(&C::f_, &F::italic).arg<5>(),
+            record::colour(&C::f_, &F::border_colour).arg<7>(),
+            record::colour(&C::f_, &F::fill_colour).arg<6>(),
+            record::boolean(&C::f_, &F::shadow).arg<9>(),
+            record::enumeration(&C::f_, &F::horizontal), record::enumeration(&C::f_, &F::vertical),
+            record::i16(&C::f_, &F::fill_transparency).arg<11>(),
+            record::boolean(&C::f_, &F::callout).arg<10>(), record::i32(&C::f_, &F::reserved1),
+            record::i32(&C::f_, &F::reserved2), record::description(), record::page_objects(),
+            record::resources());
     }
+    static constexpr auto bulk_setter = &IZCntElementNote::SetNoteData;
 
-    HRESULT save_fields(IStream* stream) noexcept
+    bool nothing_to_build() const noexcept { return s_.position.is_zero(); }
+
+    HRESULT build(build_context& c) noexcept
     {
-        const rect& r = s_.position;
-        RETURN_IF_FAILED(record::write_i32(stream, r.left));
-        RETURN_IF_FAILED(record::write_i32(stream, r.top));
-        RETURN_IF_FAILED(record::write_i32(stream, r.right));
-        RETURN_IF_FAILED(record::write_i32(stream, r.bottom));
-        RETURN_IF_FAILED(record::write_enum(stream, f_.style));
-        RETURN_IF_FAILED(record::write_string(stream, f_.text.get()));
-        RETURN_IF_FAILED(record::write_u32(stream, f_.text_colour));
-        RETURN_IF_FAILED(record::write_i16(stream, f_.font_size));
-        RETURN_IF_FAILED(record::write_string(stream, f_.font_name.get()));
-        RETURN_IF_FAILED(record::write_i16(stream, f_.bold));
-        RETURN_IF_FAILED(record::write_i16(stream, f_.italic));
-        RETURN_IF_FAILED(record::write_u32(stream, f_.border_colour));
-        RETURN_IF_FAILED(record::write_u32(stream, f_.fill_colour));
-        RETURN_IF_FAILED(record::write_i16(stream, f_.shadow));
-        RETURN_IF_FAILED(record::write_enum(stream, f_.horizontal));
-        RETURN_IF_FAILED(record::write_enum(stream, f_.vertical));
-        RETURN_IF_FAILED(record::write_i16(stream, f_.fill_transparency));
-        RETURN_IF_FAILED(record::write_i16(stream, f_.callout));
-        RETURN_IF_FAILED(record::write_i32(stream, f_.reserved1));
-        RETURN_IF_FAILED(record::write_i32(stream, f_.reserved2));
-        RETURN_IF_FAILED(record::write_string(stream, s_.description.get()));
-        RETURN_IF_FAILED(record::write_ids(stream, s_.page_object_ids));
-        return record::write_ids(stream, s_.resource_ids);
-    }
-
-    HRESULT load_fields(IStream* stream, ULONG) noexcept
-    {
-        rect& r = s_.position;
-        RETURN_IF_FAILED(record::read_i32(stream, &r.left));
-        RETURN_IF_FAILED(record::read_i32(stream, &r.top));
-        RETURN_IF_FAILED(record::read_i32(stream, &r.right));
-        RETURN_IF_FAILED(record::read_i32(stream, &r.bottom));
-        RETURN_IF_FAILED(record::read_enum(stream, &f_.style));
-        RETURN_IF_FAILED(record::read_string(stream, f_.text.slot()));
-        RETURN_IF_FAILED(record::read_u32(stream, &f_.text_colour));
-        RETURN_IF_FAILED(record::read_i16(stream, &f_.font_size));
-        RETURN_IF_FAILED(record::read_string(stream, f_.font_name.slot()));
-        RETURN_IF_FAILED(record::read_i16(stream, &f_.bold));
-        RETURN_IF_FAILED(record::read_i16(stream, &f_.italic));
-        RETURN_IF_FAILED(record::read_u32(stream, &f_.border_colour));
-        RETURN_IF_FAILED(record::read_u32(stream, &f_.fill_colour));
-        RETURN_IF_FAILED(record::read_i16(stream, &f_.shadow));
-        RETURN_IF_FAILED(record::read_enum(stream, &f_.horizontal));
-        RETURN_IF_FAILED(record::read_enum(stream, &f_.vertical));
-        RETURN_IF_FAILED(record::read_i16(stream, &f_.fill_transparency));
-        RETURN_IF_FAILED(record::read_i16(stream, &f_.callout));
-        RETURN_IF_FAILED(record::read_i32(stream, &f_.reserved1));
-        RETURN_IF_FAILED(record::read_i32(stream, &f_.reserved2));
-        RETURN_IF_FAILED(record::read_string(stream, s_.description.slot()));
-        RETURN_IF_FAILED(record::read_ids(stream, &s_.page_object_ids));
-        return record::read_ids(stream, &s_.resource_ids);
-    }
-
-    HRESULT rebuild() noexcept
-    {
-        if (!s_.page) return E_UNEXPECTED;
-        if (s_.position.is_zero()) return S_OK;
-        com::ComPtr<IZResourceList> resources;
-        com::ComPtr<IZPageObjectList> objects;
-        s_.page->get_Resources(resources.put());
-        s_.page->get_PageObjects(objects.put());
-        if (!resources || !objects) return E_UNEXPECTED;
-        RETURN_IF_FAILED(remove_created_host_objects());
-
-        HRESULT hr = note::create_outline(f_, s_.position, objects.get(), s_.page_object_ids);
+        RETURN_IF_FAILED(note::create_outline(f_, s_.position, c.objects, s_.page_object_ids));
         com::ComPtr<IZFont> font;
-        LONG resolution = 0;
-        if (SUCCEEDED(hr)) {
-            s_.page->get_Resolution(&resolution);
-            hr = note::create_font(f_, resolution, resources.get(), s_.resource_ids, &font);
-        }
-        if (FAILED(hr)) {
-            remove_created_host_objects();
-            return hr;
-        }
+        RETURN_IF_FAILED(
+            note::create_font(f_, c.resolution(), c.resources, s_.resource_ids, &font));
         // The layout's own failures leave what it made; they are not reported.
-        note::layout l{f_, s_.position, s_.page_object_ids, objects.get(), resources.get(),
-                       font.get()};
-        if (note::lay_out_text(l, s_.page.get())) {
+        note::layout l{f_, s_.position, s_.page_object_ids, c.objects, c.resources, font.get()};
+        if (note::lay_out_text(l, c.page)) {
             s_.dirty = 1;
             notify_container();
         }

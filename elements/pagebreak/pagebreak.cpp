@@ -85,65 +85,26 @@ public:
     // Only the description travels.
     HRESULT copy_into(IZCntElementPageBreak*) noexcept { return S_OK; }
 
-    HRESULT save_fields(IStream* stream) noexcept
+    using C = CZCntElementPageBreak;
+    static constexpr auto record_fields()
     {
-        const rect& r = s_.position;
-        RETURN_IF_FAILED(record::write_i32(stream, r.left));
-        RETURN_IF_FAILED(record::write_i32(stream, r.top));
-        RETURN_IF_FAILED(record::write_i32(stream, r.right));
-        RETURN_IF_FAILED(record::write_i32(stream, r.bottom));
-        RETURN_IF_FAILED(record::write_string(stream, s_.description.get()));
-        RETURN_IF_FAILED(record::write_ids(stream, s_.page_object_ids));
-        RETURN_IF_FAILED(record::write_ids(stream, s_.resource_ids));
-        RETURN_IF_FAILED(record::write_i32(stream, break_y_));
-        RETURN_IF_FAILED(record::write_string(stream, break_label_));
-        return record::write_string(stream, flow_label_);
-    }
-
-    HRESULT load_fields(IStream* stream, ULONG) noexcept
-    {
-        rect& r = s_.position;
-        RETURN_IF_FAILED(record::read_i32(stream, &r.left));
-        RETURN_IF_FAILED(record::read_i32(stream, &r.top));
-        RETURN_IF_FAILED(record::read_i32(stream, &r.right));
-        RETURN_IF_FAILED(record::read_i32(stream, &r.bottom));
-        RETURN_IF_FAILED(record::read_string(stream, s_.description.slot()));
-        RETURN_IF_FAILED(record::read_ids(stream, &s_.page_object_ids));
-        RETURN_IF_FAILED(record::read_ids(stream, &s_.resource_ids));
-        RETURN_IF_FAILED(record::read_i32(stream, &break_y_));
-        RETURN_IF_FAILED(record::read_string(stream, &break_label_));
-        return record::read_string(stream, &flow_label_);
+        return record::table(record::position(), record::description(), record::page_objects(),
+                             record::resources(), record::i32(&C::break_y_),
+                             record::string(&C::break_label_), record::string(&C::flow_label_));
     }
 
     // Shows the markers: every show starts by taking away the last one's.
-    HRESULT rebuild() noexcept
+    static constexpr bool lists_checked_in_turn = true;
+    HRESULT build(build_context& c) noexcept
     {
-        if (!s_.page) return E_UNEXPECTED;
-        com::ComPtr<IZResourceList> resources;
-        com::ComPtr<IZPageObjectList> objects;
-        s_.page->get_Resources(resources.put());
-        if (!resources) return E_UNEXPECTED;
-        s_.page->get_PageObjects(objects.put());
-        if (!objects) return E_UNEXPECTED;
-        RETURN_IF_FAILED(remove_created_host_objects());
-        LONG res = 0;
-        s_.page->get_Resolution(&res);
+        const LONG res = c.resolution();
         const LONG w = wrap_mul(res, 300) / 254;
         const LONG h = wrap_mul(res, 50) / 254;
-
         com::ComPtr<IZFont> font;
-        HRESULT hr = create_shapes(objects.get(), w, h);
-        if (SUCCEEDED(hr)) hr = create_font(resources.get(), res, &font);
-        if (SUCCEEDED(hr)) hr = create_labels(objects.get(), resources.get(), font.get(), res, w, h);
-        if (FAILED(hr)) {
-            remove_created_host_objects();
-            return hr;
-        }
-        LONG previous = s_.element_id;
-        for (LONG id : s_.page_object_ids) {
-            objects->Order(id, previous, 0);
-            previous = id;
-        }
+        RETURN_IF_FAILED(create_shapes(c.objects, w, h));
+        RETURN_IF_FAILED(create_font(c.resources, res, &font));
+        RETURN_IF_FAILED(create_labels(c.objects, c.resources, font.get(), res, w, h));
+        order_after_element(c.objects);
         return S_OK;
     }
 

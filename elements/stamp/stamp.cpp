@@ -134,91 +134,41 @@ public:
         return S_OK;
     }
 
-    HRESULT copy_into(IZCntElementStamp* to) noexcept
+    using C = CZCntElementStamp;
+    using F = stamp::fields;
+    using T = stamp::text_part;
+    static constexpr auto record_fields()
     {
-        return to->SetStampData(f_.header.text.get(), f_.header.colour, f_.header.font_name.get(),
-                                f_.header_size, f_.header.bold, f_.header.italic,
-                                f_.content.text.get(), f_.content.colour,
-                                f_.content.font_name.get(), f_.content.bold, f_.content.italic,
-                                f_.fill_colour, f_.border_colour, f_.style, f_.shadow,
-                                f_.transparency, f_.inclination);
+        return record::table(
+            record::position(), record::enumeration(&C::f_, &F::style).arg<13>(),
+            record::string(&C::f_, &F::header, &T::text).arg<0>(),
+            record::colour(&C::f_, &F::header, &T::colour).arg<1>(),
+            record::i16(&C::f_, &F::header_size).arg<3>(),
+            record::string(&C::f_, &F::header, &T::font_name).arg<2>(),
+            record::boolean(&C::f_, &F::header, &T::bold).arg<4>(),
+            record::boolean(&C::f_, &F::header, &T::italic).arg<5>(),
+            record::string(&C::f_, &F::content, &T::text).arg<6>(),
+            record::colour(&C::f_, &F::content, &T::colour).arg<7>(),
+            record::string(&C::f_, &F::content, &T::font_name).arg<8>(),
+            record::boolean(&C::f_, &F::content, &T::bold).arg<9>(),
+            record::boolean(&C::f_, &F::content, &T::italic).arg<10>(),
+            record::colour(&C::f_, &F::border_colour).arg<12>(),
+            record::colour(&C::f_, &F::fill_colour).arg<11>(),
+            record::boolean(&C::f_, &F::shadow).arg<14>(),
+            record::i16(&C::f_, &F::transparency).arg<15>(),
+            record::i16(&C::f_, &F::inclination).arg<16>(), record::description(),
+            record::page_objects(), record::resources());
     }
+    static constexpr auto bulk_setter = &IZCntElementStamp::SetStampData;
 
-    HRESULT save_fields(IStream* stream) noexcept
-    {
-        const rect& r = s_.position;
-        RETURN_IF_FAILED(record::write_i32(stream, r.left));
-        RETURN_IF_FAILED(record::write_i32(stream, r.top));
-        RETURN_IF_FAILED(record::write_i32(stream, r.right));
-        RETURN_IF_FAILED(record::write_i32(stream, r.bottom));
-        RETURN_IF_FAILED(record::write_enum(stream, f_.style));
-        RETURN_IF_FAILED(record::write_string(stream, f_.header.text.get()));
-        RETURN_IF_FAILED(record::write_u32(stream, f_.header.colour));
-        RETURN_IF_FAILED(record::write_i16(stream, f_.header_size));
-        RETURN_IF_FAILED(record::write_string(stream, f_.header.font_name.get()));
-        RETURN_IF_FAILED(record::write_i16(stream, f_.header.bold));
-        RETURN_IF_FAILED(record::write_i16(stream, f_.header.italic));
-        RETURN_IF_FAILED(record::write_string(stream, f_.content.text.get()));
-        RETURN_IF_FAILED(record::write_u32(stream, f_.content.colour));
-        RETURN_IF_FAILED(record::write_string(stream, f_.content.font_name.get()));
-        RETURN_IF_FAILED(record::write_i16(stream, f_.content.bold));
-        RETURN_IF_FAILED(record::write_i16(stream, f_.content.italic));
-        RETURN_IF_FAILED(record::write_u32(stream, f_.border_colour));
-        RETURN_IF_FAILED(record::write_u32(stream, f_.fill_colour));
-        RETURN_IF_FAILED(record::write_i16(stream, f_.shadow));
-        RETURN_IF_FAILED(record::write_i16(stream, f_.transparency));
-        RETURN_IF_FAILED(record::write_i16(stream, f_.inclination));
-        RETURN_IF_FAILED(record::write_string(stream, s_.description.get()));
-        RETURN_IF_FAILED(record::write_ids(stream, s_.page_object_ids));
-        return record::write_ids(stream, s_.resource_ids);
-    }
+    bool nothing_to_build() const noexcept { return s_.position.is_zero(); }
 
-    HRESULT load_fields(IStream* stream, ULONG) noexcept
+    HRESULT build(build_context& c) noexcept
     {
-        rect& r = s_.position;
-        RETURN_IF_FAILED(record::read_i32(stream, &r.left));
-        RETURN_IF_FAILED(record::read_i32(stream, &r.top));
-        RETURN_IF_FAILED(record::read_i32(stream, &r.right));
-        RETURN_IF_FAILED(record::read_i32(stream, &r.bottom));
-        RETURN_IF_FAILED(record::read_enum(stream, &f_.style));
-        RETURN_IF_FAILED(record::read_string(stream, f_.header.text.slot()));
-        RETURN_IF_FAILED(record::read_u32(stream, &f_.header.colour));
-        RETURN_IF_FAILED(record::read_i16(stream, &f_.header_size));
-        RETURN_IF_FAILED(record::read_string(stream, f_.header.font_name.slot()));
-        RETURN_IF_FAILED(record::read_i16(stream, &f_.header.bold));
-        RETURN_IF_FAILED(record::read_i16(stream, &f_.header.italic));
-        RETURN_IF_FAILED(record::read_string(stream, f_.content.text.slot()));
-        RETURN_IF_FAILED(record::read_u32(stream, &f_.content.colour));
-        RETURN_IF_FAILED(record::read_string(stream, f_.content.font_name.slot()));
-        RETURN_IF_FAILED(record::read_i16(stream, &f_.content.bold));
-        RETURN_IF_FAILED(record::read_i16(stream, &f_.content.italic));
-        RETURN_IF_FAILED(record::read_u32(stream, &f_.border_colour));
-        RETURN_IF_FAILED(record::read_u32(stream, &f_.fill_colour));
-        RETURN_IF_FAILED(record::read_i16(stream, &f_.shadow));
-        RETURN_IF_FAILED(record::read_i16(stream, &f_.transparency));
-        RETURN_IF_FAILED(record::read_i16(stream, &f_.inclination));
-        RETURN_IF_FAILED(record::read_string(stream, s_.description.slot()));
-        RETURN_IF_FAILED(record::read_ids(stream, &s_.page_object_ids));
-        return record::read_ids(stream, &s_.resource_ids);
-    }
-
-    HRESULT rebuild() noexcept
-    {
-        if (!s_.page) return E_UNEXPECTED;
-        if (s_.position.is_zero()) return S_OK;
-        com::ComPtr<IZResourceList> resources;
-        com::ComPtr<IZPageObjectList> objects;
-        s_.page->get_Resources(resources.put());
-        s_.page->get_PageObjects(objects.put());
-        if (!resources || !objects) return E_UNEXPECTED;
-        RETURN_IF_FAILED(remove_created_host_objects());
-        LONG resolution = 0;
-        s_.page->get_Resolution(&resolution);
+        const LONG resolution = c.resolution();
         stamp::appearance a{f_, s_.position, s_.page_object_ids, s_.resource_ids,
-                            objects.get(), resources.get(), resolution};
-        const HRESULT hr = stamp::build(a);
-        if (FAILED(hr)) remove_created_host_objects();
-        return hr;
+                            c.objects, c.resources, resolution};
+        return stamp::build(a);
     }
 
 private:

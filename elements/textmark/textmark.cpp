@@ -140,16 +140,9 @@ public:
     }
     HRESULT copy_into(IZCntElementTextMark*) noexcept { return E_NOTIMPL; }
 
-    HRESULT save_fields(IStream* stream) noexcept
+    static constexpr auto record_fields()
     {
-        RETURN_IF_FAILED(record::write_string(stream, s_.description.get()));
-        return record::write_ids(stream, s_.page_object_ids);
-    }
-
-    HRESULT load_fields(IStream* stream, ULONG) noexcept
-    {
-        RETURN_IF_FAILED(record::read_string(stream, s_.description.slot()));
-        return record::read_ids(stream, &s_.page_object_ids);
+        return record::table(record::description(), record::page_objects());
     }
 
     // The mark is made only by MarkText; no property change rebuilds it.

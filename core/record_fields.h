@@ -1,0 +1,306 @@
+// Field tables: a class names each persisted field once, in record order, with its codec, and
+// saving, loading and the bulk copy come from that one list.
+//
+//   static constexpr auto record_fields()
+//   {
+//       return record::table(record::position(), record::string(&C::url_).arg<0>(),
+//                            record::colour(&C::border_colour_).arg<1>(), …);
+//   }
+//
+// A field is reached from the object through a chain of member pointers (&C::f_,
+// &note::fields::text) or, for the state every element shares, through state(). arg<k>() marks
+// the field as argument k of the class's bulk setter (SetLinkData …), so that CopyTo can hand
+// every such field over in one call.
+//
+// Loading stores each field as soon as it is read, so a failure part way keeps what was read
+// before it, as the hand-written records always did.
+#pragma once
+
+#include <cstddef>
+#include <tuple>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "core/element_state.h"
+#include "core/record_io.h"
+#include "core/strings.h"
+
+namespace cnt::record {
+
+// ---- Codecs: how one value is written and read ----------------------------------------------
+
+namespace codec {
+
+template <typename T, HRESULT (*Write)(IStream*, T) noexcept, HRESULT (*Read)(IStream*, T*) noexcept>
+struct scalar {
+    static HRESULT write(IStream* s, const T& v) noexcept { return Write(s, v); }
+    static HRESULT read(IStream* s, T* v) noexcept { return Read(s, v); }
+};
+
+using i32 = scalar<LONG, write_i32, read_i32>;
+using u32 = scalar<ULONG, write_u32, read_u32>;
+using i16 = scalar<SHORT, write_i16, read_i16>;
+
+template <typename E>
+struct enumeration {
+    static HRESULT write(IStream* s, const E& v) noexcept { return write_enum(s, v); }
+    static HRESULT read(IStream* s, E* v) noexcept { return read_enum(s, v); }
+};
+
+// A counted string held either as an element's bstr_field or as a plain BSTR.
+struct string {
+    static HRESULT write(IStream* s, const bstr_field& v) noexcept { return write_string(s, v.get()); }
+    static HRESULT write(IStream* s, BSTR v) noexcept { return write_string(s, v); }
+    static HRESULT read(IStream* s, bstr_field* v) noexcept { return read_string(s, v->slot()); }
+    static HRESULT read(IStream* s, BSTR* v) noexcept { return read_string(s, v); }
+};
+
+struct ids {
+    static HRESULT write(IStream* s, const std::vector<LONG>& v) noexcept { return write_ids(s, v); }
+    static HRESULT read(IStream* s, std::vector<LONG>* v) noexcept { return read_ids(s, v); }
+};
+
+// The position rectangle: left, top, right, bottom.
+struct position {
+    static HRESULT write(IStream* s, const rect& r) noexcept
+    {
+        RETURN_IF_FAILED(write_i32(s, r.left));
+        RETURN_IF_FAILED(write_i32(s, r.top));
+        RETURN_IF_FAILED(write_i32(s, r.right));
+        return write_i32(s, r.bottom);
+    }
+    static HRESULT read(IStream* s, rect* r) noexcept
+    {
+        RETURN_IF_FAILED(read_i32(s, &r->left));
+        RETURN_IF_FAILED(read_i32(s, &r->top));
+        RETURN_IF_FAILED(read_i32(s, &r->right));
+        return read_i32(s, &r->bottom);
+    }
+};
+
+}  // namespace codec
+
+// ---- Paths: how a field is reached from its object ------------------------------------------
+
+// The first step of the shared element fields.
+struct state_step {
+    template <typename O>
+    constexpr auto& operator()(O& o) const noexcept
+    {
+        return o.state();
+    }
+};
+
+template <typename O, typename Step>
+constexpr auto& step(O& o, Step s) noexcept
+{
+    if constexpr (std::is_member_object_pointer_v<Step>)
+        return o.*s;
+    else
+        return s(o);
+}
+
+template <typename First, typename... Rest>
+struct path {
+    First first;
+    path<Rest...> rest;
+    template <typename O>
+    constexpr auto& of(O& o) const noexcept
+    {
+        return rest.of(step(o, first));
+    }
+};
+template <typename First>
+struct path<First> {
+    First first;
+    template <typename O>
+    constexpr auto& of(O& o) const noexcept
+    {
+        return step(o, first);
+    }
+};
+
+template <typename First, typename... Rest>
+constexpr path<First, Rest...> make_path(First first, Rest... rest) noexcept
+{
+    if constexpr (sizeof...(Rest) == 0)
+        return {first};
+    else
+        return {first, make_path(rest...)};
+}
+
+// ---- Fields ---------------------------------------------------------------------------------
+
+inline constexpr int no_argument = -1;
+
+template <typename Codec, typename Path, int Argument = no_argument>
+struct field {
+    static constexpr int argument = Argument;
+    Path where;
+
+    // This field as argument k of the bulk setter.
+    template <int K>
+    constexpr field<Codec, Path, K> arg() const noexcept
+    {
+        return {where};
+    }
+    template <typename O>
+    HRESULT save(IStream* s, O& o) const noexcept
+    {
+        return Codec::write(s, where.of(o));
+    }
+    template <typename O>
+    HRESULT load(IStream* s, O& o) const noexcept
+    {
+        return Codec::read(s, &where.of(o));
+    }
+};
+
+namespace detail {
+// The type a chain of member pointers ends at, checked against the codec's, so that a table
+// cannot write a 16-bit field as 32 bits.
+template <typename M>
+struct member_type;
+template <typename T, typename C>
+struct member_type<T C::*> {
+    using type = T;
+};
+template <typename... Steps>
+using last_member_t =
+    typename member_type<std::tuple_element_t<sizeof...(Steps) - 1, std::tuple<Steps...>>>::type;
+}  // namespace detail
+
+template <typename... Steps>
+constexpr auto i32(Steps... steps) noexcept
+{
+    static_assert(std::is_same_v<detail::last_member_t<Steps...>, LONG>);
+    return field<codec::i32, path<Steps...>>{make_path(steps...)};
+}
+template <typename... Steps>
+constexpr auto i16(Steps... steps) noexcept
+{
+    static_assert(std::is_same_v<detail::last_member_t<Steps...>, SHORT>);
+    return field<codec::i16, path<Steps...>>{make_path(steps...)};
+}
+// VARIANT_BOOL, written as its 16 bits.
+template <typename... Steps>
+constexpr auto boolean(Steps... steps) noexcept
+{
+    static_assert(std::is_same_v<detail::last_member_t<Steps...>, VARIANT_BOOL>);
+    return field<codec::i16, path<Steps...>>{make_path(steps...)};
+}
+template <typename... Steps>
+constexpr auto colour(Steps... steps) noexcept
+{
+    static_assert(std::is_same_v<detail::last_member_t<Steps...>, OLE_COLOR>);
+    return field<codec::u32, path<Steps...>>{make_path(steps...)};
+}
+template <typename... Steps>
+constexpr auto enumeration(Steps... steps) noexcept
+{
+    using E = detail::last_member_t<Steps...>;
+    static_assert(std::is_enum_v<E>);
+    return field<codec::enumeration<E>, path<Steps...>>{make_path(steps...)};
+}
+template <typename... Steps>
+constexpr auto string(Steps... steps) noexcept
+{
+    using T = detail::last_member_t<Steps...>;
+    static_assert(std::is_same_v<T, bstr_field> || std::is_same_v<T, BSTR>);
+    return field<codec::string, path<Steps...>>{make_path(steps...)};
+}
+
+// The fields of element_state every element records.
+constexpr auto position() noexcept
+{
+    return field<codec::position, path<state_step, rect element_state::*>>{
+        make_path(state_step{}, &element_state::position)};
+}
+constexpr auto description() noexcept
+{
+    return field<codec::string, path<state_step, bstr_field element_state::*>>{
+        make_path(state_step{}, &element_state::description)};
+}
+constexpr auto page_objects() noexcept
+{
+    return field<codec::ids, path<state_step, std::vector<LONG> element_state::*>>{
+        make_path(state_step{}, &element_state::page_object_ids)};
+}
+constexpr auto resources() noexcept
+{
+    return field<codec::ids, path<state_step, std::vector<LONG> element_state::*>>{
+        make_path(state_step{}, &element_state::resource_ids)};
+}
+
+template <typename... Fields>
+constexpr std::tuple<Fields...> table(Fields... fields) noexcept
+{
+    return {fields...};
+}
+
+// ---- Operations over a table ----------------------------------------------------------------
+
+// Every field in order; the first failure ends the record.
+template <typename Table, typename O>
+HRESULT save(IStream* stream, const Table& t, O& o) noexcept
+{
+    return std::apply(
+        [&](const auto&... f) {
+            HRESULT hr = S_OK;
+            (void)((SUCCEEDED(hr = f.save(stream, o))) && ...);
+            return hr;
+        },
+        t);
+}
+
+template <typename Table, typename O>
+HRESULT load(IStream* stream, const Table& t, O& o) noexcept
+{
+    return std::apply(
+        [&](const auto&... f) {
+            HRESULT hr = S_OK;
+            (void)((SUCCEEDED(hr = f.load(stream, o))) && ...);
+            return hr;
+        },
+        t);
+}
+
+namespace detail {
+template <int K, typename... Fields>
+constexpr std::size_t field_of_argument() noexcept
+{
+    constexpr int arguments[] = {Fields::argument...};
+    for (std::size_t i = 0; i < sizeof...(Fields); ++i)
+        if (arguments[i] == K) return i;
+    return sizeof...(Fields);
+}
+template <typename... Fields>
+constexpr std::size_t argument_count() noexcept
+{
+    return ((Fields::argument != no_argument ? 1u : 0u) + ... + 0u);
+}
+template <typename T>
+decltype(auto) argument_value(T& value) noexcept
+{
+    if constexpr (std::is_same_v<std::remove_const_t<T>, bstr_field>)
+        return value.get();
+    else
+        return value;
+}
+}  // namespace detail
+
+// Calls to->*setter with the fields marked arg<0>, arg<1>, … in argument order.
+template <typename... Fields, typename O, typename To, typename Setter>
+HRESULT copy(const std::tuple<Fields...>& t, O& o, To* to, Setter setter) noexcept
+{
+    constexpr std::size_t n = detail::argument_count<Fields...>();
+    return [&]<std::size_t... K>(std::index_sequence<K...>) {
+        static_assert(((detail::field_of_argument<int(K), Fields...>() < sizeof...(Fields)) && ...),
+                      "the bulk setter's arguments are numbered without gaps");
+        return (to->*setter)(detail::argument_value(
+            std::get<detail::field_of_argument<int(K), Fields...>()>(t).where.of(o))...);
+    }(std::make_index_sequence<n>{});
+}
+
+}  // namespace cnt::record
