@@ -20,12 +20,8 @@
 // define (all optional):
 //   bool nothing_to_build() const noexcept;   when true, rebuild makes nothing and keeps the
 //                                             objects made earlier
-//   static constexpr bool lists_checked_in_turn = true;    a missing resource list ends the
-//                                             rebuild before the page objects are asked for
-//   static constexpr bool removal_failure_ignored = true;  the rebuild goes on after a failed
-//                                             removal of the earlier objects
-//   static constexpr bool normalise_position = true;   SetPosition swaps reversed edges
-//   static constexpr bool attach_needs_page_objects = false;  AddElement at Attach without them
+//   static constexpr element_options options{…};   its choices in the shared steps
+//                                             (core/host_element.h)
 //   static constexpr bool aggregatable = false;
 //   void attach_document(IDispatch* document) noexcept;     keeps the document at Attach
 //   HRESULT remove_created() noexcept;                      its own removal of host objects
@@ -34,60 +30,18 @@
 // An element that makes its objects otherwise (the text mark) defines its own rebuild().
 #pragma once
 
-#include <algorithm>
-#include <new>
-#include <vector>
+#include <utility>
 
 #include "contentelements/cnt_container.h"
-#include "contentelements/cnt_document.h"
-#include "contentelements/cnt_types.h"
 #include "contentelements/zprint_page.h"
+#include "core/element_ids.h"
 #include "core/element_state.h"
+#include "core/host_element.h"
 #include "core/persist_record.h"
 #include "core/record_fields.h"
 #include "platform/com/com.h"
 
 namespace cnt {
-
-namespace detail {
-
-template <typename D>
-constexpr bool normalises_position()
-{
-    if constexpr (requires { D::normalise_position; })
-        return D::normalise_position;
-    else
-        return false;
-}
-
-template <typename D>
-constexpr bool attach_needs_page_objects()
-{
-    if constexpr (requires { D::attach_needs_page_objects; })
-        return D::attach_needs_page_objects;
-    else
-        return true;
-}
-
-template <typename D>
-constexpr bool lists_checked_in_turn()
-{
-    if constexpr (requires { D::lists_checked_in_turn; })
-        return D::lists_checked_in_turn;
-    else
-        return false;
-}
-
-template <typename D>
-constexpr bool removal_failure_ignored()
-{
-    if constexpr (requires { D::removal_failure_ignored; })
-        return D::removal_failure_ignored;
-    else
-        return false;
-}
-
-}  // namespace detail
 
 // What an element's build works with: its page and the page's two lists, fetched by the frame.
 struct build_context {
@@ -104,40 +58,6 @@ struct build_context {
     }
 };
 
-// IZElement for an element: kind, attach, bounds and the no-op drawing.
-template <typename Derived>
-class host_element : public com::automation::dispatch_impl<IZElement> {
-public:
-    HRESULT GetObjectKind(LONG* kind) noexcept override
-    {
-        if (!kind) return E_POINTER;
-        *kind = kElementKindBase + Derived::element_type;
-        return S_OK;
-    }
-
-    HRESULT Attach(IDispatch* page_objects, IDispatch* resources,
-                   IDispatch* document) noexcept override;
-
-    HRESULT GetBounds(LONG* left, LONG* top, LONG* right, LONG* bottom) noexcept override
-    {
-        if (!left || !top || !right || !bottom) return E_POINTER;
-        const rect& r = self().state().position;
-        *left = r.left;
-        *top = r.top;
-        *right = r.right;
-        *bottom = r.bottom;
-        return S_OK;
-    }
-
-    HRESULT Draw(LONGLONG, LONG, LONG, LONG, LONG, LONG, LONGLONG) noexcept override
-    {
-        return S_OK;
-    }
-
-private:
-    Derived& self() noexcept { return static_cast<Derived&>(*this); }
-};
-
 // The element's own dual interface (which derives from IZCntElementBase) with the base
 // members implemented once.
 template <typename Derived, typename Own>
@@ -147,7 +67,7 @@ public:
     {
         rect& r = s_.position;
         r = rect{left, top, wrap_add(left, width), wrap_add(top, height)};
-        if constexpr (detail::normalises_position<Derived>()) normalise(r);
+        if constexpr (options_of<Derived>().normalise_position) normalise(r);
         s_.dirty = 1;
         self().rebuild();
         notify_container();
@@ -308,11 +228,11 @@ public:
         com::ComPtr<IZResourceList> resources;
         com::ComPtr<IZPageObjectList> objects;
         s_.page->get_Resources(resources.put());
-        if constexpr (detail::lists_checked_in_turn<Derived>())
+        if constexpr (options_of<Derived>().lists_checked_in_turn)
             if (!resources) return E_UNEXPECTED;
         s_.page->get_PageObjects(objects.put());
         if (!resources || !objects) return E_UNEXPECTED;
-        if constexpr (detail::removal_failure_ignored<Derived>())
+        if constexpr (options_of<Derived>().removal_failure_ignored)
             call_remove_created();
         else
             RETURN_IF_FAILED(call_remove_created());
@@ -393,41 +313,6 @@ private:
     }
 };
 
-// The ids an element keeps, for tools and tests.
-template <typename Derived>
-class element_ids : public IZCntElementIds {
-public:
-    using interface_type = IZCntElementIds;
-    HRESULT GetElementID(LONG* id) noexcept override
-    {
-        if (!id) return E_POINTER;
-        *id = self().state().element_id;
-        return S_OK;
-    }
-    HRESULT GetCreatedIDs(created_list list, ULONG capacity, LONG* ids,
-                          ULONG* count) noexcept override
-    {
-        if (!count) return E_POINTER;
-        const element_state& s = self().state();
-        const std::vector<LONG>* from = list == created_list::page_objects ? &s.page_object_ids
-                                        : list == created_list::resources  ? &s.resource_ids
-                                                                           : nullptr;
-        if (!from) return E_INVALIDARG;
-        *count = static_cast<ULONG>(from->size());
-        if (!ids) return S_OK;
-        if (capacity < from->size()) return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
-        std::copy(from->begin(), from->end(), ids);
-        return S_OK;
-    }
-
-protected:
-    element_ids() = default;
-    ~element_ids() = default;
-
-private:
-    Derived& self() noexcept { return static_cast<Derived&>(*this); }
-};
-
 // The composed element: own interface (answering IZCntElementBase and IDispatch), IZElement,
 // IPersist and IPersistStreamInit, in that order; the id view last.
 template <typename Derived, typename Own>
@@ -437,56 +322,5 @@ protected:
     element() = default;
     ~element() = default;
 };
-
-// ---- Attach ---------------------------------------------------------------------------------
-
-template <typename Derived>
-HRESULT host_element<Derived>::Attach(IDispatch* page_objects, IDispatch* /*resources*/,
-                                      IDispatch* document) noexcept
-{
-    if (!page_objects) return S_OK;
-    Derived& d = self();
-    element_state& s = d.state();
-
-    s.page.reset();
-    com::ComPtr<IZPageObjectList> list;
-    page_objects->QueryInterface(IZPageObjectList::iid, list.put_void());
-    if (list) list->get_Page(s.page.put());
-    if constexpr (requires { d.attach_document(document); }) d.attach_document(document);
-
-    if (s.container) return S_OK;
-    if (!document || !s.page) return S_OK;
-
-    com::ComPtr<IZDocument> doc;
-    document->QueryInterface(IZDocument::iid, doc.put_void());
-    if (doc) FindElementContainer(doc.get(), s.container.put());
-    if (!s.container) {
-        // By class id, so that the elements need not know the container's code.
-        if (FAILED(CoCreateInstance(CLSID_ZCntElementContainer, nullptr, CLSCTX_INPROC_SERVER,
-                                    IZCntElementContainer::iid, s.container.put_void())) ||
-            !s.container)
-            return E_OUTOFMEMORY;
-        com::ComPtr<IZObject> as_object;
-        s.container->QueryInterface(IZObject::iid, as_object.put_void());
-        if (doc && as_object) doc->Add(as_object.get());
-    }
-
-    LONG element_id = 0;
-    if (list) {
-        VARIANT me;
-        VariantInit(&me);
-        me.vt = VT_UNKNOWN;
-        me.punkVal = d.identity();
-        list->Add(me, &element_id);
-    }
-    s.element_id = element_id;
-
-    LONG page_id = 0;
-    s.page->get_PageID(&page_id);
-    const bool known = !detail::attach_needs_page_objects<Derived>() || !s.page_object_ids.empty();
-    if (s.element_id != 0 && page_id != 0 && known)
-        s.container->AddElement(page_id, s.element_id, d.base_interface());
-    return S_OK;
-}
 
 }  // namespace cnt

@@ -17,7 +17,10 @@ public:
     // Version 2 added the resource ids; 0 and 1 still load.
     static constexpr ULONG record_version = 2;
     static constexpr bool aggregatable = false;
-    static constexpr bool normalise_position = true;
+    // A failed removal of the last content does not stop the new one.
+    static constexpr element_options options{.normalise_position = true,
+                                             .lists_checked_in_turn = true,
+                                             .removal_failure_ignored = true};
 
     HRESULT get_ImageFile(BSTR* file) noexcept override { return get_string(file_, file); }
     HRESULT put_ImageFile(BSTR file) noexcept override
@@ -137,9 +140,6 @@ public:
     // Page objects, then a resource id from an old record, then the resources.
     HRESULT remove_created() noexcept { return remove_created_host_objects(&linked_id_); }
 
-    // A failed removal of the last content does not stop the new one.
-    static constexpr bool lists_checked_in_turn = true;
-    static constexpr bool removal_failure_ignored = true;
     HRESULT build(build_context& c) noexcept
     {
         resources_ = com::ComPtr<IZResourceList>(c.resources);

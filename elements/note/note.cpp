@@ -17,7 +17,6 @@ public:
     static constexpr const CLSID& class_id = CLSID_ZCntElementNote;
     static constexpr ULONG record_version = 1;
     static constexpr bool aggregatable = true;
-    static constexpr bool normalise_position = false;
 
     HRESULT get_Text(BSTR* text) noexcept override { return get_string(f_.text, text); }
     HRESULT put_Text(BSTR text) noexcept override { return store_string(f_.text, text, notify::yes); }

@@ -39,8 +39,9 @@ public:
     static constexpr const CLSID& class_id = CLSID_ZCntElementPageBreak;
     static constexpr ULONG record_version = 1;
     static constexpr bool aggregatable = false;
-    static constexpr bool normalise_position = true;
-    static constexpr bool attach_needs_page_objects = false;
+    static constexpr element_options options{.normalise_position = true,
+                                             .attach_needs_page_objects = false,
+                                             .lists_checked_in_turn = true};
 
     CZCntElementPageBreak() noexcept
     {
@@ -94,7 +95,6 @@ public:
     }
 
     // Shows the markers: every show starts by taking away the last one's.
-    static constexpr bool lists_checked_in_turn = true;
     HRESULT build(build_context& c) noexcept
     {
         const LONG res = c.resolution();
