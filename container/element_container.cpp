@@ -124,15 +124,10 @@ HRESULT CZCntElementContainer::name_form_field(IZCntElementBase* element) noexce
     return S_OK;
 }
 
+// Refreshes a known record and files an unknown one, exactly as AddElement does.
 HRESULT CZCntElementContainer::UpdateElement(LONG page_id, LONG element_id,
                                              IZCntElementBase* element) noexcept
 {
-    if (!element) return E_INVALIDARG;
-    if (const record_ref existing = find(page_id, element_id)) {
-        existing->SetInfo(page_id, element_id, element);
-        dirty_ = true;
-        return S_OK;
-    }
     return AddElement(page_id, element_id, element);
 }
 

@@ -111,7 +111,8 @@ HRESULT host_element<Derived>::Attach(IDispatch* page_objects, IDispatch* /*reso
 
     LONG page_id = 0;
     s.page->get_PageID(&page_id);
-    const bool known = !options_of<Derived>().attach_needs_page_objects || !s.page_object_ids.empty();
+    const bool known =
+        !options_of<Derived>().attach_needs_page_objects || !s.page_object_ids.empty();
     if (s.element_id != 0 && page_id != 0 && known)
         s.container->AddElement(page_id, s.element_id, d.base_interface());
     return S_OK;

@@ -41,6 +41,15 @@ HRESULT create_kind(List* list, LONG kind, com::ComPtr<I>* out) noexcept
     if (FAILED(made->QueryInterface(I::iid, out->put_void())) || !*out) return E_UNEXPECTED;
     return S_OK;
 }
+
+template <typename I, typename List>
+HRESULT create_listed(List* list, LONG kind, std::vector<LONG>& ids, com::ComPtr<I>* out) noexcept
+{
+    RETURN_IF_FAILED(create_kind(list, kind, out));
+    LONG id = 0;
+    list->Add(unknown_variant(out->get()), &id);
+    return append_id(ids, id);
+}
 }  // namespace detail
 
 // A page object of `kind`, added to `list`; its id is appended to `ids`.
@@ -48,10 +57,7 @@ template <typename I>
 HRESULT create_page_object(IZPageObjectList* list, LONG kind, std::vector<LONG>& ids,
                            com::ComPtr<I>* out) noexcept
 {
-    RETURN_IF_FAILED(detail::create_kind(list, kind, out));
-    LONG id = 0;
-    list->Add(detail::unknown_variant(out->get()), &id);
-    return detail::append_id(ids, id);
+    return detail::create_listed(list, kind, ids, out);
 }
 
 // A resource of `kind`, added to `list` with an id appended to `ids`.
@@ -59,10 +65,7 @@ template <typename I>
 HRESULT create_resource(IZResourceList* list, LONG kind, std::vector<LONG>& ids,
                         com::ComPtr<I>* out) noexcept
 {
-    RETURN_IF_FAILED(detail::create_kind(list, kind, out));
-    LONG id = 0;
-    list->Add(detail::unknown_variant(out->get()), &id);
-    return detail::append_id(ids, id);
+    return detail::create_listed(list, kind, ids, out);
 }
 
 // A resource of `kind` added to `list` without an id: nothing records it.

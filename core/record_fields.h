@@ -32,7 +32,8 @@ namespace cnt::record {
 
 namespace codec {
 
-template <typename T, HRESULT (*Write)(IStream*, T) noexcept, HRESULT (*Read)(IStream*, T*) noexcept>
+template <typename T, HRESULT (*Write)(IStream*, T) noexcept,
+          HRESULT (*Read)(IStream*, T*) noexcept>
 struct scalar {
     static HRESULT write(IStream* s, const T& v) noexcept { return Write(s, v); }
     static HRESULT read(IStream* s, T* v) noexcept { return Read(s, v); }
@@ -50,14 +51,20 @@ struct enumeration {
 
 // A counted string held either as an element's bstr_field or as a plain BSTR.
 struct string {
-    static HRESULT write(IStream* s, const bstr_field& v) noexcept { return write_string(s, v.get()); }
+    static HRESULT write(IStream* s, const bstr_field& v) noexcept
+    {
+        return write_string(s, v.get());
+    }
     static HRESULT write(IStream* s, BSTR v) noexcept { return write_string(s, v); }
     static HRESULT read(IStream* s, bstr_field* v) noexcept { return read_string(s, v->slot()); }
     static HRESULT read(IStream* s, BSTR* v) noexcept { return read_string(s, v); }
 };
 
 struct ids {
-    static HRESULT write(IStream* s, const std::vector<LONG>& v) noexcept { return write_ids(s, v); }
+    static HRESULT write(IStream* s, const std::vector<LONG>& v) noexcept
+    {
+        return write_ids(s, v);
+    }
     static HRESULT read(IStream* s, std::vector<LONG>* v) noexcept { return read_ids(s, v); }
 };
 
@@ -171,66 +178,72 @@ using last_member_t =
     typename member_type<std::tuple_element_t<sizeof...(Steps) - 1, std::tuple<Steps...>>>::type;
 }  // namespace detail
 
-template <typename... Steps>
-constexpr auto i32(Steps... steps) noexcept
+// A field of codec C whose path must end at a T.
+template <typename C, typename T, typename... Steps>
+constexpr auto typed(Steps... steps) noexcept
 {
-    static_assert(std::is_same_v<detail::last_member_t<Steps...>, LONG>);
-    return field<codec::i32, path<Steps...>>{make_path(steps...)};
+    static_assert(std::is_same_v<detail::last_member_t<Steps...>, T>, "the codec does not fit");
+    return field<C, path<Steps...>>{make_path(steps...)};
 }
-template <typename... Steps>
-constexpr auto i16(Steps... steps) noexcept
+
+template <typename... S>
+constexpr auto i32(S... s) noexcept
 {
-    static_assert(std::is_same_v<detail::last_member_t<Steps...>, SHORT>);
-    return field<codec::i16, path<Steps...>>{make_path(steps...)};
+    return typed<codec::i32, LONG>(s...);
+}
+template <typename... S>
+constexpr auto i16(S... s) noexcept
+{
+    return typed<codec::i16, SHORT>(s...);
 }
 // VARIANT_BOOL, written as its 16 bits.
-template <typename... Steps>
-constexpr auto boolean(Steps... steps) noexcept
+template <typename... S>
+constexpr auto boolean(S... s) noexcept
 {
-    static_assert(std::is_same_v<detail::last_member_t<Steps...>, VARIANT_BOOL>);
-    return field<codec::i16, path<Steps...>>{make_path(steps...)};
+    return typed<codec::i16, VARIANT_BOOL>(s...);
 }
-template <typename... Steps>
-constexpr auto colour(Steps... steps) noexcept
+template <typename... S>
+constexpr auto colour(S... s) noexcept
 {
-    static_assert(std::is_same_v<detail::last_member_t<Steps...>, OLE_COLOR>);
-    return field<codec::u32, path<Steps...>>{make_path(steps...)};
+    return typed<codec::u32, OLE_COLOR>(s...);
 }
-template <typename... Steps>
-constexpr auto enumeration(Steps... steps) noexcept
+template <typename... S>
+constexpr auto enumeration(S... s) noexcept
 {
-    using E = detail::last_member_t<Steps...>;
+    using E = detail::last_member_t<S...>;
     static_assert(std::is_enum_v<E>);
-    return field<codec::enumeration<E>, path<Steps...>>{make_path(steps...)};
+    return typed<codec::enumeration<E>, E>(s...);
 }
-template <typename... Steps>
-constexpr auto string(Steps... steps) noexcept
+// A bstr_field or a plain BSTR.
+template <typename... S>
+constexpr auto string(S... s) noexcept
 {
-    using T = detail::last_member_t<Steps...>;
+    using T = detail::last_member_t<S...>;
     static_assert(std::is_same_v<T, bstr_field> || std::is_same_v<T, BSTR>);
-    return field<codec::string, path<Steps...>>{make_path(steps...)};
+    return typed<codec::string, T>(s...);
 }
 
 // The fields of element_state every element records.
+template <typename C, typename T>
+constexpr auto state_field(T element_state::*member) noexcept
+{
+    return field<C, path<state_step, T element_state::*>>{make_path(state_step{}, member)};
+}
 constexpr auto position() noexcept
 {
-    return field<codec::position, path<state_step, rect element_state::*>>{
-        make_path(state_step{}, &element_state::position)};
+    return state_field<codec::position>(&element_state::position);
 }
 constexpr auto description() noexcept
 {
-    return field<codec::string, path<state_step, bstr_field element_state::*>>{
-        make_path(state_step{}, &element_state::description)};
+    return state_field<codec::string>(&element_state::description);
 }
 constexpr auto page_objects() noexcept
 {
-    return field<codec::ids, path<state_step, std::vector<LONG> element_state::*>>{
-        make_path(state_step{}, &element_state::page_object_ids)};
+    return state_field<codec::ids>(&element_state::page_object_ids);
 }
 constexpr auto resources() noexcept
 {
-    return field<codec::ids, path<state_step, std::vector<LONG> element_state::*>>{
-        make_path(state_step{}, &element_state::resource_ids)};
+    return state_field<codec::ids>(&element_state::resource_ids);
 }
 
 template <typename... Fields>
@@ -242,28 +255,28 @@ constexpr std::tuple<Fields...> table(Fields... fields) noexcept
 // ---- Operations over a table ----------------------------------------------------------------
 
 // Every field in order; the first failure ends the record.
-template <typename Table, typename O>
-HRESULT save(IStream* stream, const Table& t, O& o) noexcept
+template <typename Table, typename Step>
+HRESULT each_field(const Table& t, Step step) noexcept
 {
     return std::apply(
         [&](const auto&... f) {
             HRESULT hr = S_OK;
-            (void)((SUCCEEDED(hr = f.save(stream, o))) && ...);
+            (void)((SUCCEEDED(hr = step(f))) && ...);
             return hr;
         },
         t);
 }
 
 template <typename Table, typename O>
+HRESULT save(IStream* stream, const Table& t, O& o) noexcept
+{
+    return each_field(t, [&](const auto& f) { return f.save(stream, o); });
+}
+
+template <typename Table, typename O>
 HRESULT load(IStream* stream, const Table& t, O& o) noexcept
 {
-    return std::apply(
-        [&](const auto&... f) {
-            HRESULT hr = S_OK;
-            (void)((SUCCEEDED(hr = f.load(stream, o))) && ...);
-            return hr;
-        },
-        t);
+    return each_field(t, [&](const auto& f) { return f.load(stream, o); });
 }
 
 namespace detail {

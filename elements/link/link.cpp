@@ -16,44 +16,16 @@ public:
     static constexpr ULONG record_version = 1;
     static constexpr bool aggregatable = true;
 
-    HRESULT get_LinkURL(BSTR* url) noexcept override
+    // The properties alone do not tell the container; SetLinkData does.
+    HRESULT get_LinkURL(BSTR* url) noexcept override { return get_string(url_, url); }
+    HRESULT put_LinkURL(BSTR url) noexcept override { return store_string(url_, url, notify::no); }
+    HRESULT get_BorderColor(OLE_COLOR* v) noexcept override { return get_value(border_colour_, v); }
+    HRESULT put_BorderColor(OLE_COLOR v) noexcept override
     {
-        if (!url) return E_POINTER;
-        return url_.copy_to(url);
+        return store(border_colour_, v, notify::no);
     }
-    HRESULT put_LinkURL(BSTR url) noexcept override
-    {
-        RETURN_IF_FAILED(url_.assign(url));
-        s_.dirty = 1;
-        rebuild();
-        return S_OK;
-    }
-    HRESULT get_BorderColor(OLE_COLOR* colour) noexcept override
-    {
-        if (!colour) return E_POINTER;
-        *colour = border_colour_;
-        return S_OK;
-    }
-    HRESULT put_BorderColor(OLE_COLOR colour) noexcept override
-    {
-        border_colour_ = colour;
-        s_.dirty = 1;
-        rebuild();
-        return S_OK;
-    }
-    HRESULT get_Shadow(VARIANT_BOOL* shadow) noexcept override
-    {
-        if (!shadow) return E_POINTER;
-        *shadow = shadow_;
-        return S_OK;
-    }
-    HRESULT put_Shadow(VARIANT_BOOL shadow) noexcept override
-    {
-        shadow_ = shadow;
-        s_.dirty = 1;
-        rebuild();
-        return S_OK;
-    }
+    HRESULT get_Shadow(VARIANT_BOOL* v) noexcept override { return get_value(shadow_, v); }
+    HRESULT put_Shadow(VARIANT_BOOL v) noexcept override { return store(shadow_, v, notify::no); }
     HRESULT SetLinkData(BSTR url, OLE_COLOR border_colour, VARIANT_BOOL shadow) noexcept override
     {
         RETURN_IF_FAILED(url_.assign(url));

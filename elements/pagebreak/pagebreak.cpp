@@ -57,19 +57,8 @@ public:
         SysFreeString(break_label_);
     }
 
-    HRESULT get_PageBreakPosY(LONG* y) noexcept override
-    {
-        if (!y) return E_POINTER;
-        *y = break_y_;
-        return S_OK;
-    }
-    HRESULT put_PageBreakPosY(LONG y) noexcept override
-    {
-        break_y_ = y;
-        s_.dirty = 1;
-        rebuild();
-        return S_OK;
-    }
+    HRESULT get_PageBreakPosY(LONG* y) noexcept override { return get_value(break_y_, y); }
+    HRESULT put_PageBreakPosY(LONG y) noexcept override { return store(break_y_, y, notify::no); }
     HRESULT put_LabelFlowRegion(BSTR label) noexcept override { return put_label(&flow_label_, label); }
     HRESULT put_LabelPageBreak(BSTR label) noexcept override { return put_label(&break_label_, label); }
     HRESULT ShowPageBreakElements() noexcept override
