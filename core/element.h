@@ -295,6 +295,15 @@ protected:
         changed(tell);
         return S_OK;
     }
+    // The bulk setter: every argument into its field of the table, then one rebuild and the
+    // container told.
+    template <typename... Args>
+    HRESULT store_all(Args... args) noexcept
+    {
+        RETURN_IF_FAILED(record::assign(Derived::record_fields(), self(), args...));
+        changed(notify::yes);
+        return S_OK;
+    }
     void changed(notify tell) noexcept
     {
         s_.dirty = 1;

@@ -316,4 +316,42 @@ HRESULT copy(const std::tuple<Fields...>& t, O& o, To* to, Setter setter) noexce
     }(std::make_index_sequence<n>{});
 }
 
+namespace detail {
+template <typename T>
+HRESULT assign_string(T& field, BSTR value) noexcept
+{
+    if constexpr (std::is_same_v<T, bstr_field>)
+        return field.assign(value);
+    else
+        return assign_bstr(&field, value);
+}
+}  // namespace detail
+
+// The bulk setter's body: stores its arguments in the fields marked arg<0>, arg<1>, … The
+// strings are copied first, in argument order, so that a copy that fails leaves the other
+// fields as they were and only the strings before it changed.
+template <typename... Fields, typename O, typename... Args>
+HRESULT assign(const std::tuple<Fields...>& t, O& o, Args... args) noexcept
+{
+    static_assert(sizeof...(Args) == detail::argument_count<Fields...>());
+    const std::tuple<Args...> values{args...};
+    return [&]<std::size_t... K>(std::index_sequence<K...>) {
+        HRESULT hr = S_OK;
+        const auto copy_string = [&]<std::size_t J>() {
+            auto& field = std::get<detail::field_of_argument<int(J), Fields...>()>(t).where.of(o);
+            if constexpr (std::is_same_v<std::tuple_element_t<J, std::tuple<Args...>>, BSTR>)
+                hr = detail::assign_string(field, std::get<J>(values));
+            return SUCCEEDED(hr);
+        };
+        if (!(copy_string.template operator()<K>() && ...)) return hr;
+        const auto store = [&]<std::size_t J>() {
+            auto& field = std::get<detail::field_of_argument<int(J), Fields...>()>(t).where.of(o);
+            if constexpr (!std::is_same_v<std::tuple_element_t<J, std::tuple<Args...>>, BSTR>)
+                field = std::get<J>(values);
+        };
+        (store.template operator()<K>(), ...);
+        return S_OK;
+    }(std::index_sequence_for<Args...>{});
+}
+
 }  // namespace cnt::record

@@ -28,13 +28,7 @@ public:
     HRESULT put_Shadow(VARIANT_BOOL v) noexcept override { return store(shadow_, v, notify::no); }
     HRESULT SetLinkData(BSTR url, OLE_COLOR border_colour, VARIANT_BOOL shadow) noexcept override
     {
-        RETURN_IF_FAILED(url_.assign(url));
-        border_colour_ = border_colour;
-        shadow_ = shadow;
-        s_.dirty = 1;
-        rebuild();
-        notify_container();
-        return S_OK;
+        return store_all(url, border_colour, shadow);
     }
 
     using C = CZCntElementLink;

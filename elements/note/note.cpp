@@ -75,22 +75,9 @@ public:
                         OLE_COLOR border_colour, ZeCntNoteStyle style, VARIANT_BOOL shadow,
                         VARIANT_BOOL callout, SHORT fill_transparency) noexcept override
     {
-        RETURN_IF_FAILED(f_.text.assign(text));
-        RETURN_IF_FAILED(f_.font_name.assign(font_name));
-        f_.text_colour = text_colour;
-        f_.font_size = font_size;
-        f_.bold = bold;
-        f_.italic = italic;
-        f_.fill_colour = fill_colour;
-        f_.border_colour = border_colour;
-        f_.style = style;
-        f_.shadow = shadow;
-        f_.callout = callout;
-        f_.fill_transparency = fill_transparency;  // stored unchecked, unlike the property
-        s_.dirty = 1;
-        rebuild();
-        notify_container();
-        return S_OK;
+        // The transparency is stored unchecked, unlike through the property.
+        return store_all(text, text_colour, font_name, font_size, bold, italic, fill_colour,
+                         border_colour, style, shadow, callout, fill_transparency);
     }
 
     using C = CZCntElementNote;

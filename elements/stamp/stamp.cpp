@@ -110,28 +110,13 @@ public:
                          VARIANT_BOOL shadow, SHORT transparency,
                          SHORT inclination) noexcept override
     {
-        RETURN_IF_FAILED(f_.header.text.assign(header_text));
-        RETURN_IF_FAILED(f_.header.font_name.assign(header_font));
-        RETURN_IF_FAILED(f_.content.text.assign(content_text));
-        RETURN_IF_FAILED(f_.content.font_name.assign(content_font));
-        f_.header.colour = header_colour;
-        // Out of range becomes 100 here, not 70 as through the property.
-        f_.header_size = header_size < 0 || header_size > 100 ? SHORT{100} : header_size;
-        f_.header.bold = header_bold;
-        f_.header.italic = header_italic;
-        f_.content.colour = content_colour;
-        f_.content.bold = content_bold;
-        f_.content.italic = content_italic;
-        f_.fill_colour = fill_colour;
-        f_.border_colour = border_colour;
-        f_.style = style;
-        f_.shadow = shadow;
-        f_.transparency = transparency;  // stored unchecked
-        f_.inclination = inclination;    // stored unchecked
-        s_.dirty = 1;
-        rebuild();
-        notify_container();
-        return S_OK;
+        // Transparency and inclination are stored unchecked; an out-of-range header size
+        // becomes 100 here, not 70 as through the property.
+        if (header_size < 0 || header_size > 100) header_size = 100;
+        return store_all(header_text, header_colour, header_font, header_size, header_bold,
+                         header_italic, content_text, content_colour, content_font, content_bold,
+                         content_italic, fill_colour, border_colour, style, shadow, transparency,
+                         inclination);
     }
 
     using C = CZCntElementStamp;
