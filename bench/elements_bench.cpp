@@ -8,7 +8,7 @@
 #include "contentelements/cnt_pagebreak.h"
 #include "contentelements/cnt_stamp.h"
 #include "contentelements/zprint_objects.h"
-#include "host/document.h"
+#include "host/engine.h"
 #include "module/class_map.h"
 #include "platform/com/com.h"
 

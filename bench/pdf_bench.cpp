@@ -15,8 +15,8 @@
 #include "contentelements/cnt_pagebreak.h"
 #include "contentelements/cnt_stamp.h"
 #include "contentelements/zprint_page.h"
-#include "host/document.h"
-#include "host/pdf/pdf_writer.h"
+#include "host/engine.h"
+#include "host/output/pdf/pdf_writer.h"
 #include "module/class_map.h"
 #include "platform/com/com.h"
 

@@ -5,7 +5,7 @@
 #include "contentelements/cnt_textmark.h"
 #include "contentelements/zprint_page.h"
 #include "elements/textmark/textmark.h"
-#include "host/document.h"
+#include "host/engine.h"
 #include "module/class_map.h"
 #include "platform/com/com.h"
 

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "host/image/decode.h"
+#include "host/output/image/decode.h"
 
 namespace {
 

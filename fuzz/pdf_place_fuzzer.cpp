@@ -11,10 +11,10 @@
 #include <string>
 
 #include "contentelements/zprint_objects.h"
-#include "fuzz/pdf_read_back.h"
 #include "contentelements/zprint_page.h"
-#include "host/document.h"
-#include "host/pdf/pdf_writer.h"
+#include "fuzz/pdf_read_back.h"
+#include "host/engine.h"
+#include "host/output/pdf/pdf_writer.h"
 #include "module/class_map.h"
 #include "platform/com/com.h"
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "host/document.h"
+#include "host/engine.h"
 #include "module/class_map.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

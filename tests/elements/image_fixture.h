@@ -13,7 +13,7 @@
 #include "contentelements/cnt_image.h"
 #include "core/element_state.h"
 #include "elements/image/image.h"
-#include "host/document.h"
+#include "host/engine.h"
 #include "platform/com/com.h"
 #include "platform/com/streams.h"
 

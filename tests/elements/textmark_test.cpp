@@ -13,7 +13,7 @@
 #include "core/element_state.h"
 #include "elements/link/link.h"
 #include "elements/textmark/textmark.h"
-#include "host/document.h"
+#include "host/engine.h"
 #include "platform/com/com.h"
 #include "platform/com/streams.h"
 

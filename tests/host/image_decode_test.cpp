@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "host/crc32.h"
-#include "host/image/decode.h"
+#include "host/io/crc32.h"
+#include "host/output/image/decode.h"
 
 // After the platform types: jpeglib.h defines TRUE and FALSE as macros.
 #include <jpeglib.h>

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "contentelements/zprint_page.h"
-#include "host/document.h"
-#include "host/document_model.h"
-#include "host/pdf/pdf_writer.h"
+#include "host/engine.h"
+#include "host/model/document_object.h"
+#include "host/output/pdf/pdf_writer.h"
 
 namespace {
 

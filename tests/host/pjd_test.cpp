@@ -12,7 +12,7 @@
 
 #include "contentelements/zprint_objects.h"
 #include "contentelements/zprint_page.h"
-#include "host/document.h"
+#include "host/engine.h"
 #include "platform/com/com.h"
 
 namespace {

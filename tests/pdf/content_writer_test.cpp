@@ -7,7 +7,7 @@
 #include <limits>
 #include <string>
 
-#include "host/pdf/content_writer.h"
+#include "host/output/pdf/content_writer.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjectHandle.hh>
 
-#include "host/pdf/object_writer.h"
+#include "host/output/pdf/object_writer.h"
 #include "tests/pdf/pdf_probe.h"
 
 namespace {

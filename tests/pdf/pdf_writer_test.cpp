@@ -17,8 +17,8 @@
 
 #include "contentelements/zprint_objects.h"
 #include "contentelements/zprint_page.h"
-#include "host/document.h"
-#include "host/pdf/pdf_writer.h"
+#include "host/engine.h"
+#include "host/output/pdf/pdf_writer.h"
 #include "platform/com/com.h"
 #include "tests/pdf/pdf_probe.h"
 

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "contentelements/cnt_image.h"
-#include "host/document.h"
-#include "host/document_model.h"
-#include "host/pdf/pdf_writer.h"
+#include "host/engine.h"
+#include "host/model/document_object.h"
+#include "host/output/pdf/pdf_writer.h"
 #include "module/class_map.h"
 #include "platform/com/com.h"
 #include "tests/pdf/pdf_probe.h"

@@ -12,7 +12,7 @@
 #include "contentelements/cnt_link.h"
 #include "contentelements/zprint_objects.h"
 #include "core/element_state.h"
-#include "host/document.h"
+#include "host/engine.h"
 #include "module/class_map.h"
 #include "platform/com/com.h"
 

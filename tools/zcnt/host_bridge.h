@@ -7,7 +7,7 @@
 #include <string>
 
 #include "contentelements/zprint_page.h"
-#include "host/document.h"
+#include "host/engine.h"
 #include "platform/com/com.h"
 
 namespace zcnt::bridge {

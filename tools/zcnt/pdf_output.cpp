@@ -3,8 +3,6 @@
 
 #include <unistd.h>
 
-#include "host/pdf/pdf_writer.h"
-
 namespace zcnt {
 namespace {
 

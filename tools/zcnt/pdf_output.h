@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "host/document.h"
+#include "host/engine.h"
 
 namespace zcnt {
 

@@ -1,0 +1,87 @@
+// The engine's C++ face for the tool and the tests: make a document and its pages, hand an
+// element the page's lists and the document for its Attach, look at what a page holds, keep
+// the call journal, save and load .pjd files, and write PDF files (host::pdf::write_pdf).
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "host/model/journal.h"
+#include "host/output/pdf/pdf_writer.h"
+#include "platform/com/com.h"
+
+namespace host {
+
+class document_object;
+
+struct object_view {
+    std::string kind;  // "shape", "text", …; "element" (or "object") for objects not the engine's
+    LONG id = 0;       // 0 for an object kept without an id
+    std::vector<std::pair<std::string, std::string>> properties;
+};
+
+struct element_view {
+    LONG id = 0;  // in the page object list; 0 when only given to AddElement
+    com::ComPtr<IUnknown> object;
+};
+
+class document {
+public:
+    // An empty document; `ok()` is false only when there was no memory for it.
+    document();
+    ~document();  // closes: every cycle between the document and its objects is broken
+    document(document&&) noexcept;
+    document& operator=(document&&) noexcept;
+    document(const document&) = delete;
+    document& operator=(const document&) = delete;
+
+    bool ok() const noexcept { return doc_ != nullptr; }
+
+    // Appends a page; its number (from 1) goes to *number.
+    HRESULT add_page(LONG width, LONG height, LONG resolution, LONG* number = nullptr) noexcept;
+    LONG page_count() const noexcept;
+    // 0 for a number out of range.
+    LONG page_id(LONG number) const noexcept;
+
+    // New references, for an element's Attach(page objects, resources, document).
+    HRESULT page(LONG number, IDispatch** out) const noexcept;
+    HRESULT page_objects(LONG number, IDispatch** out) const noexcept;
+    HRESULT resources(LONG number, IDispatch** out) const noexcept;
+    HRESULT dispatch(IDispatch** out) const noexcept;
+
+    // A page's objects in list order, with kind, id and properties; its resources likewise
+    // (those kept without an id last).
+    std::vector<object_view> objects(LONG number) const;
+    std::vector<object_view> resource_objects(LONG number) const;
+    std::vector<object_view> find(LONG number, std::string_view kind) const;
+    // The objects on a page that answer IZElement or IPersistStreamInit.
+    std::vector<element_view> elements(LONG number) const;
+    // The document's object collection (the element container among them).
+    std::vector<com::ComPtr<IDispatch>> document_objects() const;
+
+    // Adds to the words page `number` knows those of the text objects on it now (turned text
+    // left out), each with its box in page units and the id of its text object, so that a text
+    // range and a text mark find them. *added gets their count.
+    HRESULT recognise_words(LONG number, LONG* added = nullptr) noexcept;
+
+    host::journal& journal() noexcept;
+
+    // .pjd: `message` gets one line naming the cause of a failure.
+    HRESULT save(const std::string& path, std::string* message = nullptr) const noexcept;
+    HRESULT save_bytes(std::vector<BYTE>* bytes, std::string* message = nullptr) const noexcept;
+    static HRESULT load(const std::string& path, document* out,
+                        std::string* message = nullptr) noexcept;
+    static HRESULT load_bytes(const BYTE* data, std::size_t size, document* out,
+                              std::string* message = nullptr) noexcept;
+
+    document_object* model() const noexcept { return doc_; }
+
+private:
+    void close() noexcept;
+    document_object* doc_ = nullptr;  // one reference
+};
+
+}  // namespace host

@@ -1,0 +1,281 @@
+// The PDF document (a PDF file opened for placing its pages) and the placed PDF page (one of
+// its pages on a page, an element of that page). Both are made by class id, as an image
+// element makes them, and belong to a document once one of its lists takes them.
+#include <mutex>
+#include <new>
+
+#include "host/kinds/factory.h"
+#include "host/kinds/properties.h"
+#include "host/output/paint.h"
+#include "host/output/pdf/pdf_file.h"
+
+namespace host {
+namespace {
+
+using maker = HRESULT (*)(const std::shared_ptr<context>&, LONG, IDispatch**) noexcept;
+
+class pdf_document : public kind_object<pdf_document, IZPdfDocument> {
+public:
+    HRESULT Open(BSTR file, LONG flags, BSTR password) noexcept override
+    {
+        auto rec = record("Open", file, flags);
+        try {
+            file_ = from_bstr(file);
+            flags_ = flags;
+            password_ = utf8(com::bstr_view(password));
+        } catch (const std::bad_alloc&) {
+            return rec(E_OUTOFMEMORY);
+        }
+        return rec(open());
+    }
+    HRESULT get_PageCount(LONG* count) noexcept override
+    {
+        auto rec = record("get_PageCount");
+        if (!count) return rec(E_POINTER);
+        *count = pdf_.page_count();
+        return rec(S_OK, *count);
+    }
+    HRESULT GetPageSize(LONG number, double* width, double* height) noexcept override
+    {
+        auto rec = record("GetPageSize", number);
+        if (!width || !height) return rec(E_POINTER);
+        *width = *height = 0;
+        if (!pdf_.is_open()) return rec(E_UNEXPECTED);
+        if (!pdf_.page_size(number, width, height)) return rec(E_INVALIDARG);
+        return rec(S_OK, *width, *height);
+    }
+    HOST_GET_TEXT(FileName, file_)
+
+    void resource(resource_info& out) const override { out.pdf = &pdf_; }
+    void describe(property_list& out) const override
+    {
+        out.emplace_back("FileName", utf8(file_));
+        out.emplace_back("Flags", number(flags_));
+        out.emplace_back("Opened", pdf_.is_open() ? "true" : "false");
+        out.emplace_back("PageCount", number(pdf_.page_count()));
+        if (!error_.empty()) out.emplace_back("Error", error_);
+    }
+    // The password is not kept in the file: an encrypted PDF opens again only without one.
+    void save(byte_writer& out, const ref_serials&) const override
+    {
+        out.text(file_);
+        out.i32(flags_);
+        out.u8(pdf_.is_open() ? 1 : 0);
+    }
+    bool load(byte_reader& in, const ref_lookup&) override
+    {
+        file_ = in.text();
+        flags_ = in.i32();
+        const bool was_open = in.u8() != 0;
+        if (!in.ok()) return false;
+        if (was_open) open();  // a file gone since leaves the document unopened
+        return true;
+    }
+
+private:
+    HRESULT open() noexcept
+    {
+        error_.clear();
+        try {
+            return pdf_.open(native_path(file_), password_, &error_);
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
+    }
+
+    std::u16string file_;
+    LONG flags_ = 0;
+    std::string password_;
+    pdf::pdf_file pdf_;
+    std::string error_;
+};
+
+class placed_pdf_page
+    : public com::object_root<placed_pdf_page, com::automation::dispatch_impl<IZPlacedPdfPage>,
+                              com::automation::dispatch_impl<IZElement>, host_object> {
+public:
+    IUnknown* unknown() noexcept override { return this->identity(); }
+
+    HRESULT get_Document(IZPdfDocument** v) noexcept override
+    {
+        auto rec = record("get_Document");
+        if (!v) return rec(E_POINTER);
+        doc_.copy_to(v);
+        return rec(S_OK, ref(*v));
+    }
+    HRESULT putref_Document(IZPdfDocument* v) noexcept override
+    {
+        auto rec = record("putref_Document", ref(v));
+        doc_ = com::ComPtr<IZPdfDocument>(v);
+        return rec(S_OK);
+    }
+    HOST_LONG_PROPERTY(PageNumber, number_)
+    HRESULT get_KeepAspectRatio(VARIANT_BOOL* v) noexcept override
+    {
+        auto rec = record("get_KeepAspectRatio");
+        if (!v) return rec(E_POINTER);
+        *v = keep_;
+        return rec(S_OK, *v);
+    }
+    HRESULT put_KeepAspectRatio(VARIANT_BOOL v) noexcept override
+    {
+        auto rec = record("put_KeepAspectRatio", v);
+        keep_ = v ? VARIANT_TRUE : VARIANT_FALSE;
+        return rec(S_OK);
+    }
+    HRESULT SetPosition(LONG left, LONG top, LONG width, LONG height) noexcept override
+    {
+        auto rec = record("SetPosition", left, top, width, height);
+        left_ = left;
+        top_ = top;
+        width_ = width;
+        height_ = height;
+        return rec(S_OK);
+    }
+    HRESULT GetPosition(LONG* left, LONG* top, LONG* width, LONG* height) noexcept override
+    {
+        auto rec = record("GetPosition");
+        if (!left || !top || !width || !height) return rec(E_POINTER);
+        *left = left_;
+        *top = top_;
+        *width = width_;
+        *height = height_;
+        return rec(S_OK, *left, *top, *width, *height);
+    }
+
+    HRESULT GetObjectKind(LONG* kind) noexcept override { return object_kind(kind); }
+    HRESULT Attach(IDispatch* page_objects, IDispatch* resources, IDispatch* document) noexcept override
+    {
+        return attach(page_objects, resources, document);
+    }
+    HRESULT GetBounds(LONG* left, LONG* top, LONG* right, LONG* bottom) noexcept override
+    {
+        auto rec = record("GetBounds");
+        if (!left || !top || !right || !bottom) return rec(E_POINTER);
+        *left = left_;
+        *top = top_;
+        *right = static_cast<LONG>(static_cast<ULONG>(left_) + static_cast<ULONG>(width_));
+        *bottom = static_cast<LONG>(static_cast<ULONG>(top_) + static_cast<ULONG>(height_));
+        return rec(S_OK, *left, *top, *right, *bottom);
+    }
+    // The page shows in the PDF the engine writes; a design-time picture is not drawn.
+    HRESULT Draw(LONGLONG, LONG, LONG, LONG, LONG, LONG, LONGLONG) noexcept override { return S_OK; }
+
+    void paint(painter& p) const override
+    {
+        pdf_page_paint d;
+        if (doc_) d.file = resource_of(doc_.get()).pdf;
+        d.page_number = number_;
+        d.keep_aspect = keep_ != VARIANT_FALSE;
+        d.rect = {left_, top_, static_cast<LONG>(static_cast<ULONG>(left_) + static_cast<ULONG>(width_)),
+                  static_cast<LONG>(static_cast<ULONG>(top_) + static_cast<ULONG>(height_))};
+        p.pdf_page(d);
+    }
+    void describe(property_list& out) const override
+    {
+        out.emplace_back("Document", ctx() ? ctx()->name_of(doc_.get()) : "");
+        out.emplace_back("PageNumber", number(number_));
+        out.emplace_back("KeepAspectRatio", number(keep_));
+        out.emplace_back("Left", number(left_));
+        out.emplace_back("Top", number(top_));
+        out.emplace_back("Width", number(width_));
+        out.emplace_back("Height", number(height_));
+    }
+    void save(byte_writer& out, const ref_serials& refs) const override
+    {
+        out.u32(refs.serial(doc_.get()));
+        out.i32(number_);
+        out.u16(static_cast<std::uint16_t>(keep_));
+        for (LONG v : {left_, top_, width_, height_}) out.i32(v);
+    }
+    bool load(byte_reader& in, const ref_lookup& refs) override
+    {
+        if (!load_ref(in, refs, &doc_)) return false;
+        number_ = in.i32();
+        keep_ = in.u16() ? VARIANT_TRUE : VARIANT_FALSE;
+        left_ = in.i32();
+        top_ = in.i32();
+        width_ = in.i32();
+        height_ = in.i32();
+        return in.ok();
+    }
+    void references(std::vector<IUnknown*>& out) const override
+    {
+        if (doc_) out.push_back(doc_.get());
+    }
+    void drop_references() noexcept override
+    {
+        host_object::drop_references();
+        doc_ = nullptr;
+    }
+
+private:
+    com::ComPtr<IZPdfDocument> doc_;
+    LONG number_ = 1;
+    VARIANT_BOOL keep_ = VARIANT_TRUE;
+    LONG left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+};
+
+// Creation by class id: the object belongs to no document yet (see host_object::adopt). The
+// class objects are static and live as long as the process, so they hold no module lock.
+template <maker Make>
+class engine_class final : public IClassFactory {
+public:
+    HRESULT QueryInterface(REFIID riid, void** out) noexcept override
+    {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        if (riid != IID_IUnknown && riid != IClassFactory::iid) return E_NOINTERFACE;
+        *out = static_cast<IClassFactory*>(this);
+        return S_OK;
+    }
+    ULONG AddRef() noexcept override { return 2; }
+    ULONG Release() noexcept override { return 1; }
+    HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** object) noexcept override
+    {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (outer) return CLASS_E_NOAGGREGATION;
+        com::ComPtr<IDispatch> made;
+        RETURN_IF_FAILED(Make(nullptr, 0, made.put()));
+        return made->QueryInterface(riid, object);
+    }
+    HRESULT LockServer(BOOL) noexcept override { return S_OK; }
+};
+
+}  // namespace
+
+HRESULT make_pdf_document(const std::shared_ptr<context>& ctx, LONG page_id, IDispatch** out) noexcept
+{
+    return make_kind<pdf_document>(ctx, zeKindPdfDocument, page_id, out);
+}
+
+HRESULT make_placed_pdf_page(const std::shared_ptr<context>& ctx, LONG page_id,
+                             IDispatch** out) noexcept
+{
+    // Two dispatch interfaces: made through the first, handed out as the first's IDispatch.
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    com::ComPtr<IZPlacedPdfPage> made;
+    RETURN_IF_FAILED(com::make<placed_pdf_page>(made.put()));
+    host_object_of(made.get())->bind(ctx, zeKindPlacedPdfPage, page_id);
+    return made->QueryInterface(IDispatch::iid, reinterpret_cast<void**>(out));
+}
+
+HRESULT register_engine_classes() noexcept
+{
+    static engine_class<make_pdf_document> pdf_documents;
+    static engine_class<make_placed_pdf_page> placed_pdf_pages;
+    static const HRESULT result = [] {
+        DWORD cookie = 0;
+        HRESULT hr = CoRegisterClassObject(CLSID_ZPdfDocument, &pdf_documents, CLSCTX_INPROC_SERVER,
+                                           REGCLS_MULTIPLEUSE, &cookie);
+        if (SUCCEEDED(hr))
+            hr = CoRegisterClassObject(CLSID_ZPlacedPdfPage, &placed_pdf_pages,
+                                       CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie);
+        return hr;
+    }();
+    return result;
+}
+
+}  // namespace host

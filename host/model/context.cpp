@@ -1,0 +1,62 @@
+// Journal names of objects that are not host objects, and of host objects behind any pointer.
+#include "host/model/context.h"
+
+#include "host/kinds/host_object.h"
+
+namespace host {
+
+std::string context::name_of(IUnknown* object) const
+{
+    if (!object) return "null";
+    com::ComPtr<IUnknown> identity;
+    object->QueryInterface(IID_IUnknown, identity.put_void());
+    if (identity) {
+        auto it = names.find(identity.get());
+        if (it != names.end()) {
+            std::string name = it->second.text;
+            if (it->second.number != 0) {
+                name.push_back('#');
+                name.append(std::to_string(it->second.number));
+            }
+            return name;
+        }
+    }
+    if (host_object* h = host_object_of(object)) return h->name();
+    if (identity) {
+        std::string name;
+        for (const name_source* source : name_sources)
+            if (source->name_of(identity.get(), &name)) return name;
+    }
+    return "object";
+}
+
+void context::set_name(IUnknown* object, const char* text, LONG number) noexcept
+{
+    try {
+        names[object] = name_parts{text, number};
+    } catch (...) {
+    }
+}
+
+void context::forget_name(IUnknown* object) noexcept { names.erase(object); }
+
+void context::add_name_source(const name_source* source) noexcept
+{
+    try {
+        name_sources.push_back(source);
+    } catch (...) {
+        // Only the journal's names of that page's objects are lost.
+    }
+}
+
+void context::remove_name_source(const name_source* source) noexcept
+{
+    for (std::size_t i = name_sources.size(); i-- > 0;) {
+        if (name_sources[i] != source) continue;
+        name_sources[i] = name_sources.back();
+        name_sources.pop_back();
+        return;
+    }
+}
+
+}  // namespace host

@@ -1,0 +1,56 @@
+// What all objects of one document share: the journal, the creation serials, the page id
+// counter, the live host objects (so that closing the document can break reference cycles) and
+// the names the journal gives to objects that are not host objects.
+#pragma once
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "host/model/journal.h"
+#include "platform/com/unknown.h"
+
+namespace host {
+
+class host_object;
+
+// Something that can name the objects it holds (a page names its lists and what is in them).
+struct name_source {
+    // False when `identity` is not one of its objects.
+    virtual bool name_of(IUnknown* identity, std::string* name) const = 0;
+
+protected:
+    ~name_source() = default;
+};
+
+struct context {
+    host::journal log;
+    LONG next_serial = 1;
+    LONG next_page_id = 1;
+    // The live host objects, linked through the objects themselves (no allocation per object).
+    host_object* first_live = nullptr;
+    std::size_t live_count = 0;
+    // A journal name as its parts: "element#3" is {"element", 3}, "document" {"document", 0}.
+    // A literal and a number rather than a string: every element in a list has one.
+    struct name_parts {
+        const char* text;
+        LONG number;
+    };
+    // Identity → journal name, for the document, its page list and items, and foreign objects
+    // listed while the journal is on.
+    std::unordered_map<IUnknown*, name_parts> names;
+    // The pages, which name themselves, their lists and what is in them when asked: a name
+    // kept for every element of a long document would cost more than the element's list entry.
+    std::vector<const name_source*> name_sources;
+
+    // The journal name of any object: a host object's kind and id, a registered name, "null",
+    // or "object" for anything else.
+    std::string name_of(IUnknown* object) const;
+    // `text` must outlive the context (a string literal).
+    void set_name(IUnknown* object, const char* text, LONG number = 0) noexcept;
+    void forget_name(IUnknown* object) noexcept;
+    void add_name_source(const name_source* source) noexcept;
+    void remove_name_source(const name_source* source) noexcept;
+};
+
+}  // namespace host

@@ -1,0 +1,117 @@
+// The page object list and the resource list of a page: ids, order and membership of a list,
+// and the list interfaces. The lists live inside their page and share its reference count, so
+// that holding a list keeps its page alive.
+#pragma once
+
+#include <memory>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "host/kinds/host_object.h"
+
+namespace host {
+
+class page;
+
+struct list_entry {
+    LONG id = 0;
+    com::ComPtr<IUnknown> identity;
+};
+
+// The ids, order and membership of one list. Ids count up from 1 and are never given twice.
+// A page's lists are short: they are searched in place, and only a long list gets an index
+// from identities to ids.
+class list_core {
+public:
+    // An object already in the list keeps its id.
+    HRESULT add(context& ctx, IUnknown* object, placement where, const char* foreign, LONG* id) noexcept;
+    // Puts an object back under the id it was saved with (loading a .pjd).
+    HRESULT insert(context& ctx, IUnknown* object, placement where, const char* foreign, LONG id) noexcept;
+    // Keeps an object known without an id. Host objects kept so that nothing else holds them
+    // any more (a note's clip frame after the note has rebuilt) are let go now and then.
+    HRESULT keep(IUnknown* object, placement where) noexcept;
+    HRESULT remove(context& ctx, LONG id) noexcept;
+    HRESULT order(LONG id, LONG after) noexcept;
+    const list_entry* find(LONG id) const noexcept;
+    void clear(context& ctx) noexcept;
+
+    const std::vector<list_entry>& entries() const noexcept { return entries_; }
+    const std::vector<list_entry>& unlisted() const noexcept { return unlisted_; }
+    LONG next_id() const noexcept { return next_id_; }
+    void set_next_id(LONG next) noexcept { next_id_ = next; }
+
+    // The id of a listed identity; 0 when it is not in the list.
+    LONG id_of(IUnknown* identity) const noexcept;
+
+private:
+    bool is_kept(IUnknown* identity) const noexcept;
+    // Build the indexes once the lists have grown long.
+    void index_if_long() noexcept;
+    void index_kept_if_long() noexcept;
+    void drop_unused_kept() noexcept;
+
+    std::vector<list_entry> entries_;
+    std::vector<list_entry> unlisted_;
+    // The indexes of a long list, made when it grows long (an empty map costs a page's list
+    // more than its entries).
+    std::unique_ptr<std::unordered_map<IUnknown*, LONG>> ids_;
+    std::unique_ptr<std::unordered_set<IUnknown*>> kept_;
+    std::size_t sweep_at_ = 8;  // the number of kept objects at which unused ones are looked for
+    LONG next_id_ = 1;
+};
+
+// A child interface object: its reference count is its owner's.
+template <typename I, typename Owner>
+class child_part : public com::automation::dispatch_impl<I> {
+public:
+    explicit child_part(Owner* owner) noexcept : owner_(owner) {}
+    HRESULT QueryInterface(REFIID riid, void** out) noexcept override
+    {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        if (riid == IID_IUnknown || riid == IDispatch::iid || riid == I::iid) {
+            *out = static_cast<I*>(this);
+            AddRef();
+            return S_OK;
+        }
+        return E_NOINTERFACE;
+    }
+    ULONG AddRef() noexcept override { return owner_->AddRef(); }
+    ULONG Release() noexcept override { return owner_->Release(); }
+    IUnknown* unknown() noexcept { return static_cast<I*>(this); }
+
+protected:
+    Owner* owner_;
+};
+
+class page_object_list final : public child_part<IZPageObjectList, page> {
+public:
+    using child_part::child_part;
+    HRESULT AddElement(IZElement* element) noexcept override;
+    HRESULT Add(VARIANT object, LONG* id) noexcept override;
+    HRESULT Create(LONG kind, IDispatch** object) noexcept override;
+    HRESULT get_Page(IZPrintContentPage** page) noexcept override;
+    HRESULT Remove(LONG id) noexcept override;
+    HRESULT Order(LONG id, LONG after, LONG flags) noexcept override;
+    HRESULT get_Count(LONG* count) noexcept override;
+    HRESULT get_Item(LONG index, IDispatch** object) noexcept override;
+    HRESULT get_ItemID(LONG index, LONG* id) noexcept override;
+    HRESULT ItemFromID(LONG id, IDispatch** object) noexcept override;
+};
+
+class resource_list final : public child_part<IZResourceList, page> {
+public:
+    using child_part::child_part;
+    HRESULT AddObject(IZObject* object) noexcept override;
+    HRESULT Add(VARIANT object, LONG* id) noexcept override;
+    HRESULT Create(LONG kind, IDispatch** object) noexcept override;
+    HRESULT AddWithoutID(VARIANT object) noexcept override;
+    HRESULT Remove(LONG id) noexcept override;
+    HRESULT get_Count(LONG* count) noexcept override;
+    HRESULT get_Item(LONG index, IDispatch** object) noexcept override;
+    HRESULT get_ItemID(LONG index, LONG* id) noexcept override;
+    HRESULT ItemFromID(LONG id, IDispatch** object) noexcept override;
+};
+
+}  // namespace host

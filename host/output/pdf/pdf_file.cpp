@@ -1,0 +1,90 @@
+// Opening a PDF file with qpdf, every failure caught and named.
+#include "host/output/pdf/pdf_file.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <exception>
+#include <new>
+
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFExc.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/QPDFPageObjectHelper.hh>
+
+namespace host::pdf {
+
+pdf_file::pdf_file() noexcept = default;
+pdf_file::~pdf_file() = default;
+
+void pdf_file::close() noexcept
+{
+    pdf_.reset();
+    sizes_.clear();
+}
+
+HRESULT pdf_file::open(const std::string& path, const std::string& password,
+                       std::string* message) noexcept
+{
+    close();
+    auto fail = [&](HRESULT hr, const std::string& text) {
+        if (message) {
+            try {
+                *message = text;
+            } catch (...) {
+            }
+        }
+        close();
+        return hr;
+    };
+    try {
+        path_ = path;
+        struct stat st {};
+        if (::stat(path.c_str(), &st) != 0)
+            return fail(STG_E_FILENOTFOUND, "cannot open " + path + ": " + std::strerror(errno));
+        if (!S_ISREG(st.st_mode)) return fail(STG_E_FILENOTFOUND, "cannot open " + path + ": not a file");
+        auto pdf = std::make_shared<QPDF>();
+        pdf->setSuppressWarnings(true);
+        pdf->setAttemptRecovery(true);
+        pdf->processFile(path.c_str(), password.empty() ? nullptr : password.c_str());
+        std::vector<size> sizes;
+        for (QPDFPageObjectHelper& page : QPDFPageDocumentHelper(*pdf).getAllPages()) {
+            QPDFObjectHandle box = page.getTrimBox();
+            if (!box.isRectangle()) return fail(E_INVALIDARG, "damaged PDF file " + path + ": a page has no size");
+            QPDFObjectHandle::Rectangle r = box.getArrayAsRectangle();
+            double w = std::fabs(r.urx - r.llx), h = std::fabs(r.ury - r.lly);
+            QPDFObjectHandle rotate = page.getAttribute("/Rotate", false);
+            if (rotate.isInteger()) {
+                const long long turns = ((rotate.getIntValue() / 90) % 4 + 4) % 4;
+                if (turns % 2) std::swap(w, h);
+            }
+            if (!std::isfinite(w) || !std::isfinite(h))
+                return fail(E_INVALIDARG, "damaged PDF file " + path + ": a page size is not a number");
+            sizes.push_back({w, h});
+        }
+        pdf_ = std::move(pdf);
+        sizes_ = std::move(sizes);
+        return S_OK;
+    } catch (const QPDFExc& e) {
+        if (e.getErrorCode() == qpdf_e_password)
+            return fail(E_ACCESSDENIED, "PDF file " + path + " needs a password");
+        return fail(E_INVALIDARG, std::string("damaged PDF file: ") + e.what());
+    } catch (const std::bad_alloc&) {
+        return fail(E_OUTOFMEMORY, "out of memory opening " + path);
+    } catch (const std::exception& e) {
+        return fail(E_INVALIDARG, std::string("damaged PDF file ") + path + ": " + e.what());
+    }
+}
+
+bool pdf_file::page_size(LONG number, double* width, double* height) const noexcept
+{
+    if (number < 1 || number > page_count()) return false;
+    const size& s = sizes_[static_cast<std::size_t>(number - 1)];
+    if (width) *width = s.width;
+    if (height) *height = s.height;
+    return true;
+}
+
+}  // namespace host::pdf
