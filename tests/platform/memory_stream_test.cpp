@@ -1,4 +1,6 @@
-// The memory stream: reads, writes, seeks, sizes, Stat, clones, CopyTo and the bytes accessor.
+// What only the memory stream does: its copied initial contents, growth up to the memory limit,
+// CopyTo into its own clone and the bytes accessor (the shared contract is in
+// stream_contract_test.cpp).
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -36,61 +38,6 @@ ULONGLONG seek(IStream* stream, LONGLONG move, DWORD origin = STREAM_SEEK_SET)
 
 ULONGLONG position(IStream* stream) { return seek(stream, 0, STREAM_SEEK_CUR); }
 
-TEST(MemoryStream, ReadsBackWhatWasWritten)
-{
-    com::ComPtr<IStream> stream;
-    ASSERT_EQ(com::create_memory_stream(stream.put()), S_OK);
-    ULONG written = 99;
-    EXPECT_EQ(stream->Write("hello", 5, &written), S_OK);
-    EXPECT_EQ(written, 5u);
-    EXPECT_EQ(position(stream.get()), 5u);
-    seek(stream.get(), 0);
-    char buffer[5] = {};
-    ULONG read = 99;
-    EXPECT_EQ(stream->Read(buffer, 5, &read), S_OK);
-    EXPECT_EQ(read, 5u);
-    EXPECT_EQ(std::string(buffer, 5), "hello");
-}
-
-TEST(MemoryStream, ShortReadReturnsSFalseWithTheBytesItGot)
-{
-    com::ComPtr<IStream> stream = stream_of("abc");
-    char buffer[8] = {};
-    ULONG read = 99;
-    EXPECT_EQ(stream->Read(buffer, 8, &read), S_FALSE);
-    EXPECT_EQ(read, 3u);
-    EXPECT_EQ(std::string(buffer, 3), "abc");
-    read = 99;
-    EXPECT_EQ(stream->Read(buffer, 8, &read), S_FALSE) << "at the end";
-    EXPECT_EQ(read, 0u);
-    EXPECT_EQ(stream->Read(buffer, 8, nullptr), S_FALSE) << "a null count is allowed";
-}
-
-TEST(MemoryStream, ZeroLengthReadsAndWritesSucceedAndMoveNothing)
-{
-    com::ComPtr<IStream> stream = stream_of("abc");
-    ULONG count = 99;
-    EXPECT_EQ(stream->Read(nullptr, 0, &count), S_OK);
-    EXPECT_EQ(count, 0u);
-    count = 99;
-    EXPECT_EQ(stream->Write(nullptr, 0, &count), S_OK);
-    EXPECT_EQ(count, 0u);
-    EXPECT_EQ(position(stream.get()), 0u);
-    EXPECT_EQ(bytes_of(stream.get()), "abc");
-}
-
-TEST(MemoryStream, NullBufferWithASizeIsAnInvalidPointer)
-{
-    com::ComPtr<IStream> stream = stream_of("abc");
-    ULONG count = 99;
-    EXPECT_EQ(stream->Read(nullptr, 1, &count), STG_E_INVALIDPOINTER);
-    EXPECT_EQ(count, 0u);
-    count = 99;
-    EXPECT_EQ(stream->Write(nullptr, 1, &count), STG_E_INVALIDPOINTER);
-    EXPECT_EQ(count, 0u);
-    EXPECT_EQ(bytes_of(stream.get()), "abc");
-}
-
 TEST(MemoryStream, InitialContentsAreACopyReadFromTheStart)
 {
     char source[] = "xyz";
@@ -99,22 +46,6 @@ TEST(MemoryStream, InitialContentsAreACopyReadFromTheStart)
     source[0] = '!';
     EXPECT_EQ(position(stream.get()), 0u);
     EXPECT_EQ(bytes_of(stream.get()), "xyz");
-}
-
-TEST(MemoryStream, WritesOverwriteInPlaceAndZeroFillAGapAfterTheEnd)
-{
-    com::ComPtr<IStream> stream = stream_of("abcdef");
-    seek(stream.get(), 2);
-    EXPECT_EQ(stream->Write("XY", 2, nullptr), S_OK);
-    EXPECT_EQ(bytes_of(stream.get()), "abXYef");
-    seek(stream.get(), 3, STREAM_SEEK_END);
-    EXPECT_EQ(stream->Write("!", 1, nullptr), S_OK);
-    EXPECT_EQ(bytes_of(stream.get()), std::string("abXYef\0\0\0!", 10));
-    // A gap over bytes that SetSize cut off must read as zeros too.
-    EXPECT_EQ(stream->SetSize(ULARGE_INTEGER{.QuadPart = 1}), S_OK);
-    seek(stream.get(), 4);
-    EXPECT_EQ(stream->Write("?", 1, nullptr), S_OK);
-    EXPECT_EQ(bytes_of(stream.get()), std::string("a\0\0\0?", 5));
 }
 
 TEST(MemoryStream, ManySmallWritesKeepEveryByte)
@@ -130,66 +61,6 @@ TEST(MemoryStream, ManySmallWritesKeepEveryByte)
     EXPECT_EQ(bytes_of(stream.get()), expected);
 }
 
-struct seek_case {
-    DWORD origin;
-    LONGLONG move;
-    HRESULT hr;
-    ULONGLONG expected;  // where the stream is afterwards (it starts at 4 of 10 bytes)
-};
-
-TEST(MemoryStream, SeekMovesFromEachOriginAndRefusesPositionsBeforeTheStart)
-{
-    const seek_case cases[] = {
-        {STREAM_SEEK_SET, 0, S_OK, 0},
-        {STREAM_SEEK_SET, 10, S_OK, 10},
-        {STREAM_SEEK_SET, 25, S_OK, 25},
-        {STREAM_SEEK_SET, -1, STG_E_INVALIDFUNCTION, 4},
-        {STREAM_SEEK_CUR, -4, S_OK, 0},
-        {STREAM_SEEK_CUR, -5, STG_E_INVALIDFUNCTION, 4},
-        {STREAM_SEEK_CUR, INT64_MAX, STG_E_INVALIDFUNCTION, 4},
-        {STREAM_SEEK_CUR, INT64_MIN, STG_E_INVALIDFUNCTION, 4},
-        {STREAM_SEEK_END, 0, S_OK, 10},
-        {STREAM_SEEK_END, -10, S_OK, 0},
-        {STREAM_SEEK_END, -11, STG_E_INVALIDFUNCTION, 4},
-        {STREAM_SEEK_END, 3, S_OK, 13},
-        {3, 0, STG_E_INVALIDFUNCTION, 4},
-    };
-    for (const seek_case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "origin " << c.origin << " move " << c.move);
-        com::ComPtr<IStream> stream = stream_of("0123456789");
-        seek(stream.get(), 4);
-        ULARGE_INTEGER at{};
-        at.QuadPart = 0xBAD;
-        EXPECT_EQ(stream->Seek(LARGE_INTEGER{.QuadPart = c.move}, c.origin, &at), c.hr);
-        EXPECT_EQ(at.QuadPart, c.hr == S_OK ? c.expected : 0xBADull);
-        EXPECT_EQ(position(stream.get()), c.expected);
-    }
-}
-
-TEST(MemoryStream, SeekAcceptsANullPositionAndReadsNothingPastTheEnd)
-{
-    com::ComPtr<IStream> stream = stream_of("abc");
-    EXPECT_EQ(stream->Seek(LARGE_INTEGER{.QuadPart = INT64_MAX}, STREAM_SEEK_SET, nullptr), S_OK);
-    char c = 'q';
-    ULONG read = 99;
-    EXPECT_EQ(stream->Read(&c, 1, &read), S_FALSE);
-    EXPECT_EQ(read, 0u);
-    EXPECT_EQ(c, 'q');
-}
-
-TEST(MemoryStream, SetSizeGrowsWithZerosAndShrinksWithoutMovingThePosition)
-{
-    com::ComPtr<IStream> stream = stream_of("abcdef");
-    seek(stream.get(), 5);
-    EXPECT_EQ(stream->SetSize(ULARGE_INTEGER{.QuadPart = 2}), S_OK);
-    EXPECT_EQ(position(stream.get()), 5u);
-    EXPECT_EQ(bytes_of(stream.get()), "ab");
-    // The bytes cut off must not come back when the stream grows again.
-    EXPECT_EQ(stream->SetSize(ULARGE_INTEGER{.QuadPart = 6}), S_OK);
-    EXPECT_EQ(bytes_of(stream.get()), std::string("ab\0\0\0\0", 6));
-    EXPECT_EQ(position(stream.get()), 5u);
-}
-
 TEST(MemoryStream, GrowingBeyondMemoryFailsCleanly)
 {
     com::ComPtr<IStream> stream = stream_of("abc");
@@ -201,87 +72,6 @@ TEST(MemoryStream, GrowingBeyondMemoryFailsCleanly)
     EXPECT_EQ(stream->Write("x", 1, &written), STG_E_MEDIUMFULL);
     EXPECT_EQ(written, 0u);
     EXPECT_EQ(bytes_of(stream.get()), "abc");
-}
-
-TEST(MemoryStream, StatReportsTypeSizeModeAndAnAllocatedName)
-{
-    com::ComPtr<IStream> stream = stream_of("abcd");
-    const long blocks = com::task_memory_live_count();
-    STATSTG stat;
-    std::memset(&stat, 0xCD, sizeof stat);
-    ASSERT_EQ(stream->Stat(&stat, STATFLAG_DEFAULT), S_OK);
-    EXPECT_EQ(stat.type, static_cast<DWORD>(STGTY_STREAM));
-    EXPECT_EQ(stat.cbSize.QuadPart, 4u);
-    EXPECT_EQ(stat.grfMode, STGM_READWRITE);
-    EXPECT_EQ(stat.clsid, CLSID_NULL);
-    ASSERT_NE(stat.pwcsName, nullptr);
-    EXPECT_EQ(stat.pwcsName[0], u'\0');
-    EXPECT_EQ(com::task_memory_live_count(), blocks + 1);
-    CoTaskMemFree(stat.pwcsName);
-    EXPECT_EQ(com::task_memory_live_count(), blocks);
-
-    std::memset(&stat, 0xCD, sizeof stat);
-    ASSERT_EQ(stream->Stat(&stat, STATFLAG_NONAME), S_OK);
-    EXPECT_EQ(stat.pwcsName, nullptr);
-    EXPECT_EQ(stat.cbSize.QuadPart, 4u);
-    EXPECT_EQ(stream->Stat(&stat, 0x10), STG_E_INVALIDFLAG);
-    EXPECT_EQ(stream->Stat(nullptr, STATFLAG_NONAME), STG_E_INVALIDPOINTER);
-    EXPECT_EQ(com::task_memory_live_count(), blocks);
-}
-
-TEST(MemoryStream, CommitAndRevertSucceedAndRegionLocksAreNotSupported)
-{
-    com::ComPtr<IStream> stream = stream_of("abc");
-    EXPECT_EQ(stream->Commit(STGC_DEFAULT), S_OK);
-    EXPECT_EQ(stream->Revert(), S_OK);
-    EXPECT_EQ(stream->LockRegion({}, ULARGE_INTEGER{.QuadPart = 1}, 0), STG_E_INVALIDFUNCTION);
-    EXPECT_EQ(stream->UnlockRegion({}, ULARGE_INTEGER{.QuadPart = 1}, 0), STG_E_INVALIDFUNCTION);
-}
-
-TEST(MemoryStream, CloneSharesTheBytesButHasItsOwnPosition)
-{
-    const LONG locks = com::module_lock_count();
-    {
-        com::ComPtr<IStream> stream = stream_of("abcdef");
-        seek(stream.get(), 2);
-        com::ComPtr<IStream> clone;
-        ASSERT_EQ(stream->Clone(clone.put()), S_OK);
-        EXPECT_EQ(position(clone.get()), 2u) << "a clone starts where the original is";
-        EXPECT_EQ(clone->Write("XY", 2, nullptr), S_OK);
-        EXPECT_EQ(position(stream.get()), 2u);
-        char buffer[2];
-        EXPECT_EQ(stream->Read(buffer, 2, nullptr), S_OK);
-        EXPECT_EQ(std::string(buffer, 2), "XY") << "a write through the clone is seen";
-        stream = nullptr;
-        EXPECT_EQ(clone->Write("0123456789", 10, nullptr), S_OK) << "the clone outlives it";
-        EXPECT_EQ(bytes_of(clone.get()), "abXY0123456789");
-        EXPECT_EQ(clone->Clone(nullptr), STG_E_INVALIDPOINTER);
-    }
-    EXPECT_EQ(com::module_lock_count(), locks) << "every stream was freed";
-}
-
-TEST(MemoryStream, CopyToCopiesFromThePositionAndReportsTheCounts)
-{
-    com::ComPtr<IStream> source = stream_of("hello world");
-    com::ComPtr<IStream> target = stream_of(">");
-    seek(target.get(), 0, STREAM_SEEK_END);
-    seek(source.get(), 6);
-    ULARGE_INTEGER read{}, written{};
-    EXPECT_EQ(source->CopyTo(target.get(), ULARGE_INTEGER{.QuadPart = 100}, &read, &written), S_OK);
-    EXPECT_EQ(read.QuadPart, 5u) << "a short source is not an error";
-    EXPECT_EQ(written.QuadPart, 5u);
-    EXPECT_EQ(bytes_of(target.get()), ">world");
-    EXPECT_EQ(position(source.get()), 11u);
-
-    seek(source.get(), 0);
-    EXPECT_EQ(source->CopyTo(target.get(), ULARGE_INTEGER{.QuadPart = 2}, nullptr, nullptr), S_OK);
-    EXPECT_EQ(bytes_of(target.get()), ">worldhe");
-
-    read.QuadPart = written.QuadPart = 7;
-    EXPECT_EQ(source->CopyTo(nullptr, ULARGE_INTEGER{.QuadPart = 2}, &read, &written),
-              STG_E_INVALIDPOINTER);
-    EXPECT_EQ(read.QuadPart, 0u);
-    EXPECT_EQ(written.QuadPart, 0u);
 }
 
 TEST(MemoryStream, CopyToItsOwnCloneSurvivesTheBytesMoving)
