@@ -32,8 +32,18 @@ struct value {
     double d = 0;
     const char16_t* s = nullptr;
 };
-value I(VARTYPE vt, long long i = 0) { return {vt, i}; }
-value R(VARTYPE vt, double d = 0) { return {vt, 0, d}; }
+struct integer_maker {
+    VARTYPE vt;
+    value operator()(long long i = 0) const { return {vt, i}; }
+};
+struct real_maker {
+    VARTYPE vt;
+    value operator()(double d = 0) const { return {vt, 0, d}; }
+};
+constexpr integer_maker I1{VT_I1}, U1{VT_UI1}, I2{VT_I2}, U2{VT_UI2}, I4{VT_I4}, U4{VT_UI4},
+    I8{VT_I8}, U8{VT_UI8}, Int{VT_INT}, UInt{VT_UINT}, Bool{VT_BOOL}, Cy{VT_CY}, Err{VT_ERROR},
+    Empty{VT_EMPTY}, Null{VT_NULL}, Bad{15};
+constexpr real_maker R4{VT_R4}, R8{VT_R8}, Date{VT_DATE};
 value S(const char16_t* s) { return {VT_BSTR, 0, 0, s}; }
 
 com::Variant make(const value& from)
@@ -172,32 +182,23 @@ protected:
 TEST_F(ChangeTypeTest, IntegerTargetsCheckTheirRange)
 {
     const change cases[] = {
-        {I(VT_I4, 127), I(VT_I1, 127)}, {I(VT_I4, 128), I(VT_I1), OVF},
-        {I(VT_I4, -128), I(VT_I1, -128)}, {I(VT_I4, -129), I(VT_I1), OVF},
-        {I(VT_I4, 255), I(VT_UI1, 255)}, {I(VT_I4, 256), I(VT_UI1), OVF},
-        {I(VT_I4, -1), I(VT_UI1), OVF}, {I(VT_I2, -1), I(VT_UI1), OVF},
-        {I(VT_I4, 32767), I(VT_I2, 32767)}, {I(VT_I4, 32768), I(VT_I2), OVF},
-        {I(VT_I4, -32768), I(VT_I2, -32768)}, {I(VT_I4, -32769), I(VT_I2), OVF},
-        {I(VT_I4, 65535), I(VT_UI2, 65535)}, {I(VT_I4, 65536), I(VT_UI2), OVF},
-        {I(VT_I1, -1), I(VT_UI2), OVF}, {I(VT_UI4, 40000), I(VT_I2), OVF},
-        {I(VT_I8, INT_MAX), I(VT_I4, INT_MAX)}, {I(VT_I8, 2147483648LL), I(VT_I4), OVF},
-        {I(VT_I8, INT_MIN), I(VT_I4, INT_MIN)}, {I(VT_I8, -2147483649LL), I(VT_I4), OVF},
-        {I(VT_UI8, UINT_MAX), I(VT_UI4, UINT_MAX)}, {I(VT_I8, 4294967296LL), I(VT_UI4), OVF},
-        {I(VT_I2, -1), I(VT_UI4), OVF}, {I(VT_UI8, LLONG_MAX), I(VT_I4), OVF},
-        {I(VT_I4, -1), I(VT_UI8), OVF}, {I(VT_I4, 7), I(VT_INT, 7)}, {I(VT_INT, -7), I(VT_I8, -7)},
-        {I(VT_UINT, 300), I(VT_UI1), OVF}, {I(VT_UI2, 65535), I(VT_I4, 65535)},
+        {I4(127), I1(127)}, {I4(128), I1(), OVF}, {I4(-128), I1(-128)}, {I4(-129), I1(), OVF},
+        {I4(255), U1(255)}, {I4(256), U1(), OVF}, {I4(-1), U1(), OVF}, {I2(-1), U1(), OVF},
+        {I4(32767), I2(32767)}, {I4(32768), I2(), OVF}, {I4(-32768), I2(-32768)},
+        {I4(-32769), I2(), OVF}, {I4(65535), U2(65535)}, {I4(65536), U2(), OVF},
+        {I1(-1), U2(), OVF}, {U4(40000), I2(), OVF}, {I8(INT_MAX), I4(INT_MAX)},
+        {I8(2147483648LL), I4(), OVF}, {I8(INT_MIN), I4(INT_MIN)}, {I8(-2147483649LL), I4(), OVF},
+        {U8(UINT_MAX), U4(UINT_MAX)}, {I8(4294967296LL), U4(), OVF}, {I2(-1), U4(), OVF},
+        {U8(LLONG_MAX), I4(), OVF}, {I4(-1), U8(), OVF}, {I4(7), Int(7)}, {Int(-7), I8(-7)},
+        {UInt(300), U1(), OVF}, {U2(65535), I4(65535)},
         // Same width, other signedness: Windows copies the bits; booleans keep theirs too.
-        {I(VT_I1, -1), I(VT_UI1, 255)}, {I(VT_UI1, 255), I(VT_I1, -1)},
-        {I(VT_I2, -1), I(VT_UI2, 65535)}, {I(VT_UI4, UINT_MAX), I(VT_I4, -1)},
-        {I(VT_UINT, UINT_MAX), I(VT_INT, -1)}, {I(VT_I8, -1), I(VT_UI8, -1)},
-        {I(VT_BOOL, -1), I(VT_I4, -1)}, {I(VT_BOOL, -1), I(VT_UI1, 255)},
-        {I(VT_BOOL, -1), I(VT_UI2, 65535)}, {I(VT_BOOL, 0), I(VT_I8, 0)},
+        {I1(-1), U1(255)}, {U1(255), I1(-1)}, {I2(-1), U2(65535)}, {U4(UINT_MAX), I4(-1)},
+        {UInt(UINT_MAX), Int(-1)}, {I8(-1), U8(-1)}, {Bool(-1), I4(-1)}, {Bool(-1), U1(255)},
+        {Bool(-1), U2(65535)}, {Bool(0), I8(0)},
         // Currency is scaled by 10 000 and rounds half to even.
-        {I(VT_CY, 15000), I(VT_I4, 2)}, {I(VT_CY, 25000), I(VT_I4, 2)},
-        {I(VT_CY, -15000), I(VT_I4, -2)}, {I(VT_CY, 5000), I(VT_I4, 0)},
-        {I(VT_CY, 5001), I(VT_I4, 1)}, {I(VT_CY, -5000), I(VT_UI1, 0)},
-        {I(VT_CY, -10000), I(VT_UI1), OVF}, {I(VT_CY, 2555000), I(VT_UI1), OVF},
-        {I(VT_CY, LLONG_MAX), I(VT_I8, 922337203685478LL)},
+        {Cy(15000), I4(2)}, {Cy(25000), I4(2)}, {Cy(-15000), I4(-2)}, {Cy(5000), I4(0)},
+        {Cy(5001), I4(1)}, {Cy(-5000), U1(0)}, {Cy(-10000), U1(), OVF}, {Cy(2555000), U1(), OVF},
+        {Cy(LLONG_MAX), I8(922337203685478LL)},
     };
     expect_changes(cases);
 }
@@ -205,26 +206,19 @@ TEST_F(ChangeTypeTest, IntegerTargetsCheckTheirRange)
 TEST_F(ChangeTypeTest, RealsRoundHalfToEvenIntoIntegersAndCurrency)
 {
     const change cases[] = {
-        {R(VT_R8, 0.5), I(VT_I4, 0)}, {R(VT_R8, 1.5), I(VT_I4, 2)}, {R(VT_R8, 2.5), I(VT_I4, 2)},
-        {R(VT_R8, -0.5), I(VT_I4, 0)}, {R(VT_R8, -1.5), I(VT_I4, -2)},
-        {R(VT_R8, -2.5), I(VT_I4, -2)}, {R(VT_R8, 0.6), I(VT_I4, 1)},
-        {R(VT_R8, -0.6), I(VT_I4, -1)}, {R(VT_R8, 0.4), I(VT_I4, 0)}, {R(VT_R8, 3.5), I(VT_I2, 4)},
-        {R(VT_R8, 2147483647.49), I(VT_I4, INT_MAX)}, {R(VT_R8, 2147483647.5), I(VT_I4), OVF},
-        {R(VT_R8, 2147483648.0), I(VT_I4), OVF}, {R(VT_R8, -2147483648.5), I(VT_I4, INT_MIN)},
-        {R(VT_R8, -2147483648.51), I(VT_I4), OVF}, {R(VT_R8, 127.49), I(VT_I1, 127)},
-        {R(VT_R8, 127.5), I(VT_I1), OVF}, {R(VT_R8, -128.5), I(VT_I1, -128)},
-        {R(VT_R8, -128.51), I(VT_I1), OVF}, {R(VT_R8, 255.5), I(VT_UI1), OVF},
-        {R(VT_R8, -0.5), I(VT_UI1, 0)}, {R(VT_R8, -0.51), I(VT_UI1), OVF},
-        {R(VT_R8, 65535.49), I(VT_UI2, 65535)}, {R(VT_R8, 4294967295.5), I(VT_UI4), OVF},
-        {R(VT_R8, 9.3e18), I(VT_I8), OVF}, {R(VT_R8, -1.0), I(VT_UI8), OVF},
-        {R(VT_R8, 1.8e19), I(VT_UI8, static_cast<long long>(18000000000000000000ULL))},
-        {R(VT_R8, 1.9e19), I(VT_UI8), OVF}, {R(VT_R8, NAN), I(VT_I4), OVF},
-        {R(VT_R8, INFINITY), I(VT_I8), OVF}, {R(VT_R4, 1.5), I(VT_I4, 2)},
-        {R(VT_R4, 2.5), I(VT_I4, 2)}, {R(VT_R4, -1.5), I(VT_I2, -2)},
-        {R(VT_DATE, 1.5), I(VT_I4, 2)}, {R(VT_DATE, 2.5), I(VT_I4, 2)},
-        {R(VT_DATE, -0.5), I(VT_I4, 0)}, {R(VT_R8, 0.25), I(VT_CY, 2500)},
-        {R(VT_R8, -1.5), I(VT_CY, -15000)}, {R(VT_R8, 1e14), I(VT_CY, 1000000000000000000)},
-        {R(VT_R8, 1e15), I(VT_CY), OVF}, {R(VT_R4, 1.00009), I(VT_CY, 10001)},
+        {R8(0.5), I4(0)}, {R8(1.5), I4(2)}, {R8(2.5), I4(2)}, {R8(-0.5), I4(0)}, {R8(-1.5), I4(-2)},
+        {R8(-2.5), I4(-2)}, {R8(0.6), I4(1)}, {R8(-0.6), I4(-1)}, {R8(0.4), I4(0)},
+        {R8(3.5), I2(4)}, {R8(2147483647.49), I4(INT_MAX)}, {R8(2147483647.5), I4(), OVF},
+        {R8(2147483648.0), I4(), OVF}, {R8(-2147483648.5), I4(INT_MIN)},
+        {R8(-2147483648.51), I4(), OVF}, {R8(127.49), I1(127)}, {R8(127.5), I1(), OVF},
+        {R8(-128.5), I1(-128)}, {R8(-128.51), I1(), OVF}, {R8(255.5), U1(), OVF}, {R8(-0.5), U1(0)},
+        {R8(-0.51), U1(), OVF}, {R8(65535.49), U2(65535)}, {R8(4294967295.5), U4(), OVF},
+        {R8(9.3e18), I8(), OVF}, {R8(-1.0), U8(), OVF},
+        {R8(1.8e19), U8(static_cast<long long>(18000000000000000000ULL))}, {R8(1.9e19), U8(), OVF},
+        {R8(NAN), I4(), OVF}, {R8(INFINITY), I8(), OVF}, {R4(1.5), I4(2)}, {R4(2.5), I4(2)},
+        {R4(-1.5), I2(-2)}, {Date(1.5), I4(2)}, {Date(2.5), I4(2)}, {Date(-0.5), I4(0)},
+        {R8(0.25), Cy(2500)}, {R8(-1.5), Cy(-15000)}, {R8(1e14), Cy(1000000000000000000)},
+        {R8(1e15), Cy(), OVF}, {R4(1.00009), Cy(10001)},
     };
     expect_changes(cases);
 }
@@ -232,22 +226,19 @@ TEST_F(ChangeTypeTest, RealsRoundHalfToEvenIntoIntegersAndCurrency)
 TEST_F(ChangeTypeTest, RealCurrencyDateAndBooleanTargetsCheckRange)
 {
     const change cases[] = {
-        {R(VT_R8, 1e39), R(VT_R4), OVF}, {R(VT_R8, -1e39), R(VT_R4), OVF},
-        {R(VT_R8, INFINITY), R(VT_R4), OVF}, {R(VT_R8, 3.4e38), R(VT_R4, 3.4e38)},
-        {R(VT_R8, 1e-50), R(VT_R4, 0)}, {I(VT_CY, -15000), R(VT_R8, -1.5)},
-        {I(VT_UI8, -1), R(VT_R8, 18446744073709551615.0)}, {I(VT_BOOL, -1), R(VT_R8, -1)},
-        {I(VT_BOOL, -1), I(VT_CY, -10000)}, {I(VT_I8, LLONG_MAX), I(VT_CY), OVF},
-        {I(VT_UI8, 922337203685477LL), I(VT_CY, 9223372036854770000LL)},
-        {I(VT_UI8, 922337203685478LL), I(VT_CY), OVF},
+        {R8(1e39), R4(), OVF}, {R8(-1e39), R4(), OVF}, {R8(INFINITY), R4(), OVF},
+        {R8(3.4e38), R4(3.4e38)}, {R8(1e-50), R4(0)}, {Cy(-15000), R8(-1.5)},
+        {U8(-1), R8(18446744073709551615.0)}, {Bool(-1), R8(-1)}, {Bool(-1), Cy(-10000)},
+        {I8(LLONG_MAX), Cy(), OVF}, {U8(922337203685477LL), Cy(9223372036854770000LL)},
+        {U8(922337203685478LL), Cy(), OVF},
         // Dates run from 1 January 100 to the end of 31 December 9999.
-        {I(VT_I4, -657434), R(VT_DATE, -657434)}, {I(VT_I4, -657435), R(VT_DATE), OVF},
-        {I(VT_I4, 2958465), R(VT_DATE, 2958465)}, {I(VT_I4, 2958466), R(VT_DATE), OVF},
-        {R(VT_R8, 2958465.9), R(VT_DATE, 2958465.9)}, {R(VT_R8, NAN), R(VT_DATE), OVF},
-        {I(VT_BOOL, -1), R(VT_DATE, -1)},
+        {I4(-657434), Date(-657434)}, {I4(-657435), Date(), OVF}, {I4(2958465), Date(2958465)},
+        {I4(2958466), Date(), OVF}, {R8(2958465.9), Date(2958465.9)}, {R8(NAN), Date(), OVF},
+        {Bool(-1), Date(-1)},
         // Anything but zero is VARIANT_TRUE.
-        {I(VT_I4, 5), I(VT_BOOL, VARIANT_TRUE)}, {I(VT_UI8, 0), I(VT_BOOL, VARIANT_FALSE)},
-        {R(VT_R8, 0.1), I(VT_BOOL, VARIANT_TRUE)}, {R(VT_R8, -0.0), I(VT_BOOL, VARIANT_FALSE)},
-        {I(VT_CY, 1), I(VT_BOOL, VARIANT_TRUE)}, {R(VT_DATE, 0), I(VT_BOOL, VARIANT_FALSE)},
+        {I4(5), Bool(VARIANT_TRUE)}, {U8(0), Bool(VARIANT_FALSE)}, {R8(0.1), Bool(VARIANT_TRUE)},
+        {R8(-0.0), Bool(VARIANT_FALSE)}, {Cy(1), Bool(VARIANT_TRUE)},
+        {Date(0), Bool(VARIANT_FALSE)},
     };
     expect_changes(cases);
 }
@@ -257,34 +248,27 @@ TEST_F(ChangeTypeTest, RealCurrencyDateAndBooleanTargetsCheckRange)
 TEST_F(ChangeTypeTest, TextToIntegerFollowsNumberParsing)
 {
     const change cases[] = {
-        {S(u"12"), I(VT_I4, 12)}, {S(u"  12 "), I(VT_I4, 12)}, {S(u"\t12\t"), I(VT_I4, 12)},
-        {S(u"1,000"), I(VT_I4, 1000)}, {S(u"1,000,000"), I(VT_I4, 1000000)},
-        {S(u"(5)"), I(VT_I4, -5)}, {S(u"5-"), I(VT_I4, -5)}, {S(u"5+"), I(VT_I4, 5)},
-        {S(u"+7"), I(VT_I4, 7)}, {S(u" - 7"), I(VT_I4, -7)}, {S(u"$1,234"), I(VT_I4, 1234)},
-        {S(u"-$3"), I(VT_I4, -3)}, {S(u"&HFF"), I(VT_I4, 255)}, {S(u"&hff"), I(VT_I4, 255)},
-        {S(u"&O17"), I(VT_I4, 15)}, {S(u"&H80000000"), I(VT_I4, INT_MIN)},
-        {S(u"&H100000000"), I(VT_I4), OVF}, {S(u"&HFFFF"), I(VT_I2, -1)},
-        {S(u"&H10000"), I(VT_I2), OVF}, {S(u"&HFF"), I(VT_I1, -1)},
-        {S(u"&HFFFFFFFFFFFFFFFFF"), I(VT_I8), OVF}, {S(u"1e3"), I(VT_I4, 1000)},
-        {S(u"1.5E1"), I(VT_I4, 15)}, {S(u"25e-1"), I(VT_I4, 2)}, {S(u"1.5"), I(VT_I4, 2)},
-        {S(u"2.5"), I(VT_I4, 2)}, {S(u"-2.5"), I(VT_I4, -2)}, {S(u"0.5"), I(VT_I4, 0)},
-        {S(u"-0.5"), I(VT_I4, 0)}, {S(u"3.5"), I(VT_I4, 4)},
-        {S(u"2.50000000000000000001"), I(VT_I4, 3)}, {S(u"5."), I(VT_I4, 5)},
-        {S(u".5"), I(VT_I4, 0)}, {S(u"007"), I(VT_I4, 7)}, {S(u"2147483647"), I(VT_I4, INT_MAX)},
-        {S(u"2147483648"), I(VT_I4), OVF}, {S(u"-2147483648"), I(VT_I4, INT_MIN)},
-        {S(u"-2147483649"), I(VT_I4), OVF}, {S(u"2147483647.5"), I(VT_I4), OVF},
-        {S(u"1e400"), I(VT_I4), OVF}, {S(u"1e-400"), I(VT_I4, 0)}, {S(u"32767"), I(VT_I2, 32767)},
-        {S(u"32768"), I(VT_I2), OVF}, {S(u"255"), I(VT_UI1, 255)}, {S(u"256"), I(VT_UI1), OVF},
-        {S(u"-1"), I(VT_UI1), OVF}, {S(u"-0.5"), I(VT_UI1, 0)}, {S(u"-128"), I(VT_I1, -128)},
-        {S(u"-129"), I(VT_I1), OVF}, {S(u"18446744073709551615"), I(VT_UI8, -1)},
-        {S(u"18446744073709551616"), I(VT_UI8), OVF},
-        {S(u"-9223372036854775808"), I(VT_I8, LLONG_MIN)},
+        {S(u"12"), I4(12)}, {S(u"  12 "), I4(12)}, {S(u"\t12\t"), I4(12)}, {S(u"1,000"), I4(1000)},
+        {S(u"1,000,000"), I4(1000000)}, {S(u"(5)"), I4(-5)}, {S(u"5-"), I4(-5)}, {S(u"5+"), I4(5)},
+        {S(u"+7"), I4(7)}, {S(u" - 7"), I4(-7)}, {S(u"$1,234"), I4(1234)}, {S(u"-$3"), I4(-3)},
+        {S(u"&HFF"), I4(255)}, {S(u"&hff"), I4(255)}, {S(u"&O17"), I4(15)},
+        {S(u"&H80000000"), I4(INT_MIN)}, {S(u"&H100000000"), I4(), OVF}, {S(u"&HFFFF"), I2(-1)},
+        {S(u"&H10000"), I2(), OVF}, {S(u"&HFF"), I1(-1)}, {S(u"&HFFFFFFFFFFFFFFFFF"), I8(), OVF},
+        {S(u"1e3"), I4(1000)}, {S(u"1.5E1"), I4(15)}, {S(u"25e-1"), I4(2)}, {S(u"1.5"), I4(2)},
+        {S(u"2.5"), I4(2)}, {S(u"-2.5"), I4(-2)}, {S(u"0.5"), I4(0)}, {S(u"-0.5"), I4(0)},
+        {S(u"3.5"), I4(4)}, {S(u"2.50000000000000000001"), I4(3)}, {S(u"5."), I4(5)},
+        {S(u".5"), I4(0)}, {S(u"007"), I4(7)}, {S(u"2147483647"), I4(INT_MAX)},
+        {S(u"2147483648"), I4(), OVF}, {S(u"-2147483648"), I4(INT_MIN)},
+        {S(u"-2147483649"), I4(), OVF}, {S(u"2147483647.5"), I4(), OVF}, {S(u"1e400"), I4(), OVF},
+        {S(u"1e-400"), I4(0)}, {S(u"32767"), I2(32767)}, {S(u"32768"), I2(), OVF},
+        {S(u"255"), U1(255)}, {S(u"256"), U1(), OVF}, {S(u"-1"), U1(), OVF}, {S(u"-0.5"), U1(0)},
+        {S(u"-128"), I1(-128)}, {S(u"-129"), I1(), OVF}, {S(u"18446744073709551615"), U8(-1)},
+        {S(u"18446744073709551616"), U8(), OVF}, {S(u"-9223372036854775808"), I8(LLONG_MIN)},
         // Currency is exact: it rounds on the decimal digits.
-        {S(u"1.23456"), I(VT_CY, 12346)}, {S(u"1.00005"), I(VT_CY, 10000)},
-        {S(u"1.00015"), I(VT_CY, 10002)}, {S(u"$-1.5"), I(VT_CY, -15000)},
-        {S(u"(2.25)"), I(VT_CY, -22500)}, {S(u"922337203685477.5807"), I(VT_CY, LLONG_MAX)},
-        {S(u"922337203685477.5808"), I(VT_CY), OVF},
-        {S(u"-922337203685477.5808"), I(VT_CY, LLONG_MIN)},
+        {S(u"1.23456"), Cy(12346)}, {S(u"1.00005"), Cy(10000)}, {S(u"1.00015"), Cy(10002)},
+        {S(u"$-1.5"), Cy(-15000)}, {S(u"(2.25)"), Cy(-22500)},
+        {S(u"922337203685477.5807"), Cy(LLONG_MAX)}, {S(u"922337203685477.5808"), Cy(), OVF},
+        {S(u"-922337203685477.5808"), Cy(LLONG_MIN)},
     };
     expect_changes(cases);
     expect_mismatch({u"abc", u"", u"   ", u"12abc", u"1 2", u",5", u"(5", u"5)", u"--5", u"-5-",
@@ -296,19 +280,18 @@ TEST_F(ChangeTypeTest, TextToIntegerFollowsNumberParsing)
 TEST_F(ChangeTypeTest, TextToRealAndBoolean)
 {
     const change cases[] = {
-        {S(u"1.5"), R(VT_R8, 1.5)}, {S(u"-1.5e-3"), R(VT_R8, -0.0015)}, {S(u"0.1"), R(VT_R8, 0.1)},
-        {S(u"1,234.5"), R(VT_R8, 1234.5)}, {S(u"  -0.25  "), R(VT_R8, -0.25)},
-        {S(u"1e308"), R(VT_R8, 1e308)}, {S(u"1e309"), R(VT_R8), OVF}, {S(u"1e-400"), R(VT_R8, 0.0)},
-        {S(u"&H10"), R(VT_R8, 16.0)}, {S(u"1.5"), R(VT_R4, 1.5)}, {S(u"1e39"), R(VT_R4), OVF},
-        {S(u"abc"), R(VT_R8), MISMATCH},
-        {S(u"123456789012345678901234567890"), R(VT_R8, 1.2345678901234568e29)},
+        {S(u"1.5"), R8(1.5)}, {S(u"-1.5e-3"), R8(-0.0015)}, {S(u"0.1"), R8(0.1)},
+        {S(u"1,234.5"), R8(1234.5)}, {S(u"  -0.25  "), R8(-0.25)}, {S(u"1e308"), R8(1e308)},
+        {S(u"1e309"), R8(), OVF}, {S(u"1e-400"), R8(0.0)}, {S(u"&H10"), R8(16.0)},
+        {S(u"1.5"), R4(1.5)}, {S(u"1e39"), R4(), OVF}, {S(u"abc"), R8(), MISMATCH},
+        {S(u"123456789012345678901234567890"), R8(1.2345678901234568e29)},
         // Words in any case, the #TRUE# / #FALSE# markers in capitals, or numbers.
-        {S(u"True"), I(VT_BOOL, VARIANT_TRUE)}, {S(u"true"), I(VT_BOOL, VARIANT_TRUE)},
-        {S(u"TRUE"), I(VT_BOOL, VARIANT_TRUE)}, {S(u"False"), I(VT_BOOL, VARIANT_FALSE)},
-        {S(u"fAlSe"), I(VT_BOOL, VARIANT_FALSE)}, {S(u"#TRUE#"), I(VT_BOOL, VARIANT_TRUE)},
-        {S(u"#FALSE#"), I(VT_BOOL, VARIANT_FALSE)}, {S(u"0"), I(VT_BOOL, VARIANT_FALSE)},
-        {S(u"-1"), I(VT_BOOL, VARIANT_TRUE)}, {S(u"+1"), I(VT_BOOL, VARIANT_TRUE)},
-        {S(u"0.1"), I(VT_BOOL, VARIANT_TRUE)},
+        {S(u"True"), Bool(VARIANT_TRUE)}, {S(u"true"), Bool(VARIANT_TRUE)},
+        {S(u"TRUE"), Bool(VARIANT_TRUE)}, {S(u"False"), Bool(VARIANT_FALSE)},
+        {S(u"fAlSe"), Bool(VARIANT_FALSE)}, {S(u"#TRUE#"), Bool(VARIANT_TRUE)},
+        {S(u"#FALSE#"), Bool(VARIANT_FALSE)}, {S(u"0"), Bool(VARIANT_FALSE)},
+        {S(u"-1"), Bool(VARIANT_TRUE)}, {S(u"+1"), Bool(VARIANT_TRUE)},
+        {S(u"0.1"), Bool(VARIANT_TRUE)},
     };
     expect_changes(cases);
     expect_mismatch({u"#True#", u"Yes", u"On", u""}, VT_BOOL);
@@ -317,18 +300,16 @@ TEST_F(ChangeTypeTest, TextToRealAndBoolean)
 TEST_F(ChangeTypeTest, TextToDateReadsCommonForms)
 {
     const change cases[] = {
-        {S(u"12/30/1900 6:00:00 AM"), R(VT_DATE, 365.25)}, {S(u"12/31/1903"), R(VT_DATE, 1461)},
-        {S(u"12:00:00 AM"), R(VT_DATE, 0)}, {S(u"1/2/1970"), R(VT_DATE, 25570)},
-        {S(u"1-2-1970"), R(VT_DATE, 25570)}, {S(u"2 January 1970"), R(VT_DATE, 25570)},
-        {S(u"January 2, 1970"), R(VT_DATE, 25570)}, {S(u"2-Jan-1970"), R(VT_DATE, 25570)},
-        {S(u"1970-1-13"), R(VT_DATE, 25581)}, {S(u"13-1-1970"), R(VT_DATE, 25581)},
-        {S(u"6 pm"), R(VT_DATE, 0.75)}, {S(u"00:00 pm"), R(VT_DATE, 0.5)},
-        {S(u"12:59 AM"), R(VT_DATE, 59.0 / 1440)}, {S(u"13:00 AM"), R(VT_DATE, 13.0 / 24)},
-        {S(u"1 2 29"), R(VT_DATE, 47120)}, {S(u"1 2 30"), R(VT_DATE, 10960)},
-        {S(u"1/1/100"), R(VT_DATE, -657434)}, {S(u"12/31/9999"), R(VT_DATE, 2958465)},
-        {S(u"4/24/1765 5:45:36 AM"), R(VT_DATE, -49192.24)},
-        {S(u"12/29/1899 6:00 AM"), R(VT_DATE, -1.25)}, {S(u"Jan 35"), R(VT_DATE, 12785)},
-        {S(u"30 2"), R(VT_DATE, 10990)},
+        {S(u"12/30/1900 6:00:00 AM"), Date(365.25)}, {S(u"12/31/1903"), Date(1461)},
+        {S(u"12:00:00 AM"), Date(0)}, {S(u"1/2/1970"), Date(25570)}, {S(u"1-2-1970"), Date(25570)},
+        {S(u"2 January 1970"), Date(25570)}, {S(u"January 2, 1970"), Date(25570)},
+        {S(u"2-Jan-1970"), Date(25570)}, {S(u"1970-1-13"), Date(25581)},
+        {S(u"13-1-1970"), Date(25581)}, {S(u"6 pm"), Date(0.75)}, {S(u"00:00 pm"), Date(0.5)},
+        {S(u"12:59 AM"), Date(59.0 / 1440)}, {S(u"13:00 AM"), Date(13.0 / 24)},
+        {S(u"1 2 29"), Date(47120)}, {S(u"1 2 30"), Date(10960)}, {S(u"1/1/100"), Date(-657434)},
+        {S(u"12/31/9999"), Date(2958465)}, {S(u"4/24/1765 5:45:36 AM"), Date(-49192.24)},
+        {S(u"12/29/1899 6:00 AM"), Date(-1.25)}, {S(u"Jan 35"), Date(12785)},
+        {S(u"30 2"), Date(10990)},
     };
     expect_changes(cases);
     expect_mismatch({u"True", u"0", u"1", u"24:00", u"0:60", u"32 49", u"abc", u"", u"1/2/3/4",
@@ -360,43 +341,37 @@ TEST_F(ChangeTypeTest, NumbersBecomeText)
 {
     const change cases[] = {
         // Doubles keep fifteen significant digits, singles seven.
-        {R(VT_R8, 1.5), S(u"1.5")}, {R(VT_R8, 0.1), S(u"0.1")},
-        {R(VT_R8, 1.0 / 3), S(u"0.333333333333333")}, {R(VT_R8, 2.0 / 3), S(u"0.666666666666667")},
-        {R(VT_R8, 123456789012345.0), S(u"123456789012345")}, {R(VT_R8, 1e15), S(u"1E+15")},
-        {R(VT_R8, 1234567890123456789.0), S(u"1.23456789012346E+18")},
-        {R(VT_R8, 1e-5), S(u"1E-05")}, {R(VT_R8, 0.0001), S(u"0.0001")},
-        {R(VT_R8, 1.5e-7), S(u"1.5E-07")}, {R(VT_R8, -0.0), S(u"0")}, {R(VT_R8, -2.5), S(u"-2.5")},
-        {R(VT_R8, 1e300), S(u"1E+300")}, {R(VT_R8, 100.0), S(u"100")},
-        {R(VT_R8, DBL_MAX), S(u"1.79769313486232E+308")}, {R(VT_R8, 0.999999999999999999), S(u"1")},
-        {R(VT_R4, 654322.23456), S(u"654322.3")}, {R(VT_R4, 1.5), S(u"1.5")},
-        {R(VT_R4, 0.1), S(u"0.1")}, {R(VT_R4, 1e10), S(u"1E+10")},
-        {R(VT_R4, 16777216.0), S(u"1.677722E+07")}, {R(VT_R4, -0.0), S(u"0")},
-        {I(VT_I4, INT_MIN), S(u"-2147483648")}, {I(VT_I4, 1000000), S(u"1000000")},
-        {I(VT_UI8, -1), S(u"18446744073709551615")},
-        {I(VT_I8, LLONG_MIN), S(u"-9223372036854775808")}, {I(VT_I1, -128), S(u"-128")},
-        {I(VT_UI1, 255), S(u"255")}, {I(VT_UINT, 4000000000LL), S(u"4000000000")},
+        {R8(1.5), S(u"1.5")}, {R8(0.1), S(u"0.1")}, {R8(1.0 / 3), S(u"0.333333333333333")},
+        {R8(2.0 / 3), S(u"0.666666666666667")}, {R8(123456789012345.0), S(u"123456789012345")},
+        {R8(1e15), S(u"1E+15")}, {R8(1234567890123456789.0), S(u"1.23456789012346E+18")},
+        {R8(1e-5), S(u"1E-05")}, {R8(0.0001), S(u"0.0001")}, {R8(1.5e-7), S(u"1.5E-07")},
+        {R8(-0.0), S(u"0")}, {R8(-2.5), S(u"-2.5")}, {R8(1e300), S(u"1E+300")},
+        {R8(100.0), S(u"100")}, {R8(DBL_MAX), S(u"1.79769313486232E+308")},
+        {R8(0.999999999999999999), S(u"1")}, {R4(654322.23456), S(u"654322.3")},
+        {R4(1.5), S(u"1.5")}, {R4(0.1), S(u"0.1")}, {R4(1e10), S(u"1E+10")},
+        {R4(16777216.0), S(u"1.677722E+07")}, {R4(-0.0), S(u"0")}, {I4(INT_MIN), S(u"-2147483648")},
+        {I4(1000000), S(u"1000000")}, {U8(-1), S(u"18446744073709551615")},
+        {I8(LLONG_MIN), S(u"-9223372036854775808")}, {I1(-128), S(u"-128")}, {U1(255), S(u"255")},
+        {UInt(4000000000LL), S(u"4000000000")},
         // Currency drops trailing zeros.
-        {I(VT_CY, 0), S(u"0")}, {I(VT_CY, 10000), S(u"1")}, {I(VT_CY, 15000), S(u"1.5")},
-        {I(VT_CY, -15000), S(u"-1.5")}, {I(VT_CY, 9), S(u"0.0009")},
-        {I(VT_CY, 4294967295LL), S(u"429496.7295")},
-        {I(VT_CY, LLONG_MAX), S(u"922337203685477.5807")},
-        {I(VT_CY, LLONG_MIN), S(u"-922337203685477.5808")}, {I(VT_CY, 1234500000), S(u"123450")},
+        {Cy(0), S(u"0")}, {Cy(10000), S(u"1")}, {Cy(15000), S(u"1.5")}, {Cy(-15000), S(u"-1.5")},
+        {Cy(9), S(u"0.0009")}, {Cy(4294967295LL), S(u"429496.7295")},
+        {Cy(LLONG_MAX), S(u"922337203685477.5807")}, {Cy(LLONG_MIN), S(u"-922337203685477.5808")},
+        {Cy(1234500000), S(u"123450")},
         // Booleans are numbers unless a flag asks for words.
-        {I(VT_BOOL, -1), S(u"-1")}, {I(VT_BOOL, 0), S(u"0")}, {I(VT_BOOL, 1), S(u"1")},
-        {I(VT_BOOL, -1), S(u"True"), OK, VARIANT_ALPHABOOL},
-        {I(VT_BOOL, 1), S(u"True"), OK, VARIANT_ALPHABOOL},
-        {I(VT_BOOL, 0), S(u"False"), OK, VARIANT_ALPHABOOL},
-        {I(VT_BOOL, 0), S(u"False"), OK, VARIANT_LOCALBOOL},
+        {Bool(-1), S(u"-1")}, {Bool(0), S(u"0")}, {Bool(1), S(u"1")},
+        {Bool(-1), S(u"True"), OK, VARIANT_ALPHABOOL}, {Bool(1), S(u"True"), OK, VARIANT_ALPHABOOL},
+        {Bool(0), S(u"False"), OK, VARIANT_ALPHABOOL},
+        {Bool(0), S(u"False"), OK, VARIANT_LOCALBOOL},
         // Dates take the United States form, without a midnight time or an 1899 date.
-        {R(VT_DATE, 0.0), S(u"12:00:00 AM")}, {R(VT_DATE, 0.5), S(u"12:00:00 PM")},
-        {R(VT_DATE, 3.34), S(u"1/2/1900 8:09:36 AM")}, {R(VT_DATE, 365.0), S(u"12/30/1900")},
-        {R(VT_DATE, 365.25), S(u"12/30/1900 6:00:00 AM")}, {R(VT_DATE, 1461.0), S(u"12/31/1903")},
-        {R(VT_DATE, 1461.5), S(u"12/31/1903 12:00:00 PM")},
-        {R(VT_DATE, -49192.24), S(u"4/24/1765 5:45:36 AM")},
-        {R(VT_DATE, -1.25), S(u"12/29/1899 6:00:00 AM")}, {R(VT_DATE, -657434.0), S(u"1/1/100")},
-        {R(VT_DATE, 2958465.0), S(u"12/31/9999")}, {R(VT_DATE, 25570.0), S(u"1/2/1970")},
-        {R(VT_DATE, 36526.99999999), S(u"1/2/2000")}, {R(VT_DATE, 2958466.0), S(u""), E_INVALIDARG},
-        {R(VT_DATE, -657435.0), S(u""), E_INVALIDARG},
+        {Date(0.0), S(u"12:00:00 AM")}, {Date(0.5), S(u"12:00:00 PM")},
+        {Date(3.34), S(u"1/2/1900 8:09:36 AM")}, {Date(365.0), S(u"12/30/1900")},
+        {Date(365.25), S(u"12/30/1900 6:00:00 AM")}, {Date(1461.0), S(u"12/31/1903")},
+        {Date(1461.5), S(u"12/31/1903 12:00:00 PM")}, {Date(-49192.24), S(u"4/24/1765 5:45:36 AM")},
+        {Date(-1.25), S(u"12/29/1899 6:00:00 AM")}, {Date(-657434.0), S(u"1/1/100")},
+        {Date(2958465.0), S(u"12/31/9999")}, {Date(25570.0), S(u"1/2/1970")},
+        {Date(36526.99999999), S(u"1/2/2000")}, {Date(2958466.0), S(u""), E_INVALIDARG},
+        {Date(-657435.0), S(u""), E_INVALIDARG},
     };
     expect_changes(cases);
 }
@@ -404,7 +379,7 @@ TEST_F(ChangeTypeTest, NumbersBecomeText)
 TEST_F(ChangeTypeTest, DatesRoundTripThroughText)
 {
     for (double d : {0.0, 365.25, -49192.24, 44000.5, -657434.0, 2958465.75, 1.0 / 3}) {
-        converted text = convert(*make(R(VT_DATE, d)).get(), VT_BSTR);
+        converted text = convert(*make(Date(d)).get(), VT_BSTR);
         ASSERT_EQ(text.hr, OK);
         converted back = convert(*text.value.get(), VT_DATE);
         ASSERT_EQ(back.hr, OK) << narrow(com::bstr_view(text.value->bstrVal));
@@ -447,14 +422,14 @@ TEST_F(ChangeTypeTest, DecimalConvertsBothWays)
     EXPECT_EQ(convert(decimal(29, 0, 0, 1), VT_I4).hr, E_INVALIDARG);
     EXPECT_EQ(convert(decimal(0, 0x01, 0, 1), VT_I4).hr, E_INVALIDARG);
 
-    expect_decimal(convert(*make(I(VT_I4, -42)).get(), VT_DECIMAL), 0, 0x80, 0, 42);
-    expect_decimal(convert(*make(I(VT_BOOL, -1)).get(), VT_DECIMAL), 0, 0, 0, 1);
-    expect_decimal(convert(*make(R(VT_R8, 0.1)).get(), VT_DECIMAL), 1, 0, 0, 1);
+    expect_decimal(convert(*make(I4(-42)).get(), VT_DECIMAL), 0, 0x80, 0, 42);
+    expect_decimal(convert(*make(Bool(-1)).get(), VT_DECIMAL), 0, 0, 0, 1);
+    expect_decimal(convert(*make(R8(0.1)).get(), VT_DECIMAL), 1, 0, 0, 1);
     expect_decimal(convert(*make(S(u"1.50")).get(), VT_DECIMAL), 1, 0, 0, 15);
     expect_decimal(convert(*make(S(u"79228162514264337593543950335")).get(), VT_DECIMAL), 0, 0,
                    0xFFFFFFFF, ~0ULL);
     expect_all(S(u"79228162514264337593543950336"), {VT_DECIMAL}, OVF);
-    expect_decimal(convert(*make(I(VT_CY, 12345)).get(), VT_DECIMAL), 4, 0, 0, 12345);
+    expect_decimal(convert(*make(Cy(12345)).get(), VT_DECIMAL), 4, 0, 0, 12345);
 }
 
 // ---- EMPTY, NULL, ERROR and unsupported types ------------------------------------------------
@@ -463,36 +438,34 @@ TEST_F(ChangeTypeTest, EmptyNullAndErrorFollowTheirOwnRules)
 {
     const change cases[] = {
         // EMPTY is zero of every value type and the empty string.
-        {I(VT_EMPTY), I(VT_I4, 0)}, {I(VT_EMPTY), R(VT_R8, 0)},
-        {I(VT_EMPTY), I(VT_BOOL, VARIANT_FALSE)}, {I(VT_EMPTY), R(VT_DATE, 0)},
-        {I(VT_EMPTY), I(VT_CY, 0)}, {I(VT_EMPTY), S(u"")}, {I(VT_EMPTY), I(VT_NULL)},
-        {I(VT_EMPTY), I(VT_EMPTY)},
+        {Empty(), I4(0)}, {Empty(), R8(0)}, {Empty(), Bool(VARIANT_FALSE)}, {Empty(), Date(0)},
+        {Empty(), Cy(0)}, {Empty(), S(u"")}, {Empty(), Null()}, {Empty(), Empty()},
         // An error code only copies.
-        {I(VT_ERROR, DISP_E_PARAMNOTFOUND), I(VT_ERROR, DISP_E_PARAMNOTFOUND)},
-        {I(VT_I4, 1), I(VT_ERROR), MISMATCH}, {S(u"x"), I(VT_EMPTY)},
+        {Err(DISP_E_PARAMNOTFOUND), Err(DISP_E_PARAMNOTFOUND)}, {I4(1), Err(), MISMATCH},
+        {S(u"x"), Empty()},
     };
     expect_changes(cases);
-    expect_all(I(VT_EMPTY), {VT_ERROR, VT_DISPATCH, VT_UNKNOWN, VT_VARIANT, VT_RECORD}, MISMATCH);
-    expect_all(I(VT_NULL), {VT_NULL}, OK);
-    expect_all(I(VT_NULL), {VT_EMPTY, VT_I4, VT_BSTR, VT_BOOL, VT_DATE, VT_ERROR, VT_DISPATCH,
+    expect_all(Empty(), {VT_ERROR, VT_DISPATCH, VT_UNKNOWN, VT_VARIANT, VT_RECORD}, MISMATCH);
+    expect_all(Null(), {VT_NULL}, OK);
+    expect_all(Null(), {VT_EMPTY, VT_I4, VT_BSTR, VT_BOOL, VT_DATE, VT_ERROR, VT_DISPATCH,
                             VT_UNKNOWN, VT_DECIMAL, VT_I8, VT_UINT}, MISMATCH);
-    expect_all(I(VT_NULL), {VT_VOID}, BADVT);
+    expect_all(Null(), {VT_VOID}, BADVT);
     for (VARTYPE from : {VT_I4, VT_R8, VT_BOOL, VT_UI8, VT_CY})
-        expect_all(I(from, 1), {VT_EMPTY, VT_NULL}, OK);
-    expect_all(I(VT_ERROR, DISP_E_PARAMNOTFOUND),
+        expect_all(integer_maker{from}(1), {VT_EMPTY, VT_NULL}, OK);
+    expect_all(Err(DISP_E_PARAMNOTFOUND),
                {VT_I4, VT_UI4, VT_BSTR, VT_EMPTY, VT_NULL, VT_BOOL, VT_R8, VT_RECORD}, MISMATCH);
 }
 
 TEST_F(ChangeTypeTest, UnsupportedTypesAreBadVarType)
 {
-    expect_all(I(VT_I4, 1),
+    expect_all(I4(1),
                {VT_VOID, VT_HRESULT, VT_PTR, VT_SAFEARRAY, VT_CARRAY, VT_USERDEFINED, VT_LPSTR,
                 VT_LPWSTR, VT_INT_PTR, VT_FILETIME, VT_BLOB, VT_CLSID, VARTYPE(15),
                 VARTYPE(VT_VECTOR | VT_I4), VT_BSTR_BLOB, VARTYPE(0x3847)},
                BADVT);
-    expect_all(I(VT_I4, 1), {VT_VARIANT, VT_RECORD, VARTYPE(VT_BYREF | VT_I4)}, MISMATCH);
-    expect_all(I(15), {VT_I4}, BADVT);
-    VARIANT v = *make(I(VT_I4, 1)).get();
+    expect_all(I4(1), {VT_VARIANT, VT_RECORD, VARTYPE(VT_BYREF | VT_I4)}, MISMATCH);
+    expect_all(Bad(), {VT_I4}, BADVT);
+    VARIANT v = *make(I4(1)).get();
     EXPECT_EQ(VariantChangeType(nullptr, &v, 0, VT_I4), E_INVALIDARG);
 }
 
@@ -540,7 +513,7 @@ TEST_F(ChangeTypeTest, InPlaceConversionReplacesTheSourceOnlyOnSuccess)
     EXPECT_EQ(VariantChangeType(&dest, v.get(), 0, VT_INT), MISMATCH);
     EXPECT_EQ(VariantChangeType(&dest, v.get(), 0, VT_BSTR), BADVT);
     EXPECT_EQ(dest.vt, 0xFF);
-    VARIANT number = *make(I(VT_I4, 3)).get();
+    VARIANT number = *make(I4(3)).get();
     EXPECT_EQ(VariantChangeType(v.get(), &number, 0, VT_R8), S_OK);
     EXPECT_EQ(v->dblVal, 3.0);
 }
@@ -633,7 +606,7 @@ protected:
 
 TEST_F(ObjectChangeTypeTest, ValuePropertyIsConvertedAndItsErrorsPassThrough)
 {
-    object_->value = make(I(VT_I4, 7));
+    object_->value = make(I4(7));
     EXPECT_EQ(convert(dispatch(), VT_I4).value->lVal, 7);
     EXPECT_EQ(object_->invokes, 1);
     EXPECT_EQ(text_of(dispatch()), u"7");
@@ -641,7 +614,7 @@ TEST_F(ObjectChangeTypeTest, ValuePropertyIsConvertedAndItsErrorsPassThrough)
     EXPECT_EQ(convert(dispatch(), VT_R8).value->dblVal, 12.0);
     EXPECT_EQ(object_->refs(), 1u);
 
-    object_->value = make(R(VT_R8, 1e10));
+    object_->value = make(R8(1e10));
     EXPECT_EQ(convert(dispatch(), VT_I2).hr, OVF);
     object_->failure = E_FAIL;
     EXPECT_EQ(convert(dispatch(), VT_I4).hr, MISMATCH);
@@ -653,7 +626,7 @@ TEST_F(ObjectChangeTypeTest, ValuePropertyIsConvertedAndItsErrorsPassThrough)
 
 TEST_F(ObjectChangeTypeTest, NoValuePropFlagRefusesWithoutInvoking)
 {
-    object_->value = make(I(VT_I4, 7));
+    object_->value = make(I4(7));
     EXPECT_EQ(convert(dispatch(), VT_I4, VARIANT_NOVALUEPROP).hr, MISMATCH);
     EXPECT_EQ(convert(dispatch(), VT_EMPTY, VARIANT_NOVALUEPROP).hr, MISMATCH);
     EXPECT_EQ(object_->invokes, 0);
