@@ -151,19 +151,13 @@ TYPED_TEST(Stream, SeekMovesFromEachOriginAndRefusesPositionsBeforeTheStart)
         HRESULT hr;
         ULONGLONG expected;  // where the stream is afterwards (it starts at 4 of 10 bytes)
     } cases[] = {
-        {STREAM_SEEK_SET, 0, S_OK, 0},
-        {STREAM_SEEK_SET, 10, S_OK, 10},
-        {STREAM_SEEK_SET, 25, S_OK, 25},
-        {STREAM_SEEK_SET, -1, STG_E_INVALIDFUNCTION, 4},
-        {STREAM_SEEK_CUR, -4, S_OK, 0},
-        {STREAM_SEEK_CUR, -5, STG_E_INVALIDFUNCTION, 4},
+        {STREAM_SEEK_SET, 0, S_OK, 0}, {STREAM_SEEK_SET, 10, S_OK, 10},
+        {STREAM_SEEK_SET, 25, S_OK, 25}, {STREAM_SEEK_SET, -1, STG_E_INVALIDFUNCTION, 4},
+        {STREAM_SEEK_CUR, -4, S_OK, 0}, {STREAM_SEEK_CUR, -5, STG_E_INVALIDFUNCTION, 4},
         {STREAM_SEEK_CUR, INT64_MAX, STG_E_INVALIDFUNCTION, 4},
-        {STREAM_SEEK_CUR, INT64_MIN, STG_E_INVALIDFUNCTION, 4},
-        {STREAM_SEEK_END, 0, S_OK, 10},
-        {STREAM_SEEK_END, -10, S_OK, 0},
-        {STREAM_SEEK_END, -11, STG_E_INVALIDFUNCTION, 4},
-        {STREAM_SEEK_END, 3, S_OK, 13},
-        {3, 0, STG_E_INVALIDFUNCTION, 4},
+        {STREAM_SEEK_CUR, INT64_MIN, STG_E_INVALIDFUNCTION, 4}, {STREAM_SEEK_END, 0, S_OK, 10},
+        {STREAM_SEEK_END, -10, S_OK, 0}, {STREAM_SEEK_END, -11, STG_E_INVALIDFUNCTION, 4},
+        {STREAM_SEEK_END, 3, S_OK, 13}, {3, 0, STG_E_INVALIDFUNCTION, 4},
         {7, 0, STG_E_INVALIDFUNCTION, 4},
     };
     com::ComPtr<IStream> stream = this->open("0123456789");
