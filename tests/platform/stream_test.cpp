@@ -1,5 +1,6 @@
 // What every stream does alike (streams.h), run on a memory stream and on a file stream in a
-// fresh temporary folder: reads, writes, seeks, sizes, Stat, clones and CopyTo.
+// fresh temporary folder: reads, writes, seeks, sizes, Stat, clones and CopyTo; then what only
+// the memory stream does (file_stream_test.cpp has the file stream's own).
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -20,19 +21,23 @@ namespace {
 
 namespace fs = std::filesystem;
 
+com::ComPtr<IStream> stream_of(std::string_view text)
+{
+    com::ComPtr<IStream> stream;
+    EXPECT_EQ(com::create_memory_stream(text.data(), text.size(), stream.put()), S_OK);
+    return stream;
+}
+
+std::string bytes_of(IStream* stream)
+{
+    std::vector<BYTE> bytes;
+    EXPECT_EQ(com::memory_stream_bytes(stream, &bytes), S_OK);
+    return std::string(bytes.begin(), bytes.end());
+}
+
 struct memory_kind {
-    com::ComPtr<IStream> open(std::string_view text)
-    {
-        com::ComPtr<IStream> stream;
-        EXPECT_EQ(com::create_memory_stream(text.data(), text.size(), stream.put()), S_OK);
-        return stream;
-    }
-    std::string contents(IStream* stream) const
-    {
-        std::vector<BYTE> bytes;
-        EXPECT_EQ(com::memory_stream_bytes(stream, &bytes), S_OK);
-        return std::string(bytes.begin(), bytes.end());
-    }
+    com::ComPtr<IStream> open(std::string_view text) { return stream_of(text); }
+    std::string contents(IStream* stream) const { return bytes_of(stream); }
     std::u16string name() const { return u""; }
 };
 
@@ -248,8 +253,7 @@ TYPED_TEST(Stream, CopyToCopiesFromThePositionAndReportsTheCounts)
     std::string text(200000, 'x');
     for (std::size_t i = 0; i < text.size(); ++i) text[i] = static_cast<char>(i % 251);
     com::ComPtr<IStream> source = this->open(text);
-    com::ComPtr<IStream> target;
-    ASSERT_EQ(com::create_memory_stream(">", 1, target.put()), S_OK);
+    com::ComPtr<IStream> target = stream_of(">");
     seek(target.get(), 0, STREAM_SEEK_END);
     seek(source.get(), 10);
     ULARGE_INTEGER read{}, written{};
@@ -258,14 +262,13 @@ TYPED_TEST(Stream, CopyToCopiesFromThePositionAndReportsTheCounts)
     EXPECT_EQ(read.QuadPart, text.size() - 10) << "a short source is not an error";
     EXPECT_EQ(written.QuadPart, text.size() - 10);
     EXPECT_EQ(position(source.get()), text.size());
-    memory_kind memory;
-    std::string copied = memory.contents(target.get());
+    std::string copied = bytes_of(target.get());
     EXPECT_EQ(copied[0], '>');
     EXPECT_EQ(copied.substr(1), text.substr(10));
 
     seek(source.get(), 0);
     EXPECT_EQ(source->CopyTo(target.get(), ULARGE_INTEGER{.QuadPart = 2}, nullptr, nullptr), S_OK);
-    EXPECT_EQ(memory.contents(target.get()).substr(text.size() - 9), text.substr(0, 2));
+    EXPECT_EQ(bytes_of(target.get()).substr(text.size() - 9), text.substr(0, 2));
 
     read.QuadPart = written.QuadPart = 7;
     EXPECT_EQ(source->CopyTo(nullptr, ULARGE_INTEGER{.QuadPart = 2}, &read, &written),
@@ -279,6 +282,84 @@ TYPED_TEST(Stream, CopyToCopiesFromThePositionAndReportsTheCounts)
     EXPECT_EQ(source->CopyTo(full.get(), ULARGE_INTEGER{.QuadPart = 100}, &read, &written),
               STG_E_MEDIUMFULL);
     EXPECT_EQ(written.QuadPart, 5u);
+}
+
+// ---- Memory streams only ----------------------------------------------------------------
+
+TEST(MemoryStream, InitialContentsAreACopyReadFromTheStart)
+{
+    char source[] = "xyz";
+    com::ComPtr<IStream> stream;
+    ASSERT_EQ(com::create_memory_stream(source, 3, stream.put()), S_OK);
+    source[0] = '!';
+    EXPECT_EQ(position(stream.get()), 0u);
+    EXPECT_EQ(bytes_of(stream.get()), "xyz");
+}
+
+TEST(MemoryStream, ManySmallWritesKeepEveryByte)
+{
+    com::ComPtr<IStream> stream = stream_of("");
+    std::string expected;
+    for (int i = 0; i < 50000; ++i) {
+        char chunk[3] = {static_cast<char>(i), static_cast<char>(i >> 8), '-'};
+        ASSERT_EQ(stream->Write(chunk, 3, nullptr), S_OK);
+        expected.append(chunk, 3);
+    }
+    EXPECT_EQ(bytes_of(stream.get()), expected);
+}
+
+TEST(MemoryStream, GrowingBeyondMemoryFailsCleanly)
+{
+    com::ComPtr<IStream> stream = stream_of("abc");
+    const ULONGLONG too_big = com::memory_stream_limit() + 1;
+    EXPECT_EQ(stream->SetSize(ULARGE_INTEGER{.QuadPart = 1ull << 62}), STG_E_MEDIUMFULL);
+    EXPECT_EQ(stream->SetSize(ULARGE_INTEGER{.QuadPart = too_big}), STG_E_MEDIUMFULL);
+    seek(stream.get(), 1ll << 62);
+    ULONG written = 99;
+    EXPECT_EQ(stream->Write("x", 1, &written), STG_E_MEDIUMFULL);
+    EXPECT_EQ(written, 0u);
+    EXPECT_EQ(bytes_of(stream.get()), "abc");
+}
+
+TEST(MemoryStream, CopyToItsOwnCloneSurvivesTheBytesMoving)
+{
+    std::string text(300000, '\0');
+    for (std::size_t i = 0; i < text.size(); ++i) text[i] = static_cast<char>(i * 7);
+    com::ComPtr<IStream> stream = stream_of(text);
+    com::ComPtr<IStream> clone;
+    ASSERT_EQ(stream->Clone(clone.put()), S_OK);
+    seek(clone.get(), 0, STREAM_SEEK_END);
+    ULARGE_INTEGER read{}, written{};
+    EXPECT_EQ(stream->CopyTo(clone.get(), ULARGE_INTEGER{.QuadPart = text.size()}, &read, &written),
+              S_OK);
+    EXPECT_EQ(read.QuadPart, text.size());
+    EXPECT_EQ(written.QuadPart, text.size());
+    EXPECT_EQ(bytes_of(stream.get()), text + text);
+}
+
+TEST(MemoryStream, BytesAccessorAnswersOnlyMemoryStreams)
+{
+    com::ComPtr<IStream> stream = stream_of("abc");
+    com::ComPtr<IStream> wrapper;
+    ASSERT_EQ(com::create_fault_stream(stream.get(), {}, wrapper.put()), S_OK);
+    std::vector<BYTE> bytes{1, 2};
+    EXPECT_EQ(com::memory_stream_bytes(wrapper.get(), &bytes), E_NOINTERFACE);
+    EXPECT_EQ(com::memory_stream_bytes(nullptr, &bytes), E_INVALIDARG);
+    EXPECT_EQ(com::memory_stream_bytes(stream.get(), nullptr), E_INVALIDARG);
+}
+
+TEST(MemoryStream, CreationChecksItsArguments)
+{
+    EXPECT_EQ(com::create_memory_stream(nullptr), E_POINTER);
+    IStream* stream = reinterpret_cast<IStream*>(0x1);
+    EXPECT_EQ(com::create_memory_stream(nullptr, 4, &stream), E_INVALIDARG);
+    EXPECT_EQ(stream, nullptr);
+    ASSERT_EQ(com::create_memory_stream(nullptr, 0, &stream), S_OK);
+    com::ComPtr<ISequentialStream> sequential;
+    EXPECT_EQ(stream->QueryInterface(ISequentialStream::iid, sequential.put_void()), S_OK);
+    EXPECT_TRUE(com::same_object(stream, sequential.get()));
+    sequential = nullptr;
+    EXPECT_EQ(stream->Release(), 0u);
 }
 
 }  // namespace
