@@ -6,23 +6,10 @@
 
 #include "platform/com/com_ptr.h"
 #include "platform/com/enum_variant.h"
-#include "platform/com/object.h"
 #include "platform/com/raii.h"
+#include "tests/platform/counted_object.h"
 
 namespace {
-
-struct IMarker : IUnknown {
-    static constexpr IID iid = com::make_guid("{4E7A0001-0000-4000-8000-0000000000E7}");
-    using base = IUnknown;
-};
-
-class CMarker : public com::object_root<CMarker, IMarker> {};
-
-ULONG references(IUnknown* object)
-{
-    object->AddRef();
-    return object->Release();
-}
 
 std::vector<com::Variant> numbers(std::initializer_list<LONG> values)
 {
@@ -158,21 +145,21 @@ TEST(VariantEnumerator, BstrItemsAreCopiedOutAndFreedWithTheEnumerator)
 
 TEST(VariantEnumerator, InterfaceItemsAreHeldAndReleased)
 {
-    com::ComPtr<IMarker> marker;
-    ASSERT_EQ(com::make<CMarker>(marker.put()), S_OK);
+    com::ComPtr<counted::ICounted> marker;
+    ASSERT_EQ(com::make<counted::CCounted>(marker.put()), S_OK);
     VARIANT item;
     item.vt = VT_UNKNOWN;
     item.punkVal = marker.get();
     {
         com::ComPtr<IEnumVARIANT> e;
         ASSERT_EQ(com::create_variant_enumerator(&item, 1, e.put()), S_OK);
-        EXPECT_EQ(references(marker.get()), 2u);
+        EXPECT_EQ(counted::references(marker.get()), 2u);
         com::Variant out;
         EXPECT_EQ(e->Next(1, out.put(), nullptr), S_OK);
         EXPECT_EQ(out->punkVal, marker.get());
-        EXPECT_EQ(references(marker.get()), 3u);
+        EXPECT_EQ(counted::references(marker.get()), 3u);
     }
-    EXPECT_EQ(references(marker.get()), 1u);
+    EXPECT_EQ(counted::references(marker.get()), 1u);
 }
 
 TEST(VariantEnumerator, CreationChecksItsArgumentsAndFreesPartialCopies)

@@ -5,6 +5,7 @@
 
 #include "platform/com/com_ptr.h"
 #include "platform/com/error_info.h"
+#include "tests/platform/counted_object.h"
 
 namespace {
 
@@ -19,12 +20,6 @@ com::ComPtr<IErrorInfo> make_error(const char16_t* description)
     return error;
 }
 
-ULONG ref_count(IUnknown* unknown)
-{
-    unknown->AddRef();
-    return unknown->Release();
-}
-
 TEST(ErrorInfo, NoneSetGivesFalseAndNull)
 {
     SetErrorInfo(0, nullptr);
@@ -37,30 +32,30 @@ TEST(ErrorInfo, GetHandsTheObjectOverAndClears)
 {
     com::ComPtr<IErrorInfo> error = make_error(u"broken");
     ASSERT_TRUE(error);
-    const ULONG before = ref_count(error.get());
+    const ULONG before = counted::references(error.get());
     ASSERT_EQ(SetErrorInfo(0, error.get()), S_OK);
-    EXPECT_EQ(ref_count(error.get()), before + 1);
+    EXPECT_EQ(counted::references(error.get()), before + 1);
 
     com::ComPtr<IErrorInfo> got;
     ASSERT_EQ(GetErrorInfo(0, got.put()), S_OK);
     EXPECT_EQ(got, error);
-    EXPECT_EQ(ref_count(error.get()), before + 1) << "the thread's reference moved to us";
+    EXPECT_EQ(counted::references(error.get()), before + 1) << "the thread's reference moved to us";
     com::ComPtr<IErrorInfo> second;
     EXPECT_EQ(GetErrorInfo(0, second.put()), S_FALSE);
     got = nullptr;
-    EXPECT_EQ(ref_count(error.get()), before);
+    EXPECT_EQ(counted::references(error.get()), before);
 }
 
 TEST(ErrorInfo, SettingAgainOrNullReleasesTheOldObject)
 {
     com::ComPtr<IErrorInfo> first = make_error(u"one");
     com::ComPtr<IErrorInfo> second = make_error(u"two");
-    const ULONG before = ref_count(first.get());
+    const ULONG before = counted::references(first.get());
     SetErrorInfo(0, first.get());
     SetErrorInfo(0, second.get());
-    EXPECT_EQ(ref_count(first.get()), before);
+    EXPECT_EQ(counted::references(first.get()), before);
     SetErrorInfo(0, nullptr);
-    EXPECT_EQ(ref_count(second.get()), before);
+    EXPECT_EQ(counted::references(second.get()), before);
 }
 
 TEST(ErrorInfo, ReservedArgumentsAndNullPointersAreRefused)
@@ -138,10 +133,10 @@ TEST(ErrorInfo, ReportErrorReturnsTheCodeAndSetsTheText)
 TEST(ErrorInfo, ClearDropsTheThreadsObject)
 {
     com::ComPtr<IErrorInfo> error = make_error(u"x");
-    const ULONG before = ref_count(error.get());
+    const ULONG before = counted::references(error.get());
     SetErrorInfo(0, error.get());
     com::clear_error_info();
-    EXPECT_EQ(ref_count(error.get()), before);
+    EXPECT_EQ(counted::references(error.get()), before);
     IErrorInfo* info = nullptr;
     EXPECT_EQ(GetErrorInfo(0, &info), S_FALSE);
 }

@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "platform/com/object.h"
 #include "platform/com/safearray.h"
+#include "tests/platform/counted_object.h"
 
 namespace {
 
@@ -25,17 +25,6 @@ LONG bound(SAFEARRAY* a, UINT dim, bool upper = false)
     EXPECT_EQ(upper ? SafeArrayGetUBound(a, dim, &b) : SafeArrayGetLBound(a, dim, &b), S_OK);
     return b;
 }
-
-struct ICounted : IUnknown {
-    static constexpr IID iid = com::make_guid("{7B2C0003-0000-4000-8000-0000000000B1}");
-    using base = IUnknown;
-    virtual ULONG Refs() noexcept = 0;
-};
-
-class CCounted : public com::object_root<CCounted, ICounted> {
-public:
-    ULONG Refs() noexcept override { return ref_count_; }
-};
 
 class SafeArrayTest : public ::testing::Test {
 protected:
@@ -167,25 +156,25 @@ TEST_F(SafeArrayTest, StringAndVariantElementsAreCopiedInAndOut)
 
 TEST(SafeArrayElements, InterfacesAreCountedAndReleased)
 {
-    ICounted* object = nullptr;
-    ASSERT_EQ(com::make<CCounted>(&object), S_OK);
+    counted::CCounted* object = nullptr;
+    ASSERT_EQ(com::make<counted::CCounted>(&object), S_OK);
     SAFEARRAY* a = SafeArrayCreateVector(VT_UNKNOWN, 0, 2);
     LONG i = 0;
     ASSERT_EQ(SafeArrayPutElement(a, &i, object), S_OK);
-    EXPECT_EQ(object->Refs(), 2u);
+    EXPECT_EQ(object->refs(), 2u);
     ASSERT_EQ(SafeArrayPutElement(a, &i, object), S_OK);  // same object again: no leak
-    EXPECT_EQ(object->Refs(), 2u);
+    EXPECT_EQ(object->refs(), 2u);
     IUnknown* out = nullptr;
     ASSERT_EQ(SafeArrayGetElement(a, &i, &out), S_OK);
-    EXPECT_EQ(object->Refs(), 3u);
+    EXPECT_EQ(object->refs(), 3u);
     out->Release();
 
     SAFEARRAY* copy = nullptr;
     ASSERT_EQ(SafeArrayCopy(a, &copy), S_OK);
-    EXPECT_EQ(object->Refs(), 3u);
+    EXPECT_EQ(object->refs(), 3u);
     EXPECT_EQ(SafeArrayDestroy(copy), S_OK);
     ASSERT_EQ(SafeArrayPutElement(a, &i, nullptr), S_OK);
-    EXPECT_EQ(object->Refs(), 1u);
+    EXPECT_EQ(object->refs(), 1u);
     ASSERT_EQ(SafeArrayPutElement(a, &i, object), S_OK);
     EXPECT_EQ(SafeArrayDestroy(a), S_OK);
     EXPECT_EQ(object->Release(), 0u);

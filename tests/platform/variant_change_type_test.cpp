@@ -16,6 +16,7 @@
 #include "platform/com/raii.h"
 #include "platform/com/safearray.h"
 #include "platform/com/variant.h"
+#include "tests/platform/counted_object.h"
 
 namespace {
 
@@ -575,12 +576,6 @@ protected:
     ~CValue() { --g_objects; }
 };
 
-struct IPlain : IUnknown {
-    static constexpr IID iid = com::make_guid("{7B2C0002-0000-4000-8000-0000000000B1}");
-    using base = IUnknown;
-};
-class CPlain : public com::object_root<CPlain, IPlain> {};
-
 class ObjectChangeTypeTest : public ChangeTypeTest {
 protected:
     void SetUp() override
@@ -667,8 +662,8 @@ TEST_F(ObjectChangeTypeTest, DispatchAndUnknownConvertByQueryInterface)
     EXPECT_EQ(object_->refs(), 2u);
     VariantClear(&in_place);
 
-    IPlain* plain = nullptr;
-    ASSERT_EQ(com::make<CPlain>(&plain), S_OK);
+    counted::ICounted* plain = nullptr;
+    ASSERT_EQ(com::make<counted::CCounted>(&plain), S_OK);
     com::Variant unknown = com::Variant::from_unknown(plain);
     EXPECT_EQ(convert(*unknown.get(), VT_DISPATCH).hr, E_NOINTERFACE);
     unknown = com::Variant();

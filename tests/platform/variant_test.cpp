@@ -3,23 +3,12 @@
 
 #include <cstring>
 
-#include "platform/com/object.h"
 #include "platform/com/raii.h"
 #include "platform/com/safearray.h"
 #include "platform/com/variant.h"
+#include "tests/platform/counted_object.h"
 
 namespace {
-
-struct ITally : IUnknown {
-    static constexpr IID iid = com::make_guid("{7B2C0001-0000-4000-8000-0000000000B1}");
-    using base = IUnknown;
-    virtual ULONG Count() noexcept = 0;
-};
-
-class CTally : public com::object_root<CTally, ITally> {
-public:
-    ULONG Count() noexcept override { return ref_count_; }
-};
 
 VARIANT bstr_variant(std::u16string_view text)
 {
@@ -50,7 +39,7 @@ protected:
     void SetUp() override
     {
         live_ = com::bstr_live_count();
-        ASSERT_EQ(com::make<CTally>(&tally_), S_OK);
+        ASSERT_EQ(com::make<counted::CCounted>(&tally_), S_OK);
         VariantInit(&dest_);
     }
     void TearDown() override
@@ -60,7 +49,7 @@ protected:
         EXPECT_EQ(com::bstr_live_count(), live_) << "a BSTR leaked";
     }
     long live_ = 0;
-    ITally* tally_ = nullptr;
+    counted::CCounted* tally_ = nullptr;
     VARIANT dest_;
 };
 
@@ -86,12 +75,12 @@ TEST_F(VariantTest, ClearFreesOwnedValuesButNothingByReference)
     v.vt = VT_UNKNOWN;
     v.punkVal = tally_;
     EXPECT_EQ(VariantClear(&v), S_OK);
-    EXPECT_EQ(tally_->Count(), 1u);
+    EXPECT_EQ(tally_->refs(), 1u);
     v.vt = VT_UNKNOWN | VT_BYREF;
     v.ppunkVal = &unknown;
     EXPECT_EQ(VariantClear(&v), S_OK);
     EXPECT_EQ(v.vt, VT_EMPTY);
-    EXPECT_EQ(tally_->Count(), 1u);
+    EXPECT_EQ(tally_->refs(), 1u);
 
     BSTR s = SysAllocString(u"kept");
     v.vt = VT_BSTR | VT_BYREF;
@@ -149,13 +138,13 @@ TEST_F(VariantTest, CopyDuplicatesStringsInterfacesAndArrays)
     source.punkVal = tally_;
     ASSERT_EQ(VariantCopy(&dest_, &source), S_OK);
     EXPECT_EQ(dest_.punkVal, tally_);
-    EXPECT_EQ(tally_->Count(), 2u);
+    EXPECT_EQ(tally_->refs(), 2u);
 
     LONG value = 9;
     source.vt = VT_I4 | VT_BYREF;
     source.plVal = &value;
     ASSERT_EQ(VariantCopy(&dest_, &source), S_OK);
-    EXPECT_EQ(tally_->Count(), 1u);
+    EXPECT_EQ(tally_->refs(), 1u);
     EXPECT_EQ(dest_.vt, VT_I4 | VT_BYREF);
     EXPECT_EQ(dest_.plVal, &value) << "a reference copies the pointer only";
 
@@ -230,7 +219,7 @@ TEST_F(VariantTest, CopyIndDereferencesValuesStringsInterfacesAndArrays)
     source.ppunkVal = &unknown;
     ASSERT_EQ(VariantCopyInd(&source, &source), S_OK);  // in place
     EXPECT_EQ(source.vt, VT_UNKNOWN);
-    EXPECT_EQ(tally_->Count(), 2u);
+    EXPECT_EQ(tally_->refs(), 2u);
     VariantClear(&source);
 }
 
