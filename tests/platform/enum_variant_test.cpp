@@ -7,7 +7,7 @@
 #include "platform/com/com_ptr.h"
 #include "platform/com/enum_variant.h"
 #include "platform/com/raii.h"
-#include "tests/platform/counted_object.h"
+#include "tests/platform/test_support.h"
 
 namespace {
 
@@ -147,9 +147,7 @@ TEST(VariantEnumerator, InterfaceItemsAreHeldAndReleased)
 {
     com::ComPtr<counted::ICounted> marker;
     ASSERT_EQ(com::make<counted::CCounted>(marker.put()), S_OK);
-    VARIANT item;
-    item.vt = VT_UNKNOWN;
-    item.punkVal = marker.get();
+    VARIANT item = variant_of(VT_UNKNOWN, static_cast<IUnknown*>(marker.get()));
     {
         com::ComPtr<IEnumVARIANT> e;
         ASSERT_EQ(com::create_variant_enumerator(&item, 1, e.put()), S_OK);

@@ -5,7 +5,7 @@
 
 #include "platform/com/com_ptr.h"
 #include "platform/com/error_info.h"
-#include "tests/platform/counted_object.h"
+#include "tests/platform/test_support.h"
 
 namespace {
 

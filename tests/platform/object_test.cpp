@@ -5,7 +5,7 @@
 #include "platform/com/object.h"
 #include "platform/com/objidl.h"
 #include "platform/com/result.h"
-#include "tests/platform/counted_object.h"
+#include "tests/platform/test_support.h"
 
 namespace {
 

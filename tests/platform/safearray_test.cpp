@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "platform/com/safearray.h"
-#include "tests/platform/counted_object.h"
+#include "tests/platform/test_support.h"
 
 namespace {
 
@@ -141,9 +141,7 @@ TEST_F(SafeArrayTest, StringAndVariantElementsAreCopiedInAndOut)
     EXPECT_EQ(SafeArrayDestroy(a), S_OK);
 
     a = SafeArrayCreateVector(VT_VARIANT, 1, 1);
-    VARIANT v;
-    v.vt = VT_BSTR;
-    v.bstrVal = SysAllocString(u"in");
+    VARIANT v = variant_of(VT_BSTR, SysAllocString(u"in"));
     i = 1;
     ASSERT_EQ(SafeArrayPutElement(a, &i, &v), S_OK);
     VariantClear(&v);

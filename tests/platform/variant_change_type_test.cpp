@@ -16,7 +16,7 @@
 #include "platform/com/raii.h"
 #include "platform/com/safearray.h"
 #include "platform/com/variant.h"
-#include "tests/platform/counted_object.h"
+#include "tests/platform/test_support.h"
 
 namespace {
 
@@ -329,9 +329,7 @@ TEST_F(ChangeTypeTest, TextEndsAtItsFirstNulAndNullTextIsMismatch)
     text = com::Variant::from_string(std::u16string_view(leading_zero, 3));
     EXPECT_EQ(convert(*text.get(), VT_I4).hr, MISMATCH);
 
-    VARIANT null_text;
-    null_text.vt = VT_BSTR;
-    null_text.bstrVal = nullptr;
+    VARIANT null_text = variant_of(VT_BSTR, BSTR{});
     for (VARTYPE to : {VT_I4, VT_BOOL, VT_DATE, VT_R8})
         EXPECT_EQ(convert(null_text, to).hr, MISMATCH) << to;
 }
@@ -475,15 +473,11 @@ TEST_F(ChangeTypeTest, UnsupportedTypesAreBadVarType)
 TEST_F(ChangeTypeTest, ByReferenceSourcesAreDereferenced)
 {
     LONG value = 42;
-    VARIANT ref;
-    ref.vt = VT_I4 | VT_BYREF;
-    ref.plVal = &value;
+    VARIANT ref = variant_of(VT_I4 | VT_BYREF, &value);
     EXPECT_EQ(text_of(ref), u"42");
 
     com::Variant text = com::Variant::from_string(u"17");
-    VARIANT variant_ref;
-    variant_ref.vt = VT_VARIANT | VT_BYREF;
-    variant_ref.pvarVal = text.get();
+    VARIANT variant_ref = variant_of(VT_VARIANT | VT_BYREF, text.get());
     EXPECT_EQ(convert(variant_ref, VT_I4).value->lVal, 17);
 
     ref.plVal = nullptr;
@@ -591,9 +585,7 @@ protected:
     }
     VARIANT dispatch() const
     {
-        VARIANT v;
-        v.vt = VT_DISPATCH;
-        v.pdispVal = object_;
+        VARIANT v = variant_of(VT_DISPATCH, static_cast<IDispatch*>(object_));
         return v;
     }
     CValue* object_ = nullptr;
@@ -630,9 +622,7 @@ TEST_F(ObjectChangeTypeTest, NoValuePropFlagRefusesWithoutInvoking)
 
 TEST_F(ObjectChangeTypeTest, NullObjectIsBadVarTypeExceptAsUnknown)
 {
-    VARIANT v;
-    v.vt = VT_DISPATCH;
-    v.pdispVal = nullptr;
+    VARIANT v = variant_of(VT_DISPATCH, static_cast<IDispatch*>(nullptr));
     EXPECT_EQ(convert(v, VT_I4).hr, BADVT);
     EXPECT_EQ(convert(v, VT_BSTR).hr, BADVT);
     converted r = convert(v, VT_UNKNOWN);

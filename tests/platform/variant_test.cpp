@@ -6,24 +6,20 @@
 #include "platform/com/raii.h"
 #include "platform/com/safearray.h"
 #include "platform/com/variant.h"
-#include "tests/platform/counted_object.h"
+#include "tests/platform/test_support.h"
 
 namespace {
 
 VARIANT bstr_variant(std::u16string_view text)
 {
-    VARIANT v;
-    v.vt = VT_BSTR;
-    v.bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-    return v;
+    return variant_of(VT_BSTR, SysAllocStringLen(text.data(), static_cast<UINT>(text.size())));
 }
 
 // A vector of strings, as a VT_ARRAY | VT_BSTR variant.
 VARIANT string_array(std::initializer_list<const char16_t*> texts)
 {
-    VARIANT v;
-    v.vt = VT_ARRAY | VT_BSTR;
-    v.parray = SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(texts.size()));
+    VARIANT v = variant_of(VT_ARRAY | VT_BSTR,
+                           SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(texts.size())));
     LONG i = 0;
     for (const char16_t* text : texts) {
         BSTR s = SysAllocString(text);
@@ -72,19 +68,16 @@ TEST_F(VariantTest, ClearFreesOwnedValuesButNothingByReference)
 
     IUnknown* unknown = tally_;
     tally_->AddRef();
-    v.vt = VT_UNKNOWN;
-    v.punkVal = tally_;
+    v = variant_of(VT_UNKNOWN, static_cast<IUnknown*>(tally_));
     EXPECT_EQ(VariantClear(&v), S_OK);
     EXPECT_EQ(tally_->refs(), 1u);
-    v.vt = VT_UNKNOWN | VT_BYREF;
-    v.ppunkVal = &unknown;
+    v = variant_of(VT_UNKNOWN | VT_BYREF, &unknown);
     EXPECT_EQ(VariantClear(&v), S_OK);
     EXPECT_EQ(v.vt, VT_EMPTY);
     EXPECT_EQ(tally_->refs(), 1u);
 
     BSTR s = SysAllocString(u"kept");
-    v.vt = VT_BSTR | VT_BYREF;
-    v.pbstrVal = &s;
+    v = variant_of(VT_BSTR | VT_BYREF, &s);
     EXPECT_EQ(VariantClear(&v), S_OK);
     EXPECT_EQ(com::bstr_view(s), u"kept");
     SysFreeString(s);
@@ -121,9 +114,7 @@ TEST_F(VariantTest, ClearRefusesBadTypesLockedArraysAndTypedRecords)
 TEST_F(VariantTest, CopyDuplicatesStringsInterfacesAndArrays)
 {
     const char bytes[] = {'a', 0, 'b', 0, 0, 0, 'c'};
-    VARIANT source;
-    source.vt = VT_BSTR;
-    source.bstrVal = SysAllocStringByteLen(bytes, 7);
+    VARIANT source = variant_of(VT_BSTR, SysAllocStringByteLen(bytes, 7));
     dest_ = bstr_variant(u"old");
     ASSERT_EQ(VariantCopy(&dest_, &source), S_OK);  // the old string is freed (fixture check)
     EXPECT_NE(dest_.bstrVal, source.bstrVal);
@@ -134,15 +125,13 @@ TEST_F(VariantTest, CopyDuplicatesStringsInterfacesAndArrays)
     EXPECT_EQ(source.bstrVal, before) << "copying a variant onto itself does nothing";
     VariantClear(&source);
 
-    source.vt = VT_UNKNOWN;
-    source.punkVal = tally_;
+    source = variant_of(VT_UNKNOWN, static_cast<IUnknown*>(tally_));
     ASSERT_EQ(VariantCopy(&dest_, &source), S_OK);
     EXPECT_EQ(dest_.punkVal, tally_);
     EXPECT_EQ(tally_->refs(), 2u);
 
     LONG value = 9;
-    source.vt = VT_I4 | VT_BYREF;
-    source.plVal = &value;
+    source = variant_of(VT_I4 | VT_BYREF, &value);
     ASSERT_EQ(VariantCopy(&dest_, &source), S_OK);
     EXPECT_EQ(tally_->refs(), 1u);
     EXPECT_EQ(dest_.vt, VT_I4 | VT_BYREF);
@@ -178,21 +167,17 @@ TEST_F(VariantTest, CopyIndDereferencesValuesStringsInterfacesAndArrays)
 {
     LONG value = -3;
     double real = 2.5;
-    VARIANT source;
-    source.vt = VT_I4 | VT_BYREF;
-    source.plVal = &value;
+    VARIANT source = variant_of(VT_I4 | VT_BYREF, &value);
     ASSERT_EQ(VariantCopyInd(&dest_, &source), S_OK);
     EXPECT_EQ(dest_.vt, VT_I4);
     EXPECT_EQ(dest_.lVal, -3);
-    source.vt = VT_R8 | VT_BYREF;
-    source.pdblVal = &real;
+    source = variant_of(VT_R8 | VT_BYREF, &real);
     ASSERT_EQ(VariantCopyInd(&dest_, &source), S_OK);
     EXPECT_EQ(dest_.vt, VT_R8);
     EXPECT_EQ(dest_.dblVal, 2.5);
 
     BSTR s = SysAllocString(u"ref");
-    source.vt = VT_BSTR | VT_BYREF;
-    source.pbstrVal = &s;
+    source = variant_of(VT_BSTR | VT_BYREF, &s);
     ASSERT_EQ(VariantCopyInd(&dest_, &source), S_OK);
     EXPECT_EQ(dest_.vt, VT_BSTR);
     EXPECT_NE(dest_.bstrVal, s);
@@ -200,8 +185,7 @@ TEST_F(VariantTest, CopyIndDereferencesValuesStringsInterfacesAndArrays)
     SysFreeString(s);
 
     SAFEARRAY* a = SafeArrayCreateVector(VT_I4, 0, 3);
-    source.vt = VT_ARRAY | VT_I4 | VT_BYREF;
-    source.pparray = &a;
+    source = variant_of(VT_ARRAY | VT_I4 | VT_BYREF, &a);
     ASSERT_EQ(VariantCopyInd(&dest_, &source), S_OK);
     EXPECT_EQ(dest_.vt, VT_ARRAY | VT_I4);
     EXPECT_NE(dest_.parray, a);
@@ -215,8 +199,7 @@ TEST_F(VariantTest, CopyIndDereferencesValuesStringsInterfacesAndArrays)
     VariantClear(&source);
 
     IUnknown* unknown = tally_;
-    source.vt = VT_UNKNOWN | VT_BYREF;
-    source.ppunkVal = &unknown;
+    source = variant_of(VT_UNKNOWN | VT_BYREF, &unknown);
     ASSERT_EQ(VariantCopyInd(&source, &source), S_OK);  // in place
     EXPECT_EQ(source.vt, VT_UNKNOWN);
     EXPECT_EQ(tally_->refs(), 2u);
@@ -226,23 +209,18 @@ TEST_F(VariantTest, CopyIndDereferencesValuesStringsInterfacesAndArrays)
 TEST_F(VariantTest, CopyIndFollowsOneVariantReferenceAndRefusesBadOnes)
 {
     VARIANT inner = bstr_variant(u"inner");
-    VARIANT outer;
-    outer.vt = VT_VARIANT | VT_BYREF;
-    outer.pvarVal = &inner;
+    VARIANT outer = variant_of(VT_VARIANT | VT_BYREF, &inner);
     ASSERT_EQ(VariantCopyInd(&dest_, &outer), S_OK);
     EXPECT_EQ(dest_.vt, VT_BSTR);
     EXPECT_EQ(com::bstr_view(dest_.bstrVal), u"inner");
     VariantClear(&dest_);
 
-    VARIANT twice;
-    twice.vt = VT_VARIANT | VT_BYREF;
-    twice.pvarVal = &outer;
+    VARIANT twice = variant_of(VT_VARIANT | VT_BYREF, &outer);
     EXPECT_EQ(VariantCopyInd(&dest_, &twice), E_INVALIDARG);
     EXPECT_EQ(dest_.vt, VT_EMPTY);
     VariantClear(&inner);
 
-    dest_.vt = VT_I2;
-    dest_.iVal = 77;
+    dest_ = variant_of(VT_I2, SHORT{77});
     LONG value = 1;
     VARIANT source;
     const struct {
@@ -251,8 +229,7 @@ TEST_F(VariantTest, CopyIndFollowsOneVariantReferenceAndRefusesBadOnes)
     } bad[] = {{VT_I4 | VT_BYREF, nullptr}, {VT_VARIANT | VT_BYREF, nullptr},
                {VT_NULL | VT_BYREF, &value}, {VT_VOID | VT_BYREF, &value}};
     for (const auto& b : bad) {
-        source.vt = b.vt;
-        source.plVal = b.target;
+        source = variant_of(b.vt, b.target);
         EXPECT_EQ(VariantCopyInd(&dest_, &source), E_INVALIDARG) << b.vt;
     }
     EXPECT_EQ(dest_.vt, VT_I2);

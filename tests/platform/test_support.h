@@ -1,8 +1,11 @@
-// A plain object for tests that watch who holds references to it, and a way to read the count
-// of any object.
+// Small pieces the platform tests share: a plain object for watching who holds references to
+// it, a way to read any object's count, and a variant made in one line.
 #pragma once
 
+#include <cstring>
+
 #include "platform/com/object.h"
+#include "platform/com/oaidl.h"
 
 namespace counted {
 
@@ -24,3 +27,14 @@ inline ULONG references(IUnknown* object)
 }
 
 }  // namespace counted
+
+// A variant of type `vt` holding `payload` (a value, or a pointer for VT_BYREF types).
+template <typename T>
+VARIANT variant_of(VARTYPE vt, T payload)
+{
+    VARIANT v;
+    std::memset(&v, 0, sizeof v);
+    v.vt = vt;
+    std::memcpy(&v.llVal, &payload, sizeof payload);
+    return v;
+}
