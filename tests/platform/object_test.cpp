@@ -94,6 +94,8 @@ private:
     com::ComPtr<IUnknown> inner_;
 };
 
+using counted::references;
+
 template <typename I>
 com::ComPtr<I> query(IUnknown* from)
 {
@@ -140,7 +142,7 @@ TEST(QueryInterface, AnswersEveryInterfaceOfAnEntrysBaseChainAndRefusesOthers)
     EXPECT_EQ(square->QueryInterface(IUnknown::iid, nullptr), E_POINTER);
     shape.reset();
     persist.reset();
-    EXPECT_EQ(counted::references(square.get()), 1u) << "failed queries take no reference";
+    EXPECT_EQ(references(square.get()), 1u) << "failed queries take no reference";
 }
 
 TEST(ReferenceCount, StartsAtOneAndDestroysAtZeroOrWhenConstructionFails)
@@ -180,7 +182,7 @@ TEST(Aggregation, InnerInterfacesDelegateToTheOuterUnknown)
 
     auto square = query<ISquare>(outer.get());
     ASSERT_TRUE(square);
-    EXPECT_EQ(counted::references(outer.get()), 2u) << "a reference to an inner interface counts on the outer";
+    EXPECT_EQ(references(outer.get()), 2u) << "an inner interface's reference counts on the outer";
     EXPECT_EQ(identity_of(square.get()).get(), identity_of(outer.get()).get());
     EXPECT_EQ(query<IOuterOnly>(square.get()).get(), outer.get())
         << "the inner object's QueryInterface reaches the outer's interfaces";
@@ -210,7 +212,7 @@ TEST(Aggregation, IsRefusedForClassesThatForbidItAndForInterfacesOtherThanIUnkno
     // Without an outer object the same classes are created stand-alone.
     com::ComPtr<IShape> solitary;
     EXPECT_EQ(com::create_instance<CSolitary>(nullptr, IShape::iid, solitary.put_void()), S_OK);
-    EXPECT_EQ(counted::references(solitary.get()), 1u);
+    EXPECT_EQ(references(solitary.get()), 1u);
     EXPECT_EQ(com::create_instance<CSolitary>(nullptr, INever::iid, solitary.put_void()),
               E_NOINTERFACE);
 }
@@ -239,19 +241,19 @@ TEST(ChildObject, KeepsItsParentAliveOnlyWhileOthersHoldIt)
     com::ComPtr<IOuterOnly> parent;
     ASSERT_EQ(com::make<CParent>(parent.put()), S_OK);
     ISquare* child = static_cast<CParent*>(parent.get())->child();
-    EXPECT_EQ(counted::references(parent.get()), 1u) << "the child holds no reference while only the parent holds it";
+    EXPECT_EQ(references(parent.get()), 1u) << "the child holds no reference of its own";
     EXPECT_EQ(com::module_lock_count(), locks + 1);
 
     com::ComPtr<ISquare> held(child);
-    EXPECT_EQ(counted::references(parent.get()), 2u) << "the second reference to the child holds the parent";
+    EXPECT_EQ(references(parent.get()), 2u) << "the second reference to the child holds the parent";
     EXPECT_EQ(com::module_lock_count(), locks + 2) << "and a module lock";
 
     parent.reset();
-    EXPECT_EQ(g_alive, alive + 1) << "the parent outlives its own last reference through the child";
+    EXPECT_EQ(g_alive, alive + 1) << "the child keeps the parent alive";
     LONG side = 0;
     EXPECT_EQ(held->Side(&side), S_OK);
     held.reset();
-    EXPECT_EQ(g_alive, alive) << "releasing the child releases the parent, which destroys the child";
+    EXPECT_EQ(g_alive, alive) << "releasing the child releases the parent, and the parent it";
     EXPECT_EQ(com::module_lock_count(), locks);
 }
 
@@ -261,22 +263,22 @@ TEST(ComPtr, CountsCopiesMovesAndQueries)
     ASSERT_EQ(com::make<CSquare>(a.put()), S_OK);
     {
         com::ComPtr<ISquare> b = a;
-        EXPECT_EQ(counted::references(a.get()), 2u);
+        EXPECT_EQ(references(a.get()), 2u);
         com::ComPtr<ISquare> c = std::move(b);
         EXPECT_FALSE(b);
-        EXPECT_EQ(counted::references(a.get()), 2u);
+        EXPECT_EQ(references(a.get()), 2u);
         com::ComPtr<IShape> widened = c;
-        EXPECT_EQ(counted::references(a.get()), 3u);
+        EXPECT_EQ(references(a.get()), 3u);
         EXPECT_TRUE(a.try_as<IColour>());
         EXPECT_FALSE(a.try_as<INever>());
         com::ComPtr<INever> never;
         EXPECT_EQ(a.as(&never), E_NOINTERFACE);
     }
-    EXPECT_EQ(counted::references(a.get()), 1u);
+    EXPECT_EQ(references(a.get()), 1u);
     ISquare* raw = nullptr;
     EXPECT_EQ(a.copy_to(&raw), S_OK);
     EXPECT_EQ(raw, a.get());
-    EXPECT_EQ(counted::references(a.get()), 2u);
+    EXPECT_EQ(references(a.get()), 2u);
     raw->Release();
     EXPECT_EQ(a.copy_to(nullptr), E_POINTER);
     EXPECT_TRUE(com::same_object(a.get(), a.try_as<IColour>().get()));
