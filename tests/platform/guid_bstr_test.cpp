@@ -6,6 +6,7 @@
 #include "platform/com/bstr.h"
 #include "platform/com/guid.h"
 #include "platform/com/unknown.h"
+#include "tests/platform/test_support.h"
 
 namespace {
 
@@ -70,12 +71,7 @@ TEST(Guid, OrdersAndHashesConsistentlyWithEquality)
     EXPECT_EQ(std::hash<GUID>{}(a), std::hash<GUID>{}(kDispatch));
 }
 
-class Bstr : public ::testing::Test {
-protected:
-    void SetUp() override { live_ = com::bstr_live_count(); }
-    void TearDown() override { EXPECT_EQ(com::bstr_live_count(), live_) << "a BSTR leaked"; }
-    long live_ = 0;
-};
+using Bstr = BstrLeakTest;
 
 TEST_F(Bstr, KeepsEmbeddedZerosAndTheByteLength)
 {

@@ -26,12 +26,7 @@ LONG bound(SAFEARRAY* a, UINT dim, bool upper = false)
     return b;
 }
 
-class SafeArrayTest : public ::testing::Test {
-protected:
-    void SetUp() override { live_ = com::bstr_live_count(); }
-    void TearDown() override { EXPECT_EQ(com::bstr_live_count(), live_) << "a BSTR leaked"; }
-    long live_ = 0;
-};
+using SafeArrayTest = BstrLeakTest;
 
 TEST(SafeArrayCreate, SetsSizesFeaturesAndVartype)
 {

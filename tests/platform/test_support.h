@@ -1,9 +1,13 @@
 // Small pieces the platform tests share: a plain object for watching who holds references to
-// it, a way to read any object's count, and a variant made in one line.
+// it, a way to read any object's count, a variant made in one line, and a fixture that fails a
+// test which leaves a BSTR allocated.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <cstring>
 
+#include "platform/com/bstr.h"
 #include "platform/com/object.h"
 #include "platform/com/oaidl.h"
 
@@ -27,6 +31,13 @@ inline ULONG references(IUnknown* object)
 }
 
 }  // namespace counted
+
+class BstrLeakTest : public ::testing::Test {
+protected:
+    void SetUp() override { live_ = com::bstr_live_count(); }
+    void TearDown() override { EXPECT_EQ(com::bstr_live_count(), live_) << "a BSTR leaked"; }
+    long live_ = 0;
+};
 
 // A variant of type `vt` holding `payload` (a value, or a pointer for VT_BYREF types).
 template <typename T>

@@ -171,12 +171,7 @@ std::u16string text_of(const VARIANT& source, USHORT flags = 0)
     return SUCCEEDED(c.hr) ? std::u16string(com::bstr_view(c.value->bstrVal)) : u"<failed>";
 }
 
-class ChangeTypeTest : public ::testing::Test {
-protected:
-    void SetUp() override { live_ = com::bstr_live_count(); }
-    void TearDown() override { EXPECT_EQ(com::bstr_live_count(), live_) << "a BSTR leaked"; }
-    long live_ = 0;
-};
+using ChangeTypeTest = BstrLeakTest;
 
 // ---- Numbers to numbers ----------------------------------------------------------------------
 
@@ -446,8 +441,10 @@ TEST_F(ChangeTypeTest, EmptyNullAndErrorFollowTheirOwnRules)
     expect_changes(cases);
     expect_all(Empty(), {VT_ERROR, VT_DISPATCH, VT_UNKNOWN, VT_VARIANT, VT_RECORD}, MISMATCH);
     expect_all(Null(), {VT_NULL}, OK);
-    expect_all(Null(), {VT_EMPTY, VT_I4, VT_BSTR, VT_BOOL, VT_DATE, VT_ERROR, VT_DISPATCH,
-                            VT_UNKNOWN, VT_DECIMAL, VT_I8, VT_UINT}, MISMATCH);
+    expect_all(Null(),
+               {VT_EMPTY, VT_I4, VT_BSTR, VT_BOOL, VT_DATE, VT_ERROR, VT_DISPATCH, VT_UNKNOWN,
+                VT_DECIMAL, VT_I8, VT_UINT},
+               MISMATCH);
     expect_all(Null(), {VT_VOID}, BADVT);
     for (VARTYPE from : {VT_I4, VT_R8, VT_BOOL, VT_UI8, VT_CY})
         expect_all(integer_maker{from}(1), {VT_EMPTY, VT_NULL}, OK);

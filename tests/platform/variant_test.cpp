@@ -30,11 +30,11 @@ VARIANT string_array(std::initializer_list<const char16_t*> texts)
     return v;
 }
 
-class VariantTest : public ::testing::Test {
+class VariantTest : public BstrLeakTest {
 protected:
     void SetUp() override
     {
-        live_ = com::bstr_live_count();
+        BstrLeakTest::SetUp();
         ASSERT_EQ(com::make<counted::CCounted>(&tally_), S_OK);
         VariantInit(&dest_);
     }
@@ -42,9 +42,8 @@ protected:
     {
         EXPECT_EQ(VariantClear(&dest_), S_OK);
         EXPECT_EQ(tally_->Release(), 0u);
-        EXPECT_EQ(com::bstr_live_count(), live_) << "a BSTR leaked";
+        BstrLeakTest::TearDown();
     }
-    long live_ = 0;
     counted::CCounted* tally_ = nullptr;
     VARIANT dest_;
 };
