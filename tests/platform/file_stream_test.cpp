@@ -1,6 +1,6 @@
 // What only the file stream does, on files in a fresh temporary folder: open modes and their
 // errors, access checks, Stat's mode and times, and closing (the shared contract is in
-// stream_contract_test.cpp).
+// stream_test.cpp).
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>

@@ -1,6 +1,7 @@
 // VariantChangeType: range limits, rounding, text parsing and formatting, booleans, currency,
 // dates, EMPTY/NULL/ERROR rules, by-reference and object sources, and in-place conversion.
-// Plain conversions are tables of {source, wanted type and value, result}.
+// Plain conversions are tables of {source, wanted type and value, result}; the file is long
+// because those tables are the cases themselves, and they share the helpers at its top.
 #include <gtest/gtest.h>
 
 #include <cfloat>
