@@ -101,11 +101,8 @@ TEST(VariantEnumerator, CloneIsIndependentAtTheSamePositionAndOutlivesTheOrigina
 TEST(VariantEnumerator, ItemsAreASnapshotOfTheSource)
 {
     LONG value = 5;
-    VARIANT items[2];
-    items[0].vt = VT_BSTR;
-    items[0].bstrVal = SysAllocString(u"before");
-    items[1].vt = VT_I4 | VT_BYREF;
-    items[1].plVal = &value;
+    VARIANT items[2] = {variant_of(VT_BSTR, SysAllocString(u"before")),
+                        variant_of(VT_I4 | VT_BYREF, &value)};
     com::ComPtr<IEnumVARIANT> e;
     ASSERT_EQ(com::create_variant_enumerator(items, 2, e.put()), S_OK);
     SysReAllocString(&items[0].bstrVal, u"after");
