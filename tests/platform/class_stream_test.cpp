@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/com/class_table.h"
+#include "platform/com/class_factory.h"
 #include "platform/com/com_ptr.h"
 #include "platform/com/object.h"
 #include "platform/com/oaidl.h"
@@ -58,10 +58,7 @@ public:
         if (clear_dirty) dirty = false;
         return S_OK;
     }
-    HRESULT GetSizeMax(ULARGE_INTEGER* size) noexcept override
-    {
-        return size->QuadPart = 8, S_OK;
-    }
+    HRESULT GetSizeMax(ULARGE_INTEGER* size) noexcept override { return size->QuadPart = 8, S_OK; }
 
     HRESULT class_id_error = S_OK;
     bool dirty = true;
@@ -79,28 +76,6 @@ public:
     HRESULT Get(LONG*, LONG*) noexcept override { return E_NOTIMPL; }
     HRESULT Set(LONG, LONG) noexcept override { return E_NOTIMPL; }
 };
-
-template <typename T>
-class CFactory : public com::object_root<CFactory<T>, IClassFactory> {
-public:
-    HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** object) noexcept override
-    {
-        return com::create_instance<T>(outer, riid, object);
-    }
-    HRESULT LockServer(BOOL) noexcept override { return S_OK; }
-};
-
-template <typename T>
-DWORD register_factory(REFCLSID clsid)
-{
-    com::ComPtr<IClassFactory> factory;
-    EXPECT_EQ(com::make<CFactory<T>>(factory.put()), S_OK);
-    DWORD cookie = 0;
-    EXPECT_EQ(CoRegisterClassObject(clsid, factory.get(), CLSCTX_INPROC_SERVER,
-                                    REGCLS_MULTIPLEUSE, &cookie),
-              S_OK);
-    return cookie;
-}
 
 com::ComPtr<IStream> stream_of(const std::vector<BYTE>& bytes)
 {
@@ -139,20 +114,15 @@ TEST(ClassStream, ClassIdsAreStoredAsLittleEndianFields)
     EXPECT_EQ(bytes_of(stream.get())[20], 0xBC);
 }
 
-TEST(ClassStream, AShortStreamIsAReadFaultAndLeavesTheIdAlone)
+TEST(ClassStream, ShortStreamsStreamErrorsAndNullsFail)
 {
     for (std::size_t size : {0u, 1u, 15u}) {
-        SCOPED_TRACE(size);
         com::ComPtr<IStream> stream =
             stream_of(std::vector<BYTE>(kDispatchBytes.begin(), kDispatchBytes.begin() + size));
         CLSID clsid = kUnknownClass;
-        EXPECT_EQ(ReadClassStm(stream.get(), &clsid), STG_E_READFAULT);
-        EXPECT_EQ(clsid, kUnknownClass);
+        EXPECT_EQ(ReadClassStm(stream.get(), &clsid), STG_E_READFAULT) << size;
+        EXPECT_EQ(clsid, kUnknownClass) << "a failed read leaves the id alone";
     }
-}
-
-TEST(ClassStream, StreamErrorsPassThroughAndNullsAreInvalid)
-{
     com::ComPtr<IStream> inner = stream_of(kDispatchBytes);
     com::ComPtr<IStream> failing;
     com::fault_plan plan{.fail_read_at = 1, .read_error = E_ABORT, .fail_write_at = 1,
@@ -177,8 +147,8 @@ class OleStreamPersistence : public testing::Test {
 protected:
     void SetUp() override
     {
-        point_cookie_ = register_factory<CPoint>(kPointClass);
-        plain_cookie_ = register_factory<CPlainPoint>(kPlainClass);
+        ASSERT_EQ(com::register_class_factory<CPoint>(kPointClass, &point_cookie_), S_OK);
+        ASSERT_EQ(com::register_class_factory<CPlainPoint>(kPlainClass, &plain_cookie_), S_OK);
         locks_ = com::module_lock_count();
     }
     void TearDown() override
@@ -208,26 +178,6 @@ protected:
     LONG locks_ = 0;
 };
 
-TEST_F(OleStreamPersistence, SaveWritesTheClassIdThenTheRecord)
-{
-    com::ComPtr<IStream> stream = saved_point(0x01020304, -1);
-    std::vector<BYTE> expected = {0x02, 0x00, 0x1D, 0x3C, 0x00, 0x00, 0x00, 0x40,
-                                  0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xC5,
-                                  0x04, 0x03, 0x02, 0x01, 0xFF, 0xFF, 0xFF, 0xFF};
-    EXPECT_EQ(bytes_of(stream.get()), expected);
-}
-
-TEST_F(OleStreamPersistence, SavingNoObjectWritesTheNullClassIdWhichDoesNotLoad)
-{
-    com::ComPtr<IStream> stream = stream_of({});
-    EXPECT_EQ(OleSaveToStream(nullptr, stream.get()), S_OK);
-    EXPECT_EQ(bytes_of(stream.get()), std::vector<BYTE>(16, 0));
-    rewind(stream.get());
-    void* object = reinterpret_cast<void*>(0x1);
-    EXPECT_EQ(OleLoadFromStream(stream.get(), IPoint::iid, &object), REGDB_E_CLASSNOTREG);
-    EXPECT_EQ(object, nullptr);
-}
-
 TEST_F(OleStreamPersistence, SaveFailuresPassThrough)
 {
     com::ComPtr<IPoint> holder;
@@ -238,19 +188,27 @@ TEST_F(OleStreamPersistence, SaveFailuresPassThrough)
     EXPECT_EQ(OleSaveToStream(point, stream.get()), E_UNEXPECTED);
     EXPECT_TRUE(bytes_of(stream.get()).empty());
     point->class_id_error = S_OK;
+    EXPECT_EQ(OleSaveToStream(nullptr, stream.get()), S_OK) << "no object: the null class id";
+    EXPECT_EQ(bytes_of(stream.get()), std::vector<BYTE>(16, 0));
 
     for (ULONG n : {1u, 2u}) {
         com::ComPtr<IStream> failing;
-        ASSERT_EQ(com::create_fault_stream(stream.get(), {.fail_write_at = n}, failing.put()), S_OK);
+        ASSERT_EQ(com::create_fault_stream(stream.get(), {.fail_write_at = n}, failing.put()),
+                  S_OK);
         EXPECT_EQ(OleSaveToStream(point, failing.get()), STG_E_WRITEFAULT);
     }
     EXPECT_EQ(point->saves, 1) << "Save is not called when the class id could not be written";
     EXPECT_TRUE(point->dirty);
 }
 
-TEST_F(OleStreamPersistence, LoadRoundTripsThroughTheClassTable)
+TEST_F(OleStreamPersistence, SaveWritesTheClassIdThenTheRecordAndLoadReadsThem)
 {
-    com::ComPtr<IStream> stream = saved_point(3, -7);
+    com::ComPtr<IStream> stream = saved_point(0x01020304, -1);
+    const std::vector<BYTE> expected = {0x02, 0x00, 0x1D, 0x3C, 0x00, 0x00, 0x00, 0x40,
+                                        0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xC5,
+                                        0x04, 0x03, 0x02, 0x01, 0xFF, 0xFF, 0xFF, 0xFF};
+    EXPECT_EQ(bytes_of(stream.get()), expected);
+    stream = saved_point(3, -7);
     com::ComPtr<IPoint> point;
     ASSERT_EQ(OleLoadFromStream(stream.get(), IPoint::iid, point.put_void()), S_OK);
     LONG x = 0, y = 0;
@@ -282,6 +240,7 @@ TEST_F(OleStreamPersistence, LoadFailuresReleaseWhatWasMadeAndReturnNothing)
     };
     const load_failure cases[] = {
         {"empty stream", {}, IPoint::iid, STG_E_READFAULT},
+        {"null class id", std::vector<BYTE>(16, 0), IPoint::iid, REGDB_E_CLASSNOTREG},
         {"unknown class", with_id(kUnknownClass, 8), IPoint::iid, REGDB_E_CLASSNOTREG},
         {"class without IPersistStream", with_id(kPlainClass, 8), IPoint::iid, E_NOINTERFACE},
         {"truncated record", with_id(kPointClass, 5), IPoint::iid, STG_E_READFAULT},

@@ -7,6 +7,7 @@
 #include "platform/com/com_ptr.h"
 #include "platform/com/object.h"
 #include "platform/com/result.h"
+#include "tests/platform/test_support.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ LONG greeting_of(REFCLSID clsid)
     return value;
 }
 
-TEST(ClassTable, CreatesRegisteredClassesAndForgetsRevokedOnes)
+TEST(ClassTable, CreatesTheLatestRegistrationAndForgetsRevokedOnes)
 {
     DWORD cookie = register_class<CGreeter<7>>(kGreeterClass);
     EXPECT_EQ(greeting_of(kGreeterClass), 7);
@@ -67,19 +68,14 @@ TEST(ClassTable, CreatesRegisteredClassesAndForgetsRevokedOnes)
               S_OK);
     EXPECT_EQ(factory.get(), again.get()) << "the registered object itself is handed out";
 
+    DWORD later = register_class<CGreeter<2>>(kGreeterClass);
+    EXPECT_EQ(greeting_of(kGreeterClass), 2) << "a later registration hides an earlier one";
+    EXPECT_EQ(CoRevokeClassObject(later), S_OK);
+    EXPECT_EQ(greeting_of(kGreeterClass), 7);
+
     EXPECT_EQ(CoRevokeClassObject(cookie), S_OK);
     EXPECT_EQ(CoRevokeClassObject(cookie), CO_E_OBJNOTREG);
     EXPECT_EQ(greeting_of(kGreeterClass), REGDB_E_CLASSNOTREG);
-}
-
-TEST(ClassTable, ALaterRegistrationHidesAnEarlierOneUntilRevoked)
-{
-    DWORD first = register_class<CGreeter<1>>(kGreeterClass);
-    DWORD second = register_class<CGreeter<2>>(kGreeterClass);
-    EXPECT_EQ(greeting_of(kGreeterClass), 2);
-    EXPECT_EQ(CoRevokeClassObject(second), S_OK);
-    EXPECT_EQ(greeting_of(kGreeterClass), 1);
-    EXPECT_EQ(CoRevokeClassObject(first), S_OK);
 }
 
 TEST(ClassTable, ReportsTheErrorsAClientExpects)
@@ -111,7 +107,7 @@ TEST(ClassTable, ReportsTheErrorsAClientExpects)
     EXPECT_EQ(CoRevokeClassObject(loner), S_OK);
 }
 
-TEST(ClassFactory, LockServerHoldsTheModule)
+TEST(ClassFactory, LockServerHoldsTheModuleAndTheTableHoldsTheFactory)
 {
     com::ComPtr<IClassFactory> factory;
     ASSERT_EQ(com::make<com::class_factory<CLoner>>(factory.put()), S_OK);
@@ -121,21 +117,14 @@ TEST(ClassFactory, LockServerHoldsTheModule)
     EXPECT_EQ(factory->LockServer(FALSE), S_OK);
     EXPECT_EQ(com::module_lock_count(), locks);
     EXPECT_EQ(com::register_class_factory<CLoner>(kLonerClass, nullptr), E_INVALIDARG);
-}
 
-TEST(ClassTable, RevokingReleasesTheFactory)
-{
-    com::ComPtr<IClassFactory> factory;
-    ASSERT_EQ(com::make<com::class_factory<CLoner>>(factory.put()), S_OK);
     DWORD cookie = 0;
     ASSERT_EQ(CoRegisterClassObject(kLonerClass, factory.get(), CLSCTX_INPROC_SERVER,
                                     REGCLS_MULTIPLEUSE, &cookie),
               S_OK);
-    factory->AddRef();
-    EXPECT_EQ(factory->Release(), 2u) << "the table holds a reference";
+    EXPECT_EQ(counted::references(factory.get()), 2u) << "the table holds a reference";
     ASSERT_EQ(CoRevokeClassObject(cookie), S_OK);
-    factory->AddRef();
-    EXPECT_EQ(factory->Release(), 1u);
+    EXPECT_EQ(counted::references(factory.get()), 1u);
 }
 
 TEST(ClassTable, ResolvesProgIdsCaseInsensitively)

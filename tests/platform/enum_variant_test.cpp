@@ -6,23 +6,10 @@
 
 #include "platform/com/com_ptr.h"
 #include "platform/com/enum_variant.h"
-#include "platform/com/object.h"
 #include "platform/com/raii.h"
+#include "tests/platform/test_support.h"
 
 namespace {
-
-struct IMarker : IUnknown {
-    static constexpr IID iid = com::make_guid("{4E7A0001-0000-4000-8000-0000000000E7}");
-    using base = IUnknown;
-};
-
-class CMarker : public com::object_root<CMarker, IMarker> {};
-
-ULONG references(IUnknown* object)
-{
-    object->AddRef();
-    return object->Release();
-}
 
 std::vector<com::Variant> numbers(std::initializer_list<LONG> values)
 {
@@ -114,11 +101,8 @@ TEST(VariantEnumerator, CloneIsIndependentAtTheSamePositionAndOutlivesTheOrigina
 TEST(VariantEnumerator, ItemsAreASnapshotOfTheSource)
 {
     LONG value = 5;
-    VARIANT items[2];
-    items[0].vt = VT_BSTR;
-    items[0].bstrVal = SysAllocString(u"before");
-    items[1].vt = VT_I4 | VT_BYREF;
-    items[1].plVal = &value;
+    VARIANT items[2] = {variant_of(VT_BSTR, SysAllocString(u"before")),
+                        variant_of(VT_I4 | VT_BYREF, &value)};
     com::ComPtr<IEnumVARIANT> e;
     ASSERT_EQ(com::create_variant_enumerator(items, 2, e.put()), S_OK);
     SysReAllocString(&items[0].bstrVal, u"after");
@@ -158,21 +142,19 @@ TEST(VariantEnumerator, BstrItemsAreCopiedOutAndFreedWithTheEnumerator)
 
 TEST(VariantEnumerator, InterfaceItemsAreHeldAndReleased)
 {
-    com::ComPtr<IMarker> marker;
-    ASSERT_EQ(com::make<CMarker>(marker.put()), S_OK);
-    VARIANT item;
-    item.vt = VT_UNKNOWN;
-    item.punkVal = marker.get();
+    com::ComPtr<counted::ICounted> marker;
+    ASSERT_EQ(com::make<counted::CCounted>(marker.put()), S_OK);
+    VARIANT item = variant_of(VT_UNKNOWN, static_cast<IUnknown*>(marker.get()));
     {
         com::ComPtr<IEnumVARIANT> e;
         ASSERT_EQ(com::create_variant_enumerator(&item, 1, e.put()), S_OK);
-        EXPECT_EQ(references(marker.get()), 2u);
+        EXPECT_EQ(counted::references(marker.get()), 2u);
         com::Variant out;
         EXPECT_EQ(e->Next(1, out.put(), nullptr), S_OK);
         EXPECT_EQ(out->punkVal, marker.get());
-        EXPECT_EQ(references(marker.get()), 3u);
+        EXPECT_EQ(counted::references(marker.get()), 3u);
     }
-    EXPECT_EQ(references(marker.get()), 1u);
+    EXPECT_EQ(counted::references(marker.get()), 1u);
 }
 
 TEST(VariantEnumerator, CreationChecksItsArgumentsAndFreesPartialCopies)

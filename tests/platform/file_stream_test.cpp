@@ -1,5 +1,6 @@
-// The file stream, on files in a fresh temporary folder: open modes and their errors, reads,
-// writes, seeks, sizes, Stat, clones and closing.
+// What only the file stream does, on files in a fresh temporary folder: open modes and their
+// errors, access checks, Stat's mode and times, and closing (the shared contract is in
+// stream_test.cpp).
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -13,7 +14,6 @@
 
 #include "platform/com/com_ptr.h"
 #include "platform/com/streams.h"
-#include "platform/com/task_memory.h"
 
 namespace {
 
@@ -57,54 +57,55 @@ protected:
     fs::path folder_;
 };
 
-ULONGLONG seek(IStream* stream, LONGLONG move, DWORD origin = STREAM_SEEK_SET)
-{
-    ULARGE_INTEGER at{};
-    EXPECT_EQ(stream->Seek(LARGE_INTEGER{.QuadPart = move}, origin, &at), S_OK);
-    return at.QuadPart;
-}
-
 std::size_t open_descriptors()
 {
     return static_cast<std::size_t>(std::distance(fs::directory_iterator("/proc/self/fd"), {}));
 }
 
-TEST_F(FileStream, CreateWritesAFileThatReopensWithTheSameBytes)
+TEST_F(FileStream, CreateMakesOrTruncatesAFileThatReopensWithTheSameBytes)
 {
-    {
-        com::ComPtr<IStream> stream = open("a.bin", STGM_WRITE | STGM_CREATE);
-        ULONG written = 0;
-        EXPECT_EQ(stream->Write("record", 6, &written), S_OK);
-        EXPECT_EQ(written, 6u);
+    put_file("old.bin", "old contents");
+    for (const char* name : {"new.bin", "old.bin"}) {
+        SCOPED_TRACE(name);
+        {
+            com::ComPtr<IStream> stream = open(name, STGM_WRITE | STGM_CREATE);
+            EXPECT_EQ(file_text(name), "");
+            EXPECT_EQ(stream->Write("record", 6, nullptr), S_OK);
+        }
+        EXPECT_EQ(file_text(name), "record");
+        char buffer[10] = {};
+        ULONG read = 0;
+        EXPECT_EQ(open(name, STGM_READ)->Read(buffer, 10, &read), S_FALSE);
+        EXPECT_EQ(std::string(buffer, read), "record");
     }
-    EXPECT_EQ(file_text("a.bin"), "record");
-    com::ComPtr<IStream> stream = open("a.bin", STGM_READ);
-    char buffer[10] = {};
-    ULONG read = 99;
-    EXPECT_EQ(stream->Read(buffer, 10, &read), S_FALSE) << "short read at the end of the file";
-    EXPECT_EQ(read, 6u);
-    EXPECT_EQ(std::string(buffer, read), "record");
-    EXPECT_EQ(stream->Read(buffer, 10, &read), S_FALSE);
-    EXPECT_EQ(read, 0u);
-}
-
-TEST_F(FileStream, CreateTruncatesAnExistingFile)
-{
-    put_file("a.bin", "old contents");
-    com::ComPtr<IStream> stream = open("a.bin", STGM_READWRITE | STGM_CREATE);
-    EXPECT_EQ(file_text("a.bin"), "");
-    EXPECT_EQ(stream->Write("new", 3, nullptr), S_OK);
-    EXPECT_EQ(file_text("a.bin"), "new");
 }
 
 TEST_F(FileStream, OpenErrorsSayWhatIsMissingOrRefused)
 {
-    EXPECT_EQ(open_error(path("missing.bin"), STGM_READ), STG_E_FILENOTFOUND);
-    EXPECT_EQ(open_error(path("no-folder/a.bin"), STGM_READ), STG_E_PATHNOTFOUND);
-    EXPECT_EQ(open_error(path("no-folder/a.bin"), STGM_WRITE | STGM_CREATE), STG_E_PATHNOTFOUND);
-    EXPECT_EQ(open_error(folder_.string(), STGM_READ), STG_E_ACCESSDENIED) << "a folder";
-    EXPECT_EQ(open_error(folder_.string(), STGM_READWRITE), STG_E_ACCESSDENIED);
+    put_file("a.bin", "x");
+    const struct {
+        std::string path;
+        DWORD mode;
+        HRESULT hr;
+    } cases[] = {
+        {path("missing.bin"), STGM_READ, STG_E_FILENOTFOUND},
+        {path("no-folder/a.bin"), STGM_READ, STG_E_PATHNOTFOUND},
+        {path("no-folder/a.bin"), STGM_WRITE | STGM_CREATE, STG_E_PATHNOTFOUND},
+        {folder_.string(), STGM_READ, STG_E_ACCESSDENIED},  // a folder
+        {folder_.string(), STGM_READWRITE, STG_E_ACCESSDENIED},
+        {path("a.bin"), 3, STG_E_INVALIDFLAG},
+        {path("a.bin"), STGM_READ | STGM_CREATE, STG_E_INVALIDFLAG},
+        {path("a.bin"), 0x50, STG_E_INVALIDFLAG},
+        {path("a.bin"), 0x80000, STG_E_INVALIDFLAG},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(open_error(c.path, c.mode), c.hr) << c.path << " " << c.mode;
     EXPECT_FALSE(fs::exists(path("missing.bin"))) << "opening without STGM_CREATE creates nothing";
+    EXPECT_EQ(file_text("a.bin"), "x");
+    EXPECT_EQ(com::create_file_stream(path("a.bin").c_str(), STGM_READ, nullptr), E_POINTER);
+    IStream* stream = nullptr;
+    EXPECT_EQ(com::create_file_stream(nullptr, STGM_READ, &stream), STG_E_INVALIDPOINTER);
+    EXPECT_NE(open("a.bin", STGM_READ | STGM_SHARE_EXCLUSIVE), nullptr) << "share flags pass";
 }
 
 TEST_F(FileStream, FilePermissionsAreAccessDenied)
@@ -120,20 +121,6 @@ TEST_F(FileStream, FilePermissionsAreAccessDenied)
     }
     EXPECT_EQ(open_error(locked, STGM_WRITE), STG_E_ACCESSDENIED);
     EXPECT_EQ(open_error(locked, STGM_READWRITE | STGM_CREATE), STG_E_ACCESSDENIED);
-}
-
-TEST_F(FileStream, BadModesAreInvalidFlags)
-{
-    put_file("a.bin", "x");
-    for (DWORD mode : {DWORD{3}, STGM_READ | STGM_CREATE, DWORD{0x50}, DWORD{0x80000}}) {
-        SCOPED_TRACE(mode);
-        EXPECT_EQ(open_error(path("a.bin"), mode), STG_E_INVALIDFLAG);
-    }
-    EXPECT_EQ(file_text("a.bin"), "x");
-    EXPECT_EQ(com::create_file_stream(path("a.bin").c_str(), STGM_READ, nullptr), E_POINTER);
-    IStream* stream = nullptr;
-    EXPECT_EQ(com::create_file_stream(nullptr, STGM_READ, &stream), STG_E_INVALIDPOINTER);
-    EXPECT_NE(open(path("a.bin").c_str(), STGM_READ | STGM_SHARE_EXCLUSIVE), nullptr);
 }
 
 TEST_F(FileStream, AccessModesRefuseTheOtherDirection)
@@ -153,84 +140,15 @@ TEST_F(FileStream, AccessModesRefuseTheOtherDirection)
     EXPECT_EQ(count, 0u);
 }
 
-TEST_F(FileStream, SeekWriteAndSetSizeBehaveAsInMemory)
-{
-    com::ComPtr<IStream> stream = open("a.bin", STGM_READWRITE | STGM_CREATE);
-    EXPECT_EQ(stream->Write("abc", 3, nullptr), S_OK);
-    EXPECT_EQ(seek(stream.get(), 2, STREAM_SEEK_END), 5u);
-    EXPECT_EQ(stream->Write("!", 1, nullptr), S_OK);
-    EXPECT_EQ(file_text("a.bin"), std::string("abc\0\0!", 6)) << "the gap reads as zeros";
-    EXPECT_EQ(seek(stream.get(), -6, STREAM_SEEK_CUR), 0u);
-    ULARGE_INTEGER at{};
-    at.QuadPart = 0xBAD;
-    EXPECT_EQ(stream->Seek(LARGE_INTEGER{.QuadPart = -1}, STREAM_SEEK_CUR, &at),
-              STG_E_INVALIDFUNCTION);
-    EXPECT_EQ(stream->Seek(LARGE_INTEGER{.QuadPart = 0}, 7, &at), STG_E_INVALIDFUNCTION);
-    EXPECT_EQ(at.QuadPart, 0xBADu);
-
-    seek(stream.get(), 4);
-    EXPECT_EQ(stream->SetSize(ULARGE_INTEGER{.QuadPart = 2}), S_OK);
-    EXPECT_EQ(stream->SetSize(ULARGE_INTEGER{.QuadPart = 3}), S_OK);
-    EXPECT_EQ(file_text("a.bin"), std::string("ab\0", 3));
-    EXPECT_EQ(seek(stream.get(), 0, STREAM_SEEK_CUR), 4u) << "SetSize leaves the position";
-    EXPECT_EQ(stream->SetSize(ULARGE_INTEGER{.QuadPart = 1ull << 63}), STG_E_MEDIUMFULL);
-    EXPECT_EQ(stream->Commit(STGC_DEFAULT), S_OK);
-}
-
-TEST_F(FileStream, StatNamesThePathAndReportsSizeModeAndTimes)
+TEST_F(FileStream, StatReportsTheOpenModeAndTheFileTimes)
 {
     put_file("a.bin", "12345");
     com::ComPtr<IStream> stream = open("a.bin", STGM_READ);
-    const long blocks = com::task_memory_live_count();
     STATSTG stat{};
-    ASSERT_EQ(stream->Stat(&stat, STATFLAG_DEFAULT), S_OK);
-    EXPECT_EQ(stat.type, static_cast<DWORD>(STGTY_STREAM));
+    ASSERT_EQ(stream->Stat(&stat, STATFLAG_NONAME), S_OK);
     EXPECT_EQ(stat.cbSize.QuadPart, 5u);
     EXPECT_EQ(stat.grfMode, STGM_READ);
     EXPECT_NE(stat.mtime.dwHighDateTime, 0u);
-    ASSERT_NE(stat.pwcsName, nullptr);
-    const std::string expected = path("a.bin");
-    EXPECT_EQ(std::u16string(stat.pwcsName), std::u16string(expected.begin(), expected.end()));
-    CoTaskMemFree(stat.pwcsName);
-    EXPECT_EQ(com::task_memory_live_count(), blocks);
-    ASSERT_EQ(stream->Stat(&stat, STATFLAG_NONAME), S_OK);
-    EXPECT_EQ(stat.pwcsName, nullptr);
-    EXPECT_EQ(stream->LockRegion({}, {}, 0), STG_E_INVALIDFUNCTION);
-}
-
-TEST_F(FileStream, CloneHasItsOwnPositionOnTheSameFile)
-{
-    put_file("a.bin", "abcdef");
-    com::ComPtr<IStream> stream = open("a.bin", STGM_READWRITE);
-    seek(stream.get(), 4);
-    com::ComPtr<IStream> clone;
-    ASSERT_EQ(stream->Clone(clone.put()), S_OK);
-    EXPECT_EQ(seek(clone.get(), 0, STREAM_SEEK_CUR), 4u);
-    EXPECT_EQ(clone->Write("XY", 2, nullptr), S_OK);
-    seek(stream.get(), -2, STREAM_SEEK_CUR);
-    char buffer[4] = {};
-    ULONG read = 0;
-    EXPECT_EQ(stream->Read(buffer, 4, &read), S_OK);
-    EXPECT_EQ(std::string(buffer, read), "cdXY");
-}
-
-TEST_F(FileStream, CopyToMovesTheRestOfTheFileIntoAnotherStream)
-{
-    std::string text(200000, 'x');
-    for (std::size_t i = 0; i < text.size(); ++i) text[i] = static_cast<char>(i % 251);
-    put_file("a.bin", text);
-    com::ComPtr<IStream> stream = open("a.bin", STGM_READ);
-    com::ComPtr<IStream> memory;
-    ASSERT_EQ(com::create_memory_stream(memory.put()), S_OK);
-    seek(stream.get(), 10);
-    ULARGE_INTEGER read{}, written{};
-    EXPECT_EQ(stream->CopyTo(memory.get(), ULARGE_INTEGER{.QuadPart = ~0ull}, &read, &written),
-              S_OK);
-    EXPECT_EQ(read.QuadPart, text.size() - 10);
-    EXPECT_EQ(written.QuadPart, text.size() - 10);
-    std::vector<BYTE> bytes;
-    ASSERT_EQ(com::memory_stream_bytes(memory.get(), &bytes), S_OK);
-    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), text.substr(10));
 }
 
 TEST_F(FileStream, ReleasingTheLastStreamClosesTheFile)

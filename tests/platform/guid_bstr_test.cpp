@@ -6,6 +6,7 @@
 #include "platform/com/bstr.h"
 #include "platform/com/guid.h"
 #include "platform/com/unknown.h"
+#include "tests/platform/test_support.h"
 
 namespace {
 
@@ -70,9 +71,10 @@ TEST(Guid, OrdersAndHashesConsistentlyWithEquality)
     EXPECT_EQ(std::hash<GUID>{}(a), std::hash<GUID>{}(kDispatch));
 }
 
-TEST(Bstr, KeepsEmbeddedZerosAndTheByteLength)
+using Bstr = BstrLeakTest;
+
+TEST_F(Bstr, KeepsEmbeddedZerosAndTheByteLength)
 {
-    const long live = com::bstr_live_count();
     const OLECHAR text[] = {u'a', 0, u'b', 0, u'c'};
     BSTR s = SysAllocStringLen(text, 5);
     ASSERT_NE(s, nullptr);
@@ -80,7 +82,7 @@ TEST(Bstr, KeepsEmbeddedZerosAndTheByteLength)
     EXPECT_EQ(SysStringByteLen(s), 10u);
     EXPECT_EQ(s[5], 0) << "a terminator follows the characters";
     EXPECT_EQ(com::bstr_view(s), std::u16string_view(text, 5));
-    EXPECT_EQ(com::bstr_live_count(), live + 1);
+    EXPECT_EQ(com::bstr_live_count(), live_ + 1);
 
     BSTR odd = SysAllocStringByteLen("xyz", 3);
     ASSERT_NE(odd, nullptr);
@@ -91,10 +93,9 @@ TEST(Bstr, KeepsEmbeddedZerosAndTheByteLength)
 
     SysFreeString(s);
     SysFreeString(odd);
-    EXPECT_EQ(com::bstr_live_count(), live);
 }
 
-TEST(Bstr, NullIsTheEmptyStringForLengths)
+TEST_F(Bstr, NullIsTheEmptyStringForLengths)
 {
     EXPECT_EQ(SysStringLen(nullptr), 0u);
     EXPECT_EQ(SysStringByteLen(nullptr), 0u);
@@ -112,22 +113,17 @@ TEST(Bstr, NullIsTheEmptyStringForLengths)
     SysFreeString(zeros);
 }
 
-TEST(Bstr, ReallocationReplacesAndMayReadFromTheOldString)
+TEST_F(Bstr, ReallocatesFromTheOldStringAndRefusesLengthsBeyondThePrefix)
 {
-    const long live = com::bstr_live_count();
     BSTR s = SysAllocString(u"hello world");
     ASSERT_EQ(SysReAllocStringLen(&s, s + 6, 5), TRUE);
     EXPECT_EQ(com::bstr_view(s), u"world");
     ASSERT_EQ(SysReAllocString(&s, u"x"), TRUE);
     EXPECT_EQ(com::bstr_view(s), u"x");
     EXPECT_EQ(SysReAllocString(nullptr, u"x"), FALSE);
-    EXPECT_EQ(com::bstr_live_count(), live + 1);
+    EXPECT_EQ(com::bstr_live_count(), live_ + 1) << "the old string was freed";
     SysFreeString(s);
-    EXPECT_EQ(com::bstr_live_count(), live);
-}
-
-TEST(Bstr, RefusesLengthsBeyondThe32BitPrefix)
-{
+    // Lengths beyond what the 32-bit prefix holds are refused.
     EXPECT_EQ(SysAllocStringLen(nullptr, 0x80000000u), nullptr);
     EXPECT_EQ(SysAllocStringByteLen(nullptr, 0xFFFFFFFFu), nullptr);
 }

@@ -3,58 +3,50 @@
 
 #include <cstring>
 
-#include "platform/com/object.h"
 #include "platform/com/raii.h"
 #include "platform/com/safearray.h"
 #include "platform/com/variant.h"
+#include "tests/platform/test_support.h"
 
 namespace {
 
-// Stores a copy of `text`; the array copies BSTRs by their length prefix, so a real BSTR is passed.
-HRESULT put_string(SAFEARRAY* a, LONG index, const char16_t* text)
-{
-    BSTR s = SysAllocString(text);
-    HRESULT hr = SafeArrayPutElement(a, &index, s);
-    SysFreeString(s);
-    return hr;
-}
-
-struct ITally : IUnknown {
-    static constexpr IID iid = com::make_guid("{7B2C0001-0000-4000-8000-0000000000B1}");
-    using base = IUnknown;
-    virtual ULONG Count() noexcept = 0;
-};
-
-class CTally : public com::object_root<CTally, ITally> {
-public:
-    ULONG Count() noexcept override { return ref_count_; }
-};
-
-ITally* make_tally()
-{
-    ITally* t = nullptr;
-    EXPECT_EQ(com::make<CTally>(&t), S_OK);
-    return t;
-}
-
 VARIANT bstr_variant(std::u16string_view text)
 {
-    VARIANT v;
-    v.vt = VT_BSTR;
-    v.bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    return variant_of(VT_BSTR, SysAllocStringLen(text.data(), static_cast<UINT>(text.size())));
+}
+
+// A vector of strings, as a VT_ARRAY | VT_BSTR variant.
+VARIANT string_array(std::initializer_list<const char16_t*> texts)
+{
+    VARIANT v = variant_of(VT_ARRAY | VT_BSTR,
+                           SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(texts.size())));
+    LONG i = 0;
+    for (const char16_t* text : texts) {
+        BSTR s = SysAllocString(text);
+        EXPECT_EQ(SafeArrayPutElement(v.parray, &i, s), S_OK);
+        SysFreeString(s);
+        ++i;
+    }
     return v;
 }
 
-class VariantTest : public ::testing::Test {
+class VariantTest : public BstrLeakTest {
 protected:
-    void SetUp() override { live_ = com::bstr_live_count(); }
-    void TearDown() override { EXPECT_EQ(com::bstr_live_count(), live_) << "a BSTR leaked"; }
-    long live_ = 0;
+    void SetUp() override
+    {
+        BstrLeakTest::SetUp();
+        ASSERT_EQ(com::make<counted::CCounted>(&tally_), S_OK);
+        VariantInit(&dest_);
+    }
+    void TearDown() override
+    {
+        EXPECT_EQ(VariantClear(&dest_), S_OK);
+        EXPECT_EQ(tally_->Release(), 0u);
+        BstrLeakTest::TearDown();
+    }
+    counted::CCounted* tally_ = nullptr;
+    VARIANT dest_;
 };
-
-using VariantClearTest = VariantTest;
-using VariantCopyTest = VariantTest;
-using VariantCopyIndTest = VariantTest;
 
 TEST(VariantInit, SetsEmptyAndToleratesNull)
 {
@@ -65,47 +57,32 @@ TEST(VariantInit, SetsEmptyAndToleratesNull)
     VariantInit(nullptr);
 }
 
-TEST_F(VariantClearTest, NullPointerIsInvalidArg) { EXPECT_EQ(VariantClear(nullptr), E_INVALIDARG); }
-
-TEST_F(VariantClearTest, FreesStringAndLeavesEmpty)
+TEST_F(VariantTest, ClearFreesOwnedValuesButNothingByReference)
 {
+    EXPECT_EQ(VariantClear(nullptr), E_INVALIDARG);
     VARIANT v = bstr_variant(u"text");
     EXPECT_EQ(com::bstr_live_count(), live_ + 1);
     EXPECT_EQ(VariantClear(&v), S_OK);
     EXPECT_EQ(v.vt, VT_EMPTY);
-}
 
-TEST_F(VariantClearTest, ReleasesInterfaceButNotByReference)
-{
-    ITally* t = make_tally();
-    IUnknown* unknown = t;
-    t->AddRef();
-    VARIANT v;
-    v.vt = VT_UNKNOWN;
-    v.punkVal = t;
+    IUnknown* unknown = tally_;
+    tally_->AddRef();
+    v = variant_of(VT_UNKNOWN, static_cast<IUnknown*>(tally_));
     EXPECT_EQ(VariantClear(&v), S_OK);
-    EXPECT_EQ(t->Count(), 1u);
-
-    v.vt = VT_UNKNOWN | VT_BYREF;
-    v.ppunkVal = &unknown;
+    EXPECT_EQ(tally_->refs(), 1u);
+    v = variant_of(VT_UNKNOWN | VT_BYREF, &unknown);
     EXPECT_EQ(VariantClear(&v), S_OK);
     EXPECT_EQ(v.vt, VT_EMPTY);
-    EXPECT_EQ(t->Count(), 1u);
-    EXPECT_EQ(t->Release(), 0u);
-}
+    EXPECT_EQ(tally_->refs(), 1u);
 
-TEST_F(VariantClearTest, ByReferenceStringIsNotFreed)
-{
     BSTR s = SysAllocString(u"kept");
-    VARIANT v;
-    v.vt = VT_BSTR | VT_BYREF;
-    v.pbstrVal = &s;
+    v = variant_of(VT_BSTR | VT_BYREF, &s);
     EXPECT_EQ(VariantClear(&v), S_OK);
     EXPECT_EQ(com::bstr_view(s), u"kept");
     SysFreeString(s);
 }
 
-TEST_F(VariantClearTest, TypesNoVariantCanHoldAreBadVarType)
+TEST_F(VariantTest, ClearRefusesBadTypesLockedArraysAndTypedRecords)
 {
     for (VARTYPE vt : {VARTYPE(15), VARTYPE(VT_VECTOR | VT_I4), VARTYPE(VT_VOID),
                        VARTYPE(VT_BYREF | VT_EMPTY), VARTYPE(VT_ARRAY | VT_NULL),
@@ -115,27 +92,15 @@ TEST_F(VariantClearTest, TypesNoVariantCanHoldAreBadVarType)
         EXPECT_EQ(VariantClear(&v), DISP_E_BADVARTYPE) << vt;
         EXPECT_EQ(v.vt, vt) << "a failed clear must leave the variant alone";
     }
-}
 
-TEST_F(VariantClearTest, DestroysArrayAndRefusesLockedOne)
-{
-    SAFEARRAY* a = SafeArrayCreateVector(VT_BSTR, 0, 2);
-    LONG i = 1;
-    ASSERT_EQ(put_string(a, i, u"x"), S_OK);
-    VARIANT v;
-    v.vt = VT_ARRAY | VT_BSTR;
-    v.parray = a;
-    ASSERT_EQ(SafeArrayLock(a), S_OK);
+    VARIANT v = string_array({u"x", u"y"});
+    ASSERT_EQ(SafeArrayLock(v.parray), S_OK);
     EXPECT_EQ(VariantClear(&v), DISP_E_ARRAYISLOCKED);
     EXPECT_EQ(v.vt, VT_ARRAY | VT_BSTR);
-    ASSERT_EQ(SafeArrayUnlock(a), S_OK);
-    EXPECT_EQ(VariantClear(&v), S_OK);
+    ASSERT_EQ(SafeArrayUnlock(v.parray), S_OK);
+    EXPECT_EQ(VariantClear(&v), S_OK);  // and frees the strings (fixture check)
     EXPECT_EQ(v.vt, VT_EMPTY);
-}
 
-TEST_F(VariantClearTest, RecordWithTypeInformationIsNotImplemented)
-{
-    VARIANT v;
     v.vt = VT_RECORD;
     v.brecVal.pvRecord = nullptr;
     v.brecVal.pRecInfo = reinterpret_cast<IRecordInfo*>(&v);
@@ -145,224 +110,129 @@ TEST_F(VariantClearTest, RecordWithTypeInformationIsNotImplemented)
     EXPECT_EQ(VariantClear(&v), S_OK);
 }
 
-TEST_F(VariantCopyTest, StringKeepsByteLengthAndEmbeddedZeros)
+TEST_F(VariantTest, CopyDuplicatesStringsInterfacesAndArrays)
 {
     const char bytes[] = {'a', 0, 'b', 0, 0, 0, 'c'};
-    VARIANT source;
-    source.vt = VT_BSTR;
-    source.bstrVal = SysAllocStringByteLen(bytes, 7);
-    VARIANT dest;
-    VariantInit(&dest);
-    ASSERT_EQ(VariantCopy(&dest, &source), S_OK);
-    EXPECT_EQ(dest.vt, VT_BSTR);
-    EXPECT_NE(dest.bstrVal, source.bstrVal);
-    EXPECT_EQ(SysStringByteLen(dest.bstrVal), 7u);
-    EXPECT_EQ(std::memcmp(dest.bstrVal, bytes, 7), 0);
-    VariantClear(&dest);
+    VARIANT source = variant_of(VT_BSTR, SysAllocStringByteLen(bytes, 7));
+    dest_ = bstr_variant(u"old");
+    ASSERT_EQ(VariantCopy(&dest_, &source), S_OK);  // the old string is freed (fixture check)
+    EXPECT_NE(dest_.bstrVal, source.bstrVal);
+    EXPECT_EQ(SysStringByteLen(dest_.bstrVal), 7u) << "the byte length and zeros are kept";
+    EXPECT_EQ(std::memcmp(dest_.bstrVal, bytes, 7), 0);
+    BSTR before = source.bstrVal;
+    EXPECT_EQ(VariantCopy(&source, &source), S_OK);
+    EXPECT_EQ(source.bstrVal, before) << "copying a variant onto itself does nothing";
     VariantClear(&source);
-}
 
-TEST_F(VariantCopyTest, ClearsDestinationFirst)
-{
-    VARIANT dest = bstr_variant(u"old");
-    VARIANT source;
-    source.vt = VT_I4;
-    source.lVal = 5;
-    EXPECT_EQ(VariantCopy(&dest, &source), S_OK);
-    EXPECT_EQ(dest.vt, VT_I4);
-    EXPECT_EQ(dest.lVal, 5);  // and the old string was freed (fixture check)
-}
+    source = variant_of(VT_UNKNOWN, static_cast<IUnknown*>(tally_));
+    ASSERT_EQ(VariantCopy(&dest_, &source), S_OK);
+    EXPECT_EQ(dest_.punkVal, tally_);
+    EXPECT_EQ(tally_->refs(), 2u);
 
-TEST_F(VariantCopyTest, SameVariantIsNoOp)
-{
-    VARIANT v = bstr_variant(u"self");
-    BSTR before = v.bstrVal;
-    EXPECT_EQ(VariantCopy(&v, &v), S_OK);
-    EXPECT_EQ(v.bstrVal, before);
-    VariantClear(&v);
-}
-
-TEST_F(VariantCopyTest, InterfaceIsAddRefed)
-{
-    ITally* t = make_tally();
-    VARIANT source;
-    source.vt = VT_UNKNOWN;
-    source.punkVal = t;
-    VARIANT dest;
-    VariantInit(&dest);
-    ASSERT_EQ(VariantCopy(&dest, &source), S_OK);
-    EXPECT_EQ(dest.punkVal, t);
-    EXPECT_EQ(t->Count(), 2u);
-    VariantClear(&dest);
-    EXPECT_EQ(t->Release(), 0u);
-}
-
-TEST_F(VariantCopyTest, ByReferenceCopiesThePointerOnly)
-{
     LONG value = 9;
-    VARIANT source;
-    source.vt = VT_I4 | VT_BYREF;
-    source.plVal = &value;
-    VARIANT dest;
-    VariantInit(&dest);
-    ASSERT_EQ(VariantCopy(&dest, &source), S_OK);
-    EXPECT_EQ(dest.vt, VT_I4 | VT_BYREF);
-    EXPECT_EQ(dest.plVal, &value);
-}
+    source = variant_of(VT_I4 | VT_BYREF, &value);
+    ASSERT_EQ(VariantCopy(&dest_, &source), S_OK);
+    EXPECT_EQ(tally_->refs(), 1u);
+    EXPECT_EQ(dest_.vt, VT_I4 | VT_BYREF);
+    EXPECT_EQ(dest_.plVal, &value) << "a reference copies the pointer only";
 
-TEST_F(VariantCopyTest, ArrayIsCopiedDeeply)
-{
-    SAFEARRAY* a = SafeArrayCreateVector(VT_BSTR, 0, 1);
-    LONG i = 0;
-    ASSERT_EQ(put_string(a, i, u"deep"), S_OK);
-    VARIANT source;
-    source.vt = VT_ARRAY | VT_BSTR;
-    source.parray = a;
-    VARIANT dest;
-    VariantInit(&dest);
-    ASSERT_EQ(VariantCopy(&dest, &source), S_OK);
-    ASSERT_NE(dest.parray, a);
-    BSTR original = static_cast<BSTR*>(a->pvData)[0];
-    BSTR copied = static_cast<BSTR*>(dest.parray->pvData)[0];
-    EXPECT_NE(copied, original);
+    source = string_array({u"deep"});
+    ASSERT_EQ(VariantCopy(&dest_, &source), S_OK);
+    ASSERT_NE(dest_.parray, source.parray);
+    BSTR copied = static_cast<BSTR*>(dest_.parray->pvData)[0];
+    EXPECT_NE(copied, static_cast<BSTR*>(source.parray->pvData)[0]);
     EXPECT_EQ(com::bstr_view(copied), u"deep");
-    VariantClear(&dest);
     VariantClear(&source);
 }
 
-TEST_F(VariantCopyTest, BadTypesAreRefusedAndDestinationKept)
+TEST_F(VariantTest, CopyRefusesBadTypesAndKeepsTheDestination)
 {
-    VARIANT dest = bstr_variant(u"kept");
+    dest_ = bstr_variant(u"kept");
     VARIANT source;
-    source.vt = 15;
-    EXPECT_EQ(VariantCopy(&dest, &source), DISP_E_BADVARTYPE);
-    source.vt = VT_CLSID;
-    EXPECT_EQ(VariantCopy(&dest, &source), DISP_E_BADVARTYPE);
-    EXPECT_EQ(dest.vt, VT_BSTR);
-    EXPECT_EQ(com::bstr_view(dest.bstrVal), u"kept");
-    VariantClear(&dest);
+    for (VARTYPE vt : {VARTYPE(15), VARTYPE(VT_CLSID)}) {
+        source.vt = vt;
+        EXPECT_EQ(VariantCopy(&dest_, &source), DISP_E_BADVARTYPE) << vt;
+    }
+    EXPECT_EQ(com::bstr_view(dest_.bstrVal), u"kept");
 
     VARIANT bad_dest;
     bad_dest.vt = VT_VOID;
-    VARIANT good = bstr_variant(u"x");
-    EXPECT_EQ(VariantCopy(&bad_dest, &good), DISP_E_BADVARTYPE);
+    EXPECT_EQ(VariantCopy(&bad_dest, &dest_), DISP_E_BADVARTYPE);
     EXPECT_EQ(bad_dest.vt, VT_VOID);
-    VariantClear(&good);
-    EXPECT_EQ(VariantCopy(nullptr, &good), E_INVALIDARG);
+    EXPECT_EQ(VariantCopy(nullptr, &dest_), E_INVALIDARG);
 }
 
-TEST_F(VariantCopyIndTest, DereferencesPlainValues)
+TEST_F(VariantTest, CopyIndDereferencesValuesStringsInterfacesAndArrays)
 {
     LONG value = -3;
     double real = 2.5;
-    VARIANT source;
-    source.vt = VT_I4 | VT_BYREF;
-    source.plVal = &value;
-    VARIANT dest;
-    VariantInit(&dest);
-    ASSERT_EQ(VariantCopyInd(&dest, &source), S_OK);
-    EXPECT_EQ(dest.vt, VT_I4);
-    EXPECT_EQ(dest.lVal, -3);
-    source.vt = VT_R8 | VT_BYREF;
-    source.pdblVal = &real;
-    ASSERT_EQ(VariantCopyInd(&dest, &source), S_OK);
-    EXPECT_EQ(dest.vt, VT_R8);
-    EXPECT_EQ(dest.dblVal, 2.5);
-}
+    VARIANT source = variant_of(VT_I4 | VT_BYREF, &value);
+    ASSERT_EQ(VariantCopyInd(&dest_, &source), S_OK);
+    EXPECT_EQ(dest_.vt, VT_I4);
+    EXPECT_EQ(dest_.lVal, -3);
+    source = variant_of(VT_R8 | VT_BYREF, &real);
+    ASSERT_EQ(VariantCopyInd(&dest_, &source), S_OK);
+    EXPECT_EQ(dest_.vt, VT_R8);
+    EXPECT_EQ(dest_.dblVal, 2.5);
 
-TEST_F(VariantCopyIndTest, CopiesReferencedStringAndInterface)
-{
     BSTR s = SysAllocString(u"ref");
-    VARIANT source;
-    source.vt = VT_BSTR | VT_BYREF;
-    source.pbstrVal = &s;
-    VARIANT dest;
-    VariantInit(&dest);
-    ASSERT_EQ(VariantCopyInd(&dest, &source), S_OK);
-    EXPECT_EQ(dest.vt, VT_BSTR);
-    EXPECT_NE(dest.bstrVal, s);
-    EXPECT_EQ(com::bstr_view(dest.bstrVal), u"ref");
-    VariantClear(&dest);
+    source = variant_of(VT_BSTR | VT_BYREF, &s);
+    ASSERT_EQ(VariantCopyInd(&dest_, &source), S_OK);
+    EXPECT_EQ(dest_.vt, VT_BSTR);
+    EXPECT_NE(dest_.bstrVal, s);
+    EXPECT_EQ(com::bstr_view(dest_.bstrVal), u"ref");
     SysFreeString(s);
 
-    ITally* t = make_tally();
-    IUnknown* unknown = t;
-    source.vt = VT_UNKNOWN | VT_BYREF;
-    source.ppunkVal = &unknown;
+    SAFEARRAY* a = SafeArrayCreateVector(VT_I4, 0, 3);
+    source = variant_of(VT_ARRAY | VT_I4 | VT_BYREF, &a);
+    ASSERT_EQ(VariantCopyInd(&dest_, &source), S_OK);
+    EXPECT_EQ(dest_.vt, VT_ARRAY | VT_I4);
+    EXPECT_NE(dest_.parray, a);
+    EXPECT_EQ(dest_.parray->rgsabound[0].cElements, 3u);
+    SafeArrayDestroy(a);
+
+    source = bstr_variant(u"plain");
+    ASSERT_EQ(VariantCopyInd(&dest_, &source), S_OK) << "a value acts as VariantCopy";
+    EXPECT_NE(dest_.bstrVal, source.bstrVal);
+    EXPECT_EQ(com::bstr_view(dest_.bstrVal), u"plain");
+    VariantClear(&source);
+
+    IUnknown* unknown = tally_;
+    source = variant_of(VT_UNKNOWN | VT_BYREF, &unknown);
     ASSERT_EQ(VariantCopyInd(&source, &source), S_OK);  // in place
     EXPECT_EQ(source.vt, VT_UNKNOWN);
-    EXPECT_EQ(t->Count(), 2u);
+    EXPECT_EQ(tally_->refs(), 2u);
     VariantClear(&source);
-    EXPECT_EQ(t->Release(), 0u);
 }
 
-TEST_F(VariantCopyIndTest, VariantReferenceIsFollowedOneLevel)
+TEST_F(VariantTest, CopyIndFollowsOneVariantReferenceAndRefusesBadOnes)
 {
     VARIANT inner = bstr_variant(u"inner");
-    VARIANT outer;
-    outer.vt = VT_VARIANT | VT_BYREF;
-    outer.pvarVal = &inner;
-    VARIANT dest;
-    VariantInit(&dest);
-    ASSERT_EQ(VariantCopyInd(&dest, &outer), S_OK);
-    EXPECT_EQ(dest.vt, VT_BSTR);
-    EXPECT_EQ(com::bstr_view(dest.bstrVal), u"inner");
-    VariantClear(&dest);
+    VARIANT outer = variant_of(VT_VARIANT | VT_BYREF, &inner);
+    ASSERT_EQ(VariantCopyInd(&dest_, &outer), S_OK);
+    EXPECT_EQ(dest_.vt, VT_BSTR);
+    EXPECT_EQ(com::bstr_view(dest_.bstrVal), u"inner");
+    VariantClear(&dest_);
 
-    VARIANT twice;
-    twice.vt = VT_VARIANT | VT_BYREF;
-    twice.pvarVal = &outer;
-    EXPECT_EQ(VariantCopyInd(&dest, &twice), E_INVALIDARG);
-    EXPECT_EQ(dest.vt, VT_EMPTY);
+    VARIANT twice = variant_of(VT_VARIANT | VT_BYREF, &outer);
+    EXPECT_EQ(VariantCopyInd(&dest_, &twice), E_INVALIDARG);
+    EXPECT_EQ(dest_.vt, VT_EMPTY);
     VariantClear(&inner);
-}
 
-TEST_F(VariantCopyIndTest, NullOrInvalidReferenceIsInvalidArg)
-{
-    VARIANT dest;
-    dest.vt = VT_I2;
-    dest.iVal = 77;
-    VARIANT source;
-    source.vt = VT_I4 | VT_BYREF;
-    source.plVal = nullptr;
-    EXPECT_EQ(VariantCopyInd(&dest, &source), E_INVALIDARG);
-    source.vt = VT_VARIANT | VT_BYREF;
-    EXPECT_EQ(VariantCopyInd(&dest, &source), E_INVALIDARG);
+    dest_ = variant_of(VT_I2, SHORT{77});
     LONG value = 1;
-    source.plVal = &value;
-    source.vt = VT_NULL | VT_BYREF;
-    EXPECT_EQ(VariantCopyInd(&dest, &source), E_INVALIDARG);
-    source.vt = VT_VOID | VT_BYREF;
-    EXPECT_EQ(VariantCopyInd(&dest, &source), E_INVALIDARG);
-    EXPECT_EQ(dest.vt, VT_I2);
-    EXPECT_EQ(dest.iVal, 77);
-}
-
-TEST_F(VariantCopyIndTest, ReferencedArrayIsCopied)
-{
-    SAFEARRAY* a = SafeArrayCreateVector(VT_I4, 0, 3);
     VARIANT source;
-    source.vt = VT_ARRAY | VT_I4 | VT_BYREF;
-    source.pparray = &a;
-    VARIANT dest;
-    VariantInit(&dest);
-    ASSERT_EQ(VariantCopyInd(&dest, &source), S_OK);
-    EXPECT_EQ(dest.vt, VT_ARRAY | VT_I4);
-    EXPECT_NE(dest.parray, a);
-    EXPECT_EQ(dest.parray->rgsabound[0].cElements, 3u);
-    VariantClear(&dest);
-    SafeArrayDestroy(a);
-}
-
-TEST_F(VariantCopyIndTest, ByValueSourceActsAsCopy)
-{
-    VARIANT source = bstr_variant(u"plain");
-    VARIANT dest;
-    VariantInit(&dest);
-    ASSERT_EQ(VariantCopyInd(&dest, &source), S_OK);
-    EXPECT_NE(dest.bstrVal, source.bstrVal);
-    VariantClear(&dest);
-    VariantClear(&source);
+    const struct {
+        VARTYPE vt;
+        LONG* target;
+    } bad[] = {{VT_I4 | VT_BYREF, nullptr}, {VT_VARIANT | VT_BYREF, nullptr},
+               {VT_NULL | VT_BYREF, &value}, {VT_VOID | VT_BYREF, &value}};
+    for (const auto& b : bad) {
+        source = variant_of(b.vt, b.target);
+        EXPECT_EQ(VariantCopyInd(&dest_, &source), E_INVALIDARG) << b.vt;
+    }
+    EXPECT_EQ(dest_.vt, VT_I2);
+    EXPECT_EQ(dest_.iVal, 77);
 }
 
 }  // namespace
