@@ -295,6 +295,8 @@ TEST(FontTables, DamagedTablesGiveZeroInsteadOfReadingPastTheEnd)
         pairs glyphs;
     } cases[] = {
         {many, false, {{'A', 5}}},
+        // The entry past a format 6 table's count is not read, though the next subtable follows.
+        {cmap_table({{3, 1, format6(0x41, {5})}, {1, 1, format6(0x41, {9})}}), false, {{'A', 5}, {'B', 0}}},
         {cmap_table({{3, 1, short0}}), false, {{99, 99}, {100, 0}, {255, 0}}},
         // Format 6 claiming 0xFFFF entries with two present.
         {cmap_table({{3, 1, format6(0x10, {21, 22}, 0xFFFF)}}), false, {{0x11, 22}, {0x12, 0}, {0xFFFF, 0}}},

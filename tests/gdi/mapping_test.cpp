@@ -71,7 +71,8 @@ TEST(Mapping, ScaleWindowExtTruncatesAndNeverReachesZero)
     Display dc;
     SetMapMode(dc.get(), MM_ANISOTROPIC);
     // The page resolutions the elements use, over the display's 96 dpi.
-    for (const auto& [resolution, want] : {std::pair{2400, 25}, {300, 3}, {600, 6}, {720, 7}, {72, 1}, {1000, 10}}) {
+    for (const auto& [resolution, want] :
+         {std::pair{2400, 25}, {300, 3}, {600, 6}, {720, 7}, {72, 1}, {1000, 10}}) {
         SetWindowExtEx(dc.get(), 1, 1, nullptr);
         SIZE old{};
         ASSERT_TRUE(ScaleWindowExtEx(dc.get(), resolution, 96, resolution, 96, &old));

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "host/crc32.h"
@@ -34,6 +35,19 @@ result decode(const bytes& data, bool keep_jpeg = false)
     result r;
     r.hr = img::decode_bytes(data.data(), data.size(), keep_jpeg, &r.picture, &r.message);
     return r;
+}
+
+// A picture's format, width, height and components.
+using shape = std::tuple<img::format, LONG, LONG, int>;
+shape shape_of(const img::picture& p) { return {p.kind, p.width, p.height, p.components}; }
+
+// What probe_bytes answers: its result, the format and the size.
+using probed = std::tuple<HRESULT, img::format, LONG, LONG>;
+probed probe(const bytes& data)
+{
+    img::info i{img::format::png, -1, -1};
+    const HRESULT hr = img::probe_bytes(data.data(), data.size(), &i, nullptr);
+    return {hr, i.kind, i.width, i.height};
 }
 
 void put_le(bytes& out, std::uint32_t v, int size)
@@ -104,7 +118,8 @@ bytes zlib_stored(const bytes& raw)
 }
 
 // rows: each row's bytes without the filter byte; `extra` chunks go between IHDR and IDAT.
-bytes png_by_hand(std::uint32_t w, std::uint32_t h, BYTE depth, BYTE colour_type, const std::vector<bytes>& rows,
+bytes png_by_hand(std::uint32_t w, std::uint32_t h, BYTE depth, BYTE colour_type,
+                  const std::vector<bytes>& rows,
                   const std::vector<std::pair<const char*, bytes>>& extra = {}, BYTE filter_method = 0)
 {
     bytes out{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
@@ -151,19 +166,12 @@ TEST(image_png, grey_rgb_and_alpha_decode_exactly)
         const bytes file = png_write(components == 1 ? PNG_FORMAT_GRAY : PNG_FORMAT_RGB, w, h, source);
         const result r = decode(file);
         ASSERT_EQ(r.hr, S_OK) << r.message;
-        EXPECT_EQ(r.picture.kind, img::format::png);
-        EXPECT_EQ(r.picture.width, LONG{w});
-        EXPECT_EQ(r.picture.height, LONG{h});
-        EXPECT_EQ(r.picture.components, components);
+        EXPECT_EQ(shape_of(r.picture), (shape{img::format::png, w, h, components}));
         EXPECT_EQ(r.picture.pixels, source);
         EXPECT_TRUE(r.picture.alpha.empty());
         EXPECT_TRUE(r.picture.jpeg.empty());
 
-        img::info i{};
-        ASSERT_EQ(img::probe_bytes(file.data(), file.size(), &i, nullptr), S_OK);
-        EXPECT_EQ(i.kind, img::format::png);
-        EXPECT_EQ(i.width, LONG{w});
-        EXPECT_EQ(i.height, LONG{h});
+        EXPECT_EQ(probe(file), (probed{S_OK, img::format::png, w, h}));
     }
     // Alpha goes to its own plane; grey with alpha, every pixel opaque, has none.
     const bytes rgba = pattern(6 * 4 * 4, 9);
@@ -312,10 +320,7 @@ TEST(image_jpeg, grey_and_rgb_decode_close_and_keep_their_bytes)
                                                 << progressive << ", keep " << keep);
                 const result r = decode(file, keep);
                 ASSERT_EQ(r.hr, S_OK) << r.message;
-                EXPECT_EQ(r.picture.kind, img::format::jpeg);
-                EXPECT_EQ(r.picture.width, w);
-                EXPECT_EQ(r.picture.height, h);
-                EXPECT_EQ(r.picture.components, components);
+                EXPECT_EQ(shape_of(r.picture), (shape{img::format::jpeg, w, h, components}));
                 EXPECT_TRUE(r.picture.alpha.empty());
                 EXPECT_EQ(r.picture.jpeg, keep ? file : bytes{});
                 if (keep) {
@@ -324,11 +329,7 @@ TEST(image_jpeg, grey_and_rgb_decode_close_and_keep_their_bytes)
                     expect_close(r.picture.pixels, source, 12);
                 }
             }
-            img::info i{};
-            ASSERT_EQ(img::probe_bytes(file.data(), file.size(), &i, nullptr), S_OK);
-            EXPECT_EQ(i.kind, img::format::jpeg);
-            EXPECT_EQ(i.width, w);
-            EXPECT_EQ(i.height, h);
+            EXPECT_EQ(probe(file), (probed{S_OK, img::format::jpeg, w, h}));
         }
 }
 
@@ -399,8 +400,10 @@ bytes make_bmp(const bmp_parts& p)
     }
     bytes out{'B', 'M'};
     const std::uint32_t offset = static_cast<std::uint32_t>(14 + h.size() + p.palette.size());
-    for (const std::uint32_t v : {static_cast<std::uint32_t>(offset + p.data.size()), 0u, offset}) put_le(out, v, 4);
-    for (const bytes* part : {static_cast<const bytes*>(&h), &p.palette, &p.data}) out.insert(out.end(), part->begin(), part->end());
+    for (const std::uint32_t v : {static_cast<std::uint32_t>(offset + p.data.size()), 0u, offset})
+        put_le(out, v, 4);
+    for (const bytes* part : {static_cast<const bytes*>(&h), &p.palette, &p.data})
+        out.insert(out.end(), part->begin(), part->end());
     return out;
 }
 
@@ -462,10 +465,8 @@ bytes rgb_of(const grid& g, bytes* alpha = nullptr)
 void expect_indexed(const result& r, const grid& g, const palette& pal)
 {
     ASSERT_EQ(r.hr, S_OK) << r.message;
-    EXPECT_EQ(r.picture.kind, img::format::bmp);
-    ASSERT_EQ(r.picture.height, static_cast<LONG>(g.size()));
-    ASSERT_EQ(r.picture.width, static_cast<LONG>(g[0].size()));
-    ASSERT_EQ(r.picture.components, 3);
+    const LONG w = static_cast<LONG>(g[0].size()), h = static_cast<LONG>(g.size());
+    ASSERT_EQ(shape_of(r.picture), (shape{img::format::bmp, w, h, 3}));
     EXPECT_TRUE(r.picture.alpha.empty());
     bytes want;
     for (const auto& row : g)
@@ -498,11 +499,7 @@ TEST(image_bmp, palette_depths_both_row_orders)
             p.data = pack_rows(g, bits, top_down);
             const bytes file = make_bmp(p);
             expect_indexed(decode(file), g, pal);
-            img::info i{};
-            ASSERT_EQ(img::probe_bytes(file.data(), file.size(), &i, nullptr), S_OK);
-            EXPECT_EQ(i.kind, img::format::bmp);
-            EXPECT_EQ(i.width, p.width);
-            EXPECT_EQ(i.height, 3);
+            EXPECT_EQ(probe(file), (probed{S_OK, img::format::bmp, p.width, 3}));
         }
     }
 }
@@ -718,7 +715,8 @@ TEST(image_any, damaged_headers_and_sizes_are_refused)
         {"jpeg empty", jpeg_sized(16, 0), "image is empty: 16 x 0", false},
         {"jpeg 12 bit", twelve_bit, nullptr, false},
         {"bmp 60000 wide, pixel data missing", patched32le(bmp, 18, 60000), nullptr, false},
-        {"bmp huge", patched32le(patched32le(bmp, 18, 60000), 22, 60000), "image too large: 60000 x 60000", false},
+        {"bmp huge", patched32le(patched32le(bmp, 18, 60000), 22, 60000), "image too large: 60000 x 60000",
+         false},
         {"bmp wide", patched32le(bmp, 18, 70000), "image too large: 70000 x 2", false},
         {"bmp tall", patched32le(bmp, 22, 0x80000000u), "image too large: 2 x 2147483648", false},
         {"bmp empty", patched32le(bmp, 22, 0), "image is empty: 2 x 0", false},
@@ -728,7 +726,8 @@ TEST(image_any, damaged_headers_and_sizes_are_refused)
         {"bmp pixel offset past the end", patched32le(bmp, 10, 0xFFFFFF00u), nullptr, false},
         {"bmp depth", depth7, "unsupported BMP bit depth 7", false},
         // 16000 x 16000 is within the limits; its missing pixel data is noticed before allocating.
-        {"bmp short data", patched32le(patched32le(bmp, 18, 16000), 22, 16000), "BMP pixel data truncated", false},
+        {"bmp short data", patched32le(patched32le(bmp, 18, 16000), 22, 16000), "BMP pixel data truncated",
+         false},
         {"bmp rle cut short", make_bmp(p), nullptr, false},
     };
     for (const auto& c : cases)
@@ -761,8 +760,8 @@ TEST(image_any, every_truncation_fails_cleanly)
 {
     for (const auto& [name, file] : small_files()) {
         SCOPED_TRACE(name);
-        img::info whole{};
-        ASSERT_EQ(img::probe_bytes(file.data(), file.size(), &whole, nullptr), S_OK);
+        const probed whole = probe(file);
+        ASSERT_EQ(std::get<0>(whole), S_OK);
         for (std::size_t n = 0; n < file.size(); ++n) {
             const bytes cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(n));
             for (const bool keep : {false, true}) {
@@ -771,14 +770,9 @@ TEST(image_any, every_truncation_fails_cleanly)
                 EXPECT_FALSE(r.message.empty()) << n;
                 EXPECT_TRUE(r.picture.pixels.empty() && r.picture.jpeg.empty()) << n;
             }
-            img::info i{};
-            const HRESULT hr = img::probe_bytes(cut.data(), cut.size(), &i, nullptr);
-            if (hr == S_OK) {
-                EXPECT_EQ(i.kind, whole.kind) << n;
-                EXPECT_EQ(i.width, whole.width) << n;
-                EXPECT_EQ(i.height, whole.height) << n;
-            } else {
-                EXPECT_EQ(hr, E_INVALIDARG) << n;
+            const probed part = probe(cut);
+            if (std::get<0>(part) != E_INVALIDARG) {
+                EXPECT_EQ(part, whole) << n;
             }
         }
     }

@@ -128,7 +128,8 @@ TEST(Wildcard, DosRules)
         {std::u16string(200, u'*') + u"x", std::u16string(250, u'a'), false},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(shell::wildcard_match(c.pattern, c.name), c.match) << c.pattern.size() << " " << c.name.size();
+        EXPECT_EQ(shell::wildcard_match(c.pattern, c.name), c.match)
+            << c.pattern.size() << " " << c.name.size();
     EXPECT_FALSE(shell::has_wildcards(u"plain.ini"));
     EXPECT_TRUE(shell::has_wildcards(u"p?ain.ini"));
 }

@@ -82,7 +82,8 @@ TEST(Locale, GetLocaleInfoItemsAndBufferRules)
     };
     char text[8];
     for (const auto& c : items) {
-        EXPECT_EQ(GetLocaleInfoA(c.locale, c.item, text, 8), static_cast<int>(std::strlen(c.want) + 1)) << c.want;
+        EXPECT_EQ(GetLocaleInfoA(c.locale, c.item, text, 8), static_cast<int>(std::strlen(c.want) + 1))
+            << c.want;
         EXPECT_STREQ(text, c.want);
     }
     char16_t wide[4] = {};

@@ -50,62 +50,43 @@ protected:
 struct Lookup {
     const char* section;
     const char* key;
-    const char* fallback;
-    DWORD size;
     std::string want;
     DWORD count;
+    const char* fallback = "dflt";
+    DWORD size = 256;
 };
 
 const Lookup kLookups[] = {
     // Values are trimmed; sections and keys are found without regard to case or spaces.
-    {"QRCode", "left", "dflt", 256, "150\0"s, 3},
-    {"qrcode", "LEFT", "dflt", 256, "150\0"s, 3},
-    {"  QRCODE ", " left ", "dflt", 256, "150\0"s, 3},
-    {"QRCode", "top", "dflt", 256, "20\0"s, 2},
-    {"QRCode", "empty", "dflt", 256, "\0"s, 0},
-    {"Spaced Section", "k", "dflt", 256, "v\0"s, 1},
+    {"QRCode", "left", "150\0"s, 3}, {"qrcode", "LEFT", "150\0"s, 3}, {"  QRCODE ", " left ", "150\0"s, 3},
+    {"QRCode", "top", "20\0"s, 2}, {"QRCode", "empty", "\0"s, 0}, {"Spaced Section", "k", "v\0"s, 1},
     // One pair of enclosing quotes is removed.
-    {"QRCode", "name", "dflt", 256, "  Quoted Name  \0"s, 15},
-    {"QRCode", "single", "dflt", 256, "it''s\0"s, 5},
-    {"QRCode", "mixed", "dflt", 256, "\"half'\0"s, 6},
-    {"QRCode", "lone", "dflt", 256, "\"\0"s, 1},
-    // Missing keys and sections give the default, trimmed at the end and unquoted.
-    {"QRCode", "size", "0", 256, "0\0"s, 1},
-    {"QRCode", "size", "trailing   ", 256, "trailing\0"s, 8},
-    {"QRCode", "size", "  leading", 256, "  leading\0"s, 9},
-    {"QRCode", "size", nullptr, 256, "\0"s, 0},
-    {"QRCode", "size", "\"quoted\"", 256, "quoted\0"s, 6},
-    {"nosuch", "left", "dflt", 256, "dflt\0"s, 4},
-    {"QRCode", "bare key", "dflt", 256, "dflt\0"s, 4},  // a line without '=' has no value
-    {"", "left", "dflt", 256, "dflt\0"s, 4},
-    {"broken", "x", "dflt", 256, "dflt\0"s, 4},
-    {"QRCode", "orphan", "dflt", 256, "dflt\0"s, 4},
-    {"nosuch", nullptr, "dflt", 256, "dflt\0"s, 4},
+    {"QRCode", "name", "  Quoted Name  \0"s, 15}, {"QRCode", "single", "it''s\0"s, 5},
+    {"QRCode", "mixed", "\"half'\0"s, 6}, {"QRCode", "lone", "\"\0"s, 1},
+    // Missing keys and sections give the default, trimmed at the end and unquoted; a line
+    // without '=' has no value.
+    {"QRCode", "size", "0\0"s, 1, "0"}, {"QRCode", "size", "trailing\0"s, 8, "trailing   "},
+    {"QRCode", "size", "  leading\0"s, 9, "  leading"}, {"QRCode", "size", "\0"s, 0, nullptr},
+    {"QRCode", "size", "quoted\0"s, 6, "\"quoted\""}, {"nosuch", "left", "dflt\0"s, 4},
+    {"QRCode", "bare key", "dflt\0"s, 4}, {"", "left", "dflt\0"s, 4}, {"broken", "x", "dflt\0"s, 4},
+    {"QRCode", "orphan", "dflt\0"s, 4}, {"nosuch", nullptr, "dflt\0"s, 4},
     // Only the first of duplicate sections and keys is read.
-    {"QRCode", "extra", "dflt", 256, "dflt\0"s, 4},
-    {"QRCode", "Left", "dflt", 256, "150\0"s, 3},
+    {"QRCode", "extra", "dflt\0"s, 4}, {"QRCode", "Left", "150\0"s, 3},
     // Comment lines are read only by their full name; an empty key name gives nothing.
-    {"QRCode", "comment", "dflt", 256, "dflt\0"s, 4},
-    {"QRCode", ";comment", "dflt", 256, "hidden\0"s, 6},
-    {"QRCode", "", "dflt", 256, "\0"s, 0},
+    {"QRCode", "comment", "dflt\0"s, 4}, {"QRCode", ";comment", "hidden\0"s, 6}, {"QRCode", "", "\0"s, 0},
     // Values are cut to the buffer; a quoted one loses its closing quote only when it all fits.
-    {"QRCode", "left", "", 3, "15\0"s, 2},
-    {"QRCode", "left", "", 1, "\0"s, 0},
-    {"QRCode", "missing", "default", 4, "def\0"s, 3},
-    {"QRCode", "name", "", 17, "  Quoted Name  \0"s, 15},
-    {"QRCode", "name", "", 10, "  Quoted \0"s, 9},
+    {"QRCode", "left", "15\0"s, 2, "", 3}, {"QRCode", "left", "\0"s, 0, "", 1},
+    {"QRCode", "missing", "def\0"s, 3, "default", 4}, {"QRCode", "name", "  Quoted Name  \0"s, 15, "", 17},
+    {"QRCode", "name", "  Quoted \0"s, 9, "", 10},
     // A null section lists the section names. Too small: the last name is cut, two NULs end
     // the list and size - 2 comes back, also when the list fills the buffer exactly.
-    {nullptr, nullptr, "dflt", 256, "QRCode\0Spaced Section\0qrcode\0numbers\0\0"s, 37},
-    {nullptr, nullptr, "dflt", 38, "QRCode\0Spaced Section\0qrcode\0numbers\0\0"s, 36},
-    {nullptr, nullptr, "dflt", 12, "QRCode\0Spa\0\0"s, 10},
-    {nullptr, nullptr, "dflt", 9, "QRCode\0\0\0"s, 7},
-    {nullptr, nullptr, "dflt", 2, "\0\0"s, 0},
+    {nullptr, nullptr, "QRCode\0Spaced Section\0qrcode\0numbers\0\0"s, 37},
+    {nullptr, nullptr, "QRCode\0Spaced Section\0qrcode\0numbers\0\0"s, 36, "dflt", 38},
+    {nullptr, nullptr, "QRCode\0Spa\0\0"s, 10, "dflt", 12}, {nullptr, nullptr, "QRCode\0\0\0"s, 7, "dflt", 9},
+    {nullptr, nullptr, "\0\0"s, 0, "dflt", 2},
     // A null key lists the keys that have values, by the same rules.
-    {"QRCode", nullptr, "dflt", 256, "left\0top\0name\0single\0mixed\0lone\0empty\0color\0Left\0\0"s,
-     49},
-    {"QRCode", nullptr, "dflt", 11, "left\0top\0\0"s, 9},
-    {"QRCode", nullptr, "dflt", 8, "left\0t\0\0"s, 6},
+    {"QRCode", nullptr, "left\0top\0name\0single\0mixed\0lone\0empty\0color\0Left\0\0"s, 49},
+    {"QRCode", nullptr, "left\0top\0\0"s, 9, "dflt", 11}, {"QRCode", nullptr, "left\0t\0\0"s, 6, "dflt", 8},
 };
 
 TEST_F(Profile, StringsListsAndShortBuffers)
