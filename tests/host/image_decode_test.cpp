@@ -728,7 +728,7 @@ TEST(image_any, damaged_headers_and_sizes_are_refused)
         // 16000 x 16000 is within the limits; its missing pixel data is noticed before allocating.
         {"bmp short data", patched32le(patched32le(bmp, 18, 16000), 22, 16000), "BMP pixel data truncated",
          false},
-        {"bmp rle cut short", make_bmp(p), nullptr, false},
+        {"bmp rle cut short", make_bmp(p), "BMP RLE data truncated", false},
     };
     for (const auto& c : cases)
         for (const bool keep : {false, true}) {
