@@ -64,22 +64,17 @@ TEST(DeviceContext, SaveAndRestoreLevels)
     SetMapMode(dc.get(), MM_TEXT);
     EXPECT_EQ(SaveDC(dc.get()), 3);
 
-    EXPECT_FALSE(RestoreDC(dc.get(), 0));
-    EXPECT_FALSE(RestoreDC(dc.get(), 4));
-    EXPECT_FALSE(RestoreDC(dc.get(), -4));
+    for (int bad : {0, 4, -4}) EXPECT_FALSE(RestoreDC(dc.get(), bad)) << bad;
     EXPECT_EQ(GetMapMode(dc.get()), MM_TEXT);  // nothing changed by the failures
 
     ASSERT_TRUE(RestoreDC(dc.get(), -2));  // relative: back to level 2's state
-    SIZE ext{};
-    GetWindowExtEx(dc.get(), &ext);
     EXPECT_EQ(GetMapMode(dc.get()), MM_ANISOTROPIC);
-    EXPECT_EQ(ext.cx, 20);
+    EXPECT_EQ(gdi_test::window_ext(dc.get()).cx, 20);
     EXPECT_EQ(GetTextColor(dc.get()), RGB(255, 0, 0));
     EXPECT_EQ(SaveDC(dc.get()), 2);  // level 1 remains; the next save is 2 again
 
     ASSERT_TRUE(RestoreDC(dc.get(), 1));  // absolute
-    GetWindowExtEx(dc.get(), &ext);
-    EXPECT_EQ(ext.cx, 10);
+    EXPECT_EQ(gdi_test::window_ext(dc.get()).cx, 10);
     EXPECT_EQ(GetTextColor(dc.get()), RGB(0, 0, 0));
     EXPECT_FALSE(RestoreDC(dc.get(), -1));
 }
@@ -139,10 +134,7 @@ TEST(DeviceContext, ClipRectanglesIntersectInLogicalUnits)
     EXPECT_EQ(IntersectClipRect(dc.get(), 10, 10, 100, 50), SIMPLEREGION);
     EXPECT_EQ(IntersectClipRect(dc.get(), 50, 0, 200, 200), SIMPLEREGION);
     GetClipBox(dc.get(), &box);
-    EXPECT_EQ(box.left, 50);
-    EXPECT_EQ(box.top, 10);
-    EXPECT_EQ(box.right, 100);
-    EXPECT_EQ(box.bottom, 50);
+    EXPECT_EQ(gdi_test::sides(box), (std::vector<LONG>{50, 10, 100, 50}));
     EXPECT_EQ(SaveDC(dc.get()), 1);
     EXPECT_EQ(IntersectClipRect(dc.get(), 0, 0, 20, 20), NULLREGION);
     RestoreDC(dc.get(), 1);

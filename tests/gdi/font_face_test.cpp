@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 #include <string>
 
 #include "gdi_fixtures.h"
@@ -66,13 +67,9 @@ TEST(FaceResolution, UnknownNamesFallBackToTheArialStandIn)
 TEST(FaceResolution, FaceNameReportsTheRequestedWindowsName)
 {
     Display dc;
-    {
-        Selected font(dc.get(), -16, "Arial");
-        EXPECT_EQ(face_name(dc.get()), "Arial");
-    }
-    {
-        Selected font(dc.get(), -16, "Liberation Serif");
-        EXPECT_EQ(face_name(dc.get()), "Liberation Serif");
+    for (const char* name : {"Arial", "Liberation Serif"}) {
+        Selected font(dc.get(), -16, name);
+        EXPECT_EQ(face_name(dc.get()), name);
     }
     char small[4] = {'x', 'x', 'x', 'x'};
     Selected font(dc.get(), -16, "Courier New");
@@ -92,8 +89,7 @@ TEST(FontData, WholeFileAndTablesAsStored)
     unsigned char header[12] = {};
     ASSERT_EQ(GetFontData(dc.get(), 0, 0, header, sizeof header), 12u);
     EXPECT_EQ(std::memcmp(header, file.data(), 12), 0);
-    EXPECT_EQ(header[0], 0x00);
-    EXPECT_EQ(header[1], 0x01);
+    EXPECT_EQ((header[0] << 8) | header[1], 1);
 
     const DWORD head = MakeTableTag('h', 'e', 'a', 'd');
     EXPECT_EQ(head, 0x64616568u);
@@ -145,10 +141,8 @@ std::string renamed_font_copy()
         }
     }
     const std::string path = testing::TempDir() + "zcnt_gdi_private_font.ttf";
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) return {};
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                static_cast<std::streamsize>(bytes.size()));
     return path;
 }
 
@@ -161,16 +155,16 @@ TEST(PrivateFonts, RegisteredFileResolvesByItsFamily)
         Selected font(dc.get(), -16, "Zcntfixtur Mono");
         EXPECT_EQ(face_name(dc.get()), "Liberation Sans");  // not known yet
     }
+    // Unreadable files, no name and unknown flags are refused.
+    EXPECT_EQ(AddFontResourceExA("/nonexistent/font.ttf", FR_PRIVATE, nullptr), 0);
+    EXPECT_EQ(AddFontResourceExA(nullptr, FR_PRIVATE, nullptr), 0);
+    EXPECT_EQ(AddFontResourceExA(path.c_str(), 0x4000, nullptr), 0);
     EXPECT_EQ(AddFontResourceExA(path.c_str(), FR_PRIVATE, nullptr), 1);
     Selected font(dc.get(), -16, "Zcntfixtur Mono");
     EXPECT_EQ(face_name(dc.get()), "Zcntfixtur Mono");
     EXPECT_TRUE(font_file(dc.get()) == read_file(path));
     // Liberation Mono: every advance 1229, 1229 / 128 = 9.6 -> 10.
     EXPECT_EQ(gdi_test::extent(dc.get(), "Hi").cx, 20);
-
-    EXPECT_EQ(AddFontResourceExA("/nonexistent/font.ttf", FR_PRIVATE, nullptr), 0);
-    EXPECT_EQ(AddFontResourceExA(nullptr, FR_PRIVATE, nullptr), 0);
-    EXPECT_EQ(AddFontResourceExA(path.c_str(), 0x4000, nullptr), 0);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdio>
 
 #include "gdi_fixtures.h"
 
@@ -18,79 +19,62 @@ using gdi_test::Selected;
 using gdi_test::extent;
 using gdi_test::metrics;
 
+// Ascent, descent, height, internal and external leading, average and maximum width.
+std::vector<LONG> sizes(const TEXTMETRICA& tm)
+{
+    return {tm.tmAscent,          tm.tmDescent,      tm.tmHeight,     tm.tmInternalLeading,
+            tm.tmExternalLeading, tm.tmAveCharWidth, tm.tmMaxCharWidth};
+}
+
 TEST(TextMetrics, ArialAtSixteenPixelsFollowsTheTables)
 {
     Display dc;
     Selected font(dc.get(), -16, "Arial");
     const TEXTMETRICA tm = metrics(dc.get());
-    EXPECT_EQ(tm.tmAscent, 14);           // 1854 / 128 = 14.48
-    EXPECT_EQ(tm.tmDescent, 3);           // 434 / 128 = 3.39
-    EXPECT_EQ(tm.tmHeight, 17);           // the two rounded values added
-    EXPECT_EQ(tm.tmInternalLeading, 2);   // (1854 + 434 - 2048) / 128 = 1.875
-    EXPECT_EQ(tm.tmExternalLeading, 1);   // 67 / 128 = 0.52
-    EXPECT_EQ(tm.tmAveCharWidth, 9);      // 1208 / 128 = 9.44
-    EXPECT_EQ(tm.tmMaxCharWidth, 20);     // (2151 + 416) / 128 = 20.05
+    // 1854 / 128 = 14.48, 434 / 128 = 3.39, the two rounded values added, (1854 + 434 - 2048)
+    // / 128 = 1.875, 67 / 128 = 0.52, 1208 / 128 = 9.44, (2151 + 416) / 128 = 20.05.
+    EXPECT_EQ(sizes(tm), (std::vector<LONG>{14, 3, 17, 2, 1, 9, 20}));
     EXPECT_EQ(tm.tmWeight, FW_NORMAL);
     EXPECT_EQ(tm.tmItalic, 0);
     EXPECT_EQ(tm.tmCharSet, ANSI_CHARSET);
     EXPECT_EQ(tm.tmDigitizedAspectX, 96);
     EXPECT_EQ(tm.tmPitchAndFamily, FF_SWISS | TMPF_TRUETYPE | TMPF_VECTOR | TMPF_FIXED_PITCH);
     // usFirstCharIndex 33: break 33, default 32, and the narrow first character one below.
-    EXPECT_EQ(tm.tmBreakChar, 33);
-    EXPECT_EQ(tm.tmDefaultChar, 32);
-    EXPECT_EQ(tm.tmFirstChar, 31);
-    EXPECT_EQ(tm.tmLastChar, 255);
+    EXPECT_EQ((std::vector<int>{tm.tmBreakChar, tm.tmDefaultChar, tm.tmFirstChar, tm.tmLastChar}),
+              (std::vector<int>{33, 32, 31, 255}));
 }
 
-TEST(TextMetrics, EmHeightOfAThousandAsTheFontReaderOpensIt)
+TEST(TextMetrics, HeightsAndFacesChooseTheEmSize)
 {
-    // MulDiv(1000, 65536, 2048) = 32000, so every value is v * 0.48828125.
-    Display dc;
-    Selected font(dc.get(), -1000, "Liberation Sans");
-    const TEXTMETRICA tm = metrics(dc.get());
-    EXPECT_EQ(tm.tmAscent, 905);           // 905.27
-    EXPECT_EQ(tm.tmDescent, 212);          // 211.91
-    EXPECT_EQ(tm.tmHeight, 1117);
-    EXPECT_EQ(tm.tmInternalLeading, 117);  // 117.19
-    EXPECT_EQ(tm.tmExternalLeading, 33);   // 32.71
-    EXPECT_EQ(tm.tmAveCharWidth, 590);     // 589.84
-}
-
-TEST(TextMetrics, PositiveHeightIsTheCellHeight)
-{
-    Display dc;
-    struct Case {
+    // Em 1000, as the font reader opens it: MulDiv(1000, 65536, 2048) = 32000, so every value
+    // is v * 0.48828125: 905.27, 211.91, 117.19, 32.71, 589.84.
+    // Positive heights are cell heights. Cell 20: em 2048 * 20 / 2288 = 17.9, rounded 18, whose
+    // cell 2288 * 18 / 2048 = 20.1 fits. Cell 14: em 12.5 rounds to 13, but 13 gives a cell of
+    // 14.5 > 14, so the em size is 12. Cell 18: em 16.1 rounds to 16, whose cell is 17. Height
+    // 0 is the default, a cell of 16: em size 14, ascent 1854 * 448 / 65536 = 12.67.
+    const struct {
         int height;
-        LONG cell;
-        LONG ascent;
-    };
-    // Cell 20: em 2048 * 20 / 2288 = 17.9, rounded 18, whose cell 2288 * 18 / 2048 = 20.1 fits.
-    // Cell 14: em 12.5 rounds to 13, but 13 gives a cell of 14.5 > 14, so the em size is 12.
-    // Cell 18: em 16.1 rounds to 16, whose cell is 17.
-    for (const Case c : {Case{20, 20, 16}, Case{14, 14, 11}, Case{18, 17, 14}, Case{17, 17, 14}}) {
-        Selected font(dc.get(), c.height, "Arial");
-        const TEXTMETRICA tm = metrics(dc.get());
-        EXPECT_EQ(tm.tmHeight, c.cell) << c.height;
-        EXPECT_EQ(tm.tmAscent, c.ascent) << c.height;
-    }
-    // Height 0 is the default, a cell of 16: em size 14.
-    Selected font(dc.get(), 0, "Arial");
-    const TEXTMETRICA tm = metrics(dc.get());
-    EXPECT_EQ(tm.tmHeight, 16);
-    EXPECT_EQ(tm.tmAscent, 13);  // 1854 * 448 / 65536 = 12.67
-}
-
-TEST(TextMetrics, BoldAndItalicChooseTheirOwnFaces)
-{
+        LONG ascent, cell;
+    } cases[] = {{-1000, 905, 1117}, {20, 16, 20}, {14, 11, 14}, {18, 14, 17}, {17, 14, 17}, {0, 13, 16}};
     Display dc;
+    for (const auto& c : cases) {
+        Selected font(dc.get(), c.height, "Liberation Sans");
+        const TEXTMETRICA tm = metrics(dc.get());
+        EXPECT_EQ(tm.tmAscent, c.ascent) << c.height;
+        EXPECT_EQ(tm.tmHeight, c.cell) << c.height;
+        if (c.height == -1000) {
+            EXPECT_EQ(sizes(tm), (std::vector<LONG>{905, 212, 1117, 117, 33, 590, 1253}));
+        }
+    }
     {
-        // Liberation Sans Bold: xAvgCharWidth 1255, xMin -377, xMax 2175.
+        // Liberation Sans Bold: xAvgCharWidth 1255 (9.80), xMin -377, xMax 2175 (19.94); l 569,
+        // o 1251.
         Selected font(dc.get(), -16, "Arial", FW_BOLD);
         const TEXTMETRICA tm = metrics(dc.get());
         EXPECT_EQ(tm.tmWeight, FW_BOLD);
-        EXPECT_EQ(tm.tmAveCharWidth, 10);  // 9.80
-        EXPECT_EQ(tm.tmMaxCharWidth, 20);  // 19.94
-        EXPECT_EQ(extent(dc.get(), "Hello").cx, 12 + 9 + 4 + 4 + 10);  // l 569, o 1251
+        EXPECT_EQ(tm.tmAveCharWidth, 10);
+        EXPECT_EQ(tm.tmMaxCharWidth, 20);
+        EXPECT_EQ(extent(dc.get(), "Hello").cx, 12 + 9 + 4 + 4 + 10);
     }
     {
         Selected font(dc.get(), -16, "Arial", FW_NORMAL, true);
@@ -114,23 +98,17 @@ TEST(TextExtent, SumsAdvancesRoundedOneByOne)
     EXPECT_EQ(extent(dc.get(), "&").cx, 11);
     EXPECT_EQ(extent(dc.get(), "Hello Hello").cx, 80);
     // Empty text measures 0 x 0, as Wine's text extents give it.
-    SIZE size{-1, -1};
-    ASSERT_TRUE(GetTextExtentPoint32A(dc.get(), "", 0, &size));
-    EXPECT_EQ(size.cx, 0);
-    EXPECT_EQ(size.cy, 0);
+    EXPECT_EQ(extent(dc.get(), "").cx, 0);
+    EXPECT_EQ(extent(dc.get(), "").cy, 0);
+    SIZE size{};
     EXPECT_FALSE(GetTextExtentPoint32A(dc.get(), "x", -1, &size));
     EXPECT_FALSE(GetTextExtentPoint32A(dc.get(), nullptr, 3, &size));
     EXPECT_FALSE(GetTextExtentPoint32A(dc.get(), "x", 1, nullptr));
-}
 
-TEST(TextExtent, ConvertsAnsiBeforeLookingUpGlyphs)
-{
-    Display dc;
-    Selected font(dc.get(), -1000, "Arial");
     // 0x80 is the euro sign in Windows-1252 (advance 1139, as 'e'); 0xE9 is e acute (1139).
     // Both differ from the notdef glyph (748), which an unconverted byte would find.
-    const LONG euro = extent(dc.get(), "\x80").cx;
-    EXPECT_EQ(euro, extent(dc.get(), "e").cx);
+    Selected big(dc.get(), -1000, "Arial");
+    EXPECT_EQ(extent(dc.get(), "\x80").cx, extent(dc.get(), "e").cx);
     EXPECT_EQ(extent(dc.get(), "\xE9").cx, extent(dc.get(), "e").cx);
 }
 
@@ -141,44 +119,36 @@ TEST(TextExtent, ScaledContextConvertsTheWholeStringOnce)
     SetWindowExtEx(dc.get(), 3, 3, nullptr);
     SetViewportExtEx(dc.get(), 2, 2, nullptr);
     {
-        // -24 logical is -16 device pixels.
+        // -24 logical is -16 device pixels: 38 pixels * 1.5 = 57, where converting each advance
+        // first would give 58; height 17 * 1.5 = 25.5, ascent 14 * 1.5, descent 3 * 1.5 = 4.5.
         Selected font(dc.get(), -24, "Arial");
-        // 38 pixels * 1.5 = 57; converting each advance first would give 58.
         EXPECT_EQ(extent(dc.get(), "Hello").cx, 57);
         const TEXTMETRICA tm = metrics(dc.get());
-        EXPECT_EQ(tm.tmHeight, 26);   // 17 * 1.5 = 25.5
-        EXPECT_EQ(tm.tmAscent, 21);   // 14 * 1.5
-        EXPECT_EQ(tm.tmDescent, 5);   // 3 * 1.5 = 4.5
-        EXPECT_EQ(tm.tmAveCharWidth, 14);
+        EXPECT_EQ((std::vector<LONG>{tm.tmHeight, tm.tmAscent, tm.tmDescent, tm.tmAveCharWidth}),
+                  (std::vector<LONG>{26, 21, 5, 14}));
         EXPECT_EQ(extent(dc.get(), "Hello").cy, 26);
     }
-    {
-        // -25 * 2 / 3 = -16.7, truncated to -16: the same device font.
-        Selected font(dc.get(), -25, "Arial");
-        EXPECT_EQ(extent(dc.get(), "Hello").cx, 57);
-    }
-    {
-        // -20 device pixels: H 14, e 11, l 4, o 11 = 44 pixels, 66 logical.
-        Selected font(dc.get(), -30, "Arial");
-        EXPECT_EQ(extent(dc.get(), "Hello").cx, 66);
+    // -25 * 2 / 3 = -16.7, truncated to -16: the same device font. -30 is -20 device pixels:
+    // H 14, e 11, l 4, o 11 = 44 pixels, 66 logical.
+    for (const auto& [height, want] : {std::pair{-25, 57}, {-30, 66}}) {
+        Selected font(dc.get(), height, "Arial");
+        EXPECT_EQ(extent(dc.get(), "Hello").cx, want) << height;
     }
 }
 
 TEST(TextExtent, PageUnitsAtTwentyFourHundredDpi)
 {
     // The elements' measuring context: window extents 25, a 10 pt font is -325 logical units,
-    // -13 device pixels.
+    // -13 device pixels: ascent 1854 * 416 / 65536 = 11.77 -> 12, descent 2.75 -> 3; H 9, e 7,
+    // l 3, l 3, o 7 pixels.
     Display dc;
     const int dpi = GetDeviceCaps(dc.get(), LOGPIXELSX);
     SetMapMode(dc.get(), MM_ANISOTROPIC);
     ScaleWindowExtEx(dc.get(), 2400, dpi, 2400, dpi, nullptr);
     Selected font(dc.get(), -325, "Arial");
     const TEXTMETRICA tm = metrics(dc.get());
-    // At 13 pixels: ascent 1854 * 416 / 65536 = 11.77 -> 12, descent 2.75 -> 3.
-    EXPECT_EQ(tm.tmAscent, 12 * 25);
-    EXPECT_EQ(tm.tmDescent, 3 * 25);
-    EXPECT_EQ(tm.tmHeight, 15 * 25);
-    // H 9, e 7, l 3, l 3, o 7 pixels.
+    EXPECT_EQ((std::vector<LONG>{tm.tmAscent, tm.tmDescent, tm.tmHeight}),
+              (std::vector<LONG>{12 * 25, 3 * 25, 15 * 25}));
     EXPECT_EQ(extent(dc.get(), "Hello").cx, 29 * 25);
 }
 
@@ -191,13 +161,12 @@ TEST(TextMetrics, ExtremeHeightsStillRealise)
         ASSERT_TRUE(GetTextMetricsA(dc.get(), &tm)) << height;
         EXPECT_GT(tm.tmHeight, 0) << height;
         EXPECT_GE(tm.tmAscent, tm.tmDescent) << height;
-        SIZE size{};
-        EXPECT_TRUE(GetTextExtentPoint32A(dc.get(), "Hello", 5, &size));
-        EXPECT_GT(size.cx, 0) << height;
+        EXPECT_GT(extent(dc.get(), "Hello").cx, 0) << height;
+        // -32768 is an em of 32768 pixels: scale 1048576, ascent exactly 1854 * 16.
+        if (height == SHRT_MIN) {
+            EXPECT_EQ(tm.tmAscent, 1854 * 16);
+        }
     }
-    // -32768 is an em of 32768 pixels: scale 1048576, ascent exactly 1854 * 16.
-    Selected font(dc.get(), SHRT_MIN, "Arial");
-    EXPECT_EQ(metrics(dc.get()).tmAscent, 1854 * 16);
 }
 
 TEST(OutlineMetrics, SizeQueryThenStructureWithNames)
@@ -213,22 +182,18 @@ TEST(OutlineMetrics, SizeQueryThenStructureWithNames)
     EXPECT_EQ(otm->otmEMSquare, 2048u);
     EXPECT_EQ(otm->otmTextMetrics.tmHeight, 17);
     EXPECT_EQ(otm->otmTextMetrics.tmDescent, 3);
-    EXPECT_EQ(otm->otmAscent, 12);               // sTypoAscender 1491 / 128 = 11.65
-    EXPECT_EQ(otm->otmDescent, -3);              // sTypoDescender -431
-    EXPECT_EQ(otm->otmLineGap, 2u);              // sTypoLineGap 307
-    EXPECT_EQ(otm->otmsCapEmHeight, 11u);        // 1409
-    EXPECT_EQ(otm->otmsXHeight, 8u);             // 1082
-    EXPECT_EQ(otm->otmrcFontBox.left, -3);       // -416
-    EXPECT_EQ(otm->otmrcFontBox.right, 17);      // 2151
-    EXPECT_EQ(otm->otmrcFontBox.top, 15);        // 1864
-    EXPECT_EQ(otm->otmrcFontBox.bottom, -5);     // -621
-    EXPECT_EQ(otm->otmMacAscent, 14);
-    EXPECT_EQ(otm->otmMacDescent, -3);
-    EXPECT_EQ(otm->otmMacLineGap, 1u);
-    EXPECT_EQ(otm->otmsUnderscorePosition, -1);  // post -67
-    EXPECT_EQ(otm->otmsUnderscoreSize, 1);       // post 150
-    EXPECT_EQ(otm->otmsStrikeoutSize, 1u);       // OS/2 102
-    EXPECT_EQ(otm->otmsStrikeoutPosition, 4);    // OS/2 530
+    // From the tables at 1 / 128: sTypoAscender 1491, sTypoDescender -431, sTypoLineGap 307,
+    // sCapHeight 1409, sxHeight 1082; head box -416, -621, 2151, 1864; hhea 1854, -434, 67;
+    // post underline -67 thick 150; OS/2 strikeout 102 at 530.
+    EXPECT_EQ((std::vector<LONG>{otm->otmAscent, otm->otmDescent, static_cast<LONG>(otm->otmLineGap),
+                                 static_cast<LONG>(otm->otmsCapEmHeight), static_cast<LONG>(otm->otmsXHeight)}),
+              (std::vector<LONG>{12, -3, 2, 11, 8}));
+    EXPECT_EQ(gdi_test::sides(otm->otmrcFontBox), (std::vector<LONG>{-3, 15, 17, -5}));
+    EXPECT_EQ((std::vector<LONG>{otm->otmMacAscent, otm->otmMacDescent, static_cast<LONG>(otm->otmMacLineGap)}),
+              (std::vector<LONG>{14, -3, 1}));
+    EXPECT_EQ((std::vector<LONG>{otm->otmsUnderscorePosition, otm->otmsUnderscoreSize,
+                                 static_cast<LONG>(otm->otmsStrikeoutSize), otm->otmsStrikeoutPosition}),
+              (std::vector<LONG>{-1, 1, 1, 4}));
     EXPECT_EQ(otm->otmfsType, 0u);
     EXPECT_EQ(otm->otmPanoseNumber.bFamilyType, 2);
     const auto offset = [&](PSTR p) { return reinterpret_cast<std::size_t>(p); };
@@ -244,7 +209,7 @@ TEST(OutlineMetrics, SizeQueryThenStructureWithNames)
     EXPECT_EQ(head.otmTextMetrics.tmHeight, 0);
 }
 
-TEST(Fonts, FailuresReturnWindowsFailureValues)
+TEST(Fonts, FailuresAndLogfontsAsWindowsGivesThem)
 {
     EXPECT_EQ(CreateFontIndirectA(nullptr), nullptr);
     TEXTMETRICA tm{};
@@ -253,15 +218,7 @@ TEST(Fonts, FailuresReturnWindowsFailureValues)
     EXPECT_EQ(GetFontData(nullptr, 0, 0, nullptr, 0), GDI_ERROR);
     Display dc;
     EXPECT_FALSE(GetTextMetricsA(dc.get(), nullptr));
-    // A deleted font is no longer a handle.
-    HFONT font = CreateFontA(-16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
-    ASSERT_TRUE(DeleteObject(font));
-    EXPECT_EQ(SelectObject(dc.get(), font), nullptr);
-    EXPECT_FALSE(DeleteObject(font));
-}
 
-TEST(Fonts, LogfontRoundTripsThroughGetObject)
-{
     LOGFONTA lf{};
     lf.lfHeight = -42;
     lf.lfEscapement = 900;
@@ -273,11 +230,13 @@ TEST(Fonts, LogfontRoundTripsThroughGetObject)
     ASSERT_NE(font, nullptr);
     LOGFONTA back{};
     EXPECT_EQ(GetObjectA(font, sizeof back, &back), static_cast<int>(sizeof back));
-    EXPECT_EQ(back.lfHeight, -42);
-    EXPECT_EQ(back.lfEscapement, 900);
-    EXPECT_EQ(back.lfWeight, FW_BOLD);
+    EXPECT_EQ((std::vector<LONG>{back.lfHeight, back.lfEscapement, back.lfWeight}),
+              (std::vector<LONG>{-42, 900, FW_BOLD}));
     EXPECT_STREQ(back.lfFaceName, "Times New Roman");
-    DeleteObject(font);
+    // A deleted font is no longer a handle.
+    ASSERT_TRUE(DeleteObject(font));
+    EXPECT_EQ(SelectObject(dc.get(), font), nullptr);
+    EXPECT_FALSE(DeleteObject(font));
     // Face names are cut to 31 characters.
     HFONT long_name = CreateFontA(-1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
                                   "0123456789012345678901234567890123456789");

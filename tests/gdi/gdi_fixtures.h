@@ -1,15 +1,23 @@
-// Small owners for the handles the GDI tests create, so that a failed assertion leaks nothing.
+// Small owners for the handles the GDI tests create, so that a failed assertion leaks nothing,
+// and compact readers for what the tests compare.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/gdi/gdi.h"
 
 namespace gdi_test {
+
+constexpr COLORREF white = RGB(255, 255, 255);
+constexpr COLORREF black = RGB(0, 0, 0);
+constexpr COLORREF red = RGB(255, 0, 0);
+constexpr COLORREF tint = 0xFAE7E7;  // the form fields' box colour
 
 class Display {
 public:
@@ -43,13 +51,56 @@ public:
     }
     Selected(const Selected&) = delete;
     Selected& operator=(const Selected&) = delete;
-    HFONT font() const { return font_; }
 
 private:
     HDC dc_;
     HFONT font_;
     HGDIOBJ old_;
 };
+
+// A memory DC holding a fresh 32-bit bitmap filled white.
+class Canvas {
+public:
+    Canvas(int width, int height)
+    {
+        Display screen;
+        bitmap_ = CreateCompatibleBitmap(screen.get(), width, height);
+        dc_ = CreateCompatibleDC(screen.get());
+        old_ = SelectObject(dc_, bitmap_);
+        RECT all{0, 0, width, height};
+        FillRect(dc_, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    }
+    ~Canvas()
+    {
+        SelectObject(dc_, old_);
+        DeleteDC(dc_);
+        DeleteObject(bitmap_);
+    }
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+    HDC dc() const { return dc_; }
+    HBITMAP bitmap() const { return bitmap_; }
+    COLORREF at(int x, int y) const { return GetPixel(dc_, x, y); }
+
+    int count(COLORREF color, RECT area) const
+    {
+        int n = 0;
+        for (int y = area.top; y < area.bottom; ++y)
+            for (int x = area.left; x < area.right; ++x) n += at(x, y) == color ? 1 : 0;
+        return n;
+    }
+
+private:
+    HBITMAP bitmap_ = nullptr;
+    HDC dc_ = nullptr;
+    HGDIOBJ old_ = nullptr;
+};
+
+// Each {x, y, colour} read back from the DC.
+inline void expect_pixels(HDC dc, const std::vector<std::tuple<int, int, COLORREF>>& want)
+{
+    for (const auto& [x, y, colour] : want) EXPECT_EQ(GetPixel(dc, x, y), colour) << x << "," << y;
+}
 
 inline TEXTMETRICA metrics(HDC dc)
 {
@@ -65,6 +116,15 @@ inline SIZE extent(HDC dc, const std::string& text)
     return size;
 }
 
+inline std::vector<LONG> sides(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+inline SIZE window_ext(HDC dc)
+{
+    SIZE ext{};
+    GetWindowExtEx(dc, &ext);
+    return ext;
+}
+
 inline std::string face_name(HDC dc)
 {
     char name[LF_FACESIZE] = {};
@@ -74,14 +134,8 @@ inline std::string face_name(HDC dc)
 
 inline std::vector<unsigned char> read_file(const std::string& path)
 {
-    std::vector<unsigned char> bytes;
-    if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
-        unsigned char chunk[65536];
-        std::size_t n;
-        while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
-        std::fclose(f);
-    }
-    return bytes;
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // The whole font file behind the selected font, as GetFontData returns it.

@@ -7,51 +7,7 @@
 
 namespace {
 
-using gdi_test::Display;
-
-constexpr COLORREF white = RGB(255, 255, 255);
-constexpr COLORREF black = RGB(0, 0, 0);
-constexpr COLORREF red = RGB(255, 0, 0);
-constexpr COLORREF tint = 0xFAE7E7;  // the form fields' box colour
-
-// A memory DC holding a fresh 32-bit bitmap filled white.
-class Canvas {
-public:
-    Canvas(int width, int height)
-    {
-        Display screen;
-        bitmap_ = CreateCompatibleBitmap(screen.get(), width, height);
-        dc_ = CreateCompatibleDC(screen.get());
-        old_ = SelectObject(dc_, bitmap_);
-        RECT all{0, 0, width, height};
-        FillRect(dc_, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    }
-    ~Canvas()
-    {
-        SelectObject(dc_, old_);
-        DeleteDC(dc_);
-        DeleteObject(bitmap_);
-    }
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
-    HDC dc() const { return dc_; }
-    HBITMAP bitmap() const { return bitmap_; }
-    COLORREF at(int x, int y) const { return GetPixel(dc_, x, y); }
-
-    int count(COLORREF color, RECT area) const
-    {
-        int n = 0;
-        for (int y = area.top; y < area.bottom; ++y) {
-            for (int x = area.left; x < area.right; ++x) n += at(x, y) == color ? 1 : 0;
-        }
-        return n;
-    }
-
-private:
-    HBITMAP bitmap_ = nullptr;
-    HDC dc_ = nullptr;
-    HGDIOBJ old_ = nullptr;
-};
+using namespace gdi_test;
 
 TEST(Paint, FillRectExcludesRightAndBottom)
 {
@@ -59,11 +15,7 @@ TEST(Paint, FillRectExcludesRightAndBottom)
     HBRUSH brush = CreateSolidBrush(red);
     RECT r{2, 3, 6, 8};
     EXPECT_TRUE(FillRect(c.dc(), &r, brush));
-    EXPECT_EQ(c.at(2, 3), red);
-    EXPECT_EQ(c.at(5, 7), red);
-    EXPECT_EQ(c.at(6, 7), white);
-    EXPECT_EQ(c.at(5, 8), white);
-    EXPECT_EQ(c.at(1, 3), white);
+    expect_pixels(c.dc(), {{2, 3, red}, {5, 7, red}, {6, 7, white}, {5, 8, white}, {1, 3, white}});
     EXPECT_EQ(c.count(red, RECT{0, 0, 20, 20}), 4 * 5);
     // A reversed rectangle fills the same pixels.
     RECT reversed{16, 16, 12, 12};
@@ -83,20 +35,14 @@ TEST(Paint, RectangleOutlinesWithThePenAndFillsWithTheBrush)
     HGDIOBJ old_brush = SelectObject(c.dc(), brush);
     EXPECT_TRUE(Rectangle(c.dc(), 2, 2, 10, 8));
     // The black stock pen on x = 2..9, y = 2..7; the tint inside.
-    EXPECT_EQ(c.at(2, 2), black);
-    EXPECT_EQ(c.at(9, 7), black);
-    EXPECT_EQ(c.at(10, 7), white);
-    EXPECT_EQ(c.at(9, 8), white);
-    EXPECT_EQ(c.at(3, 3), tint);
-    EXPECT_EQ(c.at(8, 6), tint);
+    expect_pixels(c.dc(), {{2, 2, black}, {9, 7, black}, {10, 7, white}, {9, 8, white}, {3, 3, tint},
+                           {8, 6, tint}});
     EXPECT_EQ(c.count(tint, RECT{0, 0, 20, 20}), 6 * 4);
 
     // With the null pen the fill covers one pixel less each way.
     SelectObject(c.dc(), GetStockObject(NULL_PEN));
     Rectangle(c.dc(), 12, 12, 16, 16);
-    EXPECT_EQ(c.at(12, 12), tint);
-    EXPECT_EQ(c.at(14, 14), tint);
-    EXPECT_EQ(c.at(15, 15), white);
+    expect_pixels(c.dc(), {{12, 12, tint}, {14, 14, tint}, {15, 15, white}});
     EXPECT_EQ(c.count(tint, RECT{11, 11, 20, 20}), 9);
     SelectObject(c.dc(), GetStockObject(BLACK_PEN));
     SelectObject(c.dc(), old_brush);
@@ -118,15 +64,11 @@ TEST(Paint, FrameRectAndLinesLeaveTheirLastPixel)
     POINT previous{};
     MoveToEx(c.dc(), 8, 10, nullptr);
     EXPECT_TRUE(LineTo(c.dc(), 15, 10));
-    EXPECT_EQ(c.at(8, 10), red);
-    EXPECT_EQ(c.at(14, 10), red);
-    EXPECT_EQ(c.at(15, 10), white);
     MoveToEx(c.dc(), 0, 0, &previous);
     EXPECT_EQ(previous.x, 15);  // LineTo moved the current position
     LineTo(c.dc(), 4, 4);
-    EXPECT_EQ(c.at(0, 0), red);
-    EXPECT_EQ(c.at(3, 3), red);
-    EXPECT_EQ(c.at(4, 4), white);
+    expect_pixels(c.dc(), {{8, 10, red}, {14, 10, red}, {15, 10, white}, {0, 0, red}, {3, 3, red},
+                           {4, 4, white}});
     SelectObject(c.dc(), old);
     DeleteObject(pen);
 }
@@ -151,8 +93,7 @@ TEST(Paint, ClippingAndMappingApply)
     SetMapMode(c.dc(), MM_TEXT);
     SetViewportOrgEx(c.dc(), 0, 0, nullptr);
     EXPECT_EQ(c.count(red, RECT{20, 20, 40, 40}), 25);
-    EXPECT_EQ(c.at(24, 24), red);
-    EXPECT_EQ(c.at(25, 25), white);
+    expect_pixels(c.dc(), {{24, 24, red}, {25, 25, white}});
     DeleteObject(brush);
 }
 
@@ -164,8 +105,7 @@ TEST(Paint, TextLandsInItsCellWithTheTextColour)
     SetTextColor(c.dc(), black);
     SetBkMode(c.dc(), TRANSPARENT);
     EXPECT_TRUE(TextOutA(c.dc(), 10, 5, "HHHH", 4));
-    SIZE size{};
-    GetTextExtentPoint32A(c.dc(), "HHHH", 4, &size);
+    const SIZE size = extent(c.dc(), "HHHH");
     int dark_inside = 0, dark_outside = 0;
     for (int y = 0; y < 40; ++y) {
         for (int x = 0; x < 120; ++x) {
@@ -190,14 +130,11 @@ TEST(Paint, TextLandsInItsCellWithTheTextColour)
 
 TEST(Paint, BitBltCopiesAndStretches)
 {
-    Canvas source(4, 4);
-    Canvas target(16, 16);
+    Canvas source(4, 4), target(16, 16);
     SetPixel(source.dc(), 0, 0, red);
     SetPixel(source.dc(), 3, 3, tint);
     EXPECT_TRUE(BitBlt(target.dc(), 2, 2, 4, 4, source.dc(), 0, 0, SRCCOPY));
-    EXPECT_EQ(target.at(2, 2), red);
-    EXPECT_EQ(target.at(5, 5), tint);
-    EXPECT_EQ(target.at(6, 6), white);
+    expect_pixels(target.dc(), {{2, 2, red}, {5, 5, tint}, {6, 6, white}});
     EXPECT_TRUE(StretchBlt(target.dc(), 8, 8, 8, 8, source.dc(), 0, 0, 4, 4, SRCCOPY));
     EXPECT_EQ(target.count(red, RECT{8, 8, 16, 16}), 4);
     EXPECT_EQ(target.count(tint, RECT{8, 8, 16, 16}), 4);
@@ -212,7 +149,7 @@ TEST(Paint, BitBltCopiesAndStretches)
 
 TEST(Paint, MonochromeBitmapsAndPng)
 {
-    // A memory DC that still holds its stock bitmap makes monochrome bitmaps.
+    // A memory DC that still holds its stock bitmap makes monochrome bitmaps, at least 1 x 1.
     HDC memory = CreateCompatibleDC(nullptr);
     HBITMAP mono = CreateCompatibleBitmap(memory, 8, 8);
     BITMAP bm{};
@@ -224,26 +161,24 @@ TEST(Paint, MonochromeBitmapsAndPng)
     EXPECT_EQ(bm.bmHeight, 1);
     DeleteObject(tiny);
 
-    // Colour to monochrome: the source background colour becomes white, the rest black.
+    // Colour to monochrome: the source background colour becomes white, the rest black. And
+    // back: black takes the text colour, white the background colour.
     Canvas colour(8, 8);
     SetPixel(colour.dc(), 1, 1, red);
     HGDIOBJ old = SelectObject(memory, mono);
     BitBlt(memory, 0, 0, 8, 8, colour.dc(), 0, 0, SRCCOPY);
-    EXPECT_EQ(GetPixel(memory, 1, 1), black);
-    EXPECT_EQ(GetPixel(memory, 2, 2), white);
-    // And back: black takes the text colour, white the background colour.
+    expect_pixels(memory, {{1, 1, black}, {2, 2, white}});
     SetTextColor(colour.dc(), tint);
     SetBkColor(colour.dc(), red);
     BitBlt(colour.dc(), 0, 0, 8, 8, memory, 0, 0, SRCCOPY);
-    EXPECT_EQ(colour.at(1, 1), tint);
-    EXPECT_EQ(colour.at(2, 2), red);
+    expect_pixels(colour.dc(), {{1, 1, tint}, {2, 2, red}});
     SelectObject(memory, old);
     DeleteObject(mono);
     DeleteDC(memory);
 
     const std::string path = testing::TempDir() + "zcnt_gdi_paint.png";
     ASSERT_TRUE(SaveBitmapPng(colour.bitmap(), path.c_str()));
-    const auto png = gdi_test::read_file(path);
+    const auto png = read_file(path);
     ASSERT_GT(png.size(), 8u);
     EXPECT_EQ(png[1], 'P');
     EXPECT_EQ(png[2], 'N');
@@ -260,12 +195,8 @@ TEST(Paint, CreateBitmapReadsWindowsRows)
     ASSERT_NE(bitmap, nullptr);
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ old = SelectObject(dc, bitmap);
-    EXPECT_EQ(GetPixel(dc, 0, 0), red);
-    EXPECT_EQ(GetPixel(dc, 1, 0), RGB(0, 255, 0));
-    EXPECT_EQ(GetPixel(dc, 2, 0), RGB(0, 0, 255));
-    EXPECT_EQ(GetPixel(dc, 0, 1), white);
-    EXPECT_EQ(GetPixel(dc, 2, 1), RGB(3, 2, 1));
-    EXPECT_EQ(GetPixel(dc, 3, 0), CLR_INVALID);
+    expect_pixels(dc, {{0, 0, red}, {1, 0, RGB(0, 255, 0)}, {2, 0, RGB(0, 0, 255)}, {0, 1, white},
+                       {2, 1, RGB(3, 2, 1)}, {3, 0, CLR_INVALID}});
     SelectObject(dc, old);
     DeleteDC(dc);
     DeleteObject(bitmap);

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "gdi_fixtures.h"
 #include "platform/com/last_error.h"
 #include "platform/gdi/resources.h"
 
@@ -11,31 +12,21 @@ namespace {
 
 HINSTANCE module_a() { return reinterpret_cast<HINSTANCE>(0x1000); }
 
-void put32(std::vector<BYTE>& b, std::uint32_t v)
+void put(std::vector<BYTE>& b, std::uint32_t v, int size = 4)
 {
-    for (int i = 0; i < 4; ++i) b.push_back(static_cast<BYTE>(v >> (8 * i)));
-}
-void put16(std::vector<BYTE>& b, std::uint16_t v)
-{
-    b.push_back(static_cast<BYTE>(v));
-    b.push_back(static_cast<BYTE>(v >> 8));
+    for (int i = 0; i < size; ++i) b.push_back(static_cast<BYTE>(v >> (8 * i)));
 }
 
 // A 2 x 2 .bmp: top-left red, top-right green, bottom-left blue, bottom-right white.
 std::vector<BYTE> bmp(int bits, bool top_down, bool file_header)
 {
     std::vector<BYTE> info;
-    put32(info, 40);
-    put32(info, 2);
-    put32(info, static_cast<std::uint32_t>(top_down ? -2 : 2));
-    put16(info, 1);
-    put16(info, static_cast<std::uint16_t>(bits));
-    put32(info, 0);
-    put32(info, 0);
-    put32(info, 0);
-    put32(info, 0);
-    put32(info, bits == 8 ? 4 : 0);
-    put32(info, 0);
+    put(info, 40);
+    put(info, 2);
+    put(info, static_cast<std::uint32_t>(top_down ? -2 : 2));
+    put(info, 1, 2);
+    put(info, static_cast<std::uint32_t>(bits), 2);
+    for (std::uint32_t v : {0u, 0u, 0u, 0u, bits == 8 ? 4u : 0u, 0u}) put(info, v);
     const BYTE colours[4][3] = {{0, 0, 255}, {0, 255, 0}, {255, 0, 0}, {255, 255, 255}};  // B G R
     std::vector<BYTE> rows[2];  // [0] top, [1] bottom
     for (int r = 0; r < 2; ++r) {
@@ -59,9 +50,8 @@ std::vector<BYTE> bmp(int bits, bool top_down, bool file_header)
         info.insert(info.end(), rows[r].begin(), rows[r].end());
     if (!file_header) return info;
     std::vector<BYTE> file{'B', 'M'};
-    put32(file, static_cast<std::uint32_t>(14 + info.size()));
-    put32(file, 0);
-    put32(file, 14 + 40 + (bits == 8 ? 16 : 0));
+    for (std::uint32_t v : {static_cast<std::uint32_t>(14 + info.size()), 0u, 14u + 40u + (bits == 8 ? 16u : 0u)})
+        put(file, v);
     file.insert(file.end(), info.begin(), info.end());
     return file;
 }
@@ -83,10 +73,8 @@ TEST(BitmapResources, LoadWithTheirPixelsAtEveryDepthAndRowOrder)
         ASSERT_NE(bitmap, nullptr);
         HDC dc = CreateCompatibleDC(nullptr);
         HGDIOBJ old = SelectObject(dc, bitmap);
-        EXPECT_EQ(GetPixel(dc, 0, 0), 0x0000FFu);  // COLORREF 0x00BBGGRR: red
-        EXPECT_EQ(GetPixel(dc, 1, 0), 0x00FF00u);
-        EXPECT_EQ(GetPixel(dc, 0, 1), 0xFF0000u);
-        EXPECT_EQ(GetPixel(dc, 1, 1), 0xFFFFFFu);
+        // COLORREF 0x00BBGGRR: red, green, blue, white.
+        gdi_test::expect_pixels(dc, {{0, 0, 0x0000FFu}, {1, 0, 0x00FF00u}, {0, 1, 0xFF0000u}, {1, 1, 0xFFFFFFu}});
         SelectObject(dc, old);
         DeleteDC(dc);
         DeleteObject(bitmap);

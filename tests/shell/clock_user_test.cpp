@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "platform/com/codepage.h"
 #include "platform/shell/clock.h"
@@ -28,13 +29,14 @@ protected:
         shell::set_clock_override(std::nullopt);
         tzset();
     }
-    std::tm local(std::int64_t when)
+    static std::tm local(std::int64_t when)
     {
         std::tm t;
         EXPECT_EQ(_localtime64_s(&t, &when), 0);
         return t;
     }
-    std::u16string format(const char16_t* pattern, const std::tm& t, std::size_t size = 100)
+    // "<failed>" when wcsftime returns 0 with an emptied buffer, "<dirty>" when it leaves text.
+    static std::u16string format(const char16_t* pattern, const std::tm& t, std::size_t size = 100)
     {
         char16_t buffer[256];
         for (char16_t& c : buffer) c = u'#';
@@ -55,19 +57,14 @@ TEST_F(Clock, OverrideFixesTheTime)
     EXPECT_EQ(out, kInstant);
     EXPECT_EQ(_time64(nullptr), kInstant);
     shell::set_clock_override(std::nullopt);
-    const std::int64_t now = _time64(nullptr);
-    EXPECT_NEAR(static_cast<double>(now), static_cast<double>(std::time(nullptr)), 5.0);
+    EXPECT_NEAR(static_cast<double>(_time64(nullptr)), static_cast<double>(std::time(nullptr)), 5.0);
 }
 
 TEST_F(Clock, LocalTimeFollowsTzAndRefusesOutOfRange)
 {
     const std::tm t = local(kInstant);
-    EXPECT_EQ(t.tm_year, 124);
-    EXPECT_EQ(t.tm_mon, 2);
-    EXPECT_EQ(t.tm_mday, 5);
-    EXPECT_EQ(t.tm_hour, 14);
-    EXPECT_EQ(t.tm_wday, 2);
-    EXPECT_EQ(t.tm_yday, 64);
+    EXPECT_EQ((std::vector<int>{t.tm_year, t.tm_mon, t.tm_mday, t.tm_hour, t.tm_wday, t.tm_yday}),
+              (std::vector<int>{124, 2, 5, 14, 2, 64}));
     {
         ScopedEnv berlin("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");
         tzset();
@@ -76,7 +73,7 @@ TEST_F(Clock, LocalTimeFollowsTzAndRefusesOutOfRange)
     tzset();
 
     std::tm bad;
-    const std::int64_t before = -1, after = 32535215999LL + 1, last = 32535215999LL;
+    const std::int64_t before = -1, last = 32535215999LL, after = last + 1;
     EXPECT_EQ(_localtime64_s(&bad, &before), EINVAL);
     EXPECT_EQ(bad.tm_year, -1);
     EXPECT_EQ(bad.tm_mday, -1);
@@ -89,46 +86,46 @@ TEST_F(Clock, LocalTimeFollowsTzAndRefusesOutOfRange)
 
 TEST_F(Clock, FormatsAsTheWindowsRuntimeInTheCLocale)
 {
-    const std::tm t = local(kInstant);
-    EXPECT_EQ(format(u"%d.%m.%Y %H:%M:%S", t), u"05.03.2024 14:07:09");
-    EXPECT_EQ(format(u"%#d.%#m.%y", t), u"5.3.24");
-    EXPECT_EQ(format(u"%a %A %b %B %h", t), u"Tue Tuesday Mar March Mar");
-    EXPECT_EQ(format(u"%c|%x|%X", t), u"03/05/24 14:07:09|03/05/24|14:07:09");
-    EXPECT_EQ(format(u"%#c", t), u"Tuesday, March 5, 2024 14:07:09");
-    EXPECT_EQ(format(u"%#x", t), u"Tuesday, March 5, 2024");
-    EXPECT_EQ(format(u"%I %p %j %w %u %U %W", t), u"02 PM 065 2 2 09 10");
-    EXPECT_EQ(format(u"%D %F %T %R %r %e %C", t), u"03/05/24 2024-03-05 14:07:09 14:07 02:07:09 PM  5 20");
-    EXPECT_EQ(format(u"%G-W%V-%u %g", t), u"2024-W10-2 24");
-    EXPECT_EQ(format(u"%z %Z %%", t), u"+0000 UTC %");
-    EXPECT_EQ(format(u"%Ey %Od", t), u"24 05");
-    EXPECT_EQ(format(u"Page $p, \u00e4\u20ac", t), u"Page $p, \u00e4\u20ac");
-    EXPECT_EQ(format(u"", t), u"<failed>");
-}
+    // 2021-01-01 is a Friday in ISO week 53 of 2020; 2024-12-30 a Monday in week 1 of 2025.
+    const struct {
+        std::int64_t when;
+        const char16_t* pattern;
+        std::size_t size;
+        const char16_t* want;
+    } cases[] = {
+        {kInstant, u"%d.%m.%Y %H:%M:%S", 100, u"05.03.2024 14:07:09"},
+        {kInstant, u"%#d.%#m.%y", 100, u"5.3.24"},
+        {kInstant, u"%a %A %b %B %h", 100, u"Tue Tuesday Mar March Mar"},
+        {kInstant, u"%c|%x|%X", 100, u"03/05/24 14:07:09|03/05/24|14:07:09"},
+        {kInstant, u"%#c", 100, u"Tuesday, March 5, 2024 14:07:09"},
+        {kInstant, u"%#x", 100, u"Tuesday, March 5, 2024"},
+        {kInstant, u"%I %p %j %w %u %U %W", 100, u"02 PM 065 2 2 09 10"},
+        {kInstant, u"%D %F %T %R %r %e %C", 100, u"03/05/24 2024-03-05 14:07:09 14:07 02:07:09 PM  5 20"},
+        {kInstant, u"%G-W%V-%u %g", 100, u"2024-W10-2 24"},
+        {kInstant, u"%z %Z %%", 100, u"+0000 UTC %"},
+        {kInstant, u"%Ey %Od", 100, u"24 05"},
+        {kInstant, u"Page $p, \u00e4\u20ac", 100, u"Page $p, \u00e4\u20ac"},
+        {1609459200, u"%G %V", 100, u"2020 53"},
+        {1735516800, u"%G %V", 100, u"2025 01"},
+        {1609459200, u"%U %W", 100, u"00 00"},
+        // Failures leave an empty buffer.
+        {kInstant, u"", 100, u"<failed>"},
+        {kInstant, u"%Q", 100, u"<failed>"},
+        {kInstant, u"abc%", 100, u"<failed>"},
+        {kInstant, u"%Y-%m-%d", 10, u"<failed>"},
+        {kInstant, u"%Y-%m-%d", 11, u"2024-03-05"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(format(c.pattern, local(c.when), c.size), c.want);
 
-TEST_F(Clock, IsoWeeksAtYearBoundaries)
-{
-    // 2021-01-01 is a Friday in week 53 of 2020; 2024-12-30 a Monday in week 1 of 2025.
-    EXPECT_EQ(format(u"%G %V", local(1609459200)), u"2020 53");
-    EXPECT_EQ(format(u"%G %V", local(1735516800)), u"2025 01");
-    EXPECT_EQ(format(u"%U %W", local(1609459200)), u"00 00");
-}
-
-TEST_F(Clock, FailuresLeaveAnEmptyBuffer)
-{
-    const std::tm t = local(kInstant);
-    EXPECT_EQ(format(u"%Q", t), u"<failed>");
-    EXPECT_EQ(format(u"abc%", t), u"<failed>");
-    EXPECT_EQ(format(u"%Y-%m-%d", t, 10), u"<failed>");
-    EXPECT_EQ(format(u"%Y-%m-%d", t, 11), u"2024-03-05");
-    std::tm broken = t;
+    std::tm broken = local(kInstant);
     broken.tm_mon = 12;
     EXPECT_EQ(format(u"%B", broken), u"<failed>");
     EXPECT_EQ(format(u"%Y", broken), u"2024");
     char16_t buffer[4] = u"xyz";
-    EXPECT_EQ(wcsftime(buffer, 4, nullptr, &t), 0u);
+    EXPECT_EQ(wcsftime(buffer, 4, nullptr, &broken), 0u);
     EXPECT_EQ(buffer[0], u'\0');
     EXPECT_EQ(wcsftime(buffer, 4, u"%Y", nullptr), 0u);
-    EXPECT_EQ(wcsftime(nullptr, 4, u"%Y", &t), 0u);
+    EXPECT_EQ(wcsftime(nullptr, 4, u"%Y", &broken), 0u);
 }
 
 class UserName : public ::testing::Test {

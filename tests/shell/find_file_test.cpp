@@ -10,16 +10,16 @@
 
 namespace {
 
-using shell_test::TempTree;
+using list = std::vector<std::string>;
 
 // Every name a search returns, in order; "error N" when it fails.
-std::vector<std::string> names(const std::string& pattern)
+list names(const std::string& pattern)
 {
     WIN32_FIND_DATAA data;
     SetLastError(0);
     HANDLE search = FindFirstFileA(pattern.c_str(), &data);
     if (search == INVALID_HANDLE_VALUE) return {"error " + std::to_string(GetLastError())};
-    std::vector<std::string> out{data.cFileName};
+    list out{data.cFileName};
     while (FindNextFileA(search, &data)) out.push_back(data.cFileName);
     const DWORD end = GetLastError();
     EXPECT_TRUE(FindClose(search));
@@ -35,51 +35,33 @@ protected:
         for (const char* name : {"Alpha.INI", "beta.ini", "a.b.ini", "gamma.txt", "noext",
                                  "qr.ini", "qrX.ini", "x.ini.bak", "Zeta.Ini"})
             tree.file(name, "12345");
-        tree.folder("DEU");
-        tree.folder("en");
-        tree.folder("Long");
+        for (const char* name : {"DEU", "en", "Long"}) tree.folder(name);
     }
     std::string in(const std::string& pattern) const { return tree.windows(pattern); }
 
-    TempTree tree;
+    shell_test::TempTree tree;
 };
 
-using list = std::vector<std::string>;
-
-TEST_F(FindFile, StarDotExtensionMatchesWithoutRegardToCase)
-{
-    EXPECT_EQ(names(in("*.ini")), (list{"a.b.ini", "Alpha.INI", "beta.ini", "qr.ini", "qrX.ini", "Zeta.Ini"}));
-    EXPECT_EQ(names(in("*.INI")), names(in("*.ini")));
-    EXPECT_EQ(names(in("ALPHA.ini")), (list{"Alpha.INI"}));
-}
-
-TEST_F(FindFile, StarAndStarDotStarListEverythingWithDotsFirst)
+TEST_F(FindFile, PatternsMatchAsOnWindows)
 {
     const list all{".", "..", "a.b.ini", "Alpha.INI", "beta.ini", "DEU", "en", "gamma.txt",
                    "Long", "noext", "qr.ini", "qrX.ini", "x.ini.bak", "Zeta.Ini"};
-    EXPECT_EQ(names(in("*")), all);
-    EXPECT_EQ(names(in("*.*")), all);
-}
-
-TEST_F(FindFile, QuestionMarksMatchUpToTheirCount)
-{
-    // As on Windows, trailing '?'s also match shorter names; callers check the length.
-    EXPECT_EQ(names(in("???")), (list{"DEU", "en"}));
-    EXPECT_EQ(names(in("qr?.ini")), (list{"qr.ini", "qrX.ini"}));
-    EXPECT_EQ(names(in("?eta.ini")), (list{"beta.ini", "Zeta.Ini"}));
-}
-
-TEST_F(FindFile, StarDotMatchesNamesWithoutExtension)
-{
-    EXPECT_EQ(names(in("*.")), (list{".", "..", "DEU", "en", "Long", "noext"}));
-}
-
-TEST_F(FindFile, ErrorsForMissingFoldersAndNoMatches)
-{
-    EXPECT_EQ(names(in("*.pdf")), (list{"error 2"}));
-    EXPECT_EQ(names(in("missing\\*.ini")), (list{"error 3"}));
-    EXPECT_EQ(names(in("beta.ini\\*")), (list{"error 3"}));
-    EXPECT_EQ(names(in("DEU\\")), (list{"error 2"}));
+    const list ini{"a.b.ini", "Alpha.INI", "beta.ini", "qr.ini", "qrX.ini", "Zeta.Ini"};
+    const struct {
+        const char* pattern;
+        list want;
+    } cases[] = {
+        // Without regard to case; "*" and "*.*" list everything, the dot entries first.
+        {"*.ini", ini}, {"*.INI", ini}, {"ALPHA.ini", {"Alpha.INI"}}, {"*", all}, {"*.*", all},
+        // Trailing '?'s also match shorter names, as on Windows; callers check the length.
+        {"???", {"DEU", "en"}}, {"qr?.ini", {"qr.ini", "qrX.ini"}},
+        {"?eta.ini", {"beta.ini", "Zeta.Ini"}},
+        // "*." matches names without extension.
+        {"*.", {".", "..", "DEU", "en", "Long", "noext"}},
+        {"*.pdf", {"error 2"}}, {"missing\\*.ini", {"error 3"}}, {"beta.ini\\*", {"error 3"}},
+        {"DEU\\", {"error 2"}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(names(in(c.pattern)), c.want) << c.pattern;
     EXPECT_EQ(names(""), (list{"error 3"}));
     EXPECT_EQ(names("Y:\\*"), (list{"error 3"}));
     WIN32_FIND_DATAA data;
@@ -103,33 +85,28 @@ TEST_F(FindFile, EntriesCarryAttributesAndSizes)
     EXPECT_EQ(data.nFileSizeLow, 5u);
     EXPECT_EQ(data.nFileSizeHigh, 0u);
     // Written just now: after 2020 in FILETIME ticks.
-    const ULONGLONG ticks = (ULONGLONG{data.ftLastWriteTime.dwHighDateTime} << 32) |
-                            data.ftLastWriteTime.dwLowDateTime;
-    EXPECT_GT(ticks, 132223104000000000ull);
+    EXPECT_GT((ULONGLONG{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime,
+              132223104000000000ull);
     EXPECT_TRUE(FindClose(search));
 }
 
-TEST_F(FindFile, HandlesAreCheckedAndEndsReported)
+TEST_F(FindFile, HandlesAreCheckedAndTheSnapshotTakenAtTheFirstCall)
 {
     WIN32_FIND_DATAA data;
     HANDLE search = FindFirstFileA(in("noext").c_str(), &data);
     ASSERT_NE(search, INVALID_HANDLE_VALUE);
-    EXPECT_FALSE(FindNextFileA(search, &data));
-    EXPECT_EQ(GetLastError(), ERROR_NO_MORE_FILES);
-    EXPECT_FALSE(FindNextFileA(search, &data));
-    EXPECT_EQ(GetLastError(), ERROR_NO_MORE_FILES);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_FALSE(FindNextFileA(search, &data));
+        EXPECT_EQ(GetLastError(), ERROR_NO_MORE_FILES);
+    }
     EXPECT_TRUE(FindClose(search));
     EXPECT_FALSE(FindClose(search));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
     EXPECT_FALSE(FindNextFileA(search, &data));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
     EXPECT_FALSE(FindClose(INVALID_HANDLE_VALUE));
-}
 
-TEST_F(FindFile, SnapshotIsTakenAtTheFirstCall)
-{
-    WIN32_FIND_DATAA data;
-    HANDLE search = FindFirstFileA(in("*.txt").c_str(), &data);
+    search = FindFirstFileA(in("*.txt").c_str(), &data);
     ASSERT_NE(search, INVALID_HANDLE_VALUE);
     tree.file("late.txt");
     EXPECT_FALSE(FindNextFileA(search, &data));
@@ -139,21 +116,22 @@ TEST_F(FindFile, SnapshotIsTakenAtTheFirstCall)
 
 TEST(Wildcard, DosRules)
 {
-    EXPECT_TRUE(shell::wildcard_match(u"*.txt", u"a.b.txt"));
-    EXPECT_FALSE(shell::wildcard_match(u"*.txt", u"a.txt.bak"));
-    EXPECT_TRUE(shell::wildcard_match(u"*txt", u"a.txt.txt"));
-    EXPECT_TRUE(shell::wildcard_match(u"abc.?", u"abc"));
-    EXPECT_TRUE(shell::wildcard_match(u"abc.?", u"abc.d"));
-    EXPECT_FALSE(shell::wildcard_match(u"abc.?", u"abc.de"));
-    EXPECT_TRUE(shell::wildcard_match(u"\u00e4*", u"\u00c4rger"));
-    EXPECT_FALSE(shell::wildcard_match(u"a", u"ab"));
-    EXPECT_FALSE(shell::wildcard_match(u"ab", u"a"));
-    EXPECT_TRUE(shell::wildcard_match(u"", u""));
+    const struct {
+        std::u16string pattern, name;
+        bool match;
+    } cases[] = {
+        {u"*.txt", u"a.b.txt", true}, {u"*.txt", u"a.txt.bak", false}, {u"*txt", u"a.txt.txt", true},
+        {u"abc.?", u"abc", true},     {u"abc.?", u"abc.d", true},      {u"abc.?", u"abc.de", false},
+        {u"\u00e4*", u"\u00c4rger", true}, {u"a", u"ab", false},       {u"ab", u"a", false},
+        {u"", u"", true},
+        // Many stars against a long name stays polynomial.
+        {std::u16string(200, u'*') + u"x", std::u16string(250, u'a'), false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(shell::wildcard_match(c.pattern, c.name), c.match)
+            << c.pattern.size() << " " << c.name.size();
     EXPECT_FALSE(shell::has_wildcards(u"plain.ini"));
     EXPECT_TRUE(shell::has_wildcards(u"p?ain.ini"));
-    // Many stars against a long name stays polynomial.
-    const std::u16string stars(200, u'*');
-    EXPECT_FALSE(shell::wildcard_match(stars + u"x", std::u16string(250, u'a')));
 }
 
 }  // namespace

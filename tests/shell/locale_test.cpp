@@ -1,6 +1,7 @@
 // The user locale from the environment or the override, and the locale items read from it.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "platform/shell/locale_info.h"
@@ -10,45 +11,36 @@ namespace {
 
 using shell_test::ScopedEnv;
 
-// What the configuration lookup asks for: the primary language with the default sublanguage.
-std::string abbreviation_for(const char* posix)
-{
-    shell::set_locale_override(std::string(posix));
-    const LANGID user = GetUserDefaultLangID();
-    char name[4] = "???";
-    const int n = GetLocaleInfoA(MAKELCID(MAKELANGID(PRIMARYLANGID(user), SUBLANG_DEFAULT), SORT_DEFAULT),
-                                 LOCALE_SABBREVLANGNAME, name, sizeof name);
-    shell::set_locale_override(std::nullopt);
-    return n == 4 ? std::string(name) : "error " + std::to_string(GetLastError());
-}
-
 TEST(Locale, AbbreviatedLanguageOfTheUserLocale)
 {
-    EXPECT_EQ(abbreviation_for("de_DE.UTF-8"), "DEU");
-    EXPECT_EQ(abbreviation_for("de_AT"), "DEU");
-    EXPECT_EQ(abbreviation_for("en_US"), "ENU");
-    EXPECT_EQ(abbreviation_for("en_GB.UTF-8@euro"), "ENU");
-    EXPECT_EQ(abbreviation_for("fr_CA"), "FRA");
-    EXPECT_EQ(abbreviation_for("C"), "ENU");
-    EXPECT_EQ(abbreviation_for("POSIX"), "ENU");
-    EXPECT_EQ(abbreviation_for(""), "ENU");
-    EXPECT_EQ(abbreviation_for("xx_YY"), "ENU");
     // Windows' default sublanguage of Chinese is Taiwan, of Spanish the traditional sort.
-    EXPECT_EQ(abbreviation_for("zh_CN"), "CHT");
-    EXPECT_EQ(abbreviation_for("es_ES"), "ESP");
+    const std::pair<const char*, const char*> cases[] = {
+        {"de_DE.UTF-8", "DEU"}, {"de_AT", "DEU"}, {"en_US", "ENU"}, {"en_GB.UTF-8@euro", "ENU"},
+        {"fr_CA", "FRA"},       {"C", "ENU"},     {"POSIX", "ENU"}, {"", "ENU"},
+        {"xx_YY", "ENU"},       {"zh_CN", "CHT"}, {"es_ES", "ESP"},
+    };
+    for (const auto& [posix, want] : cases) {
+        // What the configuration lookup asks for: the primary language, default sublanguage.
+        shell::set_locale_override(std::string(posix));
+        const LANGID user = GetUserDefaultLangID();
+        char name[4] = "???";
+        EXPECT_EQ(GetLocaleInfoA(MAKELCID(MAKELANGID(PRIMARYLANGID(user), SUBLANG_DEFAULT), SORT_DEFAULT),
+                                 LOCALE_SABBREVLANGNAME, name, sizeof name),
+                  4)
+            << posix;
+        EXPECT_STREQ(name, want) << posix;
+    }
+    shell::set_locale_override(std::nullopt);
 }
 
 TEST(Locale, LanguageIdsOfPosixNames)
 {
-    EXPECT_EQ(shell::langid_from_posix_locale("de_DE.UTF-8"), 0x0407);
-    EXPECT_EQ(shell::langid_from_posix_locale("de_CH"), 0x0807);
-    EXPECT_EQ(shell::langid_from_posix_locale("de_XX"), 0x0407);
-    EXPECT_EQ(shell::langid_from_posix_locale("DE_de"), 0x0407);
-    EXPECT_EQ(shell::langid_from_posix_locale("de"), 0x0407);
-    EXPECT_EQ(shell::langid_from_posix_locale("es_ES"), 0x0C0A);
-    EXPECT_EQ(shell::langid_from_posix_locale("pt_PT"), 0x0816);
-    EXPECT_EQ(shell::langid_from_posix_locale("no_NO"), 0x0414);
-    EXPECT_EQ(shell::langid_from_posix_locale("klingon"), 0x0409);
+    const std::pair<const char*, LANGID> cases[] = {
+        {"de_DE.UTF-8", 0x0407}, {"de_CH", 0x0807}, {"de_XX", 0x0407}, {"DE_de", 0x0407},
+        {"de", 0x0407},          {"es_ES", 0x0C0A}, {"pt_PT", 0x0816}, {"no_NO", 0x0414},
+        {"klingon", 0x0409},
+    };
+    for (const auto& [posix, want] : cases) EXPECT_EQ(shell::langid_from_posix_locale(posix), want) << posix;
 }
 
 TEST(Locale, EnvironmentOrderIsLcAllThenLcMessagesThenLang)
@@ -77,20 +69,26 @@ TEST(Locale, EnvironmentOrderIsLcAllThenLcMessagesThenLang)
 TEST(Locale, GetLocaleInfoItemsAndBufferRules)
 {
     shell::set_locale_override(std::string("de_AT.UTF-8"));
-    char text[8] = "#######";
-    EXPECT_EQ(GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SABBREVLANGNAME, text, 8), 4);
-    EXPECT_STREQ(text, "DEA");
-    EXPECT_EQ(GetLocaleInfoA(LOCALE_SYSTEM_DEFAULT, LOCALE_ILANGUAGE, text, 8), 5);
-    EXPECT_STREQ(text, "0c07");
-    EXPECT_EQ(GetLocaleInfoA(0x0407, LOCALE_SISO639LANGNAME | LOCALE_NOUSEROVERRIDE, text, 8), 3);
-    EXPECT_STREQ(text, "de");
-    EXPECT_EQ(GetLocaleInfoA(0x0007, LOCALE_SISO3166CTRYNAME, text, 8), 3);
-    EXPECT_STREQ(text, "DE");
+    const struct {
+        LCID locale;
+        LCTYPE item;
+        const char* want;
+    } items[] = {
+        {LOCALE_USER_DEFAULT, LOCALE_SABBREVLANGNAME, "DEA"},
+        {LOCALE_SYSTEM_DEFAULT, LOCALE_ILANGUAGE, "0c07"},
+        {0x0407, LOCALE_SISO639LANGNAME | LOCALE_NOUSEROVERRIDE, "de"},
+        {0x0007, LOCALE_SISO3166CTRYNAME, "DE"},
+        {LOCALE_INVARIANT, LOCALE_SABBREVLANGNAME, "IVL"},
+    };
+    char text[8];
+    for (const auto& c : items) {
+        EXPECT_EQ(GetLocaleInfoA(c.locale, c.item, text, 8), static_cast<int>(std::strlen(c.want) + 1))
+            << c.want;
+        EXPECT_STREQ(text, c.want);
+    }
     char16_t wide[4] = {};
     EXPECT_EQ(GetLocaleInfoW(0x0409, LOCALE_SABBREVLANGNAME, wide, 4), 4);
     EXPECT_EQ(std::u16string(wide), u"ENU");
-    EXPECT_EQ(GetLocaleInfoA(LOCALE_INVARIANT, LOCALE_SABBREVLANGNAME, text, 8), 4);
-    EXPECT_STREQ(text, "IVL");
 
     EXPECT_EQ(GetLocaleInfoA(0x0409, LOCALE_SABBREVLANGNAME, nullptr, 0), 4);
     char small[3] = "##";
@@ -98,12 +96,18 @@ TEST(Locale, GetLocaleInfoItemsAndBufferRules)
     EXPECT_EQ(GetLocaleInfoA(0x0409, LOCALE_SABBREVLANGNAME, small, 3), 0);
     EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
     EXPECT_STREQ(small, "##");
-    EXPECT_EQ(GetLocaleInfoA(0x0409, 0x1001, text, 8), 0);
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_FLAGS);
-    EXPECT_EQ(GetLocaleInfoA(0x0499, LOCALE_SABBREVLANGNAME, text, 8), 0);
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(GetLocaleInfoA(0x0409, LOCALE_SABBREVLANGNAME, nullptr, 8), 0);
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    const struct {
+        LCID locale;
+        LCTYPE item;
+        char* buffer;
+        DWORD error;
+    } failures[] = {{0x0409, 0x1001, text, ERROR_INVALID_FLAGS},
+                    {0x0499, LOCALE_SABBREVLANGNAME, text, ERROR_INVALID_PARAMETER},
+                    {0x0409, LOCALE_SABBREVLANGNAME, nullptr, ERROR_INVALID_PARAMETER}};
+    for (const auto& c : failures) {
+        EXPECT_EQ(GetLocaleInfoA(c.locale, c.item, c.buffer, 8), 0);
+        EXPECT_EQ(GetLastError(), c.error);
+    }
     shell::set_locale_override(std::nullopt);
 }
 

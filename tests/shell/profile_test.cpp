@@ -2,7 +2,6 @@
 // and Windows' answers for buffers that are too small.
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <string>
 
 #include "platform/com/codepage.h"
@@ -12,52 +11,19 @@
 
 namespace {
 
-using shell_test::ScopedEnv;
+using namespace std::string_literals;
 using shell_test::TempTree;
 
-std::u16string wide(const std::string& ansi) { return com::from_ansi(ansi); }
-
-// "a\0b\0\0": a list as the enumerations return it.
-std::string list_of(std::initializer_list<const char*> items)
-{
-    std::string out;
-    for (const char* item : items) {
-        out += item;
-        out += '\0';
-    }
-    return out + '\0';
-}
-
 constexpr char kIni[] =
-    "; leading comment\r\n"
-    "orphan=before any section\r\n"
-    "[QRCode]\r\n"
-    "  left =  150  \r\n"
-    "top=20\r\n"
-    "name=\"  Quoted Name  \"\r\n"
-    "single='it''s'\r\n"
-    "mixed=\"half'\r\n"
-    "lone=\"\r\n"
-    "empty=\r\n"
-    "bare key\r\n"
-    ";comment=hidden\r\n"
-    "color=0x00FF00\r\n"
+    "; leading comment\r\norphan=before any section\r\n"
+    "[QRCode]\r\n  left =  150  \r\ntop=20\r\nname=\"  Quoted Name  \"\r\nsingle='it''s'\r\n"
+    "mixed=\"half'\r\nlone=\"\r\nempty=\r\nbare key\r\n;comment=hidden\r\ncolor=0x00FF00\r\n"
     "Left=second left\r\n"
-    "[ Spaced Section ]\r\n"
-    "k=v\r\n"
-    "[qrcode]\r\n"
-    "extra=only in the duplicate\r\n"
+    "[ Spaced Section ]\r\nk=v\r\n"
+    "[qrcode]\r\nextra=only in the duplicate\r\n"
     "[broken\r\n"
-    "[numbers]\r\n"
-    "neg=-1\r\n"
-    "hex=0x1F\r\n"
-    "oct=0o17\r\n"
-    "bin=0b101\r\n"
-    "upperhex=0X1F\r\n"
-    "trail=12abc\r\n"
-    "word=abc\r\n"
-    "spaces=   42\r\n"
-    "plus=+7\r\n";
+    "[numbers]\r\nneg=-1\r\nhex=0x1F\r\noct=0o17\r\nbin=0b101\r\nupperhex=0X1F\r\ntrail=12abc\r\n"
+    "word=abc\r\nspaces=   42\r\nplus=+7\r\n";
 
 class Profile : public ::testing::Test {
 protected:
@@ -67,226 +33,161 @@ protected:
         tree.file("config.ini", kIni);
         file = tree.windows("config.ini");
     }
-
-    std::string get(const char* section, const char* key, const char* fallback = "dflt",
-                    DWORD size = 256, DWORD* count = nullptr)
+    // The value GetPrivateProfileStringA writes into a 256-character buffer.
+    std::string get(const char* section, const char* key)
     {
-        std::string buffer(size + 4, '#');
-        const DWORD n = GetPrivateProfileStringA(section, key, fallback, buffer.data(), size,
-                                                 file.c_str());
-        if (count) *count = n;
-        return std::string(buffer.data(), n);
-    }
-
-    // The whole buffer up to `size`, embedded NULs and all.
-    std::string raw(const char* section, const char* key, DWORD size, DWORD* count,
-                    const char* fallback = "dflt")
-    {
-        std::string buffer(size, '#');
-        *count = GetPrivateProfileStringA(section, key, fallback, buffer.data(), size, file.c_str());
-        return buffer;
+        char buffer[256];
+        return std::string(buffer, GetPrivateProfileStringA(section, key, "dflt", buffer, 256,
+                                                            file.c_str()));
     }
 
     TempTree tree;
     std::string file;
 };
 
-TEST_F(Profile, ValuesAreTrimmedAndKeysFoundWithoutRegardToCase)
+// The buffer's first want.size() characters must be `want` (its NULs included); count is the
+// return value.
+struct Lookup {
+    const char* section;
+    const char* key;
+    std::string want;
+    DWORD count;
+    const char* fallback = "dflt";
+    DWORD size = 256;
+};
+
+const Lookup kLookups[] = {
+    // Values are trimmed; sections and keys are found without regard to case or spaces.
+    {"QRCode", "left", "150\0"s, 3}, {"qrcode", "LEFT", "150\0"s, 3}, {"  QRCODE ", " left ", "150\0"s, 3},
+    {"QRCode", "top", "20\0"s, 2}, {"QRCode", "empty", "\0"s, 0}, {"Spaced Section", "k", "v\0"s, 1},
+    // One pair of enclosing quotes is removed.
+    {"QRCode", "name", "  Quoted Name  \0"s, 15}, {"QRCode", "single", "it''s\0"s, 5},
+    {"QRCode", "mixed", "\"half'\0"s, 6}, {"QRCode", "lone", "\"\0"s, 1},
+    // Missing keys and sections give the default, trimmed at the end and unquoted; a line
+    // without '=' has no value.
+    {"QRCode", "size", "0\0"s, 1, "0"}, {"QRCode", "size", "trailing\0"s, 8, "trailing   "},
+    {"QRCode", "size", "  leading\0"s, 9, "  leading"}, {"QRCode", "size", "\0"s, 0, nullptr},
+    {"QRCode", "size", "quoted\0"s, 6, "\"quoted\""}, {"nosuch", "left", "dflt\0"s, 4},
+    {"QRCode", "bare key", "dflt\0"s, 4}, {"", "left", "dflt\0"s, 4}, {"broken", "x", "dflt\0"s, 4},
+    {"QRCode", "orphan", "dflt\0"s, 4}, {"nosuch", nullptr, "dflt\0"s, 4},
+    // Only the first of duplicate sections and keys is read.
+    {"QRCode", "extra", "dflt\0"s, 4}, {"QRCode", "Left", "150\0"s, 3},
+    // Comment lines are read only by their full name; an empty key name gives nothing.
+    {"QRCode", "comment", "dflt\0"s, 4}, {"QRCode", ";comment", "hidden\0"s, 6}, {"QRCode", "", "\0"s, 0},
+    // Values are cut to the buffer; a quoted one loses its closing quote only when it all fits.
+    {"QRCode", "left", "15\0"s, 2, "", 3}, {"QRCode", "left", "\0"s, 0, "", 1},
+    {"QRCode", "missing", "def\0"s, 3, "default", 4}, {"QRCode", "name", "  Quoted Name  \0"s, 15, "", 17},
+    {"QRCode", "name", "  Quoted \0"s, 9, "", 10},
+    // A null section lists the section names. Too small: the last name is cut, two NULs end
+    // the list and size - 2 comes back, also when the list fills the buffer exactly.
+    {nullptr, nullptr, "QRCode\0Spaced Section\0qrcode\0numbers\0\0"s, 37},
+    {nullptr, nullptr, "QRCode\0Spaced Section\0qrcode\0numbers\0\0"s, 36, "dflt", 38},
+    {nullptr, nullptr, "QRCode\0Spa\0\0"s, 10, "dflt", 12}, {nullptr, nullptr, "QRCode\0\0\0"s, 7, "dflt", 9},
+    {nullptr, nullptr, "\0\0"s, 0, "dflt", 2},
+    // A null key lists the keys that have values, by the same rules.
+    {"QRCode", nullptr, "left\0top\0name\0single\0mixed\0lone\0empty\0color\0Left\0\0"s, 49},
+    {"QRCode", nullptr, "left\0top\0\0"s, 9, "dflt", 11}, {"QRCode", nullptr, "left\0t\0\0"s, 6, "dflt", 8},
+};
+
+TEST_F(Profile, StringsListsAndShortBuffers)
 {
-    EXPECT_EQ(get("QRCode", "left"), "150");
-    EXPECT_EQ(get("qrcode", "LEFT"), "150");
-    EXPECT_EQ(get("  QRCODE ", " left "), "150");
-    EXPECT_EQ(get("QRCode", "top"), "20");
-    EXPECT_EQ(get("QRCode", "empty", "dflt"), "");
-    EXPECT_EQ(get("Spaced Section", "k"), "v");
+    for (const Lookup& c : kLookups) {
+        SCOPED_TRACE(std::string(c.section ? c.section : "(null)") + " / " +
+                     (c.key ? c.key : "(null)") + " in " + std::to_string(c.size));
+        std::string buffer(c.size, '#');
+        EXPECT_EQ(GetPrivateProfileStringA(c.section, c.key, c.fallback, buffer.data(), c.size,
+                                           file.c_str()),
+                  c.count);
+        EXPECT_EQ(buffer.substr(0, c.want.size()), c.want);
+    }
 }
 
-TEST_F(Profile, EnclosingQuotesAreRemovedOnce)
+TEST_F(Profile, MissingFileAndUnusableBuffers)
 {
-    EXPECT_EQ(get("QRCode", "name"), "  Quoted Name  ");
-    EXPECT_EQ(get("QRCode", "single"), "it''s");
-    EXPECT_EQ(get("QRCode", "mixed"), "\"half'");
-    EXPECT_EQ(get("QRCode", "lone"), "\"");
-}
-
-TEST_F(Profile, MissingKeysSectionsAndFilesGiveTheDefault)
-{
-    EXPECT_EQ(get("QRCode", "size", "0"), "0");
-    EXPECT_EQ(get("QRCode", "size", "trailing   "), "trailing");
-    EXPECT_EQ(get("QRCode", "size", "  leading"), "  leading");
-    EXPECT_EQ(get("QRCode", "size", nullptr), "");
-    EXPECT_EQ(get("QRCode", "size", "\"quoted\""), "quoted");
-    EXPECT_EQ(get("nosuch", "left"), "dflt");
-    EXPECT_EQ(get("QRCode", "bare key"), "dflt");  // a line without '=' has no value
-    EXPECT_EQ(get("", "left"), "dflt");
-    EXPECT_EQ(get("broken", "x"), "dflt");
-    EXPECT_EQ(get("QRCode", "orphan"), "dflt");
-
-    file = tree.windows("absent.ini");
-    SetLastError(0);
-    EXPECT_EQ(get("QRCode", "left", "fallback"), "fallback");
-    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
-}
-
-TEST_F(Profile, OnlyTheFirstOfDuplicateSectionsAndKeysIsRead)
-{
-    EXPECT_EQ(get("QRCode", "extra"), "dflt");
-    EXPECT_EQ(get("QRCode", "Left"), "150");
-}
-
-TEST_F(Profile, CommentLinesReadOnlyByTheirFullName)
-{
-    EXPECT_EQ(get("QRCode", "comment"), "dflt");
-    EXPECT_EQ(get("QRCode", ";comment"), "hidden");
-}
-
-TEST_F(Profile, EmptyKeyNameGivesNothing)
-{
-    DWORD count = 99;
-    EXPECT_EQ(get("QRCode", "", "dflt", 256, &count), "");
-    EXPECT_EQ(count, 0u);
-}
-
-TEST_F(Profile, ValuesAreCutToTheBuffer)
-{
-    DWORD count = 0;
-    EXPECT_EQ(get("QRCode", "left", "", 3, &count), "15");
-    EXPECT_EQ(count, 2u);
-    EXPECT_EQ(get("QRCode", "left", "", 1, &count), "");
-    EXPECT_EQ(count, 0u);
-    EXPECT_EQ(get("QRCode", "missing", "default", 4, &count), "def");
-    EXPECT_EQ(count, 3u);
-    // A quoted value loses its closing quote only when all of it fits.
-    EXPECT_EQ(get("QRCode", "name", "", 17, &count), "  Quoted Name  ");
-    EXPECT_EQ(get("QRCode", "name", "", 10, &count), "  Quoted ");
-    EXPECT_EQ(count, 9u);
-
     char untouched[4] = "abc";
     EXPECT_EQ(GetPrivateProfileStringA("QRCode", "left", "", untouched, 0, file.c_str()), 0u);
     EXPECT_STREQ(untouched, "abc");
     EXPECT_EQ(GetPrivateProfileStringA("QRCode", "left", "", nullptr, 10, file.c_str()), 0u);
-}
 
-TEST_F(Profile, NullSectionListsSectionNames)
-{
-    DWORD count = 0;
-    const std::string all = raw(nullptr, nullptr, 256, &count);
-    const std::string expected = list_of({"QRCode", "Spaced Section", "qrcode", "numbers"});
-    EXPECT_EQ(count, expected.size() - 1);
-    EXPECT_EQ(all.substr(0, expected.size()), expected);
-
-    // Too small: the last name is cut, two NULs end the list, size - 2 comes back.
-    const std::string cut = raw(nullptr, nullptr, 12, &count);
-    EXPECT_EQ(count, 10u);
-    EXPECT_EQ(cut, std::string("QRCode\0Spa\0\0", 12));
-    // A list that fills the buffer exactly still counts as too small.
-    const std::string exact = raw(nullptr, nullptr, static_cast<DWORD>(expected.size()), &count);
-    EXPECT_EQ(count, expected.size() - 2);
-    EXPECT_EQ(exact, expected);
-    const std::string next_too_long = raw(nullptr, nullptr, 9, &count);
-    EXPECT_EQ(count, 7u);
-    EXPECT_EQ(next_too_long, std::string("QRCode\0\0\0", 9));
-    const std::string two = raw(nullptr, nullptr, 2, &count);
-    EXPECT_EQ(count, 0u);
-    EXPECT_EQ(two, std::string("\0\0", 2));
-}
-
-TEST_F(Profile, NullKeyListsKeysWithValues)
-{
-    DWORD count = 0;
-    const std::string keys = raw("QRCode", nullptr, 256, &count);
-    const std::string expected =
-        list_of({"left", "top", "name", "single", "mixed", "lone", "empty", "color", "Left"});
-    EXPECT_EQ(count, expected.size() - 1);
-    EXPECT_EQ(keys.substr(0, expected.size()), expected);
-
-    // Stops when only two characters are left: the list is whole, the count is size - 2.
-    const std::string cut = raw("QRCode", nullptr, 11, &count);
-    EXPECT_EQ(count, 9u);
-    EXPECT_EQ(cut.substr(0, 10), std::string("left\0top\0\0", 10));
-    const std::string cut_in_name = raw("QRCode", nullptr, 8, &count);
-    EXPECT_EQ(count, 6u);
-    EXPECT_EQ(cut_in_name, std::string("left\0t\0\0", 8));
-
-    // A section without keys, or none at all, gives the default instead.
-    EXPECT_EQ(get("nosuch", nullptr, "dflt"), "dflt");
+    file = tree.windows("absent.ini");
+    SetLastError(0);
+    char buffer[16];
+    EXPECT_EQ(GetPrivateProfileStringA("QRCode", "left", "fallback", buffer, 16, file.c_str()), 8u);
+    EXPECT_STREQ(buffer, "fallback");
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
 }
 
 TEST_F(Profile, SectionLines)
 {
-    std::string buffer(256, '#');
-    DWORD count = GetPrivateProfileSectionA("qrcode", buffer.data(), 256, file.c_str());
-    const std::string expected =
-        list_of({"left=150", "top=20", "name=\"  Quoted Name  \"", "single='it''s'",
-                 "mixed=\"half'", "lone=\"", "empty=", "bare key", "color=0x00FF00",
-                 "Left=second left"});
-    EXPECT_EQ(count, expected.size() - 1);
-    EXPECT_EQ(buffer.substr(0, expected.size()), expected);
-
-    buffer.assign(14, '#');
-    count = GetPrivateProfileSectionA("QRCode", buffer.data(), 14, file.c_str());
-    EXPECT_EQ(count, 12u);
-    EXPECT_EQ(buffer, std::string("left=150\0top\0\0", 14));
-
-    buffer.assign(8, '#');
-    EXPECT_EQ(GetPrivateProfileSectionA("nosuch", buffer.data(), 8, file.c_str()), 0u);
-    EXPECT_EQ(buffer.substr(0, 2), std::string("\0\0", 2));
-
+    const std::string all =
+        "left=150\0top=20\0name=\"  Quoted Name  \"\0single='it''s'\0mixed=\"half'\0lone=\"\0"
+        "empty=\0bare key\0color=0x00FF00\0Left=second left\0\0"s;
+    const struct {
+        const char* section;
+        DWORD size;
+        std::string want;
+        DWORD count;
+    } cases[] = {{"qrcode", 256, all, static_cast<DWORD>(all.size() - 1)},
+                 {"QRCode", 14, "left=150\0top\0\0"s, 12},
+                 {"nosuch", 8, "\0\0"s, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.size);
+        std::string buffer(c.size, '#');
+        EXPECT_EQ(GetPrivateProfileSectionA(c.section, buffer.data(), c.size, file.c_str()), c.count);
+        EXPECT_EQ(buffer.substr(0, c.want.size()), c.want);
+    }
+    char buffer[8];
     SetLastError(0);
-    EXPECT_EQ(GetPrivateProfileSectionA(nullptr, buffer.data(), 8, file.c_str()), 0u);
+    EXPECT_EQ(GetPrivateProfileSectionA(nullptr, buffer, 8, file.c_str()), 0u);
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(GetPrivateProfileSectionA("QRCode", nullptr, 8, file.c_str()), 0u);
 }
 
 TEST_F(Profile, IntegersAsWindowsReadsThem)
 {
-    const char* f = file.c_str();
-    EXPECT_EQ(GetPrivateProfileIntA("QRCode", "left", 7, f), 150u);
-    EXPECT_EQ(GetPrivateProfileIntA("QRCode", "color", 7, f), 0xFF00u);
-    EXPECT_EQ(GetPrivateProfileIntA("QRCode", "size", 7, f), 7u);
-    EXPECT_EQ(GetPrivateProfileIntA("QRCode", "size", -3, f), static_cast<UINT>(-3));
-    EXPECT_EQ(GetPrivateProfileIntA("QRCode", "empty", 7, f), 7u);
-    EXPECT_EQ(GetPrivateProfileIntA("numbers", "neg", 7, f), 0xFFFFFFFFu);
-    EXPECT_EQ(GetPrivateProfileIntA("numbers", "hex", 7, f), 31u);
-    EXPECT_EQ(GetPrivateProfileIntA("numbers", "oct", 7, f), 15u);
-    EXPECT_EQ(GetPrivateProfileIntA("numbers", "bin", 7, f), 5u);
-    EXPECT_EQ(GetPrivateProfileIntA("numbers", "upperhex", 7, f), 0u);
-    EXPECT_EQ(GetPrivateProfileIntA("numbers", "trail", 7, f), 12u);
-    EXPECT_EQ(GetPrivateProfileIntA("numbers", "word", 7, f), 0u);
-    EXPECT_EQ(GetPrivateProfileIntA("numbers", "spaces", 7, f), 42u);
-    EXPECT_EQ(GetPrivateProfileIntA("numbers", "plus", 9, f), 7u);
-    EXPECT_EQ(GetPrivateProfileIntW(u"numbers", u"hex", 7, wide(f).c_str()),
-              31u);
+    const struct {
+        const char* section;
+        const char* key;
+        INT fallback;
+        UINT want;
+    } cases[] = {
+        {"QRCode", "left", 7, 150},       {"QRCode", "color", 7, 0xFF00},
+        {"QRCode", "size", 7, 7},         {"QRCode", "size", -3, static_cast<UINT>(-3)},
+        {"QRCode", "empty", 7, 7},        {"numbers", "neg", 7, 0xFFFFFFFFu},
+        {"numbers", "hex", 7, 31},        {"numbers", "oct", 7, 15},
+        {"numbers", "bin", 7, 5},         {"numbers", "upperhex", 7, 0},
+        {"numbers", "trail", 7, 12},      {"numbers", "word", 7, 0},
+        {"numbers", "spaces", 7, 42},     {"numbers", "plus", 9, 7},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(GetPrivateProfileIntA(c.section, c.key, c.fallback, file.c_str()), c.want) << c.key;
+    EXPECT_EQ(GetPrivateProfileIntW(u"numbers", u"hex", 7, com::from_ansi(file).c_str()), 31u);
 }
 
 TEST_F(Profile, RewrittenFilesAreReadAgain)
 {
     EXPECT_EQ(get("QRCode", "top"), "20");
-    tree.file("config.ini", "[QRCode]\ntop=21\n");
-    EXPECT_EQ(get("QRCode", "top"), "21");
-    tree.file("config.ini", "[QRCode]\ntop=22\n");
-    EXPECT_EQ(get("QRCode", "top"), "22");
+    for (const char* top : {"21", "22"}) {
+        tree.file("config.ini", "[QRCode]\ntop="s + top + "\n");
+        EXPECT_EQ(get("QRCode", "top"), top);
+    }
 }
 
 TEST_F(Profile, ByteOrderMarksSelectTheEncoding)
 {
-    // UTF-16 little-endian "[s]\nk=\u00e9\u20ac\n"
     const std::u16string text = u"[s]\nk=\u00e9\u20ac\n";
     std::string le("\xFF\xFE", 2), be("\xFE\xFF", 2);
     for (char16_t c : text) {
-        le += static_cast<char>(c & 0xFF);
-        le += static_cast<char>(c >> 8);
-        be += static_cast<char>(c >> 8);
-        be += static_cast<char>(c & 0xFF);
+        le += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+        be += {static_cast<char>(c >> 8), static_cast<char>(c & 0xFF)};
     }
-    for (const std::string& bytes : {le, be, std::string("\xEF\xBB\xBF[s]\nk=\xC3\xA9\xE2\x82\xAC\n"),
-                                     std::string("[s]\nk=\xE9\x80\n")}) {
+    for (const std::string& bytes : {le, be, "\xEF\xBB\xBF[s]\nk=\xC3\xA9\xE2\x82\xAC\n"s,
+                                     "[s]\nk=\xE9\x80\n"s}) {
         tree.file("enc.ini", bytes);
         file = tree.windows("enc.ini");
         EXPECT_EQ(get("s", "k"), "\xE9\x80");  // both characters exist in Windows-1252
         char16_t value[8] = {};
-        const std::u16string wide_file = wide(file);
-        EXPECT_EQ(GetPrivateProfileStringW(u"s", u"k", u"", value, 8, wide_file.c_str()), 2u);
+        EXPECT_EQ(GetPrivateProfileStringW(u"s", u"k", u"", value, 8, com::from_ansi(file).c_str()), 2u);
         EXPECT_EQ(std::u16string(value), u"\u00e9\u20ac");
     }
 }
@@ -295,19 +196,17 @@ TEST_F(Profile, BareNamesLiveInTheWindowsFolder)
 {
     tree.folder("windows");
     tree.file("windows/app.ini", "[a]\nb=from windows\n");
-    ScopedEnv c("ZCNT_DRIVE_C", tree.root().c_str());
+    shell_test::ScopedEnv c("ZCNT_DRIVE_C", tree.root().c_str());
     char buffer[32];
     EXPECT_EQ(GetPrivateProfileStringA("a", "b", "", buffer, 32, "app.ini"), 12u);
     EXPECT_STREQ(buffer, "from windows");
-    ScopedEnv unmapped("ZCNT_DRIVE_C", nullptr);
+    shell_test::ScopedEnv unmapped("ZCNT_DRIVE_C", nullptr);
     EXPECT_EQ(GetPrivateProfileStringA("a", "b", "none", buffer, 32, "app.ini"), 4u);
 }
 
 TEST(ProfileData, ParserKeepsNulsAndOddLinesContained)
 {
-    constexpr char text[] = "[a\0b]\nk\0ey=va\0lue\n=novalue\n[]\nx=1\n";
-    const std::string bytes(text, sizeof text - 1);
-    const shell::profile_data data = shell::parse_profile(bytes);
+    const shell::profile_data data = shell::parse_profile("[a\0b]\nk\0ey=va\0lue\n=novalue\n[]\nx=1\n"s);
     ASSERT_EQ(data.sections.size(), 3u);
     EXPECT_EQ(data.sections[1].name, u"a");
     ASSERT_EQ(data.sections[1].keys.size(), 1u);
