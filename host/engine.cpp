@@ -219,6 +219,12 @@ HRESULT document::save(const std::string& path, std::string* message) const noex
     return pjd_write_file(path, bytes, message);
 }
 
+HRESULT document::write_pdf(const std::string& path, const pdf::write_options& options,
+                            pdf::write_report* report, std::string* message) const noexcept
+{
+    return pdf::write_pdf(doc_, path, options, report, message);
+}
+
 HRESULT document::load_bytes(const BYTE* data, std::size_t size, document* out,
                              std::string* message) noexcept
 {
