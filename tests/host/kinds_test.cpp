@@ -1,13 +1,18 @@
 // The properties of the host object kinds through their interfaces: what each setter refuses
 // (and that a refused value leaves the property as it was), how the journal shows a call and
-// its result, and a null pointer to a getter.
+// its result, a null pointer to a getter, and which checks a loaded .pjd record gets.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
 
+#include "host/io/crc32.h"
 #include "tests/host/page_lists.h"
 
 namespace {
@@ -137,6 +142,112 @@ TEST(HostKinds, ImageSizeIsNotNegative)
     check_setter<IZImageResource, LONG>(
         zeKindImageResource, &IZImageResource::put_Height, &IZImageResource::get_Height, 5,
         {W{"negative", -1, E_INVALIDARG, 5, "image#1.put_Height(-1) !0x80070057"}});
+}
+
+// A .pjd file of `doc` with the one run of bytes `from` turned into `to` and the checksum of
+// its chunk made good again, so that only the object's own checks can refuse it.
+std::vector<BYTE> patched(const host::document& doc, const std::vector<BYTE>& from,
+                          const std::vector<BYTE>& to)
+{
+    std::vector<BYTE> bytes;
+    EXPECT_EQ(doc.save_bytes(&bytes), S_OK);
+    const auto at = std::search(bytes.begin(), bytes.end(), from.begin(), from.end());
+    EXPECT_NE(at, bytes.end());
+    if (at == bytes.end()) return bytes;
+    EXPECT_EQ(std::search(at + 1, bytes.end(), from.begin(), from.end()), bytes.end());
+    std::copy(to.begin(), to.end(), at);
+    const auto u32 = [&](std::size_t i) {
+        return std::uint32_t(bytes[i]) | std::uint32_t(bytes[i + 1]) << 8 |
+               std::uint32_t(bytes[i + 2]) << 16 | std::uint32_t(bytes[i + 3]) << 24;
+    };
+    const std::size_t where = static_cast<std::size_t>(at - bytes.begin());
+    for (std::size_t chunk = 8; chunk + 12 <= bytes.size(); chunk += 12 + u32(chunk + 4)) {
+        const std::size_t crc_at = chunk + 8 + u32(chunk + 4);
+        if (where < chunk || where >= crc_at) continue;
+        const std::uint32_t crc = host::crc32(bytes.data() + chunk, crc_at - chunk);
+        for (int i = 0; i < 4; ++i) bytes[crc_at + i] = BYTE(crc >> (8 * i));
+    }
+    return bytes;
+}
+
+std::vector<BYTE> le32(std::uint32_t v) { return {BYTE(v), BYTE(v >> 8), BYTE(v >> 16), BYTE(v >> 24)}; }
+std::vector<BYTE> operator+(std::vector<BYTE> a, const std::vector<BYTE>& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+std::vector<BYTE> le64(double v)
+{
+    std::uint64_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    return le32(std::uint32_t(bits)) + le32(std::uint32_t(bits >> 32));
+}
+
+// The setters' checks that a loaded record gets too, and the one it does not: a transparency
+// a file holds is taken as it is.
+TEST(HostKinds, LoadedRecordsGetTheChecksOfTheirKind)
+{
+    constexpr std::uint32_t marker = 0x5A5A5A5A;
+    struct load_case {
+        const char* what;
+        std::function<void(page_with_objects&)> make;
+        std::vector<BYTE> from, to;
+        bool loads;
+    };
+    const std::vector<load_case> cases = {
+        {"clip mode two",
+         [](page_with_objects& p) {
+             auto clip = p.listed<IZClipFrame>(zeKindClipFrame);
+             clip->put_Mode(1);
+             com::ComPtr<IZRect> r;
+             clip->get_Rect(r.put());
+             r->put_Left(LONG(marker));
+         },
+         le32(1) + le32(marker), le32(2) + le32(marker), false},
+        {"paint mode three",
+         [](page_with_objects& p) {
+             auto shape = p.listed<IZShape>(zeKindShape);
+             shape->put_PaintMode(zeShapePaintFill);
+             shape->put_StrokeColor(marker);
+         },
+         le32(1) + le32(marker), le32(3) + le32(marker), false},
+        {"paint mode fill and stroke",
+         [](page_with_objects& p) {
+             auto shape = p.listed<IZShape>(zeKindShape);
+             shape->put_PaintMode(zeShapePaintFill);
+             shape->put_StrokeColor(marker);
+         },
+         le32(1) + le32(marker), le32(2) + le32(marker), true},
+        {"font angle not a number",
+         [](page_with_objects& p) { p.listed<IZFont>(zeKindFont)->put_Angle(0.375); },
+         le64(0.375), le64(std::nan("")), false},
+        {"transparency past a hundred",
+         [](page_with_objects& p) {
+             auto text = p.listed<IZTextObject>(zeKindTextObject);
+             text->put_Color(marker);
+         },
+         le32(marker) + le32(0) + le32(0) + std::vector<BYTE>{0, 0},
+         le32(marker) + le32(0) + le32(0) + std::vector<BYTE>{200, 0}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        page_with_objects page;
+        c.make(page);
+        const std::vector<BYTE> bytes = patched(page.doc, c.from, c.to);
+        host::document loaded;
+        std::string message;
+        const HRESULT hr = host::document::load_bytes(bytes.data(), bytes.size(), &loaded, &message);
+        if (!c.loads) {
+            EXPECT_EQ(hr, STG_E_INVALIDHEADER);
+            EXPECT_NE(message.find("does not fit its kind"), std::string::npos) << message;
+            continue;
+        }
+        ASSERT_EQ(hr, S_OK) << message;
+        // Saved again, the file is the patched one: the value was kept as it was read.
+        std::vector<BYTE> again;
+        ASSERT_EQ(loaded.save_bytes(&again), S_OK);
+        EXPECT_EQ(again, bytes);
+    }
 }
 
 }  // namespace
