@@ -1,6 +1,7 @@
 // The C++ face of the engine.
 #include "host/engine.h"
 
+#include "host/kinds/host_object.h"
 #include "host/model/document_object.h"
 #include "host/model/words.h"
 #include "host/pjd/pjd.h"
