@@ -203,7 +203,8 @@ using table_kind = with_table<kind_object<Derived, I>, Fields, Table>;
         return this->template get_field<row_of(#Name)>("get_" #Name, v);           \
     }
 
-// The getter and setter of the row `Name`: put_Name, or putref_Name for an object.
+// The setter of the row `Name`, recorded as put_Name (putref_Name for an object), and the
+// two accessors together.
 #define HOST_SETTER(Name, prefix)                                                  \
     HRESULT prefix##Name(arg_of<row_of(#Name)> v) noexcept override                \
     {                                                                              \
