@@ -1,6 +1,7 @@
 // The C++ face of the engine.
 #include "host/engine.h"
 
+#include "host/kinds/host_object.h"
 #include "host/model/document_object.h"
 #include "host/model/words.h"
 #include "host/pjd/pjd.h"
@@ -217,6 +218,12 @@ HRESULT document::save(const std::string& path, std::string* message) const noex
     std::vector<BYTE> bytes;
     RETURN_IF_FAILED(save_bytes(&bytes, message));
     return pjd_write_file(path, bytes, message);
+}
+
+HRESULT document::write_pdf(const std::string& path, const pdf::write_options& options,
+                            pdf::write_report* report, std::string* message) const noexcept
+{
+    return pdf::write_pdf(doc_, path, options, report, message);
 }
 
 HRESULT document::load_bytes(const BYTE* data, std::size_t size, document* out,

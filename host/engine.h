@@ -77,6 +77,11 @@ public:
     static HRESULT load_bytes(const BYTE* data, std::size_t size, document* out,
                               std::string* message = nullptr) noexcept;
 
+    // PDF: every page, as host::pdf::write_pdf writes it; `message` as for .pjd files.
+    HRESULT write_pdf(const std::string& path, const pdf::write_options& options,
+                      pdf::write_report* report, std::string* message = nullptr) const noexcept;
+
+    // The document model behind this face, for the engine's own tests and benchmarks.
     document_object* model() const noexcept { return doc_; }
 
 private:

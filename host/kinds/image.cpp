@@ -3,9 +3,9 @@
 // writer's business.
 #include <sys/stat.h>
 
-#include "host/kinds/factory.h"
-#include "host/kinds/properties.h"
-#include "host/kinds/rect_view.h"
+#include <tuple>
+
+#include "host/kinds/property_table.h"
 #include "host/output/image/decode.h"
 #include "host/output/paint.h"
 #include "platform/com/safearray.h"
@@ -13,7 +13,31 @@
 namespace host {
 namespace {
 
-class image_resource : public kind_object<image_resource, IZImageResource> {
+struct image_fields {
+    std::u16string file_;
+    LONG page_ = 0;
+    bool missing_ = false;
+    LONG width_ = 0;
+    LONG height_ = 0;
+    LONG bits_ = 24;
+    LONG interpolate_ = 1;
+    std::vector<BYTE> pixels_;
+    std::vector<BYTE> palette_;
+};
+constexpr auto image_table = std::tuple{
+    field<codec::text>("FileName", &image_fields::file_),
+    field<codec::i32>("Page", &image_fields::page_),
+    field<codec::yes_no>("Missing", &image_fields::missing_),
+    field<codec::i32>("Width", &image_fields::width_, not_negative),
+    field<codec::i32>("Height", &image_fields::height_, not_negative),
+    field<codec::i32>("BitsPerPixel", &image_fields::bits_),
+    field<codec::i32>("Interpolate", &image_fields::interpolate_),
+    field<codec::bytes>("PixelBytes", &image_fields::pixels_),
+    field<codec::bytes>("PaletteBytes", &image_fields::palette_),
+};
+
+class image_resource
+    : public table_kind<image_resource, IZImageResource, image_fields, image_table> {
 public:
     HRESULT Load(BSTR file, LONG page) noexcept override
     {
@@ -43,12 +67,10 @@ public:
         }
         return rec(hr);
     }
-    HRESULT get_Width(LONG* v) noexcept override { return get("get_Width", width_, v); }
-    HRESULT get_Height(LONG* v) noexcept override { return get("get_Height", height_, v); }
-    HOST_LONG_PROPERTY(BitsPerPixel, bits_)
-    HOST_LONG_PROPERTY(Interpolate, interpolate_)
-    HRESULT put_Width(LONG v) noexcept override { return put("put_Width", width_, v); }
-    HRESULT put_Height(LONG v) noexcept override { return put("put_Height", height_, v); }
+    HOST_PROPERTY(Width)
+    HOST_PROPERTY(Height)
+    HOST_PROPERTY(BitsPerPixel)
+    HOST_PROPERTY(Interpolate)
     HRESULT put_Pixels(VARIANT bytes) noexcept override
     {
         auto rec = record("put_Pixels", std::string("bytes"));
@@ -59,7 +81,7 @@ public:
         auto rec = record("put_Palette", std::string("colours"));
         return rec(read_array(colours, 4, &palette_));
     }
-    HOST_GET_TEXT(FileName, file_)
+    HOST_GET_PROPERTY(FileName)
 
     void resource(resource_info& out) const override
     {
@@ -75,58 +97,11 @@ public:
     }
     void describe(property_list& out) const override
     {
-        out.emplace_back("FileName", utf8(file_));
-        out.emplace_back("Page", number(page_));
-        out.emplace_back("Missing", missing_ ? "true" : "false");
-        out.emplace_back("Width", number(width_));
-        out.emplace_back("Height", number(height_));
-        out.emplace_back("BitsPerPixel", number(bits_));
-        out.emplace_back("Interpolate", number(interpolate_));
-        out.emplace_back("PixelBytes", number(static_cast<LONG>(pixels_.size())));
-        out.emplace_back("PaletteBytes", number(static_cast<LONG>(palette_.size())));
+        with_table::describe(out);
         if (!error_.empty()) out.emplace_back("Error", error_);
-    }
-    void save(byte_writer& out, const ref_serials&) const override
-    {
-        out.text(file_);
-        out.i32(page_);
-        out.u8(missing_ ? 1 : 0);
-        out.i32(width_);
-        out.i32(height_);
-        out.i32(bits_);
-        out.i32(interpolate_);
-        out.blob(pixels_);
-        out.blob(palette_);
-    }
-    bool load(byte_reader& in, const ref_lookup&) override
-    {
-        file_ = in.text();
-        page_ = in.i32();
-        missing_ = in.u8() != 0;
-        width_ = in.i32();
-        height_ = in.i32();
-        bits_ = in.i32();
-        interpolate_ = in.i32();
-        pixels_ = in.blob();
-        palette_ = in.blob();
-        return in.ok();
     }
 
 private:
-    HRESULT get(std::string_view member, LONG field, LONG* v) noexcept
-    {
-        auto rec = record(member);
-        if (!v) return rec(E_POINTER);
-        *v = field;
-        return rec(S_OK, *v);
-    }
-    HRESULT put(std::string_view member, LONG& field, LONG v) noexcept
-    {
-        auto rec = record(member, v);
-        if (v < 0) return rec(E_INVALIDARG);
-        field = v;
-        return rec(S_OK);
-    }
     // A one-dimensional array of bytes (or of 32-bit colours), copied as it lies in memory.
     static HRESULT read_array(const VARIANT& v, ULONG element, std::vector<BYTE>* out) noexcept
     {
@@ -153,58 +128,27 @@ private:
         return hr;
     }
 
-    std::u16string file_;
-    LONG page_ = 0;
-    bool missing_ = false;
-    LONG width_ = 0;
-    LONG height_ = 0;
-    LONG bits_ = 24;
-    LONG interpolate_ = 1;
-    std::vector<BYTE> pixels_;
-    std::vector<BYTE> palette_;
     std::string error_;
     mutable image_data view_;
 };
 
-class placed_image : public kind_object<placed_image, IZPlacedImage> {
+struct placed_image_fields {
+    com::ComPtr<IZImageResource> image_;
+    rect_data rect_;
+};
+constexpr auto placed_image_table = std::tuple{
+    field<codec::reference<IZImageResource>>("Image", &placed_image_fields::image_),
+    field<codec::rect>("Rect", &placed_image_fields::rect_),
+};
+
+class placed_image
+    : public table_kind<placed_image, IZPlacedImage, placed_image_fields, placed_image_table> {
 public:
-    HRESULT get_Image(IZImageResource** v) noexcept override
-    {
-        auto rec = record("get_Image");
-        if (!v) return rec(E_POINTER);
-        image_.copy_to(v);
-        return rec(S_OK, ref(*v));
-    }
-    HRESULT putref_Image(IZImageResource* v) noexcept override
-    {
-        auto rec = record("putref_Image", ref(v));
-        image_ = com::ComPtr<IZImageResource>(v);
-        return rec(S_OK);
-    }
+    HOST_REF_PROPERTY(Image)
     HRESULT get_Rect(IZRect** rect) noexcept override
     {
         auto rec = record("get_Rect");
         return rec(make_rect_view(this, &rect_, rect), part_name("rect"));
-    }
-    void describe(property_list& out) const override
-    {
-        out.emplace_back("Image", ctx()->name_of(image_.get()));
-        describe_rect(rect_, out);
-    }
-    void save(byte_writer& out, const ref_serials& refs) const override
-    {
-        out.u32(refs.serial(image_.get()));
-        save_rect(rect_, out);
-    }
-    bool load(byte_reader& in, const ref_lookup& refs) override
-    {
-        if (!load_ref(in, refs, &image_)) return false;
-        load_rect(rect_, in);
-        return in.ok();
-    }
-    void references(std::vector<IUnknown*>& out) const override
-    {
-        if (image_) out.push_back(image_.get());
     }
     void paint(painter& p) const override
     {
@@ -213,15 +157,6 @@ public:
         i.rect = {rect_.left, rect_.top, rect_.right, rect_.bottom};
         p.image(i);
     }
-    void drop_references() noexcept override
-    {
-        host_object::drop_references();
-        image_ = nullptr;
-    }
-
-private:
-    com::ComPtr<IZImageResource> image_;
-    rect_data rect_;
 };
 
 }  // namespace

@@ -1,15 +1,24 @@
 // Link objects: a URL over a rectangle of the page.
-#include "host/kinds/factory.h"
-#include "host/kinds/properties.h"
-#include "host/kinds/rect_view.h"
+#include <tuple>
+
+#include "host/kinds/property_table.h"
 #include "host/output/paint.h"
 
 namespace host {
 namespace {
 
-class link : public kind_object<link, IZLink> {
+struct link_fields {
+    std::u16string url_;
+    rect_data rect_;
+};
+constexpr auto link_table = std::tuple{
+    field<codec::text>("URL", &link_fields::url_),
+    field<codec::rect>("Rect", &link_fields::rect_),
+};
+
+class link : public table_kind<link, IZLink, link_fields, link_table> {
 public:
-    HOST_TEXT_PROPERTY(URL, url_)
+    HOST_PROPERTY(URL)
     HRESULT get_Rect(IZRect** rect) noexcept override
     {
         auto rec = record("get_Rect");
@@ -22,26 +31,6 @@ public:
         l.rect = {rect_.left, rect_.top, rect_.right, rect_.bottom};
         p.link(l);
     }
-    void describe(property_list& out) const override
-    {
-        out.emplace_back("URL", utf8(url_));
-        describe_rect(rect_, out);
-    }
-    void save(byte_writer& out, const ref_serials&) const override
-    {
-        out.text(url_);
-        save_rect(rect_, out);
-    }
-    bool load(byte_reader& in, const ref_lookup&) override
-    {
-        url_ = in.text();
-        load_rect(rect_, in);
-        return in.ok();
-    }
-
-private:
-    std::u16string url_;
-    rect_data rect_;
 };
 
 }  // namespace

@@ -4,8 +4,9 @@
 #include <mutex>
 #include <new>
 
-#include "host/kinds/factory.h"
-#include "host/kinds/properties.h"
+#include <tuple>
+
+#include "host/kinds/property_table.h"
 #include "host/output/paint.h"
 #include "host/output/pdf/pdf_file.h"
 
@@ -14,7 +15,24 @@ namespace {
 
 using maker = HRESULT (*)(const std::shared_ptr<context>&, LONG, IDispatch**) noexcept;
 
-class pdf_document : public kind_object<pdf_document, IZPdfDocument> {
+struct pdf_fields {
+    std::u16string file_;
+    LONG flags_ = 0;
+    pdf::pdf_file pdf_;
+};
+
+std::string opened_text(const pdf_fields& f) { return f.pdf_.is_open() ? "true" : "false"; }
+std::string pdf_page_count(const pdf_fields& f) { return number(f.pdf_.page_count()); }
+
+// Whether the file was open is saved after the table's part of the record.
+constexpr auto pdf_table = std::tuple{
+    field<codec::text>("FileName", &pdf_fields::file_),
+    field<codec::i32>("Flags", &pdf_fields::flags_),
+    shown<pdf_fields>("Opened", opened_text),
+    shown<pdf_fields>("PageCount", pdf_page_count),
+};
+
+class pdf_document : public table_kind<pdf_document, IZPdfDocument, pdf_fields, pdf_table> {
 public:
     HRESULT Open(BSTR file, LONG flags, BSTR password) noexcept override
     {
@@ -44,28 +62,23 @@ public:
         if (!pdf_.page_size(number, width, height)) return rec(E_INVALIDARG);
         return rec(S_OK, *width, *height);
     }
-    HOST_GET_TEXT(FileName, file_)
+    HOST_GET_PROPERTY(FileName)
 
     void resource(resource_info& out) const override { out.pdf = &pdf_; }
     void describe(property_list& out) const override
     {
-        out.emplace_back("FileName", utf8(file_));
-        out.emplace_back("Flags", number(flags_));
-        out.emplace_back("Opened", pdf_.is_open() ? "true" : "false");
-        out.emplace_back("PageCount", number(pdf_.page_count()));
+        with_table::describe(out);
         if (!error_.empty()) out.emplace_back("Error", error_);
     }
     // The password is not kept in the file: an encrypted PDF opens again only without one.
-    void save(byte_writer& out, const ref_serials&) const override
+    void save(byte_writer& out, const ref_serials& refs) const override
     {
-        out.text(file_);
-        out.i32(flags_);
+        with_table::save(out, refs);
         out.u8(pdf_.is_open() ? 1 : 0);
     }
-    bool load(byte_reader& in, const ref_lookup&) override
+    bool load(byte_reader& in, const ref_lookup& refs) override
     {
-        file_ = in.text();
-        flags_ = in.i32();
+        if (!load_fields(in, refs)) return false;
         const bool was_open = in.u8() != 0;
         if (!in.ok()) return false;
         if (was_open) open();  // a file gone since leaves the document unopened
@@ -83,46 +96,38 @@ private:
         }
     }
 
-    std::u16string file_;
-    LONG flags_ = 0;
     std::string password_;
-    pdf::pdf_file pdf_;
     std::string error_;
 };
 
+struct placed_pdf_fields {
+    com::ComPtr<IZPdfDocument> doc_;
+    LONG number_ = 1;
+    VARIANT_BOOL keep_ = VARIANT_TRUE;
+    LONG left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+};
+constexpr auto placed_pdf_table = std::tuple{
+    field<codec::reference<IZPdfDocument>>("Document", &placed_pdf_fields::doc_),
+    field<codec::i32>("PageNumber", &placed_pdf_fields::number_),
+    field<codec::flag>("KeepAspectRatio", &placed_pdf_fields::keep_),
+    field<codec::i32>("Left", &placed_pdf_fields::left_),
+    field<codec::i32>("Top", &placed_pdf_fields::top_),
+    field<codec::i32>("Width", &placed_pdf_fields::width_),
+    field<codec::i32>("Height", &placed_pdf_fields::height_),
+};
+
+// Also an element of its page, so its COM part is made here rather than by kind_object.
 class placed_pdf_page
-    : public com::object_root<placed_pdf_page, com::automation::dispatch_impl<IZPlacedPdfPage>,
-                              com::automation::dispatch_impl<IZElement>, host_object> {
+    : public with_table<
+          com::object_root<placed_pdf_page, com::automation::dispatch_impl<IZPlacedPdfPage>,
+                           com::automation::dispatch_impl<IZElement>, host_object>,
+          placed_pdf_fields, placed_pdf_table> {
 public:
     IUnknown* unknown() noexcept override { return this->identity(); }
 
-    HRESULT get_Document(IZPdfDocument** v) noexcept override
-    {
-        auto rec = record("get_Document");
-        if (!v) return rec(E_POINTER);
-        doc_.copy_to(v);
-        return rec(S_OK, ref(*v));
-    }
-    HRESULT putref_Document(IZPdfDocument* v) noexcept override
-    {
-        auto rec = record("putref_Document", ref(v));
-        doc_ = com::ComPtr<IZPdfDocument>(v);
-        return rec(S_OK);
-    }
-    HOST_LONG_PROPERTY(PageNumber, number_)
-    HRESULT get_KeepAspectRatio(VARIANT_BOOL* v) noexcept override
-    {
-        auto rec = record("get_KeepAspectRatio");
-        if (!v) return rec(E_POINTER);
-        *v = keep_;
-        return rec(S_OK, *v);
-    }
-    HRESULT put_KeepAspectRatio(VARIANT_BOOL v) noexcept override
-    {
-        auto rec = record("put_KeepAspectRatio", v);
-        keep_ = v ? VARIANT_TRUE : VARIANT_FALSE;
-        return rec(S_OK);
-    }
+    HOST_REF_PROPERTY(Document)
+    HOST_PROPERTY(PageNumber)
+    HOST_PROPERTY(KeepAspectRatio)
     HRESULT SetPosition(LONG left, LONG top, LONG width, LONG height) noexcept override
     {
         auto rec = record("SetPosition", left, top, width, height);
@@ -171,49 +176,6 @@ public:
                   static_cast<LONG>(static_cast<ULONG>(top_) + static_cast<ULONG>(height_))};
         p.pdf_page(d);
     }
-    void describe(property_list& out) const override
-    {
-        out.emplace_back("Document", ctx() ? ctx()->name_of(doc_.get()) : "");
-        out.emplace_back("PageNumber", number(number_));
-        out.emplace_back("KeepAspectRatio", number(keep_));
-        out.emplace_back("Left", number(left_));
-        out.emplace_back("Top", number(top_));
-        out.emplace_back("Width", number(width_));
-        out.emplace_back("Height", number(height_));
-    }
-    void save(byte_writer& out, const ref_serials& refs) const override
-    {
-        out.u32(refs.serial(doc_.get()));
-        out.i32(number_);
-        out.u16(static_cast<std::uint16_t>(keep_));
-        for (LONG v : {left_, top_, width_, height_}) out.i32(v);
-    }
-    bool load(byte_reader& in, const ref_lookup& refs) override
-    {
-        if (!load_ref(in, refs, &doc_)) return false;
-        number_ = in.i32();
-        keep_ = in.u16() ? VARIANT_TRUE : VARIANT_FALSE;
-        left_ = in.i32();
-        top_ = in.i32();
-        width_ = in.i32();
-        height_ = in.i32();
-        return in.ok();
-    }
-    void references(std::vector<IUnknown*>& out) const override
-    {
-        if (doc_) out.push_back(doc_.get());
-    }
-    void drop_references() noexcept override
-    {
-        host_object::drop_references();
-        doc_ = nullptr;
-    }
-
-private:
-    com::ComPtr<IZPdfDocument> doc_;
-    LONG number_ = 1;
-    VARIANT_BOOL keep_ = VARIANT_TRUE;
-    LONG left_ = 0, top_ = 0, width_ = 0, height_ = 0;
 };
 
 // Creation by class id: the object belongs to no document yet (see host_object::adopt). The

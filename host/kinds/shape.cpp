@@ -1,39 +1,26 @@
 // Shapes with their paths, and line styles.
 #include <new>
+#include <tuple>
 
-#include "host/kinds/factory.h"
+#include "host/kinds/property_table.h"
 #include "host/output/paint.h"
 
 namespace host {
 namespace {
 
-class line_style : public kind_object<line_style, IZLineStyle> {
+struct line_style_fields {
+    LONG width_ = 0;
+};
+constexpr auto line_style_table = std::tuple{
+    field<codec::i32>("Width", &line_style_fields::width_),
+};
+
+class line_style
+    : public table_kind<line_style, IZLineStyle, line_style_fields, line_style_table> {
 public:
-    HRESULT get_Width(LONG* v) noexcept override
-    {
-        auto rec = record("get_Width");
-        if (!v) return rec(E_POINTER);
-        *v = width_;
-        return rec(S_OK, *v);
-    }
-    HRESULT put_Width(LONG v) noexcept override
-    {
-        auto rec = record("put_Width", v);
-        width_ = v;
-        return rec(S_OK);
-    }
+    HOST_PROPERTY(Width)
 
     void resource(resource_info& out) const override { out.line_width = width_; }
-    void describe(property_list& out) const override { out.emplace_back("Width", number(width_)); }
-    void save(byte_writer& out, const ref_serials&) const override { out.i32(width_); }
-    bool load(byte_reader& in, const ref_lookup&) override
-    {
-        width_ = in.i32();
-        return in.ok();
-    }
-
-private:
-    LONG width_ = 0;
 };
 
 class shape;
@@ -60,22 +47,92 @@ private:
     com::ComPtr<IUnknown> keep_;
 };
 
-class shape : public kind_object<shape, IZShape> {
+struct shape_fields {
+    ZeShapePaintMode paint_mode_ = zeShapePaintStroke;
+    OLE_COLOR stroke_ = 0x000000;
+    OLE_COLOR fill_ = 0xFFFFFF;
+    com::ComPtr<IZLineStyle> line_style_;
+    ZeShapeBlendMode blend_ = zeShapeBlendNormal;
+    SHORT transparency_ = 0;
+    // Saved after the table's part of the record.
+    float transform_[6] = {1, 0, 0, 1, 0, 0};
+    std::vector<path_item> items_;
+};
+
+LONG figure_count(const shape_fields& f) noexcept
+{
+    LONG count = 0;
+    bool open = false;
+    for (const path_item& item : f.items_) {
+        if (item.op == op_break) {
+            open = false;
+        } else if (!open) {
+            open = true;
+            ++count;
+        }
+    }
+    return count;
+}
+
+std::string path_text(const shape_fields& f)
+{
+    std::string s;
+    for (const path_item& item : f.items_) {
+        if (!s.empty()) s += ' ';
+        int n = 4;
+        switch (item.op) {
+        case op_rectangle: s += "R("; break;
+        case op_ellipse: s += "E("; break;
+        case op_rounded: s += "Q("; n = 6; break;
+        default: s += '|'; n = 0; break;
+        }
+        for (int i = 0; i < n; ++i) {
+            if (i) s += ',';
+            s += std::to_string(item.v[i]);
+        }
+        if (n) s += ')';
+    }
+    return s;
+}
+
+std::string transform_text(const shape_fields& f)
+{
+    std::string s;
+    for (int i = 0; i < 6; ++i) {
+        if (i) s += ',';
+        append_value(s, f.transform_[i]);
+    }
+    return s;
+}
+
+std::string figure_count_text(const shape_fields& f) { return number(figure_count(f)); }
+
+bool paint_mode_ok(ZeShapePaintMode v) noexcept
+{
+    return v >= zeShapePaintStroke && v <= zeShapePaintFillStroke;
+}
+bool blend_ok(ZeShapeBlendMode v) noexcept
+{
+    return v == zeShapeBlendNormal || v == zeShapeBlendMultiply;
+}
+
+constexpr auto shape_table = std::tuple{
+    field<codec::enumeration<ZeShapePaintMode>>("PaintMode", &shape_fields::paint_mode_,
+                                                paint_mode_ok, checked::always),
+    shown<shape_fields>("Path", path_text),
+    shown<shape_fields>("FigureCount", figure_count_text),
+    shown<shape_fields>("Transform", transform_text),
+    field<codec::colour>("StrokeColor", &shape_fields::stroke_),
+    field<codec::colour>("FillColor", &shape_fields::fill_),
+    field<codec::reference<IZLineStyle>>("LineStyle", &shape_fields::line_style_),
+    field<codec::enumeration<ZeShapeBlendMode>>("BlendMode", &shape_fields::blend_, blend_ok,
+                                                checked::always),
+    field<codec::i16>("Transparency", &shape_fields::transparency_, percent),
+};
+
+class shape : public table_kind<shape, IZShape, shape_fields, shape_table> {
 public:
-    HRESULT get_PaintMode(ZeShapePaintMode* v) noexcept override
-    {
-        auto rec = record("get_PaintMode");
-        if (!v) return rec(E_POINTER);
-        *v = paint_mode_;
-        return rec(S_OK, *v);
-    }
-    HRESULT put_PaintMode(ZeShapePaintMode v) noexcept override
-    {
-        auto rec = record("put_PaintMode", v);
-        if (v < zeShapePaintStroke || v > zeShapePaintFillStroke) return rec(E_INVALIDARG);
-        paint_mode_ = v;
-        return rec(S_OK);
-    }
+    HOST_PROPERTY(PaintMode)
     HRESULT get_Path(IZPath** path) noexcept override
     {
         auto rec = record("get_Path");
@@ -88,88 +145,15 @@ public:
         *path = view.detach();
         return rec(S_OK, part_name("path"));
     }
-    HRESULT get_StrokeColor(OLE_COLOR* v) noexcept override
-    {
-        return get_colour("get_StrokeColor", stroke_, v);
-    }
-    HRESULT put_StrokeColor(OLE_COLOR v) noexcept override
-    {
-        auto rec = record("put_StrokeColor", static_cast<ULONG>(v));
-        stroke_ = v;
-        return rec(S_OK);
-    }
-    HRESULT get_FillColor(OLE_COLOR* v) noexcept override
-    {
-        return get_colour("get_FillColor", fill_, v);
-    }
-    HRESULT put_FillColor(OLE_COLOR v) noexcept override
-    {
-        auto rec = record("put_FillColor", static_cast<ULONG>(v));
-        fill_ = v;
-        return rec(S_OK);
-    }
-    HRESULT get_LineStyle(IZLineStyle** v) noexcept override
-    {
-        auto rec = record("get_LineStyle");
-        if (!v) return rec(E_POINTER);
-        line_style_.copy_to(v);
-        return rec(S_OK, ref(*v));
-    }
-    HRESULT putref_LineStyle(IZLineStyle* v) noexcept override
-    {
-        auto rec = record("putref_LineStyle", ref(v));
-        line_style_ = com::ComPtr<IZLineStyle>(v);
-        return rec(S_OK);
-    }
-    HRESULT get_BlendMode(ZeShapeBlendMode* v) noexcept override
-    {
-        auto rec = record("get_BlendMode");
-        if (!v) return rec(E_POINTER);
-        *v = blend_;
-        return rec(S_OK, *v);
-    }
-    HRESULT put_BlendMode(ZeShapeBlendMode v) noexcept override
-    {
-        auto rec = record("put_BlendMode", v);
-        if (v != zeShapeBlendNormal && v != zeShapeBlendMultiply) return rec(E_INVALIDARG);
-        blend_ = v;
-        return rec(S_OK);
-    }
-    HRESULT get_Transparency(SHORT* v) noexcept override
-    {
-        auto rec = record("get_Transparency");
-        if (!v) return rec(E_POINTER);
-        *v = transparency_;
-        return rec(S_OK, *v);
-    }
-    HRESULT put_Transparency(SHORT v) noexcept override
-    {
-        auto rec = record("put_Transparency", v);
-        if (v < 0 || v > 100) return rec(E_INVALIDARG);
-        transparency_ = v;
-        return rec(S_OK);
-    }
+    HOST_PROPERTY(StrokeColor)
+    HOST_PROPERTY(FillColor)
+    HOST_REF_PROPERTY(LineStyle)
+    HOST_PROPERTY(BlendMode)
+    HOST_PROPERTY(Transparency)
 
-    void describe(property_list& out) const override
-    {
-        out.emplace_back("PaintMode", number(paint_mode_));
-        out.emplace_back("Path", path_text());
-        out.emplace_back("FigureCount", number(figure_count()));
-        out.emplace_back("Transform", transform_text());
-        out.emplace_back("StrokeColor", colour(stroke_));
-        out.emplace_back("FillColor", colour(fill_));
-        out.emplace_back("LineStyle", ctx() ? ctx()->name_of(line_style_.get()) : "");
-        out.emplace_back("BlendMode", number(blend_));
-        out.emplace_back("Transparency", number(transparency_));
-    }
     void save(byte_writer& out, const ref_serials& refs) const override
     {
-        out.i32(paint_mode_);
-        out.u32(stroke_);
-        out.u32(fill_);
-        out.u32(refs.serial(line_style_.get()));
-        out.i32(blend_);
-        out.u16(static_cast<std::uint16_t>(transparency_));
+        with_table::save(out, refs);
         for (float m : transform_) out.f32(m);
         out.u32(static_cast<std::uint32_t>(items_.size()));
         for (const path_item& item : items_) {
@@ -179,18 +163,10 @@ public:
     }
     bool load(byte_reader& in, const ref_lookup& refs) override
     {
-        LONG mode = in.i32();
-        stroke_ = in.u32();
-        fill_ = in.u32();
-        if (!load_ref(in, refs, &line_style_)) return false;
-        LONG blend = in.i32();
-        transparency_ = static_cast<SHORT>(in.u16());
+        if (!load_fields(in, refs)) return false;
         for (float& m : transform_) m = in.f32();
         std::uint32_t n = in.u32();
         if (!in.ok() || n > in.left() / 25) return false;
-        if (mode < 0 || mode > 2 || blend < 0 || blend > 1) return false;
-        paint_mode_ = static_cast<ZeShapePaintMode>(mode);
-        blend_ = static_cast<ZeShapeBlendMode>(blend);
         items_.clear();
         items_.reserve(n);
         for (std::uint32_t i = 0; i < n; ++i) {
@@ -201,10 +177,6 @@ public:
             items_.push_back(item);
         }
         return in.ok();
-    }
-    void references(std::vector<IUnknown*>& out) const override
-    {
-        if (line_style_) out.push_back(line_style_.get());
     }
     void paint(painter& p) const override
     {
@@ -222,75 +194,9 @@ public:
         s.transparency = transparency_;
         p.shape(s);
     }
-    void drop_references() noexcept override
-    {
-        host_object::drop_references();
-        line_style_ = nullptr;
-    }
-
     std::vector<path_item>& items() noexcept { return items_; }
     float* transform() noexcept { return transform_; }
-    LONG figure_count() const noexcept
-    {
-        LONG count = 0;
-        bool open = false;
-        for (const path_item& item : items_) {
-            if (item.op == op_break) {
-                open = false;
-            } else if (!open) {
-                open = true;
-                ++count;
-            }
-        }
-        return count;
-    }
-
-private:
-    HRESULT get_colour(std::string_view member, OLE_COLOR value, OLE_COLOR* v) noexcept
-    {
-        auto rec = record(member);
-        if (!v) return rec(E_POINTER);
-        *v = value;
-        return rec(S_OK, static_cast<ULONG>(*v));
-    }
-    std::string path_text() const
-    {
-        std::string s;
-        for (const path_item& item : items_) {
-            if (!s.empty()) s += ' ';
-            int n = 4;
-            switch (item.op) {
-            case op_rectangle: s += "R("; break;
-            case op_ellipse: s += "E("; break;
-            case op_rounded: s += "Q("; n = 6; break;
-            default: s += '|'; n = 0; break;
-            }
-            for (int i = 0; i < n; ++i) {
-                if (i) s += ',';
-                s += std::to_string(item.v[i]);
-            }
-            if (n) s += ')';
-        }
-        return s;
-    }
-    std::string transform_text() const
-    {
-        std::string s;
-        for (int i = 0; i < 6; ++i) {
-            if (i) s += ',';
-            append_value(s, transform_[i]);
-        }
-        return s;
-    }
-
-    ZeShapePaintMode paint_mode_ = zeShapePaintStroke;
-    OLE_COLOR stroke_ = 0x000000;
-    OLE_COLOR fill_ = 0xFFFFFF;
-    com::ComPtr<IZLineStyle> line_style_;
-    ZeShapeBlendMode blend_ = zeShapeBlendNormal;
-    SHORT transparency_ = 0;
-    float transform_[6] = {1, 0, 0, 1, 0, 0};
-    std::vector<path_item> items_;
+    LONG figure_count() const noexcept { return host::figure_count(*this); }
 };
 
 void path_view::init(shape* owner) noexcept

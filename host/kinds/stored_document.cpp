@@ -1,7 +1,7 @@
 // Stored documents (a .pjd file opened for placing its pages) and placed document pages.
-#include "host/kinds/factory.h"
-#include "host/kinds/properties.h"
-#include "host/kinds/rect_view.h"
+#include <tuple>
+
+#include "host/kinds/property_table.h"
 #include "host/output/paint.h"
 #include "host/pjd/pjd.h"
 
@@ -13,7 +13,28 @@ namespace {
 constexpr int kMaxNesting = 4;
 thread_local int nesting = 0;
 
-class stored_document : public kind_object<stored_document, IZStoredDocument> {
+struct stored_fields {
+    std::u16string file_;
+    LONG flags_ = 0;
+    com::ComPtr<document_object> doc_;
+};
+
+std::string loaded_text(const stored_fields& f) { return f.doc_ ? "true" : "false"; }
+std::string stored_page_count(const stored_fields& f)
+{
+    return number(f.doc_ ? static_cast<LONG>(f.doc_->pages().size()) : 0);
+}
+
+// Whether the document was loaded is saved after the table's part of the record.
+constexpr auto stored_table = std::tuple{
+    field<codec::text>("FileName", &stored_fields::file_),
+    field<codec::i32>("Flags", &stored_fields::flags_),
+    shown<stored_fields>("Loaded", loaded_text),
+    shown<stored_fields>("PageCount", stored_page_count),
+};
+
+class stored_document
+    : public table_kind<stored_document, IZStoredDocument, stored_fields, stored_table> {
 public:
     void final_release() noexcept
     {
@@ -41,7 +62,7 @@ public:
         (*pages)->AddRef();
         return rec(S_OK, part_name("pages"));
     }
-    HOST_GET_TEXT(FileName, file_)
+    HOST_GET_PROPERTY(FileName)
 
     void resource(resource_info& out) const override
     {
@@ -50,22 +71,17 @@ public:
     }
     void describe(property_list& out) const override
     {
-        out.emplace_back("FileName", utf8(file_));
-        out.emplace_back("Flags", number(flags_));
-        out.emplace_back("Loaded", doc_ ? "true" : "false");
-        out.emplace_back("PageCount", number(doc_ ? static_cast<LONG>(doc_->pages().size()) : 0));
+        with_table::describe(out);
         if (!error_.empty()) out.emplace_back("Error", error_);
     }
-    void save(byte_writer& out, const ref_serials&) const override
+    void save(byte_writer& out, const ref_serials& refs) const override
     {
-        out.text(file_);
-        out.i32(flags_);
+        with_table::save(out, refs);
         out.u8(doc_ ? 1 : 0);
     }
-    bool load(byte_reader& in, const ref_lookup&) override
+    bool load(byte_reader& in, const ref_lookup& refs) override
     {
-        file_ = in.text();
-        flags_ = in.i32();
+        if (!load_fields(in, refs)) return false;
         const bool was_loaded = in.u8() != 0;
         if (!in.ok()) return false;
         // The file is opened again; one that is gone now leaves the document unloaded.
@@ -91,57 +107,31 @@ private:
         return hr;
     }
 
-    std::u16string file_;
-    LONG flags_ = 0;
-    com::ComPtr<document_object> doc_;
     std::string error_;
 };
 
-class placed_page : public kind_object<placed_page, IZPlacedDocumentPage> {
+struct placed_page_fields {
+    com::ComPtr<IZStoredDocument> doc_;
+    LONG number_ = 0;
+    rect_data rect_;
+};
+constexpr auto placed_page_table = std::tuple{
+    field<codec::reference<IZStoredDocument>>("Document", &placed_page_fields::doc_),
+    field<codec::i32>("PageNumber", &placed_page_fields::number_),
+    field<codec::rect>("Rect", &placed_page_fields::rect_),
+};
+
+class placed_page : public table_kind<placed_page, IZPlacedDocumentPage, placed_page_fields,
+                                      placed_page_table> {
 public:
-    HRESULT get_Document(IZStoredDocument** v) noexcept override
-    {
-        auto rec = record("get_Document");
-        if (!v) return rec(E_POINTER);
-        doc_.copy_to(v);
-        return rec(S_OK, ref(*v));
-    }
-    HRESULT putref_Document(IZStoredDocument* v) noexcept override
-    {
-        auto rec = record("putref_Document", ref(v));
-        doc_ = com::ComPtr<IZStoredDocument>(v);
-        return rec(S_OK);
-    }
-    HOST_LONG_PROPERTY(PageNumber, number_)
+    HOST_REF_PROPERTY(Document)
+    HOST_PROPERTY(PageNumber)
     HRESULT get_Rect(IZRect** rect) noexcept override
     {
         auto rec = record("get_Rect");
         return rec(make_rect_view(this, &rect_, rect), part_name("rect"));
     }
 
-    void describe(property_list& out) const override
-    {
-        out.emplace_back("Document", ctx()->name_of(doc_.get()));
-        out.emplace_back("PageNumber", number(number_));
-        describe_rect(rect_, out);
-    }
-    void save(byte_writer& out, const ref_serials& refs) const override
-    {
-        out.u32(refs.serial(doc_.get()));
-        out.i32(number_);
-        save_rect(rect_, out);
-    }
-    bool load(byte_reader& in, const ref_lookup& refs) override
-    {
-        if (!load_ref(in, refs, &doc_)) return false;
-        number_ = in.i32();
-        load_rect(rect_, in);
-        return in.ok();
-    }
-    void references(std::vector<IUnknown*>& out) const override
-    {
-        if (doc_) out.push_back(doc_.get());
-    }
     void paint(painter& p) const override
     {
         document_page_paint d;
@@ -150,16 +140,6 @@ public:
         d.rect = {rect_.left, rect_.top, rect_.right, rect_.bottom};
         p.document_page(d);
     }
-    void drop_references() noexcept override
-    {
-        host_object::drop_references();
-        doc_ = nullptr;
-    }
-
-private:
-    com::ComPtr<IZStoredDocument> doc_;
-    LONG number_ = 0;
-    rect_data rect_;
 };
 
 }  // namespace

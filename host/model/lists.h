@@ -8,7 +8,8 @@
 #include <unordered_set>
 #include <vector>
 
-#include "host/kinds/host_object.h"
+#include "contentelements/zprint_page.h"
+#include "host/model/call_record.h"
 
 namespace host {
 

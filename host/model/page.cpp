@@ -3,6 +3,7 @@
 
 #include "host/model/page.h"
 
+#include "host/kinds/host_object.h"
 #include "host/model/document_object.h"
 #include "host/model/text_flow.h"
 

@@ -2,6 +2,7 @@
 // by its page id; an item is a word, numbered from 1 in the order the words were added.
 #include "host/model/text_flow.h"
 
+#include "host/kinds/host_object.h"
 #include "host/model/document_object.h"
 
 namespace host {

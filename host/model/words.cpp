@@ -11,6 +11,7 @@
 #include FT_ADVANCES_H
 
 #include "host/engine.h"
+#include "host/kinds/host_object.h"
 #include "host/model/document_object.h"
 #include "host/model/words.h"
 #include "host/output/paint.h"

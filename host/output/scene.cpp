@@ -1,6 +1,7 @@
 // The scene of a document's pages for the output writers.
 #include "host/output/scene.h"
 
+#include "host/kinds/host_object.h"
 #include "host/model/document_object.h"
 
 namespace host {

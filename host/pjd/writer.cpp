@@ -11,6 +11,7 @@
 #include "host/pjd/pjd.h"
 
 #include "host/io/crc32.h"
+#include "host/kinds/host_object.h"
 #include "host/pjd/format.h"
 #include "platform/com/streams.h"
 

@@ -5,33 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "contentelements/zprint_objects.h"
-#include "contentelements/zprint_page.h"
-#include "host/engine.h"
-#include "platform/com/com.h"
+#include "tests/host/page_lists.h"
 
 namespace {
 
-struct page_fixture : ::testing::Test {
-    host::document doc;
-    com::ComPtr<IZPageObjectList> objects;
-    com::ComPtr<IZResourceList> resources;
-    com::ComPtr<IZPrintContentPage> page;
-
-    void SetUp() override
-    {
-        ASSERT_TRUE(doc.ok());
-        ASSERT_EQ(doc.add_page(5950, 8420, 720), S_OK);
-        com::ComPtr<IDispatch> d;
-        ASSERT_EQ(doc.page_objects(1, d.put()), S_OK);
-        ASSERT_EQ(d->QueryInterface(IZPageObjectList::iid, objects.put_void()), S_OK);
-        d.reset();
-        ASSERT_EQ(doc.resources(1, d.put()), S_OK);
-        ASSERT_EQ(d->QueryInterface(IZResourceList::iid, resources.put_void()), S_OK);
-        d.reset();
-        ASSERT_EQ(doc.page(1, d.put()), S_OK);
-        ASSERT_EQ(d->QueryInterface(IZPrintContentPage::iid, page.put_void()), S_OK);
-    }
+struct page_fixture : ::testing::Test, page_lists {
+    void SetUp() override { ASSERT_TRUE(objects && resources && page); }
 
     com::ComPtr<IDispatch> make(LONG kind)
     {

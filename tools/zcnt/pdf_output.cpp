@@ -39,7 +39,7 @@ bool write_pdf_file(const host::document& doc, const std::string& path, std::FIL
         };
     }
     host::pdf::write_report report;
-    if (FAILED(host::pdf::write_pdf(doc.model(), path, options, &report, error))) return false;
+    if (FAILED(doc.write_pdf(path, options, &report, error))) return false;
     for (const std::string& w : report.warnings) std::fprintf(err, "zcnt: warning: %s\n", w.c_str());
     return true;
 }
