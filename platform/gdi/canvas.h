@@ -1,4 +1,5 @@
-// Pixel access to what a memory DC paints on, shared by the drawing calls and image lists.
+// Pixel access to what a memory DC paints on, shared by the drawing calls (shapes, bitmaps,
+// text output) and image lists.
 #pragma once
 
 #include <cstdint>
@@ -48,10 +49,27 @@ struct BlitArea {
 };
 BlitArea blit_area(RECT device) noexcept;
 
+// A rectangle with its corners ordered, left <= right and top <= bottom.
+RECT normalized(RECT r) noexcept;
+
 // Calls `paint(sx, sy, dst)` for every destination pixel of `to` inside the clip, with (sx, sy)
 // the nearest pixel of a `src_w` x `src_h` source stretched over it, mirrored on an axis where
 // `mirror_x` or `mirror_y` says.
 void stretch(const Canvas& canvas, RECT to, bool mirror_x, bool mirror_y, int src_w, int src_h,
              const std::function<void(int, int, std::uint32_t&)>& paint);
+
+// Surfaces a DC may draw on, and the result drawing gives without pixels: the screen accepts
+// and drops everything, an information context refuses.
+template <typename F>
+BOOL with_canvas(HDC handle, F&& draw)
+{
+    Dc* dc = find_dc(handle);
+    if (dc == nullptr) return FALSE;
+    Canvas canvas;
+    if (!open_canvas(*dc, canvas)) return dc->screen || dc->memory ? TRUE : FALSE;
+    const BOOL ok = draw(*dc, canvas);
+    canvas.done();
+    return ok;
+}
 
 }  // namespace gdi

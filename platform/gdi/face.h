@@ -11,6 +11,7 @@
 #include "platform/gdi/gdi.h"
 
 struct FT_FaceRec_;
+struct FT_LibraryRec_;
 
 namespace gdi {
 
@@ -83,6 +84,11 @@ public:
 private:
     LONG em_scale_;
 };
+
+// Reads face `index` of the font file at `path` and copies out its table values; null when it
+// is not a scalable sfnt face. Runs under the face registry's lock, as FreeType is not safe to
+// share between threads; may throw std::bad_alloc.
+std::unique_ptr<Face> load_face(FT_LibraryRec_* library, const std::string& path, int index);
 
 // The face a LOGFONTA resolves to; null only when no scalable font is installed at all.
 const Face* resolve_face(const LOGFONTA& logfont) noexcept;

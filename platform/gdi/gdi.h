@@ -1,6 +1,11 @@
 // The Windows GDI calls the library measures and paints with, built on fontconfig, FreeType and
 // cairo, with the Windows names, structure layouts and arithmetic.
 //
+// One header for the whole GDI surface, as the system's own is, so that clients include one
+// file; it runs past the usual length because it is declarations only: the structures with
+// their Windows layouts, the constants and the calls. The objects behind the handles and the
+// layer's helpers live in objects.h, canvas.h and text.h; loaded font faces in face.h.
+//
 // Decisions (see the .cpp files for the details):
 // - One display: "DISPLAY" and GetDC(NULL) are 1920 x 1080 pixels at 96 dpi, 32 bits per pixel.
 // - Fonts resolve through fontconfig with Windows' face names mapped to metric-compatible faces

@@ -1,6 +1,7 @@
-// GDI's text metrics of a TrueType face at one em size. Every table value goes through the same
-// scale, MulDiv(ppem, 65536, upem) applied with 16.16 rounding, and each field is rounded on its
-// own, so tmHeight is the sum of the rounded ascent and descent, as on Windows.
+// GDI's text metrics of a TrueType face at one em size, and the em size a font height asks for.
+// Every table value goes through the same scale, MulDiv(ppem, 65536, upem) applied with 16.16
+// rounding, and each field is rounded on its own, so tmHeight is the sum of the rounded ascent
+// and descent, as on Windows.
 #include <algorithm>
 
 #include "platform/gdi/face.h"
@@ -51,6 +52,30 @@ LONG clamp_long(std::int64_t v)
 }
 
 }  // namespace
+
+std::int64_t mul_fix(std::int64_t a, std::int64_t b) noexcept
+{
+    const std::int64_t ab = a * b;
+    return (ab + 0x8000 - (ab < 0 ? 1 : 0)) >> 16;
+}
+
+UINT choose_ppem(const Face& face, LONG device_height) noexcept
+{
+    constexpr std::int64_t max_ppem = 0xFFFF;
+    std::int64_t height = device_height == 0 ? 16 : device_height;
+    if (height < 0) return static_cast<UINT>(std::clamp<std::int64_t>(-height, 1, max_ppem));
+
+    // A cell height covers winAscent + winDescent; the em size is the largest whose rounded
+    // cell does not exceed the request.
+    const std::int64_t upem = face.units_per_em;
+    std::int64_t units = std::int64_t{face.win_ascent} + face.fixed_win_descent();
+    if (units == 0) units = std::int64_t{face.hhea_ascender} - face.hhea_descender;
+    if (units <= 0) units = upem;
+    height = std::min(height, max_ppem * 4);
+    std::int64_t ppem = (upem * height + units / 2) / units;
+    if ((units * ppem + upem / 2) / upem > height) --ppem;
+    return static_cast<UINT>(std::clamp<std::int64_t>(ppem, 1, max_ppem));
+}
 
 LONG SizedFont::scale(LONG font_units) const noexcept
 {
