@@ -1,6 +1,6 @@
 // What the element tests share: records built by hand byte by byte, saving and loading an
-// element's record, its dirty flag and the ids it keeps, saves into a failing stream, and a
-// host document with a page to attach elements to.
+// element's record, its dirty flag and the ids it keeps, and a host document with a page to
+// attach elements to.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,6 +13,7 @@
 #include "host/document.h"
 #include "platform/com/com.h"
 #include "platform/com/streams.h"
+#include "tests/core/record_faults.h"
 
 namespace element_test {
 
@@ -84,36 +85,8 @@ inline std::vector<LONG> resource_ids(IUnknown* element)
     return created(element, created_list::resources);
 }
 
-// Saves into a stream whose n-th write fails, for n = 1, 2, … until a save needs fewer writes:
-// each failure must come back as it is and keep the dirty flag; the save that succeeds writes
-// `expected` and clears it.
-inline void expect_every_failing_write_reported(IUnknown* element, const bytes& expected)
-{
-    auto persist = persist_of(element);
-    for (ULONG n = 1;; ++n) {
-        SCOPED_TRACE(n);
-        persist->InitNew();
-        com::ComPtr<IStream> inner, faulty;
-        com::create_memory_stream(inner.put());
-        com::fault_plan plan;
-        plan.fail_write_at = n;
-        ASSERT_EQ(com::create_fault_stream(inner.get(), plan, faulty.put()), S_OK);
-        const HRESULT hr = persist->Save(faulty.get(), TRUE);
-        com::fault_counts counts;
-        com::fault_stream_counts(faulty.get(), &counts);
-        if (counts.writes < n) {
-            EXPECT_EQ(hr, S_OK);
-            EXPECT_EQ(persist->IsDirty(), S_FALSE);
-            bytes written;
-            com::memory_stream_bytes(inner.get(), &written);
-            EXPECT_EQ(written, expected);
-            return;
-        }
-        EXPECT_EQ(hr, STG_E_WRITEFAULT);
-        EXPECT_EQ(persist->IsDirty(), S_OK);
-        EXPECT_EQ(counts.writes, n) << "nothing is written after the failure";
-    }
-}
+using record_faults::expect_every_failing_read_reported;
+using record_faults::expect_every_failing_write_reported;
 
 inline std::string property(const host::object_view& v, const std::string& name)
 {

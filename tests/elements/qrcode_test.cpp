@@ -293,12 +293,11 @@ TEST_F(QrFolders, APrefixInCapitalsGivesTheSameSymbol)
     const auto made = images(doc);
     ASSERT_EQ(made.size(), 2u);
     for (const auto& v : made) {
-        EXPECT_EQ(property(v, "Width"), "69");
-        EXPECT_EQ(property(v, "Height"), "69");
-        EXPECT_EQ(property(v, "BitsPerPixel"), "1");
-        EXPECT_EQ(property(v, "Interpolate"), "0");
-        EXPECT_EQ(property(v, "PixelBytes"), "621");
-        EXPECT_EQ(property(v, "PaletteBytes"), "8");
+        strings got;
+        for (const char* name :
+             {"Width", "Height", "BitsPerPixel", "Interpolate", "PixelBytes", "PaletteBytes"})
+            got.push_back(property(v, name));
+        EXPECT_EQ(got, (strings{"69", "69", "1", "0", "621", "8"}));
     }
     const auto placed = of_kind("placed_image");
     ASSERT_EQ(placed.size(), 2u);

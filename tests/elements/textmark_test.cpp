@@ -335,41 +335,6 @@ TEST_F(TextMark, UnderlineOfTwoJoinedWordsMakesTheExactHostCalls)
     EXPECT_EQ(property(shapes().at(0), "Transparency"), "50");
 }
 
-TEST_F(TextMark, StrikethroughAndHighlightBandsOfTheSameLine)
-{
-    add_word(u"Quick", 100, 100, 200, 140);
-    add_word(u"brown", 210, 100, 300, 140);
-    // 100 + (40 / 2 - 4 / 2) = 118, one point high
-    ASSERT_EQ(mark_words(1, 2, zeCntMarkTextStrikethrough), S_OK);
-    EXPECT_EQ(path(), "R(100,118,300,122)");
-    ASSERT_EQ(mark_words(1, 2, zeCntMarkTextHighlight), S_OK);
-    EXPECT_EQ(path(), "R(100,100,300,140)");
-}
-
-TEST_F(TextMark, OddHeightsAndResolutionsTruncate)
-{
-    // 720 / 72 = 10; height 25: 100 + (12 - 5) = 107
-    ASSERT_EQ(doc.add_page(2550, 3300, 720), S_OK);
-    auto other = new_mark();
-    ASSERT_EQ(attach(other.get(), 2), S_OK);
-    com::ComPtr<IDispatch> p, v, r;
-    doc.page(2, p.put());
-    com::ComPtr<IZPrintContentPage> second;
-    p->QueryInterface(IZPrintContentPage::iid, second.put_void());
-    com::Bstr word(u"odd");
-    second->AddWord(word.get(), 10, 100, 50, 125, 0);
-    second->get_DocumentView(v.put());
-    second->CreateTextRange(1, 1, r.put());
-    ASSERT_EQ(other->MarkText(v.get(), r.get(), zeCntMarkTextStrikethrough, 0), S_OK);
-    EXPECT_EQ(property(doc.find(2, "shape").at(0), "Path"), "R(10,107,50,117)");
-    // 299 / 72 = 4 as well: an underline of 100..125 is 121..125
-    ASSERT_EQ(second->put_Resolution(299), S_OK);
-    ASSERT_EQ(other->MarkText(v.get(), r.get(), zeCntMarkTextUnderline, 0), S_OK);
-    const auto made = doc.find(2, "shape");
-    ASSERT_EQ(made.size(), 1u);
-    EXPECT_EQ(property(made[0], "Path"), "R(10,121,50,125)");
-}
-
 TEST_F(TextMark, LinesAndHeightsSplitTheMarkIntoRectangles)
 {
     add_word(u"one", 100, 100, 200, 140);
@@ -648,43 +613,46 @@ protected:
     com::ComPtr<fake_range> words;
 };
 
-TEST_F(TextMarkResolution, ZeroNegativeAndHugeResolutionsGiveTheirArithmetic)
+TEST_F(TextMarkResolution, ResolutionsHeightsAndStylesGiveTheirArithmetic)
 {
-    const place line{100, 100, 300, 140};
-    // unit 0: a band of no height at the bottom and at 100 + 20
-    EXPECT_EQ(marked(0, zeCntMarkTextUnderline, line), "R(100,140,300,140)");
-    EXPECT_EQ(marked(0, zeCntMarkTextStrikethrough, line), "R(100,120,300,120)");
-    // -300 / 72 = -4: top 140 + 4, bottom back to 140; 100 + (20 - (-2)) = 122, bottom 118
-    EXPECT_EQ(marked(-300, zeCntMarkTextUnderline, line), "R(100,144,300,140)");
-    EXPECT_EQ(marked(-300, zeCntMarkTextStrikethrough, line), "R(100,122,300,118)");
-    // 71 / 72 = 0
-    EXPECT_EQ(marked(71, zeCntMarkTextUnderline, line), "R(100,140,300,140)");
-    // 2147483647 / 72 = 29826161: 140 - 29826161 = -29826021
-    EXPECT_EQ(marked(0x7FFFFFFF, zeCntMarkTextUnderline, line), "R(100,-29826021,300,140)");
-    // 100 + (20 - 14913080) = -14912960; + 29826161 = 14913201
-    EXPECT_EQ(marked(0x7FFFFFFF, zeCntMarkTextStrikethrough, line),
-              "R(100,-14912960,300,14913201)");
-    // -2147483648 / 72 = -29826161
-    EXPECT_EQ(marked(-2147483647 - 1, zeCntMarkTextUnderline, line), "R(100,29826301,300,140)");
-    // The highlight does not use the unit at all.
-    EXPECT_EQ(marked(0, zeCntMarkTextHighlight, line), "R(100,100,300,140)");
-}
-
-TEST_F(TextMarkResolution, PlacesAtTheEndsOfTheRangeWrapInsteadOfOverflowing)
-{
-    const LONG lo = -2147483647 - 1, hi = 2147483647;
-    const place tall{lo, lo, hi, hi};
-    // The height hi - lo wraps to -1; -1 / 2 = 0; lo + (0 - 2) wraps to hi - 1; + 4 wraps.
-    EXPECT_EQ(marked(300, zeCntMarkTextStrikethrough, tall),
-              "R(-2147483648,2147483646,2147483647,-2147483646)");
-    EXPECT_EQ(marked(300, zeCntMarkTextUnderline, tall),
-              "R(-2147483648,2147483643,2147483647,2147483647)");
-}
-
-TEST_F(TextMarkResolution, AnUnknownStyleMarksTheWholeLineAndClearsNothing)
-{
-    const place line{100, 100, 300, 140};
-    EXPECT_EQ(marked(300, static_cast<ZeCntMarkTextStyle>(7), line), "R(100,100,300,140)");
+    constexpr LONG lo = -2147483647 - 1, hi = 2147483647;
+    const place line{100, 100, 300, 140}, odd{10, 100, 50, 125}, tall{lo, lo, hi, hi};
+    struct mark_case {
+        LONG resolution;
+        ZeCntMarkTextStyle style;
+        place where;
+        const char* path;
+    };
+    const mark_case cases[] = {
+        // 300 / 72 = 4 units a point: 100 + (40 / 2 - 4 / 2) = 118, one point high
+        {300, zeCntMarkTextStrikethrough, line, "R(100,118,300,122)"},
+        // 720 / 72 = 10; height 25: 100 + (12 - 5) = 107
+        {720, zeCntMarkTextStrikethrough, odd, "R(10,107,50,117)"},
+        // 299 / 72 = 4 as well: an underline of 100..125 is 121..125
+        {299, zeCntMarkTextUnderline, odd, "R(10,121,50,125)"},
+        // unit 0: a band of no height at the bottom and at 100 + 20
+        {0, zeCntMarkTextUnderline, line, "R(100,140,300,140)"},
+        {0, zeCntMarkTextStrikethrough, line, "R(100,120,300,120)"},
+        // -300 / 72 = -4: top 140 + 4, bottom back to 140; 100 + (20 - (-2)) = 122, bottom 118
+        {-300, zeCntMarkTextUnderline, line, "R(100,144,300,140)"},
+        {-300, zeCntMarkTextStrikethrough, line, "R(100,122,300,118)"},
+        {71, zeCntMarkTextUnderline, line, "R(100,140,300,140)"},  // 71 / 72 = 0
+        // 2147483647 / 72 = 29826161: 140 - 29826161 = -29826021
+        {hi, zeCntMarkTextUnderline, line, "R(100,-29826021,300,140)"},
+        // 100 + (20 - 14913080) = -14912960; + 29826161 = 14913201
+        {hi, zeCntMarkTextStrikethrough, line, "R(100,-14912960,300,14913201)"},
+        {lo, zeCntMarkTextUnderline, line, "R(100,29826301,300,140)"},  // / 72 = -29826161
+        // The highlight does not use the unit at all, nor does a style the mark does not know.
+        {0, zeCntMarkTextHighlight, line, "R(100,100,300,140)"},
+        {300, static_cast<ZeCntMarkTextStyle>(7), line, "R(100,100,300,140)"},
+        // Places at the ends of the range wrap instead of overflowing: the height hi - lo
+        // wraps to -1; -1 / 2 = 0; lo + (0 - 2) wraps to hi - 1; + 4 wraps.
+        {300, zeCntMarkTextStrikethrough, tall, "R(-2147483648,2147483646,2147483647,-2147483646)"},
+        {300, zeCntMarkTextUnderline, tall, "R(-2147483648,2147483643,2147483647,2147483647)"},
+    };
+    for (const mark_case& c : cases)
+        EXPECT_EQ(marked(c.resolution, c.style, c.where), c.path)
+            << "resolution " << c.resolution << ", style " << c.style;
 }
 
 }  // namespace
