@@ -28,6 +28,8 @@ using create_function = HRESULT (*)(IUnknown*, REFIID, void**) noexcept;
 // How SetPosition treats the rectangle it is given.
 enum class position_rule { kept, normalised, none };
 
+// One row a class: its own interface, create function, class id, record version, position
+// rule, whether it can be aggregated, whether it turns, and what CopyTo within the class gives.
 template <typename Own, create_function Create, const CLSID& Class, ULONG Version,
           position_rule Position, bool Aggregatable, bool Turns, HRESULT SameClassCopy>
 struct element_class {
@@ -105,7 +107,16 @@ protected:
 
 using Classes = ::testing::Types<link_class, note_class, stamp_class, page_break_class,
                                  image_class, textmark_class>;
-TYPED_TEST_SUITE(Skeleton, Classes);
+struct class_names {
+    template <typename C>
+    static std::string GetName(int index)
+    {
+        static const char* const names[] = {"Link", "Note", "Stamp", "PageBreak", "Image",
+                                            "TextMark"};
+        return names[index];
+    }
+};
+TYPED_TEST_SUITE(Skeleton, Classes, class_names);
 
 TYPED_TEST(Skeleton, PersistenceMembersAndNullOutPointers)
 {
