@@ -28,33 +28,32 @@ LONG page_of(IZCntElementInfo* info)
     return id;
 }
 
-TEST_F(Records, ItemFollowsPageIdOrderNotInsertionOrder)
+std::vector<LONG> ids_in_order(IZCntElementContainer* c)
 {
-    auto c = new_container();
-    auto e = element_at(0, 0, 10, 10);
-    ASSERT_EQ(c->AddElement(5, 1, e->base()), S_OK);
-    ASSERT_EQ(c->AddElement(2, 2, e->base()), S_OK);
-    ASSERT_EQ(c->AddElement(-7, 3, e->base()), S_OK);
-    ASSERT_EQ(count_of(c.get()), 3);
-    EXPECT_EQ(page_of(item(c.get(), 1).get()), -7) << "page ids compare signed";
-    EXPECT_EQ(page_of(item(c.get(), 2).get()), 2);
-    EXPECT_EQ(page_of(item(c.get(), 3).get()), 5);
+    std::vector<LONG> ids;
+    for (LONG i = 1; i <= count_of(c); ++i) ids.push_back(element_id_of(item(c, i).get()));
+    return ids;
 }
 
-TEST_F(Records, RecordsOfOnePageKeepTheirInsertionOrder)
+TEST_F(Records, ItemWalksPagesInSignedIdOrderAndEachPageInInsertionOrder)
 {
     auto c = new_container();
     auto e = element_at(0, 0, 10, 10);
     for (LONG id : {30, 10, 20}) c->AddElement(4, id, e->base());
     c->AddElement(3, 99, e->base());
     c->AddElement(4, 5, e->base());
-    std::vector<LONG> ids;
-    for (LONG i = 1; i <= count_of(c.get()); ++i)
-        ids.push_back(element_id_of(item(c.get(), i).get()));
-    EXPECT_EQ(ids, (std::vector<LONG>{99, 30, 10, 20, 5}));
+    c->AddElement(-7, 1, e->base());
+    EXPECT_EQ(ids_in_order(c.get()), (std::vector<LONG>{1, 99, 30, 10, 20, 5}));
+    EXPECT_EQ(page_of(item(c.get(), 1).get()), -7) << "page ids compare signed";
     // Walking backwards gives the same records as walking forwards.
+    const std::vector<LONG> ids = ids_in_order(c.get());
     for (LONG i = count_of(c.get()); i >= 1; --i)
         EXPECT_EQ(element_id_of(item(c.get(), i).get()), ids[static_cast<std::size_t>(i - 1)]);
+    // After a change Item sees the new order.
+    c->AddElement(1, 3, e->base());
+    EXPECT_EQ(element_id_of(item(c.get(), 2).get()), 3);
+    c->RemoveElement(4, 30);
+    EXPECT_EQ(ids_in_order(c.get()), (std::vector<LONG>{1, 3, 99, 10, 20, 5}));
 }
 
 TEST_F(Records, ItemOutsideOneToCountIsRefusedWithANullResult)
@@ -138,23 +137,18 @@ TEST_F(Records, DuplicatePairsFromAStreamAreFoundFirstInOrder)
     EXPECT_EQ(description_of(found.get()), u"two");
 }
 
-TEST_F(Records, UpdateOfAnUnknownPairAddsIt)
-{
-    auto c = new_container();
-    auto e = element_at(0, 0, 10, 10);
-    ASSERT_EQ(c->UpdateElement(3, 4, e->base()), S_OK);
-    EXPECT_EQ(count_of(c.get()), 1);
-    ASSERT_EQ(c->UpdateElement(3, 4, e->base()), S_OK);
-    EXPECT_EQ(count_of(c.get()), 1);
-}
-
-TEST_F(Records, NullElementIsRefusedAndFilesNothing)
+TEST_F(Records, UpdateOfAnUnknownPairAddsItAndANullElementIsRefused)
 {
     auto c = new_container();
     EXPECT_EQ(c->AddElement(1, 1, nullptr), E_INVALIDARG);
     EXPECT_EQ(c->UpdateElement(1, 1, nullptr), E_INVALIDARG);
     EXPECT_EQ(count_of(c.get()), 0);
-    EXPECT_FALSE(is_dirty(c.get()));
+    EXPECT_FALSE(is_dirty(c.get())) << "nothing was filed";
+    auto e = element_at(0, 0, 10, 10);
+    ASSERT_EQ(c->UpdateElement(3, 4, e->base()), S_OK);
+    EXPECT_EQ(count_of(c.get()), 1);
+    ASSERT_EQ(c->UpdateElement(3, 4, e->base()), S_OK);
+    EXPECT_EQ(count_of(c.get()), 1);
 }
 
 TEST_F(Records, RemoveTakesTheRecordOutButLeavesItToItsHolders)

@@ -1,5 +1,6 @@
 // The element info record: filling it from an element, its properties, and its stream record
-// byte for byte, intact and damaged.
+// byte for byte, intact and damaged: newer versions, truncation at every byte, bad string
+// counts and streams that fail on any call, each with its result code.
 #include "tests/container/support.h"
 
 namespace container_test {
@@ -79,9 +80,6 @@ TEST_F(ElementInfo, GettersRefuseNullOutPointers)
     EXPECT_EQ(info->get_ElementID(nullptr), E_POINTER);
     EXPECT_EQ(info->get_ElementType(nullptr), E_POINTER);
     EXPECT_EQ(info->get_Description(nullptr), E_POINTER);
-    auto persist = query<IPersistStreamInit>(info.get());
-    EXPECT_EQ(persist->GetClassID(nullptr), E_POINTER);
-    EXPECT_EQ(persist->GetSizeMax(nullptr), E_POINTER);
 }
 
 TEST_F(ElementInfo, DescriptionPutRefusesNullAndCopiesUpToTheFirstNul)
@@ -186,39 +184,87 @@ TEST_F(ElementInfo, EmptyAndNullDescriptionsHaveTheirOwnCounts)
     EXPECT_EQ(saved(reloaded.get()), with_null);
 }
 
-TEST_F(ElementInfo, SavedAndLoadedRecordReportsTheSameValues)
+TEST_F(ElementInfo, VersionsZeroAndOneLoadTheSameFieldsAndSaveVersionOne)
 {
     info_fields f{.page_id = -3, .element_id = 17, .description = u"Stationery text",
                   .type = 15, .left = 5, .top = -6, .right = 700, .bottom = 800,
                   .inclination = 90};
-    auto info = new_info();
-    ASSERT_EQ(load(info.get(), info_record(f)), S_OK);
-    EXPECT_FALSE(is_dirty(info.get()));
-    const position p = position_of(info.get());
-    EXPECT_EQ(p.left, 5);
-    EXPECT_EQ(p.top, -6);
-    EXPECT_EQ(p.right, 700);
-    EXPECT_EQ(p.bottom, 800);
-    EXPECT_EQ(p.inclination, 90);
-    EXPECT_EQ(element_id_of(info.get()), 17);
-    ZeCntElementType type{};
-    info->get_ElementType(&type);
-    EXPECT_EQ(type, zeCntElementTypePageBreak);
-    EXPECT_EQ(description_of(info.get()), u"Stationery text");
-    EXPECT_EQ(saved(info.get()), info_record(f));
+    for (ULONG version : {1u, 0u}) {
+        SCOPED_TRACE(version);
+        auto info = new_info();
+        ASSERT_EQ(load(info.get(), info_record(f, version)), S_OK);
+        EXPECT_FALSE(is_dirty(info.get()));
+        const position p = position_of(info.get());
+        EXPECT_EQ((std::vector<LONG>{p.left, p.top, p.right, p.bottom, p.inclination}),
+                  (std::vector<LONG>{5, -6, 700, 800, 90}));
+        EXPECT_EQ(element_id_of(info.get()), 17);
+        ZeCntElementType type{};
+        info->get_ElementType(&type);
+        EXPECT_EQ(type, zeCntElementTypePageBreak);
+        EXPECT_EQ(description_of(info.get()), u"Stationery text");
+        EXPECT_EQ(saved(info.get()), info_record(f));
+    }
 }
 
-TEST_F(ElementInfo, ClassIdIsNullAndSizeMaxIsFour)
+const info_fields sample{.page_id = 2, .element_id = 3, .description = u"abc", .type = 4,
+                         .left = 5, .top = 6, .right = 7, .bottom = 8, .inclination = 9};
+
+ULONGLONG position_in(IStream* s)
 {
-    auto persist = query<IPersistStreamInit>(new_info().get());
-    CLSID id = CLSID_ZCntElementContainer;
-    EXPECT_EQ(persist->GetClassID(&id), S_OK);
-    EXPECT_EQ(id, GUID{});
-    ULARGE_INTEGER size{.QuadPart = 99};
-    EXPECT_EQ(persist->GetSizeMax(&size), S_OK);
-    EXPECT_EQ(size.QuadPart, 4u);
-    EXPECT_TRUE(query<IPersist>(persist.get())) << "IPersist is answered";
-    EXPECT_TRUE(query<IDispatch>(persist.get()));
+    ULARGE_INTEGER at{};
+    s->Seek(LARGE_INTEGER{.QuadPart = 0}, STREAM_SEEK_CUR, &at);
+    return at.QuadPart;
+}
+
+TEST_F(ElementInfo, NewerVersionIsRefusedBeforeAnyFieldIsRead)
+{
+    auto info = new_info();
+    info->put_ElementID(41);
+    auto s = stream_of(info_record(sample, 2));
+    EXPECT_EQ(query<IPersistStreamInit>(info.get())->Load(s.get()), E_UNEXPECTED);
+    EXPECT_EQ(position_in(s.get()), 4u);
+    EXPECT_EQ(element_id_of(info.get()), 41);
+    EXPECT_TRUE(is_dirty(info.get())) << "a refused load does not clear the flag";
+}
+
+TEST_F(ElementInfo, TruncationAtEveryByteFailsAndKeepsWhatWasRead)
+{
+    const bytes whole = info_record(sample);
+    for (std::size_t cut = 0; cut < whole.size(); ++cut) {
+        SCOPED_TRACE(cut);
+        auto info = new_info();
+        info->put_ElementID(-1);
+        EXPECT_EQ(load(info.get(), bytes(whole.begin(), whole.begin() + cut)), E_FAIL);
+        EXPECT_EQ(element_id_of(info.get()), cut >= 12 ? 3 : -1)
+            << "fields read before the cut keep their new values";
+        // Still usable: it saves and loads a whole record afterwards.
+        saved(info.get());
+        EXPECT_EQ(load(info.get(), whole), S_OK);
+        EXPECT_EQ(saved(info.get()), whole);
+    }
+}
+
+// The string reader's own cases are in the record tests; here one bad count reaches the caller.
+TEST_F(ElementInfo, ABadStringCountEndsTheLoadWithItsCode)
+{
+    bytes b = info_record(sample);
+    b[12] = 0xFF, b[13] = 0xFF, b[14] = 0xFF, b[15] = 0xFF;
+    auto info = new_info();
+    auto s = stream_of(b);
+    EXPECT_EQ(query<IPersistStreamInit>(info.get())->Load(s.get()), E_ACCESSDENIED);
+    EXPECT_EQ(position_in(s.get()), 12u) << "rewound to the count";
+    com::Bstr text(u"x");
+    info->get_Description(text.put());
+    EXPECT_TRUE(text.is_null());
+}
+
+TEST_F(ElementInfo, EveryFailingReadAndWriteIsReturnedAsIs)
+{
+    expect_every_failing_read_reported(new_info, info_record(sample));
+    auto info = new_info();
+    ASSERT_EQ(load(info.get(), info_record(sample)), S_OK);
+    expect_every_failing_write_reported(info.get(), info_record(sample),
+                                        [&] { info->put_PageID(2); });
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "container/element_container.h"
 #include "platform/com/streams.h"
 #include "tests/container/doubles.h"
+#include "tests/core/record_faults.h"
 
 namespace container_test {
 
@@ -157,6 +158,9 @@ inline std::u16string description_of(IZCntElementInfo* info)
     EXPECT_EQ(info->get_Description(text.put()), S_OK);
     return std::u16string(text.view());
 }
+
+using record_faults::expect_every_failing_read_reported;
+using record_faults::expect_every_failing_write_reported;
 
 // Checks at the end of each test that every object and string was let go.
 class Released : public ::testing::Test {

@@ -72,6 +72,8 @@ TEST(RecordStrings, BadCountsAndTerminatorsFailAndRewindToTheCount)
         {{6, 0, 0, 0, 'a', 0, 'b', 0, 1, 0}, E_FAIL},      // terminator not zero
         {{6, 0, 0, 0, 'a', 0}, E_FAIL},                    // text cut short
         {{1, 0, 0x10, 0, 0, 0}, E_ACCESSDENIED},           // 0x100001 bytes: over the limit
+        {{0xFF, 0xFF, 0xFF, 0xFF, 0, 0}, E_ACCESSDENIED},  // far over it, compared unsigned
+        {{0xB8, 0x0B, 0, 0, 'a', 0, 0, 0}, E_FAIL},        // 3000 bytes claimed, 4 there
         {{2, 0}, E_FAIL},                                  // count cut short
     };
     for (const damaged& c : cases) {

@@ -11,15 +11,10 @@
 #include <vector>
 
 #include "contentelements/cnt_image.h"
-#include "core/element_state.h"
 #include "elements/image/image.h"
-#include "host/engine.h"
-#include "platform/com/com.h"
-#include "platform/com/streams.h"
+#include "tests/elements/element_support.h"
 
-namespace image_test {
-
-using bytes = std::vector<BYTE>;
+namespace element_test {
 
 // A scratch directory, removed with its contents.
 class scratch {
@@ -124,13 +119,6 @@ inline com::Bstr wide(const std::string& s)
     return com::Bstr(std::u16string(s.begin(), s.end()));
 }
 
-inline std::string property(const host::object_view& v, const std::string& name)
-{
-    for (const auto& [key, value] : v.properties)
-        if (key == name) return value;
-    return "<missing " + name + ">";
-}
-
 // Left, top, right, bottom of a placed object's rectangle.
 inline std::vector<std::string> rect_of(const host::object_view& v)
 {
@@ -152,60 +140,9 @@ inline std::vector<LONG> position(IZCntElementImage* image)
     return {l, t, w, h};
 }
 
-inline bytes saved(IUnknown* element, BOOL clear_dirty = TRUE)
-{
-    com::ComPtr<IPersistStreamInit> persist;
-    element->QueryInterface(IPersistStreamInit::iid, persist.put_void());
-    com::ComPtr<IStream> s;
-    com::create_memory_stream(s.put());
-    EXPECT_EQ(persist->Save(s.get(), clear_dirty), S_OK);
-    bytes b;
-    com::memory_stream_bytes(s.get(), &b);
-    return b;
-}
-
-inline HRESULT load(IUnknown* element, const bytes& record)
-{
-    com::ComPtr<IPersistStreamInit> persist;
-    element->QueryInterface(IPersistStreamInit::iid, persist.put_void());
-    com::ComPtr<IStream> s;
-    com::create_memory_stream(record.data(), record.size(), s.put());
-    return persist->Load(s.get());
-}
-
-inline bool is_dirty(IUnknown* element)
-{
-    com::ComPtr<IPersistStreamInit> persist;
-    element->QueryInterface(IPersistStreamInit::iid, persist.put_void());
-    return persist->IsDirty() == S_OK;
-}
-
-inline std::vector<LONG> page_object_ids(IUnknown* element)
-{
-    com::ComPtr<IZCntElementIds> ids;
-    element->QueryInterface(IZCntElementIds::iid, ids.put_void());
-    std::vector<LONG> out;
-    if (ids) cnt::created_ids(ids.get(), created_list::page_objects, &out);
-    return out;
-}
-inline std::vector<LONG> resource_ids(IUnknown* element)
-{
-    com::ComPtr<IZCntElementIds> ids;
-    element->QueryInterface(IZCntElementIds::iid, ids.put_void());
-    std::vector<LONG> out;
-    if (ids) cnt::created_ids(ids.get(), created_list::resources, &out);
-    return out;
-}
-
 // A host document with one page and image elements attached to it.
-class page_fixture : public ::testing::Test {
+class image_page : public page_fixture {
 protected:
-    void make_page(LONG resolution)
-    {
-        ASSERT_EQ(doc.add_page(6000, 8000, resolution), S_OK);
-    }
-    void SetUp() override { make_page(300); }
-
     com::ComPtr<IZCntElementImage> image(bool attached = true)
     {
         com::ComPtr<IZCntElementImage> made;
@@ -214,16 +151,6 @@ protected:
             EXPECT_EQ(attach(made.get()), S_OK);
         }
         return made;
-    }
-    HRESULT attach(IUnknown* element)
-    {
-        com::ComPtr<IZElement> e;
-        element->QueryInterface(IZElement::iid, e.put_void());
-        com::ComPtr<IDispatch> objects, resources, document;
-        doc.page_objects(1, objects.put());
-        doc.resources(1, resources.put());
-        doc.dispatch(document.put());
-        return e->Attach(objects.get(), resources.get(), document.get());
     }
     // An image resource of the page with only a size, as a host object an element may link.
     LONG raw_image(LONG w, LONG h)
@@ -252,8 +179,7 @@ protected:
         return doc.find(1, kind);
     }
 
-    host::document doc;
     scratch files;
 };
 
-}  // namespace image_test
+}  // namespace element_test

@@ -11,82 +11,56 @@
 #include "platform/shell/overrides.h"
 #include "tests/elements/image_fixture.h"
 
+namespace element_test {
 namespace {
 
-using namespace image_test;
 using cnt::qrcode::configuration;
 using cnt::qrcode::source;
 using strings = std::vector<std::string>;
 
-source parsed(std::string_view rest, HRESULT expected = S_OK)
-{
-    source s;
-    EXPECT_EQ(cnt::qrcode::parse_source(rest, &s), expected) << rest;
-    return s;
-}
-
 // ---- sources ------------------------------------------------------------------------------
 
-TEST(QrSource, ThePrefixIgnoresCase)
+TEST(QrSource, ThePrefixIgnoresCaseAndNothingMayPrecedeIt)
 {
-    EXPECT_TRUE(cnt::qrcode::is_qr_source(u"qrcode"));
-    EXPECT_TRUE(cnt::qrcode::is_qr_source(u"QRCODE:abc"));
-    EXPECT_TRUE(cnt::qrcode::is_qr_source(u"QrCoDe|x:y"));
-    EXPECT_FALSE(cnt::qrcode::is_qr_source(u"qrcod"));
-    EXPECT_FALSE(cnt::qrcode::is_qr_source(u" qrcode:abc"));
-    EXPECT_FALSE(cnt::qrcode::is_qr_source(u"qrc0de:abc"));
+    for (const char16_t* yes : {u"qrcode", u"QRCODE:abc", u"QrCoDe|x:y"})
+        EXPECT_TRUE(cnt::qrcode::is_qr_source(yes));
+    for (const char16_t* no : {u"qrcod", u" qrcode:abc", u"qrc0de:abc"})
+        EXPECT_FALSE(cnt::qrcode::is_qr_source(no));
 }
 
-TEST(QrSource, TheFourForms)
+TEST(QrSource, TheFormsAfterThePrefix)
 {
-    source s = parsed("|card:Hello");
-    EXPECT_EQ(s.name, "card");
-    EXPECT_EQ(s.language, "");
-    EXPECT_EQ(s.text, "Hello");
-
-    s = parsed("|card|DEU:Hallo");
-    EXPECT_EQ(s.name, "card");
-    EXPECT_EQ(s.language, "DEU");
-    EXPECT_EQ(s.text, "Hallo");
-
-    s = parsed(":just text");
-    EXPECT_EQ(s.name, "");
-    EXPECT_EQ(s.text, "just text");
-
-    s = parsed("whole rest|with:marks");
-    EXPECT_EQ(s.name, "");
-    EXPECT_EQ(s.text, "whole rest|with:marks");
-}
-
-TEST(QrSource, TextAfterTheFirstColonKeepsColonsAndBars)
-{
-    source s = parsed("|card:https://example.org/a|b:c");
-    EXPECT_EQ(s.name, "card");
-    EXPECT_EQ(s.language, "");
-    EXPECT_EQ(s.text, "https://example.org/a|b:c");
-    // A "|" after the first ":" is no language separator.
-    s = parsed("|a:b|c");
-    EXPECT_EQ(s.name, "a");
-    EXPECT_EQ(s.language, "");
-    EXPECT_EQ(s.text, "b|c");
-    s = parsed("::x");
-    EXPECT_EQ(s.text, ":x");
-}
-
-TEST(QrSource, TheTextIsTrimmedAndABarWithoutColonIsRefused)
-{
-    EXPECT_EQ(parsed(":  \t abc \r\n").text, "abc");
-    EXPECT_EQ(parsed("").text, "");
-    EXPECT_EQ(parsed(":   ").text, "");
-    EXPECT_EQ(parsed("|name|lang:").text, "");
-    parsed("|name", E_UNEXPECTED);
-    parsed("|", E_UNEXPECTED);
-    parsed("|a|b", E_UNEXPECTED);
-    // An empty name and language are still the first form.
-    source s = parsed("||:x");
-    EXPECT_EQ(s.name, "");
-    EXPECT_EQ(s.language, "");
-    EXPECT_EQ(s.text, "x");
+    struct source_case {
+        const char* rest;
+        const char *name, *language, *text;
+    };
+    const source_case cases[] = {
+        {"|card:Hello", "card", "", "Hello"},
+        {"|card|DEU:Hallo", "card", "DEU", "Hallo"},
+        {":just text", "", "", "just text"},
+        {"whole rest|with:marks", "", "", "whole rest|with:marks"},
+        // Text after the first colon keeps colons and bars: no language separator there.
+        {"|card:https://example.org/a|b:c", "card", "", "https://example.org/a|b:c"},
+        {"|a:b|c", "a", "", "b|c"},
+        {"::x", "", "", ":x"},
+        // The text is trimmed.
+        {":  \t abc \r\n", "", "", "abc"},
+        {"", "", "", ""},
+        {":   ", "", "", ""},
+        {"|name|lang:", "name", "lang", ""},
+        // An empty name and language are still the first form.
+        {"||:x", "", "", "x"},
+    };
+    for (const source_case& c : cases) {
+        SCOPED_TRACE(c.rest);
+        source s;
+        ASSERT_EQ(cnt::qrcode::parse_source(c.rest, &s), S_OK);
+        EXPECT_EQ((strings{s.name, s.language, s.text}), (strings{c.name, c.language, c.text}));
+    }
+    for (const char* refused : {"|name", "|", "|a|b"}) {  // a bar without a colon
+        source s;
+        EXPECT_EQ(cnt::qrcode::parse_source(refused, &s), E_UNEXPECTED) << refused;
+    }
 }
 
 TEST(QrSource, ComposingPutsThePartsInOrder)
@@ -177,11 +151,11 @@ TEST(QrSymbol, LevelsAndCapacity)
 // ---- configurations -----------------------------------------------------------------------
 
 // A program files folder of the test's own, and a German user.
-class QrFolders : public page_fixture {
+class QrFolders : public image_page {
 protected:
     void SetUp() override
     {
-        page_fixture::SetUp();
+        image_page::SetUp();
         const char* old = std::getenv("ZCNT_PROGRAM_FILES");
         had_ = old != nullptr;
         if (had_) old_ = old;
@@ -319,12 +293,11 @@ TEST_F(QrFolders, APrefixInCapitalsGivesTheSameSymbol)
     const auto made = images(doc);
     ASSERT_EQ(made.size(), 2u);
     for (const auto& v : made) {
-        EXPECT_EQ(property(v, "Width"), "69");
-        EXPECT_EQ(property(v, "Height"), "69");
-        EXPECT_EQ(property(v, "BitsPerPixel"), "1");
-        EXPECT_EQ(property(v, "Interpolate"), "0");
-        EXPECT_EQ(property(v, "PixelBytes"), "621");
-        EXPECT_EQ(property(v, "PaletteBytes"), "8");
+        strings got;
+        for (const char* name :
+             {"Width", "Height", "BitsPerPixel", "Interpolate", "PixelBytes", "PaletteBytes"})
+            got.push_back(property(v, name));
+        EXPECT_EQ(got, (strings{"69", "69", "1", "0", "621", "8"}));
     }
     const auto placed = of_kind("placed_image");
     ASSERT_EQ(placed.size(), 2u);
@@ -455,3 +428,4 @@ TEST_F(QrFolders, OnATemplateTheSymbolSitsWhereTheConfigurationSays)
 }
 
 }  // namespace
+}  // namespace element_test

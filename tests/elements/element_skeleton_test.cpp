@@ -1,0 +1,404 @@
+// What the shared skeleton does for every element class, one typed test over all of them: null
+// out-pointers, the persistence members, the dirty flag, records cut short or too new, failing
+// reads and writes, CopyTo, the position's arithmetic, the base members before Attach, identity,
+// aggregation and calls by name.
+#include <limits>
+#include <string>
+
+#include "contentelements/cnt_image.h"
+#include "contentelements/cnt_link.h"
+#include "contentelements/cnt_note.h"
+#include "contentelements/cnt_pagebreak.h"
+#include "contentelements/cnt_stamp.h"
+#include "contentelements/cnt_textmark.h"
+#include "contentelements/zprint_objects.h"
+#include "elements/image/image.h"
+#include "elements/link/link.h"
+#include "elements/note/note.h"
+#include "elements/pagebreak/pagebreak.h"
+#include "elements/stamp/stamp.h"
+#include "elements/textmark/textmark.h"
+#include "tests/elements/element_support.h"
+
+namespace element_test {
+namespace {
+
+using create_function = HRESULT (*)(IUnknown*, REFIID, void**) noexcept;
+
+// How SetPosition treats the rectangle it is given.
+enum class position_rule { kept, normalised, none };
+
+// One row a class: its own interface, create function, class id, record version, position
+// rule, whether it can be aggregated, whether it turns, and what CopyTo within the class gives.
+template <typename Own, create_function Create, const CLSID& Class, ULONG Version,
+          position_rule Position, bool Aggregatable, bool Turns, HRESULT SameClassCopy>
+struct element_class {
+    using own = Own;
+    static constexpr create_function create = Create;
+    static constexpr const CLSID& class_id = Class;
+    static constexpr ULONG version = Version;
+    static constexpr position_rule position = Position;
+    static constexpr bool aggregatable = Aggregatable;
+    static constexpr bool turns = Turns;
+    static constexpr HRESULT same_class_copy = SameClassCopy;
+};
+
+using link_class = element_class<IZCntElementLink, cnt::create_link, CLSID_ZCntElementLink, 1,
+                                 position_rule::kept, true, false, S_OK>;
+using note_class = element_class<IZCntElementNote, cnt::create_note, CLSID_ZCntElementNote, 1,
+                                 position_rule::kept, true, false, S_OK>;
+using stamp_class = element_class<IZCntElementStamp, cnt::create_stamp, CLSID_ZCntElementStamp,
+                                  1, position_rule::kept, true, true, S_OK>;
+using page_break_class =
+    element_class<IZCntElementPageBreak, cnt::create_page_break, CLSID_ZCntElementPageBreak, 1,
+                  position_rule::normalised, false, false, S_OK>;
+using image_class = element_class<IZCntElementImage, cnt::create_image, CLSID_ZCntElementImage,
+                                  2, position_rule::normalised, false, false, S_OK>;
+using textmark_class =
+    element_class<IZCntElementTextMark, cnt::create_textmark, CLSID_ZCntElementTextMark, 1,
+                  position_rule::none, true, false, E_NOTIMPL>;
+
+template <typename C>
+class Skeleton : public ::testing::Test {
+protected:
+    using own = typename C::own;
+
+    static com::ComPtr<own> make()
+    {
+        com::ComPtr<own> made;
+        EXPECT_EQ(C::create(nullptr, own::iid, made.put_void()), S_OK);
+        return made;
+    }
+    // An element of another class, for CopyTo to refuse.
+    static com::ComPtr<IZCntElementBase> other_class()
+    {
+        com::ComPtr<IZCntElementBase> other;
+        const create_function create =
+            C::class_id == CLSID_ZCntElementLink ? cnt::create_textmark : cnt::create_link;
+        EXPECT_EQ(create(nullptr, IZCntElementBase::iid, other.put_void()), S_OK);
+        return other;
+    }
+    static void describe(IZCntElementBase* element, std::u16string_view text)
+    {
+        com::Bstr b(text);
+        ASSERT_EQ(element->put_Description(b.get()), S_OK);
+    }
+    static std::u16string description(IZCntElementBase* element)
+    {
+        com::Bstr text;
+        EXPECT_EQ(element->get_Description(text.put()), S_OK);
+        return std::u16string(text.view());
+    }
+    static std::vector<LONG> position(IZCntElementBase* element)
+    {
+        LONG l = 7, t = 7, w = 7, h = 7;
+        EXPECT_EQ(element->GetPosition(&l, &t, &w, &h), S_OK);
+        return {l, t, w, h};
+    }
+    // A record with more than the defaults in it.
+    static bytes sample()
+    {
+        auto element = make();
+        element->SetPosition(10, 20, 300, 400);
+        describe(element.get(), u"Beschreibung ä");
+        return saved(element.get());
+    }
+};
+
+using Classes = ::testing::Types<link_class, note_class, stamp_class, page_break_class,
+                                 image_class, textmark_class>;
+struct class_names {
+    template <typename C>
+    static std::string GetName(int index)
+    {
+        static const char* const names[] = {"Link", "Note", "Stamp", "PageBreak", "Image",
+                                            "TextMark"};
+        return names[index];
+    }
+};
+TYPED_TEST_SUITE(Skeleton, Classes, class_names);
+
+TYPED_TEST(Skeleton, PersistenceMembersAndNullOutPointers)
+{
+    EXPECT_EQ(TypeParam::create(nullptr, TypeParam::own::iid, nullptr), E_POINTER);
+    auto element = this->make();
+    element->SetPosition(1, 2, 3, 4);
+    LONG v = 9;
+    EXPECT_EQ(element->GetPosition(nullptr, &v, &v, &v), E_POINTER);
+    EXPECT_EQ(element->GetPosition(&v, nullptr, &v, &v), E_POINTER);
+    EXPECT_EQ(element->GetPosition(&v, &v, nullptr, &v), E_POINTER);
+    EXPECT_EQ(element->GetPosition(&v, &v, &v, nullptr), E_POINTER);
+    EXPECT_EQ(element->get_Inclination(nullptr), E_POINTER);
+    EXPECT_EQ(element->get_AllowInclination(nullptr), E_POINTER);
+    EXPECT_EQ(element->get_ElementType(nullptr), E_POINTER);
+    EXPECT_EQ(element->get_Description(nullptr), E_POINTER);
+    EXPECT_EQ(element->get_PageID(nullptr), E_POINTER);
+    EXPECT_EQ(v, 9) << "nothing is written when a pointer is missing";
+
+    com::ComPtr<IZElement> host;
+    ASSERT_EQ(element->QueryInterface(IZElement::iid, host.put_void()), S_OK);
+    EXPECT_EQ(host->GetObjectKind(nullptr), E_POINTER);
+    EXPECT_EQ(host->GetBounds(nullptr, &v, &v, &v), E_POINTER);
+    EXPECT_EQ(host->GetBounds(&v, &v, &v, nullptr), E_POINTER);
+
+    auto persist = persist_of(element.get());
+    CLSID clsid{};
+    ASSERT_EQ(persist->GetClassID(&clsid), S_OK);
+    EXPECT_EQ(clsid, TypeParam::class_id);
+    ULARGE_INTEGER size{.QuadPart = 99};
+    ASSERT_EQ(persist->GetSizeMax(&size), S_OK);
+    EXPECT_EQ(size.QuadPart, 4u);
+    EXPECT_EQ(persist->GetClassID(nullptr), E_POINTER);
+    EXPECT_EQ(persist->GetSizeMax(nullptr), E_POINTER);
+    EXPECT_EQ(persist->Load(nullptr), E_POINTER);
+    EXPECT_EQ(persist->Save(nullptr, TRUE), E_POINTER);
+
+    com::ComPtr<IZCntElementIds> ids;
+    ASSERT_EQ(element->QueryInterface(IZCntElementIds::iid, ids.put_void()), S_OK);
+    EXPECT_EQ(ids->GetElementID(nullptr), E_POINTER);
+    EXPECT_EQ(ids->GetCreatedIDs(created_list::page_objects, 0, nullptr, nullptr), E_POINTER);
+}
+
+TYPED_TEST(Skeleton, DirtyFlagFollowsSaveLoadAndSetters)
+{
+    auto element = this->make();
+    auto persist = persist_of(element.get());
+    EXPECT_TRUE(is_dirty(element.get())) << "a new element is dirty";
+    saved(element.get(), FALSE);
+    EXPECT_TRUE(is_dirty(element.get())) << "Save without clear-dirty keeps the flag";
+    const bytes record = saved(element.get(), TRUE);
+    EXPECT_FALSE(is_dirty(element.get()));
+    this->describe(element.get(), u"changed");
+    EXPECT_TRUE(is_dirty(element.get())) << "a setter sets the flag";
+    ASSERT_EQ(load(element.get(), record), S_OK);
+    EXPECT_FALSE(is_dirty(element.get())) << "Load clears the flag";
+    element->SetPosition(1, 2, 3, 4);
+    EXPECT_EQ(is_dirty(element.get()), TypeParam::position != position_rule::none)
+        << "moving an element without a position changes nothing";
+    saved(element.get());
+    EXPECT_EQ(persist->InitNew(), S_OK);
+    EXPECT_TRUE(is_dirty(element.get()));
+}
+
+TYPED_TEST(Skeleton, SaveLoadSaveIsByteIdentical)
+{
+    const bytes record = this->sample();
+    ASSERT_GE(record.size(), 4u);
+    EXPECT_EQ(bytes(record.begin(), record.begin() + 4),
+              (bytes{static_cast<BYTE>(TypeParam::version), 0, 0, 0}))
+        << "the record opens with the class's version";
+    auto element = this->make();
+    ASSERT_EQ(load(element.get(), record), S_OK);
+    EXPECT_EQ(this->description(element.get()), u"Beschreibung ä");
+    EXPECT_EQ(saved(element.get()), record);
+}
+
+TYPED_TEST(Skeleton, ARecordCutAtEveryByteFailsAndLeavesAUsableElement)
+{
+    const bytes whole = this->sample();
+    for (std::size_t cut = 0; cut < whole.size(); ++cut) {
+        SCOPED_TRACE(cut);
+        auto element = this->make();
+        EXPECT_TRUE(FAILED(load(element.get(), bytes(whole.begin(), whole.begin() + cut))));
+        EXPECT_TRUE(is_dirty(element.get())) << "a failed load leaves the flag";
+        ASSERT_EQ(load(element.get(), whole), S_OK);
+        EXPECT_EQ(saved(element.get()), whole);
+    }
+}
+
+TYPED_TEST(Skeleton, NewerVersionsAreRefusedBeforeAnyField)
+{
+    auto element = this->make();
+    const bytes before = saved(element.get());
+    persist_of(element.get())->InitNew();
+    for (ULONG version : {TypeParam::version + 1, 0xFFFFFFFFu}) {  // unsigned: far above
+        SCOPED_TRACE(version);
+        bytes newer = this->sample();
+        newer[0] = static_cast<BYTE>(version), newer[1] = static_cast<BYTE>(version >> 8);
+        newer[2] = static_cast<BYTE>(version >> 16), newer[3] = static_cast<BYTE>(version >> 24);
+        EXPECT_EQ(load(element.get(), newer), E_UNEXPECTED);
+        EXPECT_TRUE(is_dirty(element.get())) << "a refused load does not clear the flag";
+    }
+    EXPECT_EQ(saved(element.get()), before) << "nothing of the refused records was read";
+}
+
+TYPED_TEST(Skeleton, EveryFailingReadAndWriteIsReturnedAsIs)
+{
+    expect_every_failing_read_reported(this->make, this->sample());
+    auto element = this->make();
+    ASSERT_EQ(load(element.get(), this->sample()), S_OK);
+    expect_every_failing_write_reported(element.get(), this->sample(),
+                                        [&] { persist_of(element.get())->InitNew(); });
+}
+
+TYPED_TEST(Skeleton, CopyToRefusesNullAndOtherClassesAndSkipsThePosition)
+{
+    auto from = this->make();
+    from->SetPosition(1, 2, 3, 4);
+    this->describe(from.get(), u"source");
+    EXPECT_EQ(from->CopyTo(nullptr), E_INVALIDARG);
+    auto other = this->other_class();
+    EXPECT_EQ(from->CopyTo(other.get()), E_INVALIDARG);
+    EXPECT_EQ(this->description(other.get()), u"") << "refused before anything was copied";
+
+    auto to = this->make();
+    EXPECT_EQ(from->CopyTo(to.get()), TypeParam::same_class_copy);
+    EXPECT_EQ(this->description(to.get()), SUCCEEDED(TypeParam::same_class_copy) ? u"source" : u"");
+    EXPECT_EQ(this->position(to.get()), (std::vector<LONG>{0, 0, 0, 0}));
+}
+
+TYPED_TEST(Skeleton, PositionRoundTripsAndWrapsAtTheEndsOfTheRange)
+{
+    constexpr LONG lo = std::numeric_limits<LONG>::min(), hi = std::numeric_limits<LONG>::max();
+    struct position_case {
+        std::vector<LONG> given, kept, normalised;  // left, top, width, height
+    };
+    const position_case cases[] = {
+        {{1, 2, 3, 4}, {1, 2, 3, 4}, {1, 2, 3, 4}},
+        {{100, 100, -50, -20}, {100, 100, -50, -20}, {50, 80, 50, 20}},
+        // hi + 1 wraps to lo, lo - 1 to hi; the width hi - lo then wraps to -1.
+        {{hi, lo, 1, -1}, {hi, lo, 1, -1}, {lo, lo, -1, -1}},
+        {{lo, hi, -1, 1}, {lo, hi, -1, 1}, {lo, lo, -1, -1}},
+    };
+    for (const position_case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.given));
+        auto element = this->make();
+        ASSERT_EQ(element->SetPosition(c.given[0], c.given[1], c.given[2], c.given[3]), S_OK);
+        const std::vector<LONG> got = this->position(element.get());
+        switch (TypeParam::position) {
+        case position_rule::kept: EXPECT_EQ(got, c.kept); break;
+        case position_rule::normalised: EXPECT_EQ(got, c.normalised); break;
+        case position_rule::none: EXPECT_EQ(got, (std::vector<LONG>{0, 0, 0, 0})); break;
+        }
+        // The bounds are the same rectangle as right and bottom edges, summed as 32 bits.
+        com::ComPtr<IZElement> host;
+        element->QueryInterface(IZElement::iid, host.put_void());
+        LONG l, t, r, b;
+        ASSERT_EQ(host->GetBounds(&l, &t, &r, &b), S_OK);
+        auto edge = [](LONG from, LONG size) {
+            return static_cast<LONG>(static_cast<ULONG>(from) + static_cast<ULONG>(size));
+        };
+        EXPECT_EQ((std::vector<LONG>{l, t, r, b}),
+                  (std::vector<LONG>{got[0], got[1], edge(got[0], got[2]), edge(got[1], got[3])}));
+    }
+}
+
+TYPED_TEST(Skeleton, BaseMembersBeforeAttach)
+{
+    auto element = this->make();
+    LONG page_id = 77;
+    EXPECT_EQ(element->get_PageID(&page_id), E_UNEXPECTED);
+    EXPECT_EQ(page_id, 0);
+    EXPECT_EQ(element->put_Description(nullptr), E_INVALIDARG);
+    this->describe(element.get(), std::u16string_view(u"a\0b", 3));
+    EXPECT_EQ(this->description(element.get()), std::u16string(u"a\0b", 3))
+        << "embedded zeros are kept";
+
+    SHORT angle = 5;
+    VARIANT_BOOL allowed = 5;
+    EXPECT_EQ(element->get_AllowInclination(&allowed), S_OK);
+    EXPECT_EQ(allowed, TypeParam::turns ? VARIANT_TRUE : VARIANT_FALSE);
+    EXPECT_EQ(element->put_Inclination(10), TypeParam::turns ? S_OK : E_NOTIMPL);
+    EXPECT_EQ(element->get_Inclination(&angle), S_OK);
+    EXPECT_EQ(angle, TypeParam::turns ? 10 : 0);
+
+    // Delete without a page removes nothing.
+    const bytes before = saved(element.get());
+    EXPECT_EQ(element->Delete(), S_OK);
+    EXPECT_EQ(saved(element.get()), before);
+
+    com::ComPtr<IZElement> host;
+    element->QueryInterface(IZElement::iid, host.put_void());
+    EXPECT_EQ(host->Draw(0, 0, 0, 0, 0, 0, 0), S_OK);
+    EXPECT_EQ(host->Attach(nullptr, nullptr, nullptr), S_OK);
+    EXPECT_EQ(element->get_PageID(&page_id), E_UNEXPECTED) << "no page without a page list";
+}
+
+TYPED_TEST(Skeleton, InterfacesShareOneIdentity)
+{
+    auto element = this->make();
+    com::ComPtr<IZCntElementBase> base;
+    com::ComPtr<IDispatch> dispatch;
+    com::ComPtr<IPersist> persist;
+    com::ComPtr<IPersistStreamInit> persist_init;
+    com::ComPtr<IZElement> host;
+    com::ComPtr<IZCntElementIds> ids;
+    ASSERT_EQ(element->QueryInterface(IZCntElementBase::iid, base.put_void()), S_OK);
+    ASSERT_EQ(element->QueryInterface(IDispatch::iid, dispatch.put_void()), S_OK);
+    ASSERT_EQ(element->QueryInterface(IPersist::iid, persist.put_void()), S_OK);
+    ASSERT_EQ(element->QueryInterface(IPersistStreamInit::iid, persist_init.put_void()), S_OK);
+    ASSERT_EQ(element->QueryInterface(IZElement::iid, host.put_void()), S_OK);
+    ASSERT_EQ(element->QueryInterface(IZCntElementIds::iid, ids.put_void()), S_OK);
+    EXPECT_EQ(static_cast<void*>(base.get()), static_cast<void*>(element.get()));
+    EXPECT_EQ(static_cast<void*>(dispatch.get()), static_cast<void*>(element.get()));
+    EXPECT_EQ(static_cast<void*>(persist.get()), static_cast<void*>(persist_init.get()));
+    EXPECT_TRUE(com::same_object(host.get(), element.get()));
+    EXPECT_TRUE(com::same_object(ids.get(), element.get()));
+}
+
+TYPED_TEST(Skeleton, AggregationAsTheClassAllowsIt)
+{
+    // A minimal outer object that hands every QueryInterface but IUnknown to the inner one.
+    struct outer_unknown : IUnknown {
+        IUnknown* inner = nullptr;
+        ULONG refs = 1;
+        HRESULT QueryInterface(REFIID riid, void** ppv) noexcept override
+        {
+            if (riid != IID_IUnknown) return inner->QueryInterface(riid, ppv);
+            *ppv = this;
+            AddRef();
+            return S_OK;
+        }
+        ULONG AddRef() noexcept override { return ++refs; }
+        ULONG Release() noexcept override { return --refs; }
+    } outer;
+    void** slot = reinterpret_cast<void**>(&outer.inner);
+    EXPECT_EQ(TypeParam::create(&outer, TypeParam::own::iid, slot), CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(outer.inner, nullptr);
+    if (!TypeParam::aggregatable) {
+        EXPECT_EQ(TypeParam::create(&outer, IID_IUnknown, slot), CLASS_E_NOAGGREGATION);
+        EXPECT_EQ(outer.inner, nullptr);
+        return;
+    }
+    ASSERT_EQ(TypeParam::create(&outer, IID_IUnknown, slot), S_OK);
+    com::ComPtr<typename TypeParam::own> through;
+    ASSERT_EQ(outer.QueryInterface(TypeParam::own::iid, through.put_void()), S_OK);
+    com::ComPtr<IUnknown> identity;
+    through->QueryInterface(IID_IUnknown, identity.put_void());
+    EXPECT_EQ(identity.get(), static_cast<IUnknown*>(&outer));
+    through.reset();
+    identity.reset();
+    outer.inner->Release();
+}
+
+TYPED_TEST(Skeleton, BaseMembersAnswerByName)
+{
+    auto element = this->make();
+    com::ComPtr<IDispatch> dispatch;
+    ASSERT_EQ(element->QueryInterface(IDispatch::iid, dispatch.put_void()), S_OK);
+    auto id_of = [&](const char16_t* name) {
+        LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+        DISPID id = DISPID_UNKNOWN;
+        EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, names, 1, 0, &id), S_OK);
+        return id;
+    };
+    VARIANT text;
+    VariantInit(&text);
+    text.vt = VT_BSTR;
+    text.bstrVal = SysAllocString(u"by name");
+    DISPID put = DISPID_PROPERTYPUT;
+    DISPPARAMS params{&text, &put, 1, 1};
+    EXPECT_EQ(dispatch->Invoke(id_of(u"dEsCrIpTiOn"), IID_NULL, 0, DISPATCH_PROPERTYPUT, &params,
+                               nullptr, nullptr, nullptr),
+              S_OK);
+    VariantClear(&text);
+    EXPECT_EQ(this->description(element.get()), u"by name");
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    UINT bad = 99;
+    EXPECT_EQ(dispatch->Invoke(id_of(u"SetPosition"), IID_NULL, 0, DISPATCH_METHOD, &none,
+                               nullptr, nullptr, &bad),
+              DISP_E_BADPARAMCOUNT);
+}
+
+}  // namespace
+}  // namespace element_test
