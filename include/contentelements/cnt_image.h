@@ -40,19 +40,15 @@ struct com::automation::interface_traits<IZCntElementImage> {
     static constexpr const char16_t* doc = u"An image or QR code";
     using I = IZCntElementImage;
     static constexpr auto members = member_table(
-        propget(u"ImageFile", 0x15, &I::get_ImageFile),
-        propput(u"ImageFile", 0x15, &I::put_ImageFile),
-        propget(u"MaintainAspectRatio", 0x16, &I::get_MaintainAspectRatio, as_bool<>),
-        propput(u"MaintainAspectRatio", 0x16, &I::put_MaintainAspectRatio, as_bool<>),
-        propget(u"BorderColor", 0x17, &I::get_BorderColor, as_color<>),
-        propput(u"BorderColor", 0x17, &I::put_BorderColor, as_color<>),
-        propget(u"Shadow", 0x18, &I::get_Shadow, as_bool<>),
-        propput(u"Shadow", 0x18, &I::put_Shadow, as_bool<>),
+        property(u"ImageFile", 0x15, &I::get_ImageFile, &I::put_ImageFile),
+        property(u"MaintainAspectRatio", 0x16, &I::get_MaintainAspectRatio,
+                 &I::put_MaintainAspectRatio, as_bool<>),
+        property(u"BorderColor", 0x17, &I::get_BorderColor, &I::put_BorderColor, as_color<>),
+        property(u"Shadow", 0x18, &I::get_Shadow, &I::put_Shadow, as_bool<>),
         method(u"SetImageData", 0x19, &I::SetImageData,
                {u"ImageFile", u"MaintainAspectRatio", u"BorderColor", u"Shadow"}, as_bool<1>,
                as_color<2>, as_bool<3>),
-        propget(u"Transparency", 0x1A, &I::get_Transparency),
-        propput(u"Transparency", 0x1A, &I::put_Transparency),
+        property(u"Transparency", 0x1A, &I::get_Transparency, &I::put_Transparency),
         propput(u"QRCodeMargin", 0x1B, &I::put_QRCodeMargin),
         propput(u"QRCodeErrorCorrectionLevel", 0x1C, &I::put_QRCodeErrorCorrectionLevel));
 };
