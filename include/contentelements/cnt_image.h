@@ -6,12 +6,14 @@
 #include "contentelements/cnt_element.h"
 
 // The levels libqrencode takes, with the same values.
-enum ZeQRCodeErrorCorrectionLevel : LONG {
-    zeQRCodeErrorCorrectionLevelL = 0,
-    zeQRCodeErrorCorrectionLevelM = 1,
-    zeQRCodeErrorCorrectionLevelQ = 2,
-    zeQRCodeErrorCorrectionLevelH = 3,
-};
+#define ZE_QRCODE_ERROR_CORRECTION_LEVELS(X) \
+    X(zeQRCodeErrorCorrectionLevelL, 0)      \
+    X(zeQRCodeErrorCorrectionLevelM, 1)      \
+    X(zeQRCodeErrorCorrectionLevelQ, 2)      \
+    X(zeQRCodeErrorCorrectionLevelH, 3)
+ZCNT_AUTOMATION_ENUM(ZeQRCodeErrorCorrectionLevel, "{5C7C1E0A-3E0B-4D8C-9E43-7B4E51D9A006}",
+                     ZE_QRCODE_ERROR_CORRECTION_LEVELS)
+#undef ZE_QRCODE_ERROR_CORRECTION_LEVELS
 
 struct IZCntElementImage : IZCntElementBase {
     // This library's own interface id for the image element.

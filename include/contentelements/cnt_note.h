@@ -4,16 +4,17 @@
 
 #include "contentelements/cnt_element.h"
 
-enum ZeCntNoteStyle : LONG {
-    zeCntNoteStyleRectangle = 0,
-    zeCntNoteStyleRoundedRectangle = 1,
-    zeCntNoteStyleOval = 2,
-    zeCntNoteStyleTextOnly = 3,
-    zeCntNoteStyleAutoTextPageNumber = 4,
-    zeCntNoteStyleAutoTextDateTime = 5,
-    zeCntNoteStyleAutoTextUserName = 6,
-    zeCntNoteStyleAutoTextCustom = 7,
-};
+#define ZE_CNT_NOTE_STYLES(X)              \
+    X(zeCntNoteStyleRectangle, 0)          \
+    X(zeCntNoteStyleRoundedRectangle, 1)   \
+    X(zeCntNoteStyleOval, 2)               \
+    X(zeCntNoteStyleTextOnly, 3)           \
+    X(zeCntNoteStyleAutoTextPageNumber, 4) \
+    X(zeCntNoteStyleAutoTextDateTime, 5)   \
+    X(zeCntNoteStyleAutoTextUserName, 6)   \
+    X(zeCntNoteStyleAutoTextCustom, 7)
+ZCNT_AUTOMATION_ENUM(ZeCntNoteStyle, "{5C7C1E0A-3E0B-4D8C-9E43-7B4E51D9A004}", ZE_CNT_NOTE_STYLES)
+#undef ZE_CNT_NOTE_STYLES
 
 struct IZCntElementNote : IZCntElementBase {
     static constexpr IID iid = com::make_guid("{010618F0-CAEA-46E1-A570-84040923C107}");

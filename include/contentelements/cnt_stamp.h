@@ -4,10 +4,11 @@
 
 #include "contentelements/cnt_element.h"
 
-enum ZeCntStampStyle : LONG {
-    zeCntStampStyleRectangle = 0,
-    zeCntStampStyleOval = 1,
-};
+#define ZE_CNT_STAMP_STYLES(X)     \
+    X(zeCntStampStyleRectangle, 0) \
+    X(zeCntStampStyleOval, 1)
+ZCNT_AUTOMATION_ENUM(ZeCntStampStyle, "{5C7C1E0A-3E0B-4D8C-9E43-7B4E51D9A005}", ZE_CNT_STAMP_STYLES)
+#undef ZE_CNT_STAMP_STYLES
 
 struct IZCntElementStamp : IZCntElementBase {
     static constexpr IID iid = com::make_guid("{DC39F967-4C6E-4B92-AF36-CDDD6810620B}");
