@@ -2,8 +2,65 @@
 // function and variable descriptions, names, references, documentation, and what is left out.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <string>
+#include <vector>
+
 #include "platform/automation/typeinfo.h"
 #include "tests/platform/dispatch_test_object.h"
+
+// An enumeration declared once for C++ and for a library, and the library.
+#define TYPEINFO_TEST_FRUITS(X) X(tfApple, 0) X(tfPear, 5) X(tfQuince, -2)
+ZCNT_AUTOMATION_ENUM(TypeInfoTestFruit, "{D15A7E51-0020-4000-8000-00000000D15A}",
+                     TYPEINFO_TEST_FRUITS)
+#undef TYPEINFO_TEST_FRUITS
+
+struct TypeInfoTestFruitLib {
+    static void declare(com::automation::type_library_builder& lib)
+    {
+        lib.name(u"FruitLib").add_enum<TypeInfoTestFruit>();
+    }
+};
+
+// One interface whose table gives each property in one entry, and the same vtable with a table
+// of one entry per side: both describe the same functions.
+struct ITypeInfoTestPairs : IDispatch {
+    static constexpr IID iid = com::make_guid("{D15A7E51-0021-4000-8000-00000000D15A}");
+    using base = IDispatch;
+    virtual HRESULT get_Size(LONG* value) noexcept = 0;
+    virtual HRESULT put_Size(LONG value) noexcept = 0;
+    virtual HRESULT get_Owner(IDispatch** value) noexcept = 0;
+    virtual HRESULT putref_Owner(IDispatch* value) noexcept = 0;
+    virtual HRESULT get_Cell(LONG row, LONG column, OLE_COLOR* value) noexcept = 0;
+    virtual HRESULT put_Cell(LONG row, LONG column, OLE_COLOR value) noexcept = 0;
+    virtual HRESULT get_Count(LONG* value) noexcept = 0;
+};
+struct ITypeInfoTestSides : ITypeInfoTestPairs {
+    static constexpr IID iid = com::make_guid("{D15A7E51-0022-4000-8000-00000000D15A}");
+    using base = IDispatch;  // its own table, not an extension of the other
+};
+
+template <>
+struct com::automation::interface_traits<ITypeInfoTestPairs> {
+    static constexpr const char16_t* name = u"ITypeInfoTestPairs";
+    using I = ITypeInfoTestPairs;
+    static constexpr auto members = member_table(
+        property(u"Size", 1, &I::get_Size, &I::put_Size),
+        ref_property(u"Owner", 2, &I::get_Owner, &I::putref_Owner),
+        property(u"Cell", 4, &I::get_Cell, &I::put_Cell, {u"Row", u"Column"}, as_color<>, hidden),
+        read_only_property(u"Count", 5, &I::get_Count));
+};
+template <>
+struct com::automation::interface_traits<ITypeInfoTestSides> {
+    static constexpr const char16_t* name = u"ITypeInfoTestSides";
+    using I = ITypeInfoTestSides;
+    static constexpr auto members = member_table(
+        propget(u"Size", 1, &I::get_Size), propput(u"Size", 1, &I::put_Size),
+        propget(u"Owner", 2, &I::get_Owner), propputref(u"Owner", 2, &I::putref_Owner),
+        propget(u"Cell", 4, &I::get_Cell, {u"Row", u"Column"}, as_color<>, hidden),
+        propput(u"Cell", 4, &I::put_Cell, {u"Row", u"Column"}, as_color<>, hidden),
+        propget(u"Count", 5, &I::get_Count));
+};
 
 namespace {
 
@@ -18,45 +75,87 @@ com::ComPtr<ITypeInfo> info_of_guid(REFGUID guid)
     return info;
 }
 
-std::u16string name_of(ITypeInfo* info, MEMBERID id = MEMBERID_NIL)
+// The name and help string GetDocumentation gives, "<none>" when it fails.
+std::u16string name_of(ITypeInfo* info, MEMBERID id = MEMBERID_NIL, std::u16string* doc = nullptr)
 {
-    BSTR name = nullptr;
-    if (FAILED(info->GetDocumentation(id, &name, nullptr, nullptr, nullptr))) return u"<none>";
+    BSTR name = nullptr, text = nullptr;
+    if (FAILED(info->GetDocumentation(id, &name, doc ? &text : nullptr, nullptr, nullptr)))
+        return u"<none>";
     std::u16string out(com::bstr_view(name));
+    if (doc) doc->assign(com::bstr_view(text));
     SysFreeString(name);
+    SysFreeString(text);
     return out;
 }
 
-// Finds a function description by DISPID and kind among the type's own functions.
-struct func {
-    ITypeInfo* info = nullptr;
-    FUNCDESC* desc = nullptr;
-    func(ITypeInfo* i, MEMBERID id, INVOKEKIND kind) : info(i)
-    {
-        TYPEATTR* attr = nullptr;
-        if (FAILED(i->GetTypeAttr(&attr))) return;
-        for (UINT k = 0; k < attr->cFuncs && !desc; ++k) {
-            FUNCDESC* d = nullptr;
-            if (FAILED(i->GetFuncDesc(k, &d))) continue;
-            if (d->memid == id && d->invkind == kind) desc = d;
-            else i->ReleaseFuncDesc(d);
-        }
-        i->ReleaseTypeAttr(attr);
-    }
-    ~func()
-    {
-        if (desc) info->ReleaseFuncDesc(desc);
-    }
-    const ELEMDESC& param(int k) const { return desc->lprgelemdescParam[k]; }
-    // The name of the type a VT_USERDEFINED description refers to.
-    std::u16string referred(const TYPEDESC& td) const
-    {
+// A function description in words: "get 0x15 () -> OLE_COLOR", parameters with their flags and
+// defaults, the number of optional ones and the function flags when there are any.
+std::string text_of(const std::u16string& s) { return std::string(s.begin(), s.end()); }
+
+std::string type_text(ITypeInfo* info, const TYPEDESC& t)
+{
+    if (t.vt == VT_PTR) return type_text(info, *t.lptdesc).insert(0, 1, '*');
+    if (t.vt == VT_USERDEFINED) {
         com::ComPtr<ITypeInfo> target;
-        if (td.vt != VT_USERDEFINED || FAILED(info->GetRefTypeInfo(td.hreftype, target.put())))
-            return u"<none>";
-        return name_of(target.get());
+        if (FAILED(info->GetRefTypeInfo(t.hreftype, target.put()))) return "<none>";
+        return text_of(name_of(target.get()));
     }
-};
+    static const std::pair<VARTYPE, const char*> names[] = {
+        {VT_I2, "I2"},    {VT_I4, "I4"},     {VT_I8, "I8"},       {VT_UI1, "UI1"},
+        {VT_UI2, "UI2"},  {VT_UI4, "UI4"},   {VT_R4, "R4"},       {VT_R8, "R8"},
+        {VT_CY, "CY"},    {VT_DATE, "DATE"}, {VT_BSTR, "BSTR"},   {VT_BOOL, "BOOL"},
+        {VT_VOID, "VOID"}, {VT_VARIANT, "VARIANT"}, {VT_DISPATCH, "DISPATCH"},
+        {VT_UNKNOWN, "UNKNOWN"}};
+    for (const auto& [vt, name] : names)
+        if (vt == t.vt) return name;
+    return std::to_string(t.vt);
+}
+
+std::string signature(ITypeInfo* info, const FUNCDESC& f)
+{
+    const char* kinds[] = {"", "func", "get", "", "put", "", "", "", "putref"};
+    char id[16];
+    std::snprintf(id, sizeof id, "0x%X", static_cast<unsigned>(f.memid));
+    std::string out = kinds[f.invkind];
+    out.append(" ").append(id).append(" (");
+    for (SHORT k = 0; k < f.cParams; ++k) {
+        const ELEMDESC& p = f.lprgelemdescParam[k];
+        const USHORT flags = p.paramdesc.wParamFlags;
+        if (k) out += ", ";
+        out += type_text(info, p.tdesc);
+        if (flags & PARAMFLAG_FIN) out += " in";
+        if (flags & PARAMFLAG_FOUT) out += " out";
+        if (flags & PARAMFLAG_FOPT) out += " opt";
+        if ((flags & PARAMFLAG_FHASDEFAULT) && p.paramdesc.pparamdescex) {
+            com::Variant text;
+            VariantChangeType(text.get(), &p.paramdesc.pparamdescex->varDefaultValue, 0, VT_BSTR);
+            out += '=';
+            out += type_text(info, TYPEDESC{{}, p.paramdesc.pparamdescex->varDefaultValue.vt});
+            out += ' ';
+            out += text_of(std::u16string(com::bstr_view(text->bstrVal)));
+        }
+    }
+    out += ") -> ";
+    out += type_text(info, f.elemdescFunc.tdesc);
+    if (f.cParamsOpt) out.append(", ").append(std::to_string(f.cParamsOpt)).append(" optional");
+    if (f.wFuncFlags & FUNCFLAG_FRESTRICTED) out += ", restricted";
+    if (f.wFuncFlags & FUNCFLAG_FHIDDEN) out += ", hidden";
+    return out;
+}
+
+// Every function of a type in order, in words; all are dispatch functions.
+std::vector<std::string> signatures(ITypeInfo* info)
+{
+    std::vector<std::string> out;
+    FUNCDESC* f = nullptr;
+    for (UINT k = 0; SUCCEEDED(info->GetFuncDesc(k, &f)); ++k) {
+        EXPECT_EQ(f->funckind, FUNC_DISPATCH);
+        EXPECT_EQ(f->callconv, CC_STDCALL);
+        out.push_back(signature(info, *f));
+        info->ReleaseFuncDesc(f);
+    }
+    return out;
+}
 
 class TypeInfo : public ::testing::Test {
 protected:
@@ -101,134 +200,99 @@ TEST_F(TypeInfo, DualInterfaceAttributes)
     EXPECT_EQ(attr->cFuncs, 12);
     base->ReleaseTypeAttr(attr);
     EXPECT_EQ(all->GetTypeAttr(nullptr), E_INVALIDARG);
-}
-
-TEST_F(TypeInfo, FunctionDescriptionsFollowTheTable)
-{
-    FUNCDESC* first = nullptr;
-    ASSERT_EQ(all->GetFuncDesc(0, &first), S_OK);
-    EXPECT_EQ(first->memid, 0x15);
-    EXPECT_EQ(first->invkind, INVOKE_PROPERTYGET);
-    EXPECT_EQ(first->funckind, FUNC_DISPATCH);
-    EXPECT_EQ(first->callconv, CC_STDCALL);
-    EXPECT_EQ(first->cParams, 0) << "[retval] is the function's type";
-    EXPECT_EQ(first->elemdescFunc.tdesc.vt, VT_USERDEFINED);
-    all->ReleaseFuncDesc(first);
-
     FUNCDESC* out_of_range = reinterpret_cast<FUNCDESC*>(0x1);
     EXPECT_EQ(all->GetFuncDesc(29, &out_of_range), TYPE_E_ELEMENTNOTFOUND);
     EXPECT_EQ(out_of_range, nullptr);
-
-    func set(base.get(), 1, INVOKE_FUNC);
-    ASSERT_TRUE(set.desc);
-    ASSERT_EQ(set.desc->cParams, 4);
-    for (int k = 0; k < 4; ++k) {
-        EXPECT_EQ(set.param(k).tdesc.vt, VT_I4);
-        EXPECT_EQ(set.param(k).paramdesc.wParamFlags, PARAMFLAG_FIN);
-    }
-    EXPECT_EQ(set.desc->elemdescFunc.tdesc.vt, VT_VOID);
-
-    func get(base.get(), 2, INVOKE_FUNC);
-    ASSERT_TRUE(get.desc);
-    ASSERT_EQ(get.desc->cParams, 4);
-    EXPECT_EQ(get.param(3).tdesc.vt, VT_PTR);
-    EXPECT_EQ(get.param(3).tdesc.lptdesc->vt, VT_I4);
-    EXPECT_EQ(get.param(3).paramdesc.wParamFlags, PARAMFLAG_FOUT);
+    VARDESC* var = nullptr;
+    EXPECT_EQ(all->GetVarDesc(0, &var), TYPE_E_ELEMENTNOTFOUND);
 }
 
-TEST_F(TypeInfo, ParameterTypesAsVartypes)
+// Each function in table order: a [retval] is the function's type, an enumeration the library
+// declares, an OLE_COLOR and an interface with a table are user-defined types, an enumeration
+// the library does not declare is a plain I4.
+TEST_F(TypeInfo, FunctionDescriptionsFollowTheTable)
 {
-    struct case_ {
-        MEMBERID id;
-        INVOKEKIND kind;
-        VARTYPE vt;  // the put's value, or the get's type
+    const std::vector<std::string> base_functions = {
+        "func 0x1 (I4 in, I4 in, I4 in, I4 in) -> VOID",
+        "func 0x2 (*I4 out, *I4 out, *I4 out, *I4 out) -> VOID",
+        "func 0x3 () -> VOID",
+        "get 0x4 () -> I2",
+        "put 0x4 (I2 in) -> VOID",
+        "get 0x5 () -> BOOL",
+        "get 0x6 () -> DispatchTestShape",
+        "put 0x6 (DispatchTestShape in) -> VOID",
+        "get 0x7 () -> BSTR",
+        "put 0x7 (BSTR in) -> VOID",
+        "get 0x8 () -> I4",
+        "func 0x9 (*IDispatchTestBase in) -> VOID",
     };
-    const case_ cases[] = {
-        {4, INVOKE_PROPERTYPUT, VT_I2},        {5, INVOKE_PROPERTYGET, VT_BOOL},
-        {7, INVOKE_PROPERTYPUT, VT_BSTR},      {0x16, INVOKE_PROPERTYPUT, VT_R4},
-        {0x17, INVOKE_PROPERTYGET, VT_R8},     {0x18, INVOKE_PROPERTYPUT, VT_BOOL},
-        {0x19, INVOKE_PROPERTYPUT, VT_VARIANT}, {0x1A, INVOKE_PROPERTYPUTREF, VT_DISPATCH},
-        {0x1A, INVOKE_PROPERTYGET, VT_DISPATCH}, {0x21, INVOKE_PROPERTYPUT, VT_DATE},
-        {0x22, INVOKE_PROPERTYGET, VT_CY},     {DISPID_NEWENUM, INVOKE_PROPERTYGET, VT_UNKNOWN},
+    EXPECT_EQ(signatures(base.get()), base_functions);
+    const std::vector<std::string> own_functions = {
+        "get 0x15 () -> OLE_COLOR",
+        "put 0x15 (OLE_COLOR in) -> VOID",
+        "get 0x16 () -> R4",
+        "put 0x16 (R4 in) -> VOID",
+        "get 0x17 () -> R8",
+        "put 0x17 (R8 in) -> VOID",
+        "get 0x18 () -> BOOL",
+        "put 0x18 (BOOL in) -> VOID",
+        "get 0x19 () -> VARIANT",
+        "put 0x19 (VARIANT in) -> VOID",
+        "get 0x1A () -> DISPATCH",
+        "putref 0x1A (DISPATCH in) -> VOID",
+        "func 0x1B (UNKNOWN in) -> VOID",
+        "func 0x1C (OLE_COLOR in, R8 in opt=R8 0.5) -> OLE_COLOR",
+        "func 0x1D (I4 in) -> VOID",
+        "func 0x1E (*I4 out, *BSTR out) -> VOID",
+        "func 0x1F (BSTR in, I4 in opt=I4 3, BOOL in opt=BOOL 0) -> BSTR",
+        "func 0x20 (VARIANT in, *VARIANT in opt) -> VARIANT, 1 optional",
+        "get 0x0 (I4 in) -> VARIANT",
+        "put 0x0 (I4 in, VARIANT in) -> VOID",
+        "get 0xFFFFFFFC () -> UNKNOWN, restricted, hidden",
+        "get 0x21 () -> DATE",
+        "put 0x21 (DATE in) -> VOID",
+        "get 0x22 () -> CY",
+        "put 0x22 (CY in) -> VOID",
+        "func 0x23 (*IDispatchTestBase in) -> BOOL",
+        "func 0x24 (UI1 in, UI2 in, UI4 in, I2 in, R4 in, I8 in, R8 in, I4 in, I4 in opt=I4 7) "
+        "-> R8",
+        "get 0x25 () -> I4, restricted",
+        "func 0x26 () -> *IDispatchTestOther",
     };
-    for (const case_& k : cases) {
-        ITypeInfo* owner = k.id < 0x15 && k.id > 0 ? base.get() : all.get();
-        func f(owner, k.id, k.kind);
-        ASSERT_TRUE(f.desc) << k.id;
-        const VARTYPE vt = k.kind == INVOKE_PROPERTYGET ? f.desc->elemdescFunc.tdesc.vt
-                                                        : f.param(f.desc->cParams - 1).tdesc.vt;
-        EXPECT_EQ(vt, k.vt) << k.id;
-    }
-    func parent(all.get(), 0x1B, INVOKE_FUNC);
-    EXPECT_EQ(parent.param(0).tdesc.vt, VT_UNKNOWN);
-}
+    EXPECT_EQ(signatures(all.get()), own_functions);
 
-TEST_F(TypeInfo, UserDefinedTypesReferToTheirTypeInfos)
-{
-    func colour(all.get(), 0x15, INVOKE_PROPERTYPUT);
-    ASSERT_TRUE(colour.desc);
-    EXPECT_EQ(colour.referred(colour.param(0).tdesc), u"OLE_COLOR");
+    // OLE_COLOR is stdole's alias of VT_UI4.
+    FUNCDESC* colour = nullptr;
+    ASSERT_EQ(all->GetFuncDesc(1, &colour), S_OK);
     com::ComPtr<ITypeInfo> alias;
-    ASSERT_EQ(all->GetRefTypeInfo(colour.param(0).tdesc.hreftype, alias.put()), S_OK);
+    ASSERT_EQ(all->GetRefTypeInfo(colour->lprgelemdescParam[0].tdesc.hreftype, alias.put()), S_OK);
+    all->ReleaseFuncDesc(colour);
     TYPEATTR* attr = nullptr;
     ASSERT_EQ(alias->GetTypeAttr(&attr), S_OK);
     EXPECT_EQ(attr->typekind, TKIND_ALIAS);
     EXPECT_EQ(attr->tdescAlias.vt, VT_UI4);
     alias->ReleaseTypeAttr(attr);
-
-    func shape(base.get(), 6, INVOKE_PROPERTYGET);
-    EXPECT_EQ(shape.referred(shape.desc->elemdescFunc.tdesc), u"DispatchTestShape");
-
-    func copy(base.get(), 9, INVOKE_FUNC);
-    ASSERT_EQ(copy.param(0).tdesc.vt, VT_PTR);
-    EXPECT_EQ(copy.referred(*copy.param(0).tdesc.lptdesc), u"IDispatchTestBase");
-
-    func peer(all.get(), 0x26, INVOKE_FUNC);
-    ASSERT_EQ(peer.desc->elemdescFunc.tdesc.vt, VT_PTR);
-    EXPECT_EQ(peer.referred(*peer.desc->elemdescFunc.tdesc.lptdesc), u"IDispatchTestOther");
-
-    // An enumeration the library does not declare is a plain VT_I4.
-    func sum(all.get(), 0x24, INVOKE_FUNC);
-    ASSERT_EQ(sum.desc->cParams, 9);
-    EXPECT_EQ(sum.param(8).tdesc.vt, VT_I4);
-    EXPECT_EQ(sum.param(0).tdesc.vt, VT_UI1);
-    EXPECT_EQ(sum.param(5).tdesc.vt, VT_I8);
-
     com::ComPtr<ITypeInfo> none;
     EXPECT_EQ(all->GetRefTypeInfo(999, none.put()), TYPE_E_ELEMENTNOTFOUND);
 }
 
-TEST_F(TypeInfo, OptionalParametersAndDefaults)
+TEST_F(TypeInfo, OnePropertyEntryDescribesWhatAnEntryPerSideDoes)
 {
-    func blend(all.get(), 0x1C, INVOKE_FUNC);
-    ASSERT_TRUE(blend.desc);
-    ASSERT_EQ(blend.desc->cParams, 2);
-    EXPECT_EQ(blend.param(1).paramdesc.wParamFlags,
-              PARAMFLAG_FIN | PARAMFLAG_FOPT | PARAMFLAG_FHASDEFAULT);
-    ASSERT_NE(blend.param(1).paramdesc.pparamdescex, nullptr);
-    const VARIANT& amount = blend.param(1).paramdesc.pparamdescex->varDefaultValue;
-    EXPECT_EQ(amount.vt, VT_R8);
-    EXPECT_EQ(amount.dblVal, 0.5);
-    EXPECT_EQ(blend.referred(blend.desc->elemdescFunc.tdesc), u"OLE_COLOR");
-
-    func describe(all.get(), 0x1F, INVOKE_FUNC);
-    const VARIANT& upper = describe.param(2).paramdesc.pparamdescex->varDefaultValue;
-    EXPECT_EQ(upper.vt, VT_BOOL);
-    EXPECT_EQ(upper.boolVal, VARIANT_FALSE);
-
-    func join(all.get(), 0x20, INVOKE_FUNC);
-    EXPECT_EQ(join.param(1).paramdesc.wParamFlags, PARAMFLAG_FIN | PARAMFLAG_FOPT);
-    EXPECT_EQ(join.param(1).tdesc.vt, VT_PTR);
-    EXPECT_EQ(join.param(1).tdesc.lptdesc->vt, VT_VARIANT);
-    EXPECT_EQ(join.desc->cParamsOpt, 1);
-}
-
-TEST_F(TypeInfo, FunctionFlags)
-{
-    func items(all.get(), DISPID_NEWENUM, INVOKE_PROPERTYGET);
-    EXPECT_EQ(items.desc->wFuncFlags, FUNCFLAG_FRESTRICTED | FUNCFLAG_FHIDDEN);
-    func colour(all.get(), 0x15, INVOKE_PROPERTYGET);
-    EXPECT_EQ(colour.desc->wFuncFlags, 0);
+    com::ComPtr<ITypeInfo> pairs, sides;
+    ASSERT_EQ(com::automation::get_type_info<ITypeInfoTestPairs>(pairs.put()), S_OK);
+    ASSERT_EQ(com::automation::get_type_info<ITypeInfoTestSides>(sides.put()), S_OK);
+    const std::vector<std::string> described = signatures(pairs.get());
+    EXPECT_EQ(described, signatures(sides.get()));
+    ASSERT_EQ(described.size(), 7u);
+    EXPECT_EQ(described[3], "putref 0x2 (DISPATCH in) -> VOID");
+    EXPECT_EQ(described[5], "put 0x4 (I4 in, I4 in, OLE_COLOR in) -> VOID, hidden");
+    EXPECT_EQ(described[6], "get 0x5 () -> I4");
+    BSTR names[3] = {};
+    UINT count = 0;
+    ASSERT_EQ(pairs->GetNames(4, names, 3, &count), S_OK);
+    ASSERT_EQ(count, 3u);
+    EXPECT_EQ(com::bstr_view(names[2]), u"Column");
+    for (BSTR n : names) SysFreeString(n);
 }
 
 TEST_F(TypeInfo, NamesOfFunctionsAndParameters)
@@ -263,12 +327,9 @@ TEST_F(TypeInfo, DocumentationOfTypesAndMembers)
     SysFreeString(name);
     SysFreeString(text);
 
-    ASSERT_EQ(all->GetDocumentation(1, &name, &text, nullptr, nullptr), S_OK);
-    EXPECT_EQ(com::bstr_view(name), u"SetPosition");
-    EXPECT_EQ(com::bstr_view(text), u"Moves and sizes the element");
-    SysFreeString(name);
-    SysFreeString(text);
-
+    std::u16string doc;
+    EXPECT_EQ(name_of(all.get(), 1, &doc), u"SetPosition");
+    EXPECT_EQ(doc, u"Moves and sizes the element");
     EXPECT_EQ(all->GetDocumentation(0x7777, &name, nullptr, nullptr, nullptr),
               TYPE_E_ELEMENTNOTFOUND);
 }
@@ -329,7 +390,7 @@ TEST_F(TypeInfo, IdsOfNamesAndInvokeThroughTheTypeInfo)
     EXPECT_EQ(g_alive, 0);
 }
 
-TEST_F(TypeInfo, DispatchImplHandsOutTheLibrarysTypeInfo)
+TEST_F(TypeInfo, DispatchImplHandsOutTheLibrarysTypeInfoOrAStandAloneOne)
 {
     com::ComPtr<IDispatch> disp;
     ASSERT_EQ(make_test_object(&disp, nullptr), S_OK);
@@ -341,16 +402,8 @@ TEST_F(TypeInfo, DispatchImplHandsOutTheLibrarysTypeInfo)
     ASSERT_EQ(from_object->GetContainingTypeLib(containing.put(), &index), S_OK);
     EXPECT_EQ(containing, lib);
     EXPECT_EQ(index, 1u);
-    from_object = nullptr;
-    containing = nullptr;
-    disp = nullptr;
-    EXPECT_EQ(g_alive, 0);
-}
 
-TEST_F(TypeInfo, SecondDualInterfaceGetsAStandAloneTypeInfo)
-{
-    com::ComPtr<IDispatch> disp;
-    ASSERT_EQ(make_test_object(&disp, nullptr), S_OK);
+    // The second dual interface is in no library.
     com::ComPtr<IDispatchTestOther> other;
     ASSERT_EQ(disp->QueryInterface(IDispatchTestOther::iid, other.put_void()), S_OK);
     com::ComPtr<ITypeInfo> info;
@@ -362,7 +415,6 @@ TEST_F(TypeInfo, SecondDualInterfaceGetsAStandAloneTypeInfo)
     EXPECT_EQ(attr->cFuncs, 2);
     info->ReleaseTypeAttr(attr);
     EXPECT_EQ(name_of(info.get()), u"IDispatchTestOther");
-
     com::ComPtr<ITypeLib> standalone;
     ASSERT_EQ(info->GetContainingTypeLib(standalone.put(), nullptr), S_OK);
     EXPECT_NE(standalone, lib);
@@ -370,15 +422,17 @@ TEST_F(TypeInfo, SecondDualInterfaceGetsAStandAloneTypeInfo)
     ASSERT_EQ(standalone->GetLibAttr(&lib_attr), S_OK);
     EXPECT_EQ(lib_attr->guid, GUID_NULL);
     standalone->ReleaseTLibAttr(lib_attr);
-
     com::ComPtr<ITypeInfo> direct;
     ASSERT_EQ((com::automation::get_type_info<IDispatchTestOther>(direct.put())), S_OK);
     EXPECT_EQ(direct, info) << "one stand-alone type info per interface";
+    from_object = nullptr;
+    containing = nullptr;
     other = nullptr;
     disp = nullptr;
+    EXPECT_EQ(g_alive, 0);
 }
 
-TEST_F(TypeInfo, LibraryAttributesAndDocumentation)
+TEST_F(TypeInfo, LibraryAttributesDocumentationAndTypesInDeclarationOrder)
 {
     TLIBATTR* attr = nullptr;
     ASSERT_EQ(lib->GetLibAttr(&attr), S_OK);
@@ -389,34 +443,37 @@ TEST_F(TypeInfo, LibraryAttributesAndDocumentation)
     EXPECT_EQ(attr->syskind, SYS_WIN64);
     lib->ReleaseTLibAttr(attr);
 
-    BSTR name = nullptr, text = nullptr;
-    ASSERT_EQ(lib->GetDocumentation(-1, &name, &text, nullptr, nullptr), S_OK);
-    EXPECT_EQ(com::bstr_view(name), u"DispatchTestLib");
-    EXPECT_EQ(com::bstr_view(text), u"Dispatch tests");
-    SysFreeString(name);
-    SysFreeString(text);
-    ASSERT_EQ(lib->GetDocumentation(3, &name, &text, nullptr, nullptr), S_OK);
-    EXPECT_EQ(com::bstr_view(name), u"DispatchTest");
-    EXPECT_EQ(com::bstr_view(text), u"The test object");
-    SysFreeString(name);
-    SysFreeString(text);
-    EXPECT_EQ(lib->GetDocumentation(4, &name, nullptr, nullptr, nullptr), TYPE_E_ELEMENTNOTFOUND);
-}
-
-TEST_F(TypeInfo, LibraryListsItsTypesInDeclarationOrder)
-{
+    struct type_ {
+        TYPEKIND kind;
+        const char16_t* name;
+        const char16_t* doc;
+    };
+    const type_ types[] = {
+        {TKIND_MAX, u"DispatchTestLib", u"Dispatch tests"},  // the library itself, index -1
+        {TKIND_DISPATCH, u"IDispatchTestBase", u"An element with a position"},
+        {TKIND_DISPATCH, u"IDispatchTestAll", u""},
+        {TKIND_ENUM, u"DispatchTestShape", u""},
+        {TKIND_COCLASS, u"DispatchTest", u"The test object"},
+    };
     ASSERT_EQ(lib->GetTypeInfoCount(), 4u);
-    const TYPEKIND kinds[] = {TKIND_DISPATCH, TKIND_DISPATCH, TKIND_ENUM, TKIND_COCLASS};
-    const char16_t* names[] = {u"IDispatchTestBase", u"IDispatchTestAll", u"DispatchTestShape",
-                               u"DispatchTest"};
-    for (UINT i = 0; i < 4; ++i) {
+    for (INT i = -1; i < 4; ++i) {
+        const type_& t = types[i + 1];
+        BSTR name = nullptr, text = nullptr;
+        ASSERT_EQ(lib->GetDocumentation(i, &name, &text, nullptr, nullptr), S_OK);
+        EXPECT_EQ(com::bstr_view(name), t.name);
+        EXPECT_EQ(com::bstr_view(text), t.doc);
+        SysFreeString(name);
+        SysFreeString(text);
+        if (i < 0) continue;
         TYPEKIND kind = TKIND_MAX;
         ASSERT_EQ(lib->GetTypeInfoType(i, &kind), S_OK);
-        EXPECT_EQ(kind, kinds[i]);
+        EXPECT_EQ(kind, t.kind);
         com::ComPtr<ITypeInfo> info;
         ASSERT_EQ(lib->GetTypeInfo(i, info.put()), S_OK);
-        EXPECT_EQ(name_of(info.get()), names[i]);
+        EXPECT_EQ(name_of(info.get()), t.name);
     }
+    BSTR name = nullptr;
+    EXPECT_EQ(lib->GetDocumentation(4, &name, nullptr, nullptr, nullptr), TYPE_E_ELEMENTNOTFOUND);
     com::ComPtr<ITypeInfo> info;
     EXPECT_EQ(lib->GetTypeInfo(4, info.put()), TYPE_E_ELEMENTNOTFOUND);
     TYPEKIND kind;
@@ -426,36 +483,57 @@ TEST_F(TypeInfo, LibraryListsItsTypesInDeclarationOrder)
     EXPECT_EQ(name_of(info.get()), u"DispatchTest");
 }
 
+// The constants of an enumeration declared in full and of one declared with
+// ZCNT_AUTOMATION_ENUM.
 TEST_F(TypeInfo, EnumerationConstants)
 {
+    com::ComPtr<ITypeLib> fruit_lib;
+    ASSERT_EQ(com::automation::get_type_library<TypeInfoTestFruitLib>(fruit_lib.put()), S_OK);
+    com::ComPtr<ITypeInfo> fruit;
+    ASSERT_EQ(fruit_lib->GetTypeInfoOfGuid(
+                  com::automation::enum_traits<TypeInfoTestFruit>::guid, fruit.put()),
+              S_OK);
+    struct case_ {
+        com::ComPtr<ITypeInfo> info;
+        const char16_t* name;
+        std::vector<std::pair<std::u16string, LONG>> constants;
+    };
+    const case_ cases[] = {
+        {info_of_guid(GUID_DispatchTestShape), u"DispatchTestShape",
+         {{u"dtsNone", dtsNone}, {u"dtsCircle", dtsCircle}, {u"dtsSquare", dtsSquare}}},
+        {fruit, u"TypeInfoTestFruit", {{u"tfApple", tfApple}, {u"tfPear", tfPear},
+                                        {u"tfQuince", tfQuince}}},
+    };
+    for (const case_& k : cases) {
+        ASSERT_TRUE(k.info);
+        EXPECT_EQ(name_of(k.info.get()), k.name);
+        TYPEATTR* attr = nullptr;
+        ASSERT_EQ(k.info->GetTypeAttr(&attr), S_OK);
+        EXPECT_EQ(attr->typekind, TKIND_ENUM);
+        EXPECT_EQ(attr->cVars, k.constants.size());
+        EXPECT_EQ(attr->cFuncs, 0);
+        k.info->ReleaseTypeAttr(attr);
+        for (UINT i = 0; i < k.constants.size(); ++i) {
+            VARDESC* var = nullptr;
+            ASSERT_EQ(k.info->GetVarDesc(i, &var), S_OK);
+            EXPECT_EQ(var->varkind, VAR_CONST);
+            ASSERT_NE(var->lpvarValue, nullptr);
+            EXPECT_EQ(var->lpvarValue->vt, VT_I4);
+            EXPECT_EQ(var->lpvarValue->lVal, k.constants[i].second);
+            EXPECT_EQ(name_of(k.info.get(), var->memid), k.constants[i].first);
+            k.info->ReleaseVarDesc(var);
+        }
+        VARDESC* var = nullptr;
+        EXPECT_EQ(k.info->GetVarDesc(3, &var), TYPE_E_ELEMENTNOTFOUND);
+    }
+
     com::ComPtr<ITypeInfo> shape = info_of_guid(GUID_DispatchTestShape);
-    ASSERT_TRUE(shape);
-    TYPEATTR* attr = nullptr;
-    ASSERT_EQ(shape->GetTypeAttr(&attr), S_OK);
-    EXPECT_EQ(attr->typekind, TKIND_ENUM);
-    EXPECT_EQ(attr->cVars, 3);
-    EXPECT_EQ(attr->cFuncs, 0);
-    shape->ReleaseTypeAttr(attr);
-
-    VARDESC* var = nullptr;
-    ASSERT_EQ(shape->GetVarDesc(2, &var), S_OK);
-    EXPECT_EQ(var->varkind, VAR_CONST);
-    ASSERT_NE(var->lpvarValue, nullptr);
-    EXPECT_EQ(var->lpvarValue->vt, VT_I4);
-    EXPECT_EQ(var->lpvarValue->lVal, dtsSquare);
-    const MEMBERID square = var->memid;
-    shape->ReleaseVarDesc(var);
-    EXPECT_EQ(shape->GetVarDesc(3, &var), TYPE_E_ELEMENTNOTFOUND);
-    EXPECT_EQ(name_of(shape.get(), square), u"dtsSquare");
-
     LPOLESTR names[] = {const_cast<LPOLESTR>(u"DTSCIRCLE")};
     MEMBERID id = 0;
     ASSERT_EQ(shape->GetIDsOfNames(names, 1, &id), S_OK);
-    BSTR doc = nullptr;
-    ASSERT_EQ(shape->GetDocumentation(id, nullptr, &doc, nullptr, nullptr), S_OK);
-    EXPECT_EQ(com::bstr_view(doc), u"Round");
-    SysFreeString(doc);
-    EXPECT_EQ(all->GetVarDesc(0, &var), TYPE_E_ELEMENTNOTFOUND);
+    std::u16string doc;
+    name_of(shape.get(), id, &doc);
+    EXPECT_EQ(doc, u"Round");
 }
 
 TEST_F(TypeInfo, CoclassListsItsInterfacesWithTheDefault)
@@ -487,8 +565,7 @@ TEST_F(TypeInfo, CoclassListsItsInterfacesWithTheDefault)
     void* object = reinterpret_cast<void*>(0x1);
     EXPECT_EQ(coclass->CreateInstance(nullptr, IID_IUnknown, &object), REGDB_E_CLASSNOTREG);
     EXPECT_EQ(object, nullptr);
-    EXPECT_EQ(all->CreateInstance(nullptr, IID_IUnknown, &object),
-              TYPE_E_BADMODULEKIND);
+    EXPECT_EQ(all->CreateInstance(nullptr, IID_IUnknown, &object), TYPE_E_BADMODULEKIND);
 }
 
 TEST_F(TypeInfo, LibraryNamesAreFoundIgnoringCase)
@@ -516,7 +593,7 @@ TEST_F(TypeInfo, LibraryNamesAreFoundIgnoringCase)
     infos[0]->Release();
 }
 
-TEST_F(TypeInfo, UnprovidedMembersSayNotImplemented)
+TEST_F(TypeInfo, UnprovidedMembersSayNotImplementedAndOnlyTheTypeInterfacesAnswer)
 {
     ITypeComp* comp = reinterpret_cast<ITypeComp*>(0x1);
     EXPECT_EQ(all->GetTypeComp(&comp), E_NOTIMPL);
@@ -530,10 +607,7 @@ TEST_F(TypeInfo, UnprovidedMembersSayNotImplemented)
     EXPECT_EQ(all->GetMops(1, &mops), E_NOTIMPL);
     EXPECT_EQ(dll, nullptr);
     EXPECT_EQ(mops, nullptr);
-}
 
-TEST_F(TypeInfo, QueryInterfaceAnswersOnlyTheTypeInterfaces)
-{
     com::ComPtr<ITypeInfo> again;
     EXPECT_EQ(all->QueryInterface(IID_ITypeInfo, again.put_void()), S_OK);
     EXPECT_EQ(again, all);
