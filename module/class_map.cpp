@@ -17,6 +17,8 @@
 namespace cnt::module {
 namespace {
 
+using com::automation::implements;
+
 // The standard class factory over a creation function.
 class function_factory : public com::object_root<function_factory, IClassFactory> {
 public:
@@ -40,13 +42,20 @@ private:
 
 // Registration and unregistration visit the classes in this order.
 constexpr std::array entries{
-    class_entry{&CLSID_ZCntElementContainer, u"ZCntElementContainer", &create_element_container},
-    class_entry{&CLSID_ZCntElementLink, u"ZCntElementLink", &create_link},
-    class_entry{&CLSID_ZCntElementNote, u"ZCntElementNote", &create_note},
-    class_entry{&CLSID_ZCntElementStamp, u"ZCntElementStamp", &create_stamp},
-    class_entry{&CLSID_ZCntElementPageBreak, u"ZCntElementPageBreak", &create_page_break},
-    class_entry{&CLSID_ZCntElementImage, u"ZCntElementImage", &create_image},
-    class_entry{&CLSID_ZCntElementTextMark, u"ZCntElementTextMark", &create_textmark},
+    class_entry{&CLSID_ZCntElementContainer, u"ZCntElementContainer", &create_element_container,
+                &implements<IZCntElementContainer>},
+    class_entry{&CLSID_ZCntElementLink, u"ZCntElementLink", &create_link,
+                &implements<IZCntElementLink>},
+    class_entry{&CLSID_ZCntElementNote, u"ZCntElementNote", &create_note,
+                &implements<IZCntElementNote>},
+    class_entry{&CLSID_ZCntElementStamp, u"ZCntElementStamp", &create_stamp,
+                &implements<IZCntElementStamp>},
+    class_entry{&CLSID_ZCntElementPageBreak, u"ZCntElementPageBreak", &create_page_break,
+                &implements<IZCntElementPageBreak>},
+    class_entry{&CLSID_ZCntElementImage, u"ZCntElementImage", &create_image,
+                &implements<IZCntElementImage>},
+    class_entry{&CLSID_ZCntElementTextMark, u"ZCntElementTextMark", &create_textmark,
+                &implements<IZCntElementTextMark>},
 };
 
 struct registration {

@@ -1,10 +1,12 @@
 // The library's class-object map: one entry per creatable class, in registration order, with
-// the function that creates an instance. Class objects are the standard factory, made on first
-// request and cached for the life of the process.
+// the function that creates an instance and the interface its coclass in ContentElementsLib
+// names as the default. Class objects are the standard factory, made on first request and
+// cached for the life of the process.
 #pragma once
 
 #include <span>
 
+#include "platform/automation/type_library.h"
 #include "platform/com/com.h"
 
 namespace cnt::module {
@@ -15,6 +17,8 @@ struct class_entry {
     const CLSID* clsid;
     const char16_t* coclass;  // "ZCntElementNote": ProgIDs are "Orvane." + coclass (+ ".1")
     create_fn create;
+    // The coclass's interface in the type library: com::automation::implements<I>.
+    com::automation::implemented_interface (*default_interface)(INT flags);
 };
 
 std::span<const class_entry> class_map() noexcept;

@@ -41,12 +41,10 @@ struct com::automation::interface_traits<IZCntElementInfo> {
     static constexpr const char16_t* doc = u"The container's record of one element";
     using I = IZCntElementInfo;
     static constexpr auto members = member_table(
-        propget(u"PageID", 1, &I::get_PageID), propput(u"PageID", 1, &I::put_PageID),
-        propget(u"ElementID", 2, &I::get_ElementID),
-        propput(u"ElementID", 2, &I::put_ElementID),
-        propget(u"ElementType", 3, &I::get_ElementType),
-        propget(u"Description", 4, &I::get_Description),
-        propput(u"Description", 4, &I::put_Description),
+        property(u"PageID", 1, &I::get_PageID, &I::put_PageID),
+        property(u"ElementID", 2, &I::get_ElementID, &I::put_ElementID),
+        read_only_property(u"ElementType", 3, &I::get_ElementType),
+        property(u"Description", 4, &I::get_Description, &I::put_Description),
         method(u"SetInfo", 5, &I::SetInfo, {u"PageID", u"ElementID", u"Element"}),
         method(u"GetPosition", 6, &I::GetPosition,
                {u"Left", u"Top", u"Right", u"Bottom", u"Inclination"}));
@@ -61,10 +59,10 @@ struct com::automation::interface_traits<IZCntElementContainer> {
     static constexpr auto members = member_table(
         method(u"AddElement", 1, &I::AddElement, {u"PageID", u"ElementID", u"Element"}),
         method(u"RemoveElement", 2, &I::RemoveElement, {u"PageID", u"ElementID"}),
-        propget(u"Count", 3, &I::get_Count),
-        propget(u"Item", 4, &I::get_Item, {u"Index"}),
+        read_only_property(u"Count", 3, &I::get_Count),
+        read_only_property(u"Item", 4, &I::get_Item, {u"Index"}),
         method(u"FindElementFromPoint", 5, &I::FindElementFromPoint,
                {u"PrintContentPage", u"HitWidth", u"X", u"Y", u"FoundElement"}),
         method(u"UpdateElement", 6, &I::UpdateElement, {u"PageID", u"ElementID", u"Element"}),
-        propget(u"ItemFromID", 7, &I::get_ItemFromID, {u"PageID", u"ElementID"}));
+        read_only_property(u"ItemFromID", 7, &I::get_ItemFromID, {u"PageID", u"ElementID"}));
 };

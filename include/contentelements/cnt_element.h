@@ -33,12 +33,10 @@ struct com::automation::interface_traits<IZCntElementBase> {
         method(u"SetPosition", 1, &I::SetPosition, {u"Left", u"Top", u"Width", u"Height"}),
         method(u"GetPosition", 2, &I::GetPosition, {u"Left", u"Top", u"Width", u"Height"}),
         method(u"Delete", 3, &I::Delete),
-        propget(u"Inclination", 4, &I::get_Inclination),
-        propput(u"Inclination", 4, &I::put_Inclination),
-        propget(u"AllowInclination", 5, &I::get_AllowInclination, as_bool<>),
-        propget(u"ElementType", 6, &I::get_ElementType),
-        propget(u"Description", 7, &I::get_Description),
-        propput(u"Description", 7, &I::put_Description),
-        propget(u"PageID", 8, &I::get_PageID),
+        property(u"Inclination", 4, &I::get_Inclination, &I::put_Inclination),
+        read_only_property(u"AllowInclination", 5, &I::get_AllowInclination, as_bool<>),
+        read_only_property(u"ElementType", 6, &I::get_ElementType),
+        property(u"Description", 7, &I::get_Description, &I::put_Description),
+        read_only_property(u"PageID", 8, &I::get_PageID),
         method(u"CopyTo", 9, &I::CopyTo, {u"pDestination"}));
 };

@@ -29,16 +29,11 @@ struct com::automation::interface_traits<IZCntElementFormField> {
     static constexpr const char16_t* doc = u"An interactive form field";
     using I = IZCntElementFormField;
     static constexpr auto members = member_table(
-        propget(u"Name", 1, &I::get_Name), propput(u"Name", 1, &I::put_Name),
-        propget(u"ReadOnly", 2, &I::get_ReadOnly, as_bool<>),
-        propput(u"ReadOnly", 2, &I::put_ReadOnly, as_bool<>),
-        propget(u"DefaultValue", 3, &I::get_DefaultValue),
-        propput(u"DefaultValue", 3, &I::put_DefaultValue),
-        propget(u"CurrentValue", 4, &I::get_CurrentValue),
-        propput(u"CurrentValue", 4, &I::put_CurrentValue),
-        propget(u"MappingName", 5, &I::get_MappingName),
-        propput(u"MappingName", 5, &I::put_MappingName),
-        propget(u"Export", 6, &I::get_Export, as_bool<>),
-        propput(u"Export", 6, &I::put_Export, as_bool<>),
-        propget(u"Appearance", 7, &I::get_Appearance));
+        property(u"Name", 1, &I::get_Name, &I::put_Name),
+        property(u"ReadOnly", 2, &I::get_ReadOnly, &I::put_ReadOnly, as_bool<>),
+        property(u"DefaultValue", 3, &I::get_DefaultValue, &I::put_DefaultValue),
+        property(u"CurrentValue", 4, &I::get_CurrentValue, &I::put_CurrentValue),
+        property(u"MappingName", 5, &I::get_MappingName, &I::put_MappingName),
+        property(u"Export", 6, &I::get_Export, &I::put_Export, as_bool<>),
+        read_only_property(u"Appearance", 7, &I::get_Appearance));
 };

@@ -6,12 +6,14 @@
 #include "contentelements/cnt_element.h"
 
 // The levels libqrencode takes, with the same values.
-enum ZeQRCodeErrorCorrectionLevel : LONG {
-    zeQRCodeErrorCorrectionLevelL = 0,
-    zeQRCodeErrorCorrectionLevelM = 1,
-    zeQRCodeErrorCorrectionLevelQ = 2,
-    zeQRCodeErrorCorrectionLevelH = 3,
-};
+#define ZE_QRCODE_ERROR_CORRECTION_LEVELS(X) \
+    X(zeQRCodeErrorCorrectionLevelL, 0)      \
+    X(zeQRCodeErrorCorrectionLevelM, 1)      \
+    X(zeQRCodeErrorCorrectionLevelQ, 2)      \
+    X(zeQRCodeErrorCorrectionLevelH, 3)
+ZCNT_AUTOMATION_ENUM(ZeQRCodeErrorCorrectionLevel, "{5C7C1E0A-3E0B-4D8C-9E43-7B4E51D9A006}",
+                     ZE_QRCODE_ERROR_CORRECTION_LEVELS)
+#undef ZE_QRCODE_ERROR_CORRECTION_LEVELS
 
 struct IZCntElementImage : IZCntElementBase {
     // This library's own interface id for the image element.
@@ -40,19 +42,15 @@ struct com::automation::interface_traits<IZCntElementImage> {
     static constexpr const char16_t* doc = u"An image or QR code";
     using I = IZCntElementImage;
     static constexpr auto members = member_table(
-        propget(u"ImageFile", 0x15, &I::get_ImageFile),
-        propput(u"ImageFile", 0x15, &I::put_ImageFile),
-        propget(u"MaintainAspectRatio", 0x16, &I::get_MaintainAspectRatio, as_bool<>),
-        propput(u"MaintainAspectRatio", 0x16, &I::put_MaintainAspectRatio, as_bool<>),
-        propget(u"BorderColor", 0x17, &I::get_BorderColor, as_color<>),
-        propput(u"BorderColor", 0x17, &I::put_BorderColor, as_color<>),
-        propget(u"Shadow", 0x18, &I::get_Shadow, as_bool<>),
-        propput(u"Shadow", 0x18, &I::put_Shadow, as_bool<>),
+        property(u"ImageFile", 0x15, &I::get_ImageFile, &I::put_ImageFile),
+        property(u"MaintainAspectRatio", 0x16, &I::get_MaintainAspectRatio,
+                 &I::put_MaintainAspectRatio, as_bool<>),
+        property(u"BorderColor", 0x17, &I::get_BorderColor, &I::put_BorderColor, as_color<>),
+        property(u"Shadow", 0x18, &I::get_Shadow, &I::put_Shadow, as_bool<>),
         method(u"SetImageData", 0x19, &I::SetImageData,
                {u"ImageFile", u"MaintainAspectRatio", u"BorderColor", u"Shadow"}, as_bool<1>,
                as_color<2>, as_bool<3>),
-        propget(u"Transparency", 0x1A, &I::get_Transparency),
-        propput(u"Transparency", 0x1A, &I::put_Transparency),
+        property(u"Transparency", 0x1A, &I::get_Transparency, &I::put_Transparency),
         propput(u"QRCodeMargin", 0x1B, &I::put_QRCodeMargin),
         propput(u"QRCodeErrorCorrectionLevel", 0x1C, &I::put_QRCodeErrorCorrectionLevel));
 };

@@ -22,12 +22,9 @@ struct com::automation::interface_traits<IZCntElementLink> {
     static constexpr const char16_t* doc = u"A hyperlink area";
     using I = IZCntElementLink;
     static constexpr auto members = member_table(
-        propget(u"LinkURL", 0x15, &I::get_LinkURL),
-        propput(u"LinkURL", 0x15, &I::put_LinkURL),
-        propget(u"BorderColor", 0x16, &I::get_BorderColor, as_color<>),
-        propput(u"BorderColor", 0x16, &I::put_BorderColor, as_color<>),
-        propget(u"Shadow", 0x17, &I::get_Shadow, as_bool<>),
-        propput(u"Shadow", 0x17, &I::put_Shadow, as_bool<>),
+        property(u"LinkURL", 0x15, &I::get_LinkURL, &I::put_LinkURL),
+        property(u"BorderColor", 0x16, &I::get_BorderColor, &I::put_BorderColor, as_color<>),
+        property(u"Shadow", 0x17, &I::get_Shadow, &I::put_Shadow, as_bool<>),
         method(u"SetLinkData", 0x18, &I::SetLinkData, {u"LinkURL", u"BorderColor", u"Shadow"},
                as_color<1>, as_bool<2>));
 };

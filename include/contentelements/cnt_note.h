@@ -4,16 +4,17 @@
 
 #include "contentelements/cnt_element.h"
 
-enum ZeCntNoteStyle : LONG {
-    zeCntNoteStyleRectangle = 0,
-    zeCntNoteStyleRoundedRectangle = 1,
-    zeCntNoteStyleOval = 2,
-    zeCntNoteStyleTextOnly = 3,
-    zeCntNoteStyleAutoTextPageNumber = 4,
-    zeCntNoteStyleAutoTextDateTime = 5,
-    zeCntNoteStyleAutoTextUserName = 6,
-    zeCntNoteStyleAutoTextCustom = 7,
-};
+#define ZE_CNT_NOTE_STYLES(X)              \
+    X(zeCntNoteStyleRectangle, 0)          \
+    X(zeCntNoteStyleRoundedRectangle, 1)   \
+    X(zeCntNoteStyleOval, 2)               \
+    X(zeCntNoteStyleTextOnly, 3)           \
+    X(zeCntNoteStyleAutoTextPageNumber, 4) \
+    X(zeCntNoteStyleAutoTextDateTime, 5)   \
+    X(zeCntNoteStyleAutoTextUserName, 6)   \
+    X(zeCntNoteStyleAutoTextCustom, 7)
+ZCNT_AUTOMATION_ENUM(ZeCntNoteStyle, "{5C7C1E0A-3E0B-4D8C-9E43-7B4E51D9A004}", ZE_CNT_NOTE_STYLES)
+#undef ZE_CNT_NOTE_STYLES
 
 struct IZCntElementNote : IZCntElementBase {
     static constexpr IID iid = com::make_guid("{010618F0-CAEA-46E1-A570-84040923C107}");
@@ -60,38 +61,26 @@ struct com::automation::interface_traits<IZCntElementNote> {
     static constexpr const char16_t* doc = u"A text note";
     using I = IZCntElementNote;
     static constexpr auto members = member_table(
-        propget(u"Text", 0x15, &I::get_Text),
-        propput(u"Text", 0x15, &I::put_Text),
-        propget(u"TextColor", 0x16, &I::get_TextColor, as_color<>),
-        propput(u"TextColor", 0x16, &I::put_TextColor, as_color<>),
-        propget(u"FontSize", 0x17, &I::get_FontSize),
-        propput(u"FontSize", 0x17, &I::put_FontSize),
-        propget(u"FontName", 0x18, &I::get_FontName),
-        propput(u"FontName", 0x18, &I::put_FontName),
-        propget(u"FontBold", 0x19, &I::get_FontBold, as_bool<>),
-        propput(u"FontBold", 0x19, &I::put_FontBold, as_bool<>),
-        propget(u"FontItalic", 0x1A, &I::get_FontItalic, as_bool<>),
-        propput(u"FontItalic", 0x1A, &I::put_FontItalic, as_bool<>),
-        propget(u"BorderColor", 0x1B, &I::get_BorderColor, as_color<>),
-        propput(u"BorderColor", 0x1B, &I::put_BorderColor, as_color<>),
-        propget(u"FillColor", 0x1C, &I::get_FillColor, as_color<>),
-        propput(u"FillColor", 0x1C, &I::put_FillColor, as_color<>),
+        property(u"Text", 0x15, &I::get_Text, &I::put_Text),
+        property(u"TextColor", 0x16, &I::get_TextColor, &I::put_TextColor, as_color<>),
+        property(u"FontSize", 0x17, &I::get_FontSize, &I::put_FontSize),
+        property(u"FontName", 0x18, &I::get_FontName, &I::put_FontName),
+        property(u"FontBold", 0x19, &I::get_FontBold, &I::put_FontBold, as_bool<>),
+        property(u"FontItalic", 0x1A, &I::get_FontItalic, &I::put_FontItalic, as_bool<>),
+        property(u"BorderColor", 0x1B, &I::get_BorderColor, &I::put_BorderColor, as_color<>),
+        property(u"FillColor", 0x1C, &I::get_FillColor, &I::put_FillColor, as_color<>),
         method(u"SetNoteData", 0x1D, &I::SetNoteData,
                {u"NoteText", u"TextColor", u"FontName", u"FontSize", u"FontBold", u"FontItalic",
                 u"FillColor", u"BorderColor", u"NoteStyle", u"Shadow", u"Callout",
                 u"FillTransparency"},
                as_color<1>, as_bool<4>, as_bool<5>, as_color<6>, as_color<7>, as_bool<9>,
                as_bool<10>),
-        propget(u"NoteStyle", 0x1E, &I::get_NoteStyle),
-        propput(u"NoteStyle", 0x1E, &I::put_NoteStyle),
-        propget(u"Shadow", 0x1F, &I::get_Shadow, as_bool<>),
-        propput(u"Shadow", 0x1F, &I::put_Shadow, as_bool<>),
-        propget(u"FillTransparency", 0x20, &I::get_FillTransparency),
-        propput(u"FillTransparency", 0x20, &I::put_FillTransparency),
-        propget(u"TextHorizontalAlignment", 0x21, &I::get_TextHorizontalAlignment),
-        propput(u"TextHorizontalAlignment", 0x21, &I::put_TextHorizontalAlignment),
-        propget(u"TextVerticalAlignment", 0x22, &I::get_TextVerticalAlignment),
-        propput(u"TextVerticalAlignment", 0x22, &I::put_TextVerticalAlignment),
-        propget(u"Callout", 0x23, &I::get_Callout, as_bool<>),
-        propput(u"Callout", 0x23, &I::put_Callout, as_bool<>));
+        property(u"NoteStyle", 0x1E, &I::get_NoteStyle, &I::put_NoteStyle),
+        property(u"Shadow", 0x1F, &I::get_Shadow, &I::put_Shadow, as_bool<>),
+        property(u"FillTransparency", 0x20, &I::get_FillTransparency, &I::put_FillTransparency),
+        property(u"TextHorizontalAlignment", 0x21, &I::get_TextHorizontalAlignment,
+                 &I::put_TextHorizontalAlignment),
+        property(u"TextVerticalAlignment", 0x22, &I::get_TextVerticalAlignment,
+                 &I::put_TextVerticalAlignment),
+        property(u"Callout", 0x23, &I::get_Callout, &I::put_Callout, as_bool<>));
 };

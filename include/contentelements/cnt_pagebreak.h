@@ -22,8 +22,7 @@ struct com::automation::interface_traits<IZCntElementPageBreak> {
     static constexpr const char16_t* doc = u"A page break marker";
     using I = IZCntElementPageBreak;
     static constexpr auto members = member_table(
-        propget(u"PageBreakPosY", 0x15, &I::get_PageBreakPosY),
-        propput(u"PageBreakPosY", 0x15, &I::put_PageBreakPosY),
+        property(u"PageBreakPosY", 0x15, &I::get_PageBreakPosY, &I::put_PageBreakPosY),
         propput(u"LabelFlowRegion", 0x16, &I::put_LabelFlowRegion),
         propput(u"LabelPageBreak", 0x17, &I::put_LabelPageBreak),
         method(u"ShowPageBreakElements", 0x18, &I::ShowPageBreakElements),

@@ -4,10 +4,11 @@
 
 #include "contentelements/cnt_element.h"
 
-enum ZeCntStampStyle : LONG {
-    zeCntStampStyleRectangle = 0,
-    zeCntStampStyleOval = 1,
-};
+#define ZE_CNT_STAMP_STYLES(X)     \
+    X(zeCntStampStyleRectangle, 0) \
+    X(zeCntStampStyleOval, 1)
+ZCNT_AUTOMATION_ENUM(ZeCntStampStyle, "{5C7C1E0A-3E0B-4D8C-9E43-7B4E51D9A005}", ZE_CNT_STAMP_STYLES)
+#undef ZE_CNT_STAMP_STYLES
 
 struct IZCntElementStamp : IZCntElementBase {
     static constexpr IID iid = com::make_guid("{DC39F967-4C6E-4B92-AF36-CDDD6810620B}");
@@ -61,22 +62,17 @@ struct com::automation::interface_traits<IZCntElementStamp> {
     static constexpr const char16_t* doc = u"A rubber stamp";
     using I = IZCntElementStamp;
     static constexpr auto members = member_table(
-        propget(u"HeaderText", 0x15, &I::get_HeaderText),
-        propput(u"HeaderText", 0x15, &I::put_HeaderText),
-        propget(u"HeaderTextColor", 0x16, &I::get_HeaderTextColor, as_color<>),
-        propput(u"HeaderTextColor", 0x16, &I::put_HeaderTextColor, as_color<>),
-        propget(u"HeaderSize", 0x17, &I::get_HeaderSize),
-        propput(u"HeaderSize", 0x17, &I::put_HeaderSize),
-        propget(u"HeaderFontName", 0x18, &I::get_HeaderFontName),
-        propput(u"HeaderFontName", 0x18, &I::put_HeaderFontName),
-        propget(u"HeaderFontBold", 0x19, &I::get_HeaderFontBold, as_bool<>),
-        propput(u"HeaderFontBold", 0x19, &I::put_HeaderFontBold, as_bool<>),
-        propget(u"HeaderFontItalic", 0x1A, &I::get_HeaderFontItalic, as_bool<>),
-        propput(u"HeaderFontItalic", 0x1A, &I::put_HeaderFontItalic, as_bool<>),
-        propget(u"BorderColor", 0x1B, &I::get_BorderColor, as_color<>),
-        propput(u"BorderColor", 0x1B, &I::put_BorderColor, as_color<>),
-        propget(u"FillColor", 0x1C, &I::get_FillColor, as_color<>),
-        propput(u"FillColor", 0x1C, &I::put_FillColor, as_color<>),
+        property(u"HeaderText", 0x15, &I::get_HeaderText, &I::put_HeaderText),
+        property(u"HeaderTextColor", 0x16, &I::get_HeaderTextColor, &I::put_HeaderTextColor,
+                 as_color<>),
+        property(u"HeaderSize", 0x17, &I::get_HeaderSize, &I::put_HeaderSize),
+        property(u"HeaderFontName", 0x18, &I::get_HeaderFontName, &I::put_HeaderFontName),
+        property(u"HeaderFontBold", 0x19, &I::get_HeaderFontBold, &I::put_HeaderFontBold,
+                 as_bool<>),
+        property(u"HeaderFontItalic", 0x1A, &I::get_HeaderFontItalic, &I::put_HeaderFontItalic,
+                 as_bool<>),
+        property(u"BorderColor", 0x1B, &I::get_BorderColor, &I::put_BorderColor, as_color<>),
+        property(u"FillColor", 0x1C, &I::get_FillColor, &I::put_FillColor, as_color<>),
         method(u"SetStampData", 0x1D, &I::SetStampData,
                {u"HeaderText", u"HeaderTextColor", u"HeaderFontName", u"HeaderSize",
                 u"HeaderFontBold", u"HeaderFontItalic", u"ContentText", u"ContentTextColor",
@@ -84,20 +80,15 @@ struct com::automation::interface_traits<IZCntElementStamp> {
                 u"BorderColor", u"StampStyle", u"Shadow", u"Transparency", u"Inclination"},
                as_color<1>, as_bool<4>, as_bool<5>, as_color<7>, as_bool<9>, as_bool<10>,
                as_color<11>, as_color<12>, as_bool<14>),
-        propget(u"StampStyle", 0x1E, &I::get_StampStyle),
-        propput(u"StampStyle", 0x1E, &I::put_StampStyle),
-        propget(u"Shadow", 0x1F, &I::get_Shadow, as_bool<>),
-        propput(u"Shadow", 0x1F, &I::put_Shadow, as_bool<>),
-        propget(u"Transparency", 0x20, &I::get_Transparency),
-        propput(u"Transparency", 0x20, &I::put_Transparency),
-        propget(u"ContentText", 0x21, &I::get_ContentText),
-        propput(u"ContentText", 0x21, &I::put_ContentText),
-        propget(u"ContentTextColor", 0x22, &I::get_ContentTextColor, as_color<>),
-        propput(u"ContentTextColor", 0x22, &I::put_ContentTextColor, as_color<>),
-        propget(u"ContentFontName", 0x23, &I::get_ContentFontName),
-        propput(u"ContentFontName", 0x23, &I::put_ContentFontName),
-        propget(u"ContentFontBold", 0x24, &I::get_ContentFontBold, as_bool<>),
-        propput(u"ContentFontBold", 0x24, &I::put_ContentFontBold, as_bool<>),
-        propget(u"ContentFontItalic", 0x25, &I::get_ContentFontItalic, as_bool<>),
-        propput(u"ContentFontItalic", 0x25, &I::put_ContentFontItalic, as_bool<>));
+        property(u"StampStyle", 0x1E, &I::get_StampStyle, &I::put_StampStyle),
+        property(u"Shadow", 0x1F, &I::get_Shadow, &I::put_Shadow, as_bool<>),
+        property(u"Transparency", 0x20, &I::get_Transparency, &I::put_Transparency),
+        property(u"ContentText", 0x21, &I::get_ContentText, &I::put_ContentText),
+        property(u"ContentTextColor", 0x22, &I::get_ContentTextColor, &I::put_ContentTextColor,
+                 as_color<>),
+        property(u"ContentFontName", 0x23, &I::get_ContentFontName, &I::put_ContentFontName),
+        property(u"ContentFontBold", 0x24, &I::get_ContentFontBold, &I::put_ContentFontBold,
+                 as_bool<>),
+        property(u"ContentFontItalic", 0x25, &I::get_ContentFontItalic, &I::put_ContentFontItalic,
+                 as_bool<>));
 };

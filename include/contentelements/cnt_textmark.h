@@ -4,11 +4,13 @@
 
 #include "contentelements/cnt_element.h"
 
-enum ZeCntMarkTextStyle : LONG {
-    zeCntMarkTextHighlight = 0,
-    zeCntMarkTextUnderline = 1,
-    zeCntMarkTextStrikethrough = 2,
-};
+#define ZE_CNT_MARK_TEXT_STYLES(X)   \
+    X(zeCntMarkTextHighlight, 0)     \
+    X(zeCntMarkTextUnderline, 1)     \
+    X(zeCntMarkTextStrikethrough, 2)
+ZCNT_AUTOMATION_ENUM(ZeCntMarkTextStyle, "{5C7C1E0A-3E0B-4D8C-9E43-7B4E51D9A007}",
+                     ZE_CNT_MARK_TEXT_STYLES)
+#undef ZE_CNT_MARK_TEXT_STYLES
 
 // The interface id is this library's own; no other component defines it.
 struct IZCntElementTextMark : IZCntElementBase {

@@ -2,39 +2,46 @@
 // library, the coclasses' class ids and their ProgIDs.
 #pragma once
 
+#include "platform/automation/enum_table.h"
 #include "platform/com/guid.h"
 #include "platform/com/types.h"
 
-enum ZeCntElementType : LONG {
-    zeCntElementTypeUnknown = 0,
-    zeCntElementTypeImage = 1,
-    zeCntElementTypeNote = 2,
-    zeCntElementTypeStamp = 3,
-    zeCntElementTypeLink = 4,
-    zeCntElementTypeTextMark = 5,
-    zeCntElementTypeFieldText = 6,
-    zeCntElementTypeFieldCombo = 7,
-    zeCntElementTypeFieldList = 8,
-    zeCntElementTypeFieldCheck = 9,
-    zeCntElementTypeFieldRadio = 10,
-    zeCntElementTypeFieldButton = 11,
-    zeCntElementTypeFieldDateTime = 12,
-    zeCntElementTypeFieldLabel = 13,
-    zeCntElementTypeFieldGroup = 14,
-    zeCntElementTypePageBreak = 15,
-};
+#define ZE_CNT_ELEMENT_TYPES(X)          \
+    X(zeCntElementTypeUnknown, 0)        \
+    X(zeCntElementTypeImage, 1)          \
+    X(zeCntElementTypeNote, 2)           \
+    X(zeCntElementTypeStamp, 3)          \
+    X(zeCntElementTypeLink, 4)           \
+    X(zeCntElementTypeTextMark, 5)       \
+    X(zeCntElementTypeFieldText, 6)      \
+    X(zeCntElementTypeFieldCombo, 7)     \
+    X(zeCntElementTypeFieldList, 8)      \
+    X(zeCntElementTypeFieldCheck, 9)     \
+    X(zeCntElementTypeFieldRadio, 10)    \
+    X(zeCntElementTypeFieldButton, 11)   \
+    X(zeCntElementTypeFieldDateTime, 12) \
+    X(zeCntElementTypeFieldLabel, 13)    \
+    X(zeCntElementTypeFieldGroup, 14)    \
+    X(zeCntElementTypePageBreak, 15)
+ZCNT_AUTOMATION_ENUM(ZeCntElementType, "{5C7C1E0A-3E0B-4D8C-9E43-7B4E51D9A001}",
+                     ZE_CNT_ELEMENT_TYPES)
+#undef ZE_CNT_ELEMENT_TYPES
 
-enum ZeCntHorizontalAlignmentType : LONG {
-    zeCntHorizontalAlignmentLeft = 0,
-    zeCntHorizontalAlignmentCenter = 1,
-    zeCntHorizontalAlignmentRight = 2,
-};
+#define ZE_CNT_HORIZONTAL_ALIGNMENTS(X)  \
+    X(zeCntHorizontalAlignmentLeft, 0)   \
+    X(zeCntHorizontalAlignmentCenter, 1) \
+    X(zeCntHorizontalAlignmentRight, 2)
+ZCNT_AUTOMATION_ENUM(ZeCntHorizontalAlignmentType, "{5C7C1E0A-3E0B-4D8C-9E43-7B4E51D9A002}",
+                     ZE_CNT_HORIZONTAL_ALIGNMENTS)
+#undef ZE_CNT_HORIZONTAL_ALIGNMENTS
 
-enum ZeCntVerticalAlignmentType : LONG {
-    zeCntVerticalAlignmentTop = 0,
-    zeCntVerticalAlignmentCenter = 1,
-    zeCntVerticalAlignmentBottom = 2,
-};
+#define ZE_CNT_VERTICAL_ALIGNMENTS(X)  \
+    X(zeCntVerticalAlignmentTop, 0)    \
+    X(zeCntVerticalAlignmentCenter, 1) \
+    X(zeCntVerticalAlignmentBottom, 2)
+ZCNT_AUTOMATION_ENUM(ZeCntVerticalAlignmentType, "{5C7C1E0A-3E0B-4D8C-9E43-7B4E51D9A003}",
+                     ZE_CNT_VERTICAL_ALIGNMENTS)
+#undef ZE_CNT_VERTICAL_ALIGNMENTS
 
 // An element reports this host object kind plus its element type.
 inline constexpr LONG kElementKindBase = 284;

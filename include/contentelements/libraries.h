@@ -1,6 +1,7 @@
 // The two type libraries as the automation layer builds them: ContentElementsLib (this
 // library's interfaces, enumerations and coclasses) and ZPrintContentLib (the engine's).
-// Each interface header names its library; the declarations are filled in core/.
+// Each interface header names its library; ZPrintContentLib is declared in core/,
+// ContentElementsLib in module/ beside the class map that its coclasses come from.
 #pragma once
 
 #include "platform/automation/type_library.h"

@@ -277,10 +277,10 @@ struct interface_traits<IZRect> {
     static constexpr const char16_t* name = u"IZRect";
     using I = IZRect;
     static constexpr auto members = member_table(
-        propget(u"Left", 1, &I::get_Left), propput(u"Left", 1, &I::put_Left),
-        propget(u"Top", 2, &I::get_Top), propput(u"Top", 2, &I::put_Top),
-        propget(u"Right", 3, &I::get_Right), propput(u"Right", 3, &I::put_Right),
-        propget(u"Bottom", 4, &I::get_Bottom), propput(u"Bottom", 4, &I::put_Bottom));
+        property(u"Left", 1, &I::get_Left, &I::put_Left),
+        property(u"Top", 2, &I::get_Top, &I::put_Top),
+        property(u"Right", 3, &I::get_Right, &I::put_Right),
+        property(u"Bottom", 4, &I::get_Bottom, &I::put_Bottom));
 };
 
 template <>
@@ -296,7 +296,7 @@ struct interface_traits<IZPath> {
         method(u"NewFigure", 4, &I::NewFigure, {u"Kind", u"Flags"}),
         method(u"SetTransform", 5, &I::SetTransform,
                {u"M11", u"M12", u"M21", u"M22", u"DX", u"DY"}),
-        propget(u"FigureCount", 6, &I::get_FigureCount));
+        read_only_property(u"FigureCount", 6, &I::get_FigureCount));
 };
 
 template <>
@@ -304,8 +304,8 @@ struct interface_traits<IZLineStyle> {
     using library = ZPrintContentLib;
     static constexpr const char16_t* name = u"IZLineStyle";
     using I = IZLineStyle;
-    static constexpr auto members = member_table(propget(u"Width", 0x10, &I::get_Width),
-                                                 propput(u"Width", 0x10, &I::put_Width));
+    static constexpr auto members = member_table(
+        property(u"Width", 0x10, &I::get_Width, &I::put_Width));
 };
 
 template <>
@@ -314,19 +314,13 @@ struct interface_traits<IZShape> {
     static constexpr const char16_t* name = u"IZShape";
     using I = IZShape;
     static constexpr auto members = member_table(
-        propget(u"PaintMode", 0x10, &I::get_PaintMode),
-        propput(u"PaintMode", 0x10, &I::put_PaintMode),
-        propget(u"Path", 0x11, &I::get_Path),
-        propget(u"StrokeColor", 0x12, &I::get_StrokeColor, as_color<>),
-        propput(u"StrokeColor", 0x12, &I::put_StrokeColor, as_color<>),
-        propget(u"FillColor", 0x13, &I::get_FillColor, as_color<>),
-        propput(u"FillColor", 0x13, &I::put_FillColor, as_color<>),
-        propget(u"LineStyle", 0x14, &I::get_LineStyle),
-        propputref(u"LineStyle", 0x14, &I::putref_LineStyle),
-        propget(u"BlendMode", 0x15, &I::get_BlendMode),
-        propput(u"BlendMode", 0x15, &I::put_BlendMode),
-        propget(u"Transparency", 0x16, &I::get_Transparency),
-        propput(u"Transparency", 0x16, &I::put_Transparency));
+        property(u"PaintMode", 0x10, &I::get_PaintMode, &I::put_PaintMode),
+        read_only_property(u"Path", 0x11, &I::get_Path),
+        property(u"StrokeColor", 0x12, &I::get_StrokeColor, &I::put_StrokeColor, as_color<>),
+        property(u"FillColor", 0x13, &I::get_FillColor, &I::put_FillColor, as_color<>),
+        ref_property(u"LineStyle", 0x14, &I::get_LineStyle, &I::putref_LineStyle),
+        property(u"BlendMode", 0x15, &I::get_BlendMode, &I::put_BlendMode),
+        property(u"Transparency", 0x16, &I::get_Transparency, &I::put_Transparency));
 };
 
 template <>
@@ -335,14 +329,11 @@ struct interface_traits<IZFont> {
     static constexpr const char16_t* name = u"IZFont";
     using I = IZFont;
     static constexpr auto members = member_table(
-        propget(u"FaceName", 0x10, &I::get_FaceName),
-        propput(u"FaceName", 0x10, &I::put_FaceName),
-        propget(u"Size", 0x11, &I::get_Size), propput(u"Size", 0x11, &I::put_Size),
-        propget(u"Bold", 0x12, &I::get_Bold, as_bool<>),
-        propput(u"Bold", 0x12, &I::put_Bold, as_bool<>),
-        propget(u"Italic", 0x13, &I::get_Italic, as_bool<>),
-        propput(u"Italic", 0x13, &I::put_Italic, as_bool<>),
-        propget(u"Angle", 0x14, &I::get_Angle), propput(u"Angle", 0x14, &I::put_Angle));
+        property(u"FaceName", 0x10, &I::get_FaceName, &I::put_FaceName),
+        property(u"Size", 0x11, &I::get_Size, &I::put_Size),
+        property(u"Bold", 0x12, &I::get_Bold, &I::put_Bold, as_bool<>),
+        property(u"Italic", 0x13, &I::get_Italic, &I::put_Italic, as_bool<>),
+        property(u"Angle", 0x14, &I::get_Angle, &I::put_Angle));
 };
 
 template <>
@@ -350,9 +341,9 @@ struct interface_traits<IZClipFrame> {
     using library = ZPrintContentLib;
     static constexpr const char16_t* name = u"IZClipFrame";
     using I = IZClipFrame;
-    static constexpr auto members = member_table(propget(u"Mode", 0x10, &I::get_Mode),
-                                                 propput(u"Mode", 0x10, &I::put_Mode),
-                                                 propget(u"Rect", 0x11, &I::get_Rect));
+    static constexpr auto members = member_table(
+        property(u"Mode", 0x10, &I::get_Mode, &I::put_Mode),
+        read_only_property(u"Rect", 0x11, &I::get_Rect));
 };
 
 template <>
@@ -361,18 +352,14 @@ struct interface_traits<IZTextObject> {
     static constexpr const char16_t* name = u"IZTextObject";
     using I = IZTextObject;
     static constexpr auto members = member_table(
-        propget(u"Text", 0x10, &I::get_Text), propput(u"Text", 0x10, &I::put_Text),
-        propget(u"X", 0x11, &I::get_X), propput(u"X", 0x11, &I::put_X),
-        propget(u"Y", 0x12, &I::get_Y), propput(u"Y", 0x12, &I::put_Y),
-        propget(u"Font", 0x13, &I::get_Font), propputref(u"Font", 0x13, &I::putref_Font),
-        propget(u"Color", 0x14, &I::get_Color, as_color<>),
-        propput(u"Color", 0x14, &I::put_Color, as_color<>),
-        propget(u"ClipFrame", 0x15, &I::get_ClipFrame),
-        propputref(u"ClipFrame", 0x15, &I::putref_ClipFrame),
-        propget(u"Background", 0x16, &I::get_Background),
-        propputref(u"Background", 0x16, &I::putref_Background),
-        propget(u"Transparency", 0x17, &I::get_Transparency),
-        propput(u"Transparency", 0x17, &I::put_Transparency));
+        property(u"Text", 0x10, &I::get_Text, &I::put_Text),
+        property(u"X", 0x11, &I::get_X, &I::put_X),
+        property(u"Y", 0x12, &I::get_Y, &I::put_Y),
+        ref_property(u"Font", 0x13, &I::get_Font, &I::putref_Font),
+        property(u"Color", 0x14, &I::get_Color, &I::put_Color, as_color<>),
+        ref_property(u"ClipFrame", 0x15, &I::get_ClipFrame, &I::putref_ClipFrame),
+        ref_property(u"Background", 0x16, &I::get_Background, &I::putref_Background),
+        property(u"Transparency", 0x17, &I::get_Transparency, &I::put_Transparency));
 };
 
 template <>
@@ -380,9 +367,9 @@ struct interface_traits<IZLink> {
     using library = ZPrintContentLib;
     static constexpr const char16_t* name = u"IZLink";
     using I = IZLink;
-    static constexpr auto members = member_table(propget(u"URL", 0x10, &I::get_URL),
-                                                 propput(u"URL", 0x10, &I::put_URL),
-                                                 propget(u"Rect", 0x11, &I::get_Rect));
+    static constexpr auto members = member_table(
+        property(u"URL", 0x10, &I::get_URL, &I::put_URL),
+        read_only_property(u"Rect", 0x11, &I::get_Rect));
 };
 
 template <>
@@ -392,14 +379,16 @@ struct interface_traits<IZImageResource> {
     using I = IZImageResource;
     static constexpr auto members = member_table(
         method(u"Load", 0x10, &I::Load, {u"File", u"Page"}),
-        propget(u"Width", 0x11, &I::get_Width), propget(u"Height", 0x12, &I::get_Height),
-        propget(u"BitsPerPixel", 0x13, &I::get_BitsPerPixel),
-        propput(u"BitsPerPixel", 0x13, &I::put_BitsPerPixel),
-        propget(u"Interpolate", 0x14, &I::get_Interpolate),
-        propput(u"Interpolate", 0x14, &I::put_Interpolate),
-        propput(u"Width", 0x11, &I::put_Width), propput(u"Height", 0x12, &I::put_Height),
-        propput(u"Pixels", 0x15, &I::put_Pixels), propput(u"Palette", 0x16, &I::put_Palette),
-        propget(u"FileName", 0x17, &I::get_FileName));
+        // Width and Height are set further down: the type information lists their puts there.
+        propget(u"Width", 0x11, &I::get_Width),
+        propget(u"Height", 0x12, &I::get_Height),
+        property(u"BitsPerPixel", 0x13, &I::get_BitsPerPixel, &I::put_BitsPerPixel),
+        property(u"Interpolate", 0x14, &I::get_Interpolate, &I::put_Interpolate),
+        propput(u"Width", 0x11, &I::put_Width),
+        propput(u"Height", 0x12, &I::put_Height),
+        propput(u"Pixels", 0x15, &I::put_Pixels),
+        propput(u"Palette", 0x16, &I::put_Palette),
+        read_only_property(u"FileName", 0x17, &I::get_FileName));
 };
 
 template <>
@@ -407,9 +396,9 @@ struct interface_traits<IZPlacedImage> {
     using library = ZPrintContentLib;
     static constexpr const char16_t* name = u"IZPlacedImage";
     using I = IZPlacedImage;
-    static constexpr auto members = member_table(propget(u"Image", 0x10, &I::get_Image),
-                                                 propputref(u"Image", 0x10, &I::putref_Image),
-                                                 propget(u"Rect", 0x11, &I::get_Rect));
+    static constexpr auto members = member_table(
+        ref_property(u"Image", 0x10, &I::get_Image, &I::putref_Image),
+        read_only_property(u"Rect", 0x11, &I::get_Rect));
 };
 
 template <>
@@ -419,9 +408,9 @@ struct interface_traits<IZPdfDocument> {
     using I = IZPdfDocument;
     static constexpr auto members = member_table(
         method(u"Open", 0x10, &I::Open, {u"File", u"Flags", u"Password"}),
-        propget(u"PageCount", 0x11, &I::get_PageCount),
+        read_only_property(u"PageCount", 0x11, &I::get_PageCount),
         method(u"GetPageSize", 0x12, &I::GetPageSize, {u"Page", u"Width", u"Height"}),
-        propget(u"FileName", 0x13, &I::get_FileName));
+        read_only_property(u"FileName", 0x13, &I::get_FileName));
 };
 
 template <>
@@ -430,12 +419,10 @@ struct interface_traits<IZPlacedPdfPage> {
     static constexpr const char16_t* name = u"IZPlacedPdfPage";
     using I = IZPlacedPdfPage;
     static constexpr auto members = member_table(
-        propget(u"Document", 1, &I::get_Document),
-        propputref(u"Document", 1, &I::putref_Document),
-        propget(u"PageNumber", 2, &I::get_PageNumber),
-        propput(u"PageNumber", 2, &I::put_PageNumber),
-        propget(u"KeepAspectRatio", 3, &I::get_KeepAspectRatio, as_bool<>),
-        propput(u"KeepAspectRatio", 3, &I::put_KeepAspectRatio, as_bool<>),
+        ref_property(u"Document", 1, &I::get_Document, &I::putref_Document),
+        property(u"PageNumber", 2, &I::get_PageNumber, &I::put_PageNumber),
+        property(u"KeepAspectRatio", 3, &I::get_KeepAspectRatio, &I::put_KeepAspectRatio,
+                 as_bool<>),
         method(u"SetPosition", 4, &I::SetPosition, {u"Left", u"Top", u"Width", u"Height"}),
         method(u"GetPosition", 5, &I::GetPosition, {u"Left", u"Top", u"Width", u"Height"}));
 };
@@ -446,10 +433,9 @@ struct interface_traits<IZPlacedDocumentPage> {
     static constexpr const char16_t* name = u"IZPlacedDocumentPage";
     using I = IZPlacedDocumentPage;
     static constexpr auto members = member_table(
-        propget(u"Document", 0x10, &I::get_Document),
-        propputref(u"Document", 0x10, &I::putref_Document),
-        propget(u"PageNumber", 0x11, &I::get_PageNumber),
-        propput(u"PageNumber", 0x11, &I::put_PageNumber), propget(u"Rect", 0x12, &I::get_Rect));
+        ref_property(u"Document", 0x10, &I::get_Document, &I::putref_Document),
+        property(u"PageNumber", 0x11, &I::get_PageNumber, &I::put_PageNumber),
+        read_only_property(u"Rect", 0x12, &I::get_Rect));
 };
 
 template <>

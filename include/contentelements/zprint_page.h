@@ -141,12 +141,12 @@ struct interface_traits<IZPageObjectList> {
         method(u"AddElement", 1, &I::AddElement, {u"Element"}),
         method(u"Add", 2, &I::Add, {u"Object", u"ID"}, retval),
         method(u"Create", 3, &I::Create, {u"Kind", u"Object"}, retval),
-        propget(u"Page", 4, &I::get_Page),
+        read_only_property(u"Page", 4, &I::get_Page),
         method(u"Remove", 5, &I::Remove, {u"ID"}),
         method(u"Order", 6, &I::Order, {u"ID", u"After", u"Flags"}),
-        propget(u"Count", 7, &I::get_Count),
-        propget(u"Item", DISPID_VALUE, &I::get_Item, {u"Index"}),
-        propget(u"ItemID", 8, &I::get_ItemID, {u"Index"}),
+        read_only_property(u"Count", 7, &I::get_Count),
+        read_only_property(u"Item", DISPID_VALUE, &I::get_Item, {u"Index"}),
+        read_only_property(u"ItemID", 8, &I::get_ItemID, {u"Index"}),
         method(u"ItemFromID", 9, &I::ItemFromID, {u"ID", u"Object"}, retval));
 };
 
@@ -161,9 +161,9 @@ struct interface_traits<IZResourceList> {
         method(u"Create", 3, &I::Create, {u"Kind", u"Object"}, retval),
         method(u"AddWithoutID", 4, &I::AddWithoutID, {u"Object"}),
         method(u"Remove", 5, &I::Remove, {u"ID"}),
-        propget(u"Count", 6, &I::get_Count),
-        propget(u"Item", DISPID_VALUE, &I::get_Item, {u"Index"}),
-        propget(u"ItemID", 7, &I::get_ItemID, {u"Index"}),
+        read_only_property(u"Count", 6, &I::get_Count),
+        read_only_property(u"Item", DISPID_VALUE, &I::get_Item, {u"Index"}),
+        read_only_property(u"ItemID", 7, &I::get_ItemID, {u"Index"}),
         method(u"ItemFromID", 8, &I::ItemFromID, {u"ID", u"Object"}, retval));
 };
 
@@ -173,9 +173,9 @@ struct interface_traits<IZPageList> {
     static constexpr const char16_t* name = u"IZPageList";
     using I = IZPageList;
     static constexpr auto members = member_table(
-        propget(u"Count", 1, &I::get_Count),
+        read_only_property(u"Count", 1, &I::get_Count),
         method(u"PageNumberOf", 2, &I::PageNumberOf, {u"PageID", u"Number"}, retval),
-        propget(u"Item", DISPID_VALUE, &I::get_Item, {u"Number"}));
+        read_only_property(u"Item", DISPID_VALUE, &I::get_Item, {u"Number"}));
 };
 
 // The stored document's table needs the page list, declared here.
@@ -186,7 +186,8 @@ struct interface_traits<IZStoredDocument> {
     using I = IZStoredDocument;
     static constexpr auto members = member_table(
         method(u"Load", 0x10, &I::Load, {u"File", u"Flags"}),
-        propget(u"Pages", 0x11, &I::get_Pages), propget(u"FileName", 0x12, &I::get_FileName));
+        read_only_property(u"Pages", 0x11, &I::get_Pages),
+        read_only_property(u"FileName", 0x12, &I::get_FileName));
 };
 
 template <>
@@ -195,24 +196,25 @@ struct interface_traits<IZPrintContentPage> {
     static constexpr const char16_t* name = u"IZPrintContentPage";
     using I = IZPrintContentPage;
     static constexpr auto members = member_table(
-        propget(u"PageObjects", 1, &I::get_PageObjects),
+        read_only_property(u"PageObjects", 1, &I::get_PageObjects),
+        // Resolution is set further down: the type information lists its put there.
         propget(u"Resolution", 2, &I::get_Resolution),
-        propget(u"Resources", 3, &I::get_Resources),
-        propget(u"Width", 4, &I::get_Width), propput(u"Width", 4, &I::put_Width),
-        propget(u"Height", 5, &I::get_Height), propput(u"Height", 5, &I::put_Height),
+        read_only_property(u"Resources", 3, &I::get_Resources),
+        property(u"Width", 4, &I::get_Width, &I::put_Width),
+        property(u"Height", 5, &I::get_Height, &I::put_Height),
         propput(u"Resolution", 2, &I::put_Resolution),
-        propget(u"Document", 6, &I::get_Document),
-        propget(u"Title", 7, &I::get_Title), propput(u"Title", 7, &I::put_Title),
-        propget(u"PageNumber", 8, &I::get_PageNumber),
+        read_only_property(u"Document", 6, &I::get_Document),
+        property(u"Title", 7, &I::get_Title, &I::put_Title),
+        read_only_property(u"PageNumber", 8, &I::get_PageNumber),
         method(u"AddWord", 9, &I::AddWord,
                {u"Text", u"Left", u"Top", u"Right", u"Bottom", u"ObjectID"}),
-        propget(u"WordCount", 10, &I::get_WordCount),
-        propget(u"DocumentView", 11, &I::get_DocumentView),
+        read_only_property(u"WordCount", 10, &I::get_WordCount),
+        read_only_property(u"DocumentView", 11, &I::get_DocumentView),
         method(u"CreateTextRange", 12, &I::CreateTextRange, {u"FirstWord", u"Count", u"Range"},
                retval),
         method(u"FindText", 13, &I::FindText, {u"Text", u"FirstWord"}, retval),
-        propget(u"PageID", 14, &I::get_PageID),
-        propget(u"PageList", 15, &I::get_PageList));
+        read_only_property(u"PageID", 14, &I::get_PageID),
+        read_only_property(u"PageList", 15, &I::get_PageList));
 };
 
 template <>
@@ -221,11 +223,11 @@ struct interface_traits<IZDocument> {
     static constexpr const char16_t* name = u"IZDocument";
     using I = IZDocument;
     static constexpr auto members = member_table(
-        propget(u"Item", DISPID_VALUE, &I::get_Item, {u"Index"}),
-        propget(u"Count", 1, &I::get_Count),
+        read_only_property(u"Item", DISPID_VALUE, &I::get_Item, {u"Index"}),
+        read_only_property(u"Count", 1, &I::get_Count),
         method(u"Add", 2, &I::Add, {u"Object"}),
         method(u"LookUp", 3, &I::LookUp, {u"ID", u"Object"}, retval),
-        propget(u"Pages", 4, &I::get_Pages),
+        read_only_property(u"Pages", 4, &I::get_Pages),
         method(u"AddPage", 5, &I::AddPage, {u"Width", u"Height", u"Resolution", u"Page"},
                retval));
 };
@@ -249,10 +251,10 @@ struct interface_traits<IZTextRange> {
     static constexpr const char16_t* name = u"IZTextRange";
     using I = IZTextRange;
     static constexpr auto members = member_table(
-        propget(u"TextReference", 1, &I::get_TextReference),
-        propget(u"ItemCount", 2, &I::get_ItemCount),
-        propget(u"Item", DISPID_VALUE, &I::get_Item, {u"Index"}),
-        propget(u"Text", 3, &I::get_Text));
+        read_only_property(u"TextReference", 1, &I::get_TextReference),
+        read_only_property(u"ItemCount", 2, &I::get_ItemCount),
+        read_only_property(u"Item", DISPID_VALUE, &I::get_Item, {u"Index"}),
+        read_only_property(u"Text", 3, &I::get_Text));
 };
 
 }  // namespace com::automation

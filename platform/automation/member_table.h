@@ -8,12 +8,17 @@
 //       static constexpr auto members = com::automation::member_table(
 //           method(u"SetPosition", 1, &IZCntElementBase::SetPosition,
 //                  {u"Left", u"Top", u"Width", u"Height"}),
-//           propget(u"Inclination", 4, &IZCntElementBase::get_Inclination),
-//           propput(u"Inclination", 4, &IZCntElementBase::put_Inclination),
-//           propget(u"AllowInclination", 5, &IZCntElementBase::get_AllowInclination, as_bool<>),
+//           property(u"Inclination", 4, &IZCntElementBase::get_Inclination,
+//                    &IZCntElementBase::put_Inclination),
+//           read_only_property(u"AllowInclination", 5, &IZCntElementBase::get_AllowInclination,
+//                              as_bool<>),
 //           method(u"Blend", 10, &IZCntElementBase::Blend, {u"Colour", u"Amount"},
 //                  as_color<0>, opt<1>(0.5)));
 //   };
+//
+// property() gives a property's get and put in one entry (ref_property: get and putref);
+// read_only_property() a get alone. propget, propput and propputref declare one side each, for
+// a property whose sides stand apart in the table or that is set only.
 //
 // Parameter types come from the member function pointer, so the table cannot disagree with the
 // vtable. The table of the nearest base interface that has one (following `I::base`) is
@@ -237,12 +242,50 @@ ZCNT_AUTOMATION_ENTRY(method, INVOKE_FUNC)
 ZCNT_AUTOMATION_ENTRY(propget, INVOKE_PROPERTYGET)
 ZCNT_AUTOMATION_ENTRY(propput, INVOKE_PROPERTYPUT)
 ZCNT_AUTOMATION_ENTRY(propputref, INVOKE_PROPERTYPUTREF)
+ZCNT_AUTOMATION_ENTRY(read_only_property, INVOKE_PROPERTYGET)
 #undef ZCNT_AUTOMATION_ENTRY
 
+// A property's get and put (or putref) under one name and DISPID: the propget followed by the
+// propput, the marks and parameter names applying to both.
+#define ZCNT_AUTOMATION_PROPERTY(fn, put_kind)                                                \
+    template <typename Get, typename Put, typename... Marks>                                  \
+    constexpr auto fn(const char16_t* name, DISPID id, Get get, Put put, Marks... marks)      \
+    {                                                                                         \
+        return std::tuple{                                                                    \
+            detail::make_entry<Get, 0>(name, id, INVOKE_PROPERTYGET, get, nullptr, marks...), \
+            detail::make_entry<Put, 0>(name, id, put_kind, put, nullptr, marks...)};          \
+    }                                                                                         \
+    template <typename Get, typename Put, std::size_t N, typename... Marks>                   \
+    constexpr auto fn(const char16_t* name, DISPID id, Get get, Put put,                      \
+                      const char16_t* const (&names)[N], Marks... marks)                      \
+    {                                                                                         \
+        return std::tuple{                                                                    \
+            detail::make_entry<Get, N>(name, id, INVOKE_PROPERTYGET, get, names, marks...),   \
+            detail::make_entry<Put, N>(name, id, put_kind, put, names, marks...)};            \
+    }
+
+ZCNT_AUTOMATION_PROPERTY(property, INVOKE_PROPERTYPUT)
+ZCNT_AUTOMATION_PROPERTY(ref_property, INVOKE_PROPERTYPUTREF)
+#undef ZCNT_AUTOMATION_PROPERTY
+
+namespace detail {
+template <typename E>
+constexpr auto as_entries(E entry)
+{
+    return std::tuple<E>{entry};
+}
+template <typename... E>
+constexpr auto as_entries(std::tuple<E...> entries)
+{
+    return entries;
+}
+}  // namespace detail
+
+// The entries in order, a property's pair counting as two.
 template <typename... Entries>
 constexpr auto member_table(Entries... entries)
 {
-    return std::tuple<Entries...>{entries...};
+    return std::tuple_cat(detail::as_entries(entries)...);
 }
 
 }  // namespace com::automation

@@ -92,7 +92,7 @@ type_library_builder& type_library_builder::add_described(describe_fn describe)
 
 type_library_builder& type_library_builder::add_enum_keyed(
     const void* key, std::u16string_view type_name, REFGUID guid,
-    std::initializer_list<enum_constant> constants, std::u16string_view text)
+    std::span<const enum_constant> constants, std::u16string_view text)
 {
     type_decl t;
     t.kind = TKIND_ENUM;

@@ -9,6 +9,7 @@
 //       lib.name(u"ContentElementsLib").libid(LIBID_ContentElements).version(1, 0)
 //          .doc(u"ContentElements 1.0 Type Library");
 //       lib.add_interface<IZCntElementBase>().add_interface<IZCntElementNote>();
+//       lib.add_enum<ZeCntElementType>();  // declared with ZCNT_AUTOMATION_ENUM, or in full:
 //       lib.add_enum<ZeCntElementType>(u"ZeCntElementType", GUID_NULL,
 //                                      {{u"zeCntNote", zeCntNote}, {u"zeCntStamp", zeCntStamp}});
 //       lib.add_coclass(u"ZCntNote", CLSID_ZCntNote,
@@ -40,28 +41,17 @@
 
 #include <initializer_list>
 #include <mutex>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/automation/describe.h"
+#include "platform/automation/enum_table.h"
 #include "platform/automation/typeinfo.h"
 #include "platform/com/result.h"
 
 namespace com::automation {
-
-struct enum_constant {
-    const char16_t* name;
-    LONG value;
-    const char16_t* doc = nullptr;
-
-    template <typename V>
-        requires(std::is_integral_v<V> || std::is_enum_v<V>)
-    constexpr enum_constant(const char16_t* n, V v, const char16_t* d = nullptr)
-        : name(n), value(static_cast<LONG>(v)), doc(d)
-    {
-    }
-};
 
 struct implemented_interface {
     IID iid;
@@ -101,7 +91,17 @@ public:
                                    std::u16string_view text = {})
     {
         static_assert(detail::enum32<E>, "add_enum takes an enum with a 32-bit underlying type");
-        return add_enum_keyed(&type_key_of<E>::key, type_name, guid, constants, text);
+        return add_enum_keyed(&type_key_of<E>::key, type_name, guid,
+                              {constants.begin(), constants.size()}, text);
+    }
+    // An enumeration declared with ZCNT_AUTOMATION_ENUM: its name, GUID and constants.
+    template <typename E>
+        requires requires { enum_traits<E>::constants; }
+    type_library_builder& add_enum()
+    {
+        using traits = enum_traits<E>;
+        return add_enum_keyed(&type_key_of<E>::key, traits::name, traits::guid,
+                              traits::constants, {});
     }
     type_library_builder& add_coclass(std::u16string_view type_name, REFCLSID clsid,
                                       std::initializer_list<implemented_interface> interfaces,
@@ -114,8 +114,7 @@ public:
 
     type_library_builder& add_described(describe_fn describe);
     type_library_builder& add_enum_keyed(const void* key, std::u16string_view type_name,
-                                         REFGUID guid,
-                                         std::initializer_list<enum_constant> constants,
+                                         REFGUID guid, std::span<const enum_constant> constants,
                                          std::u16string_view text);
 
 private:

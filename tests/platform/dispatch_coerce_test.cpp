@@ -21,11 +21,11 @@ protected:
         EXPECT_EQ(g_alive, 0);
         EXPECT_EQ(com::bstr_live_count(), bstrs_);
     }
-    HRESULT put(DISPID id, VARIANT value, UINT* arg_error = nullptr,
-                WORD flags = DISPATCH_PROPERTYPUT)
+    HRESULT put(DISPID id, VARIANT value)
     {
         args a = std::move(args{value}.put());
-        return disp->Invoke(id, IID_NULL, 0, flags, a.params(), nullptr, nullptr, arg_error);
+        return disp->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYPUT, a.params(), nullptr, nullptr,
+                            nullptr);
     }
     void get(DISPID id, call& c)
     {
@@ -38,84 +38,112 @@ protected:
     long bstrs_ = 0;
 };
 
-TEST_F(Coerce, NumericStringIntoLong)
+TEST_F(Coerce, ArgumentsForLongParametersAreConvertedOrReadThroughTheirReference)
 {
-    args a{vstr(u"42"), vr8(2.5), vbool(true), vi2(-4)};
+    LONG width = 9;
+    VARIANT inner = vstr(u"12");
+    args a{vstr(u"42"), vbyref(VT_VARIANT, &inner), vbyref(VT_I4, &width), vi2(-4)};
     call c;
     invoke(c, disp.get(), 1, DISPATCH_METHOD, a);
     ASSERT_EQ(c.hr, S_OK);
     EXPECT_EQ(obj->left, 42);
-    EXPECT_EQ(obj->top, 2) << "half to even";
-    EXPECT_EQ(obj->width, -1) << "VT_BOOL true";
+    EXPECT_EQ(obj->top, 12);
+    EXPECT_EQ(obj->width, 9);
     EXPECT_EQ(obj->height, -4);
+    VariantClear(&inner);
+
+    args b{vr8(2.5), vr8(3.5), vbool(true), vi4(0)};
+    invoke(c, disp.get(), 1, DISPATCH_METHOD, b);
+    ASSERT_EQ(c.hr, S_OK);
+    EXPECT_EQ(obj->left, 2) << "half to even";
+    EXPECT_EQ(obj->top, 4);
+    EXPECT_EQ(obj->width, -1) << "VT_BOOL true";
 }
 
-TEST_F(Coerce, NonNumericStringIntoLongGivesTypeMismatchWithIndex)
+TEST_F(Coerce, ValuesThatDoNotConvertGiveTypeMismatchOrOverflow)
 {
-    args a{vi4(1), vi4(2), vi4(3), vstr(u"abc")};
-    call c;
-    invoke(c, disp.get(), 1, DISPATCH_METHOD, a);
-    EXPECT_EQ(c.hr, DISP_E_TYPEMISMATCH);
-    EXPECT_EQ(c.arg_error, 0u);
+    struct case_ {
+        const char* what;
+        DISPID id;
+        std::vector<VARIANT> natural;
+        bool is_put;
+        HRESULT hr;
+        UINT arg_error;
+    };
+    std::vector<case_> cases;
+    cases.push_back({"no number for a LONG", 1, {vi4(1), vi4(2), vi4(3), vstr(u"abc")}, false,
+                     DISP_E_TYPEMISMATCH, 0});
+    cases.push_back({"too big for a SHORT", 4, {vi4(100000)}, true, DISP_E_OVERFLOW, kNoArg});
+    cases.push_back({"negative for an OLE_COLOR: only a VT_I4 keeps its bits", 0x15, {vi2(-1)},
+                     true, DISP_E_OVERFLOW, kNoArg});
+    cases.push_back({"negative for a BYTE", 0x24,
+                     {vi4(-1), vi4(2), vi4(3), vi4(4), vr8(0), vi4(0), vr8(0), vi4(0)}, false,
+                     DISP_E_OVERFLOW, kNoArg});
+    cases.push_back({"a number is no object", 0x23, {vi4(5)}, false, DISP_E_TYPEMISMATCH, 0});
+    for (case_& k : cases) {
+        SCOPED_TRACE(k.what);
+        args a(k.natural);
+        if (k.is_put) a.put();
+        call c;
+        invoke(c, disp.get(), k.id, k.is_put ? DISPATCH_PROPERTYPUT : DISPATCH_METHOD, a);
+        EXPECT_EQ(c.hr, k.hr);
+        EXPECT_EQ(c.arg_error, k.arg_error);
+        EXPECT_EQ(obj->calls + obj->inclination, 0);
+        EXPECT_EQ(obj->colour, 0u);
+    }
 }
 
-TEST_F(Coerce, OutOfRangeValueGivesOverflowWithoutArgError)
+TEST_F(Coerce, PropertiesTakeConvertedValuesAndReportTheirOwnType)
 {
-    UINT arg_error = kNoArg;
-    EXPECT_EQ(put(4, vi4(100000), &arg_error), DISP_E_OVERFLOW);
-    EXPECT_EQ(arg_error, kNoArg);
-    EXPECT_EQ(obj->inclination, 0);
-}
-
-TEST_F(Coerce, ScalarPropertiesTakeConvertedValuesAndReportTheirOwnType)
-{
+    VARIANT ui4 = vtyped(VT_UI4);
+    ui4.ulVal = 0x80FF00u;
     struct case_ {
         DISPID id;
         VARIANT given;
         VARTYPE reported;
+        bool (*stored)(const CDispatchTest&);
     };
     const case_ cases[] = {
-        {4, vbool(true), VT_I2},    // VT_BOOL into SHORT
-        {0x17, vi4(3), VT_R8},      // VT_I4 into double
-        {0x16, vr8(0.25), VT_R4},   // into float
-        {0x18, vi4(5), VT_BOOL},    // into VARIANT_BOOL
-        {0x21, vr8(2.5), VT_DATE},  // into DATE
-        {0x22, vi4(3), VT_CY},      // into CY
-        {6, vi2(2), VT_I4},         // into an enumeration
+        {4, vbool(true), VT_I2, [](const CDispatchTest& o) { return o.inclination == -1; }},
+        {0x17, vi4(3), VT_R8, [](const CDispatchTest& o) { return o.scale == 3.0; }},
+        {0x16, vr8(0.25), VT_R4, [](const CDispatchTest& o) { return o.opacity == 0.25f; }},
+        {0x18, vi4(5), VT_BOOL, [](const CDispatchTest& o) { return o.visible == VARIANT_TRUE; }},
+        {0x21, vr8(2.5), VT_DATE, [](const CDispatchTest& o) { return o.created == 2.5; }},
+        {0x22, vi4(3), VT_CY, [](const CDispatchTest& o) { return o.amount.int64 == 30000; }},
+        {6, vi2(2), VT_I4, [](const CDispatchTest& o) { return o.shape == dtsSquare; }},
+        // An OLE_COLOR takes the bits of a VT_I4 and reports them back as VT_UI4.
+        {0x15, vi4(-1), VT_UI4, [](const CDispatchTest& o) { return o.colour == 0xFFFFFFFFu; }},
+        {0x15, ui4, VT_UI4, [](const CDispatchTest& o) { return o.colour == 0x80FF00u; }},
+        {0x15, vstr(u"255"), VT_UI4, [](const CDispatchTest& o) { return o.colour == 255u; }},
+        // Other types go into a string through a temporary, which TearDown sees freed.
+        {7, vi4(42), VT_BSTR, [](const CDispatchTest& o) { return o.description == u"42"; }},
+        {7, vbool(true), VT_BSTR, [](const CDispatchTest& o) { return o.description == u"-1"; }},
+        {7, vtyped(VT_EMPTY), VT_BSTR,
+         [](const CDispatchTest& o) { return o.description.empty(); }},
+        // A VARIANT parameter gets a copy.
+        {0x19, vstr(u"tagged"), VT_BSTR,
+         [](const CDispatchTest& o) {
+             return o.tag.vt() == VT_BSTR && com::bstr_view(o.tag->bstrVal) == u"tagged";
+         }},
     };
     for (const case_& k : cases) {
-        ASSERT_EQ(put(k.id, k.given), S_OK) << k.id;
+        SCOPED_TRACE(k.id);
+        ASSERT_EQ(put(k.id, k.given), S_OK);
+        EXPECT_TRUE(k.stored(*obj));
         call c;
         get(k.id, c);
-        ASSERT_EQ(c.hr, S_OK) << k.id;
-        EXPECT_EQ(c.result.vt(), k.reported) << k.id;
+        ASSERT_EQ(c.hr, S_OK);
+        EXPECT_EQ(c.result.vt(), k.reported);
     }
-    EXPECT_EQ(obj->inclination, -1);
-    EXPECT_EQ(obj->scale, 3.0);
-    EXPECT_EQ(obj->opacity, 0.25f);
-    EXPECT_EQ(obj->visible, VARIANT_TRUE);
-    EXPECT_EQ(obj->created, 2.5);
-    EXPECT_EQ(obj->amount.int64, 30000);
-    EXPECT_EQ(obj->shape, dtsSquare);
-}
-
-TEST_F(Coerce, ColourTakesTheBitsOfAnI4)
-{
+    call colour;
     ASSERT_EQ(put(0x15, vi4(-1)), S_OK);
-    EXPECT_EQ(obj->colour, 0xFFFFFFFFu);
-    call c;
-    get(0x15, c);
-    ASSERT_EQ(c.hr, S_OK);
-    EXPECT_EQ(c.result.vt(), VT_UI4);
-    EXPECT_EQ(c.result->ulVal, 0xFFFFFFFFu);
-
-    VARIANT ui4 = vtyped(VT_UI4);
-    ui4.ulVal = 0x80FF00u;
-    ASSERT_EQ(put(0x15, ui4), S_OK);
-    EXPECT_EQ(obj->colour, 0x80FF00u);
-    ASSERT_EQ(put(0x15, vstr(u"255")), S_OK);
-    EXPECT_EQ(obj->colour, 255u);
-    EXPECT_EQ(put(0x15, vi2(-1)), DISP_E_OVERFLOW) << "only a VT_I4 keeps its bits";
+    get(0x15, colour);
+    EXPECT_EQ(colour.result->ulVal, 0xFFFFFFFFu);
+    call tag;
+    get(0x19, tag);
+    ASSERT_EQ(tag.result.vt(), VT_BSTR);
+    EXPECT_EQ(com::bstr_view(tag.result->bstrVal), u"tagged");
+    obj->tag = com::Variant();
 }
 
 TEST_F(Coerce, ColourArgumentAndResultOfAMethodKeepTheirBits)
@@ -141,43 +169,6 @@ TEST_F(Coerce, StringArgumentPassesAsItIs)
     ASSERT_EQ(put(7, vbyref(VT_BSTR, &by_ref)), S_OK);
     EXPECT_EQ(obj->last_description, by_ref);
     SysFreeString(by_ref);
-}
-
-TEST_F(Coerce, OtherTypesIntoAStringGoThroughAFreedTemporary)
-{
-    ASSERT_EQ(put(7, vi4(42)), S_OK);
-    EXPECT_EQ(obj->description, u"42");
-    ASSERT_EQ(put(7, vbool(true)), S_OK);
-    EXPECT_EQ(obj->description, u"-1");
-    ASSERT_EQ(put(7, vtyped(VT_EMPTY)), S_OK);
-    EXPECT_EQ(obj->description, u"");
-    // TearDown checks that the temporaries were freed.
-}
-
-TEST_F(Coerce, ByReferenceArgumentsForValueParametersAreReadThrough)
-{
-    LONG width = 9;
-    VARIANT inner = vstr(u"12");
-    args a{vi4(1), vbyref(VT_VARIANT, &inner), vbyref(VT_I4, &width), vi4(4)};
-    call c;
-    invoke(c, disp.get(), 1, DISPATCH_METHOD, a);
-    ASSERT_EQ(c.hr, S_OK);
-    EXPECT_EQ(obj->top, 12);
-    EXPECT_EQ(obj->width, 9);
-    VariantClear(&inner);
-}
-
-TEST_F(Coerce, VariantParameterGetsACopy)
-{
-    ASSERT_EQ(put(0x19, vstr(u"tagged")), S_OK);
-    ASSERT_EQ(obj->tag.vt(), VT_BSTR);
-    EXPECT_EQ(com::bstr_view(obj->tag->bstrVal), u"tagged");
-    call c;
-    get(0x19, c);
-    ASSERT_EQ(c.hr, S_OK);
-    ASSERT_EQ(c.result.vt(), VT_BSTR);
-    EXPECT_EQ(com::bstr_view(c.result->bstrVal), u"tagged");
-    obj->tag = com::Variant();
 }
 
 TEST_F(Coerce, InterfaceArgumentsAreReleasedAfterTheCall)
@@ -241,13 +232,6 @@ TEST_F(Coerce, ObjectWithoutTheInterfaceGivesTypeMismatch)
         EXPECT_EQ(obj->copied_to, nullptr);
     }
     EXPECT_EQ(ref_count(unrelated.get()), before);
-    {
-        args a{vi4(5)};
-        call c;
-        invoke(c, disp.get(), 0x23, DISPATCH_METHOD, a);
-        EXPECT_EQ(c.hr, DISP_E_TYPEMISMATCH) << "a number is no object";
-        EXPECT_EQ(c.arg_error, 0u);
-    }
 }
 
 TEST_F(Coerce, NullObjectPassesAsNull)
@@ -295,11 +279,6 @@ TEST_F(Coerce, EveryScalarWidthReachesTheMethod)
     invoke(c, disp.get(), 0x24, DISPATCH_METHOD, a);
     ASSERT_EQ(c.hr, S_OK);
     EXPECT_EQ(c.result->dblVal, 1 + 2 + 3 - 4 + 0.25 + 5000000000.0 + 0.5 + 8);
-
-    args negative_byte{vi4(-1), vi4(2), vi4(3), vi4(4), vr8(0), vi4(0), vr8(0), vi4(0)};
-    call d;
-    invoke(d, disp.get(), 0x24, DISPATCH_METHOD, negative_byte);
-    EXPECT_EQ(d.hr, DISP_E_OVERFLOW);
 }
 
 }  // namespace
