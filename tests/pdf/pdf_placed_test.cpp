@@ -21,6 +21,7 @@
 #include "module/class_map.h"
 #include "platform/com/com.h"
 #include "tests/pdf/pdf_probe.h"
+#include "tests/road/support.h"
 
 namespace {
 
@@ -73,16 +74,7 @@ struct sheet {
     template <typename I>
     com::ComPtr<I> make(LONG kind)
     {
-        com::ComPtr<IDispatch> made;
-        LONG id = 0;
-        if (kind > 100) {
-            EXPECT_EQ(resources->Create(kind, made.put()), S_OK);
-            EXPECT_EQ(resources->Add(*com::Variant::from_dispatch(made.get()).get(), &id), S_OK);
-        } else {
-            EXPECT_EQ(objects->Create(kind, made.put()), S_OK);
-            EXPECT_EQ(objects->Add(*com::Variant::from_dispatch(made.get()).get(), &id), S_OK);
-        }
-        return as<I>(made.get());
+        return road::make<I>(doc, kind);
     }
 
     void filled_rect(LONG l, LONG t, LONG r, LONG b, OLE_COLOR fill)
@@ -294,18 +286,10 @@ protected:
 
     // Created by ProgID and attached to the page as the tools attach it.
     template <typename I>
-    com::ComPtr<I> element(sheet& s, const char16_t* progid)
+    static com::ComPtr<I> element(sheet& s, const char16_t* progid)
     {
-        CLSID clsid{};
-        EXPECT_EQ(CLSIDFromProgID(progid, &clsid), S_OK);
-        auto made = create<I>(clsid);
-        auto e = as<IZElement>(made.get());
-        if (!e) return made;
-        com::ComPtr<IDispatch> objects, resources, document;
-        s.doc.page_objects(1, objects.put());
-        s.doc.resources(1, resources.put());
-        s.doc.dispatch(document.put());
-        EXPECT_EQ(e->Attach(objects.get(), resources.get(), document.get()), S_OK);
+        auto made = road::create<I>(progid);
+        EXPECT_TRUE(made && road::attach(made.get(), s.doc) == S_OK) << "attached";
         return made;
     }
 };

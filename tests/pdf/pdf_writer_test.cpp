@@ -21,6 +21,7 @@
 #include "host/pdf/pdf_writer.h"
 #include "platform/com/com.h"
 #include "tests/pdf/pdf_probe.h"
+#include "tests/road/support.h"
 
 namespace {
 
@@ -48,16 +49,6 @@ void set_rect(IZRect* r, LONG left, LONG top, LONG right, LONG bottom)
     r->put_Bottom(bottom);
 }
 
-template <typename I>
-com::ComPtr<I> query(IUnknown* object)
-{
-    com::ComPtr<I> out;
-    if (object) {
-        EXPECT_EQ(object->QueryInterface(I::iid, out.put_void()), S_OK);
-    }
-    return out;
-}
-
 // A document built through the page lists, written and read back with the PDF tools.
 class PdfWriter : public ::testing::Test {
 protected:
@@ -78,27 +69,10 @@ protected:
         EXPECT_EQ(doc.add_page(width, height, resolution, &n), S_OK);
     }
 
-    // An object of `kind` made and listed by page `page`'s object list or resource list.
     template <typename I>
     com::ComPtr<I> make(LONG kind, LONG page = 1)
     {
-        com::ComPtr<IDispatch> list, made;
-        const bool resource = kind > 100;
-        resource ? doc.resources(page, list.put()) : doc.page_objects(page, list.put());
-        if (!list) {
-            ADD_FAILURE() << "page " << page << " has no lists";
-            return {};
-        }
-        LONG id = 0;
-        auto create_and_add = [&](auto l) {
-            EXPECT_EQ(l->Create(kind, made.put()), S_OK) << kind;
-            EXPECT_EQ(l->Add(*com::Variant::from_dispatch(made.get()).get(), &id), S_OK) << kind;
-        };
-        if (resource)
-            create_and_add(query<IZResourceList>(list.get()));
-        else
-            create_and_add(query<IZPageObjectList>(list.get()));
-        return query<I>(made.get());
+        return road::make<I>(doc, kind, page);
     }
 
     com::ComPtr<IZShape> shape(ZeShapePaintMode mode, OLE_COLOR fill, OLE_COLOR stroke, LONG page = 1)

@@ -15,6 +15,7 @@
 #include "module/class_map.h"
 #include "platform/com/com.h"
 #include "tests/pdf/pdf_probe.h"
+#include "tests/road/support.h"
 
 namespace {
 
@@ -67,19 +68,9 @@ protected:
     void make(host::document& doc, const std::u16string& file, const qr_options& how)
     {
         ASSERT_EQ(doc.add_page(2480, 3508, kResolution), S_OK);
-        CLSID clsid{};
-        ASSERT_EQ(CLSIDFromProgID(u"Orvane.ZCntElementImage.1", &clsid), S_OK);
-        com::ComPtr<IZCntElementImage> image;
-        ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IZCntElementImage::iid,
-                                   image.put_void()),
-                  S_OK);
-        com::ComPtr<IZElement> element;
-        ASSERT_EQ(image->QueryInterface(IZElement::iid, element.put_void()), S_OK);
-        com::ComPtr<IDispatch> objects, resources, document;
-        doc.page_objects(1, objects.put());
-        doc.resources(1, resources.put());
-        doc.dispatch(document.put());
-        ASSERT_EQ(element->Attach(objects.get(), resources.get(), document.get()), S_OK);
+        auto image = road::create<IZCntElementImage>(u"Orvane.ZCntElementImage.1");
+        ASSERT_TRUE(image);
+        ASSERT_EQ(road::attach(image.get(), doc), S_OK);
         // The QR settings only apply to the next symbol made, so they come first.
         ASSERT_EQ(image->put_QRCodeErrorCorrectionLevel(how.level), S_OK);
         if (how.margin >= 0) {

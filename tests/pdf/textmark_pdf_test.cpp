@@ -16,6 +16,7 @@
 #include "module/class_map.h"
 #include "platform/com/com.h"
 #include "tests/pdf/pdf_probe.h"
+#include "tests/road/support.h"
 
 namespace {
 
@@ -76,15 +77,9 @@ protected:
     void make_page(host::document& doc, LONG baseline)
     {
         ASSERT_EQ(doc.add_page(6120, 7920, kResolution), S_OK);
-        com::ComPtr<IDispatch> o, r, made_font, made_text;
-        ASSERT_EQ(doc.page_objects(1, o.put()), S_OK);
-        ASSERT_EQ(doc.resources(1, r.put()), S_OK);
-        auto objects = as<IZPageObjectList>(o.get());
-        auto resources = as<IZResourceList>(r.get());
-        ASSERT_EQ(resources->Create(zeKindFont, made_font.put()), S_OK);
-        ASSERT_EQ(objects->Create(zeKindTextObject, made_text.put()), S_OK);
-        auto font = as<IZFont>(made_font.get());
-        auto line = as<IZTextObject>(made_text.get());
+        auto font = road::make<IZFont>(doc, zeKindFont);
+        auto line = road::make<IZTextObject>(doc, zeKindTextObject);
+        ASSERT_TRUE(font && line);
         com::Bstr face(u"Arial"), body(u"Highlight this sentence please");
         font->put_FaceName(face.get());
         font->put_Size(120);
@@ -92,9 +87,6 @@ protected:
         line->put_X(1000);
         line->put_Y(baseline);
         line->putref_Font(font.get());
-        LONG id = 0;
-        ASSERT_EQ(resources->Add(*com::Variant::from_dispatch(made_font.get()).get(), &id), S_OK);
-        ASSERT_EQ(objects->Add(*com::Variant::from_dispatch(made_text.get()).get(), &id), S_OK);
         LONG added = 0;
         ASSERT_EQ(doc.recognise_words(1, &added), S_OK);
         ASSERT_EQ(added, 4);
@@ -103,17 +95,10 @@ protected:
     // A text mark made by its ProgID over words 1 to 3.
     void mark(host::document& doc, ZeCntMarkTextStyle style, OLE_COLOR colour)
     {
-        CLSID clsid{};
-        ASSERT_EQ(CLSIDFromProgID(u"Orvane.ZCntElementTextMark.1", &clsid), S_OK);
-        com::ComPtr<IZCntElementTextMark> m;
-        ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER,
-                                   IZCntElementTextMark::iid, m.put_void()),
-                  S_OK);
-        com::ComPtr<IDispatch> objects, resources, document, p, view, range;
-        doc.page_objects(1, objects.put());
-        doc.resources(1, resources.put());
-        doc.dispatch(document.put());
-        ASSERT_EQ(as<IZElement>(m.get())->Attach(objects.get(), resources.get(), document.get()), S_OK);
+        auto m = road::create<IZCntElementTextMark>(u"Orvane.ZCntElementTextMark.1");
+        ASSERT_TRUE(m);
+        ASSERT_EQ(road::attach(m.get(), doc), S_OK);
+        com::ComPtr<IDispatch> p, view, range;
         ASSERT_EQ(doc.page(1, p.put()), S_OK);
         auto page = as<IZPrintContentPage>(p.get());
         ASSERT_EQ(page->get_DocumentView(view.put()), S_OK);
