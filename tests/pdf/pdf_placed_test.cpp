@@ -79,14 +79,7 @@ struct sheet {
 
     void filled_rect(LONG l, LONG t, LONG r, LONG b, OLE_COLOR fill)
     {
-        auto s = make<IZShape>(zeKindShape);
-        ASSERT_TRUE(s);
-        s->put_PaintMode(zeShapePaintFill);
-        s->put_FillColor(fill);
-        com::ComPtr<IZPath> path;
-        s->get_Path(path.put());
-        ASSERT_TRUE(path);
-        ASSERT_EQ(path->Rectangle(l, t, r, b), S_OK);
+        road::filled_rect(doc, l, t, r, b, fill);
     }
 };
 

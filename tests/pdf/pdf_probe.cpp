@@ -186,17 +186,6 @@ std::vector<font_row> fonts(const std::string& pdf)
     return parse_fonts(r.out);
 }
 
-int page_count(const std::string& pdf)
-{
-    const auto r = run({"pdfinfo", pdf});
-    if (r.status != 0) return -1;
-    for (const auto& line : lines_of(r.out)) {
-        int n = 0;
-        if (std::sscanf(line.c_str(), "Pages: %d", &n) == 1) return n;
-    }
-    return -1;
-}
-
 std::vector<page_info> page_sizes(const std::string& pdf)
 {
     std::vector<page_info> sizes;

@@ -38,8 +38,7 @@ struct page_info {
     double width = 0, height = 0;
 };
 
-// -1 if pdfinfo cannot read the file.
-int page_count(const std::string& pdf);
+// One entry a page; none if pdfinfo cannot read the file.
 std::vector<page_info> page_sizes(const std::string& pdf);
 
 using rgb = std::array<int, 3>;

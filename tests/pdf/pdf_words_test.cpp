@@ -25,17 +25,7 @@ struct box {
 void place_text(host::document& doc, const char16_t* face, LONG size, double angle, LONG x, LONG y,
                 const std::u16string& text)
 {
-    auto font = road::make<IZFont>(doc, zeKindFont);
-    auto line = road::make<IZTextObject>(doc, zeKindTextObject);
-    ASSERT_TRUE(font && line);
-    com::Bstr name(face), body(text);
-    font->put_FaceName(name.get());
-    font->put_Size(size);
-    font->put_Angle(angle);
-    line->put_Text(body.get());
-    line->put_X(x);
-    line->put_Y(y);
-    line->putref_Font(font.get());
+    road::text(doc, text, x, y, road::font(doc, face, size, false, angle).get());
 }
 
 // The <word xMin=".." yMin=".." xMax=".." yMax="..">text</word> lines of pdftotext -bbox.

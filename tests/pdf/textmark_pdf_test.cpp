@@ -77,16 +77,8 @@ protected:
     void make_page(host::document& doc, LONG baseline)
     {
         ASSERT_EQ(doc.add_page(6120, 7920, kResolution), S_OK);
-        auto font = road::make<IZFont>(doc, zeKindFont);
-        auto line = road::make<IZTextObject>(doc, zeKindTextObject);
-        ASSERT_TRUE(font && line);
-        com::Bstr face(u"Arial"), body(u"Highlight this sentence please");
-        font->put_FaceName(face.get());
-        font->put_Size(120);
-        line->put_Text(body.get());
-        line->put_X(1000);
-        line->put_Y(baseline);
-        line->putref_Font(font.get());
+        auto font = road::font(doc, u"Arial", 120);
+        ASSERT_TRUE(road::text(doc, u"Highlight this sentence please", 1000, baseline, font.get()));
         LONG added = 0;
         ASSERT_EQ(doc.recognise_words(1, &added), S_OK);
         ASSERT_EQ(added, 4);

@@ -76,6 +76,68 @@ com::ComPtr<I> make(const host::document& doc, LONG kind, LONG page = 1)
     return out;
 }
 
+inline void set_rect(IZRect* r, LONG left, LONG top, LONG right, LONG bottom)
+{
+    ASSERT_TRUE(r);
+    r->put_Left(left);
+    r->put_Top(top);
+    r->put_Right(right);
+    r->put_Bottom(bottom);
+}
+
+inline com::ComPtr<IZPath> path_of(IZShape* s)
+{
+    com::ComPtr<IZPath> p;
+    if (s) s->get_Path(p.put());
+    return p;
+}
+
+inline com::ComPtr<IZShape> shape(const host::document& doc, ZeShapePaintMode mode, OLE_COLOR fill,
+                                  OLE_COLOR stroke, LONG page = 1)
+{
+    auto s = make<IZShape>(doc, zeKindShape, page);
+    if (!s) return s;
+    s->put_PaintMode(mode);
+    s->put_FillColor(fill);
+    s->put_StrokeColor(stroke);
+    return s;
+}
+
+inline com::ComPtr<IZShape> filled_rect(const host::document& doc, LONG l, LONG t, LONG r, LONG b,
+                                        OLE_COLOR fill, LONG page = 1)
+{
+    auto s = shape(doc, zeShapePaintFill, fill, 0xFFFFFFFF, page);
+    EXPECT_TRUE(s && path_of(s.get())->Rectangle(l, t, r, b) == S_OK);
+    return s;
+}
+
+inline com::ComPtr<IZFont> font(const host::document& doc, const char16_t* face, LONG size,
+                                bool bold = false, double angle = 0, LONG page = 1)
+{
+    auto f = make<IZFont>(doc, zeKindFont, page);
+    if (!f) return f;
+    com::Bstr name(face);
+    f->put_FaceName(name.get());
+    f->put_Size(size);
+    f->put_Bold(bold ? VARIANT_TRUE : VARIANT_FALSE);
+    f->put_Angle(angle);
+    return f;
+}
+
+inline com::ComPtr<IZTextObject> text(const host::document& doc, std::u16string_view body, LONG x,
+                                      LONG y, IZFont* f, OLE_COLOR colour = 0, LONG page = 1)
+{
+    auto t = make<IZTextObject>(doc, zeKindTextObject, page);
+    if (!t) return t;
+    com::Bstr b(body);
+    t->put_Text(b.get());
+    t->put_X(x);
+    t->put_Y(y);
+    t->putref_Font(f);
+    t->put_Color(colour);
+    return t;
+}
+
 // The document's element container, if an element made one.
 inline com::ComPtr<IZCntElementContainer> container_of(const host::document& doc)
 {
