@@ -1,13 +1,13 @@
-// Runs the PDF tools directly (posix_spawnp, no shell) and parses what they print.
+// Runs the PDF tools directly (posix_spawnp, no shell) and parses what they print and draw.
 #include "tests/pdf/pdf_probe.h"
 
 #include <fcntl.h>
+#include <png.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -252,33 +252,23 @@ std::array<int, 3> raster::at(int x, int y) const
     return {rgb[i], rgb[i + 1], rgb[i + 2]};
 }
 
-bool parse_ppm(const std::string& bytes, raster* out)
-{
-    // "P6", width, height and maxval apart by whitespace, then exactly one whitespace byte
-    // before the samples (which may themselves look like whitespace).
-    int w = 0, h = 0, maxval = 0, end = 0;
-    if (std::sscanf(bytes.c_str(), "P6 %d %d %d%n", &w, &h, &maxval, &end) != 3) return false;
-    if (w <= 0 || h <= 0 || maxval != 255 || w > 100000 || h > 100000) return false;
-    const auto p = static_cast<std::size_t>(end) + 1;
-    const auto size = static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 3;
-    if (bytes.size() < p || !std::isspace(static_cast<unsigned char>(bytes[p - 1])) ||
-        bytes.size() - p < size)
-        return false;
-    out->width = w;
-    out->height = h;
-    out->rgb.assign(bytes.begin() + static_cast<std::ptrdiff_t>(p),
-                    bytes.begin() + static_cast<std::ptrdiff_t>(p + size));
-    return true;
-}
-
 bool render(const std::string& pdf, int page, int dpi, raster* out)
 {
     scoped_dir dir;
     if (dir.path().empty()) return false;
     const auto prefix = dir.file("page");
     const auto p = std::to_string(page);
-    const auto r = run({"pdftoppm", "-r", std::to_string(dpi), "-f", p, "-l", p, "-singlefile", pdf, prefix});
-    return r.status == 0 && parse_ppm(read_file(prefix + ".ppm"), out);
+    const auto r = run({"pdftoppm", "-png", "-r", std::to_string(dpi), "-f", p, "-l", p, "-singlefile", pdf, prefix});
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    if (r.status != 0 || !png_image_begin_read_from_file(&png, (prefix + ".png").c_str())) return false;
+    png.format = PNG_FORMAT_RGB;
+    std::vector<unsigned char> rgb(PNG_IMAGE_SIZE(png));
+    if (!png_image_finish_read(&png, nullptr, rgb.data(), 0, nullptr)) return false;
+    out->width = static_cast<int>(png.width);
+    out->height = static_cast<int>(png.height);
+    out->rgb = std::move(rgb);
+    return true;
 }
 
 std::string temp_dir()

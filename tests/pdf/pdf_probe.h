@@ -52,8 +52,6 @@ struct raster {
 
 // Renders one page (1-based) with pdftoppm at dpi.
 bool render(const std::string& pdf, int page, int dpi, raster* out);
-// A binary P6 image with maxval 255.
-bool parse_ppm(const std::string& bytes, raster* out);
 
 // The pixel at (x, y) is `want` within `tolerance` in every channel.
 ::testing::AssertionResult colour_at(const raster& r, int x, int y, rgb want, int tolerance = 10);

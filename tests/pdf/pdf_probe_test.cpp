@@ -130,26 +130,4 @@ TEST(ProbeFonts, ParsesSubsetsOverlongNamesAndMissingObjectIds)
     EXPECT_TRUE(pdf_probe::parse_fonts("name type\n").empty());
 }
 
-TEST(ProbePpm, SamplesFollowTheHeaderAndShortOrOtherImagesAreRefused)
-{
-    // The samples hold NUL bytes, so the length is given explicitly.
-    const std::string body("\xff\x00\x00\x00\xff\x00\x00\x00\xff\x10\x20\x30", 12);
-    raster img;
-    ASSERT_TRUE(pdf_probe::parse_ppm("P6\n2 2\n255\n" + body, &img));
-    EXPECT_EQ(img.width, 2);
-    EXPECT_EQ(img.height, 2);
-    EXPECT_EQ(img.at(1, 0), (pdf_probe::rgb{0, 255, 0}));
-    EXPECT_EQ(img.at(0, 1), (pdf_probe::rgb{0, 0, 255}));
-    EXPECT_EQ(img.at(1, 1), (pdf_probe::rgb{0x10, 0x20, 0x30}));
-    // A sample byte that looks like whitespace right after the header is still a sample.
-    ASSERT_TRUE(pdf_probe::parse_ppm("P6 1 1 255\n\n\n\n", &img));
-    EXPECT_EQ(img.at(0, 0), (pdf_probe::rgb{10, 10, 10}));
-
-    raster untouched;
-    for (const std::string& bad : {"P6\n2 2\n255\n" + body.substr(0, 11), "P6\n2 2\n65535\n" + body + body,
-                                   "P3\n2 2\n255\n" + body, std::string("P6\n0 2\n255\n"), std::string()})
-        EXPECT_FALSE(pdf_probe::parse_ppm(bad, &untouched)) << bad.substr(0, 12);
-    EXPECT_EQ(untouched.width, 0);
-}
-
 }  // namespace
