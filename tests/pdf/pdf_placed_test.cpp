@@ -36,15 +36,7 @@ const rgb kPlaceholderPx{230, 230, 230};
 
 std::u16string wide(const std::string& s) { return std::u16string(s.begin(), s.end()); }
 
-template <typename I>
-com::ComPtr<I> as(IUnknown* object)
-{
-    com::ComPtr<I> out;
-    if (object) {
-        EXPECT_EQ(object->QueryInterface(I::iid, out.put_void()), S_OK);
-    }
-    return out;
-}
+using road::as;
 
 template <typename I>
 com::ComPtr<I> create(const CLSID& clsid)

@@ -47,15 +47,6 @@ std::array<double, 3> mean_over(const pdf_probe::raster& r, LONG left, LONG top,
     return m;
 }
 
-template <typename I>
-com::ComPtr<I> as(IUnknown* object)
-{
-    com::ComPtr<I> out;
-    if (object) {
-        EXPECT_EQ(object->QueryInterface(I::iid, out.put_void()), S_OK);
-    }
-    return out;
-}
 
 class TextMarkPdf : public ::testing::Test {
 protected:
@@ -92,7 +83,7 @@ protected:
         ASSERT_EQ(road::attach(m.get(), doc), S_OK);
         com::ComPtr<IDispatch> p, view, range;
         ASSERT_EQ(doc.page(1, p.put()), S_OK);
-        auto page = as<IZPrintContentPage>(p.get());
+        auto page = road::as<IZPrintContentPage>(p.get());
         ASSERT_EQ(page->get_DocumentView(view.put()), S_OK);
         ASSERT_EQ(page->CreateTextRange(1, 3, range.put()), S_OK);
         ASSERT_EQ(m->MarkText(view.get(), range.get(), style, colour), S_OK);

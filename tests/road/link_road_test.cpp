@@ -114,7 +114,7 @@ TEST_F(LinkRoad, CreateAttachSetSaveReloadAttachAndHit)
 
     host::document loaded;
     std::vector<BYTE> bytes;
-    auto again = road::as_link(road::reloaded(doc, 1, &loaded, &bytes).get());
+    auto again = road::as<IZCntElementLink>(road::reloaded(doc, 1, &loaded, &bytes).get());
     ASSERT_TRUE(again);
     EXPECT_EQ(loaded.elements(1)[0].id, element_id);
     EXPECT_EQ(road::element_id(again.get()), element_id);

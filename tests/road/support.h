@@ -162,10 +162,12 @@ inline std::vector<std::string> kinds(const std::vector<host::object_view>& view
     return out;
 }
 
-inline com::ComPtr<IZCntElementLink> as_link(IUnknown* object)
+// `object` as I; null (and a failure) if it is not one.
+template <typename I>
+com::ComPtr<I> as(IUnknown* object)
 {
-    com::ComPtr<IZCntElementLink> out;
-    if (object) object->QueryInterface(IZCntElementLink::iid, out.put_void());
+    com::ComPtr<I> out;
+    EXPECT_TRUE(object && SUCCEEDED(object->QueryInterface(I::iid, out.put_void())));
     return out;
 }
 
