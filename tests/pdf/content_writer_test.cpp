@@ -14,30 +14,16 @@ namespace {
 using host::pdf::content_writer;
 using host::pdf::format_number;
 
-TEST(PdfNumbers, PlainDecimalWithoutTrailingZeros)
+// Plain decimals with at most four places, no trailing zeros, no exponent, no negative zero.
+TEST(PdfNumbers, PlainDecimalWithoutTrailingZerosOrExponent)
 {
-    EXPECT_EQ(format_number(0), "0");
-    EXPECT_EQ(format_number(1), "1");
-    EXPECT_EQ(format_number(-12), "-12");
-    EXPECT_EQ(format_number(0.5), "0.5");
-    EXPECT_EQ(format_number(0.1), "0.1");
-    EXPECT_EQ(format_number(72.0 / 720.0), "0.1");
-    EXPECT_EQ(format_number(1.0 / 3.0), "0.3333");
-    EXPECT_EQ(format_number(2.0 / 3.0), "0.6667");
-    EXPECT_EQ(format_number(-0.25881904), "-0.2588");
-    EXPECT_EQ(format_number(841.8897), "841.8897");
-    EXPECT_EQ(format_number(100.0), "100");
-}
-
-TEST(PdfNumbers, NoExponentNoNegativeZero)
-{
-    EXPECT_EQ(format_number(1e-9), "0");
-    EXPECT_EQ(format_number(-1e-9), "0");
-    EXPECT_EQ(format_number(-0.0), "0");
-    EXPECT_EQ(format_number(1e12), "1000000000000");
-    EXPECT_EQ(format_number(0.00005), "0.0001");
-    EXPECT_EQ(format_number(std::numeric_limits<double>::quiet_NaN()), "0");
-    EXPECT_EQ(format_number(std::numeric_limits<double>::infinity()), "0");
+    const std::pair<double, const char*> cases[] = {
+        {0, "0"}, {1, "1"}, {-12, "-12"}, {0.5, "0.5"}, {0.1, "0.1"}, {72.0 / 720.0, "0.1"},
+        {1.0 / 3.0, "0.3333"}, {2.0 / 3.0, "0.6667"}, {-0.25881904, "-0.2588"},
+        {841.8897, "841.8897"}, {100.0, "100"}, {1e-9, "0"}, {-1e-9, "0"}, {-0.0, "0"},
+        {1e12, "1000000000000"}, {0.00005, "0.0001"},
+        {std::numeric_limits<double>::quiet_NaN(), "0"}, {std::numeric_limits<double>::infinity(), "0"}};
+    for (const auto& [value, text] : cases) EXPECT_EQ(format_number(value), text) << value;
 }
 
 // The fast integer path must give exactly what printf's rounding gives, on both sides of
@@ -118,8 +104,7 @@ TEST(ContentWriter, StateTextAndObjects)
     EXPECT_EQ(w.data(),
               "2.8 w\n/GS1 gs\nBT\n/F1 1 Tf\n12 0 0 -12 66.6 66.2 Tm\n<0024ABCD0001> Tj\nET\n"
               "/Im1 Do\n");
-    const std::string taken = w.take();
-    EXPECT_FALSE(taken.empty());
+    EXPECT_FALSE(w.take().empty());
     w.clear();
     EXPECT_TRUE(w.data().empty());
 }

@@ -20,8 +20,10 @@ namespace {
 using host::pdf::object_writer;
 
 // A file whose catalog has an empty page tree, with `extra` objects written into it first.
+// The first number `extra` reserves is the catalog's /Extra.
 template <typename Extra>
-std::string file_with(bool compress, QPDF& objects, Extra extra)
+std::string file_with(bool compress, QPDF& objects, Extra extra,
+                      std::vector<std::string>* warnings = nullptr)
 {
     std::string out;
     object_writer file(out, objects, compress);
@@ -33,7 +35,14 @@ std::string file_with(bool compress, QPDF& objects, Extra extra)
     const int info = file.reserve();
     file.object(info, "<< /Producer (test) >>");
     file.finish(root, info);
+    if (warnings) *warnings = file.warnings();
     return out;
+}
+
+std::string data_of(QPDFObjectHandle stream)
+{
+    std::shared_ptr<Buffer> b = stream.getStreamData();
+    return std::string(reinterpret_cast<const char*>(b->getBuffer()), b->getSize());
 }
 
 std::shared_ptr<QPDF> read(const std::string& bytes)
@@ -147,12 +156,10 @@ TEST_P(ObjectWriter, QpdfObjectsAreNumberedOnceAndKeepTheirData)
     ASSERT_TRUE(rp.isStream());
     EXPECT_EQ(rp.getDict().getKey("/Filter").isName(), GetParam());  // deflated only when compressing
     EXPECT_FALSE(rp.getDict().hasKey("/DecodeParms"));
-    std::shared_ptr<Buffer> data = rp.getStreamData();
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(data->getBuffer()), data->getSize()), text);
+    EXPECT_EQ(data_of(rp), text);
     QPDFObjectHandle rh = ra.getKey("/Hex");
     EXPECT_EQ(rh.getDict().getKey("/Filter").getName(), "/ASCIIHexDecode");
-    data = rh.getStreamData();
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(data->getBuffer()), data->getSize()), "Hello");
+    EXPECT_EQ(data_of(rh), "Hello");
 
     QPDFObjectHandle direct = holder.getArrayItem(1);
     EXPECT_EQ(direct.getKey("/Direct").getArrayItem(2).getStringValue(), "three");
@@ -205,35 +212,20 @@ TEST_P(ObjectWriter, StreamsLoseCryptFiltersAndUnreadableOnesAreWrittenEmpty)
     broken.getDict().replaceKey("/Subtype", QPDFObjectHandle::newName("/Form"));
 
     std::vector<std::string> warnings;
-    std::string bytes;
-    {
-        object_writer file(bytes, objects, GetParam());
-        const int root = file.reserve(), tree = file.reserve();
-        file.object(tree, "<< /Type /Pages /Count 0 /Kids [] >>");
+    const std::string bytes = file_with(GetParam(), objects, [&](object_writer& file, int) {
+        const int holder = file.reserve();
         std::string extra = "[";
         for (QPDFObjectHandle h : {crypt, only, broken}) {
             file.append(extra, h);
             extra += ' ';
         }
-        extra += ']';
-        const int holder = file.reserve();
-        file.object(holder, extra);
-        file.object(root, "<< /Type /Catalog /Pages " + std::to_string(tree) + " 0 R /Extra " +
-                              std::to_string(holder) + " 0 R >>");
-        const int info = file.reserve();
-        file.object(info, "<< >>");
-        file.finish(root, info);
-        warnings = file.warnings();
-    }
+        file.object(holder, extra + "]");
+    }, &warnings);
     std::string report;
     EXPECT_TRUE(checks_clean(bytes, &report)) << report;
     auto q = read(bytes);
     QPDFObjectHandle holder = q->getRoot().getKey("/Extra");
     ASSERT_TRUE(holder.isArray());
-    auto data_of = [](QPDFObjectHandle h) {
-        std::shared_ptr<Buffer> b = h.getStreamData();
-        return std::string(reinterpret_cast<const char*>(b->getBuffer()), b->getSize());
-    };
     QPDFObjectHandle rc = holder.getArrayItem(0);
     EXPECT_EQ(rc.getDict().getKey("/Filter").getName(), "/FlateDecode");
     EXPECT_FALSE(rc.getDict().hasKey("/DecodeParms"));

@@ -1,8 +1,8 @@
-// Runs the PDF tools directly (posix_spawnp, no shell) and parses what they print.
+// Runs the PDF tools directly (posix_spawnp, no shell) and parses what they print and draw.
 #include "tests/pdf/pdf_probe.h"
 
 #include <fcntl.h>
-#include <poll.h>
+#include <png.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,28 +23,6 @@ extern char** environ;
 namespace pdf_probe {
 
 namespace {
-
-struct fd_guard {
-    int fd = -1;
-    ~fd_guard() { reset(); }
-    void reset()
-    {
-        if (fd >= 0) ::close(fd);
-        fd = -1;
-    }
-};
-
-// The children print numbers we parse, so their decimal point must not depend
-// on the caller's locale.
-std::vector<std::string> child_environment()
-{
-    std::vector<std::string> env;
-    for (char** e = environ; e && *e; ++e) {
-        if (std::strncmp(*e, "LC_ALL=", 7) != 0) env.emplace_back(*e);
-    }
-    env.emplace_back("LC_ALL=C");
-    return env;
-}
 
 std::string trim(const std::string& s)
 {
@@ -73,36 +51,36 @@ std::vector<std::string> lines_of(const std::string& s)
 
 }  // namespace
 
+std::string read_file(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
 run_result run(const std::vector<std::string>& argv)
 {
     run_result result;
-    if (argv.empty()) {
-        result.err = "run: empty argument list";
+    scoped_dir dir;
+    if (argv.empty() || dir.path().empty()) {
+        result.err = "run: no arguments or no folder for the output";
         return result;
     }
-
-    int out_pipe[2], err_pipe[2];
-    if (::pipe2(out_pipe, O_CLOEXEC) != 0) {
-        result.err = std::string("pipe: ") + std::strerror(errno);
-        return result;
-    }
-    fd_guard out_read{out_pipe[0]}, out_write{out_pipe[1]};
-    if (::pipe2(err_pipe, O_CLOEXEC) != 0) {
-        result.err = std::string("pipe: ") + std::strerror(errno);
-        return result;
-    }
-    fd_guard err_read{err_pipe[0]}, err_write{err_pipe[1]};
-
+    // The output goes to files, so that a child printing much never stalls on a full pipe.
+    const std::string out = dir.file("out"), err = dir.file("err");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, out_write.fd, 1);
-    posix_spawn_file_actions_adddup2(&actions, err_write.fd, 2);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
 
     std::vector<char*> args;
     for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
-    auto env_strings = child_environment();
+    // The children print numbers we parse, so their decimal point must not depend on the
+    // caller's locale.
+    std::vector<std::string> env_strings{"LC_ALL=C"};
+    for (char** e = environ; e && *e; ++e)
+        if (std::strncmp(*e, "LC_ALL=", 7) != 0) env_strings.emplace_back(*e);
     std::vector<char*> env;
     for (auto& e : env_strings) env.push_back(e.data());
     env.push_back(nullptr);
@@ -115,32 +93,6 @@ run_result run(const std::vector<std::string>& argv)
         result.err = argv[0] + ": " + std::strerror(spawn_error);
         return result;
     }
-    // Our copies of the write ends must go, or the reads below never see EOF.
-    out_write.reset();
-    err_write.reset();
-
-    // Both pipes are drained together so a child filling one cannot stall on it.
-    pollfd fds[2] = {{out_read.fd, POLLIN, 0}, {err_read.fd, POLLIN, 0}};
-    std::string* sinks[2] = {&result.out, &result.err};
-    int open_count = 2;
-    char buffer[65536];
-    while (open_count > 0) {
-        if (::poll(fds, 2, -1) < 0) {
-            if (errno == EINTR) continue;
-            break;
-        }
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || fds[i].revents == 0) continue;
-            const ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
-            if (n > 0) {
-                sinks[i]->append(buffer, static_cast<std::size_t>(n));
-            } else if (n == 0 || errno != EINTR) {
-                fds[i].fd = -1;  // poll ignores negative descriptors
-                --open_count;
-            }
-        }
-    }
-
     int wstatus = 0;
     while (::waitpid(pid, &wstatus, 0) < 0) {
         if (errno != EINTR) return result;
@@ -149,6 +101,8 @@ run_result run(const std::vector<std::string>& argv)
         result.status = WEXITSTATUS(wstatus);
     else if (WIFSIGNALED(wstatus))
         result.status = 128 + WTERMSIG(wstatus);
+    result.out = read_file(out);
+    result.err = read_file(err);
     return result;
 }
 
@@ -194,8 +148,6 @@ std::vector<font_row> parse_fonts(const std::string& pdffonts_output)
 
     for (++i; i < lines.size(); ++i) {
         const auto& line = lines[i];
-        if (trim(line).empty()) continue;
-
         std::vector<std::pair<std::size_t, std::string>> tokens;
         for (std::size_t p = 0; p < line.size();) {
             if (line[p] == ' ') {
@@ -234,17 +186,6 @@ std::vector<font_row> fonts(const std::string& pdf)
     return parse_fonts(r.out);
 }
 
-int page_count(const std::string& pdf)
-{
-    const auto r = run({"pdfinfo", pdf});
-    if (r.status != 0) return -1;
-    for (const auto& line : lines_of(r.out)) {
-        int n = 0;
-        if (std::sscanf(line.c_str(), "Pages: %d", &n) == 1) return n;
-    }
-    return -1;
-}
-
 std::vector<page_info> page_sizes(const std::string& pdf)
 {
     std::vector<page_info> sizes;
@@ -259,6 +200,50 @@ std::vector<page_info> page_sizes(const std::string& pdf)
     return sizes;
 }
 
+::testing::AssertionResult colour_at(const raster& r, int x, int y, rgb want, int tolerance)
+{
+    const rgb got = r.at(x, y);
+    for (int i = 0; i < 3; ++i) {
+        if (std::abs(got[i] - want[i]) > tolerance)
+            return ::testing::AssertionFailure()
+                   << "pixel (" << x << ", " << y << ") is (" << got[0] << ", " << got[1] << ", "
+                   << got[2] << "), expected (" << want[0] << ", " << want[1] << ", " << want[2]
+                   << ") within " << tolerance;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+int inked(const raster& r, int x0, int y0, int x1, int y1)
+{
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) {
+            const rgb p = r.at(x, y);
+            if (p[0] < 200 || p[1] < 200 || p[2] < 200) ++n;
+        }
+    return n;
+}
+
+std::string hand_pdf(const std::vector<std::string>& objects)
+{
+    std::string pdf = "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n";
+    std::vector<std::size_t> offsets;
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        offsets.push_back(pdf.size());
+        pdf += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+    }
+    const std::size_t xref = pdf.size();
+    const std::string size = std::to_string(objects.size() + 1);
+    pdf += "xref\n0 " + size + "\n0000000000 65535 f \n";
+    for (auto off : offsets) {
+        char entry[32];
+        std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", off);
+        pdf += entry;
+    }
+    return pdf + "trailer\n<< /Size " + size + " /Root 1 0 R >>\nstartxref\n" + std::to_string(xref) +
+           "\n%%EOF\n";
+}
+
 std::array<int, 3> raster::at(int x, int y) const
 {
     if (x < 0 || y < 0 || x >= width || y >= height) return {-1, -1, -1};
@@ -267,70 +252,31 @@ std::array<int, 3> raster::at(int x, int y) const
     return {rgb[i], rgb[i + 1], rgb[i + 2]};
 }
 
-bool parse_ppm(const std::string& bytes, raster* out)
-{
-    std::size_t p = 0;
-    auto is_space = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; };
-    // Header fields are separated by whitespace, and a comment runs to the end of its line.
-    auto next_token = [&]() -> std::string {
-        while (p < bytes.size()) {
-            if (is_space(bytes[p])) {
-                ++p;
-            } else if (bytes[p] == '#') {
-                while (p < bytes.size() && bytes[p] != '\n') ++p;
-            } else {
-                break;
-            }
-        }
-        const auto start = p;
-        while (p < bytes.size() && !is_space(bytes[p]) && bytes[p] != '#') ++p;
-        return bytes.substr(start, p - start);
-    };
-    auto number = [](const std::string& s) -> long {
-        if (s.empty() || s.size() > 9 || s.find_first_not_of("0123456789") != std::string::npos) return -1;
-        return std::strtol(s.c_str(), nullptr, 10);
-    };
-
-    if (next_token() != "P6") return false;
-    const long w = number(next_token());
-    const long h = number(next_token());
-    const long maxval = number(next_token());
-    if (w <= 0 || h <= 0 || maxval != 255) return false;
-    // Exactly one whitespace byte separates the header from the samples.
-    if (p >= bytes.size() || !is_space(bytes[p])) return false;
-    ++p;
-    const auto size = static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 3;
-    if (bytes.size() - p < size) return false;
-
-    out->width = static_cast<int>(w);
-    out->height = static_cast<int>(h);
-    out->rgb.assign(bytes.begin() + static_cast<std::ptrdiff_t>(p),
-                    bytes.begin() + static_cast<std::ptrdiff_t>(p + size));
-    return true;
-}
-
 bool render(const std::string& pdf, int page, int dpi, raster* out)
 {
     scoped_dir dir;
     if (dir.path().empty()) return false;
     const auto prefix = dir.file("page");
     const auto p = std::to_string(page);
-    const auto r = run({"pdftoppm", "-r", std::to_string(dpi), "-f", p, "-l", p, "-singlefile", pdf, prefix});
-    if (r.status != 0) return false;
-    std::ifstream in(prefix + ".ppm", std::ios::binary);
-    if (!in) return false;
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return parse_ppm(bytes, out);
+    const auto r = run({"pdftoppm", "-png", "-r", std::to_string(dpi), "-f", p, "-l", p, "-singlefile", pdf, prefix});
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    if (r.status != 0 || !png_image_begin_read_from_file(&png, (prefix + ".png").c_str())) return false;
+    png.format = PNG_FORMAT_RGB;
+    std::vector<unsigned char> rgb(PNG_IMAGE_SIZE(png));
+    if (!png_image_finish_read(&png, nullptr, rgb.data(), 0, nullptr)) return false;
+    out->width = static_cast<int>(png.width);
+    out->height = static_cast<int>(png.height);
+    out->rgb = std::move(rgb);
+    return true;
 }
 
 std::string temp_dir()
 {
     const char* base = std::getenv("TMPDIR");
     std::string pattern = std::string(base && *base ? base : "/tmp") + "/pdf_probe.XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (!::mkdtemp(buffer.data())) return {};
-    return std::string(buffer.data());
+    if (!::mkdtemp(pattern.data())) return {};
+    return pattern;
 }
 
 scoped_dir::scoped_dir() : path_(temp_dir()) {}

@@ -2,6 +2,8 @@
 // so tests judge our output the way independent readers see it.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <array>
 #include <string>
 #include <vector>
@@ -36,9 +38,10 @@ struct page_info {
     double width = 0, height = 0;
 };
 
-// -1 if pdfinfo cannot read the file.
-int page_count(const std::string& pdf);
+// One entry a page; none if pdfinfo cannot read the file.
 std::vector<page_info> page_sizes(const std::string& pdf);
+
+using rgb = std::array<int, 3>;
 
 struct raster {
     int width = 0, height = 0;
@@ -49,8 +52,16 @@ struct raster {
 
 // Renders one page (1-based) with pdftoppm at dpi.
 bool render(const std::string& pdf, int page, int dpi, raster* out);
-// A binary P6 image with maxval 255.
-bool parse_ppm(const std::string& bytes, raster* out);
+
+// The pixel at (x, y) is `want` within `tolerance` in every channel.
+::testing::AssertionResult colour_at(const raster& r, int x, int y, rgb want, int tolerance = 10);
+// Pixels darker than paper in [x0, x1) x [y0, y1).
+int inked(const raster& r, int x0, int y0, int x1, int y1);
+
+// A classic PDF file of `objects`, numbered from 1; the first is the catalog.
+std::string hand_pdf(const std::vector<std::string>& objects);
+// The file's bytes; empty if it cannot be read.
+std::string read_file(const std::string& path);
 
 // A fresh directory under $TMPDIR (or /tmp); empty string on failure.
 std::string temp_dir();

@@ -12,6 +12,7 @@
 #include "host/model/document_object.h"
 #include "host/output/pdf/pdf_writer.h"
 #include "tests/pdf/pdf_probe.h"
+#include "tests/road/support.h"
 
 namespace {
 
@@ -24,35 +25,7 @@ struct box {
 void place_text(host::document& doc, const char16_t* face, LONG size, double angle, LONG x, LONG y,
                 const std::u16string& text)
 {
-    com::ComPtr<IDispatch> o, r;
-    ASSERT_EQ(doc.page_objects(1, o.put()), S_OK);
-    ASSERT_EQ(doc.resources(1, r.put()), S_OK);
-    com::ComPtr<IZPageObjectList> objects;
-    com::ComPtr<IZResourceList> resources;
-    o->QueryInterface(IZPageObjectList::iid, objects.put_void());
-    r->QueryInterface(IZResourceList::iid, resources.put_void());
-    com::ComPtr<IDispatch> made_font, made_text;
-    ASSERT_EQ(resources->Create(zeKindFont, made_font.put()), S_OK);
-    ASSERT_EQ(objects->Create(zeKindTextObject, made_text.put()), S_OK);
-    com::ComPtr<IZFont> font;
-    com::ComPtr<IZTextObject> line;
-    made_font->QueryInterface(IZFont::iid, font.put_void());
-    made_text->QueryInterface(IZTextObject::iid, line.put_void());
-    com::Bstr name(face), body(text);
-    font->put_FaceName(name.get());
-    font->put_Size(size);
-    font->put_Angle(angle);
-    line->put_Text(body.get());
-    line->put_X(x);
-    line->put_Y(y);
-    line->putref_Font(font.get());
-    VARIANT v{};
-    v.vt = VT_UNKNOWN;
-    LONG id = 0;
-    v.punkVal = font.get();
-    ASSERT_EQ(resources->Add(v, &id), S_OK);
-    v.punkVal = line.get();
-    ASSERT_EQ(objects->Add(v, &id), S_OK);
+    road::text(doc, text, x, y, road::font(doc, face, size, false, angle).get());
 }
 
 // The <word xMin=".." yMin=".." xMax=".." yMax="..">text</word> lines of pdftotext -bbox.

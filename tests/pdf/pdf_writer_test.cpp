@@ -21,10 +21,13 @@
 #include "host/output/pdf/pdf_writer.h"
 #include "platform/com/com.h"
 #include "tests/pdf/pdf_probe.h"
+#include "tests/road/support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using pdf_probe::colour_at;
+using pdf_probe::inked;
 using pdf_probe::raster;
 using rgb = std::array<int, 3>;
 
@@ -34,48 +37,11 @@ constexpr OLE_COLOR kRed = 0x000000FF, kGreen = 0x0000FF00, kBlue = 0x00FF0000, 
 const rgb kWhitePx{255, 255, 255}, kRedPx{255, 0, 0}, kGreenPx{0, 255, 0}, kBluePx{0, 0, 255},
     kBlackPx{0, 0, 0};
 
-::testing::AssertionResult colour_at(const raster& r, int x, int y, rgb want, int tolerance = 10)
-{
-    const rgb got = r.at(x, y);
-    for (int i = 0; i < 3; ++i) {
-        if (std::abs(got[i] - want[i]) > tolerance)
-            return ::testing::AssertionFailure()
-                   << "pixel (" << x << ", " << y << ") is (" << got[0] << ", " << got[1] << ", "
-                   << got[2] << "), expected (" << want[0] << ", " << want[1] << ", " << want[2]
-                   << ") within " << tolerance;
-    }
-    return ::testing::AssertionSuccess();
-}
-
-// Pixels darker than paper in [x0, x1) x [y0, y1).
-int inked(const raster& r, int x0, int y0, int x1, int y1)
-{
-    int n = 0;
-    for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x) {
-            const rgb p = r.at(x, y);
-            if (p[0] < 200 || p[1] < 200 || p[2] < 200) ++n;
-        }
-    return n;
-}
-
-std::string read_all(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 // Temporary paths are ASCII.
 std::u16string wide(const std::string& s) { return std::u16string(s.begin(), s.end()); }
 
-void set_rect(IZRect* r, LONG left, LONG top, LONG right, LONG bottom)
-{
-    ASSERT_TRUE(r);
-    r->put_Left(left);
-    r->put_Top(top);
-    r->put_Right(right);
-    r->put_Bottom(bottom);
-}
+using road::path_of;
+using road::set_rect;
 
 // A document built through the page lists, written and read back with the PDF tools.
 class PdfWriter : public ::testing::Test {
@@ -91,102 +57,35 @@ protected:
         ASSERT_FALSE(dir.path().empty());
     }
 
-    LONG add_page(LONG width, LONG height, LONG resolution)
+    void add_page(LONG width, LONG height, LONG resolution)
     {
         LONG n = 0;
         EXPECT_EQ(doc.add_page(width, height, resolution, &n), S_OK);
-        return n;
     }
 
-    // An object of `kind` made and listed by page `page`'s object list or resource list.
     template <typename I>
     com::ComPtr<I> make(LONG kind, LONG page = 1)
     {
-        com::ComPtr<IDispatch> list_dispatch, made;
-        const bool resource = kind > 100;
-        if (resource)
-            doc.resources(page, list_dispatch.put());
-        else
-            doc.page_objects(page, list_dispatch.put());
-        com::ComPtr<I> out;
-        if (!list_dispatch) {
-            ADD_FAILURE() << "page " << page << " has no lists";
-            return out;
-        }
-        LONG id = 0;
-        HRESULT created = E_FAIL, added = E_FAIL;
-        if (resource) {
-            com::ComPtr<IZResourceList> list;
-            list_dispatch->QueryInterface(IZResourceList::iid, list.put_void());
-            created = list->Create(kind, made.put());
-            added = list->Add(*com::Variant::from_dispatch(made.get()).get(), &id);
-        } else {
-            com::ComPtr<IZPageObjectList> list;
-            list_dispatch->QueryInterface(IZPageObjectList::iid, list.put_void());
-            created = list->Create(kind, made.put());
-            added = list->Add(*com::Variant::from_dispatch(made.get()).get(), &id);
-        }
-        EXPECT_EQ(created, S_OK) << kind;
-        EXPECT_EQ(added, S_OK) << kind;
-        if (!made) return out;
-        EXPECT_EQ(made->QueryInterface(I::iid, out.put_void()), S_OK);
-        return out;
+        return road::make<I>(doc, kind, page);
     }
 
-    com::ComPtr<IZShape> shape(ZeShapePaintMode mode, OLE_COLOR fill, OLE_COLOR stroke, LONG page = 1)
+    void line_width(IZShape* s, LONG width)
     {
-        auto s = make<IZShape>(zeKindShape, page);
-        if (!s) return s;
-        s->put_PaintMode(mode);
-        s->put_FillColor(fill);
-        s->put_StrokeColor(stroke);
-        return s;
-    }
-    static com::ComPtr<IZPath> path_of(IZShape* s)
-    {
-        com::ComPtr<IZPath> p;
-        if (s) s->get_Path(p.put());
-        return p;
-    }
-    com::ComPtr<IZShape> filled_rect(LONG l, LONG t, LONG r, LONG b, OLE_COLOR fill, LONG page = 1)
-    {
-        auto s = shape(zeShapePaintFill, fill, kNoColour, page);
-        if (!s) return s;
-        EXPECT_EQ(path_of(s.get())->Rectangle(l, t, r, b), S_OK);
-        return s;
-    }
-    void line_width(IZShape* s, LONG width, LONG page = 1)
-    {
-        auto style = make<IZLineStyle>(zeKindLineStyle, page);
+        auto style = make<IZLineStyle>(zeKindLineStyle);
         ASSERT_TRUE(style);
         style->put_Width(width);
         ASSERT_EQ(s->putref_LineStyle(style.get()), S_OK);
     }
 
-    com::ComPtr<IZFont> font(const char16_t* face, LONG size, bool bold = false, double angle = 0,
-                             LONG page = 1)
+    void link(std::u16string_view url, LONG l, LONG t, LONG r, LONG b, LONG page = 1)
     {
-        auto f = make<IZFont>(zeKindFont, page);
-        if (!f) return f;
-        com::Bstr name(face);
-        f->put_FaceName(name.get());
-        f->put_Size(size);
-        f->put_Bold(bold ? VARIANT_TRUE : VARIANT_FALSE);
-        f->put_Angle(angle);
-        return f;
-    }
-    com::ComPtr<IZTextObject> text(std::u16string_view body, LONG x, LONG y, IZFont* f,
-                                   OLE_COLOR colour = kBlack, LONG page = 1)
-    {
-        auto t = make<IZTextObject>(zeKindTextObject, page);
-        if (!t) return t;
-        com::Bstr b(body);
-        t->put_Text(b.get());
-        t->put_X(x);
-        t->put_Y(y);
-        t->putref_Font(f);
-        t->put_Color(colour);
-        return t;
+        auto k = make<IZLink>(zeKindLink, page);
+        ASSERT_TRUE(k);
+        com::Bstr u(url);
+        ASSERT_EQ(k->put_URL(u.get()), S_OK);
+        com::ComPtr<IZRect> rect;
+        ASSERT_EQ(k->get_Rect(rect.put()), S_OK);
+        set_rect(rect.get(), l, t, r, b);
     }
 
     HRESULT write(const std::string& path, bool compress = true)
@@ -205,12 +104,19 @@ protected:
         EXPECT_TRUE(pdf_probe::qpdf_check(path, &check)) << check;
         return path;
     }
-    raster rendered(const std::string& path, int page = 1, int dpi = 72)
+    raster rendered(const std::string& path, int dpi = 72)
     {
         raster r;
-        EXPECT_TRUE(pdf_probe::render(path, page, dpi, &r)) << path;
+        EXPECT_TRUE(pdf_probe::render(path, 1, dpi, &r)) << path;
         return r;
     }
+};
+
+// A place on the page in units, and the colour it must show.
+struct spot {
+    double x, y;
+    rgb want;
+    int tolerance = 10;
 };
 
 // ---- shapes -----------------------------------------------------------------------------------
@@ -228,98 +134,65 @@ protected:
 TEST_F(PdfShapes, FillStrokeAndBothLandWhereThePageUnitsSay)
 {
     // Near the top, so that a page drawn upside down is caught.
-    filled_rect(20, 20, 120, 80, kRed);
-    auto ellipse = shape(zeShapePaintStroke, kGreen, kBlue);
+    road::filled_rect(doc, 20, 20, 120, 80, kRed);
+    auto ellipse = road::shape(doc, zeShapePaintStroke, kGreen, kBlue);
     ASSERT_EQ(path_of(ellipse.get())->Ellipse(200, 20, 300, 120), S_OK);
-    auto rounded = shape(zeShapePaintFillStroke, kGreen, kBlack);
+    auto rounded = road::shape(doc, zeShapePaintFillStroke, kGreen, kBlack);
     ASSERT_EQ(path_of(rounded.get())->RoundedRectangle(350, 20, 500, 120, 40, 40), S_OK);
 
     // Without a line style a line is one unit wide: at four pixels a unit, the two pixels on
     // either side of an edge lie wholly under it.
-    const raster r = rendered(written(), 1, 288);
+    const raster r = rendered(written(), 288);
     ASSERT_EQ(r.width, 2400);
     ASSERT_EQ(r.height, 1600);
-    auto at = [&](int x, int y, rgb want) { return colour_at(r, 4 * x, 4 * y, want); };
-    EXPECT_TRUE(at(70, 50, kRedPx));
-    EXPECT_TRUE(at(70, 350, kWhitePx));  // the same place mirrored stays paper
-    EXPECT_TRUE(at(122, 50, kWhitePx));
-    // The ellipse's outline at its leftmost and topmost points; stroked only, so its centre and
-    // the corner of its box stay paper although a fill colour is set.
-    EXPECT_TRUE(at(200, 70, kBluePx));
-    EXPECT_TRUE(colour_at(r, 4 * 200 - 1, 4 * 70, kBluePx));
-    EXPECT_TRUE(at(250, 20, kBluePx));
-    EXPECT_TRUE(at(250, 70, kWhitePx));
-    EXPECT_TRUE(at(205, 25, kWhitePx));
-    // Filled inside, stroked on the edge; the corner radius is 20, so the box's corner point
-    // lies well outside the arc.
-    EXPECT_TRUE(at(425, 70, kGreenPx));
-    EXPECT_TRUE(at(350, 70, kBlackPx));
-    EXPECT_TRUE(colour_at(r, 4 * 425, 4 * 120 - 1, kBlackPx));
-    EXPECT_TRUE(at(352, 22, kWhitePx));
+    const spot spots[] = {
+        {70, 50, kRedPx}, {70, 350, kWhitePx} /* mirrored stays paper */, {122, 50, kWhitePx},
+        // The ellipse's outline at its leftmost and topmost points; stroked only, so its centre
+        // and the corner of its box stay paper although a fill colour is set.
+        {200, 70, kBluePx}, {199.75, 70, kBluePx}, {250, 20, kBluePx}, {250, 70, kWhitePx},
+        {205, 25, kWhitePx},
+        // Filled inside, stroked on the edge; the corner radius is 20, so the box's corner point
+        // lies well outside the arc.
+        {425, 70, kGreenPx}, {350, 70, kBlackPx}, {425, 119.75, kBlackPx}, {352, 22, kWhitePx}};
+    for (const spot& s : spots) EXPECT_TRUE(colour_at(r, int(4 * s.x), int(4 * s.y), s.want));
 }
 
-TEST_F(PdfShapes, LineStyleSetsTheLineWidth)
+TEST_F(PdfShapes, LineWidthTransparencyTransformAndNoColour)
 {
-    auto ellipse = shape(zeShapePaintStroke, kNoColour, kBlue);
+    auto ellipse = road::shape(doc, zeShapePaintStroke, kNoColour, kBlue);
     ASSERT_EQ(path_of(ellipse.get())->Ellipse(200, 20, 300, 120), S_OK);
     line_width(ellipse.get(), 6);
-
-    // Six units about the edge at x = 200: 197 to 203.
-    const raster r = rendered(written());
-    EXPECT_TRUE(colour_at(r, 198, 70, kBluePx));
-    EXPECT_TRUE(colour_at(r, 201, 70, kBluePx));
-    EXPECT_TRUE(colour_at(r, 207, 70, kWhitePx));
-}
-
-TEST_F(PdfShapes, TransparencyBlendsWithWhatLiesBelow)
-{
-    filled_rect(20, 150, 120, 250, kBlack);
-    auto half = filled_rect(70, 150, 170, 250, kRed);
-    ASSERT_EQ(half->put_Transparency(50), S_OK);
-
-    const raster r = rendered(written());
-    // Alpha 0.5: over black 0.5·red, over paper halfway from white to red.
-    const int half_of_255 = 128;
-    EXPECT_TRUE(colour_at(r, 45, 200, kBlackPx));
-    EXPECT_TRUE(colour_at(r, 95, 200, {half_of_255, 0, 0}, 4));
-    EXPECT_TRUE(colour_at(r, 145, 200, {255, half_of_255, half_of_255}, 4));
-}
-
-TEST_F(PdfShapes, TransformMovesTheFigures)
-{
-    auto moved = filled_rect(20, 300, 60, 340, kBlue);
+    road::filled_rect(doc, 20, 150, 120, 250, kBlack);
+    ASSERT_EQ(road::filled_rect(doc, 70, 150, 170, 250, kRed)->put_Transparency(50), S_OK);
+    auto moved = road::filled_rect(doc, 20, 300, 60, 340, kBlue);
     ASSERT_EQ(path_of(moved.get())->SetTransform(1, 0, 0, 1, 100, 0), S_OK);
-
-    const raster r = rendered(written());
-    EXPECT_TRUE(colour_at(r, 140, 320, kBluePx));
-    EXPECT_TRUE(colour_at(r, 40, 320, kWhitePx));
-}
-
-TEST_F(PdfShapes, NoColourPaintsNothing)
-{
-    // Filled with "no colour": nothing, although a stroke colour is set (fill mode draws no line).
-    auto none = shape(zeShapePaintFill, kNoColour, kBlack);
+    // Filled with "no colour": nothing, although a stroke colour is set (fill mode draws no
+    // line); and fill and stroke, both without colour.
+    auto none = road::shape(doc, zeShapePaintFill, kNoColour, kBlack);
     ASSERT_EQ(path_of(none.get())->Rectangle(300, 200, 400, 300), S_OK);
     line_width(none.get(), 6);
-    // Fill and stroke, both without colour.
-    auto neither = shape(zeShapePaintFillStroke, kNoColour, kNoColour);
+    auto neither = road::shape(doc, zeShapePaintFillStroke, kNoColour, kNoColour);
     ASSERT_EQ(path_of(neither.get())->Rectangle(450, 200, 550, 300), S_OK);
-    // Something painted, so that an empty page is not mistaken for success.
-    filled_rect(20, 300, 60, 340, kRed);
 
     const raster r = rendered(written());
+    const spot spots[] = {
+        // Six units about the edge at x = 200: 197 to 203.
+        {198, 70, kBluePx}, {201, 70, kBluePx}, {207, 70, kWhitePx},
+        // Alpha 0.5: over black 0.5·red, over paper halfway from white to red.
+        {45, 200, kBlackPx}, {95, 200, {128, 0, 0}, 4}, {145, 200, {255, 128, 128}, 4},
+        {140, 320, kBluePx}, {40, 320, kWhitePx}};
+    for (const spot& s : spots) EXPECT_TRUE(colour_at(r, int(s.x), int(s.y), s.want, s.tolerance));
     EXPECT_EQ(inked(r, 290, 190, 600, 310), 0);
-    EXPECT_TRUE(colour_at(r, 40, 320, kRedPx));
 }
 
 // ---- text and fonts ---------------------------------------------------------------------------
 
-class PdfText : public PdfShapes {};
+using PdfText = PdfShapes;
 
 TEST_F(PdfText, TextIsFoundIncludingCharactersBeyondLatin1)
 {
-    auto f = font(u"Arial", 24);
-    text(u"Gr\u00FC\u00DFe, Zo\u00EB \u2014 caf\u00E9 \u03A9", 20, 60, f.get(), kBlue);
+    auto f = road::font(doc, u"Arial", 24);
+    road::text(doc, u"Gr\u00FC\u00DFe, Zo\u00EB \u2014 caf\u00E9 \u03A9", 20, 60, f.get(), kBlue);
 
     const std::string path = written();
     EXPECT_NE(pdf_probe::text(path).find("Grüße, Zoë — café Ω"), std::string::npos)
@@ -333,19 +206,18 @@ TEST_F(PdfText, TextIsFoundIncludingCharactersBeyondLatin1)
 TEST_F(PdfText, FacesAreEmbeddedAsSubsetsWithUnicodeMapsAndShared)
 {
     // Two objects with fonts of the same face share one embedded font; bold is another face.
-    auto a = font(u"Arial", 24), b = font(u"Arial", 30), bold = font(u"Arial", 24, true);
-    text(u"First line", 20, 60, a.get());
-    text(u"Second line", 20, 120, b.get());
-    text(u"Bold line", 20, 180, bold.get());
+    auto a = road::font(doc, u"Arial", 24), b = road::font(doc, u"Arial", 30);
+    auto bold = road::font(doc, u"Arial", 24, true);
+    road::text(doc, u"First line", 20, 60, a.get());
+    road::text(doc, u"Second line", 20, 120, b.get());
+    road::text(doc, u"Bold line", 20, 180, bold.get());
 
     const std::string path = written();
     const auto rows = pdf_probe::fonts(path);
     ASSERT_EQ(rows.size(), 2u);
     int bold_rows = 0;
     for (const auto& row : rows) {
-        EXPECT_TRUE(row.embedded) << row.name;
-        EXPECT_TRUE(row.subset) << row.name;
-        EXPECT_TRUE(row.unicode) << row.name;
+        EXPECT_TRUE(row.embedded && row.subset && row.unicode) << row.name;
         EXPECT_EQ(row.type, "CID TrueType") << row.name;
         // The subset tag: six capitals and a plus.
         ASSERT_GT(row.name.size(), 7u);
@@ -365,9 +237,8 @@ TEST_F(PdfText, FacesAreEmbeddedAsSubsetsWithUnicodeMapsAndShared)
 
 TEST_F(PdfText, ClipFrameCutsTheText)
 {
-    auto f = font(u"Arial", 60);
-    const std::u16string body = u"MMMMMMMM";
-    auto clipped = text(body, 20, 100, f.get());
+    auto f = road::font(doc, u"Arial", 60);
+    auto clipped = road::text(doc, u"MMMMMMMM", 20, 100, f.get());
     auto clip = make<IZClipFrame>(zeKindClipFrame);
     ASSERT_TRUE(clip);
     ASSERT_EQ(clip->put_Mode(1), S_OK);
@@ -376,7 +247,7 @@ TEST_F(PdfText, ClipFrameCutsTheText)
     set_rect(rect.get(), 20, 20, 120, 110);
     ASSERT_EQ(clipped->putref_ClipFrame(clip.get()), S_OK);
     // The same line unclipped further down shows that the text does reach past the clip.
-    text(body, 20, 300, f.get());
+    road::text(doc, u"MMMMMMMM", 20, 300, f.get());
 
     const raster r = rendered(written());
     EXPECT_GT(inked(r, 20, 50, 118, 100), 200);
@@ -387,8 +258,8 @@ TEST_F(PdfText, ClipFrameCutsTheText)
 TEST_F(PdfText, TurnedTextIsStillText)
 {
     // Rising to the right (a negative angle turns the baseline towards -y).
-    auto f = font(u"Arial", 30, false, -0.5);
-    text(u"Turned", 100, 300, f.get());
+    auto f = road::font(doc, u"Arial", 30, false, -0.5);
+    road::text(doc, u"Turned", 100, 300, f.get());
 
     const std::string path = written();
     const auto raw = pdf_probe::run({"pdftotext", "-raw", "-enc", "UTF-8", path, "-"});
@@ -403,24 +274,23 @@ TEST_F(PdfText, TurnedTextIsStillText)
 
 TEST_F(PdfText, EmptyFaceNameFallsBackToAnEmbeddedFace)
 {
-    auto f = font(u"", 24);
-    text(u"Fallback face", 20, 60, f.get());
+    auto f = road::font(doc, u"", 24);
+    road::text(doc, u"Fallback face", 20, 60, f.get());
 
     const std::string path = written();
     const auto rows = pdf_probe::fonts(path);
     ASSERT_EQ(rows.size(), 1u);
-    EXPECT_TRUE(rows[0].embedded);
-    EXPECT_TRUE(rows[0].unicode);
+    EXPECT_TRUE(rows[0].embedded && rows[0].unicode);
     EXPECT_NE(pdf_probe::text(path).find("Fallback face"), std::string::npos);
 }
 
-// ---- pages ------------------------------------------------------------------------------------
+// ---- pages and links --------------------------------------------------------------------------
 
 TEST_F(PdfWriter, PageSizesComeFromUnitsAndResolution)
 {
     add_page(5950, 8420, 720);  // A4: 5950 / 720 inch = 595 points
     add_page(850, 1100, 100);   // Letter
-    filled_rect(10, 10, 20, 20, kRed, 2);
+    road::filled_rect(doc, 10, 10, 20, 20, kRed, 2);
 
     const std::string path = written();
     EXPECT_EQ(report.pages, 2);
@@ -440,23 +310,14 @@ TEST_F(PdfWriter, LongDocumentsKeepEveryPageTheirTextAndLinks)
     constexpr LONG kPages = 60;
     for (LONG p = 1; p <= kPages; ++p) {
         add_page(p % 2 ? 600 : 400, 400, 72);
-        auto f = font(u"Liberation Sans", 12, false, 0, p);
-        ASSERT_TRUE(f);
-        const std::string label = "Sheet " + std::to_string(p) + " body";
-        ASSERT_TRUE(text(std::u16string(label.begin(), label.end()), 20, 40, f.get(), kBlack, p));
-        auto k = make<IZLink>(zeKindLink, p);
-        ASSERT_TRUE(k);
-        const std::string url = "https://example.org/p(" + std::to_string(p) + ")";
-        com::Bstr u(std::u16string(url.begin(), url.end()));
-        ASSERT_EQ(k->put_URL(u.get()), S_OK);
-        com::ComPtr<IZRect> rect;
-        ASSERT_EQ(k->get_Rect(rect.put()), S_OK);
-        set_rect(rect.get(), 10, 10 + p, 110, 30 + p);
+        auto f = road::font(doc, u"Liberation Sans", 12, false, 0, p);
+        const std::string body = "Sheet " + std::to_string(p) + " body";
+        ASSERT_TRUE(road::text(doc, wide(body), 20, 40, f.get(), kBlack, p));
+        link(wide("https://example.org/p(" + std::to_string(p) + ")"), 10, 10 + p, 110, 30 + p, p);
     }
 
     const std::string path = written();
     EXPECT_EQ(report.pages, kPages);
-    EXPECT_EQ(pdf_probe::page_count(path), kPages);
     const auto sizes = pdf_probe::page_sizes(path);
     ASSERT_EQ(sizes.size(), std::size_t(kPages));
     EXPECT_NEAR(sizes[36].width, 600, 0.01);  // page 37
@@ -469,7 +330,7 @@ TEST_F(PdfWriter, LongDocumentsKeepEveryPageTheirTextAndLinks)
 
     // Uncompressed, the annotations can be read: one per page, in page order, the string's
     // parentheses escaped.
-    const std::string plain = read_all(written(false));
+    const std::string plain = pdf_probe::read_file(written(false));
     std::size_t at = 0;
     for (LONG p = 1; p <= kPages; ++p) {
         const std::string uri = "/URI (https://example.org/p\\(" + std::to_string(p) + "\\))";
@@ -479,113 +340,71 @@ TEST_F(PdfWriter, LongDocumentsKeepEveryPageTheirTextAndLinks)
     }
 }
 
-// ---- links ------------------------------------------------------------------------------------
-
-class PdfLinks : public PdfWriter {
-protected:
-    void SetUp() override
-    {
-        PdfWriter::SetUp();
-        add_page(5950, 8420, 720);  // 0.1 point a unit; 842 points high
+// A link on A4 at 0.1 point a unit, 842 points high; the file uncompressed, so that the
+// annotation can be read as it is written.
+TEST_F(PdfWriter, LinksBecomeUriAnnotationsOverTheirRectangles)
+{
+    const struct {
+        const char16_t* url;
+        LONG right;
+        const char* uri;  // null: no annotation at all
+        double rect_right;
+    } cases[] = {
+        {u"https://example.org/report?q=1", 2165, "/URI (https://example.org/report?q=1)", 216.5},
+        // é is C3 A9 and Ω is CE A9 in UTF-8; the space is escaped too.
+        {u"https://example.org/caf\u00E9 \u03A9", 2160,
+         "/URI (https://example.org/caf%C3%A9%20%CE%A9)", 216},
+        {u"", 2160, nullptr, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.uri ? c.uri : "empty URL");
+        doc = host::document();
+        add_page(5950, 8420, 720);
+        link(c.url, 720, 1000, c.right, 1200);
+        const std::string pdf = pdf_probe::read_file(written(false));
+        if (!c.uri) {
+            EXPECT_EQ(pdf.find("/Annot"), std::string::npos);
+            continue;
+        }
+        EXPECT_NE(pdf.find(c.uri), std::string::npos);
+        EXPECT_NE(pdf.find("/Subtype /Link"), std::string::npos);
+        // x·72/720, and y from the page's bottom: 842 − y·0.1. The link's is the only /Rect.
+        const auto at = pdf.find("/Rect [");
+        ASSERT_NE(at, std::string::npos);
+        double v[4] = {-1, -1, -1, -1};
+        ASSERT_EQ(std::sscanf(pdf.c_str() + at + 7, "%lf %lf %lf %lf", &v[0], &v[1], &v[2], &v[3]), 4);
+        EXPECT_EQ((std::vector<double>(v, v + 4)), (std::vector<double>{72, 722, c.rect_right, 742}));
     }
-    void link(std::u16string_view url, LONG l, LONG t, LONG r, LONG b)
-    {
-        auto k = make<IZLink>(zeKindLink);
-        ASSERT_TRUE(k);
-        com::Bstr u(url);
-        ASSERT_EQ(k->put_URL(u.get()), S_OK);
-        com::ComPtr<IZRect> rect;
-        ASSERT_EQ(k->get_Rect(rect.put()), S_OK);
-        set_rect(rect.get(), l, t, r, b);
-    }
-    // The file uncompressed, so that the annotations can be read as they are written.
-    std::string plain() { return read_all(written(false)); }
-};
-
-// The four numbers after the first "/Rect [" from `from` on.
-std::vector<double> rect_after(const std::string& pdf, std::size_t from)
-{
-    std::vector<double> v(4, -1);
-    const auto at = pdf.find("/Rect [", from);
-    if (at == std::string::npos) return {};
-    if (std::sscanf(pdf.c_str() + at + 7, "%lf %lf %lf %lf", &v[0], &v[1], &v[2], &v[3]) != 4) return {};
-    return v;
-}
-
-TEST_F(PdfLinks, UriAnnotationCoversTheLinkRectangle)
-{
-    link(u"https://example.org/report?q=1", 720, 1000, 2165, 1200);
-
-    const std::string pdf = plain();
-    const auto uri = pdf.find("/URI (https://example.org/report?q=1)");
-    ASSERT_NE(uri, std::string::npos);
-    EXPECT_NE(pdf.find("/Subtype /Link"), std::string::npos);
-    // x·72/720, and y from the page's bottom: 842 − y·0.1.
-    // The link's is the only /Rect of the file.
-    const auto rect = rect_after(pdf, 0);
-    ASSERT_EQ(rect.size(), 4u);
-    EXPECT_NEAR(rect[0], 72, 0.001);
-    EXPECT_NEAR(rect[1], 722, 0.001);
-    EXPECT_NEAR(rect[2], 216.5, 0.001);
-    EXPECT_NEAR(rect[3], 742, 0.001);
-}
-
-TEST_F(PdfLinks, EmptyUrlGivesNoAnnotation)
-{
-    link(u"", 720, 1000, 2160, 1200);
-    const std::string pdf = plain();
-    EXPECT_EQ(pdf.find("/Annots"), std::string::npos);
-    EXPECT_EQ(pdf.find("/Annot"), std::string::npos);
-}
-
-TEST_F(PdfLinks, NonAsciiUrlIsPercentEscapedUtf8)
-{
-    // é is C3 A9 and Ω is CE A9 in UTF-8; the space is escaped too.
-    link(u"https://example.org/caf\u00E9 \u03A9", 720, 1000, 2160, 1200);
-    const std::string pdf = plain();
-    EXPECT_NE(pdf.find("/URI (https://example.org/caf%C3%A9%20%CE%A9)"), std::string::npos);
 }
 
 // ---- images -----------------------------------------------------------------------------------
 
 class PdfImages : public PdfShapes {
 protected:
-    com::ComPtr<IZPlacedImage> place(IZImageResource* image, LONG l, LONG t, LONG r, LONG b)
+    com::ComPtr<IZImageResource> image_placed_at_100_100_300_300()
     {
+        auto image = make<IZImageResource>(zeKindImageResource);
         auto placed = make<IZPlacedImage>(zeKindPlacedImage);
-        if (!placed) return placed;
-        EXPECT_EQ(placed->putref_Image(image), S_OK);
+        if (!placed || !image) return image;
+        EXPECT_EQ(placed->putref_Image(image.get()), S_OK);
         com::ComPtr<IZRect> rect;
         EXPECT_EQ(placed->get_Rect(rect.put()), S_OK);
-        set_rect(rect.get(), l, t, r, b);
-        return placed;
+        set_rect(rect.get(), 100, 100, 300, 300);
+        return image;
     }
 };
 
-com::Variant byte_array(const std::vector<BYTE>& bytes)
+template <typename T>
+com::Variant array_of(VARTYPE type, const std::vector<T>& values)
 {
-    SAFEARRAY* a = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
+    SAFEARRAY* a = SafeArrayCreateVector(type, 0, static_cast<ULONG>(values.size()));
     void* data = nullptr;
     if (a && SUCCEEDED(SafeArrayAccessData(a, &data))) {
-        std::copy(bytes.begin(), bytes.end(), static_cast<BYTE*>(data));
+        std::copy(values.begin(), values.end(), static_cast<T*>(data));
         SafeArrayUnaccessData(a);
     }
     com::Variant v;
-    v->vt = VT_ARRAY | VT_UI1;
-    v->parray = a;
-    return v;
-}
-
-com::Variant colour_array(const std::vector<OLE_COLOR>& colours)
-{
-    SAFEARRAY* a = SafeArrayCreateVector(VT_UI4, 0, static_cast<ULONG>(colours.size()));
-    void* data = nullptr;
-    if (a && SUCCEEDED(SafeArrayAccessData(a, &data))) {
-        std::copy(colours.begin(), colours.end(), static_cast<OLE_COLOR*>(data));
-        SafeArrayUnaccessData(a);
-    }
-    com::Variant v;
-    v->vt = VT_ARRAY | VT_UI4;
+    v->vt = VT_ARRAY | type;
     v->parray = a;
     return v;
 }
@@ -608,30 +427,25 @@ TEST_F(PdfImages, PngFileShowsItsPixelsTopRowFirst)
     ASSERT_NE(png_image_write_to_file(&png, file.c_str(), 0, pixels.data(), 0, nullptr), 0)
         << png.message;
 
-    auto image = make<IZImageResource>(zeKindImageResource);
     com::Bstr name(wide(file));
-    ASSERT_EQ(image->Load(name.get(), -1), S_OK);
-    place(image.get(), 100, 100, 300, 300);
+    ASSERT_EQ(image_placed_at_100_100_300_300()->Load(name.get(), -1), S_OK);
 
     const raster r = rendered(written());
-    EXPECT_TRUE(colour_at(r, 150, 150, kRedPx));
-    EXPECT_TRUE(colour_at(r, 250, 150, kGreenPx));
-    EXPECT_TRUE(colour_at(r, 150, 250, kBluePx));
-    EXPECT_TRUE(colour_at(r, 250, 250, kWhitePx));
-    EXPECT_TRUE(colour_at(r, 50, 50, kWhitePx));
+    const spot spots[] = {{150, 150, kRedPx}, {250, 150, kGreenPx}, {150, 250, kBluePx},
+                          {250, 250, kWhitePx}, {50, 50, kWhitePx}};
+    for (const spot& s : spots) EXPECT_TRUE(colour_at(r, int(s.x), int(s.y), s.want));
     EXPECT_TRUE(report.warnings.empty());
 }
 
 TEST_F(PdfImages, OneBitPixelsStaySharpWhenScaledUp)
 {
-    auto image = make<IZImageResource>(zeKindImageResource);
+    auto image = image_placed_at_100_100_300_300();
     ASSERT_EQ(image->put_Width(2), S_OK);
     ASSERT_EQ(image->put_Height(2), S_OK);
     ASSERT_EQ(image->put_BitsPerPixel(1), S_OK);
     // Rows padded to a byte, leftmost pixel in the top bit: 1 0 / 0 1, index 1 is white.
-    ASSERT_EQ(image->put_Pixels(*byte_array({0x80, 0x40}).get()), S_OK);
-    ASSERT_EQ(image->put_Palette(*colour_array({0x000000, 0xFFFFFF}).get()), S_OK);
-    place(image.get(), 100, 100, 300, 300);
+    ASSERT_EQ(image->put_Pixels(*array_of<BYTE>(VT_UI1, {0x80, 0x40}).get()), S_OK);
+    ASSERT_EQ(image->put_Palette(*array_of<OLE_COLOR>(VT_UI4, {0x000000, 0xFFFFFF}).get()), S_OK);
 
     const raster r = rendered(written());
     // Every pixel of every quarter, right up to the boundaries between them, is pure.
@@ -644,12 +458,9 @@ TEST_F(PdfImages, OneBitPixelsStaySharpWhenScaledUp)
 
 TEST_F(PdfImages, MissingFileGivesAPlaceholderAndAWarning)
 {
-    const std::string file = dir.file("not-there.png");
-    auto image = make<IZImageResource>(zeKindImageResource);
-    com::Bstr name(wide(file));
-    EXPECT_TRUE(FAILED(image->Load(name.get(), -1)));
-    place(image.get(), 100, 100, 300, 300);
-    filled_rect(400, 100, 500, 200, kRed);
+    com::Bstr name(wide(dir.file("not-there.png")));
+    EXPECT_TRUE(FAILED(image_placed_at_100_100_300_300()->Load(name.get(), -1)));
+    road::filled_rect(doc, 400, 100, 500, 200, kRed);
 
     const raster r = rendered(written());
     ASSERT_EQ(report.warnings.size(), 1u);
@@ -669,37 +480,31 @@ std::vector<std::string> entries(const std::string& folder)
     return names;
 }
 
-TEST_F(PdfWriter, FolderThatDoesNotExistFailsAndCreatesNothing)
+TEST_F(PdfWriter, FailedWritesLeaveNothingNewAndTheOldFileAsItWas)
 {
-    add_page(600, 400, 72);
-    const std::string folder = dir.file("missing");
-    EXPECT_TRUE(FAILED(write(folder + "/out.pdf")));
-    EXPECT_FALSE(message.empty());
-    EXPECT_FALSE(fs::exists(folder));
-    EXPECT_TRUE(entries(dir.path()).empty());
-}
-
-TEST_F(PdfWriter, FailedWriteLeavesTheOldFileAsItWas)
-{
+    // No pages: nothing to write, and the file already there stays.
     const std::string path = dir.file("out.pdf");
     const std::string old = "%PDF-1.4 the previous file\n";
     std::ofstream(path, std::ios::binary) << old;
-    // No pages: nothing to write.
     EXPECT_EQ(write(path), E_INVALIDARG);
     EXPECT_FALSE(message.empty());
-    EXPECT_EQ(read_all(path), old);
+    EXPECT_EQ(pdf_probe::read_file(path), old);
+    // A folder that does not exist is not made.
+    add_page(600, 400, 72);
+    EXPECT_TRUE(FAILED(write(dir.file("missing") + "/out.pdf")));
+    EXPECT_FALSE(message.empty());
     EXPECT_EQ(entries(dir.path()), std::vector<std::string>{"out.pdf"});
 }
 
 TEST_F(PdfWriter, SuccessfulWriteReplacesTheFileAndLeavesNothingBeside)
 {
     add_page(600, 400, 72);
-    filled_rect(20, 20, 120, 80, kRed);
+    road::filled_rect(doc, 20, 20, 120, 80, kRed);
     const std::string path = dir.file("out.pdf");
     std::ofstream(path, std::ios::binary) << "old";
     ASSERT_EQ(write(path), S_OK) << message;
     EXPECT_EQ(entries(dir.path()), std::vector<std::string>{"out.pdf"});
-    EXPECT_EQ(pdf_probe::page_count(path), 1);
+    EXPECT_EQ(pdf_probe::page_sizes(path).size(), 1u);
     EXPECT_TRUE(pdf_probe::qpdf_check(path));
 }
 

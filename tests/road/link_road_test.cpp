@@ -108,40 +108,25 @@ TEST_F(LinkRoad, CreateAttachSetSaveReloadAttachAndHit)
     ASSERT_EQ(link->SetPosition(100, 100, 400, 50), S_OK);
     ASSERT_EQ(link->SetLinkData(url.get(), 0x00FF0000, VARIANT_TRUE), S_OK);
     ASSERT_EQ(link->put_Description(description.get()), S_OK);
-    LONG element_id = 0;
-    element_id = road::element_id(link.get());
+    const LONG element_id = road::element_id(link.get());
     ASSERT_NE(element_id, 0);
-
-    std::vector<BYTE> bytes;
-    std::string message;
-    ASSERT_EQ(doc.save_bytes(&bytes, &message), S_OK) << message;
     link.reset();
 
     host::document loaded;
-    ASSERT_EQ(host::document::load_bytes(bytes.data(), bytes.size(), &loaded, &message), S_OK)
-        << message;
-    const auto elements = loaded.elements(1);
-    ASSERT_EQ(elements.size(), 1u);
-    EXPECT_EQ(elements[0].id, element_id);
-    auto again = road::as_link(elements[0].object.get());
+    std::vector<BYTE> bytes;
+    auto again = road::as<IZCntElementLink>(road::reloaded(doc, 1, &loaded, &bytes).get());
     ASSERT_TRUE(again);
-    ASSERT_EQ(attach(again.get(), loaded), S_OK);
-
-    LONG id_after = 0, left = 0, top = 0, width = 0, height = 0;
-    id_after = road::element_id(again.get());
-    EXPECT_EQ(id_after, element_id);
+    EXPECT_EQ(loaded.elements(1)[0].id, element_id);
+    EXPECT_EQ(road::element_id(again.get()), element_id);
+    LONG left = 0, top = 0, width = 0, height = 0;
     again->GetPosition(&left, &top, &width, &height);
     EXPECT_EQ((std::vector<LONG>{left, top, width, height}), (std::vector<LONG>{100, 100, 400, 50}));
     VARIANT_BOOL shadow = 0;
     again->get_Shadow(&shadow);
     EXPECT_EQ(shadow, VARIANT_TRUE);
 
-    auto container = container_of(loaded);
-    ASSERT_TRUE(container);
-    com::ComPtr<IDispatch> page;
-    loaded.page(1, page.put());
     com::ComPtr<IZCntElementInfo> found;
-    ASSERT_EQ(container->FindElementFromPoint(page.get(), 0, 150, 120, found.put()), S_OK);
+    ASSERT_EQ(road::hit(loaded, 1, 150, 120, &found), S_OK);
     ASSERT_TRUE(found);
     LONG found_id = 0;
     found->get_ElementID(&found_id);
@@ -150,10 +135,11 @@ TEST_F(LinkRoad, CreateAttachSetSaveReloadAttachAndHit)
     found->get_Description(found_description.put());
     EXPECT_EQ(found_description.view(), u"Home");
     found.reset();
-    EXPECT_EQ(container->FindElementFromPoint(page.get(), 0, 50, 50, found.put()), S_FALSE);
+    EXPECT_EQ(road::hit(loaded, 1, 50, 50, &found), S_FALSE);
 
     // The reloaded document saves to the same bytes.
     std::vector<BYTE> again_bytes;
+    std::string message;
     ASSERT_EQ(loaded.save_bytes(&again_bytes, &message), S_OK);
     EXPECT_EQ(again_bytes, bytes);
 }

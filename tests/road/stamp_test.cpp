@@ -73,48 +73,39 @@ TEST_F(Stamp, ANewStampSavesItsNinetyFourByteRecord)
 {
     auto s = create<IZCntElementStamp>(u"Orvane.ZCntElementStamp.1");
     bytes expected;
-    road::put_u32(expected, 1);
-    for (int i = 0; i < 4; ++i) road::put_u32(expected, 0);
-    road::put_u32(expected, 0);         // style
-    road::put_string(expected, u"");    // header text
-    road::put_u32(expected, 0);         // header colour
-    road::put_u16(expected, 70);        // header size
-    road::put_string(expected, u"");    // header font
-    road::put_u16(expected, 0);
-    road::put_u16(expected, 0);
-    road::put_string(expected, u"");    // content text
-    road::put_u32(expected, 0);
-    road::put_string(expected, u"");    // content font
-    road::put_u16(expected, 0);
-    road::put_u16(expected, 0);
-    road::put_u32(expected, 0);         // border
-    road::put_u32(expected, 0xFFFFFF);  // fill
-    road::put_u16(expected, 0);         // shadow
-    road::put_u16(expected, 0);         // transparency
-    road::put_u16(expected, 0);         // inclination
-    road::put_string(expected, u"");    // description
-    road::put_u32(expected, 0);
-    road::put_u32(expected, 0);
+    road::put_u32(expected, 1);                                // version
+    for (int i = 0; i < 5; ++i) road::put_u32(expected, 0);    // bounds, style
+    road::put_string(expected, u"");                           // header text
+    road::put_u32(expected, 0);                                // header colour
+    road::put_u16(expected, 70);                               // header size
+    road::put_string(expected, u"");                           // header font
+    for (int i = 0; i < 2; ++i) road::put_u16(expected, 0);    // bold, italic
+    road::put_string(expected, u"");                           // content text
+    road::put_u32(expected, 0);                                // content colour
+    road::put_string(expected, u"");                           // content font
+    for (int i = 0; i < 2; ++i) road::put_u16(expected, 0);    // bold, italic
+    road::put_u32(expected, 0);                                // border
+    road::put_u32(expected, 0xFFFFFF);                         // fill
+    for (int i = 0; i < 3; ++i) road::put_u16(expected, 0);    // shadow, transparency, inclination
+    road::put_string(expected, u"");                           // description
+    for (int i = 0; i < 2; ++i) road::put_u32(expected, 0);
     const bytes got = road::saved_record(s.get());
     EXPECT_EQ(got.size(), 94u);
     EXPECT_EQ(got, expected);
     auto other = create<IZCntElementStamp>(u"Orvane.ZCntElementStamp.1");
-    for (std::size_t n = 0; n < expected.size(); ++n) {
-        bytes cut(expected.begin(), expected.begin() + static_cast<std::ptrdiff_t>(n));
-        EXPECT_TRUE(FAILED(road::load_record(other.get(), cut))) << n;
-    }
+    road::expect_only_whole_records_load(other.get(), expected);
 }
 
 TEST_F(Stamp, SettersReplaceOrRefuseOutOfRangeValues)
 {
     auto s = create<IZCntElementStamp>(u"Orvane.ZCntElementStamp.1");
+    // A header size outside 0…100 is not taken.
     SHORT v = 0;
-    EXPECT_EQ(s->put_HeaderSize(150), S_OK);
-    s->get_HeaderSize(&v);
-    EXPECT_EQ(v, 70);
-    EXPECT_EQ(s->put_HeaderSize(-1), S_OK);
-    s->get_HeaderSize(&v);
-    EXPECT_EQ(v, 70);
+    for (SHORT size : {150, -1}) {
+        EXPECT_EQ(s->put_HeaderSize(size), S_OK);
+        s->get_HeaderSize(&v);
+        EXPECT_EQ(v, 70) << size;
+    }
     set(s.get(), u"h", u"c", 150, 120);
     s->get_HeaderSize(&v);
     EXPECT_EQ(v, 100);
@@ -126,9 +117,6 @@ TEST_F(Stamp, SettersReplaceOrRefuseOutOfRangeValues)
     EXPECT_EQ(s->put_Inclination(-90), S_OK);
     EXPECT_EQ(s->put_Transparency(101), E_INVALIDARG);
     EXPECT_EQ(s->put_Transparency(-1), E_INVALIDARG);
-    VARIANT_BOOL allowed = 0;
-    s->get_AllowInclination(&allowed);
-    EXPECT_EQ(allowed, VARIANT_TRUE);
 
     road::saved_record(s.get());
     OLE_COLOR colour = 0;

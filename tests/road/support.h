@@ -1,5 +1,6 @@
-// Shared steps of the road tests: the library's classes in the class table, elements created
-// by ProgID and attached to a page of a host document, and the journal of what they did.
+// Shared steps of the road and PDF tests: the library's classes in the class table, elements
+// created by ProgID and attached to a page of a host document, host objects made through a
+// page's lists, and what a page holds.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include "contentelements/cnt_element.h"
 #include "contentelements/cnt_link.h"
 #include "contentelements/zprint_objects.h"
+#include "contentelements/zprint_page.h"
 #include "core/element_state.h"
 #include "host/engine.h"
 #include "module/class_map.h"
@@ -48,6 +50,94 @@ inline HRESULT attach(IUnknown* element, const host::document& doc, LONG number 
     return e->Attach(objects.get(), resources.get(), document.get());
 }
 
+// An object of `kind` made by page `page`'s object list (or, for kinds above 100, its resource
+// list) and added to that list.
+template <typename I>
+com::ComPtr<I> make(const host::document& doc, LONG kind, LONG page = 1)
+{
+    com::ComPtr<IDispatch> list, made;
+    const bool resource = kind > 100;
+    EXPECT_EQ(resource ? doc.resources(page, list.put()) : doc.page_objects(page, list.put()), S_OK)
+        << "page " << page;
+    com::ComPtr<I> out;
+    if (!list) return out;
+    auto create_and_add = [&](auto l) {
+        LONG id = 0;
+        EXPECT_EQ(l->Create(kind, made.put()), S_OK) << kind;
+        EXPECT_EQ(l->Add(*com::Variant::from_dispatch(made.get()).get(), &id), S_OK) << kind;
+    };
+    com::ComPtr<IZResourceList> resources;
+    com::ComPtr<IZPageObjectList> objects;
+    if (resource && SUCCEEDED(list->QueryInterface(IZResourceList::iid, resources.put_void())))
+        create_and_add(resources.get());
+    else if (!resource && SUCCEEDED(list->QueryInterface(IZPageObjectList::iid, objects.put_void())))
+        create_and_add(objects.get());
+    EXPECT_TRUE(made && SUCCEEDED(made->QueryInterface(I::iid, out.put_void()))) << kind;
+    return out;
+}
+
+inline void set_rect(IZRect* r, LONG left, LONG top, LONG right, LONG bottom)
+{
+    ASSERT_TRUE(r);
+    r->put_Left(left);
+    r->put_Top(top);
+    r->put_Right(right);
+    r->put_Bottom(bottom);
+}
+
+inline com::ComPtr<IZPath> path_of(IZShape* s)
+{
+    com::ComPtr<IZPath> p;
+    if (s) s->get_Path(p.put());
+    return p;
+}
+
+inline com::ComPtr<IZShape> shape(const host::document& doc, ZeShapePaintMode mode, OLE_COLOR fill,
+                                  OLE_COLOR stroke, LONG page = 1)
+{
+    auto s = make<IZShape>(doc, zeKindShape, page);
+    if (!s) return s;
+    s->put_PaintMode(mode);
+    s->put_FillColor(fill);
+    s->put_StrokeColor(stroke);
+    return s;
+}
+
+inline com::ComPtr<IZShape> filled_rect(const host::document& doc, LONG l, LONG t, LONG r, LONG b,
+                                        OLE_COLOR fill, LONG page = 1)
+{
+    auto s = shape(doc, zeShapePaintFill, fill, 0xFFFFFFFF, page);
+    EXPECT_TRUE(s && path_of(s.get())->Rectangle(l, t, r, b) == S_OK);
+    return s;
+}
+
+inline com::ComPtr<IZFont> font(const host::document& doc, const char16_t* face, LONG size,
+                                bool bold = false, double angle = 0, LONG page = 1)
+{
+    auto f = make<IZFont>(doc, zeKindFont, page);
+    if (!f) return f;
+    com::Bstr name(face);
+    f->put_FaceName(name.get());
+    f->put_Size(size);
+    f->put_Bold(bold ? VARIANT_TRUE : VARIANT_FALSE);
+    f->put_Angle(angle);
+    return f;
+}
+
+inline com::ComPtr<IZTextObject> text(const host::document& doc, std::u16string_view body, LONG x,
+                                      LONG y, IZFont* f, OLE_COLOR colour = 0, LONG page = 1)
+{
+    auto t = make<IZTextObject>(doc, zeKindTextObject, page);
+    if (!t) return t;
+    com::Bstr b(body);
+    t->put_Text(b.get());
+    t->put_X(x);
+    t->put_Y(y);
+    t->putref_Font(f);
+    t->put_Color(colour);
+    return t;
+}
+
 // The document's element container, if an element made one.
 inline com::ComPtr<IZCntElementContainer> container_of(const host::document& doc)
 {
@@ -72,18 +162,15 @@ inline std::vector<std::string> kinds(const std::vector<host::object_view>& view
     return out;
 }
 
-}  // namespace road
-
-namespace road {
-inline com::ComPtr<IZCntElementLink> as_link(IUnknown* object)
+// `object` as I; null (and a failure) if it is not one.
+template <typename I>
+com::ComPtr<I> as(IUnknown* object)
 {
-    com::ComPtr<IZCntElementLink> out;
-    if (object) object->QueryInterface(IZCntElementLink::iid, out.put_void());
+    com::ComPtr<I> out;
+    EXPECT_TRUE(object && SUCCEEDED(object->QueryInterface(I::iid, out.put_void())));
     return out;
 }
-}  // namespace road
 
-namespace road {
 // The element id the page object list gave the element at its Attach; 0 without one.
 inline LONG element_id(IUnknown* element)
 {
@@ -93,4 +180,30 @@ inline LONG element_id(IUnknown* element)
         ids->GetElementID(&id);
     return id;
 }
+
+// `doc` saved and loaded into `loaded`; its only element on `page`, attached again.
+inline com::ComPtr<IUnknown> reloaded(const host::document& doc, LONG page, host::document* loaded,
+                                      std::vector<BYTE>* file)
+{
+    std::string message;
+    EXPECT_EQ(doc.save_bytes(file, &message), S_OK) << message;
+    EXPECT_EQ(host::document::load_bytes(file->data(), file->size(), loaded, &message), S_OK) << message;
+    const auto elements = loaded->elements(page);
+    EXPECT_EQ(elements.size(), 1u);
+    if (elements.empty()) return {};
+    EXPECT_EQ(attach(elements[0].object.get(), *loaded, page), S_OK);
+    return elements[0].object;
+}
+
+// What the document's container finds at (x, y) on `page`: S_OK with the element, or S_FALSE.
+inline HRESULT hit(const host::document& doc, LONG page, LONG x, LONG y,
+                   com::ComPtr<IZCntElementInfo>* found)
+{
+    auto container = container_of(doc);
+    if (!container) return E_FAIL;
+    com::ComPtr<IDispatch> p;
+    doc.page(page, p.put());
+    return container->FindElementFromPoint(p.get(), 0, x, y, found->put());
+}
+
 }  // namespace road
