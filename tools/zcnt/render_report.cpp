@@ -6,7 +6,6 @@
 #include <nlohmann/json.hpp>
 
 #include "core/element_state.h"
-#include "tools/zcnt/host_bridge.h"
 #include "tools/zcnt/report.h"
 
 namespace zcnt {
@@ -119,7 +118,7 @@ void render_report::finish(const host::document& document, IZCntElementContainer
         out["elements"].push_back(describe_element(elements[i], i + 1, state_->calls[i]));
     out["pages"] = json::array();
     for (std::size_t i = 0; i < pages.size(); ++i) {
-        json page = bridge::describe_page(document, static_cast<LONG>(i + 1));
+        json page = describe_page(document, static_cast<LONG>(i + 1));
         LONG id = 0;
         pages[i]->get_PageID(&id);
         page["number"] = i + 1;
