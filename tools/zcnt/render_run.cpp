@@ -89,8 +89,10 @@ public:
             run_element(input_.elements[i], i + 1);
         if (!input_.hits.empty()) {
             com::ComPtr<IZCntElementContainer> container = container_of(document_.get());
-            for (const hit_description& hit : input_.hits)
-                report_.add_hit(container.get(), pages_[static_cast<std::size_t>(hit.page - 1)].get(), hit);
+            for (const hit_description& hit : input_.hits) {
+                IZPrintContentPage* page = pages_[static_cast<std::size_t>(hit.page - 1)].get();
+                report_.add_hit(container.get(), page, hit);
+            }
         }
         if (!input_.fault.empty()) throw failure{input_.fault};
         report_.finish(host_document_, container_of(document_.get()).get(), elements_, pages_);
@@ -104,8 +106,8 @@ private:
     {
         com::ComPtr<IZPrintContentPage> page;
         const HRESULT hr = document_->AddPage(p.width, p.height, p.resolution, page.put());
-        if (FAILED(hr) || !page)
-            throw failure{"page " + std::to_string(index) + ": the engine refused it (" + hex_of(hr) + ")"};
+        const std::string where = "page " + std::to_string(index);
+        if (FAILED(hr) || !page) throw failure{where + ": the engine refused it (" + hex_of(hr) + ")"};
         pages_.push_back(page);
     }
 
