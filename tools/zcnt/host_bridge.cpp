@@ -13,13 +13,6 @@ std::string hex(HRESULT hr)
     return text;
 }
 
-nlohmann::json describe(const host::object_view& view)
-{
-    nlohmann::json properties = nlohmann::json::object();
-    for (const auto& [name, value] : view.properties) properties[name] = value;
-    return {{"kind", view.kind}, {"id", view.id}, {"properties", std::move(properties)}};
-}
-
 }  // namespace
 
 com::ComPtr<IZDocument> interface_of(const host::document& document)
@@ -48,15 +41,6 @@ HRESULT load_document(const std::string& path, host::document* out, std::string*
     if (FAILED(hr))
         *error = path + ": " + (message.empty() ? "cannot be loaded (" + hex(hr) + ")" : message);
     return hr;
-}
-
-nlohmann::json describe_page(const host::document& document, LONG number)
-{
-    nlohmann::json objects = nlohmann::json::array();
-    nlohmann::json resources = nlohmann::json::array();
-    for (const auto& view : document.objects(number)) objects.push_back(describe(view));
-    for (const auto& view : document.resource_objects(number)) resources.push_back(describe(view));
-    return {{"objects", std::move(objects)}, {"resources", std::move(resources)}};
 }
 
 }  // namespace zcnt::bridge

@@ -1,8 +1,6 @@
 // What the tool needs of the host engine beyond the interfaces: making a document, reading and
-// writing .pjd files, and describing a page's objects for reports.
+// writing .pjd files.
 #pragma once
-
-#include <nlohmann/json.hpp>
 
 #include <string>
 
@@ -18,9 +16,5 @@ com::ComPtr<IZDocument> interface_of(const host::document& document);
 HRESULT save_document(const host::document& document, const std::string& path,
                       std::string* error);
 HRESULT load_document(const std::string& path, host::document* out, std::string* error);
-
-// Every object of page `number`'s object list and resource list, in list order, with kind, id
-// and properties: {"objects": […], "resources": […]}.
-nlohmann::json describe_page(const host::document& document, LONG number);
 
 }  // namespace zcnt::bridge

@@ -96,7 +96,7 @@ int run_inspect(const std::string& path, bool as_json, std::FILE* out, std::FILE
     for (LONG n = 1; n <= count; ++n) {
         com::ComPtr<IZPrintContentPage> page = page_number(document.get(), n);
         if (!page) continue;
-        json p = bridge::describe_page(loaded, n);
+        json p = describe_page(loaded, n);
         LONG id = 0, width = 0, height = 0, resolution = 0;
         page->get_PageID(&id);
         page->get_Width(&width);

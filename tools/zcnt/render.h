@@ -6,18 +6,13 @@
 
 #include <nlohmann/json.hpp>
 
-namespace zcnt {
+#include "tools/zcnt/render_run.h"
 
-struct render_options {
-    std::string input;
-    std::string save;    // .pjd file, empty for none
-    std::string report;  // JSON report, empty for none
-    std::string pdf;     // PDF file, empty for none
-};
+namespace zcnt {
 
 // 0 when the whole document succeeded, 2 for bad input (one line on `err`), 1 otherwise.
 int run_render(const render_options& options, std::FILE* err);
-// The same for a description already parsed; `name` names it in messages.
+// The same for a description already read as JSON; `name` names it in messages.
 int render_description(const nlohmann::json& input, const std::string& name,
                        const render_options& options, std::FILE* err);
 

@@ -17,6 +17,13 @@ std::string hex(HRESULT hr)
     return text;
 }
 
+nlohmann::json describe(const host::object_view& view)
+{
+    nlohmann::json properties = nlohmann::json::object();
+    for (const auto& [name, value] : view.properties) properties[name] = value;
+    return {{"kind", view.kind}, {"id", view.id}, {"properties", std::move(properties)}};
+}
+
 }  // namespace
 
 nlohmann::json saved_record_hex(IUnknown* object)
@@ -57,6 +64,15 @@ nlohmann::json describe_info(IZCntElementInfo* info)
                                                   : nlohmann::json(utf8_of(description.view()))},
             {"rect", {l, t, r, b}},
             {"inclination", inclination}};
+}
+
+nlohmann::json describe_page(const host::document& document, LONG number)
+{
+    nlohmann::json objects = nlohmann::json::array();
+    nlohmann::json resources = nlohmann::json::array();
+    for (const auto& view : document.objects(number)) objects.push_back(describe(view));
+    for (const auto& view : document.resource_objects(number)) resources.push_back(describe(view));
+    return {{"objects", std::move(objects)}, {"resources", std::move(resources)}};
 }
 
 nlohmann::json describe_container(IZCntElementContainer* container)

@@ -1,16 +1,21 @@
 // The parts of the tool's JSON reports that render, inspect and hit share: an object's saved
-// record as hex, the container's records, and a hit test.
+// record as hex, a page's objects, the container's records, and a hit test.
 #pragma once
 
 #include <nlohmann/json.hpp>
 
 #include "contentelements/cnt_container.h"
 #include "contentelements/zprint_page.h"
+#include "host/engine.h"
 
 namespace zcnt {
 
 // The object's IPersistStreamInit record, as lower-case hex; null when it has none.
 nlohmann::json saved_record_hex(IUnknown* object);
+
+// Every object of page `number`'s object list and resource list, in list order, with kind, id
+// and properties: {"objects": […], "resources": […]}.
+nlohmann::json describe_page(const host::document& document, LONG number);
 
 // The container's records in container order and its own saved record; null without one.
 nlohmann::json describe_container(IZCntElementContainer* container);

@@ -1,0 +1,349 @@
+// Running a render description: the host document and its pages and text lines, then every
+// element created through the class table, attached to its page and driven by name through
+// IDispatch, then the hit tests; and the report, the .pjd file and the PDF are written — all of
+// them or none. The description's fault, if it has one, is reported where the run reaches it.
+#include "tools/zcnt/render_run.h"
+
+#include <cstdio>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "contentelements/cnt_container.h"
+#include "contentelements/cnt_document.h"
+#include "module/class_map.h"
+#include "platform/com/streams.h"
+#include "tools/zcnt/dispatch_call.h"
+#include "tools/zcnt/files.h"
+#include "tools/zcnt/host_bridge.h"
+#include "tools/zcnt/pdf_output.h"
+#include "tools/zcnt/render_report.h"
+
+namespace zcnt {
+namespace {
+
+struct failure {
+    std::string message;
+};
+
+CLSID class_id_of(const std::string& text, const std::string& where)
+{
+    CLSID clsid{};
+    if (!text.empty() && text.front() == '{') {
+        if (!com::parse_guid(std::string_view(text), &clsid))
+            throw failure{where + ": \"" + text + "\" is not a class id"};
+        return clsid;
+    }
+    const std::u16string progid = utf16_of(text);
+    if (FAILED(CLSIDFromProgID(progid.c_str(), &clsid)))
+        throw failure{where + ": unknown class \"" + text + "\""};
+    return clsid;
+}
+
+struct page_lists {
+    com::ComPtr<IDispatch> objects, resources;
+};
+
+page_lists lists_of(IZPrintContentPage* page)
+{
+    page_lists lists;
+    com::ComPtr<IZPageObjectList> objects;
+    com::ComPtr<IZResourceList> resources;
+    page->get_PageObjects(objects.put());
+    page->get_Resources(resources.put());
+    if (objects) objects->QueryInterface(IDispatch::iid, lists.objects.put_void());
+    if (resources) resources->QueryInterface(IDispatch::iid, lists.resources.put_void());
+    return lists;
+}
+
+com::ComPtr<IZCntElementContainer> container_of(IZDocument* document)
+{
+    com::ComPtr<IZCntElementContainer> container;
+    FindElementContainer(document, container.put());
+    return container;
+}
+
+WORD flags_of(call_description::kinds kind)
+{
+    switch (kind) {
+    case call_description::kinds::put: return DISPATCH_PROPERTYPUT;
+    case call_description::kinds::get: return DISPATCH_PROPERTYGET;
+    default: return DISPATCH_METHOD;
+    }
+}
+
+class renderer {
+public:
+    explicit renderer(const description& input) : input_(input) {}
+
+    void run()
+    {
+        document_ = bridge::interface_of(host_document_);
+        if (!document_) throw failure{"out of memory for the document"};
+        for (std::size_t i = 0; i < input_.pages.size(); ++i) add_page(input_.pages[i], i + 1);
+        for (std::size_t i = 0; i < input_.texts.size(); ++i) add_text(input_.texts[i], i + 1);
+        // The host's own text is the text a text mark can find.
+        if (input_.has_texts)
+            for (LONG p = 1; p <= host_document_.page_count(); ++p) host_document_.recognise_words(p);
+        for (std::size_t i = 0; i < input_.elements.size(); ++i)
+            run_element(input_.elements[i], i + 1);
+        if (!input_.hits.empty()) {
+            com::ComPtr<IZCntElementContainer> container = container_of(document_.get());
+            for (const hit_description& hit : input_.hits) {
+                IZPrintContentPage* page = pages_[static_cast<std::size_t>(hit.page - 1)].get();
+                report_.add_hit(container.get(), page, hit);
+            }
+        }
+        if (!input_.fault.empty()) throw failure{input_.fault};
+        report_.finish(host_document_, container_of(document_.get()).get(), elements_, pages_);
+    }
+
+    const host::document& document() const { return host_document_; }
+    std::string report() const { return report_.text(); }
+
+private:
+    void add_page(const page_description& p, std::size_t index)
+    {
+        com::ComPtr<IZPrintContentPage> page;
+        const HRESULT hr = document_->AddPage(p.width, p.height, p.resolution, page.put());
+        const std::string where = "page " + std::to_string(index);
+        if (FAILED(hr) || !page) throw failure{where + ": the engine refused it (" + hex_of(hr) + ")"};
+        pages_.push_back(page);
+    }
+
+    // Lines of text the host itself places (titles, body text), through the page's lists as
+    // any caller of the engine would.
+    void add_text(const text_description& t, std::size_t index)
+    {
+        const std::string where = "text " + std::to_string(index);
+        IZPrintContentPage* page = pages_[static_cast<std::size_t>(t.page - 1)].get();
+        LONG resolution = 0;
+        page->get_Resolution(&resolution);
+        com::ComPtr<IZPageObjectList> objects;
+        com::ComPtr<IZResourceList> resources;
+        page->get_PageObjects(objects.put());
+        page->get_Resources(resources.put());
+        if (!objects || !resources) throw failure{where + ": the page has no lists"};
+        com::ComPtr<IDispatch> made_font, made_text;
+        resources->Create(zeKindFont, made_font.put());
+        objects->Create(zeKindTextObject, made_text.put());
+        com::ComPtr<IZFont> font;
+        com::ComPtr<IZTextObject> line;
+        if (made_font) made_font->QueryInterface(IZFont::iid, font.put_void());
+        if (made_text) made_text->QueryInterface(IZTextObject::iid, line.put_void());
+        if (!font || !line) throw failure{where + ": the engine made no text object"};
+        if (!t.fault.empty()) throw failure{t.fault};
+        const com::Bstr face(utf16_of(t.font));
+        const com::Bstr body(utf16_of(t.text));
+        font->put_FaceName(face.get());
+        // Sizes are given in tenths of a point, as the elements take them.
+        font->put_Size(static_cast<LONG>(LONGLONG{t.size} * resolution / 720));
+        font->put_Bold(t.bold ? VARIANT_TRUE : VARIANT_FALSE);
+        font->put_Italic(t.italic ? VARIANT_TRUE : VARIANT_FALSE);
+        line->put_Text(body.get());
+        line->put_X(t.x);
+        line->put_Y(t.y);
+        line->putref_Font(font.get());
+        line->put_Color(static_cast<OLE_COLOR>(t.color));
+        VARIANT v{};
+        v.vt = VT_UNKNOWN;
+        v.punkVal = font.get();
+        LONG id = 0;
+        resources->Add(v, &id);
+        v.punkVal = line.get();
+        if (FAILED(objects->Add(v, &id))) throw failure{where + ": the page refused the text"};
+    }
+
+    void run_element(const element_description& e, std::size_t index)
+    {
+        const std::string where = "element " + std::to_string(index);
+        made_element made;
+        made.class_text = e.class_text;
+        made.page = e.page;
+        made.clsid = class_id_of(made.class_text, where);
+        HRESULT hr = CoCreateInstance(made.clsid, nullptr, CLSCTX_INPROC_SERVER, IDispatch::iid,
+                                      made.dispatch.put_void());
+        if (FAILED(hr) || !made.dispatch)
+            throw failure{where + ": class \"" + made.class_text + "\" cannot be created (" +
+                          hex_of(hr) + ")"};
+
+        com::ComPtr<IZElement> element;
+        made.dispatch->QueryInterface(IZElement::iid, element.put_void());
+        if (element) {
+            IZPrintContentPage* page = pages_[static_cast<std::size_t>(e.page - 1)].get();
+            const page_lists lists = lists_of(page);
+            com::ComPtr<IDispatch> doc;
+            document_->QueryInterface(IDispatch::iid, doc.put_void());
+            element->Attach(lists.objects.get(), lists.resources.get(), doc.get());
+        }
+
+        elements_.push_back(std::move(made));
+        report_.add_element();
+        if (!e.fault.empty()) throw failure{e.fault};
+        IDispatch* target = elements_.back().dispatch.get();
+        for (std::size_t c = 0; c < e.calls.size(); ++c) {
+            const call_description& call = e.calls[c];
+            // Declared first so that the arguments go after the results, as Invoke left them.
+            std::vector<com::Variant> values;
+            call_result r;
+            make_call(target, call, &values, &r);
+            if (!r.error.empty())
+                throw failure{where + ", call " + std::to_string(c + 1) + " " + call.text + ": " +
+                              r.error};
+            report_.add_call(call, r);
+        }
+    }
+
+    void make_call(IDispatch* target, const call_description& call,
+                   std::vector<com::Variant>* values, call_result* r)
+    {
+        if (!call.fault.empty()) {
+            r->error = call.fault;
+            return;
+        }
+        DISPID id = DISPID_UNKNOWN;
+        if (!find_member(target, call.name, &id, r)) return;
+        values->resize(call.arguments.size());
+        std::vector<bool> is_out(call.arguments.size(), false);
+        for (std::size_t i = 0; i < call.arguments.size(); ++i) {
+            bool out = false;
+            if (!make_argument(call.arguments[i], &(*values)[i], &out, &r->error)) return;
+            is_out[i] = out;
+        }
+        invoke_member(target, id, flags_of(call.kind), call.name, *values, is_out, r);
+    }
+
+    // Integers become VT_I4 (VT_I8 beyond 32 bits), other numbers VT_R8, strings VT_BSTR,
+    // null a null VT_BSTR, references the object they name as VT_DISPATCH.
+    bool make_argument(const argument& a, com::Variant* out, bool* is_out, std::string* error)
+    {
+        VARIANT* v = out->get();
+        switch (a.kind) {
+        case argument::kinds::boolean: *out = com::Variant::from_bool(a.boolean); break;
+        case argument::kinds::integer:
+            if (a.integer >= std::numeric_limits<LONG>::min() &&
+                a.integer <= std::numeric_limits<LONG>::max()) {
+                *out = com::Variant::from_i4(static_cast<LONG>(a.integer));
+            } else {
+                v->vt = VT_I8;
+                v->llVal = a.integer;
+            }
+            break;
+        case argument::kinds::real: *out = com::Variant::from_r8(a.real); break;
+        case argument::kinds::string: *out = com::Variant::from_string(utf16_of(a.string)); break;
+        case argument::kinds::null_string:
+            v->vt = VT_BSTR;
+            v->bstrVal = nullptr;
+            break;
+        case argument::kinds::object: {
+            com::ComPtr<IDispatch> object = resolve_object(a.object, error);
+            if (!object) {
+                if (error->empty()) *error = "no object " + a.object.text + " to refer to";
+                return false;
+            }
+            v->vt = VT_DISPATCH;
+            v->pdispVal = object.detach();
+            break;
+        }
+        case argument::kinds::out: *is_out = true; break;
+        case argument::kinds::fault: *error = a.string; return false;
+        }
+        return true;
+    }
+
+    // Objects a call can be given: the n-th element, a page's document view, and text ranges
+    // over the words a page knows, by position or by their text.
+    com::ComPtr<IDispatch> resolve_object(const reference& ref, std::string* error)
+    {
+        auto page_at = [&]() -> IZPrintContentPage* {
+            if (!ref.number || *ref.number < 1 ||
+                *ref.number > static_cast<long long>(pages_.size())) {
+                *error = "there is no page " + ref.number_text;
+                return nullptr;
+            }
+            return pages_[static_cast<std::size_t>(*ref.number - 1)].get();
+        };
+        com::ComPtr<IDispatch> out;
+        if (ref.kind == reference::kinds::element) {
+            if (ref.number && *ref.number >= 1 &&
+                *ref.number <= static_cast<long long>(elements_.size()))
+                out = elements_[static_cast<std::size_t>(*ref.number - 1)].dispatch;
+            else
+                *error = "no element " + ref.number_text + " to refer to";
+        } else if (ref.kind == reference::kinds::view) {
+            if (IZPrintContentPage* page = page_at()) page->get_DocumentView(out.put());
+        } else {
+            IZPrintContentPage* page = page_at();
+            if (!page) return out;
+            LONG first = ref.first, count = ref.count;
+            if (ref.kind == reference::kinds::find) {
+                const com::Bstr wanted(utf16_of(ref.wanted));
+                if (FAILED(page->FindText(wanted.get(), &first)) || first < 1) {
+                    *error = "page " + ref.number_text + " does not show " + ref.wanted_text;
+                    return out;
+                }
+                // As many words as the text has.
+                bool in_word = false;
+                for (char c : ref.wanted) {
+                    const bool space = c == ' ' || c == '\t';
+                    if (!space && !in_word) ++count;
+                    in_word = !space;
+                }
+            }
+            if (FAILED(page->CreateTextRange(first, count, out.put())))
+                *error = "no text range " + ref.text;
+        }
+        if (!out && error->empty()) *error = "no object " + ref.text + " to refer to";
+        return out;
+    }
+
+    const description& input_;
+    // Declared first so that it closes last, once every element and page reference is gone.
+    host::document host_document_;
+    com::ComPtr<IZDocument> document_;
+    std::vector<com::ComPtr<IZPrintContentPage>> pages_;
+    std::vector<made_element> elements_;
+    render_report report_;
+};
+
+}  // namespace
+
+int run_description(const description& input, const std::string& name,
+                    const render_options& options, std::FILE* err)
+{
+    if (FAILED(cnt::module::register_classes())) {
+        std::fprintf(err, "zcnt: the library's classes cannot be registered\n");
+        return 1;
+    }
+    int status = 0;
+    try {
+        renderer r(input);
+        r.run();
+        // Everything is made before anything is written; the .pjd goes first because it is
+        // the one that can still fail for reasons of its own.
+        if (!options.save.empty()) {
+            std::string save_error;
+            if (FAILED(bridge::save_document(r.document(), options.save, &save_error)))
+                throw failure{save_error};
+        }
+        if (!options.report.empty()) {
+            std::string write_error;
+            if (!write_file_atomically(options.report, r.report(), &write_error))
+                throw failure{write_error};
+        }
+        if (!options.pdf.empty()) {
+            std::string pdf_error;
+            if (!write_pdf_file(r.document(), options.pdf, err, &pdf_error)) throw failure{pdf_error};
+        }
+    } catch (const failure& f) {
+        std::fprintf(err, "zcnt: %s: %s\n", name.c_str(), f.message.c_str());
+        status = 2;
+    } catch (const std::exception& e) {
+        std::fprintf(err, "zcnt: %s: %s\n", name.c_str(), e.what());
+        status = 1;
+    }
+    cnt::module::revoke_classes();
+    return status;
+}
+
+}  // namespace zcnt

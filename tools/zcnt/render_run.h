@@ -1,0 +1,23 @@
+// Running a `zcnt render` description: see render_run.cpp.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "tools/zcnt/description.h"
+
+namespace zcnt {
+
+struct render_options {
+    std::string input;
+    std::string save;    // .pjd file, empty for none
+    std::string report;  // JSON report, empty for none
+    std::string pdf;     // PDF file, empty for none
+};
+
+// 0 when the whole document succeeded, 2 for bad input (one line on `err`), 1 otherwise;
+// `name` names the description in messages.
+int run_description(const description& input, const std::string& name,
+                    const render_options& options, std::FILE* err);
+
+}  // namespace zcnt
