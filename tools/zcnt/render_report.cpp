@@ -5,7 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "core/element_state.h"
+#include "contentelements/cnt_element_ids.h"
 #include "tools/zcnt/report.h"
 
 namespace zcnt {
