@@ -69,28 +69,9 @@ bool to_variant(const nlohmann::json& j, const object_resolver& objects, com::Va
 
 }  // namespace
 
-std::string utf8_of(std::u16string_view text)
-{
-    if (text.empty()) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                      nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
-                            nullptr, nullptr);
-    return out;
-}
+std::string utf8_of(std::u16string_view text) { return com::to_utf8(text); }
 
-std::u16string utf16_of(std::string_view text)
-{
-    if (text.empty()) return {};
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                      nullptr, 0);
-    std::u16string out(static_cast<std::size_t>(n > 0 ? n : 0), u'\0');
-    if (n > 0)
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-    return out;
-}
+std::u16string utf16_of(std::string_view text) { return com::from_utf8(text); }
 
 nlohmann::json variant_to_json(const VARIANT& in)
 {

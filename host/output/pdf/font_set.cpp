@@ -24,14 +24,6 @@ constexpr std::uint32_t tag(char a, char b, char c, char d)
            (std::uint32_t(BYTE(c)) << 8) | std::uint32_t(BYTE(d));
 }
 
-char32_t next_code_point(std::u16string_view text, std::size_t* i)
-{
-    char32_t c = text[(*i)++];
-    if (c >= 0xD800 && c < 0xDC00 && *i < text.size() && text[*i] >= 0xDC00 && text[*i] < 0xE000)
-        c = 0x10000 + ((c - 0xD800) << 10) + (text[(*i)++] - 0xDC00);
-    return c;
-}
-
 std::string hex4(unsigned v)
 {
     static const char digits[] = "0123456789ABCDEF";
@@ -167,7 +159,7 @@ font_set::shaped font_set::shape(const font_paint* font, std::u16string_view tex
     out.glyphs.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
         const std::size_t start = i;
-        const char32_t c = next_code_point(text, &i);
+        const char32_t c = com::next_code_point(text, &i);
         std::vector<std::uint32_t>* page = nullptr;
         if (c < 0x10000) {
             page = &f.glyph_of[c >> 8];
