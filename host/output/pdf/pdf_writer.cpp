@@ -24,6 +24,7 @@
 #include "host/output/pdf/object_writer.h"
 #include "host/output/pdf/pdf_file.h"
 #include "host/output/scene.h"
+#include "host/output/pdf/pdf_names.h"
 
 namespace host::pdf {
 namespace {
@@ -71,7 +72,7 @@ QPDFObjectHandle content_stream(QPDF& out, deflater* packer, const std::string& 
     std::string packed;
     if (packer && !data.empty() && packer->pack(data, &packed)) {
         QPDFObjectHandle stream = QPDFObjectHandle::newStream(&out);
-        stream.replaceStreamData(packed, QPDFObjectHandle::newName("/FlateDecode"),
+        stream.replaceStreamData(packed, QPDFObjectHandle::newName(name::FlateDecode),
                                  QPDFObjectHandle::newNull());
         return stream;
     }
@@ -188,9 +189,9 @@ QPDFObjectHandle page_painter::resources() const
         }
         if (!d.getKeys().empty()) r.replaceKey(key, d);
     };
-    group("/Font", "F");
-    group("/XObject", "X");
-    group("/ExtGState", "G");
+    group(name::Font, "F");
+    group(name::XObject, "X");
+    group(name::ExtGState, "G");
     return r;
 }
 
@@ -389,9 +390,9 @@ void page_painter::pdf_page(const pdf_page_paint& p)
         return;
     }
     // The form's box as it lands on the page: its /BBox through its /Matrix.
-    QPDFObjectHandle::Rectangle bbox = form.getDict().getKey("/BBox").getArrayAsRectangle();
+    QPDFObjectHandle::Rectangle bbox = form.getDict().getKey(name::BBox).getArrayAsRectangle();
     QPDFObjectHandle::Matrix m(1, 0, 0, 1, 0, 0);  // a form without /Matrix has the identity
-    QPDFObjectHandle matrix = form.getDict().getKey("/Matrix");
+    QPDFObjectHandle matrix = form.getDict().getKey(name::Matrix);
     if (matrix.isMatrix()) m = matrix.getArrayAsMatrix();
     double xs[4], ys[4];
     const double cx[4] = {bbox.llx, bbox.urx, bbox.llx, bbox.urx};
@@ -452,10 +453,10 @@ QPDFObjectHandle writer::state(double alpha, LONG blend)
     auto known = states_.find(key);
     if (known != states_.end()) return known->second;
     QPDFObjectHandle g = QPDFObjectHandle::newDictionary();
-    g.replaceKey("/Type", QPDFObjectHandle::newName("/ExtGState"));
-    g.replaceKey("/ca", QPDFObjectHandle::newReal(alpha, 3, true));
-    g.replaceKey("/CA", QPDFObjectHandle::newReal(alpha, 3, true));
-    if (blend == 1) g.replaceKey("/BM", QPDFObjectHandle::newName("/Multiply"));
+    g.replaceKey(name::Type, QPDFObjectHandle::newName(name::ExtGState));
+    g.replaceKey(name::ca, QPDFObjectHandle::newReal(alpha, 3, true));
+    g.replaceKey(name::CA, QPDFObjectHandle::newReal(alpha, 3, true));
+    if (blend == 1) g.replaceKey(name::BM, QPDFObjectHandle::newName(name::Multiply));
     QPDFObjectHandle made = out_.makeIndirectObject(g);
     states_.emplace(key, made);
     return made;
@@ -522,13 +523,13 @@ QPDFObjectHandle writer::stored_page(document_object* doc, LONG number, int dept
     paint_page(doc, number - 1, painter);
     QPDFObjectHandle form = content_stream(out_, options_.compress ? &file_->packer() : nullptr, painter.content().data());
     QPDFObjectHandle dict = form.getDict();
-    dict.replaceKey("/Type", QPDFObjectHandle::newName("/XObject"));
-    dict.replaceKey("/Subtype", QPDFObjectHandle::newName("/Form"));
+    dict.replaceKey(name::Type, QPDFObjectHandle::newName(name::XObject));
+    dict.replaceKey(name::Subtype, QPDFObjectHandle::newName(name::Form));
     QPDFObjectHandle bbox = QPDFObjectHandle::newArray();
     for (double v : {0.0, 0.0, p.width * scale, p.height * scale})
         bbox.appendItem(QPDFObjectHandle::newReal(v, 3, true));
-    dict.replaceKey("/BBox", bbox);
-    dict.replaceKey("/Resources", painter.resources());
+    dict.replaceKey(name::BBox, bbox);
+    dict.replaceKey(name::Resources, painter.resources());
     QPDFObjectHandle made = out_.makeIndirectObject(form);
     in_progress_.erase(key);
     stored_.emplace(key, made);
