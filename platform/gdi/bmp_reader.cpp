@@ -45,6 +45,7 @@ bool copy(const BYTE* head, std::size_t head_size, std::size_t offset, BYTE* to,
 HRESULT read_file_layout(const BYTE* file, std::size_t file_head_size, std::uint64_t file_size,
                          layout* out, std::string* message) noexcept
 {
+    *out = layout{};
     BYTE head[largest_head] = {};
     if (!copy(file, file_head_size, 0, head, file_header_size + 4))
         return fail(message, E_INVALIDARG, "BMP header truncated");
@@ -109,7 +110,8 @@ HRESULT read_file_layout(const BYTE* file, std::size_t file_head_size, std::uint
         const unsigned count = c == bi_alphabitfields ? 4 : 3;
         const BYTE* masks = h + 40;
         if (header_size == 40) {
-            if (!copy(file, file_head_size, static_cast<std::size_t>(out->palette_at), head + file_header_size + 40, count * 4))
+            const auto at = static_cast<std::size_t>(out->palette_at);
+            if (!copy(file, file_head_size, at, head + file_header_size + 40, count * 4))
                 return fail(message, E_INVALIDARG, "BMP header truncated");
             out->palette_at += count * 4;
         }
@@ -132,7 +134,6 @@ HRESULT read_file_layout(const BYTE* file, std::size_t file_head_size, std::uint
         return corrupt(message, "pixel data offset outside the file");
     return S_OK;
 }
-
 
 HRESULT read_dib_layout(const BYTE* dib, std::size_t size, layout* out) noexcept
 {
