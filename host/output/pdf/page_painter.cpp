@@ -16,10 +16,39 @@
 #include "host/output/pdf/font_set.h"
 #include "host/output/pdf/object_writer.h"
 #include "host/output/pdf/pdf_file.h"
-#include "host/output/scene.h"
 #include "host/output/pdf/pdf_names.h"
+#include "host/output/scene.h"
 
 namespace host::pdf::detail {
+namespace {
+
+// Stored documents placing pages of stored documents: deeper pages are left out.
+constexpr int kMaxDepth = 4;
+// A Bézier quarter circle's control distance, as a share of the radius.
+constexpr double kKappa = 0.5522847498307936;
+
+bool is_colour(OLE_COLOR c) { return (c & 0xFF000000u) == 0; }
+
+// The URI as a PDF string of 7-bit ASCII: other characters as percent-escaped UTF-8, and the
+// string's own delimiters escaped.
+void append_uri(std::string& s, std::u16string_view url)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    s += '(';
+    for (unsigned char c : utf8(url)) {
+        if (c > 0x20 && c < 0x7F) {
+            if (c == '(' || c == ')' || c == '\\') s += '\\';
+            s += static_cast<char>(c);
+        } else {
+            s += '%';
+            s += digits[c >> 4];
+            s += digits[c & 15];
+        }
+    }
+    s += ')';
+}
+
+}  // namespace
 
 std::string page_painter::name_for(std::map<QPDFObjGen, std::string>& names, const char* prefix,
                                    QPDFObjectHandle object)

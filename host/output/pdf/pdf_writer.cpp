@@ -23,31 +23,13 @@
 #include "host/output/pdf/image_objects.h"
 #include "host/output/pdf/object_writer.h"
 #include "host/output/pdf/pdf_file.h"
-#include "host/output/scene.h"
 #include "host/output/pdf/pdf_names.h"
 #include "host/output/pdf/pdf_writer_parts.h"
+#include "host/output/scene.h"
 
 namespace host::pdf {
 namespace detail {
-
-// The URI as a PDF string of 7-bit ASCII: other characters as percent-escaped UTF-8, and the
-// string's own delimiters escaped.
-void append_uri(std::string& s, std::u16string_view url)
-{
-    static const char digits[] = "0123456789ABCDEF";
-    s += '(';
-    for (unsigned char c : utf8(url)) {
-        if (c > 0x20 && c < 0x7F) {
-            if (c == '(' || c == ')' || c == '\\') s += '\\';
-            s += static_cast<char>(c);
-        } else {
-            s += '%';
-            s += digits[c >> 4];
-            s += digits[c & 15];
-        }
-    }
-    s += ')';
-}
+namespace {
 
 QPDFObjectHandle content_stream(QPDF& out, deflater* packer, const std::string& data)
 {
@@ -60,6 +42,8 @@ QPDFObjectHandle content_stream(QPDF& out, deflater* packer, const std::string& 
     }
     return QPDFObjectHandle::newStream(&out, data);
 }
+
+}  // namespace
 
 int writer::shared_resources(object_writer& file, const page_painter& painter)
 {

@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include <qpdf/QPDF.hh>
@@ -21,13 +22,6 @@
 
 namespace host::pdf::detail {
 
-// Stored documents placing pages of stored documents: deeper pages are left out.
-constexpr int kMaxDepth = 4;
-// A Bézier quarter circle's control distance, as a share of the radius.
-constexpr double kKappa = 0.5522847498307936;
-
-inline bool is_colour(OLE_COLOR c) { return (c & 0xFF000000u) == 0; }
-
 struct box {
     double left, top, right, bottom;
 };
@@ -39,12 +33,6 @@ inline box normalised(const paint_rect& r)
     if (b.top > b.bottom) std::swap(b.top, b.bottom);
     return b;
 }
-
-// The URI as a PDF string of 7-bit ASCII: other characters as percent-escaped UTF-8, and the
-// string's own delimiters escaped.
-void append_uri(std::string& s, std::u16string_view url);
-// A content stream of `data`, deflated when `packer` is given and the data is not empty.
-QPDFObjectHandle content_stream(QPDF& out, deflater* packer, const std::string& data);
 
 class writer;
 
