@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/com/guid.h"
+#include "platform/com/little_endian.h"
 #include "platform/com/types.h"
 
 namespace host {
@@ -17,17 +18,22 @@ public:
     void u8(BYTE v) { bytes_.push_back(v); }
     void u16(std::uint16_t v)
     {
-        u8(static_cast<BYTE>(v));
-        u8(static_cast<BYTE>(v >> 8));
+        BYTE b[2];
+        com::le::store16(b, v);
+        raw(b, 2);
     }
     void u32(std::uint32_t v)
     {
-        for (int i = 0; i < 4; ++i) u8(static_cast<BYTE>(v >> (8 * i)));
+        BYTE b[4];
+        com::le::store32(b, v);
+        raw(b, 4);
     }
     void i32(LONG v) { u32(static_cast<std::uint32_t>(v)); }
     void u64(std::uint64_t v)
     {
-        for (int i = 0; i < 8; ++i) u8(static_cast<BYTE>(v >> (8 * i)));
+        BYTE b[8];
+        com::le::store64(b, v);
+        raw(b, 8);
     }
     void f32(float v)
     {
@@ -86,21 +92,20 @@ public:
     {
         BYTE b[2] = {};
         take(b, 2);
-        return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
+        return com::le::load16(b);
     }
     std::uint32_t u32() noexcept
     {
         BYTE b[4] = {};
         take(b, 4);
-        return static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8) |
-               (static_cast<std::uint32_t>(b[2]) << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
+        return com::le::load32(b);
     }
     LONG i32() noexcept { return static_cast<LONG>(u32()); }
     std::uint64_t u64() noexcept
     {
-        std::uint64_t lo = u32();
-        std::uint64_t hi = u32();
-        return lo | (hi << 32);
+        BYTE b[8] = {};
+        take(b, 8);
+        return com::le::load64(b);
     }
     float f32() noexcept
     {

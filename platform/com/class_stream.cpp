@@ -4,6 +4,7 @@
 
 #include "platform/com/class_table.h"
 #include "platform/com/com_ptr.h"
+#include "platform/com/little_endian.h"
 
 namespace {
 
@@ -12,18 +13,18 @@ constexpr ULONG clsid_bytes = 16;
 // The stream form is little-endian field by field, whatever the machine's byte order.
 void encode(REFCLSID clsid, BYTE* out) noexcept
 {
-    for (int i = 0; i < 4; ++i) out[i] = static_cast<BYTE>(clsid.Data1 >> (8 * i));
-    for (int i = 0; i < 2; ++i) out[4 + i] = static_cast<BYTE>(clsid.Data2 >> (8 * i));
-    for (int i = 0; i < 2; ++i) out[6 + i] = static_cast<BYTE>(clsid.Data3 >> (8 * i));
+    com::le::store32(out, clsid.Data1);
+    com::le::store16(out + 4, clsid.Data2);
+    com::le::store16(out + 6, clsid.Data3);
     for (int i = 0; i < 8; ++i) out[8 + i] = clsid.Data4[i];
 }
 
 CLSID decode(const BYTE* in) noexcept
 {
     CLSID clsid{};
-    for (int i = 0; i < 4; ++i) clsid.Data1 |= static_cast<DWORD>(in[i]) << (8 * i);
-    clsid.Data2 = static_cast<WORD>(in[4] | in[5] << 8);
-    clsid.Data3 = static_cast<WORD>(in[6] | in[7] << 8);
+    clsid.Data1 = com::le::load32(in);
+    clsid.Data2 = com::le::load16(in + 4);
+    clsid.Data3 = com::le::load16(in + 6);
     for (int i = 0; i < 8; ++i) clsid.Data4[i] = in[8 + i];
     return clsid;
 }

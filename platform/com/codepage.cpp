@@ -185,6 +185,49 @@ long decode_utf8(const unsigned char* s, std::size_t n, std::size_t* i) noexcept
     return cp;
 }
 
+bool is_surrogate(char32_t c) noexcept { return c >= 0xD800 && c <= 0xDFFF; }
+
+// One code point as UTF-8 units.
+template <typename Sink>
+void put_utf8(Sink& out, unsigned long cp)
+{
+    if (cp < 0x80) {
+        out.put(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.put(static_cast<char>(0xC0 | (cp >> 6)));
+        out.put(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.put(static_cast<char>(0xE0 | (cp >> 12)));
+        out.put(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.put(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.put(static_cast<char>(0xF0 | (cp >> 18)));
+        out.put(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.put(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.put(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+// One code point as UTF-16 units: a surrogate pair above the basic plane.
+template <typename Sink>
+void put_utf16(Sink& out, long cp)
+{
+    if (cp >= 0x10000) {
+        cp -= 0x10000;
+        out.put(static_cast<OLECHAR>(0xD800 + (cp >> 10)));
+        out.put(static_cast<OLECHAR>(0xDC00 + (cp & 0x3FF)));
+    } else {
+        out.put(static_cast<OLECHAR>(cp));
+    }
+}
+
+// A growing string as a sink; it throws std::bad_alloc like the string does.
+template <typename S>
+struct string_sink {
+    S& text;
+    void put(typename S::value_type unit) { text.push_back(unit); }
+};
+
 int finish(bool overflow, int count) noexcept
 {
     if (overflow) {
@@ -224,12 +267,8 @@ int MultiByteToWideChar(UINT code_page, DWORD flags, LPCSTR multi_byte, int leng
             if (cp < 0) {
                 if (flags & MB_ERR_INVALID_CHARS) return fail(ERROR_NO_UNICODE_TRANSLATION);
                 out.put(0xFFFD);
-            } else if (cp >= 0x10000) {
-                cp -= 0x10000;
-                out.put(static_cast<OLECHAR>(0xD800 + (cp >> 10)));
-                out.put(static_cast<OLECHAR>(0xDC00 + (cp & 0x3FF)));
             } else {
-                out.put(static_cast<OLECHAR>(cp));
+                put_utf16(out, cp);
             }
         }
         return finish(out.overflow, out.count);
@@ -271,30 +310,10 @@ int WideCharToMultiByte(UINT code_page, DWORD flags, const OLECHAR* wide, int le
     if (code_page == CP_UTF8) {
         if (default_char || used_default) return fail(ERROR_INVALID_PARAMETER);
         if (flags & ~WC_ERR_INVALID_CHARS) return fail(ERROR_INVALID_FLAGS);
-        for (std::size_t i = 0; i < n && !out.overflow; ++i) {
-            unsigned long cp = wide[i];
-            if (is_high_surrogate(wide[i]) && i + 1 < n && is_low_surrogate(wide[i + 1])) {
-                cp = 0x10000 + ((cp - 0xD800) << 10) + (wide[i + 1] - 0xDC00u);
-                ++i;
-            } else if (is_high_surrogate(wide[i]) || is_low_surrogate(wide[i])) {
-                if (flags & WC_ERR_INVALID_CHARS) return fail(ERROR_NO_UNICODE_TRANSLATION);
-                cp = 0xFFFD;
-            }
-            if (cp < 0x80) {
-                out.put(static_cast<char>(cp));
-            } else if (cp < 0x800) {
-                out.put(static_cast<char>(0xC0 | (cp >> 6)));
-                out.put(static_cast<char>(0x80 | (cp & 0x3F)));
-            } else if (cp < 0x10000) {
-                out.put(static_cast<char>(0xE0 | (cp >> 12)));
-                out.put(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-                out.put(static_cast<char>(0x80 | (cp & 0x3F)));
-            } else {
-                out.put(static_cast<char>(0xF0 | (cp >> 18)));
-                out.put(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-                out.put(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-                out.put(static_cast<char>(0x80 | (cp & 0x3F)));
-            }
+        for (std::size_t i = 0; i < n && !out.overflow;) {
+            const char32_t cp = com::next_code_point(std::u16string_view(wide, n), &i);
+            if (is_surrogate(cp) && (flags & WC_ERR_INVALID_CHARS)) return fail(ERROR_NO_UNICODE_TRANSLATION);
+            put_utf8(out, is_surrogate(cp) ? 0xFFFD : cp);
         }
         return finish(out.overflow, out.count);
     }
@@ -327,6 +346,48 @@ std::u16string com::from_ansi(std::string_view text) noexcept
         std::u16string result;
         result.reserve(text.size());
         for (char c : text) result.push_back(decode_1252(static_cast<unsigned char>(c)));
+        return result;
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+}
+
+char32_t com::next_code_point(std::u16string_view text, std::size_t* i) noexcept
+{
+    const char16_t c = text[(*i)++];
+    if (is_high_surrogate(c) && *i < text.size() && is_low_surrogate(text[*i]))
+        return 0x10000 + ((c - char32_t{0xD800}) << 10) + (text[(*i)++] - char32_t{0xDC00});
+    return c;
+}
+
+std::string com::to_utf8(std::u16string_view text) noexcept
+{
+    try {
+        std::string result;
+        result.reserve(text.size());
+        string_sink<std::string> out{result};
+        for (std::size_t i = 0; i < text.size();) {
+            const char32_t cp = next_code_point(text, &i);
+            put_utf8(out, is_surrogate(cp) ? 0xFFFD : cp);
+        }
+        return result;
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+}
+
+std::u16string com::from_utf8(std::string_view text) noexcept
+{
+    try {
+        std::u16string result;
+        result.reserve(text.size());
+        string_sink<std::u16string> out{result};
+        const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+        std::size_t i = 0;
+        while (i < text.size()) {
+            const long cp = decode_utf8(bytes, text.size(), &i);
+            put_utf16(out, cp < 0 ? 0xFFFD : cp);
+        }
         return result;
     } catch (const std::bad_alloc&) {
         return {};

@@ -64,4 +64,13 @@ constexpr UINT code_page_1252 = 1252;
 std::string to_ansi(std::u16string_view text, bool* lossy = nullptr) noexcept;
 std::u16string from_ansi(std::string_view text) noexcept;
 
+// UTF-8 and UTF-16 as CP_UTF8 converts them, without a length limit: an unpaired surrogate
+// becomes U+FFFD, and so does each ill-formed UTF-8 sequence (its longest valid prefix). Both
+// return an empty string when memory runs out.
+std::string to_utf8(std::u16string_view text) noexcept;
+// The code point at text[*i] (which must be in range), advancing *i past it: a surrogate pair
+// joined, an unpaired surrogate as itself.
+char32_t next_code_point(std::u16string_view text, std::size_t* i) noexcept;
+std::u16string from_utf8(std::string_view text) noexcept;
+
 }  // namespace com

@@ -2,13 +2,13 @@
 // checked like a file: every size and offset before it is used.
 #include "platform/gdi/resources.h"
 
-#include <cstring>
 #include <map>
 #include <mutex>
 #include <utility>
 #include <vector>
 
 #include "platform/com/last_error.h"
+#include "platform/gdi/bmp_reader.h"
 
 namespace {
 
@@ -28,62 +28,38 @@ std::map<std::pair<HINSTANCE, UINT>, resource>& table()
     return t;
 }
 
-std::uint32_t u32(const BYTE* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t(p[3]) << 24); }
-std::uint16_t u16(const BYTE* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-
 // A DIB as a 24-bit top-down copy, or null.
 HBITMAP decode(const BYTE* data, DWORD size) noexcept
 {
-    if (size >= 14 && data[0] == 'B' && data[1] == 'M') {
-        data += 14;
-        size -= 14;
+    if (size >= gdi::bmp::file_header_size && data[0] == 'B' && data[1] == 'M') {
+        data += gdi::bmp::file_header_size;
+        size -= gdi::bmp::file_header_size;
     }
-    if (size < 40) return nullptr;
-    const std::uint32_t header = u32(data);
-    if (header < 40 || header > size) return nullptr;
-    const std::int32_t width = static_cast<std::int32_t>(u32(data + 4));
-    const std::int32_t raw_height = static_cast<std::int32_t>(u32(data + 8));
-    const std::uint16_t bits = u16(data + 14);
-    const std::uint32_t compression = u32(data + 16);
-    std::uint32_t colours = u32(data + 32);
-    if (compression != 0 || width <= 0 || raw_height == 0 || raw_height == INT32_MIN) return nullptr;
-    if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) return nullptr;
-    const bool top_down = raw_height < 0;
-    const std::int64_t height = top_down ? -std::int64_t{raw_height} : raw_height;
-    if (width > 16384 || height > 16384) return nullptr;
-    if (bits <= 8 && colours == 0) colours = 1u << bits;
-    if (bits > 8) colours = 0;
-    if (colours > 256) return nullptr;
-    const std::uint64_t palette_bytes = std::uint64_t{colours} * 4;
-    const std::uint64_t stride = ((std::uint64_t(width) * bits + 31) / 32) * 4;
-    if (header + palette_bytes + stride * height > size) return nullptr;
-    const BYTE* palette = data + header;
-    const BYTE* pixels = palette + palette_bytes;
-
+    gdi::bmp::layout layout;
+    if (FAILED(gdi::bmp::read_dib_layout(data, size, &layout))) return nullptr;
+    gdi::bmp::image rgb;
+    if (FAILED(gdi::bmp::decode(data, size, layout, gdi::bmp::past_palette::fails, &rgb, nullptr)))
+        return nullptr;
+    const auto width = static_cast<std::size_t>(rgb.width), height = static_cast<std::size_t>(rgb.height);
+    const auto components = static_cast<std::size_t>(rgb.components);
     std::vector<BYTE> out;
-    const std::size_t out_stride = ((static_cast<std::size_t>(width) * 24 + 15) / 16) * 2;
+    const std::size_t out_stride = ((width * 24 + 15) / 16) * 2;
     try {
-        out.assign(out_stride * static_cast<std::size_t>(height), 0);
+        out.assign(out_stride * height, 0);
     } catch (...) {
         return nullptr;
     }
-    for (std::int64_t y = 0; y < height; ++y) {
-        const BYTE* row = pixels + stride * static_cast<std::uint64_t>(top_down ? y : height - 1 - y);
-        BYTE* dst = out.data() + out_stride * static_cast<std::size_t>(y);
-        for (std::int32_t x = 0; x < width; ++x) {
-            const BYTE* bgr = nullptr;
-            if (bits >= 24) {
-                bgr = row + static_cast<std::size_t>(x) * (bits / 8);
-            } else {
-                const std::size_t bit = static_cast<std::size_t>(x) * bits;
-                const unsigned index = (row[bit / 8] >> (8 - bits - bit % 8)) & ((1u << bits) - 1);
-                if (index >= colours) return nullptr;
-                bgr = palette + index * 4;
-            }
-            std::memcpy(dst + static_cast<std::size_t>(x) * 3, bgr, 3);
+    for (std::size_t y = 0; y < height; ++y) {
+        const BYTE* from = rgb.pixels.data() + y * width * components;
+        BYTE* to = out.data() + out_stride * y;
+        for (std::size_t x = 0; x < width; ++x, from += components, to += 3) {
+            // Grey rows have one byte a pixel; the bitmap's are blue, green, red.
+            to[0] = from[components == 3 ? 2 : 0];
+            to[1] = from[components == 3 ? 1 : 0];
+            to[2] = from[0];
         }
     }
-    return CreateBitmap(width, static_cast<int>(height), 1, 24, out.data());
+    return CreateBitmap(static_cast<int>(width), static_cast<int>(height), 1, 24, out.data());
 }
 
 }  // namespace

@@ -7,28 +7,9 @@
 
 namespace zcnt {
 
-std::string utf8_of(std::u16string_view text)
-{
-    if (text.empty()) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                      nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
-                            nullptr, nullptr);
-    return out;
-}
+std::string utf8_of(std::u16string_view text) { return com::to_utf8(text); }
 
-std::u16string utf16_of(std::string_view text)
-{
-    if (text.empty()) return {};
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                      nullptr, 0);
-    std::u16string out(static_cast<std::size_t>(n > 0 ? n : 0), u'\0');
-    if (n > 0)
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-    return out;
-}
+std::u16string utf16_of(std::string_view text) { return com::from_utf8(text); }
 
 bool find_member(IDispatch* target, const std::string& name, DISPID* id, call_result* result)
 {

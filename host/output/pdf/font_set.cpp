@@ -1,5 +1,6 @@
 // Font resolution, glyph lookup and subset embedding for the PDF writer.
 #include "host/output/pdf/font_set.h"
+#include "host/output/pdf/pdf_names.h"
 
 #include <algorithm>
 #include <cstring>
@@ -22,14 +23,6 @@ constexpr std::uint32_t tag(char a, char b, char c, char d)
 {
     return (std::uint32_t(BYTE(a)) << 24) | (std::uint32_t(BYTE(b)) << 16) |
            (std::uint32_t(BYTE(c)) << 8) | std::uint32_t(BYTE(d));
-}
-
-char32_t next_code_point(std::u16string_view text, std::size_t* i)
-{
-    char32_t c = text[(*i)++];
-    if (c >= 0xD800 && c < 0xDC00 && *i < text.size() && text[*i] >= 0xDC00 && text[*i] < 0xE000)
-        c = 0x10000 + ((c - 0xD800) << 10) + (text[(*i)++] - 0xDC00);
-    return c;
 }
 
 std::string hex4(unsigned v)
@@ -167,7 +160,7 @@ font_set::shaped font_set::shape(const font_paint* font, std::u16string_view tex
     out.glyphs.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
         const std::size_t start = i;
-        const char32_t c = next_code_point(text, &i);
+        const char32_t c = com::next_code_point(text, &i);
         std::vector<std::uint32_t>* page = nullptr;
         if (c < 0x10000) {
             page = &f.glyph_of[c >> 8];
@@ -211,29 +204,29 @@ void font_set::embed(used& f)
 
     QPDFObjectHandle file = QPDFObjectHandle::newStream(&out_, program);
     if (truetype) {
-        file.getDict().replaceKey("/Length1", QPDFObjectHandle::newInteger(static_cast<long long>(program.size())));
+        file.getDict().replaceKey(name::Length1, QPDFObjectHandle::newInteger(static_cast<long long>(program.size())));
     } else {
-        file.getDict().replaceKey("/Subtype", QPDFObjectHandle::newName("/OpenType"));
+        file.getDict().replaceKey(name::Subtype, QPDFObjectHandle::newName(name::OpenType));
     }
 
     long long flags = face.symbol ? 4 : 32;
     if (face.fixed_width) flags |= 1;
     if (face.italic) flags |= 64;
     QPDFObjectHandle descriptor = QPDFObjectHandle::newDictionary();
-    descriptor.replaceKey("/Type", QPDFObjectHandle::newName("/FontDescriptor"));
-    descriptor.replaceKey("/FontName", QPDFObjectHandle::newName("/" + base));
-    descriptor.replaceKey("/Flags", QPDFObjectHandle::newInteger(flags));
+    descriptor.replaceKey(name::Type, QPDFObjectHandle::newName(name::FontDescriptor));
+    descriptor.replaceKey(name::FontName, QPDFObjectHandle::newName("/" + base));
+    descriptor.replaceKey(name::Flags, QPDFObjectHandle::newInteger(flags));
     QPDFObjectHandle bbox = QPDFObjectHandle::newArray();
     for (SHORT v : {face.x_min, face.y_min, face.x_max, face.y_max}) bbox.appendItem(scaled(v));
-    descriptor.replaceKey("/FontBBox", bbox);
-    descriptor.replaceKey("/ItalicAngle", QPDFObjectHandle::newReal(face.italic_angle / 65536.0, 2, true));
+    descriptor.replaceKey(name::FontBBox, bbox);
+    descriptor.replaceKey(name::ItalicAngle, QPDFObjectHandle::newReal(face.italic_angle / 65536.0, 2, true));
     const double ascent = face.has_os2 ? face.typo_ascender : face.hhea_ascender;
     const double descent = face.has_os2 ? face.typo_descender : face.hhea_descender;
-    descriptor.replaceKey("/Ascent", scaled(ascent));
-    descriptor.replaceKey("/Descent", scaled(descent));
-    descriptor.replaceKey("/CapHeight", scaled(face.cap_height ? face.cap_height : ascent));
-    descriptor.replaceKey("/StemV", QPDFObjectHandle::newInteger(face.bold ? 120 : 80));
-    descriptor.replaceKey(truetype ? "/FontFile2" : "/FontFile3", file);
+    descriptor.replaceKey(name::Ascent, scaled(ascent));
+    descriptor.replaceKey(name::Descent, scaled(descent));
+    descriptor.replaceKey(name::CapHeight, scaled(face.cap_height ? face.cap_height : ascent));
+    descriptor.replaceKey(name::StemV, QPDFObjectHandle::newInteger(face.bold ? 120 : 80));
+    descriptor.replaceKey(truetype ? name::FontFile2 : name::FontFile3, file);
 
     // Widths of the glyphs shown, in runs of consecutive ids.
     QPDFObjectHandle widths = QPDFObjectHandle::newArray();
@@ -253,24 +246,24 @@ void font_set::embed(used& f)
     if (run.isInitialized()) widths.appendItem(run);
 
     QPDFObjectHandle cid = QPDFObjectHandle::newDictionary();
-    cid.replaceKey("/Type", QPDFObjectHandle::newName("/Font"));
-    cid.replaceKey("/Subtype", QPDFObjectHandle::newName(truetype ? "/CIDFontType2" : "/CIDFontType0"));
-    cid.replaceKey("/BaseFont", QPDFObjectHandle::newName("/" + base));
-    cid.replaceKey("/CIDSystemInfo",
+    cid.replaceKey(name::Type, QPDFObjectHandle::newName(name::Font));
+    cid.replaceKey(name::Subtype, QPDFObjectHandle::newName(truetype ? name::CIDFontType2 : name::CIDFontType0));
+    cid.replaceKey(name::BaseFont, QPDFObjectHandle::newName("/" + base));
+    cid.replaceKey(name::CIDSystemInfo,
                    QPDFObjectHandle::parse("<< /Registry (Adobe) /Ordering (Identity) /Supplement 0 >>"));
-    cid.replaceKey("/FontDescriptor", out_.makeIndirectObject(descriptor));
-    cid.replaceKey("/W", widths);
-    if (truetype) cid.replaceKey("/CIDToGIDMap", QPDFObjectHandle::newName("/Identity"));
+    cid.replaceKey(name::FontDescriptor, out_.makeIndirectObject(descriptor));
+    cid.replaceKey(name::W, widths);
+    if (truetype) cid.replaceKey(name::CIDToGIDMap, QPDFObjectHandle::newName(name::Identity));
 
     QPDFObjectHandle type0 = QPDFObjectHandle::newDictionary();
-    type0.replaceKey("/Type", QPDFObjectHandle::newName("/Font"));
-    type0.replaceKey("/Subtype", QPDFObjectHandle::newName("/Type0"));
-    type0.replaceKey("/BaseFont", QPDFObjectHandle::newName("/" + base));
-    type0.replaceKey("/Encoding", QPDFObjectHandle::newName("/Identity-H"));
+    type0.replaceKey(name::Type, QPDFObjectHandle::newName(name::Font));
+    type0.replaceKey(name::Subtype, QPDFObjectHandle::newName(name::Type0));
+    type0.replaceKey(name::BaseFont, QPDFObjectHandle::newName("/" + base));
+    type0.replaceKey(name::Encoding, QPDFObjectHandle::newName(name::Identity_H));
     QPDFObjectHandle descendants = QPDFObjectHandle::newArray();
     descendants.appendItem(out_.makeIndirectObject(cid));
-    type0.replaceKey("/DescendantFonts", descendants);
-    type0.replaceKey("/ToUnicode", QPDFObjectHandle::newStream(&out_, to_unicode_cmap(f.text)));
+    type0.replaceKey(name::DescendantFonts, descendants);
+    type0.replaceKey(name::ToUnicode, QPDFObjectHandle::newStream(&out_, to_unicode_cmap(f.text)));
     out_.replaceObject(f.ref.getObjGen(), type0);
 }
 

@@ -6,6 +6,7 @@
 #include "host/io/files.h"
 #include "host/model/journal.h"
 #include "host/output/image/decode.h"
+#include "host/output/pdf/pdf_names.h"
 
 namespace host::pdf {
 namespace {
@@ -13,11 +14,11 @@ namespace {
 QPDFObjectHandle image_dictionary(QPDFObjectHandle stream, LONG width, LONG height, int bits)
 {
     QPDFObjectHandle d = stream.getDict();
-    d.replaceKey("/Type", QPDFObjectHandle::newName("/XObject"));
-    d.replaceKey("/Subtype", QPDFObjectHandle::newName("/Image"));
-    d.replaceKey("/Width", QPDFObjectHandle::newInteger(width));
-    d.replaceKey("/Height", QPDFObjectHandle::newInteger(height));
-    d.replaceKey("/BitsPerComponent", QPDFObjectHandle::newInteger(bits));
+    d.replaceKey(name::Type, QPDFObjectHandle::newName(name::XObject));
+    d.replaceKey(name::Subtype, QPDFObjectHandle::newName(name::Image));
+    d.replaceKey(name::Width, QPDFObjectHandle::newInteger(width));
+    d.replaceKey(name::Height, QPDFObjectHandle::newInteger(height));
+    d.replaceKey(name::BitsPerComponent, QPDFObjectHandle::newInteger(bits));
     return d;
 }
 
@@ -54,7 +55,7 @@ QPDFObjectHandle raw_image(QPDF& out, const image_data& image, std::string* erro
     QPDFObjectHandle d = image_dictionary(stream, w, h, bits == 24 ? 8 : bits);
     const std::size_t colours = image.palette ? image.palette->size() / 4 : 0;
     if (bits == 24) {
-        d.replaceKey("/ColorSpace", QPDFObjectHandle::newName("/DeviceRGB"));
+        d.replaceKey(name::ColorSpace, QPDFObjectHandle::newName(name::DeviceRGB));
     } else if (colours > 0) {
         const std::size_t used = std::min<std::size_t>(colours, bits == 1 ? 2 : 256);
         std::string lookup;
@@ -64,16 +65,16 @@ QPDFObjectHandle raw_image(QPDF& out, const image_data& image, std::string* erro
             lookup += rgb_of(c);
         }
         QPDFObjectHandle space = QPDFObjectHandle::newArray();
-        space.appendItem(QPDFObjectHandle::newName("/Indexed"));
-        space.appendItem(QPDFObjectHandle::newName("/DeviceRGB"));
+        space.appendItem(QPDFObjectHandle::newName(name::Indexed));
+        space.appendItem(QPDFObjectHandle::newName(name::DeviceRGB));
         space.appendItem(QPDFObjectHandle::newInteger(static_cast<long long>(used) - 1));
         space.appendItem(QPDFObjectHandle::newString(lookup));
-        d.replaceKey("/ColorSpace", space);
+        d.replaceKey(name::ColorSpace, space);
     } else {
-        d.replaceKey("/ColorSpace", QPDFObjectHandle::newName("/DeviceGray"));
+        d.replaceKey(name::ColorSpace, QPDFObjectHandle::newName(name::DeviceGray));
     }
     // A bitmap scaled up must keep its hard edges (a QR symbol must stay readable).
-    d.replaceKey("/Interpolate", QPDFObjectHandle::newBool(image.interpolate != 0 && bits != 1));
+    d.replaceKey(name::Interpolate, QPDFObjectHandle::newBool(image.interpolate != 0 && bits != 1));
     return stream;
 }
 
@@ -87,26 +88,26 @@ QPDFObjectHandle file_image(QPDF& out, const image_data& image, std::string* err
         stream = QPDFObjectHandle::newStream(
             &out, std::string(reinterpret_cast<const char*>(pic.jpeg.data()), pic.jpeg.size()));
         QPDFObjectHandle d = image_dictionary(stream, pic.width, pic.height, 8);
-        d.replaceKey("/ColorSpace",
-                     QPDFObjectHandle::newName(pic.components == 1 ? "/DeviceGray" : "/DeviceRGB"));
+        d.replaceKey(name::ColorSpace,
+                     QPDFObjectHandle::newName(pic.components == 1 ? name::DeviceGray : name::DeviceRGB));
         // Already compressed: the writer must leave the bytes as they are.
         stream.replaceStreamData(
             std::string(reinterpret_cast<const char*>(pic.jpeg.data()), pic.jpeg.size()),
-            QPDFObjectHandle::newName("/DCTDecode"), QPDFObjectHandle::newNull());
+            QPDFObjectHandle::newName(name::DCTDecode), QPDFObjectHandle::newNull());
         return stream;
     }
     stream = QPDFObjectHandle::newStream(
         &out, std::string(reinterpret_cast<const char*>(pic.pixels.data()), pic.pixels.size()));
     QPDFObjectHandle d = image_dictionary(stream, pic.width, pic.height, 8);
-    d.replaceKey("/ColorSpace",
-                 QPDFObjectHandle::newName(pic.components == 1 ? "/DeviceGray" : "/DeviceRGB"));
-    d.replaceKey("/Interpolate", QPDFObjectHandle::newBool(image.interpolate != 0));
+    d.replaceKey(name::ColorSpace,
+                 QPDFObjectHandle::newName(pic.components == 1 ? name::DeviceGray : name::DeviceRGB));
+    d.replaceKey(name::Interpolate, QPDFObjectHandle::newBool(image.interpolate != 0));
     if (!pic.alpha.empty()) {
         QPDFObjectHandle mask = QPDFObjectHandle::newStream(
             &out, std::string(reinterpret_cast<const char*>(pic.alpha.data()), pic.alpha.size()));
         QPDFObjectHandle md = image_dictionary(mask, pic.width, pic.height, 8);
-        md.replaceKey("/ColorSpace", QPDFObjectHandle::newName("/DeviceGray"));
-        d.replaceKey("/SMask", mask);
+        md.replaceKey(name::ColorSpace, QPDFObjectHandle::newName(name::DeviceGray));
+        d.replaceKey(name::SMask, mask);
     }
     return stream;
 }

@@ -1,5 +1,6 @@
 // Object numbering, object streams and the cross-reference section of the PDF writer.
 #include "host/output/pdf/object_writer.h"
+#include "host/output/pdf/pdf_names.h"
 
 #include <charconv>
 #include <cstdio>
@@ -33,7 +34,8 @@ void append_ref(std::string& s, int number)
 // plain printable character is written as #xx, the number sign too. qpdf holds a stray '#' of
 // a damaged name (one not followed by two hex digits) as a null byte, which no name may
 // contain: it goes back as the number sign it was, so that the name still matches the content
-// stream that uses it.
+// stream that uses it. (qpdf's own unparse writes a name's number sign bare, so that a placed
+// "/A#41" would come back as "/AA": names are the one kind of value not left to it.)
 void append_name(std::string& s, const std::string& name)
 {
     static const char digits[] = "0123456789ABCDEF";
@@ -201,6 +203,8 @@ void object_writer::append_value(std::string& text, QPDFObjectHandle object)
     case ::ot_integer:
     case ::ot_real:
     case ::ot_string:
+        // qpdf's own spelling: a string from a placed file with delimiters or binary bytes, or a
+        // number too large for us, is written as qpdf read it.
         text += object.unparseResolved();
         return;
     case ::ot_name:
@@ -248,7 +252,7 @@ void object_writer::write_qpdf(int number, QPDFObjectHandle object)
     // stream from an encrypted file, /Crypt filters included; those go, as this file is not
     // encrypted and has no crypt filter to name.
     std::vector<QPDFObjectHandle> filters, parameters;
-    QPDFObjectHandle filter = dict.getKey("/Filter"), parms = dict.getKey("/DecodeParms");
+    QPDFObjectHandle filter = dict.getKey(name::Filter), parms = dict.getKey(name::DecodeParms);
     if (filter.isArray()) {
         for (int i = 0; i < filter.getArrayNItems(); ++i) {
             filters.push_back(filter.getArrayItem(i));
@@ -260,7 +264,7 @@ void object_writer::write_qpdf(int number, QPDFObjectHandle object)
     }
     bool any_parameters = false;
     for (std::size_t i = filters.size(); i-- > 0;) {
-        if (filters[i].isName() && filters[i].getName() == "/Crypt") {
+        if (filters[i].isName() && filters[i].getName() == name::Crypt) {
             filters.erase(filters.begin() + static_cast<std::ptrdiff_t>(i));
             parameters.erase(parameters.begin() + static_cast<std::ptrdiff_t>(i));
         } else {
@@ -269,7 +273,7 @@ void object_writer::write_qpdf(int number, QPDFObjectHandle object)
     }
     std::string entries;
     for (auto [key, value] : dict.ditems()) {
-        if (key == "/Length" || key == "/Filter" || key == "/DecodeParms" || value.isNull()) continue;
+        if (key == name::Length || key == name::Filter || key == name::DecodeParms || value.isNull()) continue;
         if (!entries.empty()) entries += ' ';
         append_name(entries, key);
         entries += ' ';
@@ -285,8 +289,8 @@ void object_writer::write_qpdf(int number, QPDFObjectHandle object)
         append(entries, items.size() == 1 ? items[0] : QPDFObjectHandle::newArray(items));
     };
     if (!filters.empty()) {
-        put("/Filter", filters);
-        if (any_parameters) put("/DecodeParms", parameters);
+        put(name::Filter, filters);
+        if (any_parameters) put(name::DecodeParms, parameters);
     }
     std::shared_ptr<Buffer> data;
     try {

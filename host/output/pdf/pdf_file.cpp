@@ -1,5 +1,6 @@
 // Opening a PDF file with qpdf, every failure caught and named.
 #include "host/output/pdf/pdf_file.h"
+#include "host/output/pdf/pdf_names.h"
 
 #include <sys/stat.h>
 
@@ -55,7 +56,7 @@ HRESULT pdf_file::open(const std::string& path, const std::string& password,
             if (!box.isRectangle()) return fail(E_INVALIDARG, "damaged PDF file " + path + ": a page has no size");
             QPDFObjectHandle::Rectangle r = box.getArrayAsRectangle();
             double w = std::fabs(r.urx - r.llx), h = std::fabs(r.ury - r.lly);
-            QPDFObjectHandle rotate = page.getAttribute("/Rotate", false);
+            QPDFObjectHandle rotate = page.getAttribute(name::Rotate, false);
             if (rotate.isInteger()) {
                 const long long turns = ((rotate.getIntValue() / 90) % 4 + 4) % 4;
                 if (turns % 2) std::swap(w, h);

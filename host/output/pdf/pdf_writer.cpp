@@ -23,415 +23,27 @@
 #include "host/output/pdf/image_objects.h"
 #include "host/output/pdf/object_writer.h"
 #include "host/output/pdf/pdf_file.h"
+#include "host/output/pdf/pdf_names.h"
+#include "host/output/pdf/pdf_writer_parts.h"
 #include "host/output/scene.h"
 
 namespace host::pdf {
+namespace detail {
 namespace {
-
-// Stored documents placing pages of stored documents: deeper pages are left out.
-constexpr int kMaxDepth = 4;
-// A Bézier quarter circle's control distance, as a share of the radius.
-constexpr double kKappa = 0.5522847498307936;
-
-bool is_colour(OLE_COLOR c) { return (c & 0xFF000000u) == 0; }
-
-struct box {
-    double left, top, right, bottom;
-};
-
-box normalised(const paint_rect& r)
-{
-    box b{double(r.left), double(r.top), double(r.right), double(r.bottom)};
-    if (b.left > b.right) std::swap(b.left, b.right);
-    if (b.top > b.bottom) std::swap(b.top, b.bottom);
-    return b;
-}
-
-// The URI as a PDF string of 7-bit ASCII: other characters as percent-escaped UTF-8, and the
-// string's own delimiters escaped.
-void append_uri(std::string& s, std::u16string_view url)
-{
-    static const char digits[] = "0123456789ABCDEF";
-    s += '(';
-    for (unsigned char c : utf8(url)) {
-        if (c > 0x20 && c < 0x7F) {
-            if (c == '(' || c == ')' || c == '\\') s += '\\';
-            s += static_cast<char>(c);
-        } else {
-            s += '%';
-            s += digits[c >> 4];
-            s += digits[c & 15];
-        }
-    }
-    s += ')';
-}
 
 QPDFObjectHandle content_stream(QPDF& out, deflater* packer, const std::string& data)
 {
     std::string packed;
     if (packer && !data.empty() && packer->pack(data, &packed)) {
         QPDFObjectHandle stream = QPDFObjectHandle::newStream(&out);
-        stream.replaceStreamData(packed, QPDFObjectHandle::newName("/FlateDecode"),
+        stream.replaceStreamData(packed, QPDFObjectHandle::newName(name::FlateDecode),
                                  QPDFObjectHandle::newNull());
         return stream;
     }
     return QPDFObjectHandle::newStream(&out, data);
 }
 
-class writer;
-
-// Draws the objects of one page (or of a stored document's page placed as a form).
-class page_painter final : public painter {
-public:
-    page_painter(writer& w, int depth, double points_per_unit, bool links)
-        : w_(w), depth_(depth), scale_(points_per_unit), links_(links)
-    {
-    }
-
-    void shape(const shape_paint& s) override;
-    void text(const text_paint& t) override;
-    void image(const image_paint& i) override;
-    void link(const link_paint& l) override;
-    void pdf_page(const pdf_page_paint& p) override;
-    void document_page(const document_page_paint& d) override;
-
-    content_writer& content() { return out_; }
-    QPDFObjectHandle resources() const;
-    // The names and objects the resources hold, as text: pages with equal keys share one
-    // resource dictionary.
-    std::string resource_key() const;
-    // The page's link annotations as PDF text.
-    const std::vector<std::string>& annotations() const { return annotations_; }
-    double page_height_points = 0;
-
-private:
-    std::string name_for(std::map<QPDFObjGen, std::string>& names, const char* prefix,
-                         QPDFObjectHandle object);
-    void transparency(SHORT transparency, LONG blend);
-    void place_form(QPDFObjectHandle form, double form_left, double form_bottom, double form_width,
-                    double form_height, const box& target, bool keep_aspect);
-    void placeholder(const box& b);
-
-    writer& w_;
-    int depth_;
-    double scale_;
-    bool links_;
-    content_writer out_;
-    std::map<QPDFObjGen, std::string> fonts_, xobjects_, states_;
-    std::map<std::string, QPDFObjectHandle> by_name_;
-    std::vector<std::string> annotations_;
-};
-
-class writer {
-public:
-    explicit writer(const write_options& options, write_report* report)
-        : options_(options), report_(report), fonts_(out_)
-    {
-        out_.emptyPDF();
-    }
-
-    HRESULT run(document_object* doc, std::string* bytes, std::string* message);
-
-    QPDF& out() { return out_; }
-    font_set& fonts() { return fonts_; }
-    void warn(const std::string& text)
-    {
-        if (report_ && report_->warnings.size() < 100) report_->warnings.push_back(text);
-    }
-    QPDFObjectHandle state(double alpha, LONG blend);
-    QPDFObjectHandle image(const image_data& d);
-    QPDFObjectHandle foreign_page(const pdf_file& file, LONG number);
-    QPDFObjectHandle stored_page(document_object* doc, LONG number, int depth);
-
-private:
-    // The number of the resource dictionary a page uses: pages with the same resources share one.
-    int shared_resources(object_writer& file, const page_painter& painter);
-
-    write_options options_;
-    write_report* report_;
-    QPDF out_;
-    font_set fonts_;
-    std::map<std::pair<long long, LONG>, QPDFObjectHandle> states_;
-    std::map<const void*, QPDFObjectHandle> images_;
-    std::set<const void*> bad_images_;
-    std::map<std::pair<const pdf_file*, LONG>, QPDFObjectHandle> foreign_;
-    std::map<std::pair<document_object*, LONG>, QPDFObjectHandle> stored_;
-    std::set<std::pair<document_object*, LONG>> in_progress_;
-    object_writer* file_ = nullptr;  // while run() writes
-    std::map<std::string, int> resources_;
-};
-
-// ---- page painter -----------------------------------------------------------------------------
-
-std::string page_painter::name_for(std::map<QPDFObjGen, std::string>& names, const char* prefix,
-                                   QPDFObjectHandle object)
-{
-    auto known = names.find(object.getObjGen());
-    if (known != names.end()) return known->second;
-    std::string name = prefix + std::to_string(names.size() + 1);
-    names.emplace(object.getObjGen(), name);
-    by_name_.emplace(std::string(prefix) + "\n" + name, object);
-    return name;
-}
-
-QPDFObjectHandle page_painter::resources() const
-{
-    QPDFObjectHandle r = QPDFObjectHandle::newDictionary();
-    auto group = [&](const char* key, const char* prefix) {
-        QPDFObjectHandle d = QPDFObjectHandle::newDictionary();
-        const std::string start = std::string(prefix) + "\n";
-        for (const auto& [k, object] : by_name_) {
-            if (k.compare(0, start.size(), start) != 0) continue;
-            std::string name(1, '/');
-            name.append(k, start.size(), std::string::npos);
-            d.replaceKey(name, object);
-        }
-        if (!d.getKeys().empty()) r.replaceKey(key, d);
-    };
-    group("/Font", "F");
-    group("/XObject", "X");
-    group("/ExtGState", "G");
-    return r;
-}
-
-std::string page_painter::resource_key() const
-{
-    std::string key;
-    for (const auto& [name, object] : by_name_) {
-        key += name;
-        key += ' ';
-        key += std::to_string(object.getObjectID());
-        key += ';';
-    }
-    return key;
-}
-
-void page_painter::transparency(SHORT transparency, LONG blend)
-{
-    if (transparency <= 0 && blend == 0) return;
-    const double alpha = 1.0 - std::min<SHORT>(transparency, 100) / 100.0;
-    out_.graphics_state(name_for(states_, "G", w_.state(alpha, blend)));
-}
-
-void page_painter::shape(const shape_paint& s)
-{
-    if (!s.items || s.items->empty()) return;
-    const bool fill = s.paint_mode != 0 && is_colour(s.fill);
-    const bool stroke = s.paint_mode != 1 && is_colour(s.stroke);
-    if (!fill && !stroke) return;
-    out_.save();
-    transparency(s.transparency, s.blend);
-    const float* m = s.transform;
-    if (m && !(m[0] == 1 && m[1] == 0 && m[2] == 0 && m[3] == 1 && m[4] == 0 && m[5] == 0))
-        out_.transform(m[0], m[1], m[2], m[3], m[4], m[5]);
-    if (fill) out_.fill_colour(s.fill);
-    if (stroke) {
-        out_.stroke_colour(s.stroke);
-        out_.line_width(s.line_width);
-    }
-    for (const path_item& item : *s.items) {
-        if (item.op == op_break) continue;  // each figure is closed on its own
-        const box b = normalised({item.v[0], item.v[1], item.v[2], item.v[3]});
-        const double w = b.right - b.left, h = b.bottom - b.top;
-        if (item.op == op_rectangle) {
-            out_.rectangle(b.left, b.top, w, h);
-            continue;
-        }
-        double rx = w / 2, ry = h / 2;
-        if (item.op == op_rounded) {
-            rx = std::min(std::fabs(double(item.v[4])) / 2, w / 2);
-            ry = std::min(std::fabs(double(item.v[5])) / 2, h / 2);
-        }
-        const double kx = rx * kKappa, ky = ry * kKappa;
-        const double l = b.left, t = b.top, r = b.right, bo = b.bottom;
-        out_.move_to(l + rx, t);
-        out_.line_to(r - rx, t);
-        out_.curve_to(r - rx + kx, t, r, t + ry - ky, r, t + ry);
-        out_.line_to(r, bo - ry);
-        out_.curve_to(r, bo - ry + ky, r - rx + kx, bo, r - rx, bo);
-        out_.line_to(l + rx, bo);
-        out_.curve_to(l + rx - kx, bo, l, bo - ry + ky, l, bo - ry);
-        out_.line_to(l, t + ry);
-        out_.curve_to(l, t + ry - ky, l + rx - kx, t, l + rx, t);
-        out_.close_path();
-    }
-    // Figures inside figures leave holes, as GDI's alternate fill mode paints them.
-    if (fill && stroke)
-        out_.fill_stroke_even_odd();
-    else if (fill)
-        out_.fill_even_odd();
-    else
-        out_.stroke();
-    out_.restore();
-}
-
-void page_painter::text(const text_paint& t)
-{
-    if (t.text.empty() || !is_colour(t.color)) return;
-    font_set::shaped shaped = w_.fonts().shape(t.font, t.text);
-    if (shaped.font < 0) {
-        w_.warn("no font installed to show \"" + utf8(t.text) + "\"");
-        return;
-    }
-    // A font without a size shows at GDI's default height, 12 points at the page's resolution.
-    double size = t.font ? t.font->size : 0;
-    if (size <= 0) size = 12.0 / (72.0 * scale_) * 1.0;
-    const double angle = t.font ? t.font->angle : 0;
-    const double c = std::cos(angle), s = std::sin(angle);
-    out_.save();
-    if (t.clip && t.clip->mode == 1) {
-        const box b = normalised(t.clip->rect);
-        out_.rectangle(b.left, b.top, b.right - b.left, b.bottom - b.top);
-        out_.clip();
-    }
-    transparency(t.transparency, 0);
-    out_.fill_colour(t.color);
-    if (shaped.fake_bold) {
-        out_.stroke_colour(t.color);
-        out_.line_width(size / 30);
-    }
-    out_.begin_text();
-    out_.font(name_for(fonts_, "F", w_.fonts().reference(shaped.font)), 1);
-    if (shaped.fake_bold) out_.text_render_mode(2);
-    // Text space: x along the baseline, y up from it (up on the page is -y in page units).
-    const double shear = shaped.fake_italic ? 0.2 : 0;
-    out_.text_matrix(size * c, size * s, size * (s + shear * c), -size * (c - shear * s), t.x, t.y);
-    out_.show_glyphs(shaped.glyphs);
-    out_.end_text();
-    out_.restore();
-}
-
-void page_painter::placeholder(const box& b)
-{
-    out_.save();
-    out_.fill_rgb(0.9, 0.9, 0.9);
-    out_.stroke_rgb(0.5, 0.5, 0.5);
-    out_.line_width(std::max(1.0, 0.5 / scale_));
-    out_.rectangle(b.left, b.top, b.right - b.left, b.bottom - b.top);
-    out_.fill_stroke();
-    out_.move_to(b.left, b.top);
-    out_.line_to(b.right, b.bottom);
-    out_.move_to(b.right, b.top);
-    out_.line_to(b.left, b.bottom);
-    out_.stroke();
-    out_.restore();
-}
-
-void page_painter::image(const image_paint& i)
-{
-    const box b = normalised(i.rect);
-    if (b.right <= b.left || b.bottom <= b.top) return;
-    QPDFObjectHandle x = i.image ? w_.image(*i.image) : QPDFObjectHandle();
-    if (!x.isInitialized()) {
-        placeholder(b);
-        return;
-    }
-    out_.save();
-    // The image's unit square, its top row first, onto the rectangle.
-    out_.transform(b.right - b.left, 0, 0, -(b.bottom - b.top), b.left, b.bottom);
-    out_.draw_object(name_for(xobjects_, "X", x));
-    out_.restore();
-}
-
-void page_painter::link(const link_paint& l)
-{
-    if (!links_ || l.url.empty()) return;  // forms have no annotations of their own
-    const box b = normalised(l.rect);
-    // /Type is optional for annotations; leaving it out saves an entry in every link.
-    std::string a = "<< /Subtype /Link /Rect [";
-    append_number(a, b.left * scale_);
-    a += ' ';
-    append_number(a, page_height_points - b.bottom * scale_);
-    a += ' ';
-    append_number(a, b.right * scale_);
-    a += ' ';
-    append_number(a, page_height_points - b.top * scale_);
-    a += "] /Border [0 0 0] /A << /S /URI /URI ";
-    append_uri(a, l.url);
-    a += " >> >>";
-    annotations_.push_back(std::move(a));
-}
-
-void page_painter::place_form(QPDFObjectHandle form, double form_left, double form_bottom,
-                              double form_width, double form_height, const box& target,
-                              bool keep_aspect)
-{
-    const double tw = target.right - target.left, th = target.bottom - target.top;
-    if (form_width <= 0 || form_height <= 0 || tw <= 0 || th <= 0) return;
-    double sx = tw / form_width, sy = th / form_height;
-    double left = target.left, top = target.top;
-    if (keep_aspect) {
-        const double s = std::min(sx, sy);
-        left += (tw - form_width * s) / 2;
-        top += (th - form_height * s) / 2;
-        sx = sy = s;
-    }
-    out_.save();
-    out_.rectangle(target.left, target.top, tw, th);
-    out_.clip();
-    // The form's space is y-up points: its top edge goes to `top`.
-    out_.transform(sx, 0, 0, -sy, left - form_left * sx, top + (form_bottom + form_height) * sy);
-    out_.draw_object(name_for(xobjects_, "X", form));
-    out_.restore();
-}
-
-void page_painter::pdf_page(const pdf_page_paint& p)
-{
-    const box target = normalised(p.rect);
-    if (!p.file || !p.file->is_open()) {
-        w_.warn("a placed PDF page has no open PDF document");
-        placeholder(target);
-        return;
-    }
-    QPDFObjectHandle form = w_.foreign_page(*p.file, p.page_number);
-    if (!form.isInitialized()) {
-        placeholder(target);
-        return;
-    }
-    // The form's box as it lands on the page: its /BBox through its /Matrix.
-    QPDFObjectHandle::Rectangle bbox = form.getDict().getKey("/BBox").getArrayAsRectangle();
-    QPDFObjectHandle::Matrix m(1, 0, 0, 1, 0, 0);  // a form without /Matrix has the identity
-    QPDFObjectHandle matrix = form.getDict().getKey("/Matrix");
-    if (matrix.isMatrix()) m = matrix.getArrayAsMatrix();
-    double xs[4], ys[4];
-    const double cx[4] = {bbox.llx, bbox.urx, bbox.llx, bbox.urx};
-    const double cy[4] = {bbox.lly, bbox.lly, bbox.ury, bbox.ury};
-    for (int k = 0; k < 4; ++k) {
-        xs[k] = m.a * cx[k] + m.c * cy[k] + m.e;
-        ys[k] = m.b * cx[k] + m.d * cy[k] + m.f;
-    }
-    const double x0 = *std::min_element(xs, xs + 4), x1 = *std::max_element(xs, xs + 4);
-    const double y0 = *std::min_element(ys, ys + 4), y1 = *std::max_element(ys, ys + 4);
-    place_form(form, x0, y0, x1 - x0, y1 - y0, target, p.keep_aspect);
-}
-
-void page_painter::document_page(const document_page_paint& d)
-{
-    const box target = normalised(d.rect);
-    if (!d.document) {
-        w_.warn("a placed document page has no loaded document");
-        placeholder(target);
-        return;
-    }
-    if (depth_ + 1 > kMaxDepth) {
-        w_.warn("stored documents nested too deeply; the innermost page is left out");
-        return;
-    }
-    const LONG pages = page_count(d.document);
-    if (d.page_number < 1 || d.page_number > pages) {
-        w_.warn("a placed document page names page " + std::to_string(d.page_number) +
-                " of a document with " + std::to_string(pages));
-        placeholder(target);
-        return;
-    }
-    QPDFObjectHandle form = w_.stored_page(d.document, d.page_number, depth_ + 1);
-    if (!form.isInitialized()) return;
-    const page_frame p = frame_of(d.document, d.page_number - 1);
-    const double res = p.resolution > 0 ? p.resolution : 72;
-    place_form(form, 0, 0, p.width * 72.0 / res, p.height * 72.0 / res, target, false);
-}
-
-// ---- writer -----------------------------------------------------------------------------------
+}  // namespace
 
 int writer::shared_resources(object_writer& file, const page_painter& painter)
 {
@@ -452,10 +64,10 @@ QPDFObjectHandle writer::state(double alpha, LONG blend)
     auto known = states_.find(key);
     if (known != states_.end()) return known->second;
     QPDFObjectHandle g = QPDFObjectHandle::newDictionary();
-    g.replaceKey("/Type", QPDFObjectHandle::newName("/ExtGState"));
-    g.replaceKey("/ca", QPDFObjectHandle::newReal(alpha, 3, true));
-    g.replaceKey("/CA", QPDFObjectHandle::newReal(alpha, 3, true));
-    if (blend == 1) g.replaceKey("/BM", QPDFObjectHandle::newName("/Multiply"));
+    g.replaceKey(name::Type, QPDFObjectHandle::newName(name::ExtGState));
+    g.replaceKey(name::ca, QPDFObjectHandle::newReal(alpha, 3, true));
+    g.replaceKey(name::CA, QPDFObjectHandle::newReal(alpha, 3, true));
+    if (blend == 1) g.replaceKey(name::BM, QPDFObjectHandle::newName(name::Multiply));
     QPDFObjectHandle made = out_.makeIndirectObject(g);
     states_.emplace(key, made);
     return made;
@@ -522,13 +134,13 @@ QPDFObjectHandle writer::stored_page(document_object* doc, LONG number, int dept
     paint_page(doc, number - 1, painter);
     QPDFObjectHandle form = content_stream(out_, options_.compress ? &file_->packer() : nullptr, painter.content().data());
     QPDFObjectHandle dict = form.getDict();
-    dict.replaceKey("/Type", QPDFObjectHandle::newName("/XObject"));
-    dict.replaceKey("/Subtype", QPDFObjectHandle::newName("/Form"));
+    dict.replaceKey(name::Type, QPDFObjectHandle::newName(name::XObject));
+    dict.replaceKey(name::Subtype, QPDFObjectHandle::newName(name::Form));
     QPDFObjectHandle bbox = QPDFObjectHandle::newArray();
     for (double v : {0.0, 0.0, p.width * scale, p.height * scale})
         bbox.appendItem(QPDFObjectHandle::newReal(v, 3, true));
-    dict.replaceKey("/BBox", bbox);
-    dict.replaceKey("/Resources", painter.resources());
+    dict.replaceKey(name::BBox, bbox);
+    dict.replaceKey(name::Resources, painter.resources());
     QPDFObjectHandle made = out_.makeIndirectObject(form);
     in_progress_.erase(key);
     stored_.emplace(key, made);
@@ -616,7 +228,9 @@ HRESULT writer::run(document_object* doc, std::string* bytes, std::string* messa
     return S_OK;
 }
 
-}  // namespace
+}  // namespace detail
+
+using detail::writer;
 
 HRESULT write_pdf_bytes(document_object* doc, const write_options& options, std::string* out,
                         write_report* report, std::string* message) noexcept
