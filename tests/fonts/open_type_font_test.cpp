@@ -221,14 +221,11 @@ TEST(OpenTypeFont, BoldAndItalicReadTheirOwnFaces)
 
 TEST(OpenTypeFont, SubstitutedFaceReadsTheFaceGdiChose)
 {
-    CZOpenTypeFont arial, liberation;
+    // The glyphs read for "Arial" are checked against Liberation Sans's tables in tests/oracle.
+    CZOpenTypeFont arial;
     ASSERT_EQ(arial.Open("Arial", FALSE, FALSE, -1000), 1);
-    ASSERT_EQ(liberation.Open("Liberation Sans", FALSE, FALSE, -1000), 1);
     EXPECT_STREQ(family_of(arial.GetOutlineTextMetrics()), "Liberation Sans");
     EXPECT_EQ(arial.GetFaceName(), "Arial");
-    for (WORD code = 0x20; code < 0x300; ++code) {
-        ASSERT_EQ(arial.GetGlyphIndex(code), liberation.GetGlyphIndex(code)) << code;
-    }
 
     CZOpenTypeFont unknown;
     ASSERT_EQ(unknown.Open("No Such Face Anywhere", FALSE, FALSE, -1000), 1);

@@ -307,42 +307,6 @@ TEST(HostDocument, ClosingFreesEveryObjectEvenWithReferencesHeldInsideLists)
     EXPECT_EQ(com::module_lock_count(), before);
 }
 
-TEST(HostJournal, RecordsCallsWithArgumentsResultsAndFailures)
-{
-    host::document doc;
-    doc.add_page(1000, 1000, 720);
-    doc.journal().enable();
-    com::ComPtr<IDispatch> d;
-    doc.page_objects(1, d.put());
-    com::ComPtr<IZPageObjectList> list;
-    d->QueryInterface(IZPageObjectList::iid, list.put_void());
-    com::ComPtr<IDispatch> o;
-    list->Create(zeKindShape, o.put());
-    auto v = com::Variant::from_dispatch(o.get());
-    LONG id = 0;
-    list->Add(*v.get(), &id);
-    com::ComPtr<IZShape> shape;
-    o->QueryInterface(IZShape::iid, shape.put_void());
-    shape->put_StrokeColor(0x123456);
-    com::ComPtr<IZPath> path;
-    shape->get_Path(path.put());
-    path->Rectangle(1, 2, 3, 4);
-    list->Remove(77);
-    EXPECT_EQ(doc.journal().lines(),
-              (std::vector<std::string>{
-                  "page_objects.Create(2) -> shape~1",
-                  "page_objects.Add(shape~1) -> 1",
-                  "shape#1.put_StrokeColor(0x00123456)",
-                  "shape#1.get_Path() -> shape#1.path",
-                  "shape#1.path.Rectangle(1,2,3,4)",
-                  "page_objects.Remove(77) !0x80070057",
-              }));
-    doc.journal().clear();
-    doc.journal().enable(false);
-    shape->put_StrokeColor(1);
-    EXPECT_TRUE(doc.journal().lines().empty());
-}
-
 // Objects that are not the engine's are named by the list that holds them, whether they were
 // listed before the journal was turned on or while it was on, and lose the name when removed.
 TEST(HostJournal, NamesForeignObjectsByTheirListAndId)
