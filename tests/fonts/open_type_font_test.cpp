@@ -14,6 +14,7 @@
 
 #include "fonts/open_type_font.h"
 #include "platform/gdi/gdi.h"
+#include "tests/gdi/gdi_fixtures.h"
 
 namespace {
 
@@ -27,29 +28,18 @@ struct SelectedFont {
 
 SelectedFont select_font(const char* face, BOOL bold, BOOL italic, LONG height)
 {
-    SelectedFont out;
-    HDC dc = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    HFONT font = CreateFontA(height, 0, 0, 0, bold ? 700 : 400, italic ? 1 : 0, 0, 0, 1, 0, 0, 0,
-                             0, face);
-    HGDIOBJ old = SelectObject(dc, font);
-    const DWORD size = GetFontData(dc, 0, 0, nullptr, 0);
-    if (size != GDI_ERROR && size > 0) {
-        out.file.resize(size);
-        if (GetFontData(dc, 0, 0, out.file.data(), size) != size) out.file.clear();
-    }
+    gdi_test::Display dc;
+    gdi_test::Selected font(dc.get(), height, face, bold ? 700 : 400, italic != FALSE);
+    SelectedFont out{gdi_test::font_file(dc.get())};
     BYTE hhea[36] = {};
-    if (GetFontData(dc, MakeTableTag('h', 'h', 'e', 'a'), 0, hhea, 36) == 36) {
+    if (GetFontData(dc.get(), MakeTableTag('h', 'h', 'e', 'a'), 0, hhea, 36) == 36) {
         out.number_of_h_metrics = (hhea[34] << 8) | hhea[35];
     }
-    const UINT otm_size = GetOutlineTextMetricsA(dc, 0, nullptr);
-    out.metrics.resize(otm_size);
-    if (otm_size > 0) {
-        GetOutlineTextMetricsA(dc, otm_size,
+    out.metrics.resize(GetOutlineTextMetricsA(dc.get(), 0, nullptr));
+    if (!out.metrics.empty()) {
+        GetOutlineTextMetricsA(dc.get(), static_cast<UINT>(out.metrics.size()),
                                reinterpret_cast<OUTLINETEXTMETRICA*>(out.metrics.data()));
     }
-    SelectObject(dc, old);
-    DeleteObject(font);
-    DeleteDC(dc);
     return out;
 }
 

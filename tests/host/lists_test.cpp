@@ -346,6 +346,10 @@ TEST(HostJournal, NamesForeignObjectsByTheirListAndId)
                   "page_objects.Add(object) -> 2",
                   "page_objects.Add(element#2) -> 2",
               }));
+    // Turned off, it records nothing more.
+    doc.journal().enable(false);
+    objects->Remove(2);
+    EXPECT_EQ(doc.journal().lines().size(), 5u);
 }
 
 }  // namespace
