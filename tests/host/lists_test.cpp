@@ -283,23 +283,13 @@ TEST(HostDocument, ClosingFreesEveryObjectEvenWithReferencesHeldInsideLists)
     {
         host::document doc;
         doc.add_page(1000, 1000, 720);
-        com::ComPtr<IDispatch> d;
-        doc.page_objects(1, d.put());
-        com::ComPtr<IZPageObjectList> list;
-        d->QueryInterface(IZPageObjectList::iid, list.put_void());
-        com::ComPtr<IDispatch> shape;
-        list->Create(zeKindShape, shape.put());
-        auto v = com::Variant::from_dispatch(shape.get());
-        LONG id = 0;
-        list->Add(*v.get(), &id);
+        const lists l = lists_of(doc, 1);
+        kept_outside = place<IZShape>(l.objects.get(), zeKindShape);
         // The shape holds the page's lists through its Attach: a cycle page → list → shape.
-        com::ComPtr<IZObject> z;
-        shape->QueryInterface(IZObject::iid, z.put_void());
-        com::ComPtr<IDispatch> resources, document;
-        doc.resources(1, resources.put());
+        com::ComPtr<IDispatch> document;
         doc.dispatch(document.put());
-        EXPECT_EQ(z->Attach(d.get(), resources.get(), document.get()), S_OK);
-        shape->QueryInterface(IZShape::iid, kept_outside.put_void());
+        EXPECT_EQ(as<IZObject>(kept_outside.get())->Attach(l.objects.get(), l.resources.get(), document.get()),
+                  S_OK);
         EXPECT_GT(com::module_lock_count(), before);
     }
     // The shape outlives its document, but lets go of what it held.
@@ -318,13 +308,8 @@ TEST(HostJournal, NamesForeignObjectsByTheirListAndId)
     com::ComPtr<IDispatch> foreign, resource;
     other.dispatch(foreign.put());
     third.dispatch(resource.put());
-    com::ComPtr<IDispatch> o, r;
-    doc.page_objects(2, o.put());
-    doc.resources(1, r.put());
-    com::ComPtr<IZPageObjectList> objects;
-    com::ComPtr<IZResourceList> resources;
-    o->QueryInterface(IZPageObjectList::iid, objects.put_void());
-    r->QueryInterface(IZResourceList::iid, resources.put_void());
+    const auto objects = lists_of(doc, 2).objects;
+    const auto resources = lists_of(doc, 1).resources;
     auto f = com::Variant::from_dispatch(foreign.get());
     auto g = com::Variant::from_dispatch(resource.get());
     LONG id = 0;
