@@ -29,18 +29,14 @@ TEST(FaceResolution, WindowsNamesMapToMetricCompatibleFiles)
         bool italic;
         std::string file;
     };
+    // The regular faces of the Windows names, and no name, are checked in tests/oracle.
     const Case cases[] = {
-        {"Arial", 0, false, liberation("LiberationSans-Regular.ttf")},
         {"ARIAL", FW_NORMAL, false, liberation("LiberationSans-Regular.ttf")},
         {"Arial", FW_BOLD, false, liberation("LiberationSans-Bold.ttf")},
         {"Arial", FW_BOLD, true, liberation("LiberationSans-BoldItalic.ttf")},
         {"Arial", 0, true, liberation("LiberationSans-Italic.ttf")},
-        {"Times New Roman", 0, false, liberation("LiberationSerif-Regular.ttf")},
         {"Times New Roman", FW_BOLD, false, liberation("LiberationSerif-Bold.ttf")},
-        {"Courier New", 0, false, liberation("LiberationMono-Regular.ttf")},
         {"Liberation Serif", 0, true, liberation("LiberationSerif-Italic.ttf")},
-        {"Tahoma", 0, false, std::string(dejavu_dir) + "DejaVuSans.ttf"},
-        {"", 0, false, std::string(dejavu_dir) + "DejaVuSans.ttf"},
         {"DejaVu Sans", FW_BOLD, false, std::string(dejavu_dir) + "DejaVuSans-Bold.ttf"},
     };
     Display dc;
