@@ -19,7 +19,8 @@ namespace {
 
 // The host tests' page, with a way to list a new object on it.
 struct page_with_objects : page_lists {
-    // A new object of `kind` from the list that makes it: the only one listed there.
+    // A new object of `kind`, the only one listed: on the page object list, or, for a kind that
+    // list refuses to make, on the resource list.
     template <typename I>
     com::ComPtr<I> listed(LONG kind)
     {
