@@ -2,7 +2,6 @@
 // registration.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -29,18 +28,14 @@ TEST(FaceResolution, WindowsNamesMapToMetricCompatibleFiles)
         bool italic;
         std::string file;
     };
+    // The regular faces of the Windows names, and no name, are checked in tests/oracle.
     const Case cases[] = {
-        {"Arial", 0, false, liberation("LiberationSans-Regular.ttf")},
         {"ARIAL", FW_NORMAL, false, liberation("LiberationSans-Regular.ttf")},
         {"Arial", FW_BOLD, false, liberation("LiberationSans-Bold.ttf")},
         {"Arial", FW_BOLD, true, liberation("LiberationSans-BoldItalic.ttf")},
         {"Arial", 0, true, liberation("LiberationSans-Italic.ttf")},
-        {"Times New Roman", 0, false, liberation("LiberationSerif-Regular.ttf")},
         {"Times New Roman", FW_BOLD, false, liberation("LiberationSerif-Bold.ttf")},
-        {"Courier New", 0, false, liberation("LiberationMono-Regular.ttf")},
         {"Liberation Serif", 0, true, liberation("LiberationSerif-Italic.ttf")},
-        {"Tahoma", 0, false, std::string(dejavu_dir) + "DejaVuSans.ttf"},
-        {"", 0, false, std::string(dejavu_dir) + "DejaVuSans.ttf"},
         {"DejaVu Sans", FW_BOLD, false, std::string(dejavu_dir) + "DejaVuSans-Bold.ttf"},
     };
     Display dc;
@@ -78,49 +73,22 @@ TEST(FaceResolution, FaceNameReportsTheRequestedWindowsName)
     EXPECT_EQ(GetTextFaceA(dc.get(), 0, nullptr), 12);
 }
 
-TEST(FontData, WholeFileAndTablesAsStored)
+// What the file and its tables hold is read back by the font reader's and the oracle's tests;
+// here the bounds of a read.
+TEST(FontData, ReadsStopAtTheTablesEnd)
 {
     Display dc;
     Selected font(dc.get(), -1000, "Arial");
-    const auto file = read_file(liberation("LiberationSans-Regular.ttf"));
-    ASSERT_EQ(GetFontData(dc.get(), 0, 0, nullptr, 0), file.size());
-
-    // The offset table: sfnt version 0x00010000.
-    unsigned char header[12] = {};
-    ASSERT_EQ(GetFontData(dc.get(), 0, 0, header, sizeof header), 12u);
-    EXPECT_EQ(std::memcmp(header, file.data(), 12), 0);
-    EXPECT_EQ((header[0] << 8) | header[1], 1);
-
     const DWORD head = MakeTableTag('h', 'e', 'a', 'd');
-    EXPECT_EQ(head, 0x64616568u);
     ASSERT_EQ(GetFontData(dc.get(), head, 0, nullptr, 0), 54u);
     unsigned char table[54] = {};
     ASSERT_EQ(GetFontData(dc.get(), head, 0, table, sizeof table), 54u);
-    const DWORD magic = (DWORD{table[12]} << 24) | (DWORD{table[13]} << 16) |
-                        (DWORD{table[14]} << 8) | table[15];
-    EXPECT_EQ(magic, 0x5F0F3CF5u);
-    EXPECT_EQ((table[18] << 8) | table[19], 2048);  // unitsPerEm, big-endian
-
-    unsigned char hhea[36] = {};
-    ASSERT_EQ(GetFontData(dc.get(), MakeTableTag('h', 'h', 'e', 'a'), 0, hhea, 36), 36u);
-    EXPECT_EQ((hhea[34] << 8) | hhea[35], 681);  // numberOfHMetrics
-
-    // Reads stop at the table's end; a read starting outside the table fails.
     unsigned char tail[100] = {};
     EXPECT_EQ(GetFontData(dc.get(), head, 50, tail, sizeof tail), 4u);
     EXPECT_EQ(std::memcmp(tail, table + 50, 4), 0);
     EXPECT_EQ(GetFontData(dc.get(), head, 54, tail, sizeof tail), GDI_ERROR);
     EXPECT_EQ(GetFontData(dc.get(), MakeTableTag('z', 'z', 'z', 'z'), 0, nullptr, 0), GDI_ERROR);
     EXPECT_EQ(GetFontData(dc.get(), MakeTableTag('V', 'D', 'M', 'X'), 0, tail, 4), GDI_ERROR);
-
-    // The cmap read whole equals the bytes at its directory entry.
-    const DWORD cmap = MakeTableTag('c', 'm', 'a', 'p');
-    const DWORD cmap_size = GetFontData(dc.get(), cmap, 0, nullptr, 0);
-    ASSERT_NE(cmap_size, GDI_ERROR);
-    std::vector<unsigned char> bytes(cmap_size);
-    ASSERT_EQ(GetFontData(dc.get(), cmap, 0, bytes.data(), cmap_size), cmap_size);
-    const auto found = std::search(file.begin(), file.end(), bytes.begin(), bytes.end());
-    EXPECT_NE(found, file.end());
 }
 
 // A copy of Liberation Mono whose names say "Zcntfixtur" instead of "Liberation", so that its

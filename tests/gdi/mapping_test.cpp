@@ -124,19 +124,6 @@ TEST(Mapping, PointsRoundWithFloorOfHalfUpAndOriginsCombine)
     EXPECT_EQ(r.x, 103);
 }
 
-TEST(Mapping, NoteFontHeightThroughDeviceToLogical)
-{
-    // The measuring set-up: extents scaled by resolution / LOGPIXELSX, then a point size turned
-    // into device pixels and back into logical units.
-    Display dc;
-    const int dpi = GetDeviceCaps(dc.get(), LOGPIXELSX);
-    SetMapMode(dc.get(), MM_ANISOTROPIC);
-    ScaleWindowExtEx(dc.get(), 2400, dpi, 2400, dpi, nullptr);
-    POINT p[2] = {{0, MulDiv(GetDeviceCaps(dc.get(), LOGPIXELSY), 100, 720)}, {0, 0}};
-    ASSERT_TRUE(DPtoLP(dc.get(), p, 2));
-    EXPECT_EQ(p[0].y - p[1].y, 13 * 25);
-}
-
 TEST(Mapping, IsotropicKeepsUnitsSquareAndBadHandlesAreRefused)
 {
     Display dc;

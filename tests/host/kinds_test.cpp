@@ -19,22 +19,14 @@ namespace {
 
 // The host tests' page, with a way to list a new object on it.
 struct page_with_objects : page_lists {
-    // A new object of `kind` from the list that makes it, listed there under id 1.
+    // A new object of `kind`, the only one listed: on the page object list, or, for a kind that
+    // list refuses to make, on the resource list.
     template <typename I>
     com::ComPtr<I> listed(LONG kind)
     {
-        com::ComPtr<IDispatch> o;
-        const bool resource = objects->Create(kind, o.put()) == E_INVALIDARG;
-        if (resource) {
-            EXPECT_EQ(resources->Create(kind, o.put()), S_OK);
-        }
-        auto v = com::Variant::from_dispatch(o.get());
-        LONG id = 0;
-        EXPECT_EQ(resource ? resources->Add(*v.get(), &id) : objects->Add(*v.get(), &id), S_OK);
-        EXPECT_EQ(id, 1);
-        com::ComPtr<I> out;
-        EXPECT_EQ(o->QueryInterface(I::iid, out.put_void()), S_OK);
-        return out;
+        com::ComPtr<IDispatch> probe;
+        return objects->Create(kind, probe.put()) == E_INVALIDARG ? keep<I>(resources.get(), kind)
+                                                                   : place<I>(objects.get(), kind);
     }
 };
 
@@ -194,6 +186,11 @@ TEST(HostKinds, LoadedRecordsGetTheChecksOfTheirKind)
         std::vector<BYTE> from, to;
         bool loads;
     };
+    const auto filled_shape = [](page_with_objects& p) {
+        auto shape = p.listed<IZShape>(zeKindShape);
+        shape->put_PaintMode(zeShapePaintFill);
+        shape->put_StrokeColor(marker);
+    };
     const std::vector<load_case> cases = {
         {"clip mode two",
          [](page_with_objects& p) {
@@ -204,19 +201,9 @@ TEST(HostKinds, LoadedRecordsGetTheChecksOfTheirKind)
              r->put_Left(LONG(marker));
          },
          le32(1) + le32(marker), le32(2) + le32(marker), false},
-        {"paint mode three",
-         [](page_with_objects& p) {
-             auto shape = p.listed<IZShape>(zeKindShape);
-             shape->put_PaintMode(zeShapePaintFill);
-             shape->put_StrokeColor(marker);
-         },
+        {"paint mode three", filled_shape,
          le32(1) + le32(marker), le32(3) + le32(marker), false},
-        {"paint mode fill and stroke",
-         [](page_with_objects& p) {
-             auto shape = p.listed<IZShape>(zeKindShape);
-             shape->put_PaintMode(zeShapePaintFill);
-             shape->put_StrokeColor(marker);
-         },
+        {"paint mode fill and stroke", filled_shape,
          le32(1) + le32(marker), le32(2) + le32(marker), true},
         {"font angle not a number",
          [](page_with_objects& p) { p.listed<IZFont>(zeKindFont)->put_Angle(0.375); },

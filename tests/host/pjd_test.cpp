@@ -10,62 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "contentelements/zprint_objects.h"
-#include "contentelements/zprint_page.h"
-#include "host/engine.h"
-#include "platform/com/com.h"
+#include "tests/host/page_lists.h"
 
 namespace {
-
-template <typename I>
-com::ComPtr<I> as(IUnknown* o)
-{
-    com::ComPtr<I> out;
-    EXPECT_EQ(o->QueryInterface(I::iid, out.put_void()), S_OK);
-    return out;
-}
-
-struct lists {
-    com::ComPtr<IZPageObjectList> objects;
-    com::ComPtr<IZResourceList> resources;
-};
-
-lists lists_of(const host::document& doc, LONG page)
-{
-    lists l;
-    com::ComPtr<IDispatch> d;
-    doc.page_objects(page, d.put());
-    l.objects = as<IZPageObjectList>(d.get());
-    d.reset();
-    doc.resources(page, d.put());
-    l.resources = as<IZResourceList>(d.get());
-    return l;
-}
-
-template <typename I>
-com::ComPtr<I> place(IZPageObjectList* list, LONG kind)
-{
-    com::ComPtr<IDispatch> o;
-    EXPECT_EQ(list->Create(kind, o.put()), S_OK);
-    auto v = com::Variant::from_dispatch(o.get());
-    LONG id = 0;
-    EXPECT_EQ(list->Add(*v.get(), &id), S_OK);
-    return as<I>(o.get());
-}
-
-template <typename I>
-com::ComPtr<I> keep(IZResourceList* list, LONG kind, bool with_id = true)
-{
-    com::ComPtr<IDispatch> o;
-    EXPECT_EQ(list->Create(kind, o.put()), S_OK);
-    auto v = com::Variant::from_dispatch(o.get());
-    LONG id = 0;
-    if (with_id)
-        EXPECT_EQ(list->Add(*v.get(), &id), S_OK);
-    else
-        EXPECT_EQ(list->AddWithoutID(*v.get()), S_OK);
-    return as<I>(o.get());
-}
 
 // Two pages; the first holds one object of every kind, sharing a font and a line style.
 void fill(host::document& doc)
@@ -223,33 +170,22 @@ TEST(Pjd, AnEmptyDocumentRoundTrips)
     EXPECT_EQ(saved(loaded), bytes);
 }
 
-TEST(Pjd, EverySingleByteChangeIsRefused)
+TEST(Pjd, EverySingleByteChangeAndEveryTruncationIsRefused)
 {
     host::document doc;
     fill(doc);
     const auto good = saved(doc);
     for (std::size_t i = 0; i < good.size(); ++i) {
+        SCOPED_TRACE(i);
         auto bad = good;
         bad[i] ^= 0x21;
         host::document loaded;
         std::string message;
-        const HRESULT hr = host::document::load_bytes(bad.data(), bad.size(), &loaded, &message);
-        ASSERT_TRUE(FAILED(hr)) << "byte " << i;
-        EXPECT_EQ(loaded.page_count(), 0) << "byte " << i;
-        EXPECT_FALSE(message.empty()) << "byte " << i;
-    }
-}
-
-TEST(Pjd, EveryTruncationIsRefused)
-{
-    host::document doc;
-    fill(doc);
-    const auto good = saved(doc);
-    for (std::size_t n = 0; n < good.size(); ++n) {
-        host::document loaded;
-        std::string message;
-        ASSERT_EQ(host::document::load_bytes(good.data(), n, &loaded, &message), STG_E_INVALIDHEADER)
-            << n;
+        ASSERT_TRUE(FAILED(host::document::load_bytes(bad.data(), bad.size(), &loaded, &message)));
+        EXPECT_EQ(loaded.page_count(), 0);
+        EXPECT_FALSE(message.empty());
+        // The first i bytes alone.
+        ASSERT_EQ(host::document::load_bytes(good.data(), i, &loaded, &message), STG_E_INVALIDHEADER);
         EXPECT_NE(message.find("damaged .pjd file"), std::string::npos) << message;
     }
     // And data after the end is no better.
