@@ -11,6 +11,7 @@
 #include "platform/com/object.h"
 #include "platform/com/raii.h"
 #include "tests/platform/dispatch_test_interface.h"
+#include "tests/platform/test_support.h"
 
 namespace dispatch_test {
 
@@ -205,6 +206,7 @@ public:
     }
 
     void AddRefSelf() noexcept { identity()->AddRef(); }
+    std::vector<LONG> position() const { return {left, top, width, height}; }
 
 protected:
     CDispatchTest() { ++g_alive; }
@@ -223,87 +225,26 @@ inline HRESULT make_test_object(com::ComPtr<IDispatch>* dispatch, CDispatchTest*
     return hr;
 }
 
-// The current reference count of an object, through AddRef and Release.
-inline ULONG ref_count(IUnknown* unknown)
-{
-    unknown->AddRef();
-    return unknown->Release();
-}
+using counted::references;
 
-// ---- Arguments --------------------------------------------------------------------------
+// ---- Arguments (each owns what it holds; args clears them) ------------------------------
 
-inline VARIANT vi4(LONG value)
-{
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_I4;
-    v.lVal = value;
-    return v;
-}
-inline VARIANT vi2(SHORT value)
-{
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_I2;
-    v.iVal = value;
-    return v;
-}
-inline VARIANT vr8(double value)
-{
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_R8;
-    v.dblVal = value;
-    return v;
-}
-inline VARIANT vbool(bool value)
-{
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_BOOL;
-    v.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
-    return v;
-}
-inline VARIANT vstr(const char16_t* text)
-{
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_BSTR;
-    v.bstrVal = SysAllocString(text);
-    return v;
-}
-inline VARIANT vtyped(VARTYPE vt)
-{
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = vt;
-    return v;
-}
-inline VARIANT vmissing()
-{
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_ERROR;
-    v.scode = DISP_E_PARAMNOTFOUND;
-    return v;
-}
+inline VARIANT vi4(LONG value) { return variant_of(VT_I4, value); }
+inline VARIANT vi2(SHORT value) { return variant_of(VT_I2, value); }
+inline VARIANT vr8(double value) { return variant_of(VT_R8, value); }
+inline VARIANT vbool(bool value) { return variant_of(VT_BOOL, VARIANT_BOOL(value ? -1 : 0)); }
+inline VARIANT vstr(const char16_t* text) { return variant_of(VT_BSTR, SysAllocString(text)); }
+inline VARIANT vtyped(VARTYPE vt) { return variant_of(vt, 0LL); }
+inline VARIANT vmissing() { return variant_of(VT_ERROR, SCODE{DISP_E_PARAMNOTFOUND}); }
 inline VARIANT vbyref(VARTYPE vt, void* storage)
 {
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = static_cast<VARTYPE>(VT_BYREF | vt);
-    v.byref = storage;
-    return v;
+    return variant_of(static_cast<VARTYPE>(VT_BYREF | vt), storage);
 }
 // Takes a new reference.
 inline VARIANT vunknown(IUnknown* p, VARTYPE vt = VT_UNKNOWN)
 {
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = vt;
-    v.punkVal = p;
     if (p) p->AddRef();
-    return v;
+    return variant_of(vt, p);
 }
 
 // An argument block that owns its variants. Given in the caller's order (first argument
@@ -363,7 +304,11 @@ struct call {
     EXCEPINFO exception{};
 
     call() = default;
-    call(const call&) = delete;
+    call(call&& o) noexcept
+        : hr(o.hr), result(std::move(o.result)), arg_error(o.arg_error), exception(o.exception)
+    {
+        o.exception = {};
+    }
     ~call()
     {
         SysFreeString(exception.bstrSource);
@@ -372,10 +317,21 @@ struct call {
     }
 };
 
+// Into a call the test prepared, or into a new one.
 inline void invoke(call& c, IDispatch* d, DISPID id, WORD flags, args& a)
 {
     c.hr = d->Invoke(id, IID_NULL, 0, flags, a.params(), c.result.put(), &c.exception,
                      &c.arg_error);
+}
+inline call invoke(IDispatch* d, DISPID id, WORD flags, args& a)
+{
+    call c;
+    invoke(c, d, id, flags, a);
+    return c;
+}
+inline call invoke(IDispatch* d, DISPID id, WORD flags, args&& a)
+{
+    return invoke(d, id, flags, a);
 }
 
 inline DISPID id_of(IDispatch* d, const char16_t* name)
@@ -384,5 +340,25 @@ inline DISPID id_of(IDispatch* d, const char16_t* name)
     LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
     return SUCCEEDED(d->GetIDsOfNames(IID_NULL, names, 1, 0, &id)) ? id : DISPID_UNKNOWN;
 }
+
+// A fresh test object for each test; at the end, no object or string may be left alive.
+class DispatchTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        bstrs_ = com::bstr_live_count();
+        ASSERT_EQ(make_test_object(&disp, &obj), S_OK);
+    }
+    void TearDown() override
+    {
+        disp = nullptr;
+        EXPECT_EQ(g_alive, 0);
+        EXPECT_EQ(com::bstr_live_count(), bstrs_);
+    }
+
+    com::ComPtr<IDispatch> disp;
+    CDispatchTest* obj = nullptr;
+    long bstrs_ = 0;
+};
 
 }  // namespace dispatch_test

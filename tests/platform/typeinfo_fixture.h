@@ -118,12 +118,12 @@ protected:
         all->GetContainingTypeLib(lib.put(), nullptr);
         ASSERT_TRUE(lib);
         bstrs_ = com::bstr_live_count();
-        lib_refs_ = ref_count(lib.get());
+        lib_refs_ = references(lib.get());
     }
     void TearDown() override
     {
         EXPECT_EQ(com::bstr_live_count(), bstrs_);
-        EXPECT_EQ(ref_count(lib.get()), lib_refs_) << "type infos count on their library";
+        EXPECT_EQ(references(lib.get()), lib_refs_) << "type infos count on their library";
     }
 
     com::ComPtr<ITypeInfo> all, base;
