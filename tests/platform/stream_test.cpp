@@ -296,18 +296,6 @@ TEST(MemoryStream, InitialContentsAreACopyReadFromTheStart)
     EXPECT_EQ(bytes_of(stream.get()), "xyz");
 }
 
-TEST(MemoryStream, ManySmallWritesKeepEveryByte)
-{
-    com::ComPtr<IStream> stream = stream_of("");
-    std::string expected;
-    for (int i = 0; i < 50000; ++i) {
-        char chunk[3] = {static_cast<char>(i), static_cast<char>(i >> 8), '-'};
-        ASSERT_EQ(stream->Write(chunk, 3, nullptr), S_OK);
-        expected.append(chunk, 3);
-    }
-    EXPECT_EQ(bytes_of(stream.get()), expected);
-}
-
 TEST(MemoryStream, GrowingBeyondMemoryFailsCleanly)
 {
     com::ComPtr<IStream> stream = stream_of("abc");
