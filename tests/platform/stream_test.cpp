@@ -3,10 +3,7 @@
 // the memory stream does (file_stream_test.cpp has the file stream's own).
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -16,10 +13,9 @@
 #include "platform/com/object.h"
 #include "platform/com/streams.h"
 #include "platform/com/task_memory.h"
+#include "tests/shell/temp_tree.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 com::ComPtr<IStream> stream_of(std::string_view text)
 {
@@ -42,13 +38,6 @@ struct memory_kind {
 };
 
 struct file_kind {
-    file_kind()
-    {
-        std::string pattern = (fs::temp_directory_path() / "zcnt-stream-XXXXXX").string();
-        EXPECT_NE(::mkdtemp(pattern.data()), nullptr);
-        path = (fs::path(pattern) / "s.bin").string();
-    }
-    ~file_kind() { fs::remove_all(fs::path(path).parent_path()); }
     com::ComPtr<IStream> open(std::string_view text)
     {
         std::ofstream(path, std::ios::binary) << text;
@@ -62,7 +51,8 @@ struct file_kind {
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
     std::u16string name() const { return std::u16string(path.begin(), path.end()); }
-    std::string path;
+    shell_test::TempTree tree;
+    std::string path = tree.root() + "/s.bin";
 };
 
 ULONGLONG seek(IStream* stream, LONGLONG move, DWORD origin = STREAM_SEEK_SET)
