@@ -2,6 +2,7 @@
 // counts, optional and by-reference arguments, results and exceptions.
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include "tests/platform/dispatch_test_object.h"
 
 namespace {
@@ -281,9 +282,8 @@ TEST_F(Invoke, FailingMethodGivesExceptionWithTheErrorInformation)
 {
     args a{vi4(static_cast<LONG>(0x80040201))};
     call c = invoke(disp.get(), 0x1D, DISPATCH_METHOD, a);
-    EXPECT_EQ(c.hr, DISP_E_EXCEPTION);
-    EXPECT_EQ(c.exception.scode, ZCNT_HR(0x80040201));
-    EXPECT_EQ(c.exception.wCode, 0);
+    EXPECT_EQ(std::tuple(c.hr, c.exception.scode, c.exception.wCode),
+              std::tuple(DISP_E_EXCEPTION, ZCNT_HR(0x80040201), 0));
     EXPECT_EQ(com::bstr_view(c.exception.bstrSource), u"DispatchTest");
     EXPECT_EQ(com::bstr_view(c.exception.bstrDescription), u"The element is locked");
     EXPECT_EQ(c.exception.bstrHelpFile, nullptr);

@@ -3,6 +3,7 @@
 // the memory stream does (file_stream_test.cpp has the file stream's own).
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -195,9 +196,8 @@ TYPED_TEST(Stream, StatReportsTypeSizeModeAndAnAllocatedName)
     std::memset(&stat, 0xCD, sizeof stat);
     ASSERT_EQ(stream->Stat(&stat, STATFLAG_DEFAULT), S_OK);
     EXPECT_EQ(stat.type, static_cast<DWORD>(STGTY_STREAM));
-    EXPECT_EQ(stat.cbSize.QuadPart, 4u);
-    EXPECT_EQ(stat.grfMode, STGM_READWRITE);
-    EXPECT_EQ(stat.clsid, CLSID_NULL);
+    EXPECT_EQ(std::tuple(stat.cbSize.QuadPart, stat.grfMode, stat.clsid),
+              std::tuple(4u, STGM_READWRITE, CLSID_NULL));
     ASSERT_NE(stat.pwcsName, nullptr);
     EXPECT_EQ(std::u16string(stat.pwcsName), this->kind_.name());
     EXPECT_EQ(com::task_memory_live_count(), blocks + 1);
