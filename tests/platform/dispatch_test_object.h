@@ -48,9 +48,7 @@ public:
     // IDispatchTestBase
     HRESULT SetPosition(LONG l, LONG t, LONG w, LONG h) noexcept override
     {
-        ++calls;
-        left = l, top = t, width = w, height = h;
-        return S_OK;
+        return ++calls, left = l, top = t, width = w, height = h, S_OK;
     }
     HRESULT GetPosition(LONG* l, LONG* t, LONG* w, LONG* h) noexcept override
     {
@@ -59,17 +57,10 @@ public:
         *l = left, *t = top, *w = width, *h = height;
         return S_OK;
     }
-    HRESULT Delete() noexcept override
-    {
-        ++deletes;
-        return S_OK;
-    }
+    HRESULT Delete() noexcept override { return ++deletes, S_OK; }
     HRESULT get_Inclination(SHORT* v) noexcept override { return *v = inclination, S_OK; }
     HRESULT put_Inclination(SHORT v) noexcept override { return inclination = v, S_OK; }
-    HRESULT get_AllowInclination(VARIANT_BOOL* v) noexcept override
-    {
-        return *v = VARIANT_TRUE, S_OK;
-    }
+    HRESULT get_AllowInclination(VARIANT_BOOL* v) noexcept override { return *v = -1, S_OK; }
     HRESULT get_Shape(DispatchTestShape* v) noexcept override { return *v = shape, S_OK; }
     HRESULT put_Shape(DispatchTestShape v) noexcept override { return shape = v, S_OK; }
     HRESULT get_Description(BSTR* v) noexcept override
@@ -80,8 +71,7 @@ public:
     HRESULT put_Description(BSTR v) noexcept override
     {
         last_description = v;
-        description.assign(com::bstr_view(v));
-        return S_OK;
+        return description.assign(com::bstr_view(v)), S_OK;
     }
     HRESULT get_PageID(LONG* v) noexcept override { return *v = 17, S_OK; }
     HRESULT CopyTo(IDispatchTestBase* destination) noexcept override
@@ -106,21 +96,11 @@ public:
     }
     HRESULT put_Tag(VARIANT v) noexcept override { return VariantCopy(tag.get(), &v); }
     HRESULT get_Owner(IDispatch** v) noexcept override { return owner.copy_to(v); }
-    HRESULT putref_Owner(IDispatch* v) noexcept override
-    {
-        owner = com::ComPtr<IDispatch>(v);
-        return S_OK;
-    }
-    HRESULT SetParent(IUnknown* p) noexcept override
-    {
-        parent = com::ComPtr<IUnknown>(p);
-        return S_OK;
-    }
+    HRESULT putref_Owner(IDispatch* v) noexcept override { return owner = com::ComPtr(v), S_OK; }
+    HRESULT SetParent(IUnknown* p) noexcept override { return parent = decltype(parent)(p), S_OK; }
     HRESULT Blend(OLE_COLOR c, double a, OLE_COLOR* result) noexcept override
     {
-        blend_amount = a;
-        *result = c ^ 0x00FFFFFFu;
-        return S_OK;
+        return blend_amount = a, *result = c ^ 0x00FFFFFFu, S_OK;
     }
     HRESULT Fail(LONG code) noexcept override
     {
@@ -164,9 +144,7 @@ public:
     }
     HRESULT get__NewEnum(IUnknown** items) noexcept override
     {
-        *items = identity();
-        (*items)->AddRef();
-        return S_OK;
+        return (*items = identity())->AddRef(), S_OK;
     }
     HRESULT get_Created(DATE* v) noexcept override { return *v = created, S_OK; }
     HRESULT put_Created(DATE v) noexcept override { return created = v, S_OK; }
@@ -175,8 +153,7 @@ public:
     HRESULT Link(IDispatchTestBase* other, VARIANT_BOOL* linked) noexcept override
     {
         copied_to = other;
-        *linked = other ? VARIANT_TRUE : VARIANT_FALSE;
-        return S_OK;
+        return *linked = other ? VARIANT_TRUE : VARIANT_FALSE, S_OK;
     }
     HRESULT Sum(BYTE b, USHORT us, ULONG ul, SHORT s, float f, LONGLONG ll, double d, LONG l,
                 DispatchTestMode m, double* sum) noexcept override
@@ -188,9 +165,7 @@ public:
     HRESULT get_Secret(LONG* v) noexcept override { return *v = 99, S_OK; }
     HRESULT Peer(IDispatchTestOther** other) noexcept override
     {
-        *other = this;
-        AddRefSelf();
-        return S_OK;
+        return *other = this, AddRefSelf(), S_OK;
     }
 
     // IDispatchTestOther
@@ -201,8 +176,7 @@ public:
     }
     HRESULT Ping(LONG value, LONG* echoed) noexcept override
     {
-        *echoed = value + 1000;
-        return S_OK;
+        return *echoed = value + 1000, S_OK;
     }
 
     void AddRefSelf() noexcept { identity()->AddRef(); }
