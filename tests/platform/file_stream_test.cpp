@@ -81,11 +81,9 @@ TEST_F(FileStream, OpenErrorsSayWhatIsMissingOrRefused)
         {path("no-folder/a.bin"), STGM_READ, STG_E_PATHNOTFOUND},
         {path("no-folder/a.bin"), STGM_WRITE | STGM_CREATE, STG_E_PATHNOTFOUND},
         {tree_.root(), STGM_READ, STG_E_ACCESSDENIED},  // a folder
-        {tree_.root(), STGM_READWRITE, STG_E_ACCESSDENIED},
-        {path("a.bin"), 3, STG_E_INVALIDFLAG},
+        {tree_.root(), STGM_READWRITE, STG_E_ACCESSDENIED}, {path("a.bin"), 3, STG_E_INVALIDFLAG},
         {path("a.bin"), STGM_READ | STGM_CREATE, STG_E_INVALIDFLAG},
-        {path("a.bin"), 0x50, STG_E_INVALIDFLAG},
-        {path("a.bin"), 0x80000, STG_E_INVALIDFLAG},
+        {path("a.bin"), 0x50, STG_E_INVALIDFLAG}, {path("a.bin"), 0x80000, STG_E_INVALIDFLAG},
     };
     for (const auto& c : cases)
         EXPECT_EQ(open_error(c.path, c.mode), c.hr) << c.path << " " << c.mode;

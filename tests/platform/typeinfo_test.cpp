@@ -174,8 +174,7 @@ TEST_F(TypeInfo, LibraryAttributesDocumentationAndTypesInDeclarationOrder)
     const type_ types[] = {
         {TKIND_MAX, u"DispatchTestLib", u"Dispatch tests"},  // the library itself, index -1
         {TKIND_DISPATCH, u"IDispatchTestBase", u"An element with a position"},
-        {TKIND_DISPATCH, u"IDispatchTestAll", u""},
-        {TKIND_ENUM, u"DispatchTestShape", u""},
+        {TKIND_DISPATCH, u"IDispatchTestAll", u""}, {TKIND_ENUM, u"DispatchTestShape", u""},
         {TKIND_COCLASS, u"DispatchTest", u"The test object"},
     };
     ASSERT_EQ(lib->GetTypeInfoCount(), 4u);
