@@ -9,14 +9,6 @@ namespace {
 
 using namespace dispatch_test;
 
-// An argument block given in rgvarg order, as a caller with named arguments lays it out.
-args in_rgvarg_order(std::vector<VARIANT> rgvarg, std::vector<DISPID> named = {})
-{
-    args a(std::vector<VARIANT>(rgvarg.rbegin(), rgvarg.rend()));
-    a.named(std::move(named));
-    return a;
-}
-
 using Invoke = DispatchTest;
 
 TEST_F(Invoke, CallsThatDoNotBindReachNoMemberAndNameTheFaultyArgument)
@@ -60,7 +52,7 @@ TEST_F(Invoke, CallsThatDoNotBindReachNoMemberAndNameTheFaultyArgument)
                      {vi4(1), vstr(u"wide"), vi4(2), vi4(3)}, {3, 2}, DISP_E_TYPEMISMATCH, 1});
     for (case_& k : cases) {
         SCOPED_TRACE(k.what);
-        args a = in_rgvarg_order(k.rgvarg, k.named);
+        args a = args::raw(k.rgvarg, k.named);
         call c;
         if (k.out_pointers)
             invoke(c, disp.get(), k.id, k.flags, a);
@@ -109,7 +101,7 @@ TEST_F(Invoke, ArgumentsBindInReverseRgvargOrderOrByName)
     for (case_& k : cases) {
         SCOPED_TRACE(k.what);
         obj->left = obj->top = obj->width = obj->height = 0;
-        args a = in_rgvarg_order(k.rgvarg, k.named);
+        args a = args::raw(k.rgvarg, k.named);
         call c = invoke(disp.get(), 1, k.flags, a);
         ASSERT_EQ(c.hr, S_OK);
         EXPECT_EQ(c.arg_error, kNoArg);

@@ -231,7 +231,7 @@ public:
         v_.swap(reversed);
     }
     explicit args(const std::vector<VARIANT>& natural) : v_(natural.rbegin(), natural.rend()) {}
-    static args raw(std::initializer_list<VARIANT> rgvarg, std::vector<DISPID> named = {})
+    static args raw(const std::vector<VARIANT>& rgvarg, std::vector<DISPID> named = {})
     {
         args a;
         a.v_.assign(rgvarg.begin(), rgvarg.end());
