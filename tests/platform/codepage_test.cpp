@@ -163,8 +163,7 @@ TEST(CodepageUtf8, InvalidSequencesBecomeReplacementCharacters)
         {"\xE2\x82x", u"\uFFFDx"},            // broken in the middle
         {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},  // encoded surrogate
         {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},  // above U+10FFFF
-        {"\xFF", u"\uFFFD"},
-        {"\x80z", u"\uFFFDz"},
+        {"\xFF", u"\uFFFD"}, {"\x80z", u"\uFFFDz"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(decode(CP_UTF8, c.bytes), c.wide);

@@ -8,56 +8,30 @@ namespace {
 
 using namespace dispatch_test;
 
-class Coerce : public ::testing::Test {
+class Coerce : public DispatchTest {
 protected:
-    void SetUp() override
-    {
-        bstrs_ = com::bstr_live_count();
-        ASSERT_EQ(make_test_object(&disp, &obj), S_OK);
-    }
-    void TearDown() override
-    {
-        disp = nullptr;
-        EXPECT_EQ(g_alive, 0);
-        EXPECT_EQ(com::bstr_live_count(), bstrs_);
-    }
     HRESULT put(DISPID id, VARIANT value)
     {
         args a = std::move(args{value}.put());
         return disp->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYPUT, a.params(), nullptr, nullptr,
                             nullptr);
     }
-    void get(DISPID id, call& c)
-    {
-        args none;
-        invoke(c, disp.get(), id, DISPATCH_PROPERTYGET, none);
-    }
-
-    com::ComPtr<IDispatch> disp;
-    CDispatchTest* obj = nullptr;
-    long bstrs_ = 0;
+    call get(DISPID id) { return invoke(disp.get(), id, DISPATCH_PROPERTYGET, args{}); }
 };
 
 TEST_F(Coerce, ArgumentsForLongParametersAreConvertedOrReadThroughTheirReference)
 {
     LONG width = 9;
     VARIANT inner = vstr(u"12");
-    args a{vstr(u"42"), vbyref(VT_VARIANT, &inner), vbyref(VT_I4, &width), vi2(-4)};
-    call c;
-    invoke(c, disp.get(), 1, DISPATCH_METHOD, a);
+    call c = invoke(disp.get(), 1, DISPATCH_METHOD,
+                    args{vstr(u"42"), vbyref(VT_VARIANT, &inner), vbyref(VT_I4, &width), vi2(-4)});
     ASSERT_EQ(c.hr, S_OK);
-    EXPECT_EQ(obj->left, 42);
-    EXPECT_EQ(obj->top, 12);
-    EXPECT_EQ(obj->width, 9);
-    EXPECT_EQ(obj->height, -4);
+    EXPECT_EQ(obj->position(), (std::vector<LONG>{42, 12, 9, -4}));
     VariantClear(&inner);
 
-    args b{vr8(2.5), vr8(3.5), vbool(true), vi4(0)};
-    invoke(c, disp.get(), 1, DISPATCH_METHOD, b);
-    ASSERT_EQ(c.hr, S_OK);
-    EXPECT_EQ(obj->left, 2) << "half to even";
-    EXPECT_EQ(obj->top, 4);
-    EXPECT_EQ(obj->width, -1) << "VT_BOOL true";
+    call b = invoke(disp.get(), 1, DISPATCH_METHOD, args{vr8(2.5), vr8(3.5), vbool(true), vi4(0)});
+    ASSERT_EQ(b.hr, S_OK);
+    EXPECT_EQ(obj->position(), (std::vector<LONG>{2, 4, -1, 0})) << "half to even; true is -1";
 }
 
 TEST_F(Coerce, ValuesThatDoNotConvertGiveTypeMismatchOrOverflow)
@@ -84,8 +58,7 @@ TEST_F(Coerce, ValuesThatDoNotConvertGiveTypeMismatchOrOverflow)
         SCOPED_TRACE(k.what);
         args a(k.natural);
         if (k.is_put) a.put();
-        call c;
-        invoke(c, disp.get(), k.id, k.is_put ? DISPATCH_PROPERTYPUT : DISPATCH_METHOD, a);
+        call c = invoke(disp.get(), k.id, k.is_put ? DISPATCH_PROPERTYPUT : DISPATCH_METHOD, a);
         EXPECT_EQ(c.hr, k.hr);
         EXPECT_EQ(c.arg_error, k.arg_error);
         EXPECT_EQ(obj->calls + obj->inclination, 0);
@@ -130,30 +103,23 @@ TEST_F(Coerce, PropertiesTakeConvertedValuesAndReportTheirOwnType)
         SCOPED_TRACE(k.id);
         ASSERT_EQ(put(k.id, k.given), S_OK);
         EXPECT_TRUE(k.stored(*obj));
-        call c;
-        get(k.id, c);
+        call c = get(k.id);
         ASSERT_EQ(c.hr, S_OK);
         EXPECT_EQ(c.result.vt(), k.reported);
     }
-    call colour;
     ASSERT_EQ(put(0x15, vi4(-1)), S_OK);
-    get(0x15, colour);
+    call colour = get(0x15);
     EXPECT_EQ(colour.result->ulVal, 0xFFFFFFFFu);
-    call tag;
-    get(0x19, tag);
-    ASSERT_EQ(tag.result.vt(), VT_BSTR);
-    EXPECT_EQ(com::bstr_view(tag.result->bstrVal), u"tagged");
+    call tag = get(0x19);
+    EXPECT_EQ(shown(tag.result), "BSTR tagged");
     obj->tag = com::Variant();
 }
 
 TEST_F(Coerce, ColourArgumentAndResultOfAMethodKeepTheirBits)
 {
-    args a{vi4(-1), vr8(0.1)};
-    call c;
-    invoke(c, disp.get(), 0x1C, DISPATCH_METHOD, a);
+    call c = invoke(disp.get(), 0x1C, DISPATCH_METHOD, args{vi4(-1), vr8(0.1)});
     ASSERT_EQ(c.hr, S_OK);
-    EXPECT_EQ(c.result.vt(), VT_UI4);
-    EXPECT_EQ(c.result->ulVal, 0xFF000000u);
+    EXPECT_EQ(shown(c.result), "UI4 4278190080");
     EXPECT_EQ(obj->blend_amount, 0.1);
 }
 
@@ -177,44 +143,40 @@ TEST_F(Coerce, InterfaceArgumentsAreReleasedAfterTheCall)
     CDispatchTest* other_obj = nullptr;
     ASSERT_EQ(make_test_object(&other, &other_obj), S_OK);
     other_obj->left = 3;
-    const ULONG before = ref_count(other.get());
+    const ULONG before = references(other.get());
 
     // CopyTo(IDispatchTestBase*): asked for the interface, released afterwards.
     args a{vunknown(other.get(), VT_DISPATCH)};
-    call c;
-    invoke(c, disp.get(), 9, DISPATCH_METHOD, a);
+    call c = invoke(disp.get(), 9, DISPATCH_METHOD, a);
     ASSERT_EQ(c.hr, S_OK);
     EXPECT_NE(obj->copied_to, nullptr);
     EXPECT_EQ(other_obj->left, obj->left);
-    EXPECT_EQ(ref_count(other.get()), before + 1) << "only the argument's own reference";
+    EXPECT_EQ(references(other.get()), before + 1) << "only the argument's own reference";
     VariantClear(&a[0]);
-    EXPECT_EQ(ref_count(other.get()), before);
+    EXPECT_EQ(references(other.get()), before);
 
     // SetParent(IUnknown*) keeps one reference, which goes when the parent is dropped.
     {
-        args p{vunknown(other.get(), VT_DISPATCH)};
-        call set;
-        invoke(set, disp.get(), 0x1B, DISPATCH_METHOD, p);
+        call set = invoke(disp.get(), 0x1B, DISPATCH_METHOD,
+                          args{vunknown(other.get(), VT_DISPATCH)});
         ASSERT_EQ(set.hr, S_OK);
     }
-    EXPECT_EQ(ref_count(other.get()), before + 1);
+    EXPECT_EQ(references(other.get()), before + 1);
     obj->parent = nullptr;
-    EXPECT_EQ(ref_count(other.get()), before);
+    EXPECT_EQ(references(other.get()), before);
 
     // putref Owner(IDispatch*), then the get hands out a new reference.
     {
         args r = std::move(args{vunknown(other.get(), VT_DISPATCH)}.put());
-        call set;
-        invoke(set, disp.get(), 0x1A, DISPATCH_PROPERTYPUTREF, r);
+        call set = invoke(disp.get(), 0x1A, DISPATCH_PROPERTYPUTREF, r);
         ASSERT_EQ(set.hr, S_OK);
-        call owner;
-        get(0x1A, owner);
+        call owner = get(0x1A);
         ASSERT_EQ(owner.hr, S_OK);
         ASSERT_EQ(owner.result.vt(), VT_DISPATCH);
         EXPECT_EQ(owner.result->pdispVal, other.get());
     }
     obj->owner = nullptr;
-    EXPECT_EQ(ref_count(other.get()), before);
+    EXPECT_EQ(references(other.get()), before);
     other = nullptr;
 }
 
@@ -222,61 +184,52 @@ TEST_F(Coerce, ObjectWithoutTheInterfaceGivesTypeMismatch)
 {
     com::ComPtr<ICreateErrorInfo> unrelated;
     ASSERT_EQ(CreateErrorInfo(unrelated.put()), S_OK);
-    const ULONG before = ref_count(unrelated.get());
+    const ULONG before = references(unrelated.get());
     {
-        args a{vunknown(unrelated.get())};
-        call c;
-        invoke(c, disp.get(), 9, DISPATCH_METHOD, a);
+        call c = invoke(disp.get(), 9, DISPATCH_METHOD, args{vunknown(unrelated.get())});
         EXPECT_EQ(c.hr, DISP_E_TYPEMISMATCH);
         EXPECT_EQ(c.arg_error, 0u);
         EXPECT_EQ(obj->copied_to, nullptr);
     }
-    EXPECT_EQ(ref_count(unrelated.get()), before);
+    EXPECT_EQ(references(unrelated.get()), before);
 }
 
 TEST_F(Coerce, NullObjectPassesAsNull)
 {
-    args a{vunknown(nullptr, VT_DISPATCH)};
-    call c;
-    invoke(c, disp.get(), 0x23, DISPATCH_METHOD, a);
+    call c = invoke(disp.get(), 0x23, DISPATCH_METHOD, args{vunknown(nullptr, VT_DISPATCH)});
     ASSERT_EQ(c.hr, S_OK);
-    EXPECT_EQ(c.result.vt(), VT_BOOL);
-    EXPECT_EQ(c.result->boolVal, VARIANT_FALSE);
+    EXPECT_EQ(shown(c.result), "BOOL 0");
 }
 
 TEST_F(Coerce, InterfaceResultsCarryOneReference)
 {
-    const ULONG before = ref_count(disp.get());
+    const ULONG before = references(disp.get());
     {
         args none;
-        call c;
-        invoke(c, disp.get(), 0x26, DISPATCH_METHOD, none);
+        call c = invoke(disp.get(), 0x26, DISPATCH_METHOD, none);
         ASSERT_EQ(c.hr, S_OK);
         ASSERT_EQ(c.result.vt(), VT_DISPATCH);
         EXPECT_TRUE(com::same_object(c.result->pdispVal, disp.get()));
-        EXPECT_EQ(ref_count(disp.get()), before + 1);
+        EXPECT_EQ(references(disp.get()), before + 1);
         // The result is the second dual interface: its own table answers.
-        args ping{vi4(1)};
-        call pinged;
-        invoke(pinged, c.result->pdispVal, 2, DISPATCH_METHOD, ping);
+        call pinged = invoke(c.result->pdispVal, 2, DISPATCH_METHOD, args{vi4(1)});
         EXPECT_EQ(pinged.result->lVal, 1001);
     }
-    EXPECT_EQ(ref_count(disp.get()), before);
+    EXPECT_EQ(references(disp.get()), before);
     // A dropped interface result is released.
     args none;
     EXPECT_EQ(disp->Invoke(0x26, IID_NULL, 0, DISPATCH_METHOD, none.params(), nullptr, nullptr,
                            nullptr),
               S_OK);
-    EXPECT_EQ(ref_count(disp.get()), before);
+    EXPECT_EQ(references(disp.get()), before);
 }
 
 TEST_F(Coerce, EveryScalarWidthReachesTheMethod)
 {
     VARIANT big = vtyped(VT_I8);
     big.llVal = 5000000000LL;
-    args a{vstr(u"1"), vi4(2), vi4(3), vi4(-4), vr8(0.25), big, vr8(0.5), vi4(8)};
-    call c;
-    invoke(c, disp.get(), 0x24, DISPATCH_METHOD, a);
+    call c = invoke(disp.get(), 0x24, DISPATCH_METHOD,
+                    args{vstr(u"1"), vi4(2), vi4(3), vi4(-4), vr8(0.25), big, vr8(0.5), vi4(8)});
     ASSERT_EQ(c.hr, S_OK);
     EXPECT_EQ(c.result->dblVal, 1 + 2 + 3 - 4 + 0.25 + 5000000000.0 + 0.5 + 8);
 }

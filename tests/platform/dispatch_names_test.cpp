@@ -8,14 +8,8 @@ namespace {
 
 using namespace dispatch_test;
 
-class DispatchNames : public ::testing::Test {
+class DispatchNames : public DispatchTest {
 protected:
-    void SetUp() override { ASSERT_EQ(make_test_object(&disp, nullptr), S_OK); }
-    void TearDown() override
-    {
-        disp = nullptr;
-        EXPECT_EQ(g_alive, 0);
-    }
     HRESULT ids(std::vector<const char16_t*> names, std::vector<DISPID>* out)
     {
         out->assign(names.size(), 12345);
@@ -24,28 +18,16 @@ protected:
         return disp->GetIDsOfNames(IID_NULL, raw.data(), static_cast<UINT>(raw.size()), 0,
                                    out->data());
     }
-
-    com::ComPtr<IDispatch> disp;
 };
 
-TEST_F(DispatchNames, MatchIgnoringCase)
+TEST_F(DispatchNames, FindOwnAndInheritedMembersIgnoringCase)
 {
-    for (const char16_t* name : {u"SetPosition", u"setposition", u"SETPOSITION", u"sEtPoSiTiOn"})
-        EXPECT_EQ(id_of(disp.get(), name), 1);
-    EXPECT_EQ(id_of(disp.get(), u"colour"), 0x15);
-    EXPECT_EQ(id_of(disp.get(), u"_newenum"), DISPID_NEWENUM);
-    EXPECT_EQ(id_of(disp.get(), u"item"), DISPID_VALUE);
-}
-
-TEST_F(DispatchNames, FindOwnAndInheritedMembers)
-{
-    struct case_ {
-        const char16_t* name;
-        DISPID id;
+    const std::pair<const char16_t*, DISPID> cases[] = {
+        {u"sEtPoSiTiOn", 1}, {u"Inclination", 4}, {u"PageID", 8}, {u"CopyTo", 9},
+        {u"colour", 0x15},   {u"Blend", 0x1C},    {u"Peer", 0x26}, {u"_newenum", DISPID_NEWENUM},
+        {u"item", DISPID_VALUE},
     };
-    for (const case_& k : {case_{u"Inclination", 4}, case_{u"PageID", 8}, case_{u"CopyTo", 9},
-                           case_{u"Blend", 0x1C}, case_{u"Peer", 0x26}})
-        EXPECT_EQ(id_of(disp.get(), k.name), k.id) << static_cast<int>(k.id);
+    for (const auto& [name, id] : cases) EXPECT_EQ(id_of(disp.get(), name), id) << id;
 }
 
 TEST_F(DispatchNames, ParameterNamesGiveZeroBasedIndexes)

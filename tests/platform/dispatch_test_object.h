@@ -11,6 +11,7 @@
 #include "platform/com/object.h"
 #include "platform/com/raii.h"
 #include "tests/platform/dispatch_test_interface.h"
+#include "tests/platform/test_support.h"
 
 namespace dispatch_test {
 
@@ -47,9 +48,7 @@ public:
     // IDispatchTestBase
     HRESULT SetPosition(LONG l, LONG t, LONG w, LONG h) noexcept override
     {
-        ++calls;
-        left = l, top = t, width = w, height = h;
-        return S_OK;
+        return ++calls, left = l, top = t, width = w, height = h, S_OK;
     }
     HRESULT GetPosition(LONG* l, LONG* t, LONG* w, LONG* h) noexcept override
     {
@@ -58,17 +57,10 @@ public:
         *l = left, *t = top, *w = width, *h = height;
         return S_OK;
     }
-    HRESULT Delete() noexcept override
-    {
-        ++deletes;
-        return S_OK;
-    }
+    HRESULT Delete() noexcept override { return ++deletes, S_OK; }
     HRESULT get_Inclination(SHORT* v) noexcept override { return *v = inclination, S_OK; }
     HRESULT put_Inclination(SHORT v) noexcept override { return inclination = v, S_OK; }
-    HRESULT get_AllowInclination(VARIANT_BOOL* v) noexcept override
-    {
-        return *v = VARIANT_TRUE, S_OK;
-    }
+    HRESULT get_AllowInclination(VARIANT_BOOL* v) noexcept override { return *v = -1, S_OK; }
     HRESULT get_Shape(DispatchTestShape* v) noexcept override { return *v = shape, S_OK; }
     HRESULT put_Shape(DispatchTestShape v) noexcept override { return shape = v, S_OK; }
     HRESULT get_Description(BSTR* v) noexcept override
@@ -79,8 +71,7 @@ public:
     HRESULT put_Description(BSTR v) noexcept override
     {
         last_description = v;
-        description.assign(com::bstr_view(v));
-        return S_OK;
+        return description.assign(com::bstr_view(v)), S_OK;
     }
     HRESULT get_PageID(LONG* v) noexcept override { return *v = 17, S_OK; }
     HRESULT CopyTo(IDispatchTestBase* destination) noexcept override
@@ -105,21 +96,11 @@ public:
     }
     HRESULT put_Tag(VARIANT v) noexcept override { return VariantCopy(tag.get(), &v); }
     HRESULT get_Owner(IDispatch** v) noexcept override { return owner.copy_to(v); }
-    HRESULT putref_Owner(IDispatch* v) noexcept override
-    {
-        owner = com::ComPtr<IDispatch>(v);
-        return S_OK;
-    }
-    HRESULT SetParent(IUnknown* p) noexcept override
-    {
-        parent = com::ComPtr<IUnknown>(p);
-        return S_OK;
-    }
+    HRESULT putref_Owner(IDispatch* v) noexcept override { return owner = com::ComPtr(v), S_OK; }
+    HRESULT SetParent(IUnknown* p) noexcept override { return parent = decltype(parent)(p), S_OK; }
     HRESULT Blend(OLE_COLOR c, double a, OLE_COLOR* result) noexcept override
     {
-        blend_amount = a;
-        *result = c ^ 0x00FFFFFFu;
-        return S_OK;
+        return blend_amount = a, *result = c ^ 0x00FFFFFFu, S_OK;
     }
     HRESULT Fail(LONG code) noexcept override
     {
@@ -163,9 +144,7 @@ public:
     }
     HRESULT get__NewEnum(IUnknown** items) noexcept override
     {
-        *items = identity();
-        (*items)->AddRef();
-        return S_OK;
+        return (*items = identity())->AddRef(), S_OK;
     }
     HRESULT get_Created(DATE* v) noexcept override { return *v = created, S_OK; }
     HRESULT put_Created(DATE v) noexcept override { return created = v, S_OK; }
@@ -174,8 +153,7 @@ public:
     HRESULT Link(IDispatchTestBase* other, VARIANT_BOOL* linked) noexcept override
     {
         copied_to = other;
-        *linked = other ? VARIANT_TRUE : VARIANT_FALSE;
-        return S_OK;
+        return *linked = other ? VARIANT_TRUE : VARIANT_FALSE, S_OK;
     }
     HRESULT Sum(BYTE b, USHORT us, ULONG ul, SHORT s, float f, LONGLONG ll, double d, LONG l,
                 DispatchTestMode m, double* sum) noexcept override
@@ -187,9 +165,7 @@ public:
     HRESULT get_Secret(LONG* v) noexcept override { return *v = 99, S_OK; }
     HRESULT Peer(IDispatchTestOther** other) noexcept override
     {
-        *other = this;
-        AddRefSelf();
-        return S_OK;
+        return *other = this, AddRefSelf(), S_OK;
     }
 
     // IDispatchTestOther
@@ -200,11 +176,11 @@ public:
     }
     HRESULT Ping(LONG value, LONG* echoed) noexcept override
     {
-        *echoed = value + 1000;
-        return S_OK;
+        return *echoed = value + 1000, S_OK;
     }
 
     void AddRefSelf() noexcept { identity()->AddRef(); }
+    std::vector<LONG> position() const { return {left, top, width, height}; }
 
 protected:
     CDispatchTest() { ++g_alive; }
@@ -223,87 +199,26 @@ inline HRESULT make_test_object(com::ComPtr<IDispatch>* dispatch, CDispatchTest*
     return hr;
 }
 
-// The current reference count of an object, through AddRef and Release.
-inline ULONG ref_count(IUnknown* unknown)
-{
-    unknown->AddRef();
-    return unknown->Release();
-}
+using counted::references;
 
-// ---- Arguments --------------------------------------------------------------------------
+// ---- Arguments (each owns what it holds; args clears them) ------------------------------
 
-inline VARIANT vi4(LONG value)
-{
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_I4;
-    v.lVal = value;
-    return v;
-}
-inline VARIANT vi2(SHORT value)
-{
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_I2;
-    v.iVal = value;
-    return v;
-}
-inline VARIANT vr8(double value)
-{
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_R8;
-    v.dblVal = value;
-    return v;
-}
-inline VARIANT vbool(bool value)
-{
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_BOOL;
-    v.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
-    return v;
-}
-inline VARIANT vstr(const char16_t* text)
-{
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_BSTR;
-    v.bstrVal = SysAllocString(text);
-    return v;
-}
-inline VARIANT vtyped(VARTYPE vt)
-{
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = vt;
-    return v;
-}
-inline VARIANT vmissing()
-{
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_ERROR;
-    v.scode = DISP_E_PARAMNOTFOUND;
-    return v;
-}
+inline VARIANT vi4(LONG value) { return variant_of(VT_I4, value); }
+inline VARIANT vi2(SHORT value) { return variant_of(VT_I2, value); }
+inline VARIANT vr8(double value) { return variant_of(VT_R8, value); }
+inline VARIANT vbool(bool value) { return variant_of(VT_BOOL, VARIANT_BOOL(value ? -1 : 0)); }
+inline VARIANT vstr(const char16_t* text) { return variant_of(VT_BSTR, SysAllocString(text)); }
+inline VARIANT vtyped(VARTYPE vt) { return variant_of(vt, 0LL); }
+inline VARIANT vmissing() { return variant_of(VT_ERROR, SCODE{DISP_E_PARAMNOTFOUND}); }
 inline VARIANT vbyref(VARTYPE vt, void* storage)
 {
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = static_cast<VARTYPE>(VT_BYREF | vt);
-    v.byref = storage;
-    return v;
+    return variant_of(static_cast<VARTYPE>(VT_BYREF | vt), storage);
 }
 // Takes a new reference.
 inline VARIANT vunknown(IUnknown* p, VARTYPE vt = VT_UNKNOWN)
 {
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = vt;
-    v.punkVal = p;
     if (p) p->AddRef();
-    return v;
+    return variant_of(vt, p);
 }
 
 // An argument block that owns its variants. Given in the caller's order (first argument
@@ -316,7 +231,7 @@ public:
         v_.swap(reversed);
     }
     explicit args(const std::vector<VARIANT>& natural) : v_(natural.rbegin(), natural.rend()) {}
-    static args raw(std::initializer_list<VARIANT> rgvarg, std::vector<DISPID> named = {})
+    static args raw(const std::vector<VARIANT>& rgvarg, std::vector<DISPID> named = {})
     {
         args a;
         a.v_.assign(rgvarg.begin(), rgvarg.end());
@@ -363,7 +278,11 @@ struct call {
     EXCEPINFO exception{};
 
     call() = default;
-    call(const call&) = delete;
+    call(call&& o) noexcept
+        : hr(o.hr), result(std::move(o.result)), arg_error(o.arg_error), exception(o.exception)
+    {
+        o.exception = {};
+    }
     ~call()
     {
         SysFreeString(exception.bstrSource);
@@ -372,10 +291,21 @@ struct call {
     }
 };
 
+// Into a call the test prepared, or into a new one.
 inline void invoke(call& c, IDispatch* d, DISPID id, WORD flags, args& a)
 {
     c.hr = d->Invoke(id, IID_NULL, 0, flags, a.params(), c.result.put(), &c.exception,
                      &c.arg_error);
+}
+inline call invoke(IDispatch* d, DISPID id, WORD flags, args& a)
+{
+    call c;
+    invoke(c, d, id, flags, a);
+    return c;
+}
+inline call invoke(IDispatch* d, DISPID id, WORD flags, args&& a)
+{
+    return invoke(d, id, flags, a);
 }
 
 inline DISPID id_of(IDispatch* d, const char16_t* name)
@@ -384,5 +314,25 @@ inline DISPID id_of(IDispatch* d, const char16_t* name)
     LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
     return SUCCEEDED(d->GetIDsOfNames(IID_NULL, names, 1, 0, &id)) ? id : DISPID_UNKNOWN;
 }
+
+// A fresh test object for each test; at the end, no object or string may be left alive.
+class DispatchTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        bstrs_ = com::bstr_live_count();
+        ASSERT_EQ(make_test_object(&disp, &obj), S_OK);
+    }
+    void TearDown() override
+    {
+        disp = nullptr;
+        EXPECT_EQ(g_alive, 0);
+        EXPECT_EQ(com::bstr_live_count(), bstrs_);
+    }
+
+    com::ComPtr<IDispatch> disp;
+    CDispatchTest* obj = nullptr;
+    long bstrs_ = 0;
+};
 
 }  // namespace dispatch_test

@@ -1,5 +1,5 @@
-// The fault stream: a small record writer and reader driven through every failure position,
-// short reads, a full medium, failing seeks, the counts, and forwarding to the inner stream.
+// The fault stream: a small record writer and reader meeting a chosen failure (the record tests
+// of the elements and the container drive theirs through every position), short reads, a full medium, failing seeks, the counts, and forwarding to the inner stream.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -119,34 +119,17 @@ TEST(FaultStream, WithoutAPlanItPassesEverythingThroughAndCounts)
     EXPECT_EQ(counts_of(f.stream.get()).reads, 9u);
 }
 
-TEST(FaultStream, EveryFailingWriteComesBackFromTheWriter)
+TEST(FaultStream, TheNamedWriteOrReadFailsWithThePlansError)
 {
-    const ULONG total = 10;
-    for (ULONG n = 1; n <= total + 1; ++n) {
-        SCOPED_TRACE(n);
-        faulty f = make_faulty({.fail_write_at = n});
-        HRESULT hr = write_records(f.stream.get(), kRecords);
-        if (n <= total) {
-            EXPECT_EQ(hr, STG_E_WRITEFAULT);
-            EXPECT_EQ(counts_of(f.stream.get()).writes, n) << "the writer stops at the failure";
-        } else {
-            EXPECT_EQ(hr, S_OK) << "the plan's write is never reached";
-        }
-    }
-    faulty f = make_faulty({.fail_write_at = 3, .write_error = E_ABORT});
-    EXPECT_EQ(write_records(f.stream.get(), kRecords), E_ABORT);
-}
+    faulty writer = make_faulty({.fail_write_at = 3, .write_error = E_ABORT});
+    EXPECT_EQ(write_records(writer.stream.get(), kRecords), E_ABORT);
+    EXPECT_EQ(counts_of(writer.stream.get()).writes, 3u) << "the writer stops at the failure";
 
-TEST(FaultStream, EveryFailingReadComesBackFromTheReaderAndCappedReadsAreShort)
-{
     const std::string file = good_output();
-    for (ULONG n = 1; n <= 9; ++n) {
-        SCOPED_TRACE(n);
-        faulty f = make_faulty({.fail_read_at = n, .read_error = E_ABORT}, file);
-        std::vector<std::string> records;
-        EXPECT_EQ(read_records(f.stream.get(), &records), E_ABORT);
-        EXPECT_EQ(counts_of(f.stream.get()).reads, n);
-    }
+    faulty reader = make_faulty({.fail_read_at = 4, .read_error = E_ABORT}, file);
+    std::vector<std::string> partial;
+    EXPECT_EQ(read_records(reader.stream.get(), &partial), E_ABORT);
+    EXPECT_EQ(counts_of(reader.stream.get()).reads, 4u);
     faulty f = make_faulty({.fail_read_at = 1}, file);
     char c;
     ULONG read = 99;

@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -14,6 +13,7 @@
 
 #include "platform/com/com_ptr.h"
 #include "platform/com/streams.h"
+#include "tests/shell/temp_tree.h"
 
 namespace {
 
@@ -21,20 +21,9 @@ namespace fs = std::filesystem;
 
 class FileStream : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "zcnt-file-stream-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
-    std::string path(const char* name) const { return (folder_ / name).string(); }
-
-    void put_file(const char* name, std::string_view text) const
-    {
-        std::ofstream(path(name), std::ios::binary) << text;
-    }
+    void SetUp() override { ASSERT_TRUE(tree_.ok()); }
+    std::string path(const char* name) const { return tree_.root() + "/" + name; }
+    void put_file(const char* name, const char* text) const { tree_.file(name, text); }
     std::string file_text(const char* name) const
     {
         std::ifstream in(path(name), std::ios::binary);
@@ -54,7 +43,7 @@ protected:
         return hr;
     }
 
-    fs::path folder_;
+    shell_test::TempTree tree_;
 };
 
 std::size_t open_descriptors()
@@ -91,12 +80,10 @@ TEST_F(FileStream, OpenErrorsSayWhatIsMissingOrRefused)
         {path("missing.bin"), STGM_READ, STG_E_FILENOTFOUND},
         {path("no-folder/a.bin"), STGM_READ, STG_E_PATHNOTFOUND},
         {path("no-folder/a.bin"), STGM_WRITE | STGM_CREATE, STG_E_PATHNOTFOUND},
-        {folder_.string(), STGM_READ, STG_E_ACCESSDENIED},  // a folder
-        {folder_.string(), STGM_READWRITE, STG_E_ACCESSDENIED},
-        {path("a.bin"), 3, STG_E_INVALIDFLAG},
+        {tree_.root(), STGM_READ, STG_E_ACCESSDENIED},  // a folder
+        {tree_.root(), STGM_READWRITE, STG_E_ACCESSDENIED}, {path("a.bin"), 3, STG_E_INVALIDFLAG},
         {path("a.bin"), STGM_READ | STGM_CREATE, STG_E_INVALIDFLAG},
-        {path("a.bin"), 0x50, STG_E_INVALIDFLAG},
-        {path("a.bin"), 0x80000, STG_E_INVALIDFLAG},
+        {path("a.bin"), 0x50, STG_E_INVALIDFLAG}, {path("a.bin"), 0x80000, STG_E_INVALIDFLAG},
     };
     for (const auto& c : cases)
         EXPECT_EQ(open_error(c.path, c.mode), c.hr) << c.path << " " << c.mode;

@@ -1,6 +1,7 @@
 // GUID text forms and ordering; BSTR lengths, embedded zeros and lifetimes.
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <unordered_set>
 
 #include "platform/com/bstr.h"
@@ -16,11 +17,8 @@ TEST(Guid, ParsesAndFormatsTheBracedForm)
 {
     GUID g{};
     ASSERT_TRUE(com::parse_guid("{44e6da12-20E3-4aa6-9562-292011E8EAAA}", &g));
-    EXPECT_EQ(g.Data1, 0x44E6DA12u);
-    EXPECT_EQ(g.Data2, 0x20E3);
-    EXPECT_EQ(g.Data3, 0x4AA6);
-    EXPECT_EQ(g.Data4[0], 0x95);
-    EXPECT_EQ(g.Data4[7], 0xAA);
+    EXPECT_EQ(std::tuple(g.Data1, g.Data2, g.Data3, g.Data4[0], g.Data4[7]),
+              std::tuple(0x44E6DA12u, 0x20E3, 0x4AA6, 0x95, 0xAA));
     EXPECT_EQ(com::format_guid(g), "{44E6DA12-20E3-4AA6-9562-292011E8EAAA}");
     EXPECT_EQ(com::format_guid_u16(kDispatch), u"{00020400-0000-0000-C000-000000000046}");
 }

@@ -1,15 +1,18 @@
 // Small pieces the platform tests share: a plain object for watching who holds references to
-// it, a way to read any object's count, a variant made in one line, and a fixture that fails a
-// test which leaves a BSTR allocated.
+// it, a way to read any object's count, a variant made in one line and put in words, and a
+// fixture that fails a test which leaves a BSTR allocated.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cstring>
+#include <string>
 
 #include "platform/com/bstr.h"
 #include "platform/com/object.h"
 #include "platform/com/oaidl.h"
+#include "platform/com/raii.h"
 
 namespace counted {
 
@@ -49,3 +52,30 @@ VARIANT variant_of(VARTYPE vt, T payload)
     std::memcpy(&v.llVal, &payload, sizeof payload);
     return v;
 }
+
+// A variant's type and value in words ("I4 17", "BSTR text", "R8 0.25"), so that one comparison
+// checks both; reals in their shortest exact form, other types by their number only.
+inline std::string shown(const VARIANT& v)
+{
+    auto number = [](auto n) {
+        char text[32];
+        return std::string(text, std::to_chars(text, text + sizeof text, n).ptr);
+    };
+    switch (v.vt) {
+    case VT_EMPTY: return "EMPTY";
+    case VT_I2: return "I2 " + number(v.iVal);
+    case VT_I4: return "I4 " + number(v.lVal);
+    case VT_UI4: return "UI4 " + number(v.ulVal);
+    case VT_R8: return "R8 " + number(v.dblVal);
+    case VT_BOOL: return "BOOL " + number(v.boolVal);
+    case VT_ERROR: return "ERROR " + number(static_cast<ULONG>(v.scode));
+    case VT_BSTR: {
+        std::string text = "BSTR ";
+        for (char16_t c : com::bstr_view(v.bstrVal))
+            text += c < 0x80 ? std::string(1, static_cast<char>(c)) : "\\u" + number(int{c});
+        return text;
+    }
+    default: return "vt " + number(v.vt);
+    }
+}
+inline std::string shown(const com::Variant& v) { return shown(*v.get()); }

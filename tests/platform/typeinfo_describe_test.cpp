@@ -67,49 +67,31 @@ TEST_F(TypeInfo, FunctionDescriptionsFollowTheTable)
 {
     const std::vector<std::string> base_functions = {
         "func 0x1 (I4 in, I4 in, I4 in, I4 in) -> VOID",
-        "func 0x2 (*I4 out, *I4 out, *I4 out, *I4 out) -> VOID",
-        "func 0x3 () -> VOID",
-        "get 0x4 () -> I2",
-        "put 0x4 (I2 in) -> VOID",
-        "get 0x5 () -> BOOL",
-        "get 0x6 () -> DispatchTestShape",
-        "put 0x6 (DispatchTestShape in) -> VOID",
-        "get 0x7 () -> BSTR",
-        "put 0x7 (BSTR in) -> VOID",
-        "get 0x8 () -> I4",
+        "func 0x2 (*I4 out, *I4 out, *I4 out, *I4 out) -> VOID", "func 0x3 () -> VOID",
+        "get 0x4 () -> I2", "put 0x4 (I2 in) -> VOID",
+        "get 0x5 () -> BOOL", "get 0x6 () -> DispatchTestShape",
+        "put 0x6 (DispatchTestShape in) -> VOID", "get 0x7 () -> BSTR",
+        "put 0x7 (BSTR in) -> VOID", "get 0x8 () -> I4",
         "func 0x9 (*IDispatchTestBase in) -> VOID",
     };
     EXPECT_EQ(signatures(base.get()), base_functions);
     const std::vector<std::string> own_functions = {
-        "get 0x15 () -> OLE_COLOR",
-        "put 0x15 (OLE_COLOR in) -> VOID",
-        "get 0x16 () -> R4",
-        "put 0x16 (R4 in) -> VOID",
-        "get 0x17 () -> R8",
-        "put 0x17 (R8 in) -> VOID",
-        "get 0x18 () -> BOOL",
-        "put 0x18 (BOOL in) -> VOID",
-        "get 0x19 () -> VARIANT",
-        "put 0x19 (VARIANT in) -> VOID",
-        "get 0x1A () -> DISPATCH",
-        "putref 0x1A (DISPATCH in) -> VOID",
-        "func 0x1B (UNKNOWN in) -> VOID",
-        "func 0x1C (OLE_COLOR in, R8 in opt=R8 0.5) -> OLE_COLOR",
-        "func 0x1D (I4 in) -> VOID",
-        "func 0x1E (*I4 out, *BSTR out) -> VOID",
+        "get 0x15 () -> OLE_COLOR", "put 0x15 (OLE_COLOR in) -> VOID",
+        "get 0x16 () -> R4", "put 0x16 (R4 in) -> VOID",
+        "get 0x17 () -> R8", "put 0x17 (R8 in) -> VOID",
+        "get 0x18 () -> BOOL", "put 0x18 (BOOL in) -> VOID",
+        "get 0x19 () -> VARIANT", "put 0x19 (VARIANT in) -> VOID",
+        "get 0x1A () -> DISPATCH", "putref 0x1A (DISPATCH in) -> VOID",
+        "func 0x1B (UNKNOWN in) -> VOID", "func 0x1C (OLE_COLOR in, R8 in opt=R8 0.5) -> OLE_COLOR",
+        "func 0x1D (I4 in) -> VOID", "func 0x1E (*I4 out, *BSTR out) -> VOID",
         "func 0x1F (BSTR in, I4 in opt=I4 3, BOOL in opt=BOOL 0) -> BSTR",
         "func 0x20 (VARIANT in, *VARIANT in opt) -> VARIANT, 1 optional",
-        "get 0x0 (I4 in) -> VARIANT",
-        "put 0x0 (I4 in, VARIANT in) -> VOID",
-        "get 0xFFFFFFFC () -> UNKNOWN, restricted, hidden",
-        "get 0x21 () -> DATE",
-        "put 0x21 (DATE in) -> VOID",
-        "get 0x22 () -> CY",
-        "put 0x22 (CY in) -> VOID",
-        "func 0x23 (*IDispatchTestBase in) -> BOOL",
+        "get 0x0 (I4 in) -> VARIANT", "put 0x0 (I4 in, VARIANT in) -> VOID",
+        "get 0xFFFFFFFC () -> UNKNOWN, restricted, hidden", "get 0x21 () -> DATE",
+        "put 0x21 (DATE in) -> VOID", "get 0x22 () -> CY",
+        "put 0x22 (CY in) -> VOID", "func 0x23 (*IDispatchTestBase in) -> BOOL",
         "func 0x24 (UI1 in, UI2 in, UI4 in, I2 in, R4 in, I8 in, R8 in, I4 in, I4 in opt=I4 7) "
-        "-> R8",
-        "get 0x25 () -> I4, restricted",
+        "-> R8", "get 0x25 () -> I4, restricted",
         "func 0x26 () -> *IDispatchTestOther",
     };
     EXPECT_EQ(signatures(all.get()), own_functions);
@@ -120,11 +102,8 @@ TEST_F(TypeInfo, FunctionDescriptionsFollowTheTable)
     com::ComPtr<ITypeInfo> alias;
     ASSERT_EQ(all->GetRefTypeInfo(colour->lprgelemdescParam[0].tdesc.hreftype, alias.put()), S_OK);
     all->ReleaseFuncDesc(colour);
-    TYPEATTR* attr = nullptr;
-    ASSERT_EQ(alias->GetTypeAttr(&attr), S_OK);
-    EXPECT_EQ(attr->typekind, TKIND_ALIAS);
-    EXPECT_EQ(attr->tdescAlias.vt, VT_UI4);
-    alias->ReleaseTypeAttr(attr);
+    const TYPEATTR attr = attr_of(alias.get());
+    EXPECT_EQ(std::tuple(attr.typekind, attr.tdescAlias.vt), std::tuple(TKIND_ALIAS, VT_UI4));
     com::ComPtr<ITypeInfo> none;
     EXPECT_EQ(all->GetRefTypeInfo(999, none.put()), TYPE_E_ELEMENTNOTFOUND);
 }
@@ -172,12 +151,9 @@ TEST_F(TypeInfo, EnumerationConstants)
     for (const case_& k : cases) {
         ASSERT_TRUE(k.info);
         EXPECT_EQ(name_of(k.info.get()), k.name);
-        TYPEATTR* attr = nullptr;
-        ASSERT_EQ(k.info->GetTypeAttr(&attr), S_OK);
-        EXPECT_EQ(attr->typekind, TKIND_ENUM);
-        EXPECT_EQ(attr->cVars, k.constants.size());
-        EXPECT_EQ(attr->cFuncs, 0);
-        k.info->ReleaseTypeAttr(attr);
+        const TYPEATTR attr = attr_of(k.info.get());
+        EXPECT_EQ(std::tuple(attr.typekind, std::size_t{attr.cVars}, attr.cFuncs),
+                  std::tuple(TKIND_ENUM, k.constants.size(), 0));
         for (UINT i = 0; i < k.constants.size(); ++i) {
             VARDESC* var = nullptr;
             ASSERT_EQ(k.info->GetVarDesc(i, &var), S_OK);

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/automation/typeinfo.h"
@@ -36,6 +37,19 @@ inline std::u16string name_of(ITypeInfo* info, MEMBERID id = MEMBERID_NIL,
     SysFreeString(name);
     SysFreeString(text);
     return out;
+}
+
+// A copy of a type's attributes (zeros when GetTypeAttr fails), so that a test can compare
+// several fields at once.
+inline TYPEATTR attr_of(ITypeInfo* info)
+{
+    TYPEATTR copy{};
+    TYPEATTR* attr = nullptr;
+    EXPECT_EQ(info->GetTypeAttr(&attr), S_OK);
+    if (!attr) return copy;
+    copy = *attr;
+    info->ReleaseTypeAttr(attr);
+    return copy;
 }
 
 // A function description in words: "get 0x15 () -> OLE_COLOR", parameters with their flags and
@@ -118,12 +132,12 @@ protected:
         all->GetContainingTypeLib(lib.put(), nullptr);
         ASSERT_TRUE(lib);
         bstrs_ = com::bstr_live_count();
-        lib_refs_ = ref_count(lib.get());
+        lib_refs_ = references(lib.get());
     }
     void TearDown() override
     {
         EXPECT_EQ(com::bstr_live_count(), bstrs_);
-        EXPECT_EQ(ref_count(lib.get()), lib_refs_) << "type infos count on their library";
+        EXPECT_EQ(references(lib.get()), lib_refs_) << "type infos count on their library";
     }
 
     com::ComPtr<ITypeInfo> all, base;

@@ -8,21 +8,13 @@ using namespace typeinfo_test;
 
 TEST_F(TypeInfo, DualInterfaceAttributes)
 {
-    TYPEATTR* attr = nullptr;
-    ASSERT_EQ(all->GetTypeAttr(&attr), S_OK);
-    EXPECT_EQ(attr->guid, IDispatchTestAll::iid);
-    EXPECT_EQ(attr->typekind, TKIND_DISPATCH);
-    EXPECT_EQ(attr->wTypeFlags, TYPEFLAG_FDUAL | TYPEFLAG_FDISPATCHABLE);
-    EXPECT_EQ(attr->cFuncs, 29);
-    EXPECT_EQ(attr->cVars, 0);
-    EXPECT_EQ(attr->cImplTypes, 1);
-    EXPECT_EQ(attr->lcid, 0u);
-    EXPECT_EQ(attr->memidConstructor, MEMBERID_NIL);
-    all->ReleaseTypeAttr(attr);
-
-    ASSERT_EQ(base->GetTypeAttr(&attr), S_OK);
-    EXPECT_EQ(attr->cFuncs, 12);
-    base->ReleaseTypeAttr(attr);
+    const TYPEATTR a = attr_of(all.get());
+    EXPECT_EQ(a.guid, IDispatchTestAll::iid);
+    EXPECT_EQ(std::tuple(a.typekind, a.wTypeFlags, a.cFuncs, a.cVars, a.cImplTypes, a.lcid,
+                         a.memidConstructor),
+              std::tuple(TKIND_DISPATCH, TYPEFLAG_FDUAL | TYPEFLAG_FDISPATCHABLE, 29, 0, 1, 0u,
+                         MEMBERID_NIL));
+    EXPECT_EQ(attr_of(base.get()).cFuncs, 12);
     EXPECT_EQ(all->GetTypeAttr(nullptr), E_INVALIDARG);
     FUNCDESC* out_of_range = reinterpret_cast<FUNCDESC*>(0x1);
     EXPECT_EQ(all->GetFuncDesc(29, &out_of_range), TYPE_E_ELEMENTNOTFOUND);
@@ -88,12 +80,10 @@ TEST_F(TypeInfo, ImplementedTypeIsTheBaseInterface)
     com::ComPtr<ITypeInfo> dispatch;
     ASSERT_EQ(base->GetRefTypeInfo(ref, dispatch.put()), S_OK);
     EXPECT_EQ(name_of(dispatch.get()), u"IDispatch");
-    TYPEATTR* attr = nullptr;
-    ASSERT_EQ(dispatch->GetTypeAttr(&attr), S_OK);
-    EXPECT_EQ(attr->typekind, TKIND_INTERFACE);
-    EXPECT_EQ(attr->guid, IDispatch::iid);
-    EXPECT_EQ(attr->cImplTypes, 1) << "IUnknown";
-    dispatch->ReleaseTypeAttr(attr);
+    const TYPEATTR attr = attr_of(dispatch.get());
+    EXPECT_EQ(attr.guid, IDispatch::iid);
+    EXPECT_EQ(std::tuple(attr.typekind, attr.cImplTypes), std::tuple(TKIND_INTERFACE, 1))
+        << "IUnknown";
     com::ComPtr<ITypeLib> stdole;
     ASSERT_EQ(dispatch->GetContainingTypeLib(stdole.put(), nullptr), S_OK);
     BSTR lib_name = nullptr;
@@ -144,12 +134,9 @@ TEST_F(TypeInfo, DispatchImplHandsOutTheLibrarysTypeInfoOrAStandAloneOne)
     ASSERT_EQ(disp->QueryInterface(IDispatchTestOther::iid, other.put_void()), S_OK);
     com::ComPtr<ITypeInfo> info;
     ASSERT_EQ(other->GetTypeInfo(0, 0, info.put()), S_OK);
-    TYPEATTR* attr = nullptr;
-    ASSERT_EQ(info->GetTypeAttr(&attr), S_OK);
-    EXPECT_EQ(attr->guid, IDispatchTestOther::iid);
-    EXPECT_EQ(attr->typekind, TKIND_DISPATCH);
-    EXPECT_EQ(attr->cFuncs, 2);
-    info->ReleaseTypeAttr(attr);
+    const TYPEATTR attr = attr_of(info.get());
+    EXPECT_EQ(attr.guid, IDispatchTestOther::iid);
+    EXPECT_EQ(std::tuple(attr.typekind, attr.cFuncs), std::tuple(TKIND_DISPATCH, 2));
     EXPECT_EQ(name_of(info.get()), u"IDispatchTestOther");
     com::ComPtr<ITypeLib> standalone;
     ASSERT_EQ(info->GetContainingTypeLib(standalone.put(), nullptr), S_OK);
@@ -187,8 +174,7 @@ TEST_F(TypeInfo, LibraryAttributesDocumentationAndTypesInDeclarationOrder)
     const type_ types[] = {
         {TKIND_MAX, u"DispatchTestLib", u"Dispatch tests"},  // the library itself, index -1
         {TKIND_DISPATCH, u"IDispatchTestBase", u"An element with a position"},
-        {TKIND_DISPATCH, u"IDispatchTestAll", u""},
-        {TKIND_ENUM, u"DispatchTestShape", u""},
+        {TKIND_DISPATCH, u"IDispatchTestAll", u""}, {TKIND_ENUM, u"DispatchTestShape", u""},
         {TKIND_COCLASS, u"DispatchTest", u"The test object"},
     };
     ASSERT_EQ(lib->GetTypeInfoCount(), 4u);
@@ -223,12 +209,9 @@ TEST_F(TypeInfo, CoclassListsItsInterfacesWithTheDefault)
 {
     com::ComPtr<ITypeInfo> coclass;
     ASSERT_EQ(lib->GetTypeInfoOfGuid(CLSID_DispatchTest, coclass.put()), S_OK);
-    TYPEATTR* attr = nullptr;
-    ASSERT_EQ(coclass->GetTypeAttr(&attr), S_OK);
-    EXPECT_EQ(attr->typekind, TKIND_COCLASS);
-    EXPECT_EQ(attr->cImplTypes, 2);
-    EXPECT_EQ(attr->wTypeFlags, TYPEFLAG_FCANCREATE);
-    coclass->ReleaseTypeAttr(attr);
+    const TYPEATTR attr = attr_of(coclass.get());
+    EXPECT_EQ(std::tuple(attr.typekind, attr.cImplTypes, attr.wTypeFlags),
+              std::tuple(TKIND_COCLASS, 2, TYPEFLAG_FCANCREATE));
 
     const INT flags[] = {IMPLTYPEFLAG_FDEFAULT, 0};
     const char16_t* names[] = {u"IDispatchTestAll", u"IDispatchTestOther"};

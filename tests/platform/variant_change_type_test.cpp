@@ -48,30 +48,14 @@ constexpr integer_maker I1{VT_I1}, U1{VT_UI1}, I2{VT_I2}, U2{VT_UI2}, I4{VT_I4},
 constexpr real_maker R4{VT_R4}, R8{VT_R8}, Date{VT_DATE};
 value S(const char16_t* s) { return {VT_BSTR, 0, 0, s}; }
 
+// The payload goes in by its bytes: an integer's low bytes are the narrower fields.
 com::Variant make(const value& from)
 {
     if (from.vt == VT_BSTR) return com::Variant::from_string(from.s);
     com::Variant out;
-    VARIANT& v = *out.put();
-    std::memset(&v, 0, sizeof v);
-    v.vt = from.vt;
-    switch (from.vt) {
-    case VT_I1: v.cVal = static_cast<CHAR>(from.i); break;
-    case VT_UI1: v.bVal = static_cast<BYTE>(from.i); break;
-    case VT_I2: v.iVal = static_cast<SHORT>(from.i); break;
-    case VT_UI2: v.uiVal = static_cast<USHORT>(from.i); break;
-    case VT_I4:
-    case VT_INT: v.lVal = static_cast<LONG>(from.i); break;
-    case VT_UI4:
-    case VT_UINT: v.ulVal = static_cast<ULONG>(from.i); break;
-    case VT_BOOL: v.boolVal = static_cast<VARIANT_BOOL>(from.i); break;
-    case VT_ERROR: v.scode = static_cast<SCODE>(from.i); break;
-    case VT_CY: v.cyVal.int64 = from.i; break;
-    case VT_R4: v.fltVal = static_cast<float>(from.d); break;
-    case VT_R8: v.dblVal = from.d; break;
-    case VT_DATE: v.date = from.d; break;
-    default: v.llVal = from.i; break;
-    }
+    if (from.vt == VT_R4) *out.put() = variant_of(from.vt, static_cast<float>(from.d));
+    else if (from.vt == VT_R8 || from.vt == VT_DATE) *out.put() = variant_of(from.vt, from.d);
+    else *out.put() = variant_of(from.vt, from.i);
     return out;
 }
 

@@ -168,12 +168,10 @@ TEST_F(VariantTest, CopyIndDereferencesValuesStringsInterfacesAndArrays)
     double real = 2.5;
     VARIANT source = variant_of(VT_I4 | VT_BYREF, &value);
     ASSERT_EQ(VariantCopyInd(&dest_, &source), S_OK);
-    EXPECT_EQ(dest_.vt, VT_I4);
-    EXPECT_EQ(dest_.lVal, -3);
+    EXPECT_EQ(shown(dest_), "I4 -3");
     source = variant_of(VT_R8 | VT_BYREF, &real);
     ASSERT_EQ(VariantCopyInd(&dest_, &source), S_OK);
-    EXPECT_EQ(dest_.vt, VT_R8);
-    EXPECT_EQ(dest_.dblVal, 2.5);
+    EXPECT_EQ(shown(dest_), "R8 2.5");
 
     BSTR s = SysAllocString(u"ref");
     source = variant_of(VT_BSTR | VT_BYREF, &s);
@@ -210,8 +208,7 @@ TEST_F(VariantTest, CopyIndFollowsOneVariantReferenceAndRefusesBadOnes)
     VARIANT inner = bstr_variant(u"inner");
     VARIANT outer = variant_of(VT_VARIANT | VT_BYREF, &inner);
     ASSERT_EQ(VariantCopyInd(&dest_, &outer), S_OK);
-    EXPECT_EQ(dest_.vt, VT_BSTR);
-    EXPECT_EQ(com::bstr_view(dest_.bstrVal), u"inner");
+    EXPECT_EQ(shown(dest_), "BSTR inner");
     VariantClear(&dest_);
 
     VARIANT twice = variant_of(VT_VARIANT | VT_BYREF, &outer);
@@ -231,8 +228,7 @@ TEST_F(VariantTest, CopyIndFollowsOneVariantReferenceAndRefusesBadOnes)
         source = variant_of(b.vt, b.target);
         EXPECT_EQ(VariantCopyInd(&dest_, &source), E_INVALIDARG) << b.vt;
     }
-    EXPECT_EQ(dest_.vt, VT_I2);
-    EXPECT_EQ(dest_.iVal, 77);
+    EXPECT_EQ(shown(dest_), "I2 77");
 }
 
 }  // namespace

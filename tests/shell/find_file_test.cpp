@@ -1,6 +1,7 @@
 // Directory enumeration with DOS wildcards in a scratch tree.
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -81,9 +82,8 @@ TEST_F(FindFile, EntriesCarryAttributesAndSizes)
 
     search = FindFirstFileA(in("gamma.txt").c_str(), &data);
     ASSERT_NE(search, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(data.dwFileAttributes, FILE_ATTRIBUTE_NORMAL);
-    EXPECT_EQ(data.nFileSizeLow, 5u);
-    EXPECT_EQ(data.nFileSizeHigh, 0u);
+    EXPECT_EQ(std::tuple(data.dwFileAttributes, data.nFileSizeLow, data.nFileSizeHigh),
+              std::tuple(FILE_ATTRIBUTE_NORMAL, 5u, 0u));
     // Written just now: after 2020 in FILETIME ticks.
     EXPECT_GT((ULONGLONG{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime,
               132223104000000000ull);

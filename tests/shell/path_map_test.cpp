@@ -88,16 +88,12 @@ TEST(FileInfo, ExistingMissingDirectoriesAndMappedDrives)
         bool exists;
         DWORD error;  // when it does not
     } cases[] = {
-        {tree.windows("present.txt"), true, 0},
-        {tree.root() + "/present.txt", true, 0},
-        {tree.windows("sub"), true, 0},
-        {tree.windows("sub\\"), true, 0},
-        {"C:\\Images\\logo.PNG", true, 0},
-        {"C:/Images/logo.PNG", true, 0},
+        {tree.windows("present.txt"), true, 0}, {tree.root() + "/present.txt", true, 0},
+        {tree.windows("sub"), true, 0}, {tree.windows("sub\\"), true, 0},
+        {"C:\\Images\\logo.PNG", true, 0}, {"C:/Images/logo.PNG", true, 0},
         {"C:\\images\\logo.PNG", false, 0},
         {tree.windows("missing.txt"), false, ERROR_FILE_NOT_FOUND},
-        {tree.windows("present.txt\\inner"), false, ERROR_PATH_NOT_FOUND},
-        {"", false, 0},
+        {tree.windows("present.txt\\inner"), false, ERROR_PATH_NOT_FOUND}, {"", false, 0},
         {"Q:\\anything", false, 0},
     };
     for (const auto& c : cases) {
