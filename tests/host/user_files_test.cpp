@@ -17,6 +17,7 @@
 #include "host/engine.h"
 #include "host/io/files.h"
 #include "host/output/image/decode.h"
+#include "host/output/pdf/pdf_file.h"
 #include "platform/gdi/gdi.h"
 #include "platform/shell/path_map.h"
 #include "platform/shell/profile.h"
@@ -187,6 +188,13 @@ TEST_F(UserFiles, EveryReaderOfAUserNamedFileRefusesAFifoAtOnce)
          [&] {
              host::image::picture picture{};
              return FAILED(host::image::decode_file(fifo, false, &picture, nullptr));
+         }},
+        {"a PDF to place",
+         [&] {
+             host::pdf::pdf_file pdf;
+             std::string message;
+             return pdf.open(fifo, "", &message) == STG_E_FILENOTFOUND &&
+                    message == "cannot open " + fifo + ": not a file";
          }},
         {"a font file", [&] { return AddFontResourceExA(fifo.c_str(), FR_PRIVATE, nullptr) == 0; }},
         {"an INI file",
