@@ -1,11 +1,15 @@
 // The file names the engine is given, mapped to Linux paths, and the atomic file write every
-// writer of the engine uses.
+// writer of the engine (and the tool) uses.
 #include "host/io/files.h"
 
 #include <fcntl.h>
+#include <sys/random.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdint>
 #include <cstring>
 #include <new>
 
@@ -13,6 +17,115 @@
 #include "platform/shell/path_map.h"
 
 namespace host {
+namespace {
+
+constexpr int kMostLinks = 40;  // as the kernel's own limit before ELOOP
+
+std::string folder_of(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+// A target that is a symbolic link is written through: the link stays and the file it names
+// (which need not exist yet) is replaced, so the temporary file must sit beside that file.
+bool follow_links(const std::string& path, std::string* real, int* error)
+{
+    *real = path;
+    for (int hop = 0; hop < kMostLinks; ++hop) {
+        struct stat info;
+        if (::lstat(real->c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return true;
+        char target[PATH_MAX];
+        const ssize_t n = ::readlink(real->c_str(), target, sizeof target);
+        if (n < 0 || n == static_cast<ssize_t>(sizeof target)) {
+            *error = n < 0 ? errno : ENAMETOOLONG;
+            return false;
+        }
+        std::string next(target, static_cast<std::size_t>(n));
+        if (!next.empty() && next.front() != '/' && real->find('/') != std::string::npos)
+            next = folder_of(*real) + "/" + next;
+        *real = std::move(next);
+    }
+    *error = ELOOP;
+    return false;
+}
+
+// Letters and digits, so the name stays a plain file name; getrandom makes it hard to guess,
+// and the O_EXCL create makes a planted name (a link above all) fail instead of being followed.
+std::string random_suffix(unsigned attempt)
+{
+    static constexpr char digits[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    unsigned char bytes[12] = {};
+    std::size_t have = 0;
+    while (have < sizeof bytes) {
+        const ssize_t n = ::getrandom(bytes + have, sizeof bytes - have, GRND_NONBLOCK);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        have += static_cast<std::size_t>(n);
+    }
+    // Without an entropy source each attempt must still try another name.
+    std::uint64_t fallback = (static_cast<std::uint64_t>(::getpid()) << 32) ^ attempt;
+    std::string suffix;
+    for (std::size_t i = 0; i < sizeof bytes; ++i) {
+        fallback = fallback * 6364136223846793005u + 1442695040888963407u;
+        const unsigned byte = i < have ? bytes[i] : static_cast<unsigned>(fallback >> 56);
+        suffix += digits[byte % (sizeof digits - 1)];
+    }
+    return suffix;
+}
+
+// The temporary file goes away with this unless it was renamed over the target.
+struct temporary_file {
+    std::string name;
+    int fd = -1;
+    bool renamed = false;
+
+    temporary_file() = default;
+    temporary_file(const temporary_file&) = delete;
+    temporary_file& operator=(const temporary_file&) = delete;
+    ~temporary_file()
+    {
+        if (fd >= 0) ::close(fd);
+        if (!renamed && !name.empty()) ::unlink(name.c_str());
+    }
+};
+
+// Created with the mode a new file gets today (0644 less the umask), never over anything there.
+int create_temporary(const std::string& real, temporary_file* file)
+{
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        std::string name = real + ".tmp-" + random_suffix(attempt);
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (fd >= 0) {
+            file->name = std::move(name);
+            file->fd = fd;
+            return 0;
+        }
+        if (errno != EEXIST) return errno;
+    }
+    return EEXIST;
+}
+
+bool write_all(int fd, const BYTE* data, std::size_t size)
+{
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(fd, data + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) {
+            errno = EIO;  // no progress and no error: do not spin
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
 
 std::string native_path(std::u16string_view path)
 {
@@ -27,39 +140,42 @@ HRESULT write_file_atomically(const std::string& path, const BYTE* data, std::si
     std::string ignored;
     if (!message) message = &ignored;
     try {
-        const std::string temporary = path + ".tmp-" + std::to_string(::getpid());
-        int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        if (fd < 0) {
-            *message = "cannot create " + temporary + ": " + std::strerror(errno);
-            return HRESULT_FROM_WIN32(errno == ENOENT ? 3 : 5);
+        std::string real;
+        int error = 0;
+        if (!follow_links(path, &real, &error)) {
+            *message = "cannot write " + path + ": " + std::strerror(error);
+            return HRESULT_FROM_WIN32(3);
         }
-        std::size_t done = 0;
-        bool ok = true;
-        while (ok && done < size) {
-            ssize_t n = ::write(fd, data + done, size - done);
-            if (n < 0 && errno == EINTR) continue;
-            ok = n > 0;
-            if (ok) done += static_cast<std::size_t>(n);
+        struct stat info;
+        if (::stat(real.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+            *message = "cannot write " + path + ": it is a folder";
+            return HRESULT_FROM_WIN32(5);
         }
-        ok = ok && ::fsync(fd) == 0;
-        const int saved_errno = errno;
-        ok = ::close(fd) == 0 && ok;
-        if (ok && ::rename(temporary.c_str(), path.c_str()) != 0) ok = false;
+        temporary_file temporary;
+        if ((error = create_temporary(real, &temporary)) != 0) {
+            *message = "cannot write " + path + ": " + std::strerror(error);
+            return HRESULT_FROM_WIN32(error == ENOENT ? 3 : 5);
+        }
+        bool ok = write_all(temporary.fd, data, size) && ::fsync(temporary.fd) == 0;
+        error = ok ? 0 : errno;
+        const int fd = temporary.fd;
+        temporary.fd = -1;
+        if (::close(fd) != 0 && ok) {
+            ok = false;
+            error = errno;
+        }
+        if (ok && ::rename(temporary.name.c_str(), real.c_str()) != 0) {
+            ok = false;
+            error = errno;
+        }
         if (!ok) {
-            *message = "cannot write " + path + ": " + std::strerror(saved_errno ? saved_errno : errno);
-            ::unlink(temporary.c_str());
+            *message = "cannot write " + path + ": " +
+                       (error == EISDIR ? "it is a folder" : std::strerror(error));
             return STG_E_WRITEFAULT;
         }
+        temporary.renamed = true;
         // The rename itself is made durable by flushing the folder.
-        const std::size_t slash = path.find_last_of('/');
-        std::string folder;
-        if (slash == std::string::npos)
-            folder.assign(1, '.');
-        else if (slash == 0)
-            folder.assign(1, '/');
-        else
-            folder.assign(path, 0, slash);
-        int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        int dir = ::open(folder_of(real).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (dir >= 0) {
             ::fsync(dir);
             ::close(dir);

@@ -15,6 +15,7 @@
 #include "host/io/crc32.h"
 #include "host/kinds/factory.h"
 #include "host/pjd/format.h"
+#include "platform/com/regular_file.h"
 #include "platform/com/streams.h"
 
 namespace host {
@@ -400,10 +401,13 @@ HRESULT pjd_read_file(const std::string& path, std::vector<BYTE>* bytes,
     std::string ignored;
     if (!message) message = &ignored;
     try {
-        int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        int fd = com::open_regular_file(path.c_str());
         if (fd < 0) {
-            *message = "cannot open " + path + ": " + std::strerror(errno);
-            return errno == ENOENT ? STG_E_FILENOTFOUND : STG_E_ACCESSDENIED;
+            const int error = errno;
+            *message = error == EISDIR || error == ESPIPE
+                           ? path + " is not a file"
+                           : "cannot open " + path + ": " + std::strerror(error);
+            return error == ENOENT ? STG_E_FILENOTFOUND : STG_E_ACCESSDENIED;
         }
         struct stat st {};
         if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {

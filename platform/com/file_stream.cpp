@@ -14,6 +14,7 @@
 
 #include "platform/com/codepage.h"
 #include "platform/com/object.h"
+#include "platform/com/regular_file.h"
 #include "platform/com/stream_common.h"
 
 namespace {
@@ -265,7 +266,8 @@ HRESULT open_error(int error, const char* path, bool creating) noexcept
     case EPERM:
     case EROFS:
     case EISDIR:
-    case ETXTBSY: return STG_E_ACCESSDENIED;
+    case ETXTBSY:
+    case ESPIPE: return STG_E_ACCESSDENIED;
     case EMFILE:
     case ENFILE: return STG_E_TOOMANYOPENFILES;
     case ENOMEM: return STG_E_INSUFFICIENTMEMORY;
@@ -326,9 +328,14 @@ HRESULT com::create_file_stream(const char* path, DWORD mode, IStream** out) noe
     flags |= access == STGM_READ ? O_RDONLY : access == STGM_WRITE ? O_WRONLY : O_RDWR;
     if (creating) flags |= O_CREAT | O_TRUNC;
     int fd;
-    do {
-        fd = ::open(path, flags, 0666);
-    } while (fd < 0 && errno == EINTR);
+    if (access == STGM_READ) {
+        // A FIFO or a device would block or never end: only a regular file is read.
+        fd = open_regular_file(path);
+    } else {
+        do {
+            fd = ::open(path, flags, 0666);
+        } while (fd < 0 && errno == EINTR);
+    }
     if (fd < 0) return open_error(errno, path, creating);
     file->fd = fd;
 

@@ -4,6 +4,7 @@
 #include "platform/gdi/face.h"
 
 #include <fontconfig/fontconfig.h>
+#include <unistd.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
@@ -13,6 +14,7 @@
 #include <tuple>
 
 #include "platform/com/codepage.h"
+#include "platform/com/regular_file.h"
 
 namespace gdi {
 namespace {
@@ -202,6 +204,11 @@ const Face* resolve_face(const LOGFONTA& logfont) noexcept
 int register_private_font(const char* path) noexcept
 {
     if (path == nullptr || *path == '\0') return 0;
+    // FreeType would wait on a FIFO for ever: only a regular file is a font file.
+    if (const int fd = com::open_regular_file(path); fd < 0)
+        return 0;
+    else
+        ::close(fd);
     try {
         Registry& r = registry();
         std::lock_guard guard(r.lock);

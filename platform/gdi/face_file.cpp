@@ -15,6 +15,7 @@
 #include <new>
 
 #include "platform/com/codepage.h"
+#include "platform/com/regular_file.h"
 
 namespace gdi {
 namespace {
@@ -57,7 +58,7 @@ std::unique_ptr<Face> load_face(FT_LibraryRec_* library, const std::string& path
     face->path = path;
     face->index = index;
 
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::FILE* f = com::fopen_regular_file(path.c_str());
     if (f == nullptr) return nullptr;
     BYTE chunk[65536];
     std::size_t got;

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/com/codepage.h"
+#include "platform/com/regular_file.h"
 #include "platform/shell/path_map.h"
 #include "platform/shell/profile_data.h"
 #include "platform/shell/text.h"
@@ -84,7 +85,7 @@ std::shared_ptr<const shell::profile_data> load(LPCWSTR file_name)
         SetLastError(ERROR_FILE_NOT_FOUND);
         return empty_profile();
     }
-    const int fd = open(native.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = com::open_regular_file(native.c_str());
     if (fd < 0) {
         SetLastError(errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : shell::win32_error_from_errno(errno));
         return empty_profile();

@@ -4,44 +4,33 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
+
+#include "host/io/files.h"
+#include "platform/com/regular_file.h"
 
 namespace zcnt {
 
 bool write_file_atomically(const std::string& path, std::string_view contents, std::string* error)
 {
-    const std::string temporary = path + ".tmp-" + std::to_string(getpid());
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        *error = path + ": " + std::strerror(errno);
-        return false;
-    }
-    std::size_t done = 0;
-    while (done < contents.size()) {
-        const ssize_t n = ::write(fd, contents.data() + done, contents.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            *error = path + ": " + std::strerror(errno);
-            ::close(fd);
-            ::unlink(temporary.c_str());
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    if (::fsync(fd) != 0 || ::close(fd) != 0 || ::rename(temporary.c_str(), path.c_str()) != 0) {
-        *error = path + ": " + std::strerror(errno);
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    return true;
+    // The engine's own writer: one place that creates temporary files safely.
+    std::string message;
+    if (SUCCEEDED(host::write_file_atomically(
+            path, reinterpret_cast<const BYTE*>(contents.data()), contents.size(), &message)))
+        return true;
+    *error = message;
+    return false;
 }
 
 bool read_file(const std::string& path, std::string* contents, std::string* error)
 {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::FILE* f = com::fopen_regular_file(path.c_str());
     if (!f) {
-        *error = path + ": " + std::strerror(errno);
+        if (errno == EISDIR)
+            *error = path + ": is a folder";
+        else if (errno == ESPIPE)
+            *error = path + ": not a regular file";
+        else
+            *error = path + ": " + std::strerror(errno);
         return false;
     }
     contents->clear();

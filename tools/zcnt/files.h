@@ -1,5 +1,5 @@
-// Writing the tool's output files whole or not at all: a temporary file beside the target,
-// then a rename.
+// Writing the tool's output files whole or not at all (the engine's writer: a temporary file
+// beside the target, then a rename), and reading its input, which must be a regular file.
 #pragma once
 
 #include <string>

@@ -9,6 +9,8 @@
 #include <utility>
 #include <new>
 
+#include "platform/com/regular_file.h"
+
 namespace host::image {
 namespace detail {
 
@@ -96,7 +98,7 @@ HRESULT cannot_open(const std::string& path, int error, std::string* message) no
 HRESULT open_file(const std::string& path, std::FILE** file, std::uint64_t* size,
                   std::string* message) noexcept
 {
-    *file = std::fopen(path.c_str(), "rb");
+    *file = com::fopen_regular_file(path.c_str());
     if (*file == nullptr) return cannot_open(path, errno, message);
     int error = 0;
     if (fseeko(*file, 0, SEEK_END) != 0) error = errno;

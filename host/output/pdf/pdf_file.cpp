@@ -2,10 +2,9 @@
 #include "host/output/pdf/pdf_file.h"
 #include "host/output/pdf/pdf_names.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <exception>
 #include <new>
@@ -14,6 +13,8 @@
 #include <qpdf/QPDFExc.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
+
+#include "platform/com/regular_file.h"
 
 namespace host::pdf {
 
@@ -42,14 +43,18 @@ HRESULT pdf_file::open(const std::string& path, const std::string& password,
     };
     try {
         path_ = path;
-        struct stat st {};
-        if (::stat(path.c_str(), &st) != 0)
-            return fail(STG_E_FILENOTFOUND, "cannot open " + path + ": " + std::strerror(errno));
-        if (!S_ISREG(st.st_mode)) return fail(STG_E_FILENOTFOUND, "cannot open " + path + ": not a file");
         auto pdf = std::make_shared<QPDF>();
         pdf->setSuppressWarnings(true);
         pdf->setAttemptRecovery(true);
-        pdf->processFile(path.c_str(), password.empty() ? nullptr : password.c_str());
+        // Opened here rather than by qpdf, so that a FIFO is refused instead of waited on.
+        std::FILE* file = com::fopen_regular_file(path.c_str());
+        if (file == nullptr) {
+            const int error = errno;
+            return fail(STG_E_FILENOTFOUND,
+                        "cannot open " + path + ": " +
+                            (error == EISDIR || error == ESPIPE ? "not a file" : std::strerror(error)));
+        }
+        pdf->processFile(path.c_str(), file, true, password.empty() ? nullptr : password.c_str());
         std::vector<size> sizes;
         for (QPDFPageObjectHelper& page : QPDFPageDocumentHelper(*pdf).getAllPages()) {
             QPDFObjectHandle box = page.getTrimBox();

@@ -1,0 +1,16 @@
+// Opening a file the user named, for reading: a FIFO, a device or a socket is refused at once
+// instead of blocking until some writer appears, and a folder is refused as well.
+#pragma once
+
+#include <cstdio>
+
+namespace com {
+
+// A descriptor open for blocking reads (close-on-exec), or -1 with errno set: EISDIR for a
+// folder, ESPIPE for any other file that is not a regular one (nothing a reader can seek in).
+int open_regular_file(const char* path) noexcept;
+
+// The same as a stdio stream in "rb" mode; null with errno set as above.
+std::FILE* fopen_regular_file(const char* path) noexcept;
+
+}  // namespace com
