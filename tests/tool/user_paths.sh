@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Usage: user_paths.sh ZCNT EXAMPLE.json — output paths that are folders or links, and input
-# paths that are FIFOs: one clear line and exit code 2, or the write lands where the link points.
+# paths that are FIFOs: one clear line and exit code 2, or the write lands where the link points;
+# the description alone may come through a pipe.
 set -uo pipefail
 zcnt=$1
 example=$2
@@ -20,12 +21,16 @@ ls "$work"/*.tmp-* >/dev/null 2>&1 && fail "a temporary file was left behind"
 
 # A FIFO nobody writes to: refused at once, where reading it would wait for ever.
 mkfifo "$work/fifo"
-for run in "inspect $work/fifo" "hit $work/fifo 1 1 1" "render $work/fifo"; do
+for run in "inspect $work/fifo" "hit $work/fifo 1 1 1"; do
   # shellcheck disable=SC2086
   msg=$(timeout 20 "$zcnt" $run 2>&1); code=$?
   [ $code -eq 2 ] || fail "$run: exit $code: $msg"
   grep -q "$work/fifo.*not a" <<<"$msg" || fail "$run: $msg"
 done
+# The description itself may come through a pipe.
+timeout 20 "$zcnt" render <(cat "$example") -o "$work/piped.pdf" >/dev/null ||
+  fail "render of a piped description exited with $?"
+[ -s "$work/piped.pdf" ] || fail "render of a piped description wrote nothing"
 msg=$(timeout 20 "$zcnt" render "$work/folder" 2>&1); code=$?
 [ $code -eq 2 ] || fail "render of a folder: exit $code"
 grep -q "$work/folder: is a folder" <<<"$msg" || fail "render of a folder: $msg"

@@ -5,8 +5,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include <sys/stat.h>
+
 #include "host/io/files.h"
-#include "platform/com/regular_file.h"
 
 namespace zcnt {
 
@@ -23,14 +24,17 @@ bool write_file_atomically(const std::string& path, std::string_view contents, s
 
 bool read_file(const std::string& path, std::string* contents, std::string* error)
 {
-    std::FILE* f = com::fopen_regular_file(path.c_str());
+    // A description may come through a pipe (`zcnt render <(generate)`): unlike the documents
+    // and pictures it names, it is read once from start to end, so only a folder is refused.
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    struct stat st {};
+    if (f && ::fstat(::fileno(f), &st) == 0 && S_ISDIR(st.st_mode)) {
+        std::fclose(f);
+        f = nullptr;
+        errno = EISDIR;
+    }
     if (!f) {
-        if (errno == EISDIR)
-            *error = path + ": is a folder";
-        else if (errno == ESPIPE)
-            *error = path + ": not a regular file";
-        else
-            *error = path + ": " + std::strerror(errno);
+        *error = errno == EISDIR ? path + ": is a folder" : path + ": " + std::strerror(errno);
         return false;
     }
     contents->clear();
