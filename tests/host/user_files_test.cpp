@@ -182,7 +182,9 @@ TEST_F(UserFiles, EveryReaderOfAUserNamedFileRefusesAFifoAtOnce)
         {"an image probed",
          [&] {
              host::image::info info{};
-             return FAILED(host::image::probe_file(fifo, &info, nullptr));
+             std::string message;
+             return FAILED(host::image::probe_file(fifo, &info, &message)) &&
+                    message == "cannot open " + fifo + ": not a regular file";
          }},
         {"an image decoded",
          [&] {

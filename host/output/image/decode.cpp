@@ -87,8 +87,9 @@ struct file_closer {
 HRESULT cannot_open(const std::string& path, int error, std::string* message) noexcept
 {
     try {
-        return fail(message, STG_E_FILENOTFOUND,
-                    "cannot open " + path + ": " + std::strerror(error));
+        // The regular-file check reports a FIFO or a device as "nothing to seek in".
+        const std::string why = error == ESPIPE ? "not a regular file" : std::strerror(error);
+        return fail(message, STG_E_FILENOTFOUND, "cannot open " + path + ": " + why);
     } catch (const std::bad_alloc&) {
         return fail(message, STG_E_FILENOTFOUND, "cannot open file");
     }
