@@ -1,7 +1,7 @@
 // What the shared skeleton does for every element class, one typed test over all of them: null
 // out-pointers, the persistence members, the dirty flag, records cut short or too new, failing
-// reads and writes, CopyTo, the position's arithmetic, the base members before Attach, identity,
-// aggregation and calls by name.
+// reads and writes, CopyTo, the position's arithmetic, the base members before Attach, identity
+// and aggregation.
 #include <limits>
 #include <string>
 
@@ -368,35 +368,6 @@ TYPED_TEST(Skeleton, AggregationAsTheClassAllowsIt)
     through.reset();
     identity.reset();
     outer.inner->Release();
-}
-
-TYPED_TEST(Skeleton, BaseMembersAnswerByName)
-{
-    auto element = this->make();
-    com::ComPtr<IDispatch> dispatch;
-    ASSERT_EQ(element->QueryInterface(IDispatch::iid, dispatch.put_void()), S_OK);
-    auto id_of = [&](const char16_t* name) {
-        LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-        DISPID id = DISPID_UNKNOWN;
-        EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, names, 1, 0, &id), S_OK);
-        return id;
-    };
-    VARIANT text;
-    VariantInit(&text);
-    text.vt = VT_BSTR;
-    text.bstrVal = SysAllocString(u"by name");
-    DISPID put = DISPID_PROPERTYPUT;
-    DISPPARAMS params{&text, &put, 1, 1};
-    EXPECT_EQ(dispatch->Invoke(id_of(u"dEsCrIpTiOn"), IID_NULL, 0, DISPATCH_PROPERTYPUT, &params,
-                               nullptr, nullptr, nullptr),
-              S_OK);
-    VariantClear(&text);
-    EXPECT_EQ(this->description(element.get()), u"by name");
-    DISPPARAMS none{nullptr, nullptr, 0, 0};
-    UINT bad = 99;
-    EXPECT_EQ(dispatch->Invoke(id_of(u"SetPosition"), IID_NULL, 0, DISPATCH_METHOD, &none,
-                               nullptr, nullptr, &bad),
-              DISP_E_BADPARAMCOUNT);
 }
 
 }  // namespace
