@@ -73,20 +73,6 @@ TEST_F(Records, ItemOutsideOneToCountIsRefusedWithANullResult)
     EXPECT_EQ(c->get_Count(nullptr), E_POINTER);
 }
 
-TEST_F(Records, ItemAfterAChangeSeesTheNewOrder)
-{
-    auto c = new_container();
-    auto e = element_at(0, 0, 10, 10);
-    c->AddElement(2, 1, e->base());
-    c->AddElement(3, 2, e->base());
-    EXPECT_EQ(element_id_of(item(c.get(), 2).get()), 2);
-    c->AddElement(1, 3, e->base());
-    EXPECT_EQ(element_id_of(item(c.get(), 2).get()), 1);
-    EXPECT_EQ(element_id_of(item(c.get(), 3).get()), 2);
-    c->RemoveElement(2, 1);
-    EXPECT_EQ(element_id_of(item(c.get(), 2).get()), 2);
-}
-
 TEST_F(Records, AddingAKnownPairRefreshesTheRecordWithoutASecondOne)
 {
     auto c = new_container();

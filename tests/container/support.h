@@ -1,10 +1,9 @@
-// What the container tests share: records built by hand byte by byte, streams, and a fixture
+// What the container tests share: the container's records built by hand, streams, and a fixture
 // that checks every object and string was released.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <string_view>
 #include <vector>
 
 #include "container/element_container.h"
@@ -14,25 +13,7 @@
 
 namespace container_test {
 
-using bytes = std::vector<BYTE>;
-
-inline void put_u32(bytes& b, ULONG v)
-{
-    for (int i = 0; i < 4; ++i) b.push_back(static_cast<BYTE>(v >> (8 * i)));
-}
-inline void put_i32(bytes& b, LONG v) { put_u32(b, static_cast<ULONG>(v)); }
-inline void put_i16(bytes& b, SHORT v)
-{
-    b.push_back(static_cast<BYTE>(v));
-    b.push_back(static_cast<BYTE>(static_cast<USHORT>(v) >> 8));
-}
-// The counted string: byte count, UTF-16LE text, a 16-bit zero.
-inline void put_string(bytes& b, std::u16string_view text)
-{
-    put_u32(b, static_cast<ULONG>(text.size() * 2 + 2));
-    for (char16_t c : text) put_i16(b, static_cast<SHORT>(c));
-    put_i16(b, 0);
-}
+using namespace record_faults;
 
 struct info_fields {
     LONG page_id = 0, element_id = 0;
@@ -80,33 +61,12 @@ inline com::ComPtr<IStream> stream_of(const bytes& b)
     return s;
 }
 
-inline bytes contents(IStream* s)
-{
-    bytes b;
-    EXPECT_EQ(com::memory_stream_bytes(s, &b), S_OK);
-    return b;
-}
-
 template <typename I>
 com::ComPtr<I> query(IUnknown* from)
 {
     com::ComPtr<I> out;
     if (from) from->QueryInterface(I::iid, out.put_void());
     return out;
-}
-
-inline bytes saved(IUnknown* object, BOOL clear_dirty = TRUE)
-{
-    auto persist = query<IPersistStreamInit>(object);
-    com::ComPtr<IStream> s;
-    com::create_memory_stream(s.put());
-    EXPECT_EQ(persist->Save(s.get(), clear_dirty), S_OK);
-    return contents(s.get());
-}
-
-inline HRESULT load(IUnknown* object, const bytes& record)
-{
-    return query<IPersistStreamInit>(object)->Load(stream_of(record).get());
 }
 
 inline com::ComPtr<IZCntElementContainer> new_container()
@@ -124,11 +84,6 @@ inline com::ComPtr<IZCntElementInfo> new_info()
     com::ComPtr<IZCntElementInfo> info;
     info.attach(raw->info_interface());
     return info;
-}
-
-inline bool is_dirty(IUnknown* object)
-{
-    return query<IPersistStreamInit>(object)->IsDirty() == S_OK;
 }
 
 // An element with the given rectangle (left, top, right, bottom) and description.
@@ -158,9 +113,6 @@ inline std::u16string description_of(IZCntElementInfo* info)
     EXPECT_EQ(info->get_Description(text.put()), S_OK);
     return std::u16string(text.view());
 }
-
-using record_faults::expect_every_failing_read_reported;
-using record_faults::expect_every_failing_write_reported;
 
 // Checks at the end of each test that every object and string was let go.
 class Released : public ::testing::Test {

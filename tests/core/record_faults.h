@@ -1,9 +1,11 @@
-// Loading and saving a record through a stream that fails on a chosen call, for the record
-// tests of the elements and of the container: every failure must come back as it is.
+// What every record test shares: records built by hand byte by byte, saving and loading an
+// object's record and its dirty flag, and loading and saving through a stream that fails on a
+// chosen call, where every failure must come back as it is.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <string_view>
 #include <vector>
 
 #include "platform/com/com.h"
@@ -13,12 +15,56 @@ namespace record_faults {
 
 using bytes = std::vector<BYTE>;
 
+inline void put_u16(bytes& b, USHORT v)
+{
+    b.push_back(static_cast<BYTE>(v));
+    b.push_back(static_cast<BYTE>(v >> 8));
+}
+inline void put_u32(bytes& b, ULONG v)
+{
+    put_u16(b, static_cast<USHORT>(v));
+    put_u16(b, static_cast<USHORT>(v >> 16));
+}
+inline void put_i16(bytes& b, SHORT v) { put_u16(b, static_cast<USHORT>(v)); }
+inline void put_i32(bytes& b, LONG v) { put_u32(b, static_cast<ULONG>(v)); }
+// The counted string: byte count, UTF-16LE text, a 16-bit zero.
+inline void put_string(bytes& b, std::u16string_view text)
+{
+    put_u32(b, static_cast<ULONG>(text.size() * 2 + 2));
+    for (char16_t c : text) put_u16(b, c);
+    put_u16(b, 0);
+}
+inline void put_ids(bytes& b, const std::vector<LONG>& ids)
+{
+    put_u32(b, static_cast<ULONG>(ids.size()));
+    for (LONG id : ids) put_i32(b, id);
+}
+
 inline com::ComPtr<IPersistStreamInit> persist_of(IUnknown* object)
 {
     com::ComPtr<IPersistStreamInit> persist;
-    object->QueryInterface(IPersistStreamInit::iid, persist.put_void());
+    if (object) object->QueryInterface(IPersistStreamInit::iid, persist.put_void());
     return persist;
 }
+
+inline bytes saved(IUnknown* object, BOOL clear_dirty = TRUE)
+{
+    com::ComPtr<IStream> s;
+    com::create_memory_stream(s.put());
+    EXPECT_EQ(persist_of(object)->Save(s.get(), clear_dirty), S_OK);
+    bytes b;
+    com::memory_stream_bytes(s.get(), &b);
+    return b;
+}
+
+inline HRESULT load(IUnknown* object, const bytes& record)
+{
+    com::ComPtr<IStream> s;
+    com::create_memory_stream(record.data(), record.size(), s.put());
+    return persist_of(object)->Load(s.get());
+}
+
+inline bool is_dirty(IUnknown* object) { return persist_of(object)->IsDirty() == S_OK; }
 
 // Loads `whole` into a new object from make() through a stream whose n-th read fails, for
 // n = 1, 2, … until a load needs fewer reads: each failure comes back as it is, and the load

@@ -44,38 +44,20 @@ private:
     std::string root_;
 };
 
-inline void put_u16(std::string& s, unsigned v)
-{
-    s.push_back(static_cast<char>(v & 0xFF));
-    s.push_back(static_cast<char>((v >> 8) & 0xFF));
-}
-inline void put_u32(std::string& s, ULONG v)
-{
-    put_u16(s, v & 0xFFFF);
-    put_u16(s, v >> 16);
-}
-
 // A black 24-bit BMP of w × h pixels.
 inline std::string bmp(LONG w, LONG h)
 {
-    const ULONG row = (static_cast<ULONG>(w) * 3 + 3) & ~3u;
-    std::string s = "BM";
-    put_u32(s, 54 + row * static_cast<ULONG>(h));
-    put_u32(s, 0);
-    put_u32(s, 54);
-    put_u32(s, 40);
-    put_u32(s, static_cast<ULONG>(w));
-    put_u32(s, static_cast<ULONG>(h));
-    put_u16(s, 1);
-    put_u16(s, 24);
-    put_u32(s, 0);
-    put_u32(s, row * static_cast<ULONG>(h));
-    put_u32(s, 2835);
-    put_u32(s, 2835);
-    put_u32(s, 0);
-    put_u32(s, 0);
-    s.append(row * static_cast<ULONG>(h), '\0');
-    return s;
+    const ULONG row = (static_cast<ULONG>(w) * 3 + 3) & ~3u, pixels = row * static_cast<ULONG>(h);
+    bytes b{'B', 'M'};
+    // File size, reserved, pixel offset; the info header's size, width, height, one plane of
+    // 24 bits, no compression, the pixel bytes, 72 dpi both ways, no palette.
+    for (ULONG v : {54 + pixels, 0u, 54u, 40u, static_cast<ULONG>(w), static_cast<ULONG>(h)})
+        put_u32(b, v);
+    put_u16(b, 1);
+    put_u16(b, 24);
+    for (ULONG v : {0u, pixels, 2835u, 2835u, 0u, 0u}) put_u32(b, v);
+    b.resize(b.size() + pixels, 0);
+    return std::string(b.begin(), b.end());
 }
 
 // A one-page PDF whose media box is pw × ph points.

@@ -211,7 +211,6 @@ public:
 };
 
 // ---- MarkText in the engine -----------------------------------------------------------------
-// ---- MarkText in the engine -----------------------------------------------------------------
 
 class TextMark : public page_fixture {
 protected:
@@ -531,34 +530,6 @@ TEST_F(TextMark, MarkingDoesNotDirtyTheMarkNorTellTheContainer)
     com::Bstr text(u"note");
     ASSERT_EQ(mark->put_Description(text.get()), S_OK);
     EXPECT_EQ(doc.journal().lines(), (lines{"page.get_PageID() -> 1"}));
-}
-
-TEST_F(TextMark, CallsByNameReachMarkText)
-{
-    add_word(u"word", 100, 100, 200, 140);
-    auto v = view();
-    auto r = range(1, 1);
-    com::ComPtr<IDispatch> dispatch;
-    mark->QueryInterface(IDispatch::iid, dispatch.put_void());
-    LPOLESTR names[] = {const_cast<LPOLESTR>(u"marktext")};
-    DISPID id = 0;
-    ASSERT_EQ(dispatch->GetIDsOfNames(IID_NULL, names, 1, 0, &id), S_OK);
-    // MarkText(view, range, 2, the colour's bits as VT_I4), arguments in reverse order.
-    VARIANT args[4];
-    for (auto& a : args) VariantInit(&a);
-    args[0].vt = VT_I4;
-    args[0].lVal = 0x00123456;
-    args[1].vt = VT_I4;
-    args[1].lVal = zeCntMarkTextStrikethrough;
-    args[2].vt = VT_DISPATCH;
-    args[2].pdispVal = r.get();
-    args[3].vt = VT_DISPATCH;
-    args[3].pdispVal = v.get();
-    DISPPARAMS params{args, nullptr, 4, 0};
-    ASSERT_EQ(dispatch->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
-              S_OK);
-    EXPECT_EQ(path(), "R(100,118,200,122)");
-    EXPECT_EQ(property(shapes().at(0), "FillColor"), "0x00123456");
 }
 
 TEST_F(TextMark, OnlyAnElementLoadedWithIdsIsEnteredInTheContainerAtAttach)
