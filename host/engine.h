@@ -1,6 +1,7 @@
 // The engine's C++ face for the tool and the tests: make a document and its pages, hand an
 // element the page's lists and the document for its Attach, look at what a page holds, keep
-// the call journal, save and load .pjd files, and write PDF files (host::pdf::write_pdf).
+// the call journal, save and load .pjd files, write PDF files (host::pdf::write_pdf), and write
+// any other output the way the engine writes its own (host::write_file_atomically).
 #pragma once
 
 #include <memory>
@@ -9,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "host/io/files.h"
 #include "host/model/journal.h"
 #include "host/output/pdf/pdf_writer.h"
 #include "platform/com/com.h"

@@ -7,7 +7,7 @@
 
 #include <sys/stat.h>
 
-#include "host/io/files.h"
+#include "host/engine.h"
 
 namespace zcnt {
 
