@@ -64,6 +64,9 @@ HRESULT write_string(IStream* stream, BSTR text) noexcept
 {
     if (!text) return write_u32(stream, 0);
     const ULONG bytes = SysStringByteLen(text);
+    // A string the reader would refuse is not written at all, so that every record that saves
+    // also loads. E_ACCESSDENIED is the code the reader gives it: both say "over the limit".
+    if (bytes > max_string_bytes - 2) return E_ACCESSDENIED;
     RETURN_IF_FAILED(write_u32(stream, bytes + 2));
     // The text is UTF-16LE on the stream; char16_t is little-endian on every target we build.
     RETURN_IF_FAILED(write_bytes(stream, text, bytes));

@@ -6,6 +6,8 @@
 // otherwise n is the text's byte length + 2 and the text is followed by a 16-bit zero.
 // Reading refuses n = 1 and a missing or non-zero terminator with E_FAIL and n above 1 MiB with
 // E_ACCESSDENIED; on any failure the stream goes back to the count and the field stays null.
+// Writing refuses a string that reading would refuse (more than max_string_units units) with
+// the same E_ACCESSDENIED, before writing anything.
 // Id lists: a 32-bit signed count, then that many 32-bit ids; a count of 0 or less reads as an
 // empty list.
 //
@@ -20,6 +22,8 @@
 namespace cnt::record {
 
 inline constexpr ULONG max_string_bytes = 0x100000;
+// The longest text a record holds, in UTF-16 units (the count includes the 2-byte terminator).
+inline constexpr ULONG max_string_units = (max_string_bytes - 2) / 2;
 
 HRESULT write_u32(IStream* stream, ULONG value) noexcept;
 HRESULT write_i32(IStream* stream, LONG value) noexcept;

@@ -19,6 +19,17 @@ struct source {
 // True when `file` begins with "qrcode" in any letter case.
 bool is_qr_source(std::u16string_view file) noexcept;
 
+// The same split made on the element's own UTF-16 text, as the ANSI code page sees it (best
+// fits included: a fullwidth colon separates too): the name and the language come converted,
+// the trimmed text only as a view into `rest`, so that a text far too long for any symbol is
+// measured before anything copies it.
+struct located_source {
+    std::string name;
+    std::string language;
+    std::u16string_view text;
+};
+HRESULT locate_source(std::u16string_view rest, located_source* out) noexcept;
+
 // Splits `rest` ("|name:text", "|name|language:text", ":text" or just text) and trims the
 // text. E_UNEXPECTED for a form beginning with "|" that has no ":"; E_OUTOFMEMORY.
 HRESULT parse_source(std::string_view rest, source* out) noexcept;

@@ -3,6 +3,8 @@
 
 #include <qrencode.h>
 
+#include "elements/qrcode/qr_capacity.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <memory>
@@ -26,6 +28,8 @@ bool encode(const std::string& text, LONG level, symbol* out)
     // libqrencode would refuse other levels too; they are not converted to its enum, where
     // they have no value.
     if (level < QR_ECLEVEL_L || level > QR_ECLEVEL_H) return false;
+    // libqrencode reads up to the first zero byte, and takes long to refuse a long text.
+    if (!may_fit(text.c_str(), level)) return false;
     std::unique_ptr<QRcode, qr_deleter> code(
         QRcode_encodeString(text.c_str(), 0, static_cast<QRecLevel>(level), QR_MODE_8, 1));
     if (!code || code->width <= 0) return false;

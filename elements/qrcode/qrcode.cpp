@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "elements/qrcode/qr_capacity.h"
 #include "elements/qrcode/qr_config.h"
 #include "elements/qrcode/qr_source.h"
 #include "elements/qrcode/qr_symbol.h"
@@ -102,9 +103,8 @@ HRESULT place_on_template(const configuration& c, IZImageResource* image, const 
 
 HRESULT build_code(std::u16string_view image_file, const settings& how, placement& to)
 {
-    const std::string rest = com::to_ansi(image_file.substr(kPrefixLength));
-    source src;
-    RETURN_IF_FAILED(parse_source(rest, &src));
+    located_source src;
+    RETURN_IF_FAILED(locate_source(image_file.substr(kPrefixLength), &src));
     if (src.text.empty()) return S_FALSE;
 
     configuration config;
@@ -116,9 +116,12 @@ HRESULT build_code(std::u16string_view image_file, const settings& how, placemen
 
     com::ComPtr<IZImageResource> image;
     if (FAILED(to.create_image(&image))) return E_UNEXPECTED;
-    // Without a symbol the image stays empty, and placing it fails below.
+    // Without a symbol the image stays empty, and placing it fails below. The encoder reads
+    // up to the first zero; a text longer than any symbol holds is not even converted.
+    const std::u16string_view encoded = src.text.substr(0, src.text.find(u'\0'));
     symbol code;
-    if (encode(src.text, how.level, &code)) {
+    if (encoded.size() <= longest_text(how.level) &&
+        encode(com::to_ansi(encoded), how.level, &code)) {
         bitmap b;
         RETURN_IF_FAILED(make_bitmap(code, how.margin, &b));
         RETURN_IF_FAILED(hand_over(image.get(), b, config.colour));

@@ -10,6 +10,7 @@
 
 #include "host/pjd/pjd.h"
 
+#include "core/record_io.h"
 #include "host/io/crc32.h"
 #include "host/kinds/host_object.h"
 #include "host/pjd/format.h"
@@ -20,13 +21,17 @@ namespace {
 
 using namespace pjd;
 
-void put_chunk(byte_writer& file, std::uint32_t type, const std::vector<BYTE>& payload)
+// False, writing nothing, for a payload the 32-bit length cannot count: the reader would find
+// the chunk running past the end of the file. Every count inside a payload is no larger.
+bool put_chunk(byte_writer& file, std::uint32_t type, const std::vector<BYTE>& payload)
 {
+    if (payload.size() > UINT32_MAX) return false;
     const std::size_t start = file.size();
     file.u32(type);
     file.u32(static_cast<std::uint32_t>(payload.size()));
     file.raw(payload.data(), payload.size());
     file.u32(crc32(file.bytes().data() + start, file.size() - start));
+    return true;
 }
 
 std::string hex(HRESULT hr)
@@ -56,6 +61,92 @@ HRESULT save_record(IUnknown* object, CLSID* clsid, std::vector<BYTE>* record) n
     return com::memory_stream_bytes(stream.get(), record);
 }
 
+// A string property's value, read through IDispatch; null when there is none.
+BSTR string_property(IDispatch* object, MEMBERID id) noexcept
+{
+    DISPPARAMS none{};
+    VARIANT v;
+    VariantInit(&v);
+    const HRESULT hr = object->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &v, nullptr,
+                                      nullptr);
+    if (SUCCEEDED(hr) && v.vt == VT_BSTR) return v.bstrVal;
+    VariantClear(&v);
+    return nullptr;
+}
+
+bool is_string_getter(const FUNCDESC& f) noexcept
+{
+    if (!(f.invkind & INVOKE_PROPERTYGET)) return false;
+    if (f.cParams == 0) return f.elemdescFunc.tdesc.vt == VT_BSTR;  // as a dispinterface
+    const ELEMDESC& out = f.lprgelemdescParam[0];
+    return f.cParams == 1 && (out.paramdesc.wParamFlags & PARAMFLAG_FRETVAL) &&
+           out.tdesc.vt == VT_PTR && out.tdesc.lptdesc && out.tdesc.lptdesc->vt == VT_BSTR;
+}
+
+// The first string property of `info`'s interface, or of the interfaces it derives from, that
+// holds more than a record's string may; its name and length in *name and *units.
+bool find_overlong(IDispatch* object, ITypeInfo* info, int depth, std::string* name, ULONG* units)
+{
+    TYPEATTR* attr = nullptr;
+    if (depth > 8 || FAILED(info->GetTypeAttr(&attr)) || !attr) return false;
+    const WORD functions = attr->cFuncs, bases = attr->cImplTypes;
+    info->ReleaseTypeAttr(attr);
+    for (UINT i = 0; i < functions; ++i) {
+        FUNCDESC* f = nullptr;
+        if (FAILED(info->GetFuncDesc(i, &f)) || !f) continue;
+        const MEMBERID id = f->memid;
+        const bool candidate = is_string_getter(*f);
+        info->ReleaseFuncDesc(f);
+        if (!candidate) continue;
+        BSTR value = string_property(object, id);
+        const ULONG length = SysStringLen(value);
+        SysFreeString(value);
+        if (length <= cnt::record::max_string_units) continue;
+        BSTR member = nullptr;
+        info->GetDocumentation(id, &member, nullptr, nullptr, nullptr);
+        *name = utf8(com::bstr_view(member));
+        SysFreeString(member);
+        *units = length;
+        return true;
+    }
+    for (UINT i = 0; i < bases; ++i) {
+        HREFTYPE ref = 0;
+        com::ComPtr<ITypeInfo> base;
+        if (SUCCEEDED(info->GetRefTypeOfImplType(i, &ref)) &&
+            SUCCEEDED(info->GetRefTypeInfo(ref, base.put())) && base &&
+            find_overlong(object, base.get(), depth + 1, name, units))
+            return true;
+    }
+    return false;
+}
+
+// Why an element's record could not be saved, naming the string property too long for it
+// when there is one: its interface, its kind and the property, as a description names them.
+std::string save_failure(IUnknown* element, HRESULT hr)
+{
+    com::ComPtr<IDispatch> object;
+    com::ComPtr<ITypeInfo> info;
+    element->QueryInterface(IDispatch::iid, object.put_void());
+    if (hr != E_ACCESSDENIED || !object || FAILED(object->GetTypeInfo(0, 0, info.put())) || !info)
+        return "cannot be saved: " + hex(hr);
+    std::string property;
+    ULONG units = 0;
+    if (!find_overlong(object.get(), info.get(), 0, &property, &units))
+        return "cannot be saved: " + hex(hr);
+    BSTR type = nullptr;
+    info->GetDocumentation(MEMBERID_NIL, &type, nullptr, nullptr, nullptr);
+    std::string kind = utf8(com::bstr_view(type));
+    SysFreeString(type);
+    com::ComPtr<IZElement> as_element;
+    element->QueryInterface(IZElement::iid, as_element.put_void());
+    LONG number = 0;
+    if (as_element && SUCCEEDED(as_element->GetObjectKind(&number)))
+        kind += ", kind " + std::to_string(number);
+    return "(" + kind + ") cannot be saved: property " + property + " holds " +
+           std::to_string(units) + " characters, more than the " +
+           std::to_string(cnt::record::max_string_units) + " a .pjd file can hold";
+}
+
 struct planned {
     enum { host, element } what;
     IUnknown* object;  // held by its list or by the object that refers to it
@@ -67,6 +158,12 @@ struct planned {
 class writer final : public ref_serials {
 public:
     explicit writer(document_object* doc) : doc_(doc) {}
+
+    static HRESULT too_large(std::string* message, const std::string& what)
+    {
+        *message = what + " cannot be saved: more than 4 GiB";
+        return E_OUTOFMEMORY;
+    }
 
     std::uint32_t serial(IUnknown* object) const noexcept override
     {
@@ -88,8 +185,14 @@ public:
             CLSID clsid{};
             std::vector<BYTE> record;
             if (host_object_of(item.get())) continue;
-            if (SUCCEEDED(save_record(item.get(), &clsid, &record)))
-                document_records.emplace_back(clsid, std::move(record));
+            const HRESULT hr = save_record(item.get(), &clsid, &record);
+            // Objects that cannot persist themselves stay behind; one whose record could not
+            // be read back stops the save.
+            if (hr == E_ACCESSDENIED) {
+                *message = "a document object " + save_failure(item.get(), hr);
+                return hr;
+            }
+            if (SUCCEEDED(hr)) document_records.emplace_back(clsid, std::move(record));
         }
 
         byte_writer head;
@@ -101,7 +204,9 @@ public:
         head.i32(doc_->ctx().next_page_id);
         put_chunk(file, chunk_head, head.bytes());
 
+        std::size_t page_number = 0;
         for (const auto& p : doc_->pages()) {
+            ++page_number;
             byte_writer c;
             c.i32(p->id());
             c.i32(p->width());
@@ -119,7 +224,8 @@ public:
                 c.i32(w.bottom);
                 c.i32(w.object_id);
             }
-            put_chunk(file, chunk_page, c.bytes());
+            if (!put_chunk(file, chunk_page, c.bytes()))
+                return too_large(message, "page " + std::to_string(page_number));
         }
 
         for (const planned& p : plan_) {
@@ -135,29 +241,34 @@ public:
                 byte_writer record;
                 h->save(record, *this);
                 c.blob(record.bytes());
-                put_chunk(file, chunk_object, c.bytes());
+                if (!put_chunk(file, chunk_object, c.bytes()))
+                    return too_large(message, "object " + std::to_string(p.id) + " of page " +
+                                                  std::to_string(p.page_index));
             } else {
                 CLSID clsid{};
                 std::vector<BYTE> record;
                 HRESULT hr = save_record(p.object, &clsid, &record);
                 if (FAILED(hr)) {
                     *message = "object " + std::to_string(p.id) + " of page " +
-                               std::to_string(p.page_index) + " cannot be saved: " + hex(hr);
-                    return FAILED(hr) ? hr : E_FAIL;
+                               std::to_string(p.page_index) + " " + save_failure(p.object, hr);
+                    return hr;
                 }
                 c.u32(static_cast<std::uint32_t>(p.page_index));
                 c.u8(p.place);
                 c.i32(p.id);
                 c.guid(clsid);
                 c.blob(record);
-                put_chunk(file, chunk_element, c.bytes());
+                if (!put_chunk(file, chunk_element, c.bytes()))
+                    return too_large(message, "object " + std::to_string(p.id) + " of page " +
+                                                  std::to_string(p.page_index));
             }
         }
         for (const auto& [clsid, record] : document_records) {
             byte_writer c;
             c.guid(clsid);
             c.blob(record);
-            put_chunk(file, chunk_document_object, c.bytes());
+            if (!put_chunk(file, chunk_document_object, c.bytes()))
+                return too_large(message, "a document object");
         }
         put_chunk(file, chunk_end, {});
         *out = std::move(file.bytes());
