@@ -42,6 +42,8 @@ struct context {
     // The pages, which name themselves, their lists and what is in them when asked: a name
     // kept for every element of a long document would cost more than the element's list entry.
     std::vector<const name_source*> name_sources;
+    // Where each source stands in name_sources, so that a page closing finds itself at once.
+    std::unordered_map<const name_source*, std::size_t> name_source_places;
 
     // The journal name of any object: a host object's kind and id, a registered name, "null",
     // or "object" for anything else.

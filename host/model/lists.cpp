@@ -67,13 +67,42 @@ bool list_core::is_kept(IUnknown* key) const noexcept
 // Without memory for an index the list is searched in place: correct, only slower.
 void list_core::index_if_long() noexcept
 {
-    if (ids_ || entries_.size() < kIndexFrom) return;
+    if ((ids_ && places_) || entries_.size() < kIndexFrom) return;
     try {
         auto made = std::make_unique<std::unordered_map<IUnknown*, LONG>>();
+        auto places = std::make_unique<std::unordered_map<LONG, std::size_t>>();
         made->reserve(entries_.size() * 2);
-        for (const list_entry& e : entries_) made->emplace(e.identity.get(), e.id);
+        places->reserve(entries_.size() * 2);
+        for (std::size_t i = 0; i < entries_.size(); ++i) {
+            made->emplace(entries_[i].identity.get(), entries_[i].id);
+            places->emplace(entries_[i].id, i);
+        }
         ids_ = std::move(made);
+        places_ = std::move(places);
     } catch (const std::bad_alloc&) {
+        ids_.reset();
+        places_.reset();
+    }
+}
+
+std::size_t list_core::place_of(LONG id) const noexcept
+{
+    if (places_) {
+        auto it = places_->find(id);
+        return it == places_->end() ? entries_.size() : it->second;
+    }
+    std::size_t i = 0;
+    while (i < entries_.size() && entries_[i].id != id) ++i;
+    return i;
+}
+
+// After entries moved within [from, to], their places are written anew.
+void list_core::renumber(std::size_t from, std::size_t to) noexcept
+{
+    if (!places_) return;
+    for (std::size_t i = from; i <= to && i < entries_.size(); ++i) {
+        auto it = places_->find(entries_[i].id);
+        if (it != places_->end()) it->second = i;
     }
 }
 
@@ -106,18 +135,21 @@ HRESULT list_core::insert(context& ctx, IUnknown* object, placement where, const
     if (!object || id <= 0) return E_INVALIDARG;
     com::ComPtr<IUnknown> identity;
     IUnknown* key = identity_of(object, &identity);
-    if (!key || id_of(key) != 0 || find(id)) return E_INVALIDARG;
+    // An id from next_id_ on was never given, so only an older one can be taken.
+    if (!key || id_of(key) != 0 || (id < next_id_ && find(id))) return E_INVALIDARG;
     try {
         room_for_one(entries_);
         entries_.push_back(list_entry{id, identity});
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
-    if (ids_) {
+    if (ids_ && places_) {
         try {
             ids_->emplace(key, id);
+            places_->emplace(id, entries_.size() - 1);
         } catch (const std::bad_alloc&) {
             ids_.reset();
+            places_.reset();
         }
     } else {
         index_if_long();
@@ -206,12 +238,15 @@ HRESULT list_core::keep(IUnknown* object, placement where) noexcept
 
 HRESULT list_core::remove(context& ctx, LONG id) noexcept
 {
-    auto it = std::find_if(entries_.begin(), entries_.end(),
-                           [id](const list_entry& e) { return e.id == id; });
-    if (it == entries_.end()) return E_INVALIDARG;
-    com::ComPtr<IUnknown> gone = std::move(it->identity);
-    entries_.erase(it);
+    const std::size_t place = place_of(id);
+    if (place == entries_.size()) return E_INVALIDARG;
+    com::ComPtr<IUnknown> gone = std::move(entries_[place].identity);
+    entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(place));
     if (ids_) ids_->erase(gone.get());
+    if (places_) {
+        places_->erase(id);
+        renumber(place, entries_.size());
+    }
     if (host_object* h = host_object_of(gone.get()))
         h->set_unlisted();
     else
@@ -221,26 +256,30 @@ HRESULT list_core::remove(context& ctx, LONG id) noexcept
 
 HRESULT list_core::order(LONG id, LONG after) noexcept
 {
-    auto at = [this](LONG which) {
-        return std::find_if(entries_.begin(), entries_.end(),
-                            [which](const list_entry& e) { return e.id == which; });
-    };
-    auto moving = at(id);
-    if (moving == entries_.end()) return E_INVALIDARG;
-    if (after != 0 && at(after) == entries_.end()) return E_INVALIDARG;
+    const std::size_t moving = place_of(id);
+    if (moving == entries_.size()) return E_INVALIDARG;
+    const std::size_t behind = after == 0 ? 0 : place_of(after);
+    if (behind == entries_.size()) return E_INVALIDARG;
     if (after == id) return S_OK;
-    list_entry e = std::move(*moving);
-    entries_.erase(moving);
-    auto target = after == 0 ? entries_.begin() : at(after) + 1;
-    entries_.insert(target, std::move(e));  // capacity is already there: no allocation
+    // The place the entry takes once it has left its own: first, or just after `after`.
+    const std::size_t target = after == 0 ? 0 : (behind < moving ? behind + 1 : behind);
+    auto first = entries_.begin();
+    if (target < moving)
+        std::rotate(first + static_cast<std::ptrdiff_t>(target),
+                    first + static_cast<std::ptrdiff_t>(moving),
+                    first + static_cast<std::ptrdiff_t>(moving + 1));
+    else if (target > moving)
+        std::rotate(first + static_cast<std::ptrdiff_t>(moving),
+                    first + static_cast<std::ptrdiff_t>(moving + 1),
+                    first + static_cast<std::ptrdiff_t>(target + 1));
+    renumber(std::min(target, moving), std::max(target, moving));
     return S_OK;
 }
 
 const list_entry* list_core::find(LONG id) const noexcept
 {
-    for (const list_entry& e : entries_)
-        if (e.id == id) return &e;
-    return nullptr;
+    const std::size_t place = place_of(id);
+    return place == entries_.size() ? nullptr : &entries_[place];
 }
 
 void list_core::clear(context& ctx) noexcept
@@ -252,6 +291,7 @@ void list_core::clear(context& ctx) noexcept
     entries_.clear();
     unlisted_.clear();
     ids_.reset();
+    places_.reset();
     kept_.reset();
     sweep_at_ = 8;
 }
@@ -265,11 +305,9 @@ HRESULT page_object_list::AddElement(IZElement* element) noexcept
 {
     auto rec = owner_->record(kObjects, "AddElement", ref(element));
     if (!element) return rec(E_POINTER);
-    auto& known = owner_->elements();
-    for (const auto& e : known)
-        if (com::same_object(e.get(), element)) return rec(S_OK);
+    if (owner_->knows_element(element)) return rec(S_OK);
     try {
-        known.emplace_back(element);
+        owner_->elements().emplace_back(element);
     } catch (const std::bad_alloc&) {
         return rec(E_OUTOFMEMORY);
     }

@@ -21,8 +21,8 @@ struct list_entry {
 };
 
 // The ids, order and membership of one list. Ids count up from 1 and are never given twice.
-// A page's lists are short: they are searched in place, and only a long list gets an index
-// from identities to ids.
+// A page's lists are short: they are searched in place, and only a long list gets indexes
+// from identities to ids and from ids to places.
 class list_core {
 public:
     // An object already in the list keeps its id.
@@ -49,6 +49,9 @@ private:
     bool is_kept(IUnknown* identity) const noexcept;
     // Build the indexes once the lists have grown long.
     void index_if_long() noexcept;
+    // The place of an id in entries_; entries_.size() when it is not listed.
+    std::size_t place_of(LONG id) const noexcept;
+    void renumber(std::size_t from, std::size_t to) noexcept;
     void index_kept_if_long() noexcept;
     void drop_unused_kept() noexcept;
 
@@ -57,6 +60,9 @@ private:
     // The indexes of a long list, made when it grows long (an empty map costs a page's list
     // more than its entries).
     std::unique_ptr<std::unordered_map<IUnknown*, LONG>> ids_;
+    // Id → place in entries_, beside ids_: a removal or a move renumbers only the entries
+    // between the place it leaves and the place it fills, as the vector shifts them anyway.
+    std::unique_ptr<std::unordered_map<LONG, std::size_t>> places_;
     std::unique_ptr<std::unordered_set<IUnknown*>> kept_;
     std::size_t sweep_at_ = 8;  // the number of kept objects at which unused ones are looked for
     LONG next_id_ = 1;
