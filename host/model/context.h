@@ -3,6 +3,7 @@
 // the names the journal gives to objects that are not host objects.
 #pragma once
 
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -44,6 +45,14 @@ struct context {
     std::vector<const name_source*> name_sources;
     // Where each source stands in name_sources, so that a page closing finds itself at once.
     std::unordered_map<const name_source*, std::size_t> name_source_places;
+    // Which pages, by number, list an id: [0] in their page objects, [1] in their resources,
+    // so that the document's LookUp goes to the first such page at once. Not `complete` once
+    // an entry could not be noted for want of memory: LookUp then searches every page.
+    struct id_holders {
+        std::unordered_map<LONG, std::set<LONG>> pages;
+        bool complete = true;
+    };
+    id_holders holders[2];
 
     // The journal name of any object: a host object's kind and id, a registered name, "null",
     // or "object" for anything else.

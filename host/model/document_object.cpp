@@ -57,6 +57,9 @@ HRESULT document_object::new_page(LONG width, LONG height, LONG resolution, LONG
         return E_OUTOFMEMORY;
     }
     made->init(ctx_, this, id, width, height, resolution);
+    const auto number = static_cast<LONG>(pages_.size());
+    made->objects().set_owner(number, 0);
+    made->resources().set_owner(number, 1);
     if (id >= ctx_->next_page_id) ctx_->next_page_id = id + 1;
     if (out) *out = made.detach();
     return S_OK;
@@ -148,15 +151,26 @@ HRESULT document_object::LookUp(LONG id, IDispatch** object) noexcept
     // A positive id is looked for among the page objects first, a negative one (a linked
     // resource) among the resources first.
     const LONG wanted = id < 0 ? -id : id;
+    auto found_on = [&](page& p, bool resources) {
+        const list_entry* e = resources ? p.resources().find(wanted) : p.objects().find(wanted);
+        return e && SUCCEEDED(e->identity->QueryInterface(IDispatch::iid,
+                                                          reinterpret_cast<void**>(object)));
+    };
     for (int pass = 0; pass < 2; ++pass) {
         const bool resources = (pass == 0) == (id < 0);
-        for (const auto& p : pages_) {
-            const list_entry* e =
-                resources ? p->resources().find(wanted) : p->objects().find(wanted);
-            if (e && SUCCEEDED(e->identity->QueryInterface(IDispatch::iid,
-                                                            reinterpret_cast<void**>(object))))
-                return rec(S_OK, ref(*object));
+        const context::id_holders& holders = ctx_->holders[resources ? 1 : 0];
+        if (holders.complete) {
+            // The pages that list the id, in page order.
+            const auto it = holders.pages.find(wanted);
+            if (it == holders.pages.end()) continue;
+            for (LONG number : it->second)
+                if (static_cast<std::size_t>(number) <= pages_.size() &&
+                    found_on(*pages_[static_cast<std::size_t>(number - 1)], resources))
+                    return rec(S_OK, ref(*object));
+            continue;
         }
+        for (const auto& p : pages_)
+            if (found_on(*p, resources)) return rec(S_OK, ref(*object));
     }
     return rec(E_INVALIDARG);
 }

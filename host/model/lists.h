@@ -36,6 +36,13 @@ public:
     HRESULT order(LONG id, LONG after) noexcept;
     const list_entry* find(LONG id) const noexcept;
     void clear(context& ctx) noexcept;
+    // The page the list belongs to, by number, and which of its lists it is (0 page objects,
+    // 1 resources): what it lists is noted in the context's holders from then on.
+    void set_owner(LONG page_number, int which) noexcept
+    {
+        owner_ = page_number;
+        which_ = which;
+    }
 
     const std::vector<list_entry>& entries() const noexcept { return entries_; }
     const std::vector<list_entry>& unlisted() const noexcept { return unlisted_; }
@@ -54,6 +61,8 @@ private:
     void renumber(std::size_t from, std::size_t to) noexcept;
     void index_kept_if_long() noexcept;
     void drop_unused_kept() noexcept;
+    void note_listed(context& ctx, LONG id) noexcept;
+    void note_unlisted(context& ctx, LONG id) noexcept;
 
     std::vector<list_entry> entries_;
     std::vector<list_entry> unlisted_;
@@ -66,6 +75,8 @@ private:
     std::unique_ptr<std::unordered_set<IUnknown*>> kept_;
     std::size_t sweep_at_ = 8;  // the number of kept objects at which unused ones are looked for
     LONG next_id_ = 1;
+    LONG owner_ = 0;  // 0: not noted
+    int which_ = 0;
 };
 
 // A child interface object: its reference count is its owner's.
