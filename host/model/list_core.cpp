@@ -44,24 +44,34 @@ bool list_core::is_kept(IUnknown* key) const noexcept
     return false;
 }
 
+namespace {
+// Moves kept before the places are written anew: a look-up applies up to this many.
+constexpr std::size_t kMovesKept = 64;
+}  // namespace
+
 // Without memory for an index the list is searched in place: correct, only slower.
 void list_core::index_if_long() noexcept
 {
     if ((ids_ && places_) || entries_.size() < kIndexFrom) return;
     try {
         auto made = std::make_unique<std::unordered_map<IUnknown*, LONG>>();
-        auto places = std::make_unique<std::unordered_map<LONG, std::size_t>>();
+        auto places = std::make_unique<std::unordered_map<LONG, placed>>();
         made->reserve(entries_.size() * 2);
         places->reserve(entries_.size() * 2);
         for (std::size_t i = 0; i < entries_.size(); ++i) {
             made->emplace(entries_[i].identity.get(), entries_[i].id);
-            places->emplace(entries_[i].id, i);
+            places->emplace(entries_[i].id, placed{i, 0});
         }
+        moves_.clear();
+        moves_.reserve(kMovesKept);
+        shifted_from_ = kGone;
         ids_ = std::move(made);
         places_ = std::move(places);
     } catch (const std::bad_alloc&) {
         ids_.reset();
         places_.reset();
+    moves_.clear();
+    shifted_from_ = kGone;
     }
 }
 
@@ -69,21 +79,48 @@ std::size_t list_core::place_of(LONG id) const noexcept
 {
     if (places_) {
         auto it = places_->find(id);
-        return it == places_->end() ? entries_.size() : it->second;
+        if (it == places_->end()) return entries_.size();
+        std::size_t at = it->second.at;
+        for (std::size_t m = it->second.epoch; m < moves_.size(); ++m) {
+            const move& step = moves_[m];
+            if (step.to == kGone) {
+                if (at > step.from) --at;
+            } else if (at == step.from) {
+                at = step.to;
+            } else if (step.from < step.to && at > step.from && at <= step.to) {
+                --at;
+            } else if (step.to < step.from && at >= step.to && at < step.from) {
+                ++at;
+            }
+        }
+        return at;
     }
     std::size_t i = 0;
     while (i < entries_.size() && entries_[i].id != id) ++i;
     return i;
 }
 
-// After entries moved within [from, to], their places are written anew.
-void list_core::renumber(std::size_t from, std::size_t to) noexcept
+// Every entry placed after the first shifted one was written at a later epoch or was shifted
+// itself, so writing those anew brings every place up to date.
+void list_core::renumber() noexcept
+{
+    for (std::size_t i = shifted_from_; i < entries_.size(); ++i) {
+        auto it = places_->find(entries_[i].id);
+        if (it != places_->end()) it->second = placed{i, 0};
+    }
+    moves_.clear();
+    shifted_from_ = kGone;
+}
+
+void list_core::note_move(std::size_t from, std::size_t to) noexcept
 {
     if (!places_) return;
-    for (std::size_t i = from; i <= to && i < entries_.size(); ++i) {
-        auto it = places_->find(entries_[i].id);
-        if (it != places_->end()) it->second = i;
-    }
+    shifted_from_ = std::min({shifted_from_, from, to});
+    // The entries are already where this move puts them: writing the places anew covers it.
+    if (moves_.size() == kMovesKept)
+        renumber();
+    else
+        moves_.push_back(move{from, to});  // within the capacity reserved with the index
 }
 
 void list_core::index_kept_if_long() noexcept
@@ -121,6 +158,7 @@ void list_core::note_unlisted(context& ctx, LONG id) noexcept
     if (it->second.empty()) holders.pages.erase(it);
 }
 
+
 namespace {
 
 // Lists grow by half again rather than double: a page's lists stop growing early, and a
@@ -149,10 +187,12 @@ HRESULT list_core::insert(context& ctx, IUnknown* object, placement where, const
     if (ids_ && places_) {
         try {
             ids_->emplace(key, id);
-            places_->emplace(id, entries_.size() - 1);
+            places_->emplace(id, placed{entries_.size() - 1, static_cast<std::uint32_t>(moves_.size())});
         } catch (const std::bad_alloc&) {
             ids_.reset();
             places_.reset();
+    moves_.clear();
+    shifted_from_ = kGone;
         }
     } else {
         index_if_long();
@@ -249,7 +289,7 @@ HRESULT list_core::remove(context& ctx, LONG id) noexcept
     if (ids_) ids_->erase(gone.get());
     if (places_) {
         places_->erase(id);
-        renumber(place, entries_.size());
+        note_move(place, kGone);
     }
     note_unlisted(ctx, id);
     if (host_object* h = host_object_of(gone.get()))
@@ -277,7 +317,7 @@ HRESULT list_core::order(LONG id, LONG after) noexcept
         std::rotate(first + static_cast<std::ptrdiff_t>(moving),
                     first + static_cast<std::ptrdiff_t>(moving + 1),
                     first + static_cast<std::ptrdiff_t>(target + 1));
-    renumber(std::min(target, moving), std::max(target, moving));
+    if (target != moving) note_move(moving, target);
     return S_OK;
 }
 
@@ -300,6 +340,8 @@ void list_core::clear(context& ctx) noexcept
     unlisted_.clear();
     ids_.reset();
     places_.reset();
+    moves_.clear();
+    shifted_from_ = kGone;
     kept_.reset();
     sweep_at_ = 8;
 }

@@ -3,6 +3,7 @@
 // that holding a list keeps its page alive.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <unordered_map>
 #include <unordered_set>
@@ -58,7 +59,8 @@ private:
     void index_if_long() noexcept;
     // The place of an id in entries_; entries_.size() when it is not listed.
     std::size_t place_of(LONG id) const noexcept;
-    void renumber(std::size_t from, std::size_t to) noexcept;
+    void note_move(std::size_t from, std::size_t to) noexcept;
+    void renumber() noexcept;
     void index_kept_if_long() noexcept;
     void drop_unused_kept() noexcept;
     void note_listed(context& ctx, LONG id) noexcept;
@@ -69,9 +71,21 @@ private:
     // The indexes of a long list, made when it grows long (an empty map costs a page's list
     // more than its entries).
     std::unique_ptr<std::unordered_map<IUnknown*, LONG>> ids_;
-    // Id → place in entries_, beside ids_: a removal or a move renumbers only the entries
-    // between the place it leaves and the place it fills, as the vector shifts them anyway.
-    std::unique_ptr<std::unordered_map<LONG, std::size_t>> places_;
+    // Id → place in entries_, beside ids_. A removal or a move shifts the entries after it;
+    // rather than write each one's place anew, the shift is kept in moves_, and a place
+    // written at moves_[epoch] is brought up to date by the moves after it. Once moves_ is
+    // full the places from the first shifted entry on are written anew.
+    struct placed {
+        std::size_t at;
+        std::uint32_t epoch;
+    };
+    struct move {
+        std::size_t from, to;  // to == kGone: removed
+    };
+    static constexpr std::size_t kGone = static_cast<std::size_t>(-1);
+    std::unique_ptr<std::unordered_map<LONG, placed>> places_;
+    std::vector<move> moves_;
+    std::size_t shifted_from_ = kGone;  // the first entry a kept move may have shifted
     std::unique_ptr<std::unordered_set<IUnknown*>> kept_;
     std::size_t sweep_at_ = 8;  // the number of kept objects at which unused ones are looked for
     LONG next_id_ = 1;
