@@ -1,5 +1,6 @@
-// How the costs grow with the size of a document: links on one page, empty pages, filing,
-// refreshing and removing container records of one page, and loading a .pjd of many links, each
+// How the costs grow with the size of a document: links on one page, empty pages, removing
+// from a long page object list, filing, refreshing and removing container records of one
+// page, and loading a .pjd of many links, each
 // at 1 000, 10 000 and 100 000 items. The per_item counter is the time of one item: it should
 // stay about the same from one size to the next.
 #include <benchmark/benchmark.h>
@@ -13,6 +14,7 @@
 #include "contentelements/cnt_container.h"
 #include "contentelements/cnt_link.h"
 #include "contentelements/zprint_objects.h"
+#include "contentelements/zprint_page.h"
 #include "host/engine.h"
 #include "module/class_map.h"
 #include "platform/com/com.h"
@@ -81,6 +83,40 @@ void BM_Scaling_AddPages(benchmark::State& state)
     per_item(state);
 }
 BENCHMARK(BM_Scaling_AddPages)->RangeMultiplier(10)->Range(1000, 100000)
+    ->Unit(benchmark::kMillisecond);
+
+// N shapes in page 1's object list, then every one removed in random order.
+void BM_Scaling_PageObjectRemove(benchmark::State& state)
+{
+    const auto count = static_cast<LONG>(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        host::document doc;
+        doc.add_page(5950, 8420, 720);
+        com::ComPtr<IDispatch> d;
+        doc.page_objects(1, d.put());
+        com::ComPtr<IZPageObjectList> objects;
+        d->QueryInterface(IZPageObjectList::iid, objects.put_void());
+        std::vector<LONG> ids;
+        for (LONG i = 0; i < count; ++i) {
+            com::ComPtr<IDispatch> shape;
+            objects->Create(zeKindShape, shape.put());
+            auto v = com::Variant::from_dispatch(shape.get());
+            LONG id = 0;
+            objects->Add(*v.get(), &id);
+            ids.push_back(id);
+        }
+        std::shuffle(ids.begin(), ids.end(), std::mt19937(5));
+        state.ResumeTiming();
+        for (LONG id : ids) objects->Remove(id);
+        state.PauseTiming();
+        objects = nullptr;
+        d = nullptr;
+        state.ResumeTiming();
+    }
+    per_item(state);
+}
+BENCHMARK(BM_Scaling_PageObjectRemove)->RangeMultiplier(10)->Range(1000, 100000)
     ->Unit(benchmark::kMillisecond);
 
 com::ComPtr<IZCntElementContainer> new_container()
