@@ -40,40 +40,98 @@ void CZCntElementContainer::final_release() noexcept { clear(); }
 
 // ---- Filing ---------------------------------------------------------------------------------
 
+namespace {
+// Pages with fewer slots are searched in place: an index would cost more than it saves.
+constexpr std::size_t kIndexFrom = 16;
+}  // namespace
+
+// Without memory for the index the page is searched in place: correct, only slower.
+bool CZCntElementContainer::index_page(page_records& page) noexcept
+{
+    if (page.indexed && page.indexed_at == watch_.renames) return true;
+    page.indexed = false;
+    page.repeats = 0;
+    try {
+        page.first.clear();
+        page.first.reserve(page.live);
+        for (std::size_t slot = page.head; slot < page.slots.size(); ++slot) {
+            if (!page.slots[slot]) continue;
+            if (!page.first.emplace(impl(page.slots[slot])->element_id(), slot).second) ++page.repeats;
+        }
+    } catch (const std::bad_alloc&) {
+        page.first.clear();
+        return false;
+    }
+    page.indexed = true;
+    page.indexed_at = watch_.renames;
+    return true;
+}
+
+std::size_t CZCntElementContainer::find_slot(page_records& page, LONG element_id) noexcept
+{
+    if (page.slots.size() >= kIndexFrom && index_page(page)) {
+        const auto it = page.first.find(element_id);
+        return it == page.first.end() ? npos : it->second;
+    }
+    for (std::size_t slot = page.head; slot < page.slots.size(); ++slot)
+        if (page.slots[slot] && impl(page.slots[slot])->element_id() == element_id) return slot;
+    return npos;
+}
+
 CZCntElementContainer::record_ref CZCntElementContainer::find(LONG page_id,
-                                                              LONG element_id) const noexcept
+                                                              LONG element_id) noexcept
 {
     const auto page = pages_.find(page_id);
     if (page == pages_.end()) return nullptr;
-    for (const record_ref& record : page->second)
-        if (impl(record)->element_id() == element_id) return record;
-    return nullptr;
+    const std::size_t slot = find_slot(page->second, element_id);
+    return slot == npos ? nullptr : page->second.slots[slot];
 }
 
 HRESULT CZCntElementContainer::file(LONG key, record_ref record) noexcept
 {
     CZCntElementInfo* info = impl(record);
     try {
-        std::vector<record_ref>& page = pages_[key];
+        page_records& page = pages_[key];
         try {
-            page.push_back(std::move(record));
+            page.slots.push_back(std::move(record));
         } catch (const std::bad_alloc&) {
-            if (page.empty()) pages_.erase(key);
+            if (page.live == 0) pages_.erase(key);
             throw;
+        }
+        ++page.live;
+        if (page.indexed && page.indexed_at == watch_.renames) {
+            try {
+                if (!page.first.emplace(info->element_id(), page.slots.size() - 1).second)
+                    ++page.repeats;
+            } catch (const std::bad_alloc&) {
+                page.indexed = false;
+            }
         }
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
-    info->file_under(key, &strays_);
+    info->file_under(key, &watch_);
     ++count_;
     changed();
     return S_OK;
 }
 
+// Closes up the empty slots, keeping the order; the index is rebuilt when next needed.
+void CZCntElementContainer::close_up(page_records& page) noexcept
+{
+    std::size_t to = 0;
+    for (std::size_t from = page.head; from < page.slots.size(); ++from)
+        if (page.slots[from]) page.slots[to++] = std::move(page.slots[from]);
+    page.slots.resize(to);
+    page.head = 0;
+    page.indexed = false;
+}
+
 void CZCntElementContainer::clear() noexcept
 {
-    for (auto& [key, records] : pages_)
-        for (const record_ref& record : records) impl(record)->unfile();
+    for (auto& [key, page] : pages_)
+        for (const record_ref& record : page.slots)
+            if (record) impl(record)->unfile();
     pages_.clear();
     count_ = 0;
     changed();
@@ -133,21 +191,31 @@ HRESULT CZCntElementContainer::UpdateElement(LONG page_id, LONG element_id,
 
 HRESULT CZCntElementContainer::RemoveElement(LONG page_id, LONG element_id) noexcept
 {
-    const auto page = pages_.find(page_id);
-    if (page == pages_.end()) return E_INVALIDARG;
-    std::vector<record_ref>& records = page->second;
-    for (auto it = records.begin(); it != records.end(); ++it) {
-        if (impl(*it)->element_id() != element_id) continue;
-        const record_ref removed = std::move(*it);
-        records.erase(it);
-        if (records.empty()) pages_.erase(page);
-        impl(removed)->unfile();
-        --count_;
-        changed();
-        dirty_ = true;
-        return S_OK;
+    const auto at_page = pages_.find(page_id);
+    if (at_page == pages_.end()) return E_INVALIDARG;
+    page_records& page = at_page->second;
+    const std::size_t slot = find_slot(page, element_id);
+    if (slot == npos) return E_INVALIDARG;
+    const record_ref removed = std::move(page.slots[slot]);
+    --page.live;
+    --count_;
+    if (page.live == 0) {
+        pages_.erase(at_page);
+    } else {
+        while (!page.slots[page.head]) ++page.head;
+        if (page.indexed) {
+            // A later record with the same element id would become the first: rebuild then.
+            if (page.repeats == 0)
+                page.first.erase(element_id);
+            else
+                page.indexed = false;
+        }
+        if (page.slots.size() - page.live > page.live) close_up(page);
     }
-    return E_INVALIDARG;
+    impl(removed)->unfile();
+    changed();
+    dirty_ = true;
+    return S_OK;
 }
 
 HRESULT CZCntElementContainer::get_Count(LONG* count) noexcept
@@ -159,20 +227,38 @@ HRESULT CZCntElementContainer::get_Count(LONG* count) noexcept
 
 CZCntElementContainer::record_ref CZCntElementContainer::at(std::size_t index) noexcept
 {
-    page_map::const_iterator page = pages_.begin();
+    page_map::iterator page = pages_.begin();
     std::size_t base = 0;
     if (cursor_valid_ && index >= cursor_base_) {
         page = cursor_page_;
         base = cursor_base_;
     }
-    while (index >= base + page->second.size()) {
-        base += page->second.size();
+    while (index >= base + page->second.live) {
+        base += page->second.live;
         ++page;
+    }
+    const page_records& records = page->second;
+    const std::size_t offset = index - base;
+    std::size_t slot = records.head;
+    std::size_t reached = 0;
+    if (records.live == records.slots.size()) {
+        slot = offset;
+        reached = offset;
+    } else if (cursor_valid_ && page == cursor_page_ && offset >= cursor_offset_) {
+        slot = cursor_slot_;
+        reached = cursor_offset_;
+    }
+    // Empty slots are skipped on the way; the walk goes on from the last record found.
+    while (reached < offset || !records.slots[slot]) {
+        if (records.slots[slot]) ++reached;
+        ++slot;
     }
     cursor_page_ = page;
     cursor_base_ = base;
+    cursor_slot_ = slot;
+    cursor_offset_ = offset;
     cursor_valid_ = true;
-    return page->second[index - base];
+    return records.slots[slot];
 }
 
 HRESULT CZCntElementContainer::get_Item(LONG index, IZCntElementInfo** info) noexcept
@@ -197,15 +283,16 @@ HRESULT CZCntElementContainer::get_ItemFromID(LONG page_id, LONG element_id,
 CZCntElementInfo* CZCntElementContainer::first_hit(LONG page_id, LONG hit_width, LONG x,
                                                    LONG y) const noexcept
 {
-    if (strays_ == 0) {
+    if (watch_.strays == 0) {
         const auto page = pages_.find(page_id);
         if (page == pages_.end()) return nullptr;
-        for (const record_ref& record : page->second)
-            if (hit::hits(*impl(record), hit_width, x, y)) return impl(record);
+        for (const record_ref& record : page->second.slots)
+            if (record && hit::hits(*impl(record), hit_width, x, y)) return impl(record);
         return nullptr;
     }
-    for (const auto& [key, records] : pages_) {
-        for (const record_ref& record : records) {
+    for (const auto& [key, page] : pages_) {
+        for (const record_ref& record : page.slots) {
+            if (!record) continue;
             const CZCntElementInfo& info = *impl(record);
             if (info.page_id() == page_id && hit::hits(info, hit_width, x, y))
                 return impl(record);
@@ -265,9 +352,9 @@ HRESULT CZCntElementContainer::load_fields(IStream* stream, ULONG version) noexc
 HRESULT CZCntElementContainer::save_fields(IStream* stream, BOOL clear_dirty) noexcept
 {
     RETURN_IF_FAILED(record::write_i32(stream, static_cast<LONG>(count_)));
-    for (const auto& [key, records] : pages_)
-        for (const record_ref& record : records)
-            RETURN_IF_FAILED(impl(record)->Save(stream, clear_dirty));
+    for (const auto& [key, page] : pages_)
+        for (const record_ref& record : page.slots)
+            if (record) RETURN_IF_FAILED(impl(record)->Save(stream, clear_dirty));
     return record::write_i32(stream, next_field_number_);
 }
 

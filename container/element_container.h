@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
+#include <unordered_map>
 #include <vector>
 
 #include "container/element_info.h"
@@ -60,11 +62,27 @@ private:
     bool& dirty_flag() noexcept { return dirty_; }
 
     using record_ref = com::ComPtr<IZCntElementInfo>;
-    // One vector a page: a hit test reads one page's records from contiguous memory, and
-    // filing appends to the end of its page.
-    using page_map = std::map<LONG, std::vector<record_ref>>;
+    static constexpr std::size_t npos = static_cast<std::size_t>(-1);
+    // One page's records in order of filing, in one vector: a hit test reads them from
+    // contiguous memory, and filing appends to the end. A removed record leaves an empty slot,
+    // so that removing costs no shift; the slots are closed up once they outnumber the records.
+    struct page_records {
+        std::vector<record_ref> slots;
+        std::size_t live = 0;
+        std::size_t head = 0;  // every slot before it is empty
+        // Element id → slot of its first record, for a long page; rebuilt when stale.
+        std::unordered_map<LONG, std::size_t> first;
+        bool indexed = false;
+        std::uint64_t indexed_at = 0;  // the watch's rename count the index was built at
+        std::size_t repeats = 0;       // records whose element id an earlier record has too
+    };
+    using page_map = std::map<LONG, page_records>;
 
-    record_ref find(LONG page_id, LONG element_id) const noexcept;
+    // The slot of the first record of (page id, element id) on page `page`; npos if none.
+    std::size_t find_slot(page_records& page, LONG element_id) noexcept;
+    record_ref find(LONG page_id, LONG element_id) noexcept;
+    bool index_page(page_records& page) noexcept;
+    void close_up(page_records& page) noexcept;
     HRESULT file(LONG key, record_ref record) noexcept;
     void clear() noexcept;
     HRESULT name_form_field(IZCntElementBase* element) noexcept;
@@ -74,15 +92,16 @@ private:
 
     page_map pages_;
     std::size_t count_ = 0;
-    // Records filed under one page id whose PageID was since changed through the record.
-    LONG strays_ = 0;
+    CZCntElementInfo::filing_watch watch_;
     bool dirty_ = false;
     LONG next_field_number_ = 1;
 
     // Where the last Item was found, so that walking Item(1) … Item(Count) costs a step each.
     bool cursor_valid_ = false;
-    page_map::const_iterator cursor_page_;
-    std::size_t cursor_base_ = 0;  // index of the cursor page's first record
+    page_map::iterator cursor_page_;
+    std::size_t cursor_base_ = 0;    // index of the cursor page's first record
+    std::size_t cursor_slot_ = 0;    // the slot of the last record found …
+    std::size_t cursor_offset_ = 0;  // … and its place among its page's records
 };
 
 }  // namespace cnt

@@ -25,28 +25,34 @@ HRESULT create_element_info(CZCntElementInfo** out) noexcept
     return com::make<CZCntElementInfo>(out);
 }
 
-void CZCntElementInfo::file_under(LONG key, LONG* strays) noexcept
+void CZCntElementInfo::file_under(LONG key, filing_watch* watch) noexcept
 {
     unfile();
     filed_key_ = key;
-    strays_ = strays;
-    if (strays_ && page_id_ != filed_key_) ++*strays_;
+    watch_ = watch;
+    if (watch_ && page_id_ != filed_key_) ++watch_->strays;
 }
 
 void CZCntElementInfo::unfile() noexcept
 {
-    if (strays_ && page_id_ != filed_key_) --*strays_;
-    strays_ = nullptr;
+    if (watch_ && page_id_ != filed_key_) --watch_->strays;
+    watch_ = nullptr;
 }
 
 void CZCntElementInfo::set_page_id(LONG id) noexcept
 {
-    if (strays_) {
+    if (watch_) {
         const bool was_stray = page_id_ != filed_key_;
         const bool is_stray = id != filed_key_;
-        if (was_stray != is_stray) *strays_ += is_stray ? 1 : -1;
+        if (was_stray != is_stray) watch_->strays += is_stray ? 1 : -1;
     }
     page_id_ = id;
+}
+
+void CZCntElementInfo::set_element_id(LONG id) noexcept
+{
+    if (watch_ && id != element_id_) ++watch_->renames;
+    element_id_ = id;
 }
 
 // ---- IZCntElementInfo -----------------------------------------------------------------------
@@ -74,7 +80,7 @@ HRESULT CZCntElementInfo::get_ElementID(LONG* id) noexcept
 
 HRESULT CZCntElementInfo::put_ElementID(LONG id) noexcept
 {
-    element_id_ = id;
+    set_element_id(id);
     dirty_ = true;
     return S_OK;
 }
@@ -115,7 +121,7 @@ HRESULT CZCntElementInfo::SetInfo(LONG page_id, LONG element_id,
 {
     if (!element) return E_INVALIDARG;
     set_page_id(page_id);
-    element_id_ = element_id;
+    set_element_id(element_id);
 
     // The getters' results are not checked; one that fails leaves its value at 0.
     ZeCntElementType type = zeCntElementTypeUnknown;
@@ -180,7 +186,11 @@ HRESULT CZCntElementInfo::load_fields(IStream* stream, ULONG) noexcept
     LONG page_id = 0;
     RETURN_IF_FAILED(record::read_i32(stream, &page_id));
     set_page_id(page_id);
-    return record::load(stream, record_fields(), *this);
+    const LONG element_id = element_id_;
+    const HRESULT hr = record::load(stream, record_fields(), *this);
+    // Read straight into the field: a filed record still reports the change of its id.
+    if (watch_ && element_id_ != element_id) ++watch_->renames;
+    return hr;
 }
 
 }  // namespace cnt

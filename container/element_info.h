@@ -3,6 +3,8 @@
 // own stream record. Only the container makes these; there is no class id.
 #pragma once
 
+#include <cstdint>
+
 #include "contentelements/cnt_container.h"
 #include "core/persist_record.h"
 #include "platform/com/com.h"
@@ -39,10 +41,16 @@ public:
     LONG bottom() const noexcept { return bottom_; }
     SHORT inclination() const noexcept { return inclination_; }
 
-    // The container files a record under a page id and counts, in *strays, the records of its
-    // own whose PageID no longer equals the key they are filed under; while that count is 0 a
-    // hit test may look at the key's records alone. unfile() ends the watch.
-    void file_under(LONG key, LONG* strays) noexcept;
+    // What a container watches of the records it files: how many of them have a PageID that
+    // no longer equals the key they are filed under (while 0 a hit test may look at the key's
+    // records alone), and how often a filed record's ElementID changed (its index of element
+    // ids is then rebuilt before it is used).
+    struct filing_watch {
+        LONG strays = 0;
+        std::uint64_t renames = 0;
+    };
+    // The container files a record under a page id; unfile() ends the watch.
+    void file_under(LONG key, filing_watch* watch) noexcept;
     void unfile() noexcept;
 
     IZCntElementInfo* info_interface() noexcept { return this; }
@@ -57,6 +65,7 @@ protected:
 private:
     friend class persist_record<CZCntElementInfo>;
     void set_page_id(LONG id) noexcept;
+    void set_element_id(LONG id) noexcept;
     static constexpr auto record_fields() noexcept;
     HRESULT save_fields(IStream* stream) noexcept;
     HRESULT load_fields(IStream* stream, ULONG version) noexcept;
@@ -71,7 +80,7 @@ private:
     bool dirty_ = false;
 
     LONG filed_key_ = 0;
-    LONG* strays_ = nullptr;
+    filing_watch* watch_ = nullptr;
 };
 
 // A new, empty record owned by the caller.

@@ -1,6 +1,8 @@
 // The C++ face of the engine.
 #include "host/engine.h"
 
+#include <unordered_set>
+
 #include "host/kinds/host_object.h"
 #include "host/model/document_object.h"
 #include "host/model/words.h"
@@ -179,17 +181,19 @@ std::vector<element_view> document::elements(LONG number) const
         if (SUCCEEDED(o->QueryInterface(IZElement::iid, probe.put_void()))) return true;
         return SUCCEEDED(o->QueryInterface(IPersistStreamInit::iid, probe.put_void()));
     };
+    // The identities already in `out`; an element given twice is shown once.
+    std::unordered_set<IUnknown*> shown;
     for (const list_entry& e : p->objects().entries())
-        if (!host_object_of(e.identity.get()) && is_element(e.identity.get()))
+        if (!host_object_of(e.identity.get()) && is_element(e.identity.get())) {
             out.push_back({e.id, e.identity});
-    for (const auto& e : p->elements()) {
-        bool listed = false;
-        for (const auto& v : out) listed = listed || com::same_object(v.object.get(), e.get());
-        if (!listed) {
-            com::ComPtr<IUnknown> identity;
-            e->QueryInterface(IID_IUnknown, identity.put_void());
-            out.push_back({0, identity});
+            shown.insert(e.identity.get());
         }
+    for (const auto& e : p->elements()) {
+        com::ComPtr<IUnknown> identity;
+        e->QueryInterface(IID_IUnknown, identity.put_void());
+        if (identity && shown.count(identity.get())) continue;
+        if (identity) shown.insert(identity.get());
+        out.push_back({0, identity});
     }
     return out;
 }

@@ -43,20 +43,28 @@ void context::forget_name(IUnknown* object) noexcept { names.erase(object); }
 void context::add_name_source(const name_source* source) noexcept
 {
     try {
-        name_sources.push_back(source);
+        if (!name_source_places.emplace(source, name_sources.size()).second) return;
+        try {
+            name_sources.push_back(source);
+        } catch (...) {
+            name_source_places.erase(source);
+        }
     } catch (...) {
         // Only the journal's names of that page's objects are lost.
     }
 }
 
+// The last source takes the place of the one that goes.
 void context::remove_name_source(const name_source* source) noexcept
 {
-    for (std::size_t i = name_sources.size(); i-- > 0;) {
-        if (name_sources[i] != source) continue;
-        name_sources[i] = name_sources.back();
-        name_sources.pop_back();
-        return;
-    }
+    const auto it = name_source_places.find(source);
+    if (it == name_source_places.end()) return;
+    const std::size_t place = it->second;
+    name_source_places.erase(it);
+    const name_source* last = name_sources.back();
+    name_sources[place] = last;
+    name_sources.pop_back();
+    if (last != source) name_source_places[last] = place;
 }
 
 }  // namespace host

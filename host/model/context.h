@@ -3,6 +3,7 @@
 // the names the journal gives to objects that are not host objects.
 #pragma once
 
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -42,6 +43,16 @@ struct context {
     // The pages, which name themselves, their lists and what is in them when asked: a name
     // kept for every element of a long document would cost more than the element's list entry.
     std::vector<const name_source*> name_sources;
+    // Where each source stands in name_sources, so that a page closing finds itself at once.
+    std::unordered_map<const name_source*, std::size_t> name_source_places;
+    // Which pages, by number, list an id: [0] in their page objects, [1] in their resources,
+    // so that the document's LookUp goes to the first such page at once. Not `complete` once
+    // an entry could not be noted for want of memory: LookUp then searches every page.
+    struct id_holders {
+        std::unordered_map<LONG, std::set<LONG>> pages;
+        bool complete = true;
+    };
+    id_holders holders[2];
 
     // The journal name of any object: a host object's kind and id, a registered name, "null",
     // or "object" for anything else.

@@ -42,16 +42,24 @@ HRESULT document_object::new_page(LONG width, LONG height, LONG resolution, LONG
     if (width < 0 || height < 0 || resolution <= 0 || id < 0) return E_INVALIDARG;
     if (id == 0) id = ctx_->next_page_id;
     if (id == 0x7FFFFFFF) return E_OUTOFMEMORY;
-    for (const auto& p : pages_)
-        if (p->id() == id) return E_INVALIDARG;
+    if (numbers_.count(id)) return E_INVALIDARG;
     com::ComPtr<page> made;
     RETURN_IF_FAILED(com::make<page>(made.put()));
     try {
-        pages_.push_back(made);
+        numbers_.emplace(id, static_cast<LONG>(pages_.size() + 1));
+        try {
+            pages_.push_back(made);
+        } catch (const std::bad_alloc&) {
+            numbers_.erase(id);
+            throw;
+        }
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
     made->init(ctx_, this, id, width, height, resolution);
+    const auto number = static_cast<LONG>(pages_.size());
+    made->objects().set_owner(number, 0);
+    made->resources().set_owner(number, 1);
     if (id >= ctx_->next_page_id) ctx_->next_page_id = id + 1;
     if (out) *out = made.detach();
     return S_OK;
@@ -74,11 +82,16 @@ HRESULT document_object::add_item(IDispatch* object) noexcept
     return S_OK;
 }
 
+LONG document_object::number_of_id(LONG page_id) const noexcept
+{
+    const auto it = numbers_.find(page_id);
+    return it == numbers_.end() ? 0 : it->second;
+}
+
 LONG document_object::number_of(const page* p) const noexcept
 {
-    for (std::size_t i = 0; i < pages_.size(); ++i)
-        if (pages_[i].get() == p) return static_cast<LONG>(i + 1);
-    return 0;
+    const LONG number = p ? number_of_id(p->id()) : 0;
+    return number != 0 && pages_[static_cast<std::size_t>(number - 1)].get() == p ? number : 0;
 }
 
 void document_object::close() noexcept
@@ -87,6 +100,7 @@ void document_object::close() noexcept
     std::vector<com::ComPtr<page>> pages = std::move(pages_);
     std::vector<com::ComPtr<IDispatch>> items = std::move(items_);
     pages_.clear();
+    numbers_.clear();
     items_.clear();
     std::vector<com::ComPtr<IUnknown>> objects;
     try {
@@ -137,15 +151,26 @@ HRESULT document_object::LookUp(LONG id, IDispatch** object) noexcept
     // A positive id is looked for among the page objects first, a negative one (a linked
     // resource) among the resources first.
     const LONG wanted = id < 0 ? -id : id;
+    auto found_on = [&](page& p, bool resources) {
+        const list_entry* e = resources ? p.resources().find(wanted) : p.objects().find(wanted);
+        return e && SUCCEEDED(e->identity->QueryInterface(IDispatch::iid,
+                                                          reinterpret_cast<void**>(object)));
+    };
     for (int pass = 0; pass < 2; ++pass) {
         const bool resources = (pass == 0) == (id < 0);
-        for (const auto& p : pages_) {
-            const list_entry* e =
-                resources ? p->resources().find(wanted) : p->objects().find(wanted);
-            if (e && SUCCEEDED(e->identity->QueryInterface(IDispatch::iid,
-                                                            reinterpret_cast<void**>(object))))
-                return rec(S_OK, ref(*object));
+        const context::id_holders& holders = ctx_->holders[resources ? 1 : 0];
+        if (holders.complete) {
+            // The pages that list the id, in page order.
+            const auto it = holders.pages.find(wanted);
+            if (it == holders.pages.end()) continue;
+            for (LONG number : it->second)
+                if (static_cast<std::size_t>(number) <= pages_.size() &&
+                    found_on(*pages_[static_cast<std::size_t>(number - 1)], resources))
+                    return rec(S_OK, ref(*object));
+            continue;
         }
+        for (const auto& p : pages_)
+            if (found_on(*p, resources)) return rec(S_OK, ref(*object));
     }
     return rec(E_INVALIDARG);
 }
@@ -184,12 +209,8 @@ HRESULT page_list::PageNumberOf(LONG page_id, LONG* number) noexcept
     auto rec = owner_->record(kPages, "PageNumberOf", page_id);
     if (!number) return rec(E_POINTER);
     *number = 0;
-    const auto& all = owner_->pages();
-    for (std::size_t i = 0; i < all.size(); ++i)
-        if (all[i]->id() == page_id) {
-            *number = static_cast<LONG>(i + 1);
-            return rec(S_OK, *number);
-        }
+    *number = owner_->number_of_id(page_id);
+    if (*number != 0) return rec(S_OK, *number);
     return rec(E_INVALIDARG);
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "host/model/page.h"
@@ -41,6 +42,8 @@ public:
     HRESULT new_page(LONG width, LONG height, LONG resolution, LONG id, page** out) noexcept;
     HRESULT add_item(IDispatch* object) noexcept;
     LONG number_of(const page* p) const noexcept;
+    // The number of the page with that id; 0 when there is none.
+    LONG number_of_id(LONG page_id) const noexcept;
     // Breaks every reference cycle between the document, its pages, their lists and the
     // objects in them, so that everything is freed once the last outside reference goes.
     void close() noexcept;
@@ -59,6 +62,8 @@ public:
 private:
     std::shared_ptr<context> ctx_;
     std::vector<com::ComPtr<page>> pages_;
+    // Page id → page number: pages are only ever added at the end.
+    std::unordered_map<LONG, LONG> numbers_;
     std::vector<com::ComPtr<IDispatch>> items_;
     page_list page_list_;
 };

@@ -1,5 +1,5 @@
-// The page object list and the resource list: ids, order, membership and creation by kind.
-#include <algorithm>
+// The page object list and the resource list interfaces: adding, creation by kind, removal,
+// order and items, over the ids and order their list_core keeps (list_core.cpp).
 #include <new>
 
 #include "host/model/lists.h"
@@ -10,12 +10,6 @@
 namespace host {
 
 namespace {
-
-IUnknown* identity_of(IUnknown* object, com::ComPtr<IUnknown>* keep) noexcept
-{
-    object->QueryInterface(IID_IUnknown, keep->put_void());
-    return keep->get();
-}
 
 // The object a VARIANT carries (VT_UNKNOWN or VT_DISPATCH, also by reference); null otherwise.
 IUnknown* object_of(const VARIANT& v) noexcept
@@ -38,224 +32,6 @@ HRESULT item_out(const list_entry* e, IDispatch** out) noexcept
 
 }  // namespace
 
-// ---- list_core ------------------------------------------------------------------------------
-
-namespace {
-// Lists up to this long are searched in place; a page rarely holds more.
-constexpr std::size_t kIndexFrom = 256;
-}  // namespace
-
-LONG list_core::id_of(IUnknown* key) const noexcept
-{
-    if (ids_) {
-        auto it = ids_->find(key);
-        return it == ids_->end() ? 0 : it->second;
-    }
-    for (const list_entry& e : entries_)
-        if (e.identity.get() == key) return e.id;
-    return 0;
-}
-
-bool list_core::is_kept(IUnknown* key) const noexcept
-{
-    if (kept_) return kept_->count(key) != 0;
-    for (const list_entry& e : unlisted_)
-        if (e.identity.get() == key) return true;
-    return false;
-}
-
-// Without memory for an index the list is searched in place: correct, only slower.
-void list_core::index_if_long() noexcept
-{
-    if (ids_ || entries_.size() < kIndexFrom) return;
-    try {
-        auto made = std::make_unique<std::unordered_map<IUnknown*, LONG>>();
-        made->reserve(entries_.size() * 2);
-        for (const list_entry& e : entries_) made->emplace(e.identity.get(), e.id);
-        ids_ = std::move(made);
-    } catch (const std::bad_alloc&) {
-    }
-}
-
-void list_core::index_kept_if_long() noexcept
-{
-    if (kept_ || unlisted_.size() < kIndexFrom) return;
-    try {
-        auto made = std::make_unique<std::unordered_set<IUnknown*>>();
-        made->reserve(unlisted_.size() * 2);
-        for (const list_entry& e : unlisted_) made->insert(e.identity.get());
-        kept_ = std::move(made);
-    } catch (const std::bad_alloc&) {
-    }
-}
-
-namespace {
-
-// Lists grow by half again rather than double: a page's lists stop growing early, and a
-// thousand pages would otherwise carry a third of their capacity unused.
-void room_for_one(std::vector<list_entry>& v)
-{
-    if (v.size() == v.capacity()) v.reserve(v.size() < 8 ? 8 : v.size() + v.size() / 2);
-}
-
-}  // namespace
-
-HRESULT list_core::insert(context& ctx, IUnknown* object, placement where, const char* foreign,
-                          LONG id) noexcept
-{
-    if (!object || id <= 0) return E_INVALIDARG;
-    com::ComPtr<IUnknown> identity;
-    IUnknown* key = identity_of(object, &identity);
-    if (!key || id_of(key) != 0 || find(id)) return E_INVALIDARG;
-    try {
-        room_for_one(entries_);
-        entries_.push_back(list_entry{id, identity});
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    if (ids_) {
-        try {
-            ids_->emplace(key, id);
-        } catch (const std::bad_alloc&) {
-            ids_.reset();
-        }
-    } else {
-        index_if_long();
-    }
-    if (id >= next_id_) next_id_ = id + 1;
-    if (host_object* h = host_object_of(key))
-        h->set_listed(id, where);
-    else if (ctx.log.enabled())
-        ctx.set_name(key, foreign, id);  // named at once for the journal; else found when asked
-    return S_OK;
-}
-
-HRESULT list_core::add(context& ctx, IUnknown* object, placement where, const char* foreign,
-                       LONG* id) noexcept
-{
-    if (!id) return E_POINTER;
-    *id = 0;
-    if (!object) return E_INVALIDARG;
-    com::ComPtr<IUnknown> identity;
-    IUnknown* key = identity_of(object, &identity);
-    if (!key) return E_INVALIDARG;
-    if (const LONG known = id_of(key)) {
-        *id = known;
-        return S_OK;
-    }
-    if (next_id_ == 0x7FFFFFFF) return E_OUTOFMEMORY;  // ids are never reused
-    const LONG fresh = next_id_;
-    RETURN_IF_FAILED(insert(ctx, object, where, foreign, fresh));
-    *id = fresh;
-    return S_OK;
-}
-
-void list_core::drop_unused_kept() noexcept
-{
-    std::vector<list_entry> unused;
-    try {
-        auto kept_end = std::stable_partition(
-            unlisted_.begin(), unlisted_.end(), [](const list_entry& e) {
-                host_object* h = host_object_of(e.identity.get());
-                if (!h) return true;  // an element kept without an id stays, whoever holds it
-                e.identity->AddRef();
-                return e.identity->Release() > 1;  // 1: this list is all that holds it
-            });
-        unused.assign(std::make_move_iterator(kept_end), std::make_move_iterator(unlisted_.end()));
-        unlisted_.erase(kept_end, unlisted_.end());
-    } catch (const std::bad_alloc&) {
-        return;  // kept a while longer
-    }
-    for (const list_entry& e : unused) {
-        if (kept_) kept_->erase(e.identity.get());
-        if (host_object* h = host_object_of(e.identity.get())) h->set_unlisted();
-    }
-    // Released last, with the list already in order.
-}
-
-HRESULT list_core::keep(IUnknown* object, placement where) noexcept
-{
-    if (!object) return E_INVALIDARG;
-    com::ComPtr<IUnknown> identity;
-    IUnknown* key = identity_of(object, &identity);
-    if (!key) return E_INVALIDARG;
-    if (is_kept(key)) return S_OK;
-    if (unlisted_.size() >= sweep_at_) {
-        drop_unused_kept();
-        sweep_at_ = std::max<std::size_t>(8, unlisted_.size() * 2);
-    }
-    try {
-        room_for_one(unlisted_);
-        unlisted_.push_back(list_entry{0, identity});
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    if (kept_) {
-        try {
-            kept_->insert(key);
-        } catch (const std::bad_alloc&) {
-            kept_.reset();
-        }
-    } else {
-        index_kept_if_long();
-    }
-    if (host_object* h = host_object_of(key))
-        if (h->place() == placement::none) h->set_listed(h->id(), where);
-    return S_OK;
-}
-
-HRESULT list_core::remove(context& ctx, LONG id) noexcept
-{
-    auto it = std::find_if(entries_.begin(), entries_.end(),
-                           [id](const list_entry& e) { return e.id == id; });
-    if (it == entries_.end()) return E_INVALIDARG;
-    com::ComPtr<IUnknown> gone = std::move(it->identity);
-    entries_.erase(it);
-    if (ids_) ids_->erase(gone.get());
-    if (host_object* h = host_object_of(gone.get()))
-        h->set_unlisted();
-    else
-        ctx.forget_name(gone.get());
-    return S_OK;
-}
-
-HRESULT list_core::order(LONG id, LONG after) noexcept
-{
-    auto at = [this](LONG which) {
-        return std::find_if(entries_.begin(), entries_.end(),
-                            [which](const list_entry& e) { return e.id == which; });
-    };
-    auto moving = at(id);
-    if (moving == entries_.end()) return E_INVALIDARG;
-    if (after != 0 && at(after) == entries_.end()) return E_INVALIDARG;
-    if (after == id) return S_OK;
-    list_entry e = std::move(*moving);
-    entries_.erase(moving);
-    auto target = after == 0 ? entries_.begin() : at(after) + 1;
-    entries_.insert(target, std::move(e));  // capacity is already there: no allocation
-    return S_OK;
-}
-
-const list_entry* list_core::find(LONG id) const noexcept
-{
-    for (const list_entry& e : entries_)
-        if (e.id == id) return &e;
-    return nullptr;
-}
-
-void list_core::clear(context& ctx) noexcept
-{
-    for (const list_entry& e : entries_) ctx.forget_name(e.identity.get());
-    // Moved out first: releasing an element may call back into this list.
-    std::vector<list_entry> listed = std::move(entries_);
-    std::vector<list_entry> kept = std::move(unlisted_);
-    entries_.clear();
-    unlisted_.clear();
-    ids_.reset();
-    kept_.reset();
-    sweep_at_ = 8;
-}
-
 // ---- page object list -----------------------------------------------------------------------
 
 static const char* const kObjects = "page_objects";
@@ -265,11 +41,9 @@ HRESULT page_object_list::AddElement(IZElement* element) noexcept
 {
     auto rec = owner_->record(kObjects, "AddElement", ref(element));
     if (!element) return rec(E_POINTER);
-    auto& known = owner_->elements();
-    for (const auto& e : known)
-        if (com::same_object(e.get(), element)) return rec(S_OK);
+    if (owner_->knows_element(element)) return rec(S_OK);
     try {
-        known.emplace_back(element);
+        owner_->elements().emplace_back(element);
     } catch (const std::bad_alloc&) {
         return rec(E_OUTOFMEMORY);
     }

@@ -3,6 +3,7 @@
 // that holding a list keeps its page alive.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <unordered_map>
 #include <unordered_set>
@@ -21,8 +22,8 @@ struct list_entry {
 };
 
 // The ids, order and membership of one list. Ids count up from 1 and are never given twice.
-// A page's lists are short: they are searched in place, and only a long list gets an index
-// from identities to ids.
+// A page's lists are short: they are searched in place, and only a long list gets indexes
+// from identities to ids and from ids to places.
 class list_core {
 public:
     // An object already in the list keeps its id.
@@ -36,6 +37,13 @@ public:
     HRESULT order(LONG id, LONG after) noexcept;
     const list_entry* find(LONG id) const noexcept;
     void clear(context& ctx) noexcept;
+    // The page the list belongs to, by number, and which of its lists it is (0 page objects,
+    // 1 resources): what it lists is noted in the context's holders from then on.
+    void set_owner(LONG page_number, int which) noexcept
+    {
+        owner_ = page_number;
+        which_ = which;
+    }
 
     const std::vector<list_entry>& entries() const noexcept { return entries_; }
     const std::vector<list_entry>& unlisted() const noexcept { return unlisted_; }
@@ -49,17 +57,40 @@ private:
     bool is_kept(IUnknown* identity) const noexcept;
     // Build the indexes once the lists have grown long.
     void index_if_long() noexcept;
+    // The place of an id in entries_; entries_.size() when it is not listed.
+    std::size_t place_of(LONG id) const noexcept;
+    void note_move(std::size_t from, std::size_t to) noexcept;
+    void renumber() noexcept;
     void index_kept_if_long() noexcept;
     void drop_unused_kept() noexcept;
+    void note_listed(context& ctx, LONG id) noexcept;
+    void note_unlisted(context& ctx, LONG id) noexcept;
 
     std::vector<list_entry> entries_;
     std::vector<list_entry> unlisted_;
     // The indexes of a long list, made when it grows long (an empty map costs a page's list
     // more than its entries).
     std::unique_ptr<std::unordered_map<IUnknown*, LONG>> ids_;
+    // Id → place in entries_, beside ids_. A removal or a move shifts the entries after it;
+    // rather than write each one's place anew, the shift is kept in moves_, and a place
+    // written at moves_[epoch] is brought up to date by the moves after it. Once moves_ is
+    // full the places from the first shifted entry on are written anew.
+    struct placed {
+        std::size_t at;
+        std::uint32_t epoch;
+    };
+    struct move {
+        std::size_t from, to;  // to == kGone: removed
+    };
+    static constexpr std::size_t kGone = static_cast<std::size_t>(-1);
+    std::unique_ptr<std::unordered_map<LONG, placed>> places_;
+    std::vector<move> moves_;
+    std::size_t shifted_from_ = kGone;  // the first entry a kept move may have shifted
     std::unique_ptr<std::unordered_set<IUnknown*>> kept_;
     std::size_t sweep_at_ = 8;  // the number of kept objects at which unused ones are looked for
     LONG next_id_ = 1;
+    LONG owner_ = 0;  // 0: not noted
+    int which_ = 0;
 };
 
 // A child interface object: its reference count is its owner's.

@@ -44,6 +44,40 @@ bool page::name_of(IUnknown* key, std::string* name) const
     return true;
 }
 
+namespace {
+// Pages with fewer elements are searched in place.
+constexpr std::size_t kIndexElementsFrom = 64;
+}  // namespace
+
+// Without memory for the index the elements are searched in place: correct, only slower.
+bool page::knows_element(IUnknown* object) const noexcept
+{
+    if (!object) return false;
+    if (elements_.size() >= kIndexElementsFrom) {
+        com::ComPtr<IUnknown> key;
+        if (FAILED(object->QueryInterface(IID_IUnknown, key.put_void())) || !key) return false;
+        try {
+            if (!element_identities_ || indexed_elements_ > elements_.size()) {
+                element_identities_ = std::make_unique<std::unordered_set<IUnknown*>>();
+                indexed_elements_ = 0;
+            }
+            for (; indexed_elements_ < elements_.size(); ++indexed_elements_) {
+                com::ComPtr<IUnknown> identity;
+                IZElement* e = elements_[indexed_elements_].get();
+                if (e && SUCCEEDED(e->QueryInterface(IID_IUnknown, identity.put_void())) &&
+                    identity)
+                    element_identities_->insert(identity.get());
+            }
+            return element_identities_->count(key.get()) != 0;
+        } catch (const std::bad_alloc&) {
+            element_identities_.reset();
+        }
+    }
+    for (const auto& e : elements_)
+        if (com::same_object(e.get(), object)) return true;
+    return false;
+}
+
 void page::final_release() noexcept
 {
     close();
@@ -58,6 +92,8 @@ void page::close() noexcept
     }
     std::vector<com::ComPtr<IZElement>> known = std::move(elements_);
     elements_.clear();
+    element_identities_.reset();
+    indexed_elements_ = 0;
     known.clear();
     doc_ = nullptr;
 }

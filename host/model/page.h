@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "host/model/lists.h"
@@ -57,7 +58,11 @@ public:
     void set_title(std::u16string t) noexcept { title_ = std::move(t); }
     list_core& objects() noexcept { return object_ids_; }
     list_core& resources() noexcept { return resource_ids_; }
+    // The elements given to AddElement (or loaded as such); only ever appended to.
     std::vector<com::ComPtr<IZElement>>& elements() noexcept { return elements_; }
+    const std::vector<com::ComPtr<IZElement>>& elements() const noexcept { return elements_; }
+    // Whether `object` is one of elements(), compared by identity.
+    bool knows_element(IUnknown* object) const noexcept;
     std::vector<word>& words() noexcept { return words_; }
     page_object_list* object_list() noexcept { return &objects_; }
     resource_list* resource_list_part() noexcept { return &resources_; }
@@ -92,6 +97,10 @@ private:
     list_core object_ids_;
     list_core resource_ids_;
     std::vector<com::ComPtr<IZElement>> elements_;
+    // The identities of elements_[0, indexed_elements_), for a page with many elements;
+    // brought up to date when asked, as elements_ is appended to from outside.
+    mutable std::unique_ptr<std::unordered_set<IUnknown*>> element_identities_;
+    mutable std::size_t indexed_elements_ = 0;
     std::vector<word> words_;
 };
 

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "host/pjd/pjd.h"
 
@@ -292,26 +293,23 @@ private:
             page& p = *pages[i];
             const LONG index = static_cast<LONG>(i + 1);
             index_of_id[p.id()] = index;
-            auto is_known = [&p](IUnknown* object) {
-                for (const auto& e : p.elements())
-                    if (com::same_object(e.get(), object)) return true;
-                return false;
-            };
-            std::vector<IUnknown*> listed;
+            auto is_known = [&p](IUnknown* object) { return p.knows_element(object); };
+            std::unordered_set<IUnknown*> listed;
             for (const list_entry& e : p.objects().entries()) {
                 if (host_object_of(e.identity.get())) {
                     add_host(e.identity.get(), index, e.id, placement::page_objects);
                 } else {
                     BYTE flags = in_page_objects | (is_known(e.identity.get()) ? known_element : 0);
                     plan_.push_back({planned::element, e.identity.get(), index, e.id, flags});
-                    listed.push_back(e.identity.get());
+                    listed.insert(e.identity.get());
                 }
             }
             for (const auto& e : p.elements()) {
                 // The engine's own elements (a placed PDF page) are saved as host objects.
                 if (host_object_of(e.get())) continue;
-                bool in_list = false;
-                for (IUnknown* l : listed) in_list = in_list || com::same_object(l, e.get());
+                com::ComPtr<IUnknown> identity;
+                e->QueryInterface(IID_IUnknown, identity.put_void());
+                const bool in_list = identity && listed.count(identity.get()) != 0;
                 if (!in_list) plan_.push_back({planned::element, e.get(), index, 0, known_element});
             }
             for (const list_entry& e : p.resources().entries()) {

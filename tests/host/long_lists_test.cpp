@@ -1,0 +1,208 @@
+// Long page object lists, many elements on a page and many pages: removing, ordering and
+// finding keep the answers of a plain list, and each step costs the same however many came
+// before it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <vector>
+
+#include "contentelements/zprint_page.h"
+#include "host/model/document_object.h"
+#include "tests/growth.h"
+#include "tests/host/page_lists.h"
+
+namespace {
+
+struct listed {
+    LONG id;
+    com::ComPtr<IDispatch> object;
+};
+
+class LongLists : public ::testing::Test, protected page_lists {
+protected:
+    listed add_shape()
+    {
+        com::ComPtr<IDispatch> o;
+        EXPECT_EQ(objects->Create(zeKindShape, o.put()), S_OK);
+        auto v = com::Variant::from_dispatch(o.get());
+        LONG id = 0;
+        EXPECT_EQ(objects->Add(*v.get(), &id), S_OK);
+        return {id, o};
+    }
+
+    void expect_list(const std::vector<listed>& model)
+    {
+        LONG count = -1;
+        ASSERT_EQ(objects->get_Count(&count), S_OK);
+        ASSERT_EQ(count, static_cast<LONG>(model.size()));
+        for (std::size_t i = 0; i < model.size(); ++i) {
+            LONG id = 0;
+            ASSERT_EQ(objects->get_ItemID(static_cast<LONG>(i + 1), &id), S_OK);
+            ASSERT_EQ(id, model[i].id) << i;
+            com::ComPtr<IDispatch> found;
+            ASSERT_EQ(objects->ItemFromID(id, found.put()), S_OK);
+            EXPECT_TRUE(com::same_object(found.get(), model[i].object.get())) << id;
+        }
+    }
+};
+
+TEST_F(LongLists, RemovingAndOrderingAtRandomKeepTheIdsPlacesAndObjects)
+{
+    std::vector<listed> model;
+    for (int i = 0; i < 700; ++i) model.push_back(add_shape());
+    std::mt19937 random(3);
+    auto any = [&random](std::size_t size) {
+        return std::uniform_int_distribution<std::size_t>(0, size - 1)(random);
+    };
+    for (int step = 0; step < 600; ++step) {
+        const std::size_t at = any(model.size());
+        switch (step % 3) {
+        case 0: {  // removed
+            ASSERT_EQ(objects->Remove(model[at].id), S_OK);
+            com::ComPtr<IDispatch> found;
+            EXPECT_EQ(objects->ItemFromID(model[at].id, found.put()), E_INVALIDARG);
+            model.erase(model.begin() + static_cast<std::ptrdiff_t>(at));
+            break;
+        }
+        case 1: {  // moved just after another, before or behind it
+            const std::size_t after = any(model.size());
+            const LONG after_id = model[after].id;
+            ASSERT_EQ(objects->Order(model[at].id, after_id, 0), S_OK);
+            if (at == after) break;
+            listed moving = model[at];
+            model.erase(model.begin() + static_cast<std::ptrdiff_t>(at));
+            auto target = std::find_if(model.begin(), model.end(),
+                                       [after_id](const listed& l) { return l.id == after_id; });
+            model.insert(target + 1, moving);
+            break;
+        }
+        default: {  // moved to the front, or a new one at the end
+            if (step % 2) {
+                ASSERT_EQ(objects->Order(model[at].id, 0, 0), S_OK);
+                listed moving = model[at];
+                model.erase(model.begin() + static_cast<std::ptrdiff_t>(at));
+                model.insert(model.begin(), moving);
+            } else {
+                model.push_back(add_shape());
+                EXPECT_GT(model.back().id, 700);
+            }
+        }
+        }
+        if (step % 50 == 0) expect_list(model);
+    }
+    expect_list(model);
+    // A listed object added again keeps its id.
+    auto v = com::Variant::from_dispatch(model[model.size() / 2].object.get());
+    LONG id = 0;
+    ASSERT_EQ(objects->Add(*v.get(), &id), S_OK);
+    EXPECT_EQ(id, model[model.size() / 2].id);
+    EXPECT_EQ(objects->Order(999999, 0, 0), E_INVALIDARG);
+    EXPECT_EQ(objects->Order(model[0].id, 999999, 0), E_INVALIDARG);
+}
+
+TEST_F(LongLists, AnElementGivenTwiceIsKnownOnceInTheOrderFirstGiven)
+{
+    std::vector<com::ComPtr<IZElement>> given;
+    for (int i = 0; i < 300; ++i) {
+        com::ComPtr<IZElement> element;
+        ASSERT_EQ(CoCreateInstance(CLSID_ZPlacedPdfPage, nullptr, 0x17, IZElement::iid,
+                                   element.put_void()),
+                  S_OK);
+        given.push_back(element);
+    }
+    for (const auto& e : given) ASSERT_EQ(objects->AddElement(e.get()), S_OK);
+    // Again, also through another of its interfaces.
+    for (const auto& e : given) {
+        com::ComPtr<IZPlacedPdfPage> other;
+        ASSERT_EQ(e->QueryInterface(IZPlacedPdfPage::iid, other.put_void()), S_OK);
+        ASSERT_EQ(objects->AddElement(e.get()), S_OK);
+        com::ComPtr<IZElement> same;
+        ASSERT_EQ(other->QueryInterface(IZElement::iid, same.put_void()), S_OK);
+        ASSERT_EQ(objects->AddElement(same.get()), S_OK);
+    }
+    const auto known = doc.elements(1);
+    ASSERT_EQ(known.size(), given.size());
+    for (std::size_t i = 0; i < given.size(); ++i) {
+        EXPECT_EQ(known[i].id, 0);
+        EXPECT_TRUE(com::same_object(known[i].object.get(), given[i].get())) << i;
+    }
+}
+
+TEST(ManyPages, EachPageIdHasItsNumberAndNoIdIsGivenTwice)
+{
+    host::document doc;
+    for (int i = 0; i < 500; ++i) ASSERT_EQ(doc.add_page(100, 100, 72), S_OK);
+    com::ComPtr<IDispatch> d;
+    ASSERT_EQ(doc.dispatch(d.put()), S_OK);
+    com::ComPtr<IZDocument> document;
+    ASSERT_EQ(d->QueryInterface(IZDocument::iid, document.put_void()), S_OK);
+    com::ComPtr<IZPageList> pages;
+    ASSERT_EQ(document->get_Pages(pages.put()), S_OK);
+    for (LONG number = 1; number <= 500; number += 37) {
+        const LONG id = doc.page_id(number);
+        LONG found = 0;
+        ASSERT_EQ(pages->PageNumberOf(id, &found), S_OK);
+        EXPECT_EQ(found, number);
+        com::ComPtr<IZPrintContentPage> page;
+        ASSERT_EQ(pages->get_Item(number, page.put()), S_OK);
+        ASSERT_EQ(page->get_PageNumber(&found), S_OK);
+        EXPECT_EQ(found, number);
+    }
+    LONG found = -1;
+    EXPECT_EQ(pages->PageNumberOf(501, &found), E_INVALIDARG);
+    EXPECT_EQ(found, 0);
+    host::page* made = nullptr;
+    EXPECT_EQ(doc.model()->new_page(100, 100, 72, doc.page_id(250), &made), E_INVALIDARG);
+    ASSERT_EQ(doc.model()->new_page(100, 100, 72, 9000, &made), S_OK);
+    made->Release();
+    ASSERT_EQ(pages->PageNumberOf(9000, &found), S_OK);
+    EXPECT_EQ(found, 501);
+    EXPECT_EQ(doc.add_page(100, 100, 72), S_OK);
+    EXPECT_EQ(doc.page_id(502), 9001);
+}
+
+TEST(LongListsGrowth, AddingRemovingAndFindingCostTheSameAtAnyLength)
+{
+    const double growth = growth_test::growth_of(
+        [](int n) {
+            page_lists lists;
+            std::vector<LONG> ids;
+            for (int i = 0; i < n; ++i) {
+                com::ComPtr<IDispatch> o;
+                lists.objects->Create(zeKindShape, o.put());
+                auto v = com::Variant::from_dispatch(o.get());
+                LONG id = 0;
+                lists.objects->Add(*v.get(), &id);
+                ids.push_back(id);
+            }
+            for (LONG id : ids) {
+                com::ComPtr<IDispatch> found;
+                lists.objects->ItemFromID(id, found.put());
+            }
+            // From the end, as an element rebuilding takes back what it added last.
+            for (auto it = ids.rbegin(); it != ids.rend(); ++it) lists.objects->Remove(*it);
+        },
+        2000);
+    EXPECT_LT(growth, growth_test::kLinearGrowth);
+}
+
+TEST(ManyPagesGrowth, AddingPagesCostsTheSameAtAnyCount)
+{
+    const double growth = growth_test::growth_of(
+        [](int n) {
+            host::document doc;
+            for (int i = 0; i < n; ++i) doc.add_page(100, 100, 72);
+            com::ComPtr<IDispatch> d;
+            doc.page(n, d.put());
+            com::ComPtr<IZPrintContentPage> last;
+            d->QueryInterface(IZPrintContentPage::iid, last.put_void());
+            LONG number = 0;
+            last->get_PageNumber(&number);
+            EXPECT_EQ(number, n);
+        },
+        3000);
+    EXPECT_LT(growth, growth_test::kLinearGrowth);
+}
+
+}  // namespace
