@@ -1,7 +1,7 @@
 // How the costs grow with the size of a document: links on one page, empty pages, removing
-// from a long page object list, filing, refreshing and removing container records of one
-// page, and loading a .pjd of many links, each
-// at 1 000, 10 000 and 100 000 items. The per_item counter is the time of one item: it should
+// from a long page object list, finding an object the pages pass on, filing, refreshing and
+// removing container records of one page, and loading a .pjd of many links, each at 1 000,
+// 10 000 and 100 000 items. The per_item counter is the time of one item: it should
 // stay about the same from one size to the next.
 #include <benchmark/benchmark.h>
 
@@ -83,6 +83,45 @@ void BM_Scaling_AddPages(benchmark::State& state)
     per_item(state);
 }
 BENCHMARK(BM_Scaling_AddPages)->RangeMultiplier(10)->Range(1000, 100000)
+    ->Unit(benchmark::kMillisecond);
+
+// N pages with one shape each under the same id; the id then leaves one page after another and
+// the document is asked each time where it is now (on the next page).
+void BM_Scaling_LookUp(benchmark::State& state)
+{
+    const auto count = static_cast<LONG>(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        host::document doc;
+        std::vector<com::ComPtr<IZPageObjectList>> lists;
+        LONG id = 0;
+        for (LONG p = 1; p <= count; ++p) {
+            doc.add_page(100, 100, 72);
+            com::ComPtr<IDispatch> d;
+            doc.page_objects(p, d.put());
+            com::ComPtr<IZPageObjectList> objects;
+            d->QueryInterface(IZPageObjectList::iid, objects.put_void());
+            com::ComPtr<IDispatch> shape;
+            objects->Create(zeKindShape, shape.put());
+            auto v = com::Variant::from_dispatch(shape.get());
+            objects->Add(*v.get(), &id);
+            lists.push_back(std::move(objects));
+        }
+        com::ComPtr<IDispatch> d;
+        doc.dispatch(d.put());
+        com::ComPtr<IZDocument> document;
+        d->QueryInterface(IZDocument::iid, document.put_void());
+        state.ResumeTiming();
+        for (LONG p = 0; p + 1 < count; ++p) {
+            lists[static_cast<std::size_t>(p)]->Remove(id);
+            com::ComPtr<IDispatch> found;
+            document->LookUp(id, found.put());
+            benchmark::DoNotOptimize(found.get());
+        }
+    }
+    per_item(state);
+}
+BENCHMARK(BM_Scaling_LookUp)->RangeMultiplier(10)->Range(1000, 100000)
     ->Unit(benchmark::kMillisecond);
 
 // N shapes in page 1's object list, then every one removed in random order.

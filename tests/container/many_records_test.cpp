@@ -1,6 +1,6 @@
 // The container with many records on one page: finding, removing and renaming records keeps
-// the order and answers of a plain list of them, on short pages and on long ones alike, and
-// each step costs the same however many records came before it.
+// the order and answers of a plain list of them, on short pages and on long ones alike (how
+// the costs grow: bench/scaling_bench.cpp).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,7 +10,6 @@
 #include "container/element_container.h"
 #include "platform/com/streams.h"
 #include "tests/container/doubles.h"
-#include "tests/growth.h"
 
 namespace {
 
@@ -163,23 +162,5 @@ TEST_P(ManyRecords, SavedAfterRemovalsLoadsInTheSameOrder)
 
 // Below and well above the length from which a page's records are indexed.
 INSTANTIATE_TEST_SUITE_P(PageLengths, ManyRecords, ::testing::Values(LONG{5}, LONG{300}));
-
-TEST(ManyRecordsGrowth, FilingRefreshingAndRemovingCostTheSameAtAnyCount)
-{
-    auto element = container_test::make_element({});
-    const double growth = growth_test::growth_of(
-        [&element](int n) {
-            auto c = new_container();
-            for (LONG id = 1; id <= n; ++id) c->AddElement(1, id, element->base());
-            for (LONG id = n; id >= 1; --id) c->UpdateElement(1, id, element->base());
-            for (LONG id = 1; id <= n; id += 2) c->RemoveElement(1, id);
-            for (LONG id = n - (n % 2 == 0 ? 0 : 1); id >= 2; id -= 2) c->RemoveElement(1, id);
-            LONG count = -1;
-            c->get_Count(&count);
-            EXPECT_EQ(count, 0);
-        },
-        5000);
-    EXPECT_LT(growth, growth_test::kLinearGrowth);
-}
 
 }  // namespace

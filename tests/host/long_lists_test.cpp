@@ -1,6 +1,5 @@
 // Long page object lists, many elements on a page and many pages: removing, ordering and
-// finding keep the answers of a plain list, and each step costs the same however many came
-// before it.
+// finding keep the answers of a plain list (how the costs grow: bench/scaling_bench.cpp).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,7 +8,6 @@
 
 #include "contentelements/zprint_page.h"
 #include "host/model/document_object.h"
-#include "tests/growth.h"
 #include "tests/host/page_lists.h"
 
 namespace {
@@ -160,49 +158,6 @@ TEST(ManyPages, EachPageIdHasItsNumberAndNoIdIsGivenTwice)
     EXPECT_EQ(found, 501);
     EXPECT_EQ(doc.add_page(100, 100, 72), S_OK);
     EXPECT_EQ(doc.page_id(502), 9001);
-}
-
-TEST(LongListsGrowth, AddingRemovingAndFindingCostTheSameAtAnyLength)
-{
-    const double growth = growth_test::growth_of(
-        [](int n) {
-            page_lists lists;
-            std::vector<LONG> ids;
-            for (int i = 0; i < n; ++i) {
-                com::ComPtr<IDispatch> o;
-                lists.objects->Create(zeKindShape, o.put());
-                auto v = com::Variant::from_dispatch(o.get());
-                LONG id = 0;
-                lists.objects->Add(*v.get(), &id);
-                ids.push_back(id);
-            }
-            for (LONG id : ids) {
-                com::ComPtr<IDispatch> found;
-                lists.objects->ItemFromID(id, found.put());
-            }
-            // From the end, as an element rebuilding takes back what it added last.
-            for (auto it = ids.rbegin(); it != ids.rend(); ++it) lists.objects->Remove(*it);
-        },
-        2000);
-    EXPECT_LT(growth, growth_test::kLinearGrowth);
-}
-
-TEST(ManyPagesGrowth, AddingPagesCostsTheSameAtAnyCount)
-{
-    const double growth = growth_test::growth_of(
-        [](int n) {
-            host::document doc;
-            for (int i = 0; i < n; ++i) doc.add_page(100, 100, 72);
-            com::ComPtr<IDispatch> d;
-            doc.page(n, d.put());
-            com::ComPtr<IZPrintContentPage> last;
-            d->QueryInterface(IZPrintContentPage::iid, last.put_void());
-            LONG number = 0;
-            last->get_PageNumber(&number);
-            EXPECT_EQ(number, n);
-        },
-        3000);
-    EXPECT_LT(growth, growth_test::kLinearGrowth);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The document's LookUp over many pages: the first page in page order that lists the id, page
 // objects before resources for a positive id and the other way round for a negative one, as
-// objects come and go; and a look-up costs the same however many pages there are.
+// objects come and go (how its cost grows with the pages: bench/scaling_bench.cpp).
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -8,7 +8,6 @@
 #include "contentelements/zprint_objects.h"
 #include "contentelements/zprint_page.h"
 #include "host/engine.h"
-#include "tests/growth.h"
 
 namespace {
 
@@ -120,29 +119,6 @@ TEST(LookUp, FindsTheFirstPageListingTheIdAsObjectsComeAndGo)
         ASSERT_EQ(pages[static_cast<std::size_t>(n - 1)].objects->Remove(6), S_OK);
     }
     check({{6, false, 201}, {-6, true, 9}});
-}
-
-TEST(LookUpGrowth, FindingPastRemovedPagesCostsTheSameAtAnyCount)
-{
-    const double growth = growth_test::growth_of(
-        [](int n) {
-            host::document doc;
-            std::vector<lists_of_page> pages;
-            for (LONG p = 1; p <= n; ++p) {
-                doc.add_page(100, 100, 72);
-                pages.push_back(lists(doc, p));
-                add_new(pages.back().objects.get(), zeKindShape);
-            }
-            auto document = interface_of(doc);
-            // Id 1 leaves one page after another, each time to be found on the next.
-            for (int p = 0; p + 1 < n; ++p) {
-                pages[static_cast<std::size_t>(p)].objects->Remove(1);
-                com::ComPtr<IDispatch> found;
-                document->LookUp(1, found.put());
-            }
-        },
-        1500);
-    EXPECT_LT(growth, growth_test::kLinearGrowth);
 }
 
 }  // namespace
