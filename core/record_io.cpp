@@ -1,8 +1,11 @@
 // The record encodings; see record_io.h.
 #include "core/record_io.h"
 
+#include <cstdint>
 #include <cstring>
 #include <new>
+
+#include "platform/com/little_endian.h"
 
 namespace cnt::record {
 namespace {
@@ -24,21 +27,23 @@ HRESULT read_exact(IStream* stream, void* bytes, ULONG size) noexcept
 template <typename T>
 HRESULT write_le(IStream* stream, T value) noexcept
 {
-    unsigned char bytes[sizeof(T)];
-    auto raw = static_cast<std::make_unsigned_t<T>>(value);
-    for (std::size_t i = 0; i < sizeof(T); ++i) bytes[i] = static_cast<unsigned char>(raw >> (8 * i));
+    std::uint8_t bytes[sizeof(T)];
+    if constexpr (sizeof(T) == 2)
+        com::le::store16(bytes, static_cast<std::uint16_t>(value));
+    else
+        com::le::store32(bytes, static_cast<std::uint32_t>(value));
     return write_bytes(stream, bytes, sizeof(T));
 }
 
 template <typename T>
 HRESULT read_le(IStream* stream, T* value) noexcept
 {
-    unsigned char bytes[sizeof(T)];
+    std::uint8_t bytes[sizeof(T)];
     RETURN_IF_FAILED(read_exact(stream, bytes, sizeof(T)));
-    std::make_unsigned_t<T> raw = 0;
-    for (std::size_t i = 0; i < sizeof(T); ++i)
-        raw = static_cast<std::make_unsigned_t<T>>(raw | (static_cast<std::make_unsigned_t<T>>(bytes[i]) << (8 * i)));
-    *value = static_cast<T>(raw);
+    if constexpr (sizeof(T) == 2)
+        *value = static_cast<T>(com::le::load16(bytes));
+    else
+        *value = static_cast<T>(com::le::load32(bytes));
     return S_OK;
 }
 
