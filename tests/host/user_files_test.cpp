@@ -32,7 +32,7 @@ protected:
     void SetUp() override { ASSERT_TRUE(scratch_.ok()); }
 
 public:
-    std::string path(const std::string& name) const { return scratch_.path(name); }
+    std::string path(const std::string& name) const { return scratch_.root() + "/" + name; }
     void put(const std::string& name, const std::string& text) const
     {
         std::ofstream(path(name), std::ios::binary) << text;
@@ -58,8 +58,8 @@ public:
     }
 
 protected:
-    user_files::scratch_folder scratch_{"zcnt-user-files"};
-    const fs::path& folder_ = scratch_.root();
+    shell_test::TempTree scratch_;
+    const fs::path folder_{scratch_.root()};
 };
 
 TEST_F(UserFiles, ALinkPlantedAtTheOldTemporaryNameIsNotFollowed)

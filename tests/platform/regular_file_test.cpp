@@ -29,9 +29,9 @@ protected:
         ASSERT_TRUE(user_files::make_fifo(path("fifo")));
     }
 
-    std::string path(const char* name) const { return scratch_.path(name); }
+    std::string path(const char* name) const { return scratch_.root() + "/" + name; }
 
-    user_files::scratch_folder scratch_{"zcnt-regular-file"};
+    shell_test::TempTree scratch_;
 };
 
 TEST_F(RegularFile, OnlyARegularFileOpensAndNothingWaitsForAWriter)

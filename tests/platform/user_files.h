@@ -1,6 +1,6 @@
-// For tests of user-named files: a scratch folder, a FIFO in it, and a deadline for a reader
-// given the FIFO's name; a reader that waits for a writer is released by opening the other
-// end, so a hang fails the test instead of stopping the run.
+// For tests of user-named files, in the shell tests' scratch folder: a FIFO, and a deadline for
+// a reader given the FIFO's name; a reader that waits for a writer is released by opening the
+// other end, so a hang fails the test instead of stopping the run.
 #pragma once
 
 #include <fcntl.h>
@@ -8,39 +8,14 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <future>
 #include <string>
 #include <thread>
 
+#include "tests/shell/temp_tree.h"
+
 namespace user_files {
-
-// A fresh folder under the temporary folder, removed with all it holds.
-class scratch_folder {
-public:
-    explicit scratch_folder(const char* prefix)
-    {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / (std::string(prefix) + "-XXXXXX")).string();
-        if (::mkdtemp(pattern.data()) != nullptr) root_ = pattern;
-    }
-    ~scratch_folder()
-    {
-        std::error_code ignored;
-        if (!root_.empty()) std::filesystem::remove_all(root_, ignored);
-    }
-    scratch_folder(const scratch_folder&) = delete;
-    scratch_folder& operator=(const scratch_folder&) = delete;
-
-    bool ok() const { return !root_.empty(); }
-    const std::filesystem::path& root() const { return root_; }
-    std::string path(const std::string& name) const { return (root_ / name).string(); }
-
-private:
-    std::filesystem::path root_;
-};
 
 inline bool make_fifo(const std::string& path) { return ::mkfifo(path.c_str(), 0600) == 0; }
 
