@@ -2,6 +2,7 @@
 // as their headers declare them, and a coclass for each class of the module's class map, so
 // that the library describes exactly the classes that can be created.
 #include "contentelements/cnt_container.h"
+#include "contentelements/cnt_fields.h"
 #include "contentelements/cnt_formfield.h"
 #include "contentelements/cnt_image.h"
 #include "contentelements/cnt_link.h"
@@ -26,6 +27,18 @@ void ContentElementsLib::declare(type_library_builder& lib)
         .add_interface<IZCntElementImage>()
         .add_interface<IZCntElementTextMark>()
         .add_interface<IZCntElementFormField>()
+        .add_interface<IZCntFormFieldAppearance>()
+        .add_interface<IZCntTextAttributes>()
+        .add_interface<IZCntChoiceFieldOption>()
+        .add_interface<IZCntChoiceFieldOptionCollection>()
+        .add_interface<IZCntElementFieldText>()
+        .add_interface<IZCntElementFieldCombo>()
+        .add_interface<IZCntElementFieldList>()
+        .add_interface<IZCntElementFieldCheck>()
+        .add_interface<IZCntElementFieldRadio>()
+        .add_interface<IZCntElementFieldButton>()
+        .add_interface<IZCntElementFieldDateTime>()
+        .add_interface<IZCntElementFieldGroup>()
         .add_interface<IZCntElementInfo>()
         .add_interface<IZCntElementContainer>();
     lib.add_enum<ZeCntElementType>()
@@ -34,7 +47,8 @@ void ContentElementsLib::declare(type_library_builder& lib)
         .add_enum<ZeCntNoteStyle>()
         .add_enum<ZeCntStampStyle>()
         .add_enum<ZeQRCodeErrorCorrectionLevel>()
-        .add_enum<ZeCntMarkTextStyle>();
+        .add_enum<ZeCntMarkTextStyle>()
+        .add_enum<ZeCntFieldTextFormat>();
     for (const cnt::module::class_entry& c : cnt::module::class_map())
         lib.add_coclass(c.coclass, *c.clsid, {c.default_interface(IMPLTYPEFLAG_FDEFAULT)});
 }

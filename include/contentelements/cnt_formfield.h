@@ -3,6 +3,7 @@
 #pragma once
 
 #include "contentelements/cnt_element.h"
+#include "contentelements/cnt_field_parts.h"
 
 struct IZCntElementFormField : IDispatch {
     static constexpr IID iid = com::make_guid("{22F4CF0E-CA35-424B-B6D5-242D8290F423}");
@@ -19,7 +20,7 @@ struct IZCntElementFormField : IDispatch {
     virtual HRESULT put_MappingName(BSTR name) noexcept = 0;
     virtual HRESULT get_Export(VARIANT_BOOL* value) noexcept = 0;
     virtual HRESULT put_Export(VARIANT_BOOL value) noexcept = 0;
-    virtual HRESULT get_Appearance(IDispatch** appearance) noexcept = 0;
+    virtual HRESULT get_Appearance(IZCntFormFieldAppearance** appearance) noexcept = 0;
 };
 
 template <>

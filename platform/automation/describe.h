@@ -159,7 +159,7 @@ struct described {
     template <std::size_t... Ks>
     void fill(std::index_sequence<Ks...>)
     {
-        std::size_t next = 0;
+        [[maybe_unused]] std::size_t next = 0;  // unread for an interface without members
         ((describe_member<I>(std::get<Ks>(table), members[Ks], params.data() + next),
           next += std::tuple_element_t<Ks, table_type>::arity),
          ...);

@@ -96,7 +96,7 @@ public:
     HRESULT put_MappingName(BSTR) noexcept override { return E_NOTIMPL; }
     HRESULT get_Export(VARIANT_BOOL*) noexcept override { return E_NOTIMPL; }
     HRESULT put_Export(VARIANT_BOOL) noexcept override { return E_NOTIMPL; }
-    HRESULT get_Appearance(IDispatch**) noexcept override { return E_NOTIMPL; }
+    HRESULT get_Appearance(IZCntFormFieldAppearance**) noexcept override { return E_NOTIMPL; }
 };
 
 class CField : public com::object_root<CField, base_members, field_members> {
