@@ -19,7 +19,7 @@ TEST(FormIdentity, EachClassIsCreatableByProgIdAndReportsItsIdentity)
     for (const field_class& c : classes) {
         SCOPED_TRACE(c.coclass);
         const std::u16string coclass(c.coclass, c.coclass + std::strlen(c.coclass));
-        for (const std::u16string progid : {u"Orvane." + coclass + u".1", u"Orvane." + coclass}) {
+        for (const std::u16string& progid : {u"Orvane." + coclass + u".1", u"Orvane." + coclass}) {
             CLSID clsid{};
             ASSERT_EQ(CLSIDFromProgID(progid.c_str(), &clsid), S_OK);
             EXPECT_EQ(clsid, c.clsid);
