@@ -33,8 +33,8 @@ LONG magnitude(LONG v) noexcept { return v == LONG_MIN ? LONG_MAX : (v < 0 ? -v 
 // Device pixels as logical units of `dc`, axis by axis, rounded; pixels when the extents
 // cannot be read.
 struct pixel_scale {
-    bool known = false;
     SIZE window{1, 1}, viewport{1, 1};
+    bool known;
 
     explicit pixel_scale(HDC dc) noexcept
         : known(GetWindowExtEx(dc, &window) && GetViewportExtEx(dc, &viewport))
