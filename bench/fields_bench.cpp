@@ -14,6 +14,8 @@
 
 namespace {
 
+using cnt::fields::create_field;
+
 template <typename I>
 com::ComPtr<I> make_field(HRESULT (*create)(IUnknown*, REFIID, void**) noexcept)
 {
@@ -28,7 +30,7 @@ void BM_DrawTextField(benchmark::State& state)
     HBITMAP bitmap = CreateCompatibleBitmap(screen, 400, 60);
     HDC dc = CreateCompatibleDC(screen);
     HGDIOBJ old = SelectObject(dc, bitmap);
-    auto field = make_field<IZCntElementFormField>(&cnt::fields::create_field_text);
+    auto field = make_field<IZCntElementFormField>(&create_field<zeCntElementTypeFieldText>);
     com::ComPtr<IZCntElementBase> base;
     field->QueryInterface(IZCntElementBase::iid, base.put_void());
     base->SetPosition(10, 10, 300, 24);
@@ -49,7 +51,7 @@ BENCHMARK(BM_DrawTextField);
 // A combo box with 1 000 options, saved into a fresh stream and loaded into a new box.
 void BM_ComboSaveLoad(benchmark::State& state)
 {
-    auto combo = make_field<IZCntElementFieldCombo>(&cnt::fields::create_field_combo);
+    auto combo = make_field<IZCntElementFieldCombo>(&create_field<zeCntElementTypeFieldCombo>);
     com::ComPtr<IZCntChoiceFieldOptionCollection> items;
     combo->get_ChoiceItems(items.put());
     for (int i = 0; i < 1000; ++i) {
@@ -69,7 +71,7 @@ void BM_ComboSaveLoad(benchmark::State& state)
         from->Save(stream.get(), FALSE);
         LARGE_INTEGER start{};
         stream->Seek(start, STREAM_SEEK_SET, nullptr);
-        auto to = make_field<IPersistStreamInit>(&cnt::fields::create_field_combo);
+        auto to = make_field<IPersistStreamInit>(&create_field<zeCntElementTypeFieldCombo>);
         benchmark::DoNotOptimize(to->Load(stream.get()));
     }
 }
@@ -78,7 +80,7 @@ BENCHMARK(BM_ComboSaveLoad)->Unit(benchmark::kMicrosecond);
 // "Name" looked up, put and read back through the field's IZCntElementFormField dispatch.
 void BM_InvokeFieldNameByName(benchmark::State& state)
 {
-    auto field = make_field<IZCntElementFormField>(&cnt::fields::create_field_check);
+    auto field = make_field<IZCntElementFormField>(&create_field<zeCntElementTypeFieldCheck>);
     IDispatch* dispatch = field.get();
     BSTR value = SysAllocString(u"f1");
     for (auto _ : state) {

@@ -76,23 +76,13 @@ public:
 
     HRESULT GetPosition(LONG* left, LONG* top, LONG* width, LONG* height) noexcept override
     {
-        if (!left || !top || !width || !height) return E_POINTER;
-        const rect& r = s_.position;
-        *left = r.left;
-        *top = r.top;
-        *width = wrap_sub(r.right, r.left);
-        *height = wrap_sub(r.bottom, r.top);
-        return S_OK;
+        return position_as_size(s_.position, left, top, width, height);
     }
 
     HRESULT Delete() noexcept override
     {
         call_remove_created();
-        if (s_.container && s_.element_id != 0 && s_.page) {
-            LONG page_id = 0;
-            s_.page->get_PageID(&page_id);
-            s_.container->RemoveElement(page_id, s_.element_id);
-        }
+        remove_from_container(s_);
         return S_OK;
     }
 
@@ -128,13 +118,7 @@ public:
         notify_container();
         return S_OK;
     }
-    HRESULT get_PageID(LONG* id) noexcept override
-    {
-        if (!id) return E_POINTER;
-        *id = 0;
-        if (!s_.page) return E_UNEXPECTED;
-        return s_.page->get_PageID(id);
-    }
+    HRESULT get_PageID(LONG* id) noexcept override { return page_id_of(s_, id); }
     HRESULT CopyTo(IZCntElementBase* destination) noexcept override
     {
         if (!destination) return E_INVALIDARG;
@@ -167,14 +151,7 @@ public:
     // container, an element id, a page and at least one created page object.
     void notify_container() noexcept
     {
-        if (!s_.container || s_.element_id == 0 || !s_.page || s_.page_object_ids.empty())
-            return;
-        LONG page_id = 0;
-        s_.page->get_PageID(&page_id);
-        IZCntElementBase* me = base_interface();
-        me->AddRef();
-        s_.container->UpdateElement(page_id, s_.element_id, me);
-        me->Release();
+        if (!s_.page_object_ids.empty()) update_in_container(s_, base_interface());
     }
 
     IZCntElementBase* base_interface() noexcept { return static_cast<Own*>(this); }

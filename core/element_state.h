@@ -54,4 +54,48 @@ struct element_state {
     LONG dirty = 1;
 };
 
+// GetPosition's answer from a stored rectangle: left, top, width and height; E_POINTER, with
+// nothing written, when any pointer is null.
+inline HRESULT position_as_size(const rect& r, LONG* left, LONG* top, LONG* width,
+                                LONG* height) noexcept
+{
+    if (!left || !top || !width || !height) return E_POINTER;
+    *left = r.left;
+    *top = r.top;
+    *width = wrap_sub(r.right, r.left);
+    *height = wrap_sub(r.bottom, r.top);
+    return S_OK;
+}
+
+// PageID's answer: the page's id, 0 and E_UNEXPECTED without a page.
+inline HRESULT page_id_of(const element_state& s, LONG* id) noexcept
+{
+    if (!id) return E_POINTER;
+    *id = 0;
+    if (!s.page) return E_UNEXPECTED;
+    return s.page->get_PageID(id);
+}
+
+// The container forgets the element, when the element is known there (a container, an
+// element id and a page to ask for the page id).
+inline void remove_from_container(const element_state& s) noexcept
+{
+    if (!s.container || s.element_id == 0 || !s.page) return;
+    LONG page_id = 0;
+    s.page->get_PageID(&page_id);
+    s.container->RemoveElement(page_id, s.element_id);
+}
+
+// The container refreshes its record of `me`, under the same conditions; `me` is kept alive
+// across the call.
+inline void update_in_container(const element_state& s, IZCntElementBase* me) noexcept
+{
+    if (!s.container || s.element_id == 0 || !s.page) return;
+    LONG page_id = 0;
+    s.page->get_PageID(&page_id);
+    me->AddRef();
+    s.container->UpdateElement(page_id, s.element_id, me);
+    me->Release();
+}
+
 }  // namespace cnt

@@ -26,29 +26,30 @@ public:
         return child_dirty(text_attributes_.get()) || child_dirty(options_.get());
     }
 
-protected:
-    CZCntElementFieldChoiceT() = default;
-    ~CZCntElementFieldChoiceT() = default;
-
-    HRESULT save_choice_part(IStream* stream, BOOL clear_dirty, VARIANT_BOOL flag) noexcept
+    HRESULT save_class_part(IStream* stream, BOOL clear_dirty) noexcept
     {
         RETURN_IF_FAILED(write_part_version(stream));
         RETURN_IF_FAILED(save_child(text_attributes_.get(), stream, clear_dirty));
         RETURN_IF_FAILED(save_child(options_.get(), stream, clear_dirty));
         RETURN_IF_FAILED(write_part_version(stream));
-        return record::write_i16(stream, flag);
+        return record::write_i16(stream, flag_);
     }
-    HRESULT load_choice_part(IStream* stream, VARIANT_BOOL* flag) noexcept
+    HRESULT load_class_part(IStream* stream) noexcept
     {
         RETURN_IF_FAILED(read_part_version(stream));
         RETURN_IF_FAILED(load_child(text_attributes_.get(), stream));
         RETURN_IF_FAILED(load_child(options_.get(), stream));
         RETURN_IF_FAILED(read_part_version(stream));
-        return record::read_i16(stream, flag);
+        return record::read_i16(stream, &flag_);
     }
+
+protected:
+    CZCntElementFieldChoiceT() = default;
+    ~CZCntElementFieldChoiceT() = default;
 
     com::ComPtr<IZCntTextAttributes> text_attributes_;
     com::ComPtr<IZCntChoiceFieldOptionCollection> options_;
+    VARIANT_BOOL flag_ = VARIANT_FALSE;  // EditBox or MultiSelect
 };
 
 }  // namespace cnt::fields

@@ -84,6 +84,7 @@ private:
     ZeCntFieldTextFormat format_ = zeCntFieldTextFormatUnknown;
 };
 
+// The combo and list boxes: the choice parts, with the flag each box calls by its own name.
 class CZCntElementFieldCombo
     : public CZCntElementFormField<CZCntElementFieldCombo, IZCntElementFieldCombo>,
       public CZCntElementFieldChoiceT<CZCntElementFieldCombo> {
@@ -92,25 +93,16 @@ public:
     static constexpr const CLSID& class_id = CLSID_ZCntElementFieldCombo;
     static constexpr UINT icon_id = 205;
 
-    HRESULT get_EditBox(VARIANT_BOOL* value) noexcept override { return get_value(edit_box_, value); }
-    HRESULT put_EditBox(VARIANT_BOOL value) noexcept override { return store(edit_box_, value); }
-    HRESULT get_TextAttributes(IZCntTextAttributes** attributes) noexcept override
+    HRESULT get_EditBox(VARIANT_BOOL* value) noexcept override { return get_value(flag_, value); }
+    HRESULT put_EditBox(VARIANT_BOOL value) noexcept override { return store(flag_, value); }
+    HRESULT get_TextAttributes(IZCntTextAttributes** out) noexcept override
     {
-        return get_child(text_attributes_, attributes);
+        return get_child(text_attributes_, out);
     }
-    HRESULT get_ChoiceItems(IZCntChoiceFieldOptionCollection** items) noexcept override
+    HRESULT get_ChoiceItems(IZCntChoiceFieldOptionCollection** out) noexcept override
     {
-        return get_child(options_, items);
+        return get_child(options_, out);
     }
-
-    HRESULT save_class_part(IStream* stream, BOOL clear_dirty) noexcept
-    {
-        return save_choice_part(stream, clear_dirty, edit_box_);
-    }
-    HRESULT load_class_part(IStream* stream) noexcept { return load_choice_part(stream, &edit_box_); }
-
-private:
-    VARIANT_BOOL edit_box_ = VARIANT_FALSE;
 };
 
 class CZCntElementFieldList
@@ -121,69 +113,45 @@ public:
     static constexpr const CLSID& class_id = CLSID_ZCntElementFieldList;
     static constexpr UINT icon_id = 207;
 
-    HRESULT get_TextAttributes(IZCntTextAttributes** attributes) noexcept override
+    HRESULT get_TextAttributes(IZCntTextAttributes** out) noexcept override
     {
-        return get_child(text_attributes_, attributes);
+        return get_child(text_attributes_, out);
     }
-    HRESULT get_MultiSelect(VARIANT_BOOL* value) noexcept override
+    HRESULT get_MultiSelect(VARIANT_BOOL* value) noexcept override { return get_value(flag_, value); }
+    HRESULT put_MultiSelect(VARIANT_BOOL value) noexcept override { return store(flag_, value); }
+    HRESULT get_ChoiceItems(IZCntChoiceFieldOptionCollection** out) noexcept override
     {
-        return get_value(multi_select_, value);
+        return get_child(options_, out);
     }
-    HRESULT put_MultiSelect(VARIANT_BOOL value) noexcept override
-    {
-        return store(multi_select_, value);
-    }
-    HRESULT get_ChoiceItems(IZCntChoiceFieldOptionCollection** items) noexcept override
-    {
-        return get_child(options_, items);
-    }
-
-    HRESULT save_class_part(IStream* stream, BOOL clear_dirty) noexcept
-    {
-        return save_choice_part(stream, clear_dirty, multi_select_);
-    }
-    HRESULT load_class_part(IStream* stream) noexcept
-    {
-        return load_choice_part(stream, &multi_select_);
-    }
-
-private:
-    VARIANT_BOOL multi_select_ = VARIANT_FALSE;
 };
 
 }  // namespace
 
-HRESULT create_field_text(IUnknown* outer, REFIID riid, void** ppv) noexcept
+// The class of a field type, among the eight.
+template <ZeCntElementType Type, typename First, typename... Rest>
+HRESULT create_of(IUnknown* outer, REFIID riid, void** ppv) noexcept
 {
-    return com::create_instance<CZCntElementFieldText>(outer, riid, ppv);
+    if constexpr (First::element_type == Type)
+        return com::create_instance<First>(outer, riid, ppv);
+    else
+        return create_of<Type, Rest...>(outer, riid, ppv);
 }
-HRESULT create_field_combo(IUnknown* outer, REFIID riid, void** ppv) noexcept
+
+template <ZeCntElementType Type>
+HRESULT create_field(IUnknown* outer, REFIID riid, void** ppv) noexcept
 {
-    return com::create_instance<CZCntElementFieldCombo>(outer, riid, ppv);
+    return create_of<Type, CZCntElementFieldText, CZCntElementFieldCombo, CZCntElementFieldList,
+                     CZCntElementFieldCheck, CZCntElementFieldRadio, CZCntElementFieldButton,
+                     CZCntElementFieldDateTime, CZCntElementFieldGroup>(outer, riid, ppv);
 }
-HRESULT create_field_list(IUnknown* outer, REFIID riid, void** ppv) noexcept
-{
-    return com::create_instance<CZCntElementFieldList>(outer, riid, ppv);
-}
-HRESULT create_field_check(IUnknown* outer, REFIID riid, void** ppv) noexcept
-{
-    return com::create_instance<CZCntElementFieldCheck>(outer, riid, ppv);
-}
-HRESULT create_field_radio(IUnknown* outer, REFIID riid, void** ppv) noexcept
-{
-    return com::create_instance<CZCntElementFieldRadio>(outer, riid, ppv);
-}
-HRESULT create_field_button(IUnknown* outer, REFIID riid, void** ppv) noexcept
-{
-    return com::create_instance<CZCntElementFieldButton>(outer, riid, ppv);
-}
-HRESULT create_field_date_time(IUnknown* outer, REFIID riid, void** ppv) noexcept
-{
-    return com::create_instance<CZCntElementFieldDateTime>(outer, riid, ppv);
-}
-HRESULT create_field_group(IUnknown* outer, REFIID riid, void** ppv) noexcept
-{
-    return com::create_instance<CZCntElementFieldGroup>(outer, riid, ppv);
-}
+
+template HRESULT create_field<zeCntElementTypeFieldText>(IUnknown*, REFIID, void**) noexcept;
+template HRESULT create_field<zeCntElementTypeFieldCombo>(IUnknown*, REFIID, void**) noexcept;
+template HRESULT create_field<zeCntElementTypeFieldList>(IUnknown*, REFIID, void**) noexcept;
+template HRESULT create_field<zeCntElementTypeFieldCheck>(IUnknown*, REFIID, void**) noexcept;
+template HRESULT create_field<zeCntElementTypeFieldRadio>(IUnknown*, REFIID, void**) noexcept;
+template HRESULT create_field<zeCntElementTypeFieldButton>(IUnknown*, REFIID, void**) noexcept;
+template HRESULT create_field<zeCntElementTypeFieldDateTime>(IUnknown*, REFIID, void**) noexcept;
+template HRESULT create_field<zeCntElementTypeFieldGroup>(IUnknown*, REFIID, void**) noexcept;
 
 }  // namespace cnt::fields

@@ -1,18 +1,14 @@
-// The eight form-field classes' entry points: the rest of the library creates them only
-// through these. Each may be the inner object of an aggregate.
+// The eight form-field classes' entry point: the rest of the library creates them only through
+// create_field<type>, one instance for each field type (text, combo, list, check, radio,
+// button, date/time, group). Each may be the inner object of an aggregate.
 #pragma once
 
+#include "contentelements/cnt_types.h"
 #include "platform/com/com.h"
 
 namespace cnt::fields {
 
-HRESULT create_field_text(IUnknown* outer, REFIID riid, void** ppv) noexcept;
-HRESULT create_field_combo(IUnknown* outer, REFIID riid, void** ppv) noexcept;
-HRESULT create_field_list(IUnknown* outer, REFIID riid, void** ppv) noexcept;
-HRESULT create_field_check(IUnknown* outer, REFIID riid, void** ppv) noexcept;
-HRESULT create_field_radio(IUnknown* outer, REFIID riid, void** ppv) noexcept;
-HRESULT create_field_button(IUnknown* outer, REFIID riid, void** ppv) noexcept;
-HRESULT create_field_date_time(IUnknown* outer, REFIID riid, void** ppv) noexcept;
-HRESULT create_field_group(IUnknown* outer, REFIID riid, void** ppv) noexcept;
+template <ZeCntElementType Type>
+HRESULT create_field(IUnknown* outer, REFIID riid, void** ppv) noexcept;
 
 }  // namespace cnt::fields

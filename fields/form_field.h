@@ -98,23 +98,12 @@ public:
     }
     HRESULT GetPosition(LONG* left, LONG* top, LONG* width, LONG* height) noexcept override
     {
-        if (!left || !top || !width || !height) return E_POINTER;
-        *left = *top = *width = *height = 0;
-        const rect& r = s_.position;
-        *left = r.left;
-        *top = r.top;
-        *width = wrap_sub(r.right, r.left);
-        *height = wrap_sub(r.bottom, r.top);
-        return S_OK;
+        return position_as_size(s_.position, left, top, width, height);
     }
     // Takes the field out of the container; a field has no host objects to remove.
     HRESULT Delete() noexcept override
     {
-        if (s_.container && s_.element_id != 0 && s_.page) {
-            LONG page_id = 0;
-            s_.page->get_PageID(&page_id);
-            s_.container->RemoveElement(page_id, s_.element_id);
-        }
+        remove_from_container(s_);
         return S_OK;
     }
     HRESULT get_Inclination(SHORT* degrees) noexcept override { return get_value(SHORT{0}, degrees); }
@@ -133,13 +122,7 @@ public:
         if (!text) return E_INVALIDARG;
         return store_string(s_.description, text, true);
     }
-    HRESULT get_PageID(LONG* id) noexcept override
-    {
-        if (!id) return E_POINTER;
-        *id = 0;
-        if (!s_.page) return E_UNEXPECTED;
-        return s_.page->get_PageID(id);
-    }
+    HRESULT get_PageID(LONG* id) noexcept override { return page_id_of(s_, id); }
     // Only the description is handed over; the rest of a field cannot be copied.
     HRESULT CopyTo(IZCntElementBase* destination) noexcept override
     {
@@ -190,16 +173,7 @@ public:
     // ---- The template's own operations ---------------------------------------------------
 
     // Tells the container what changed, when the field is known there.
-    virtual void notify_container() noexcept
-    {
-        if (!s_.container || s_.element_id == 0 || !s_.page) return;
-        LONG page_id = 0;
-        s_.page->get_PageID(&page_id);
-        IZCntElementBase* me = base_interface();
-        me->AddRef();
-        s_.container->UpdateElement(page_id, s_.element_id, me);
-        me->Release();
-    }
+    virtual void notify_container() noexcept { update_in_container(s_, base_interface()); }
     virtual HRESULT CreateLabelFont(HDC dc, HFONT* font) noexcept
     {
         if (!font) return E_POINTER;

@@ -9,11 +9,12 @@
 
 namespace {
 
+using cnt::fields::create_field;
 constexpr std::array<fuzz::create_fn, 8> field_classes{
-    &cnt::fields::create_field_text,   &cnt::fields::create_field_combo,
-    &cnt::fields::create_field_list,   &cnt::fields::create_field_check,
-    &cnt::fields::create_field_radio,  &cnt::fields::create_field_button,
-    &cnt::fields::create_field_date_time, &cnt::fields::create_field_group,
+    &create_field<zeCntElementTypeFieldText>,     &create_field<zeCntElementTypeFieldCombo>,
+    &create_field<zeCntElementTypeFieldList>,     &create_field<zeCntElementTypeFieldCheck>,
+    &create_field<zeCntElementTypeFieldRadio>,    &create_field<zeCntElementTypeFieldButton>,
+    &create_field<zeCntElementTypeFieldDateTime>, &create_field<zeCntElementTypeFieldGroup>,
 };
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "contentelements/cnt_note.h"
 #include "contentelements/zprint_objects.h"
+#include "module/class_map.h"
 #include "tests/fields/form_support.h"
 
 namespace form_test {
@@ -18,14 +19,18 @@ TEST(FormIdentity, EachClassIsCreatableByProgIdAndReportsItsIdentity)
 {
     for (const field_class& c : classes) {
         SCOPED_TRACE(c.coclass);
+        auto field = create<IZCntElementBase>(c);
+        ASSERT_TRUE(field);
         const std::u16string coclass(c.coclass, c.coclass + std::strlen(c.coclass));
         for (const std::u16string& progid : {u"Orvane." + coclass + u".1", u"Orvane." + coclass}) {
             CLSID clsid{};
             ASSERT_EQ(CLSIDFromProgID(progid.c_str(), &clsid), S_OK);
             EXPECT_EQ(clsid, c.clsid);
+            ComPtr<IUnknown> by_progid;
+            EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                                       by_progid.put_void()),
+                      S_OK);
         }
-        auto field = create<IZCntElementBase>(c);
-        ASSERT_TRUE(field);
         ZeCntElementType type{};
         EXPECT_EQ(field->get_ElementType(&type), S_OK);
         EXPECT_EQ(type, c.type);
@@ -316,6 +321,28 @@ TEST(FormIdentity, AFieldCanBeTheInnerObjectOfAnAggregate)
         appearance.reset();
         field.reset();
         EXPECT_EQ(outer.refs, 1u);
+    }
+}
+
+TEST(FormIdentity, TheClassMapListsTheFifteenClassesInRegistrationOrder)
+{
+    std::vector<std::u16string> names;
+    for (const cnt::module::class_entry& e : cnt::module::class_map()) names.push_back(e.coclass);
+    EXPECT_EQ(names, (std::vector<std::u16string>{
+                         u"ZCntElementContainer", u"ZCntElementFieldButton", u"ZCntElementFieldCheck",
+                         u"ZCntElementFieldCombo", u"ZCntElementFieldDateTime", u"ZCntElementFieldGroup",
+                         u"ZCntElementFieldList", u"ZCntElementFieldRadio", u"ZCntElementFieldText",
+                         u"ZCntElementImage", u"ZCntElementLink", u"ZCntElementNote",
+                         u"ZCntElementPageBreak", u"ZCntElementStamp", u"ZCntElementTextMark"}));
+    for (const field_class& c : classes) {
+        SCOPED_TRACE(c.coclass);
+        ComPtr<IClassFactory> factory;
+        ASSERT_EQ(cnt::module::get_class_object(c.clsid, IClassFactory::iid, factory.put_void()), S_OK);
+        ComPtr<IClassFactory> again;
+        cnt::module::get_class_object(c.clsid, IClassFactory::iid, again.put_void());
+        EXPECT_EQ(factory.get(), again.get()) << "made once, then cached";
+        ComPtr<IZCntElementFormField> field;
+        ASSERT_EQ(factory->CreateInstance(nullptr, IZCntElementFormField::iid, field.put_void()), S_OK);
     }
 }
 

@@ -10,6 +10,7 @@
 
 #include "contentelements/cnt_fields.h"
 #include "contentelements/cnt_types.h"
+#include "module/class_map.h"
 #include "platform/com/com.h"
 #include "platform/com/streams.h"
 #include "tests/core/record_faults.h"
@@ -59,10 +60,13 @@ inline const field_class classes[] = {
      part::plain},
 };
 
-// A new field of class c through the process's class table.
+// A new field of class c through the process's class table, into which the library's classes
+// go first (the fields also make their container by class id when they attach).
 template <typename I = IZCntElementFormField>
 ComPtr<I> create(const field_class& c)
 {
+    static const HRESULT registered = cnt::module::register_classes();
+    EXPECT_EQ(registered, S_OK);
     ComPtr<I> out;
     EXPECT_EQ(CoCreateInstance(c.clsid, nullptr, CLSCTX_INPROC_SERVER, I::iid, out.put_void()), S_OK)
         << c.coclass;
