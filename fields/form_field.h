@@ -21,6 +21,10 @@
 // of a field whenever it has a container, an element id and a page, and only SetPosition,
 // Description and Name tell it. The strings Description, Name and MappingName are stored up to
 // their first NUL; their getters hand out copies of the whole stored string.
+//
+// The classes themselves are in field_classes.cpp. The text field keeps its Format in the
+// object only: the record has no place for it, so it is neither saved nor loaded, and setting
+// it does not make the field dirty.
 #pragma once
 
 #include "contentelements/cnt_container.h"
