@@ -49,10 +49,16 @@ bytes attributes_record(ULONG colour, SHORT size, std::u16string_view font, SHOR
     return b;
 }
 
-TEST(PartsProperties, BothAnswerTheirInterfacesAndPersistWithoutAClassId)
+// The appearance, the text attributes and an option alike.
+TEST(PartsProperties, EachAnswersItsInterfacesAndPersistsWithoutAClassId)
 {
+    ComPtr<IZCntChoiceFieldOptionCollection> options;
+    ComPtr<IZCntChoiceFieldOption> option;
+    ASSERT_EQ(cnt::fields::create_option_collection(options.put()), S_OK);
+    ASSERT_EQ(options->Add(option.put()), S_OK);
     for (ComPtr<IUnknown> o : {ComPtr<IUnknown>(new_appearance().get()),
-                               ComPtr<IUnknown>(new_attributes().get())}) {
+                               ComPtr<IUnknown>(new_attributes().get()),
+                               ComPtr<IUnknown>(option.get())}) {
         for (const IID& iid : {IDispatch::iid, IPersist::iid, IPersistStreamInit::iid}) {
             ComPtr<IUnknown> answer;
             EXPECT_EQ(o->QueryInterface(iid, answer.put_void()), S_OK);
