@@ -15,7 +15,9 @@ HRESULT write_variant(IStream* stream, const VARIANT& value) noexcept;
 // Replaces *value (cleared first) with the variant read. A short type or fixed-size value gives
 // E_FAIL; an object of a class that is not registered reads as a null object of the recorded
 // type without error; a string that cannot be read leaves the variant empty, moves the stream
-// back over the type and returns the string's error.
+// back over the type and returns the string's error. Other failures return their error with
+// *value a null object of the recorded type (the object could not be read) or the text read as
+// a string (it does not convert to the recorded type).
 HRESULT read_variant(IStream* stream, VARIANT* value) noexcept;
 
 }  // namespace cnt::fields

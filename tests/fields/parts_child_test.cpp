@@ -1,9 +1,6 @@
 // Who keeps whom alive: a field's child objects hold the field and a module lock only while a
-// client holds them; independent text attributes simply live on. A small field double owns
-// the children, as a real field does, and counts its own lifetime.
+// client holds them; independent text attributes live on after their field.
 #include <gtest/gtest.h>
-
-#include <functional>
 
 #include "fields/parts/parts.h"
 #include "platform/com/com.h"
@@ -17,7 +14,7 @@ struct IFieldDouble : IUnknown {
     using base = IUnknown;
 };
 
-// Owns an appearance child and a text attributes child through its own pointers.
+// Owns its two children through its own pointers, as a field does, and counts its lifetime.
 class CFieldDouble : public com::object_root<CFieldDouble, IFieldDouble> {
 public:
     explicit CFieldDouble(int* alive) noexcept : alive_(alive) { ++*alive_; }
@@ -28,7 +25,6 @@ public:
         return cnt::fields::create_text_attributes(identity(), text.put());
     }
     ULONG refs() const noexcept { return ref_count_; }
-
     ComPtr<IZCntFormFieldAppearance> appearance;
     ComPtr<IZCntTextAttributes> text;
 
@@ -36,117 +32,58 @@ private:
     int* alive_;
 };
 
-struct field_double {
-    int alive = 0;
-    ComPtr<IFieldDouble> field;
-    field_double() { EXPECT_EQ(com::make<CFieldDouble>(field.put(), &alive), S_OK); }
-    CFieldDouble* object() const { return static_cast<CFieldDouble*>(field.get()); }
-};
-
-// The two children of a field, as a client would take them.
-struct child_kind {
-    const char* name;
-    std::function<ComPtr<IUnknown>(CFieldDouble*)> take;
-    std::function<HRESULT(IUnknown*)> use;  // a call that needs the child alive
-};
-
-const child_kind kinds[] = {
-    {"appearance", [](CFieldDouble* f) { return ComPtr<IUnknown>(f->appearance.get()); },
-     [](IUnknown* c) {
-         ComPtr<IZCntFormFieldAppearance> a;
-         c->QueryInterface(IZCntFormFieldAppearance::iid, a.put_void());
-         return a ? a->put_BorderColor(0x102030) : E_NOINTERFACE;
-     }},
-    {"text attributes", [](CFieldDouble* f) { return ComPtr<IUnknown>(f->text.get()); },
-     [](IUnknown* c) {
-         ComPtr<IZCntTextAttributes> t;
-         c->QueryInterface(IZCntTextAttributes::iid, t.put_void());
-         return t ? t->put_FontSize(120) : E_NOINTERFACE;
-     }},
-};
-
-TEST(PartsChild, OnlyTheFieldHoldsItsChildrenUntilAClientTakesOne)
-{
-    const LONG locks = com::module_lock_count();
-    const long strings = com::bstr_live_count();
-    {
-        field_double d;
-        EXPECT_EQ(d.object()->refs(), 1u) << "children hold no reference on their field";
-        EXPECT_EQ(com::module_lock_count(), locks + 1) << "the field's own lock only";
-    }
-    EXPECT_EQ(com::module_lock_count(), locks);
-    EXPECT_EQ(com::bstr_live_count(), strings) << "the field took its children with it";
-}
-
 TEST(PartsChild, AClientHoldingAChildKeepsTheFieldAndTheModuleAlive)
 {
-    for (const child_kind& kind : kinds) {
-        SCOPED_TRACE(kind.name);
+    for (bool take_text : {false, true}) {
+        SCOPED_TRACE(take_text ? "text attributes" : "appearance");
         const LONG locks = com::module_lock_count();
         const long strings = com::bstr_live_count();
-        field_double d;
-        ComPtr<IUnknown> child = kind.take(d.object());
-        EXPECT_EQ(d.object()->refs(), 2u) << "the second reference holds the field";
+        int alive = 0;
+        ComPtr<IFieldDouble> field;
+        ASSERT_EQ(com::make<CFieldDouble>(field.put(), &alive), S_OK);
+        auto* f = static_cast<CFieldDouble*>(field.get());
+        EXPECT_EQ(f->refs(), 1u) << "children the field alone holds hold nothing";
+        EXPECT_EQ(com::module_lock_count(), locks + 1) << "the field's own lock";
+
+        IUnknown* child = take_text ? static_cast<IUnknown*>(f->text.get()) : f->appearance.get();
+        EXPECT_EQ(child->AddRef(), 2u);
+        EXPECT_EQ(f->refs(), 2u) << "the second reference holds the field";
         EXPECT_EQ(com::module_lock_count(), locks + 2) << "and a module lock";
+        EXPECT_EQ(child->AddRef(), 3u);
+        EXPECT_EQ(child->Release(), 2u);
+        EXPECT_EQ(f->refs(), 2u) << "only the step between 1 and 2 counts";
 
-        // More references change nothing further; dropping back to two keeps both.
-        ComPtr<IUnknown> again;
-        EXPECT_EQ(child->QueryInterface(IPersistStreamInit::iid, again.put_void()), S_OK);
-        EXPECT_EQ(d.object()->refs(), 2u);
-        EXPECT_EQ(com::module_lock_count(), locks + 2);
-        again.reset();
-        EXPECT_EQ(d.object()->refs(), 2u);
-
-        d.field.reset();
-        EXPECT_EQ(d.alive, 1) << "the child keeps its field";
-        EXPECT_EQ(kind.use(child.get()), S_OK);
-        child.reset();
-        EXPECT_EQ(d.alive, 0) << "the last client reference takes the field and the child";
+        field.reset();
+        EXPECT_EQ(alive, 1) << "the child keeps its field";
+        ComPtr<IPersistStreamInit> persist;
+        EXPECT_EQ(child->QueryInterface(IPersistStreamInit::iid, persist.put_void()), S_OK);
+        EXPECT_EQ(persist->IsDirty(), S_OK);
+        persist.reset();
+        EXPECT_EQ(child->Release(), 1u) << "the field's reference is what is left";
+        EXPECT_EQ(alive, 0) << "which its field, released with it, gives up";
         EXPECT_EQ(com::module_lock_count(), locks);
-        EXPECT_EQ(com::bstr_live_count(), strings);
+        EXPECT_EQ(com::bstr_live_count(), strings) << "the children went with their field";
     }
-}
-
-TEST(PartsChild, CountsGoThroughOneAndBackAsTheStepsSay)
-{
-    field_double d;
-    IZCntFormFieldAppearance* child = d.object()->appearance.get();
-    const LONG locks = com::module_lock_count();
-    EXPECT_EQ(child->AddRef(), 2u);
-    EXPECT_EQ(child->AddRef(), 3u);
-    EXPECT_EQ(com::module_lock_count(), locks + 1);
-    EXPECT_EQ(child->Release(), 2u);
-    EXPECT_EQ(com::module_lock_count(), locks + 1) << "still held besides the field";
-    EXPECT_EQ(child->Release(), 1u);
-    EXPECT_EQ(com::module_lock_count(), locks);
-    EXPECT_EQ(d.object()->refs(), 1u);
 }
 
 TEST(PartsChild, IndependentTextAttributesOutliveTheirFieldAndHoldALock)
 {
     const LONG locks = com::module_lock_count();
-    const long strings = com::bstr_live_count();
     ComPtr<IZCntTextAttributes> held;
     {
-        field_double d;
+        int alive = 0;
+        ComPtr<IFieldDouble> field;
+        ASSERT_EQ(com::make<CFieldDouble>(field.put(), &alive), S_OK);
         ASSERT_EQ(cnt::fields::create_text_attributes(nullptr, held.put()), S_OK);
-        EXPECT_EQ(com::module_lock_count(), locks + 2) << "the field's and the attributes' own";
-        EXPECT_EQ(d.object()->refs(), 1u);
+        EXPECT_EQ(com::module_lock_count(), locks + 2);
     }
     EXPECT_EQ(com::module_lock_count(), locks + 1);
-    EXPECT_EQ(held->put_FontSize(80), S_OK);
     SHORT size = 0;
+    EXPECT_EQ(held->put_FontSize(80), S_OK);
     EXPECT_EQ(held->get_FontSize(&size), S_OK);
     EXPECT_EQ(size, 80);
     held.reset();
     EXPECT_EQ(com::module_lock_count(), locks);
-    EXPECT_EQ(com::bstr_live_count(), strings);
-}
-
-TEST(PartsChild, CreationNeedsAnOutPointer)
-{
-    EXPECT_EQ(cnt::fields::create_appearance_child(nullptr, nullptr), E_POINTER);
-    EXPECT_EQ(cnt::fields::create_text_attributes(nullptr, nullptr), E_POINTER);
 }
 
 }  // namespace
