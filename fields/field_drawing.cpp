@@ -2,8 +2,8 @@
 #include "fields/field_drawing.h"
 
 #include <algorithm>
-#include <climits>
 #include <iterator>
+#include <limits>
 #include <map>
 #include <string>
 
@@ -28,7 +28,12 @@ std::map<UINT, int> icon_indexes;
 // Made on first need and kept until the process ends.
 HIMAGELIST icon_list = nullptr;
 
-LONG magnitude(LONG v) noexcept { return v == LONG_MIN ? LONG_MAX : (v < 0 ? -v : v); }
+// |v|, the most negative value held at the largest.
+LONG magnitude(LONG v) noexcept
+{
+    if (v == std::numeric_limits<LONG>::min()) return std::numeric_limits<LONG>::max();
+    return v < 0 ? -v : v;
+}
 
 // Device pixels as logical units of `dc`, axis by axis, rounded; pixels when the extents
 // cannot be read.

@@ -80,6 +80,27 @@ TEST(FormRecord, EveryValueIsWrittenInItsPlaceAndReadBack)
     }
 }
 
+TEST(FormRecord, AValueWithoutATextFormStopsTheSaveAfterItsType)
+{
+    auto field = create(classes[3]);
+    VARIANT null_value;
+    null_value.vt = VT_NULL;
+    ASSERT_EQ(field->put_CurrentValue(null_value), S_OK);
+    ComPtr<IStream> s;
+    com::create_memory_stream(s.put());
+    EXPECT_EQ(persist_of(field.get())->Save(s.get(), TRUE), DISP_E_TYPEMISMATCH);
+    bytes written;
+    com::memory_stream_bytes(s.get(), &written);
+    // Everything up to the current value is written; the value's own type may or may not be.
+    const bytes full = form_record();
+    const std::size_t current = full.size() - 12 - 2 - 6 - 8;  // appearance, export, mapping
+    ASSERT_GE(written.size(), current);
+    ASSERT_LE(written.size(), current + 2);
+    EXPECT_EQ(bytes(written.begin(), written.begin() + static_cast<std::ptrdiff_t>(current)),
+              bytes(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(current)));
+    EXPECT_TRUE(is_dirty(field.get()));
+}
+
 TEST(FormRecord, TheChildrenOfTextComboAndListTravelWithTheField)
 {
     auto combo = create<IZCntElementFieldCombo>(classes[1]);
