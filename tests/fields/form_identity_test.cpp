@@ -306,6 +306,7 @@ TEST(FormIdentity, AFieldCanBeTheInnerObjectOfAnAggregate)
         ULONG AddRef() noexcept override { return ++refs; }
         ULONG Release() noexcept override { return --refs; }
     };
+    ensure_registered();
     for (const field_class& c : classes) {
         SCOPED_TRACE(c.coclass);
         outer_unknown outer;

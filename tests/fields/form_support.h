@@ -60,13 +60,19 @@ inline const field_class classes[] = {
      part::plain},
 };
 
-// A new field of class c through the process's class table, into which the library's classes
-// go first (the fields also make their container by class id when they attach).
-template <typename I = IZCntElementFormField>
-ComPtr<I> create(const field_class& c)
+// Puts the library's classes into the process's class table, once: the fields are created by
+// class id and ProgID, and make their container by class id when they attach.
+inline void ensure_registered()
 {
     static const HRESULT registered = cnt::module::register_classes();
     EXPECT_EQ(registered, S_OK);
+}
+
+// A new field of class c through the process's class table.
+template <typename I = IZCntElementFormField>
+ComPtr<I> create(const field_class& c)
+{
+    ensure_registered();
     ComPtr<I> out;
     EXPECT_EQ(CoCreateInstance(c.clsid, nullptr, CLSCTX_INPROC_SERVER, I::iid, out.put_void()), S_OK)
         << c.coclass;
