@@ -121,15 +121,12 @@ HRESULT write_variant(IStream* stream, const VARIANT& value) noexcept
         IUnknown* object = vt == VT_DISPATCH ? value.pdispVal : value.punkVal;
         return write_object(stream, object);
     }
-    if (vt == VT_BSTR) {
-        RETURN_IF_FAILED(record::write_i16(stream, static_cast<SHORT>(vt)));
-        return record::write_string(stream, value.bstrVal);
-    }
-    // Converted before anything is written, so that a value with no text form leaves the
-    // stream as it was.
+    RETURN_IF_FAILED(record::write_i16(stream, static_cast<SHORT>(vt)));
+    if (vt == VT_BSTR) return record::write_string(stream, value.bstrVal);
+    // The type is already written when a value without a text form (VT_NULL) is refused, as
+    // the system's own variant writer leaves it.
     com::Variant text;
     RETURN_IF_FAILED(VariantChangeType(text.get(), &value, VARIANT_NOVALUEPROP, VT_BSTR));
-    RETURN_IF_FAILED(record::write_i16(stream, static_cast<SHORT>(vt)));
     return record::write_string(stream, text.get()->bstrVal);
 }
 
