@@ -164,7 +164,7 @@ TEST(ImageRecord, CreatedIdsComeOnlyIntoABufferThatHoldsThemAll)
     EXPECT_EQ(ids->GetCreatedIDs(static_cast<created_list>(2), 3, buffer, &count), E_INVALIDARG);
 }
 
-TEST(ImageRecord, OlderVersionsMoveAPositiveLinkedIdToTheResources)
+TEST(ImageRecord, OlderVersionsMoveAPositiveLinkedIdToTheResourcesAndKeepANegativeOne)
 {
     for (ULONG version : {0u, 1u}) {
         SCOPED_TRACE(version);
@@ -173,10 +173,7 @@ TEST(ImageRecord, OlderVersionsMoveAPositiveLinkedIdToTheResources)
         EXPECT_EQ(resource_ids(image.get()), (std::vector<LONG>{5}));
         EXPECT_EQ(saved(image.get()), record({.objects = {7}, .resources = {5}}));
     }
-}
-
-TEST(ImageRecord, OlderVersionsKeepTheResourcesAndANegativeLinkedId)
-{
+    // The resources loaded before stay; a negative id is kept as the linked id.
     auto image = new_image();
     ASSERT_EQ(load(image.get(), record({.resources = {9}})), S_OK);
     ASSERT_EQ(load(image.get(), record({.version = 1, .linked = 5})), S_OK);

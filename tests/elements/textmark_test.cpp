@@ -40,13 +40,9 @@ std::u16string description_of(IZCntElementTextMark* mark)
 
 // ---- record ---------------------------------------------------------------------------------
 
-TEST(TextMarkRecord, ANewMarkSavesVersionEmptyDescriptionAndNoIds)
+TEST(TextMarkRecord, ANewMarkSavesVersionEmptyTextNoIdsAndVersionsZeroAndOneRestoreThem)
 {
     EXPECT_EQ(saved(new_mark().get()), (bytes{1, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-}
-
-TEST(TextMarkRecord, VersionsZeroAndOneRestoreDescriptionAndIds)
-{
     for (ULONG version : {1u, 0u}) {
         SCOPED_TRACE(version);
         auto mark = new_mark();
