@@ -7,24 +7,6 @@ namespace {
 
 class ContainerStream : public Released {};
 
-LONG count_of(IZCntElementContainer* c)
-{
-    LONG n = -1;
-    c->get_Count(&n);
-    return n;
-}
-
-std::vector<LONG> ids_in_order(IZCntElementContainer* c)
-{
-    std::vector<LONG> ids;
-    for (LONG i = 1; i <= count_of(c); ++i) {
-        com::ComPtr<IZCntElementInfo> info;
-        c->get_Item(i, info.put());
-        ids.push_back(element_id_of(info.get()));
-    }
-    return ids;
-}
-
 const info_fields first{.page_id = 2, .element_id = 20, .description = u"b", .type = 4,
                         .left = 1, .top = 2, .right = 3, .bottom = 4};
 const info_fields second{.page_id = 5, .element_id = 50, .null_description = true, .type = 3,

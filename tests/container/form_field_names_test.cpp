@@ -74,9 +74,7 @@ TEST_F(FieldNames, FieldReportingBackWhileNamedIsFiledOnce)
     f->on_name_put = [container, me] { container->UpdateElement(6, 1, me); };
     f->values.description = u"before";
     ASSERT_EQ(c->AddElement(6, 1, f.base()), S_OK);
-    LONG count = 0;
-    c->get_Count(&count);
-    EXPECT_EQ(count, 1) << "the update found the record filed before the name was set";
+    EXPECT_EQ(count_of(c.get()), 1) << "the update found the record filed before the name was set";
     EXPECT_EQ(f->description_reads, 2) << "filled at filing and refreshed by the update";
     f->on_name_put = nullptr;
 }

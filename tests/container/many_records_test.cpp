@@ -7,9 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "container/element_container.h"
-#include "platform/com/streams.h"
-#include "tests/container/doubles.h"
+#include "tests/container/support.h"
 
 namespace {
 
@@ -17,27 +15,14 @@ struct filed {
     LONG page_id, element_id;
 };
 
-com::ComPtr<IZCntElementContainer> new_container()
-{
-    com::ComPtr<IZCntElementContainer> c;
-    EXPECT_EQ(cnt::create_element_container(nullptr, IZCntElementContainer::iid, c.put_void()),
-              S_OK);
-    return c;
-}
-
-com::ComPtr<IZCntElementInfo> item(IZCntElementContainer* c, LONG index)
-{
-    com::ComPtr<IZCntElementInfo> info;
-    EXPECT_EQ(c->get_Item(index, info.put()), S_OK) << index;
-    return info;
-}
+using container_test::count_of;
+using container_test::item;
+using container_test::new_container;
 
 // Every record in container order against the model, and each found by its ids.
 void expect_records(IZCntElementContainer* c, const std::vector<filed>& model)
 {
-    LONG count = -1;
-    ASSERT_EQ(c->get_Count(&count), S_OK);
-    ASSERT_EQ(count, static_cast<LONG>(model.size()));
+    ASSERT_EQ(count_of(c), static_cast<LONG>(model.size()));
     for (std::size_t i = 0; i < model.size(); ++i) {
         auto info = item(c, static_cast<LONG>(i + 1));
         ASSERT_TRUE(info);

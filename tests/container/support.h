@@ -114,6 +114,28 @@ inline std::u16string description_of(IZCntElementInfo* info)
     return std::u16string(text.view());
 }
 
+inline com::ComPtr<IZCntElementInfo> item(IZCntElementContainer* c, LONG index)
+{
+    com::ComPtr<IZCntElementInfo> info;
+    EXPECT_EQ(c->get_Item(index, info.put()), S_OK) << index;
+    return info;
+}
+
+inline LONG count_of(IZCntElementContainer* c)
+{
+    LONG n = -1;
+    EXPECT_EQ(c->get_Count(&n), S_OK);
+    return n;
+}
+
+// The element ids of the records in container order.
+inline std::vector<LONG> ids_in_order(IZCntElementContainer* c)
+{
+    std::vector<LONG> ids;
+    for (LONG i = 1; i <= count_of(c); ++i) ids.push_back(element_id_of(item(c, i).get()));
+    return ids;
+}
+
 // Checks at the end of each test that every object and string was let go.
 class Released : public ::testing::Test {
 protected:

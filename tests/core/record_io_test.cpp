@@ -102,19 +102,14 @@ TEST(RecordStrings, TheLargestAllowedStringReadsBack)
     SysFreeString(field);
 }
 
-TEST(RecordIdLists, AReadReplacesWhatTheListHeld)
+TEST(RecordIdLists, AReadReplacesWhatTheListHeldAndACountPastTheStreamFails)
 {
-    com::ComPtr<IStream> s = stream_of({2, 0, 0, 0, 7, 0, 0, 0, 0xFD, 0xFF, 0xFF, 0xFF});
     std::vector<LONG> ids{99};
-    ASSERT_EQ(cnt::record::read_ids(s.get(), &ids), S_OK);
+    ASSERT_EQ(cnt::record::read_ids(stream_of({2, 0, 0, 0, 7, 0, 0, 0, 0xFD, 0xFF, 0xFF, 0xFF}).get(), &ids), S_OK);
     EXPECT_EQ(ids, (std::vector<LONG>{7, -3}));
-}
-
-TEST(RecordIdLists, ACountLargerThanTheStreamFailsWithoutReservingIt)
-{
-    com::ComPtr<IStream> s = stream_of({0xFF, 0xFF, 0xFF, 0x7F, 1, 0, 0, 0});
-    std::vector<LONG> ids;
-    EXPECT_EQ(cnt::record::read_ids(s.get(), &ids), E_FAIL);
+    // Without reserving room for the count first.
+    ids.clear();
+    EXPECT_EQ(cnt::record::read_ids(stream_of({0xFF, 0xFF, 0xFF, 0x7F, 1, 0, 0, 0}).get(), &ids), E_FAIL);
     EXPECT_EQ(ids, std::vector<LONG>{1});
 }
 

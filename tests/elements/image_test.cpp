@@ -70,7 +70,7 @@ std::u16string file_of(IZCntElementImage* image)
 
 // ---- defaults and setters -----------------------------------------------------------------
 
-TEST(ImageProperties, DefaultsAndNullPointers)
+TEST(ImageProperties, DefaultsNullPointersAndTheTransparencyRange)
 {
     auto image = new_image();
     com::Bstr file;
@@ -91,11 +91,7 @@ TEST(ImageProperties, DefaultsAndNullPointers)
                        image->get_Transparency(nullptr)})
         EXPECT_EQ(hr, E_POINTER);
     EXPECT_EQ(image->put_ImageFile(nullptr), E_INVALIDARG);
-}
-
-TEST(ImageProperties, TransparencyAcceptsZeroToHundredOnly)
-{
-    auto image = new_image();
+    // Transparency takes 0 to 100 only.
     for (SHORT refused : {SHORT{101}, SHORT{-1}, SHORT{-32768}})
         EXPECT_EQ(image->put_Transparency(refused), E_INVALIDARG) << refused;
     EXPECT_EQ(image->put_Transparency(100), S_OK);
@@ -118,11 +114,12 @@ TEST(ImageProperties, SameValuesOfTheScalarsLeaveTheElementClean)
     image->put_QRCodeMargin(4);
     image->put_QRCodeErrorCorrectionLevel(zeQRCodeErrorCorrectionLevelH);
     EXPECT_FALSE(is_dirty(image.get()));
-    image->put_Shadow(VARIANT_TRUE);
-    EXPECT_TRUE(is_dirty(image.get()));
-    saved(image.get());
-    image->put_Transparency(0);
-    EXPECT_TRUE(is_dirty(image.get()));
+    for (auto change : {+[](IZCntElementImage* i) { i->put_Shadow(VARIANT_TRUE); },
+                        +[](IZCntElementImage* i) { i->put_Transparency(0); }}) {
+        change(image.get());
+        EXPECT_TRUE(is_dirty(image.get()));
+        saved(image.get());
+    }
 }
 
 // ---- records ------------------------------------------------------------------------------
@@ -167,7 +164,7 @@ TEST(ImageRecord, CreatedIdsComeOnlyIntoABufferThatHoldsThemAll)
     EXPECT_EQ(ids->GetCreatedIDs(static_cast<created_list>(2), 3, buffer, &count), E_INVALIDARG);
 }
 
-TEST(ImageRecord, OlderVersionsMoveAPositiveLinkedIdToTheResources)
+TEST(ImageRecord, OlderVersionsMoveAPositiveLinkedIdToTheResourcesAndKeepANegativeOne)
 {
     for (ULONG version : {0u, 1u}) {
         SCOPED_TRACE(version);
@@ -176,10 +173,7 @@ TEST(ImageRecord, OlderVersionsMoveAPositiveLinkedIdToTheResources)
         EXPECT_EQ(resource_ids(image.get()), (std::vector<LONG>{5}));
         EXPECT_EQ(saved(image.get()), record({.objects = {7}, .resources = {5}}));
     }
-}
-
-TEST(ImageRecord, OlderVersionsKeepTheResourcesAndANegativeLinkedId)
-{
+    // The resources loaded before stay; a negative id is kept as the linked id.
     auto image = new_image();
     ASSERT_EQ(load(image.get(), record({.resources = {9}})), S_OK);
     ASSERT_EQ(load(image.get(), record({.version = 1, .linked = 5})), S_OK);
@@ -361,7 +355,7 @@ TEST_F(ImageOnPage, TheBorderComesAfterTheContentOnTheFittedBounds)
     EXPECT_TRUE(of_kind("shape").empty());
 }
 
-TEST_F(ImageOnPage, CreatedObjectsAreStackedBehindTheElementInOrder)
+TEST_F(ImageOnPage, CreatedObjectsAreStackedBehindTheElementAndTheSameFileRebuilds)
 {
     const LONG id = raw_image(4, 4);
     auto image = this->image();
@@ -380,21 +374,13 @@ TEST_F(ImageOnPage, CreatedObjectsAreStackedBehindTheElementInOrder)
                                    std::to_string(element) + ",0)",
                                "page_objects.Order(" + std::to_string(ids[1]) + "," +
                                    std::to_string(ids[0]) + ",0)"}));
-}
-
-TEST_F(ImageOnPage, SetImageDataWithTheSameFileStillRebuilds)
-{
-    const LONG id = raw_image(4, 4);
-    auto image = this->image();
-    image->SetPosition(0, 0, 50, 50);
-    com::Bstr file(linked_file(id)), same(u"linked");
-    image->SetImageData(file.get(), VARIANT_TRUE, kNone, 0);
-    const std::vector<LONG> first = page_object_ids(image.get());
-    image->SetImageData(same.get(), VARIANT_TRUE, kNone, 0);
-    const std::vector<LONG> second = page_object_ids(image.get());
-    ASSERT_EQ(first.size(), 1u);
-    ASSERT_EQ(second.size(), 1u);
-    EXPECT_NE(first, second);  // removed and made again under a new id
+    // SetImageData with the same file removes both and makes them again under new ids.
+    com::Bstr same(u"linked");
+    image->SetImageData(same.get(), VARIANT_TRUE, 0x00FF00, 0);
+    const std::vector<LONG> again = page_object_ids(image.get());
+    ASSERT_EQ(again.size(), 2u);
+    EXPECT_NE(again[0], ids[0]);
+    EXPECT_NE(again[1], ids[1]);
     EXPECT_EQ(of_kind("placed_image").size(), 1u);
 }
 
@@ -524,20 +510,14 @@ TEST_F(ImageOnPage, DeleteRemovesWhatItMadeAndALoadedOldResource)
     EXPECT_TRUE(doc.resource_objects(1).empty());
 }
 
-TEST_F(ImageOnPage, DeleteBeforeAttachChangesNothing)
-{
-    auto image = this->image(false);
-    ASSERT_EQ(load(image.get(), record({.objects = {3}, .resources = {4}})), S_OK);
-    EXPECT_EQ(image->Delete(), S_OK);
-    EXPECT_EQ(page_object_ids(image.get()), (std::vector<LONG>{3}));
-    EXPECT_EQ(resource_ids(image.get()), (std::vector<LONG>{4}));
-}
-
-TEST_F(ImageOnPage, OnlyALoadedElementWithPageObjectsJoinsTheContainerAtAttach)
+TEST_F(ImageOnPage, DeleteBeforeAttachChangesNothingAndOnlyALoadedElementJoinsTheContainer)
 {
     auto fresh = this->image();
     auto loaded = this->image(false);
-    ASSERT_EQ(load(loaded.get(), record({.r = 10, .b = 10, .objects = {99}})), S_OK);
+    ASSERT_EQ(load(loaded.get(), record({.r = 10, .b = 10, .objects = {99}, .resources = {4}})), S_OK);
+    EXPECT_EQ(loaded->Delete(), S_OK);
+    EXPECT_EQ(page_object_ids(loaded.get()), (std::vector<LONG>{99}));
+    EXPECT_EQ(resource_ids(loaded.get()), (std::vector<LONG>{4}));
     ASSERT_EQ(attach(loaded.get()), S_OK);
     com::ComPtr<IZCntElementContainer> container;
     for (const auto& item : doc.document_objects())

@@ -283,7 +283,7 @@ TEST_F(QrFolders, APrefixInCapitalsGivesTheSameSymbol)
     EXPECT_EQ(made[0].properties, made[1].properties);
 }
 
-TEST_F(QrFolders, TheResourceGetsItsBitmapInOrder)
+TEST_F(QrFolders, TheResourceGetsItsBitmapInOrderAndIsFitted)
 {
     auto image = this->image();
     image->SetPosition(0, 0, 200, 100);
@@ -301,16 +301,11 @@ TEST_F(QrFolders, TheResourceGetsItsBitmapInOrder)
                        id + ".put_Width(63)", id + ".put_Height(63)", id + ".put_Pixels(bytes)",
                        id + ".put_Palette(colours)", id + ".get_Width() -> 63",
                        id + ".get_Height() -> 63"}));
-    // A square symbol in a wide rectangle keeps the top-left corner and the shorter side.
+    // A square symbol in a wide rectangle keeps the top-left corner and the shorter side;
+    // without keep it is stretched.
     EXPECT_EQ(position(image.get()), (std::vector<LONG>{0, 0, 100, 100}));
-}
-
-TEST_F(QrFolders, WithoutKeepTheSymbolIsStretched)
-{
-    auto image = this->image();
-    image->SetPosition(0, 0, 200, 100);
-    com::Bstr file(u"qrcode:abc");
     image->SetImageData(file.get(), VARIANT_FALSE, 0xFFFFFFFF, 0);
+    image->SetPosition(0, 0, 200, 100);
     EXPECT_EQ(position(image.get()), (std::vector<LONG>{0, 0, 200, 100}));
 }
 

@@ -40,13 +40,9 @@ std::u16string description_of(IZCntElementTextMark* mark)
 
 // ---- record ---------------------------------------------------------------------------------
 
-TEST(TextMarkRecord, ANewMarkSavesVersionEmptyDescriptionAndNoIds)
+TEST(TextMarkRecord, ANewMarkSavesVersionEmptyTextNoIdsAndVersionsZeroAndOneRestoreThem)
 {
     EXPECT_EQ(saved(new_mark().get()), (bytes{1, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-}
-
-TEST(TextMarkRecord, VersionsZeroAndOneRestoreDescriptionAndIds)
-{
     for (ULONG version : {1u, 0u}) {
         SCOPED_TRACE(version);
         auto mark = new_mark();
@@ -290,9 +286,21 @@ protected:
         return out;
     }
 
+    // MarkText over a stand-in view placing `places` and a range of `items`.
+    HRESULT mark_fake(std::vector<place> places, std::vector<LONG> items, ZeCntMarkTextStyle style,
+                      LONG count_override = -1)
+    {
+        fake->places = std::move(places);
+        words->items = std::move(items);
+        words->count_override = count_override;
+        return mark->MarkText(fake.get(), words.get(), style, 0);
+    }
+
     com::ComPtr<IZPrintContentPage> page;
     com::ComPtr<IZPageObjectList> objects;
     com::ComPtr<IZCntElementTextMark> mark;
+    com::ComPtr<fake_view> fake = make_object<fake_view>();
+    com::ComPtr<fake_range> words = make_object<fake_range>();
 };
 
 TEST_F(TextMark, UnderlineOfTwoJoinedWordsMakesTheExactHostCalls)
@@ -421,12 +429,8 @@ TEST_F(TextMark, SetPositionLeavesTheMarkAsItIs)
 TEST_F(TextMark, HighlightClearsTheBackgroundOfTextObjectsFromFirstToLastId)
 {
     const LONG a = add_text(), b = add_text(), c = add_text(), d = add_text();  // 2..5
-    auto fake = make_object<fake_view>();
     // The word is shown by objects a to c; the list's element (id 1) and d are not touched.
-    fake->places = {{100, 100, 200, 140, a, c, false, false}};
-    auto words = make_object<fake_range>();
-    words->items = {1};
-    ASSERT_EQ(mark->MarkText(fake.get(), words.get(), zeCntMarkTextUnderline, 0), S_OK);
+    ASSERT_EQ(mark_fake({{100, 100, 200, 140, a, c}}, {1}, zeCntMarkTextUnderline), S_OK);
     for (const auto& text : doc.find(1, "text"))
         EXPECT_NE(property(text, "Background"), "null") << "underline clears nothing, id " << text.id;
 
@@ -443,13 +447,9 @@ TEST_F(TextMark, HighlightClearsTheBackgroundOfTextObjectsFromFirstToLastId)
 TEST_F(TextMark, HighlightAsksForEachIdAndOnlyClearsASetBackground)
 {
     const std::string plain = std::to_string(add_text(false)), filled = std::to_string(add_text());
-    auto fake = make_object<fake_view>();
-    // Ids 1 (the element itself), 2, 3, 4 (the mark's own shape) and 5 (no such object).
-    fake->places = {{100, 100, 200, 140, 1, 5, false, false}};
-    auto words = make_object<fake_range>();
-    words->items = {1};
     doc.journal().enable();
-    ASSERT_EQ(mark->MarkText(fake.get(), words.get(), zeCntMarkTextHighlight, 0), S_OK);
+    // Ids 1 (the element itself), 2, 3, 4 (the mark's own shape) and 5 (no such object).
+    ASSERT_EQ(mark_fake({{100, 100, 200, 140, 1, 5}}, {1}, zeCntMarkTextHighlight), S_OK);
     lines touched;
     for (const auto& line : doc.journal().lines())
         if (line.find("ItemFromID") != std::string::npos || line.find("Background") != std::string::npos)
@@ -467,33 +467,25 @@ TEST_F(TextMark, HighlightAsksForEachIdAndOnlyClearsASetBackground)
 
 TEST_F(TextMark, JoinedItemsOfDifferentHeightsGiveTwoRectangles)
 {
-    auto fake = make_object<fake_view>();
-    fake->places = {
-        {100, 100, 200, 140, 0, 0, false, false},
-        {210, 100, 300, 140, 0, 0, true, false},  // joined, same height: united
-        {310, 100, 400, 150, 0, 0, true, false},  // joined, but taller
-        {410, 90, 500, 140, 0, 0, true, false},   // joined, taller than the first: 50 both
-    };
-    auto words = make_object<fake_range>();
-    words->items = {1, 2, 3, 4};
-    ASSERT_EQ(mark->MarkText(fake.get(), words.get(), zeCntMarkTextHighlight, 0), S_OK);
+    ASSERT_EQ(mark_fake({{100, 100, 200, 140},
+                         {210, 100, 300, 140, 0, 0, true},  // joined, same height: united
+                         {310, 100, 400, 150, 0, 0, true},  // joined, but taller
+                         {410, 90, 500, 140, 0, 0, true}},  // joined, taller than the first
+                        {1, 2, 3, 4}, zeCntMarkTextHighlight),
+              S_OK);
     // 310..400 is 50 high and 410..500 is 50 high as well: those two unite.
     EXPECT_EQ(path(), "R(100,100,300,140) | R(310,90,500,150)");
 }
 
 TEST_F(TextMark, ItemsTheViewRefusesAreSkippedAndPreviousStays)
 {
-    auto fake = make_object<fake_view>();
-    fake->places = {
-        {100, 100, 200, 140, 0, 5, false, false},
-        {0, 0, 0, 0, 0, 9, false, true},          // refused
-        {210, 100, 300, 140, 0, 0, true, false},  // gives no last id
-    };
-    auto words = make_object<fake_range>();
-    words->items = {1, 2, 3, 40};  // 40 is not in the view at all
-    words->count_override = 5;     // and a fifth index the range itself refuses
     doc.journal().enable();
-    ASSERT_EQ(mark->MarkText(fake.get(), words.get(), zeCntMarkTextHighlight, 0), S_OK);
+    // Item 2 is refused, 3 gives no last id, 40 is not in the view at all, and the range
+    // itself refuses a fifth index.
+    ASSERT_EQ(mark_fake({{100, 100, 200, 140, 0, 5}, {0, 0, 0, 0, 0, 9, false, true},
+                         {210, 100, 300, 140, 0, 0, true}},
+                        {1, 2, 3, 40}, zeCntMarkTextHighlight, 5),
+              S_OK);
     EXPECT_EQ(fake->joins_asked, (std::vector<std::pair<LONG, LONG>>{{0, 1}, {1, 3}}));
     EXPECT_EQ(path(), "R(100,100,300,140)");
     // The last id is the last non-zero one the view gave for an item it placed.

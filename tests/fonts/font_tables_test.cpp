@@ -60,15 +60,7 @@ Face face_with(const std::vector<BYTE>& subtable)
 
 }  // namespace
 
-TEST(FontTables, NothingLoadedGivesZero)
-{
-    fonts::OpenTypeTables tables;
-    EXPECT_FALSE(tables.IsLoaded());
-    expect_empty(tables);
-    EXPECT_EQ(tables.GetFormat(), 0);
-}
-
-TEST(FontTables, Format4DeltaRangeOffsetAndWrapAround)
+TEST(FontTables, Format4DeltaRangeOffsetWrapAroundAndTheFirstCoveringSegment)
 {
     // Both idRangeOffset forms and idDelta wrap-around.
     fonts::OpenTypeTables tables;
@@ -88,13 +80,9 @@ TEST(FontTables, Format4DeltaRangeOffsetAndWrapAround)
                            {0x100, 510}, {0x101, 0}, {0x102, 512}, {0x103, 513}, {0x2000, 0x10},
                            {0x2001, 0}, {0x1FFF, 0}, {0xF000, 0}, {0xF001, 1}, {0xF002, 2},
                            {0xFFFE, 0}, {0xFFFF, 0}});
-}
 
-TEST(FontTables, Format4TakesTheFirstSegmentWhoseEndCoversTheCode)
-{
-    // The segments are out of order: a code inside the second but below the first segment's
-    // start is unmapped, because the scan stops at the first end code that is large enough.
-    fonts::OpenTypeTables tables;
+    // Segments out of order: a code inside the second but below the first segment's start is
+    // unmapped, because the scan stops at the first end code that is large enough.
     ASSERT_TRUE(load(tables, face_with(format4({{0x50, 0x60, 100, {}}, {0x40, 0x70, 200, {}}}))));
     expect_glyphs(tables, {{0x55, 0x55 + 100}, {0x45, 0}, {0x65, 0x65 + 200}, {0x71, 0}});
 }
@@ -326,9 +314,12 @@ TEST(FontTables, DamagedTablesGiveZeroInsteadOfReadingPastTheEnd)
     }
 }
 
-TEST(FontTables, ClearAndReload)
+TEST(FontTables, NothingLoadedGivesZeroAsAfterClearOrAFailedReload)
 {
     fonts::OpenTypeTables tables;
+    EXPECT_FALSE(tables.IsLoaded());
+    expect_empty(tables);
+    EXPECT_EQ(tables.GetFormat(), 0);
     ASSERT_TRUE(load(tables, face_with(format6(0x41, {5}))));
     tables.Clear();
     expect_empty(tables);

@@ -79,7 +79,7 @@ TEST_F(DrawTextCalc, LinesBreakAsWindowsBreaksThem)
     EXPECT_EQ(rect.right, 38);
 }
 
-TEST_F(DrawTextCalc, EmptyTextGivesAnEmptyRectangle)
+TEST_F(DrawTextCalc, EmptyTextGivesAnEmptyRectangleAndMissingArgumentsNothing)
 {
     for (UINT format : {0u, DT_WORDBREAK, DT_SINGLELINE, DT_CENTER}) {
         RECT rect{10, 20, 110, 220};
@@ -90,6 +90,9 @@ TEST_F(DrawTextCalc, EmptyTextGivesAnEmptyRectangle)
         EXPECT_EQ(DrawTextA(dc(), "Hello", 0, &counted, format | DT_CALCRECT), 0);
         EXPECT_EQ(counted.right, 10);
     }
+    RECT rect{0, 0, 10, 10};
+    EXPECT_EQ(DrawTextA(nullptr, "x", 1, &rect, DT_CALCRECT), 0) << "no context";
+    EXPECT_EQ(DrawTextA(dc(), "x", 1, nullptr, DT_CALCRECT), 0) << "no rectangle";
 }
 
 TEST_F(DrawTextCalc, MeasuresInLogicalUnits)
@@ -100,14 +103,6 @@ TEST_F(DrawTextCalc, MeasuresInLogicalUnits)
     Selected big(dc(), -400, "Arial");
     EXPECT_EQ(calc("Hello Hello Hello", 100 * 25, DT_WORDBREAK),
               (std::vector<LONG>{10, 20, 10 + 84 * 25, 20 + 2 * 17 * 25}));
-}
-
-TEST(DrawText, RejectsMissingArguments)
-{
-    Display dc;
-    RECT rect{0, 0, 10, 10};
-    EXPECT_EQ(DrawTextA(nullptr, "x", 1, &rect, DT_CALCRECT), 0);
-    EXPECT_EQ(DrawTextA(dc.get(), "x", 1, nullptr, DT_CALCRECT), 0);
 }
 
 }  // namespace

@@ -58,7 +58,7 @@ TEST(PdfNumbers, AgreesWithPrintfRounding)
         EXPECT_EQ(format_number(v), reference(v)) << v;
 }
 
-TEST(ContentWriter, PathAndPaintOperators)
+TEST(ContentWriter, PathPaintAndColourOperatorsColoursFromBgr)
 {
     content_writer w;
     w.save();
@@ -74,20 +74,15 @@ TEST(ContentWriter, PathAndPaintOperators)
     w.rectangle(0, 0, 1, 1);
     w.clip();
     w.restore();
-    EXPECT_EQ(w.data(),
-              "q\n0.1 0 0 -0.1 0 842 cm\n10 20 30.5 40 re\n1 2 m\n3 4 l\n1 2 3 4 5 6 c\nh\nf\n"
-              "S\nB\n0 0 1 1 re\nW n\nQ\n");
-}
-
-TEST(ContentWriter, ColoursFromBgr)
-{
-    content_writer w;
     w.fill_colour(0x000000FF);   // red
     w.stroke_colour(0x00FF0000);  // blue
     w.fill_colour(0x00CCFFFF);
     w.fill_rgb(0.5, 0.25, 1);
     w.stroke_rgb(0, 0, 0);
-    EXPECT_EQ(w.data(), "1 0 0 rg\n0 0 1 RG\n1 1 0.8 rg\n0.5 0.25 1 rg\n0 0 0 RG\n");
+    EXPECT_EQ(w.data(),
+              "q\n0.1 0 0 -0.1 0 842 cm\n10 20 30.5 40 re\n1 2 m\n3 4 l\n1 2 3 4 5 6 c\nh\nf\n"
+              "S\nB\n0 0 1 1 re\nW n\nQ\n"
+              "1 0 0 rg\n0 0 1 RG\n1 1 0.8 rg\n0.5 0.25 1 rg\n0 0 0 RG\n");
 }
 
 TEST(ContentWriter, StateTextAndObjects)
@@ -99,21 +94,15 @@ TEST(ContentWriter, StateTextAndObjects)
     w.font("F1", 1);
     w.text_matrix(12, 0, 0, -12, 66.6, 66.2);
     w.show_glyphs({0x0024, 0xABCD, 0x0001});
+    w.show_glyphs({});
     w.end_text();
     w.draw_object("Im1");
     EXPECT_EQ(w.data(),
-              "2.8 w\n/GS1 gs\nBT\n/F1 1 Tf\n12 0 0 -12 66.6 66.2 Tm\n<0024ABCD0001> Tj\nET\n"
+              "2.8 w\n/GS1 gs\nBT\n/F1 1 Tf\n12 0 0 -12 66.6 66.2 Tm\n<0024ABCD0001> Tj\n<> Tj\nET\n"
               "/Im1 Do\n");
     EXPECT_FALSE(w.take().empty());
     w.clear();
     EXPECT_TRUE(w.data().empty());
-}
-
-TEST(ContentWriter, EmptyGlyphRun)
-{
-    content_writer w;
-    w.show_glyphs({});
-    EXPECT_EQ(w.data(), "<> Tj\n");
 }
 
 }  // namespace

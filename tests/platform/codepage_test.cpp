@@ -144,12 +144,21 @@ TEST(CodepageBuffers, BadArgumentsAreInvalidParameterOrFlags)
     }
 }
 
-TEST(CodepageUtf8, SurrogatePairsRoundTrip)
+TEST(CodepageUtf8, SurrogatePairsRoundTripAndLoneSurrogatesEncodeAsReplacement)
 {
     const std::string bytes = "A\xE2\x82\xAC\xF0\x9F\x98\x80";
     const std::u16string wide = u"A\u20AC\U0001F600";
     EXPECT_EQ(decode(CP_UTF8, bytes), wide);
     EXPECT_EQ(encode(CP_UTF8, wide), bytes);
+
+    EXPECT_EQ(encode(CP_UTF8, u"a\xD800z"), "a\xEF\xBF\xBDz");
+    EXPECT_EQ(encode(CP_UTF8, u"\xDC00"), "\xEF\xBF\xBD");
+    char buffer[8];
+    SetLastError(0);
+    EXPECT_EQ(WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, u"\xD800", 1, buffer, 8, nullptr,
+                                  nullptr),
+              0);
+    EXPECT_EQ(GetLastError(), ERROR_NO_UNICODE_TRANSLATION);
 }
 
 TEST(CodepageUtf8, InvalidSequencesBecomeReplacementCharacters)
@@ -176,22 +185,9 @@ TEST(CodepageUtf8, InvalidSequencesBecomeReplacementCharacters)
     }
 }
 
-TEST(CodepageUtf8, LoneSurrogatesEncodeAsReplacement)
+TEST(Codepage, AnsiCodePageIs1252AndTheLibraryHelpersConvertAndReportLoss)
 {
-    EXPECT_EQ(encode(CP_UTF8, u"a\xD800z"), "a\xEF\xBF\xBDz");
-    EXPECT_EQ(encode(CP_UTF8, u"\xDC00"), "\xEF\xBF\xBD");
-    char buffer[8];
-    SetLastError(0);
-    EXPECT_EQ(WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, u"\xD800", 1, buffer, 8, nullptr,
-                                  nullptr),
-              0);
-    EXPECT_EQ(GetLastError(), ERROR_NO_UNICODE_TRANSLATION);
-}
-
-TEST(Codepage, AnsiCodePageIs1252) { EXPECT_EQ(GetACP(), 1252u); }
-
-TEST(Codepage, LibraryHelpersConvertAndReportLoss)
-{
+    EXPECT_EQ(GetACP(), 1252u);
     bool lossy = true;
     EXPECT_EQ(com::to_ansi(u"caf\u00E9 \u20AC", &lossy), "caf\xE9 \x80");
     EXPECT_FALSE(lossy);

@@ -180,7 +180,7 @@ TEST_F(Coerce, InterfaceArgumentsAreReleasedAfterTheCall)
     other = nullptr;
 }
 
-TEST_F(Coerce, ObjectWithoutTheInterfaceGivesTypeMismatch)
+TEST_F(Coerce, ObjectWithoutTheInterfaceGivesTypeMismatchAndNullPassesAsNull)
 {
     com::ComPtr<ICreateErrorInfo> unrelated;
     ASSERT_EQ(CreateErrorInfo(unrelated.put()), S_OK);
@@ -192,13 +192,10 @@ TEST_F(Coerce, ObjectWithoutTheInterfaceGivesTypeMismatch)
         EXPECT_EQ(obj->copied_to, nullptr);
     }
     EXPECT_EQ(references(unrelated.get()), before);
-}
 
-TEST_F(Coerce, NullObjectPassesAsNull)
-{
-    call c = invoke(disp.get(), 0x23, DISPATCH_METHOD, args{vunknown(nullptr, VT_DISPATCH)});
-    ASSERT_EQ(c.hr, S_OK);
-    EXPECT_EQ(shown(c.result), "BOOL 0");
+    call null = invoke(disp.get(), 0x23, DISPATCH_METHOD, args{vunknown(nullptr, VT_DISPATCH)});
+    ASSERT_EQ(null.hr, S_OK) << "a null object passes as null";
+    EXPECT_EQ(shown(null.result), "BOOL 0");
 }
 
 TEST_F(Coerce, InterfaceResultsCarryOneReference)

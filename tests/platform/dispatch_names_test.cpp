@@ -30,31 +30,31 @@ TEST_F(DispatchNames, FindOwnAndInheritedMembersIgnoringCase)
     for (const auto& [name, id] : cases) EXPECT_EQ(id_of(disp.get(), name), id) << id;
 }
 
-TEST_F(DispatchNames, ParameterNamesGiveZeroBasedIndexes)
+// Parameter names give zero-based indexes; an unknown parameter gives DISPID_UNKNOWN in its
+// place and the rest filled, an unknown member DISPID_UNKNOWN everywhere.
+TEST_F(DispatchNames, ParameterNamesGiveZeroBasedIndexesAndUnknownNamesAreMarked)
 {
-    std::vector<DISPID> out;
-    ASSERT_EQ(ids({u"SetPosition", u"height", u"LEFT", u"Top"}, &out), S_OK);
-    EXPECT_EQ(out, (std::vector<DISPID>{1, 3, 0, 1}));
-    ASSERT_EQ(ids({u"Item", u"index"}, &out), S_OK);
-    EXPECT_EQ(out, (std::vector<DISPID>{0, 0}));
-}
-
-TEST_F(DispatchNames, UnknownParameterNameGivesUnknownNameAndFillsTheRest)
-{
-    std::vector<DISPID> out;
-    EXPECT_EQ(ids({u"SetPosition", u"Depth", u"Width"}, &out), DISP_E_UNKNOWNNAME);
-    EXPECT_EQ(out, (std::vector<DISPID>{1, DISPID_UNKNOWN, 2}));
-    EXPECT_EQ(ids({u"Blend", u"Result"}, &out), DISP_E_UNKNOWNNAME)
-        << "a [retval] has no name a caller can pass";
-}
-
-TEST_F(DispatchNames, UnknownMemberGivesUnknownNameAndAllUnknown)
-{
-    std::vector<DISPID> out;
-    EXPECT_EQ(ids({u"Resize", u"Left"}, &out), DISP_E_UNKNOWNNAME);
-    EXPECT_EQ(out, (std::vector<DISPID>{DISPID_UNKNOWN, DISPID_UNKNOWN}));
-    EXPECT_EQ(ids({u"SetPositio"}, &out), DISP_E_UNKNOWNNAME);
-    EXPECT_EQ(ids({u""}, &out), DISP_E_UNKNOWNNAME);
+    const struct {
+        std::vector<const char16_t*> names;
+        HRESULT hr;
+        std::vector<DISPID> expected;  // empty: not looked at
+    } cases[] = {
+        {{u"SetPosition", u"height", u"LEFT", u"Top"}, S_OK, {1, 3, 0, 1}},
+        {{u"Item", u"index"}, S_OK, {0, 0}},
+        {{u"SetPosition", u"Depth", u"Width"}, DISP_E_UNKNOWNNAME, {1, DISPID_UNKNOWN, 2}},
+        {{u"Blend", u"Result"}, DISP_E_UNKNOWNNAME, {}},  // a [retval] has no name to pass
+        {{u"Resize", u"Left"}, DISP_E_UNKNOWNNAME, {DISPID_UNKNOWN, DISPID_UNKNOWN}},
+        {{u"SetPositio"}, DISP_E_UNKNOWNNAME, {}},
+        {{u""}, DISP_E_UNKNOWNNAME, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::u16string(c.names[0])));
+        std::vector<DISPID> out;
+        EXPECT_EQ(ids(c.names, &out), c.hr);
+        if (!c.expected.empty()) {
+            EXPECT_EQ(out, c.expected);
+        }
+    }
 }
 
 TEST_F(DispatchNames, BadArgumentsAreRefused)

@@ -45,18 +45,16 @@ std::vector<LONG> next(IEnumVARIANT* e, ULONG n, HRESULT expected, ULONG expecte
     return values;
 }
 
-TEST(VariantEnumerator, NextHandsOutTheItemsInOrderAndSFalseAtTheEnd)
+TEST(VariantEnumerator, NextHandsOutTheItemsInOrderAndSFalseAtTheEndWithOrWithoutACount)
 {
     com::ComPtr<IEnumVARIANT> e = enumerate(numbers({10, 20, 30}));
     EXPECT_EQ(next(e.get(), 2, S_OK, 2), (std::vector<LONG>{10, 20}));
     EXPECT_EQ(next(e.get(), 2, S_FALSE, 1), (std::vector<LONG>{30, -1}));
     EXPECT_EQ(next(e.get(), 1, S_FALSE, 0), (std::vector<LONG>{-1}));
     EXPECT_EQ(next(e.get(), 0, S_OK, 0), (std::vector<LONG>{}));
-}
 
-TEST(VariantEnumerator, NextAcceptsANullFetchedCountButNotNullItems)
-{
-    com::ComPtr<IEnumVARIANT> e = enumerate(numbers({1, 2, 3, 4}));
+    // A null fetched count is accepted, null items are not.
+    e = enumerate(numbers({1, 2, 3, 4}));
     VARIANT slots[3];
     EXPECT_EQ(e->Next(1, slots, nullptr), S_OK);
     EXPECT_EQ(slots[0].lVal, 1);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <tuple>
 
 #include "platform/com/com_ptr.h"
 #include "platform/com/error_info.h"
@@ -91,16 +92,13 @@ TEST(ErrorInfo, ObjectKeepsWhatWasSet)
     GUID got{};
     BSTR source = nullptr, description = nullptr, help = reinterpret_cast<BSTR>(0x1);
     DWORD context = 0;
-    EXPECT_EQ(error->GetGUID(&got), S_OK);
-    EXPECT_EQ(got, guid);
-    EXPECT_EQ(error->GetSource(&source), S_OK);
-    EXPECT_EQ(com::bstr_view(source), u"Sample.Source");
-    EXPECT_EQ(error->GetDescription(&description), S_OK);
-    EXPECT_EQ(com::bstr_view(description), u"Something failed");
-    EXPECT_EQ(error->GetHelpFile(&help), S_OK);
+    for (HRESULT hr : {error->GetGUID(&got), error->GetSource(&source),
+                       error->GetDescription(&description), error->GetHelpFile(&help),
+                       error->GetHelpContext(&context)})
+        EXPECT_EQ(hr, S_OK);
+    EXPECT_EQ(std::tuple(got, com::bstr_view(source), com::bstr_view(description), context),
+              std::tuple(guid, u"Sample.Source", u"Something failed", 42u));
     EXPECT_EQ(help, nullptr) << "never set";
-    EXPECT_EQ(error->GetHelpContext(&context), S_OK);
-    EXPECT_EQ(context, 42u);
     EXPECT_EQ(error->GetSource(nullptr), E_INVALIDARG);
     SysFreeString(source);
     SysFreeString(description);

@@ -155,15 +155,12 @@ TEST_F(TypeInfo, DispatchImplHandsOutTheLibrarysTypeInfoOrAStandAloneOne)
     EXPECT_EQ(g_alive, 0);
 }
 
-TEST_F(TypeInfo, LibraryAttributesDocumentationAndTypesInDeclarationOrder)
+TEST_F(TypeInfo, LibraryAttributesDocumentationTypesInDeclarationOrderAndLookupByLibid)
 {
     TLIBATTR* attr = nullptr;
     ASSERT_EQ(lib->GetLibAttr(&attr), S_OK);
-    EXPECT_EQ(attr->guid, LIBID_DispatchTest);
-    EXPECT_EQ(attr->wMajorVerNum, 1);
-    EXPECT_EQ(attr->wMinorVerNum, 2);
-    EXPECT_EQ(attr->lcid, 0u);
-    EXPECT_EQ(attr->syskind, SYS_WIN64);
+    EXPECT_EQ(std::tuple(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid, attr->syskind),
+              std::tuple(LIBID_DispatchTest, 1, 2, 0u, SYS_WIN64));
     lib->ReleaseTLibAttr(attr);
 
     struct type_ {
@@ -203,6 +200,14 @@ TEST_F(TypeInfo, LibraryAttributesDocumentationAndTypesInDeclarationOrder)
     EXPECT_EQ(lib->GetTypeInfoOfGuid(CLSID_NULL, info.put()), TYPE_E_ELEMENTNOTFOUND);
     ASSERT_EQ(lib->GetTypeInfoOfGuid(CLSID_DispatchTest, info.put()), S_OK);
     EXPECT_EQ(name_of(info.get()), u"DispatchTest");
+
+    // Built libraries are found by their id and a version they satisfy.
+    com::ComPtr<ITypeLib> found;
+    ASSERT_EQ(com::automation::find_type_library(LIBID_DispatchTest, 1, 0, found.put()), S_OK);
+    EXPECT_EQ(found, lib);
+    for (auto [major, minor] : {std::pair<WORD, WORD>{1, 3}, {2, 0}})
+        EXPECT_EQ(com::automation::find_type_library(LIBID_DispatchTest, major, minor, found.put()),
+                  TYPE_E_LIBNOTREGISTERED);
 }
 
 TEST_F(TypeInfo, CoclassListsItsInterfacesWithTheDefault)
@@ -280,17 +285,6 @@ TEST_F(TypeInfo, UnprovidedMembersSayNotImplementedAndOnlyTheTypeInterfacesAnswe
     com::ComPtr<IUnknown> unknown;
     EXPECT_EQ(all->QueryInterface(IID_ITypeLib, unknown.put_void()), E_NOINTERFACE);
     EXPECT_EQ(lib->QueryInterface(IID_ITypeInfo, unknown.put_void()), E_NOINTERFACE);
-}
-
-TEST_F(TypeInfo, BuiltLibrariesAreFoundByLibid)
-{
-    com::ComPtr<ITypeLib> found;
-    ASSERT_EQ(com::automation::find_type_library(LIBID_DispatchTest, 1, 0, found.put()), S_OK);
-    EXPECT_EQ(found, lib);
-    EXPECT_EQ(com::automation::find_type_library(LIBID_DispatchTest, 1, 3, found.put()),
-              TYPE_E_LIBNOTREGISTERED);
-    EXPECT_EQ(com::automation::find_type_library(LIBID_DispatchTest, 2, 0, found.put()),
-              TYPE_E_LIBNOTREGISTERED);
 }
 
 }  // namespace
