@@ -6,12 +6,14 @@
 
 #include "contentelements/cnt_types.h"
 #include "container/element_container.h"
+#include "contentelements/cnt_fields.h"
 #include "elements/image/image.h"
 #include "elements/link/link.h"
 #include "elements/note/note.h"
 #include "elements/pagebreak/pagebreak.h"
 #include "elements/stamp/stamp.h"
 #include "elements/textmark/textmark.h"
+#include "fields/field_classes.h"
 #include "platform/com/sync.h"
 
 namespace cnt::module {
@@ -44,16 +46,32 @@ private:
 constexpr std::array entries{
     class_entry{&CLSID_ZCntElementContainer, u"ZCntElementContainer", &create_element_container,
                 &implements<IZCntElementContainer>},
+    class_entry{&CLSID_ZCntElementFieldButton, u"ZCntElementFieldButton",
+                &fields::create_field_button, &implements<IZCntElementFieldButton>},
+    class_entry{&CLSID_ZCntElementFieldCheck, u"ZCntElementFieldCheck", &fields::create_field_check,
+                &implements<IZCntElementFieldCheck>},
+    class_entry{&CLSID_ZCntElementFieldCombo, u"ZCntElementFieldCombo", &fields::create_field_combo,
+                &implements<IZCntElementFieldCombo>},
+    class_entry{&CLSID_ZCntElementFieldDateTime, u"ZCntElementFieldDateTime",
+                &fields::create_field_date_time, &implements<IZCntElementFieldDateTime>},
+    class_entry{&CLSID_ZCntElementFieldGroup, u"ZCntElementFieldGroup", &fields::create_field_group,
+                &implements<IZCntElementFieldGroup>},
+    class_entry{&CLSID_ZCntElementFieldList, u"ZCntElementFieldList", &fields::create_field_list,
+                &implements<IZCntElementFieldList>},
+    class_entry{&CLSID_ZCntElementFieldRadio, u"ZCntElementFieldRadio", &fields::create_field_radio,
+                &implements<IZCntElementFieldRadio>},
+    class_entry{&CLSID_ZCntElementFieldText, u"ZCntElementFieldText", &fields::create_field_text,
+                &implements<IZCntElementFieldText>},
+    class_entry{&CLSID_ZCntElementImage, u"ZCntElementImage", &create_image,
+                &implements<IZCntElementImage>},
     class_entry{&CLSID_ZCntElementLink, u"ZCntElementLink", &create_link,
                 &implements<IZCntElementLink>},
     class_entry{&CLSID_ZCntElementNote, u"ZCntElementNote", &create_note,
                 &implements<IZCntElementNote>},
-    class_entry{&CLSID_ZCntElementStamp, u"ZCntElementStamp", &create_stamp,
-                &implements<IZCntElementStamp>},
     class_entry{&CLSID_ZCntElementPageBreak, u"ZCntElementPageBreak", &create_page_break,
                 &implements<IZCntElementPageBreak>},
-    class_entry{&CLSID_ZCntElementImage, u"ZCntElementImage", &create_image,
-                &implements<IZCntElementImage>},
+    class_entry{&CLSID_ZCntElementStamp, u"ZCntElementStamp", &create_stamp,
+                &implements<IZCntElementStamp>},
     class_entry{&CLSID_ZCntElementTextMark, u"ZCntElementTextMark", &create_textmark,
                 &implements<IZCntElementTextMark>},
 };
