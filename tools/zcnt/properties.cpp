@@ -95,7 +95,8 @@ json describe_at(IDispatch* object, int depth)
     json out = json::object();
     const getter* item = nullptr;
     IDispatch* item_owner = nullptr;
-    for (const facet& f : facets_of(object))
+    const std::vector<facet> facets = facets_of(object);
+    for (const facet& f : facets)
         for (const getter& g : f.getters) {
             if (g.index_params == 1 && g.id == DISPID_VALUE) {
                 item = &g;
