@@ -51,9 +51,11 @@ TEST(DispatchCall, CountsTheBlamedArgumentInCallOrderFromOne)
         std::vector<com::Variant> values(4);
         for (auto& v : values) v = com::Variant::from_i4(1);
         call_result r;
-        zcnt::invoke_member(&target, 1, DISPATCH_METHOD, "M", values, std::vector<bool>(4, false), &r);
+        zcnt::invoke_member(&target, 1, DISPATCH_METHOD, "M", values, std::vector<bool>(4, false),
+                            &r);
         EXPECT_EQ(r.arg_error, 4 - from_last);
-        EXPECT_EQ(r.error, "argument " + std::to_string(4 - from_last) + " of \"M\" has the wrong type");
+        EXPECT_EQ(r.error,
+                  "argument " + std::to_string(4 - from_last) + " of \"M\" has the wrong type");
     }
 }
 

@@ -159,7 +159,8 @@ void invoke_member(IDispatch* target, DISPID id, WORD flags, const std::string& 
                                       &exception, &arg_error);
     if (hr == DISP_E_EXCEPTION) {
         result->scode = exception.scode;
-        if (exception.bstrDescription) result->description = utf8_of(com::bstr_view(exception.bstrDescription));
+        if (exception.bstrDescription)
+            result->description = utf8_of(com::bstr_view(exception.bstrDescription));
     }
     SysFreeString(exception.bstrSource);
     SysFreeString(exception.bstrDescription);

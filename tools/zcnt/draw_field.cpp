@@ -159,10 +159,12 @@ void draw(const draw_field_options& options)
     const long long height_units = static_cast<long long>(bottom) - top;
     if (width_units <= 0 || height_units <= 0 || field.resolution <= 0)
         throw failure{2, "the field \"" + options.name + "\" has an empty area"};
-    const double width = std::ceil(static_cast<double>(width_units) * 96.0 * scale / field.resolution);
-    const double height = std::ceil(static_cast<double>(height_units) * 96.0 * scale / field.resolution);
+    const double pixels_per_unit = 96.0 * scale / field.resolution;
+    const double width = std::ceil(static_cast<double>(width_units) * pixels_per_unit);
+    const double height = std::ceil(static_cast<double>(height_units) * pixels_per_unit);
     if (width > max_pixels || height > max_pixels)
-        throw failure{2, "the picture would be larger than 16384 pixels a side; use a smaller scale"};
+        throw failure{2, "the picture would be larger than 16384 pixels a side; "
+                         "use a smaller scale"};
 
     canvas c(static_cast<LONG>(width), static_cast<LONG>(height));
     if (!c.ok()) throw failure{1, "no memory for a picture of the field"};

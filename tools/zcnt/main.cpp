@@ -65,7 +65,8 @@ int main(int argc, char** argv)
     draw_field->add_option("name", field.name, "the field's Name (f1, f2 … for unnamed ones)")
         ->required();
     draw_field->add_option("-o,--output", field.output, "the PNG file")->required();
-    draw_field->add_option("--scale", field.scale_text, "pixels per 1/96 inch (1), above 0 and at most 16");
+    draw_field->add_option("--scale", field.scale_text,
+                           "the picture at 96 dpi times this (1), above 0 and at most 16");
 
     zcnt::measure_options measure;
     auto* measure_cmd = app.add_subcommand(

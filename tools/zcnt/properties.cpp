@@ -36,7 +36,8 @@ void collect_getters(ITypeInfo* info, std::vector<getter>* out, std::set<std::st
             return;
         UINT index_params = 0;
         for (SHORT p = 0; p < desc.cParams; ++p)
-            if (!(desc.lprgelemdescParam[p].paramdesc.wParamFlags & PARAMFLAG_FRETVAL)) ++index_params;
+            if (!(desc.lprgelemdescParam[p].paramdesc.wParamFlags & PARAMFLAG_FRETVAL))
+                ++index_params;
         getter g{name_of(holder, desc.memid), desc.memid, index_params};
         if (!g.name.empty() && seen->insert(g.name).second) out->push_back(std::move(g));
     });
@@ -77,8 +78,8 @@ bool get_value(IDispatch* owner, DISPID id, const LONG* index, int depth, json* 
     DISPPARAMS params{index ? argument.get() : nullptr, nullptr, index ? 1u : 0u, 0};
     com::Variant value;
     EXCEPINFO exception{};
-    const HRESULT hr =
-        owner->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYGET, &params, value.get(), &exception, nullptr);
+    const HRESULT hr = owner->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYGET, &params, value.get(),
+                                     &exception, nullptr);
     SysFreeString(exception.bstrSource);
     SysFreeString(exception.bstrDescription);
     SysFreeString(exception.bstrHelpFile);
@@ -104,7 +105,8 @@ json describe_at(IDispatch* object, int depth)
             }
             if (g.index_params != 0) continue;
             json value;
-            if (get_value(f.dispatch.get(), g.id, nullptr, depth, &value)) out[g.name] = std::move(value);
+            if (get_value(f.dispatch.get(), g.id, nullptr, depth, &value))
+                out[g.name] = std::move(value);
         }
     // A collection: its items by index, from 1.
     if (item && out.contains("Count") && out["Count"].is_number_integer()) {

@@ -247,8 +247,9 @@ private:
         if (!r.error.empty()) {
             *error = r.error;
         } else if (FAILED(r.hr)) {
-            *error = "the get failed (" + hex_of(r.hr) +
-                     (r.hr == DISP_E_EXCEPTION ? ", scode " + hex_of(r.scode) : std::string()) + ")";
+            const std::string scode =
+                r.hr == DISP_E_EXCEPTION ? ", scode " + hex_of(r.scode) : std::string();
+            *error = "the get failed (" + hex_of(r.hr) + scode + ")";
         } else if (r.value.vt() != VT_DISPATCH || !r.value->pdispVal) {
             *error = "it is not an object";
         } else {
