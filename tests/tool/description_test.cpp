@@ -200,3 +200,74 @@ TEST(Description, RefusesAnythingButAnObject)
 }
 
 }  // namespace
+
+namespace {
+
+// A member path: the steps before the member with their indexes, then the member, whose own
+// index goes before the call's arguments.
+TEST(Description, SplitsDottedMemberPaths)
+{
+    const description d = parse(R"({"pages": [)" + kPage + R"j(], "elements": [{"class": "A", "calls": [
+        ["put", "ChoiceItems.Item(2).DisplayName", "Red"],
+        ["get", "A.B( 'x.y' , -3).Item(\"q)\")"],
+        ["ChoiceItems.MoveItemUp", 3],
+        ["Plain", 1]]}]})j");
+    ASSERT_TRUE(d.fault.empty()) << d.fault;
+    const auto& calls = d.elements[0].calls;
+    ASSERT_EQ(calls.size(), 4u);
+
+    EXPECT_EQ(calls[0].member, "ChoiceItems.Item(2).DisplayName");
+    ASSERT_EQ(calls[0].path.size(), 2u);
+    EXPECT_EQ(calls[0].path[0].name, "ChoiceItems");
+    EXPECT_TRUE(calls[0].path[0].index.empty());
+    EXPECT_EQ(calls[0].path[1].text, "Item(2)");
+    ASSERT_EQ(calls[0].path[1].index.size(), 1u);
+    EXPECT_EQ(calls[0].path[1].index[0].integer, 2);
+    EXPECT_EQ(calls[0].name, "DisplayName");
+    ASSERT_EQ(calls[0].arguments.size(), 1u);
+    EXPECT_EQ(calls[0].arguments[0].string, "Red");
+
+    // Dots and parentheses inside quotes belong to the index.
+    ASSERT_EQ(calls[1].path.size(), 2u);
+    EXPECT_TRUE(calls[1].path[0].index.empty());
+    ASSERT_EQ(calls[1].path[1].index.size(), 2u);
+    EXPECT_EQ(calls[1].path[1].index[0].kind, argument::kinds::string);
+    EXPECT_EQ(calls[1].path[1].index[0].string, "x.y");
+    EXPECT_EQ(calls[1].path[1].index[1].integer, -3);
+    EXPECT_EQ(calls[1].name, "Item");
+    ASSERT_EQ(calls[1].arguments.size(), 1u);
+    EXPECT_EQ(calls[1].arguments[0].string, "q)");
+
+    EXPECT_EQ(calls[2].kind, call_description::kinds::method);
+    ASSERT_EQ(calls[2].path.size(), 1u);
+    EXPECT_EQ(calls[2].name, "MoveItemUp");
+    EXPECT_EQ(calls[2].arguments[0].integer, 3);
+
+    EXPECT_TRUE(calls[3].path.empty());
+    EXPECT_EQ(calls[3].name, "Plain");
+}
+
+TEST(Description, RefusesAPathItCannotRead)
+{
+    const struct {
+        const char* path;
+        const char* step;
+    } cases[] = {{"A..B", "step 2 \"\""},       {"A.", "step 2 \"\""},
+                 {"A(1", "step 1 \"A(1\""},     {"A(x).B", "step 1 \"A(x)\""},
+                 {"A.B(1,)", "step 2 \"B(1,)\""}, {"A(1)x", "step 1 \"A(1)x\""},
+                 {"A('open)", "step 1 \"A('open)\""}, {"A-B", "step 1 \"A-B\""}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        const description d = parse(R"({"pages": [)" + kPage + R"j(], "elements": [{"class": "A",
+            "calls": [["get", ")j" + std::string(c.path) + R"j("], ["Next"]]}]})j");
+        ASSERT_EQ(d.elements.size(), 1u);
+        // The faulty call is the last one read.
+        ASSERT_EQ(d.elements[0].calls.size(), 1u);
+        const std::string& fault = d.elements[0].calls[0].fault;
+        std::string expected = "\"";
+        expected.append(c.path).append("\": ").append(c.step);
+        EXPECT_EQ(fault.rfind(expected, 0), 0u) << fault;
+    }
+}
+
+}  // namespace

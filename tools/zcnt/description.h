@@ -49,11 +49,22 @@ struct argument {
     reference object;
 };
 
+// One step of a dotted member path: a property get, with the index written in parentheses
+// ("Item(2)") as its arguments.
+struct path_step {
+    std::string text;  // the step as written
+    std::string name;
+    std::vector<argument> index;
+};
+
 struct call_description {
     enum class kinds { method, put, get };
     kinds kind = kinds::method;
     std::string text;  // the call as compact JSON, for messages and the report
-    std::string name;
+    std::string member;  // the member path as written: "ChoiceItems.Item(2).DisplayName"
+    std::vector<path_step> path;  // the objects reached before the member, in order
+    std::string name;  // the member called on the last of them
+    // The member's own index first, then the call's arguments.
     std::vector<argument> arguments;
     std::string fault;  // a call of the wrong shape: it is not made
 };

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "tools/zcnt/member_path.h"
+
 namespace zcnt {
 namespace {
 
@@ -170,8 +172,8 @@ argument parse_argument(const json& j)
     return out;
 }
 
-// ["Name", args…], ["put", "Prop", value] or ["get", "Prop"]; arguments up to the first
-// that cannot be passed.
+// ["Name", args…], ["put", "Prop", value] or ["get", "Prop"], where a name may be a dotted
+// path; arguments up to the first that cannot be passed.
 call_description parse_call(const json& call)
 {
     call_description out;
@@ -196,6 +198,11 @@ call_description parse_call(const json& call)
             return out;
         }
     }
+    out.member = out.name;
+    path_step member;
+    if (!parse_member_path(out.member, &out.path, &member, &out.fault)) return out;
+    out.name = member.name;
+    out.arguments = std::move(member.index);
     for (std::size_t i = first_arg; i < call.size(); ++i) {
         out.arguments.push_back(parse_argument(call[i]));
         if (out.arguments.back().kind == argument::kinds::fault) break;

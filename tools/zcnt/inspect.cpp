@@ -10,6 +10,7 @@
 #include "module/class_map.h"
 #include "tools/zcnt/dispatch_call.h"
 #include "tools/zcnt/host_bridge.h"
+#include "tools/zcnt/properties.h"
 #include "tools/zcnt/report.h"
 
 namespace zcnt {
@@ -50,7 +51,8 @@ json elements_of(IZPrintContentPage* page)
         out.push_back({{"id", id},
                        {"kind", kind},
                        {"clsid", com::format_guid(clsid)},
-                       {"record", saved_record_hex(object.get())}});
+                       {"record", saved_record_hex(object.get())},
+                       {"properties", describe_properties(object.get())}});
     }
     return out;
 }
@@ -120,11 +122,14 @@ int run_inspect(const std::string& path, bool as_json, std::FILE* out, std::FILE
                          p["height"].get<int>(), p["resolution"].get<int>(),
                          p.value("objects", json::array()).size(),
                          p.value("resources", json::array()).size(), p["elements"].size());
-            for (const json& e : p["elements"])
+            for (const json& e : p["elements"]) {
                 std::fprintf(out, "  element %d: kind %d, class %s, record %zu bytes\n",
                              e["id"].get<int>(), e["kind"].get<int>(),
                              e["clsid"].get<std::string>().c_str(),
                              e["record"].is_string() ? e["record"].get<std::string>().size() / 2 : 0);
+                for (const std::string& line : property_lines(e["properties"]))
+                    std::fprintf(out, "    %s\n", line.c_str());
+            }
         }
         const json& c = report["container"];
         if (c.is_null()) {

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "tools/zcnt/demo.h"
+#include "tools/zcnt/draw_field.h"
 #include "tools/zcnt/inspect.h"
 #include "tools/zcnt/measure.h"
 #include "tools/zcnt/render.h"
@@ -57,6 +58,16 @@ int main(int argc, char** argv)
     hit->add_option("y", y, "y in page units")->required();
     hit->add_option("--hit-width", hit_width, "width of a stationery element's border band");
 
+    zcnt::draw_field_options field;
+    auto* draw_field = app.add_subcommand(
+        "draw-field", "write a form field's design-time picture of a .pjd file as a PNG file");
+    draw_field->add_option("document", field.document, "the .pjd file")->required();
+    draw_field->add_option("name", field.name, "the field's Name (f1, f2 … for unnamed ones)")
+        ->required();
+    draw_field->add_option("-o,--output", field.output, "the PNG file")->required();
+    draw_field->add_option("--scale", field.scale_text,
+                           "the picture at 96 dpi times this (1), above 0 and at most 16");
+
     zcnt::measure_options measure;
     auto* measure_cmd = app.add_subcommand(
         "measure", "show the font file, metrics and text extent the elements would measure");
@@ -71,6 +82,7 @@ int main(int argc, char** argv)
     if (demo_cmd->parsed()) return zcnt::run_demo(demo, stdout, stderr);
     if (measure_cmd->parsed()) return zcnt::run_measure(measure, stdout, stderr);
     if (inspect->parsed()) return zcnt::run_inspect(pjd, as_json, stdout, stderr);
+    if (draw_field->parsed()) return zcnt::run_draw_field(field, stderr);
     if (hit->parsed()) return zcnt::run_hit(pjd, page, x, y, hit_width, stdout, stderr);
     if (self_check->parsed() || app.get_subcommands().empty())
         return zcnt::run_self_check(quiet ? nullptr : stdout) ? 0 : 1;

@@ -13,36 +13,6 @@ namespace {
 
 using nlohmann::json;
 
-// A VARIANT as JSON: numbers, strings, booleans, null; objects as "<object>".
-json variant_to_json(const VARIANT& in)
-{
-    const VARIANT* v = &in;
-    if (v->vt == (VT_BYREF | VT_VARIANT) && v->pvarVal) v = v->pvarVal;
-    switch (v->vt) {
-    case VT_EMPTY: return nullptr;
-    case VT_NULL: return nullptr;
-    case VT_BOOL: return v->boolVal != 0;
-    case VT_BSTR: return v->bstrVal ? json(utf8_of(com::bstr_view(v->bstrVal))) : nullptr;
-    case VT_I1: return v->cVal;
-    case VT_UI1: return v->bVal;
-    case VT_I2: return v->iVal;
-    case VT_UI2: return v->uiVal;
-    case VT_I4: case VT_INT: return v->lVal;
-    case VT_UI4: case VT_UINT: return v->ulVal;
-    case VT_I8: return v->llVal;
-    case VT_UI8: return v->ullVal;
-    case VT_R4: return v->fltVal;
-    case VT_R8: case VT_DATE: return v->dblVal;
-    case VT_ERROR: return hex_of(v->scode);
-    case VT_DISPATCH: case VT_UNKNOWN: return v->punkVal ? "<object>" : nullptr;
-    default: break;
-    }
-    com::Variant text;
-    if (SUCCEEDED(VariantChangeType(text.get(), v, 0, VT_BSTR)))
-        return utf8_of(com::bstr_view(text->bstrVal));
-    return "<variant " + std::to_string(v->vt) + ">";
-}
-
 json describe_element(const made_element& e, std::size_t index, const json& calls)
 {
     json out{{"index", index},
@@ -93,6 +63,11 @@ void render_report::add_call(const call_description& call, const call_result& re
 {
     const json value = result.value.vt() != VT_EMPTY ? variant_to_json(*result.value.get()) : json();
     json entry{{"call", json::parse(call.text)}, {"hr", hex_of(result.hr)}};
+    // The member's own failure, which Invoke wraps in DISP_E_EXCEPTION.
+    if (result.hr == DISP_E_EXCEPTION) {
+        entry["scode"] = hex_of(result.scode);
+        if (!result.description.empty()) entry["description"] = result.description;
+    }
     if (!value.is_null() || call.kind == call_description::kinds::get) entry["value"] = value;
     if (!result.outs.empty()) {
         json outs = json::array();

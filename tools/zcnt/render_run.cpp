@@ -194,15 +194,27 @@ private:
         }
     }
 
-    void make_call(IDispatch* target, const call_description& call,
+    void make_call(IDispatch* element, const call_description& call,
                    std::vector<com::Variant>* values, call_result* r)
     {
         if (!call.fault.empty()) {
             r->error = call.fault;
             return;
         }
+        com::ComPtr<IDispatch> target(element);
+        for (const path_step& step : call.path) {
+            target = reach(target.get(), step, &r->error);
+            if (!target) {
+                r->error = "\"" + call.member + "\" stops at \"" + step.text + "\": " + r->error;
+                return;
+            }
+        }
+        com::ComPtr<IDispatch> owner;
         DISPID id = DISPID_UNKNOWN;
-        if (!find_member(target, call.name, &id, r)) return;
+        if (!find_member(target.get(), call.name, &owner, &id, r)) {
+            if (!call.path.empty()) r->error = "\"" + call.member + "\": " + r->error;
+            return;
+        }
         values->resize(call.arguments.size());
         std::vector<bool> is_out(call.arguments.size(), false);
         for (std::size_t i = 0; i < call.arguments.size(); ++i) {
@@ -210,7 +222,40 @@ private:
             if (!make_argument(call.arguments[i], &(*values)[i], &out, &r->error)) return;
             is_out[i] = out;
         }
-        invoke_member(target, id, flags_of(call.kind), call.name, *values, is_out, r);
+        invoke_member(owner.get(), id, flags_of(call.kind), call.name, *values, is_out, r);
+        if (!call.path.empty() && !r->error.empty())
+            r->error = "\"" + call.member + "\": " + r->error;
+    }
+
+    // One step of a member path: a property get, with its index, that must give an object.
+    com::ComPtr<IDispatch> reach(IDispatch* from, const path_step& step, std::string* error)
+    {
+        call_result r;
+        com::ComPtr<IDispatch> owner, out;
+        DISPID id = DISPID_UNKNOWN;
+        if (!find_member(from, step.name, &owner, &id, &r)) {
+            *error = r.error;
+            return out;
+        }
+        std::vector<com::Variant> index(step.index.size());
+        const std::vector<bool> is_out(step.index.size(), false);
+        for (std::size_t i = 0; i < step.index.size(); ++i) {
+            bool ignored = false;
+            if (!make_argument(step.index[i], &index[i], &ignored, error)) return out;
+        }
+        invoke_member(owner.get(), id, DISPATCH_PROPERTYGET, step.name, index, is_out, &r);
+        if (!r.error.empty()) {
+            *error = r.error;
+        } else if (FAILED(r.hr)) {
+            const std::string scode =
+                r.hr == DISP_E_EXCEPTION ? ", scode " + hex_of(r.scode) : std::string();
+            *error = "the get failed (" + hex_of(r.hr) + scode + ")";
+        } else if (r.value.vt() != VT_DISPATCH || !r.value->pdispVal) {
+            *error = "it is not an object";
+        } else {
+            out = com::ComPtr<IDispatch>(r.value->pdispVal);
+        }
+        return out;
     }
 
     // Integers become VT_I4 (VT_I8 beyond 32 bits), other numbers VT_R8, strings VT_BSTR,

@@ -10,6 +10,9 @@
 
 namespace zcnt {
 
+// A VARIANT as JSON: numbers, strings, booleans, null; objects as "<object>".
+nlohmann::json variant_to_json(const VARIANT& value);
+
 // The object's IPersistStreamInit record, as lower-case hex; null when it has none.
 nlohmann::json saved_record_hex(IUnknown* object);
 
