@@ -210,6 +210,12 @@ host::journal& document::journal() noexcept
     return doc_ ? doc_->ctx().log : empty;
 }
 
+std::vector<unusable_file> document::unusable_files() const
+{
+    if (!doc_) return {};
+    return doc_->ctx().unusable_files;
+}
+
 HRESULT document::save_bytes(std::vector<BYTE>* bytes, std::string* message) const noexcept
 {
     if (!doc_) return E_UNEXPECTED;

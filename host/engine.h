@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/io/files.h"
+#include "host/model/context.h"
 #include "host/model/journal.h"
 #include "host/output/pdf/pdf_writer.h"
 #include "platform/com/com.h"
@@ -70,6 +71,10 @@ public:
     HRESULT recognise_words(LONG number, LONG* added = nullptr) noexcept;
 
     host::journal& journal() noexcept;
+
+    // Every file the document's objects were given and could not use (missing, damaged,
+    // encrypted, empty), in the order they were given.
+    std::vector<unusable_file> unusable_files() const;
 
     // .pjd: `message` gets one line naming the cause of a failure.
     HRESULT save(const std::string& path, std::string* message = nullptr) const noexcept;

@@ -124,10 +124,10 @@ HRESULT content_builder::pdf_page(IDispatch* existing) noexcept
                                     IZPdfDocument::iid, pdf.put_void())) ||
             !pdf)
             return E_UNEXPECTED;
-        // The resource list knows the document both as an object and as a resource with an id.
-        com::ComPtr<IZObject> as_object;
-        pdf->QueryInterface(IZObject::iid, as_object.put_void());
-        in_.resources->AddObject(as_object.get());
+        // The resource list knows the document both as a resource with an id and as an
+        // object. Only the id is taken back when the rebuild fails, so the document becomes
+        // an object only once it has a page to place: a file that does not open, or has no
+        // such page, leaves nothing behind.
         LONG id = 0;
         in_.resources->Add(detail::unknown_variant(pdf.get()), &id);
         RETURN_IF_FAILED(detail::append_id(s.resource_ids, id));
@@ -140,6 +140,11 @@ HRESULT content_builder::pdf_page(IDispatch* existing) noexcept
     double pw = 0, ph = 0;
     pdf->GetPageSize(1, &pw, &ph);
     if (pw == 0 || ph == 0) return E_UNEXPECTED;
+    if (!existing) {
+        com::ComPtr<IZObject> as_object;
+        pdf->QueryInterface(IZObject::iid, as_object.put_void());
+        in_.resources->AddObject(as_object.get());
+    }
 
     com::ComPtr<IZPlacedPdfPage> placed;
     if (FAILED(CoCreateInstance(CLSID_ZPlacedPdfPage, nullptr, kClassContext,

@@ -11,9 +11,11 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "host/model/journal.h"
+#include "platform/com/result.h"
 #include "platform/shell/path_map.h"
 
 namespace host {
@@ -134,57 +136,134 @@ std::string native_path(std::u16string_view path)
     return utf8(path);  // an unmapped drive: the name as it stands, which then does not open
 }
 
-HRESULT write_file_atomically(const std::string& path, const BYTE* data, std::size_t size,
-                              std::string* message) noexcept
+// One output of a batch: its temporary file until the commit, and what the target held before.
+struct file_batch::entry {
+    std::string path;  // as given, for messages
+    std::string real;  // the file a link at `path` leads to
+    temporary_file temporary;
+    std::string backup;  // a second name for the old target while the batch commits
+    bool existed = false;
+};
+
+file_batch::file_batch() noexcept = default;
+
+file_batch::~file_batch()
+{
+    // Uncommitted temporaries go with their entries.
+    for (std::unique_ptr<entry>& e : entries_)
+        if (!e->backup.empty()) ::unlink(e->backup.c_str());
+}
+
+HRESULT file_batch::prepare(const std::string& path, const BYTE* data, std::size_t size,
+                            std::string* message) noexcept
 {
     std::string ignored;
     if (!message) message = &ignored;
     try {
-        std::string real;
+        auto e = std::make_unique<entry>();
+        e->path = path;
         int error = 0;
-        if (!follow_links(path, &real, &error)) {
+        if (!follow_links(path, &e->real, &error)) {
             *message = "cannot write " + path + ": " + std::strerror(error);
             return HRESULT_FROM_WIN32(3);
         }
         struct stat info;
-        if (::stat(real.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        if (::stat(e->real.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
             *message = "cannot write " + path + ": it is a folder";
             return HRESULT_FROM_WIN32(5);
         }
-        temporary_file temporary;
-        if ((error = create_temporary(real, &temporary)) != 0) {
+        if ((error = create_temporary(e->real, &e->temporary)) != 0) {
             *message = "cannot write " + path + ": " + std::strerror(error);
             return HRESULT_FROM_WIN32(error == ENOENT ? 3 : 5);
         }
-        bool ok = write_all(temporary.fd, data, size) && ::fsync(temporary.fd) == 0;
+        bool ok = write_all(e->temporary.fd, data, size) && ::fsync(e->temporary.fd) == 0;
         error = ok ? 0 : errno;
-        const int fd = temporary.fd;
-        temporary.fd = -1;
+        const int fd = e->temporary.fd;
+        e->temporary.fd = -1;
         if (::close(fd) != 0 && ok) {
             ok = false;
             error = errno;
         }
-        if (ok && ::rename(temporary.name.c_str(), real.c_str()) != 0) {
-            ok = false;
-            error = errno;
-        }
         if (!ok) {
-            *message = "cannot write " + path + ": " +
-                       (error == EISDIR ? "it is a folder" : std::strerror(error));
+            *message = "cannot write " + path + ": " + std::strerror(error);
             return STG_E_WRITEFAULT;
         }
-        temporary.renamed = true;
-        // The rename itself is made durable by flushing the folder.
-        int dir = ::open(folder_of(real).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (dir >= 0) {
-            ::fsync(dir);
-            ::close(dir);
-        }
+        entries_.push_back(std::move(e));
         return S_OK;
     } catch (const std::bad_alloc&) {
         *message = "out of memory while writing";
         return E_OUTOFMEMORY;
     }
+}
+
+HRESULT file_batch::commit(std::string* message) noexcept
+{
+    std::string ignored;
+    if (!message) message = &ignored;
+    try {
+        // A second name for every old target first, so that a rename failing half-way can put
+        // back what the targets held.
+        for (std::unique_ptr<entry>& e : entries_) {
+            struct stat info;
+            e->existed = ::lstat(e->real.c_str(), &info) == 0;
+            if (!e->existed) continue;
+            for (unsigned attempt = 0; attempt < 100 && e->backup.empty(); ++attempt) {
+                std::string name = e->real + ".old-" + random_suffix(attempt);
+                if (::link(e->real.c_str(), name.c_str()) == 0) e->backup = std::move(name);
+                else if (errno != EEXIST) break;
+            }
+        }
+        std::size_t done = 0;
+        int error = 0;
+        for (; done < entries_.size(); ++done) {
+            entry& e = *entries_[done];
+            if (::rename(e.temporary.name.c_str(), e.real.c_str()) != 0) {
+                error = errno;
+                break;
+            }
+            e.temporary.renamed = true;
+        }
+        if (done < entries_.size()) {
+            for (std::size_t i = 0; i < done; ++i) {
+                entry& e = *entries_[i];
+                if (!e.backup.empty() && ::rename(e.backup.c_str(), e.real.c_str()) == 0)
+                    e.backup.clear();
+                else if (!e.existed)
+                    ::unlink(e.real.c_str());
+            }
+            // Targets not reached are as they were; a backup not put back is what remains
+            // of its old file and stays.
+            for (std::size_t i = done; i < entries_.size(); ++i)
+                if (!entries_[i]->backup.empty()) ::unlink(entries_[i]->backup.c_str());
+            *message = "cannot write " + entries_[done]->path + ": " +
+                       (error == EISDIR ? "it is a folder" : std::strerror(error));
+            entries_.clear();
+            return STG_E_WRITEFAULT;
+        }
+        // The renames themselves are made durable by flushing the folders.
+        for (std::unique_ptr<entry>& e : entries_) {
+            if (!e->backup.empty()) ::unlink(e->backup.c_str());
+            int dir = ::open(folder_of(e->real).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (dir >= 0) {
+                ::fsync(dir);
+                ::close(dir);
+            }
+        }
+        entries_.clear();
+        return S_OK;
+    } catch (const std::bad_alloc&) {
+        *message = "out of memory while writing";
+        entries_.clear();
+        return E_OUTOFMEMORY;
+    }
+}
+
+HRESULT write_file_atomically(const std::string& path, const BYTE* data, std::size_t size,
+                              std::string* message) noexcept
+{
+    file_batch one;
+    RETURN_IF_FAILED(one.prepare(path, data, size, message));
+    return one.commit(message);
 }
 
 }  // namespace host

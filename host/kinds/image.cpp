@@ -3,6 +3,9 @@
 // writer's business.
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include <tuple>
 
 #include "host/kinds/property_table.h"
@@ -52,16 +55,25 @@ public:
             pixels_.clear();
             palette_.clear();
             width_ = height_ = 0;
+            const std::string path = native_path(file_);
             struct stat st {};
-            missing_ = ::stat(native_path(file_).c_str(), &st) != 0 || !S_ISREG(st.st_mode);
-            if (missing_) return rec(STG_E_FILENOTFOUND);
+            const bool found = ::stat(path.c_str(), &st) == 0;
+            missing_ = !found || !S_ISREG(st.st_mode);
+            if (missing_) {
+                unusable(found ? "not a regular file" : std::strerror(errno));
+                return rec(STG_E_FILENOTFOUND);
+            }
             image::info info{};
-            hr = image::probe_file(native_path(file_), &info, &error_);
+            hr = image::probe_file(path, &info, &error_);
             if (SUCCEEDED(hr)) {
                 width_ = info.width;
                 height_ = info.height;
                 bits_ = 24;
+                // A header can promise what the data does not hold; the size stays the
+                // header's, so the picture is placed as before and shown as not decoded.
+                hr = image::check_file(path, &error_);
             }
+            if (FAILED(hr)) unusable(error_);
         } catch (const std::bad_alloc&) {
             return rec(E_OUTOFMEMORY);
         }
@@ -102,6 +114,11 @@ public:
     }
 
 private:
+    void unusable(const std::string& cause) const
+    {
+        if (context* c = ctx()) c->note_unusable(utf8(file_), cause);
+    }
+
     // A one-dimensional array of bytes (or of 32-bit colours), copied as it lies in memory.
     static HRESULT read_array(const VARIANT& v, ULONG element, std::vector<BYTE>* out) noexcept
     {

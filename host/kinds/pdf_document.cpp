@@ -90,10 +90,24 @@ private:
     {
         error_.clear();
         try {
-            return pdf_.open(native_path(file_), password_, &error_);
+            const HRESULT hr = pdf_.open(native_path(file_), password_, &error_);
+            double width = 0, height = 0;
+            if (FAILED(hr))
+                unusable(error_);
+            else if (pdf_.page_count() == 0)
+                unusable("the PDF has no pages");
+            else if (pdf_.page_size(1, &width, &height) && (width == 0 || height == 0))
+                unusable("the first page of the PDF has no size");
+            return hr;
         } catch (const std::bad_alloc&) {
             return E_OUTOFMEMORY;
         }
+    }
+
+    // A file opened but with nothing to place is as unusable as one that did not open.
+    void unusable(const std::string& cause) const
+    {
+        if (context* c = ctx()) c->note_unusable(utf8(file_), cause);
     }
 
     std::string password_;

@@ -1,17 +1,71 @@
 // Stored documents (a .pjd file opened for placing its pages) and placed document pages.
+//
+// A file is loaded once for a document and for every document it places, however many
+// objects place it: they share what was loaded, keyed by the file's real path, size and
+// modification time. A file that places itself, directly or through others, is refused where
+// it would be loaded inside itself, with a message naming the cycle.
+#include <sys/stat.h>
+
+#include <climits>
+#include <cstdlib>
+#include <map>
+#include <memory>
 #include <tuple>
+#include <vector>
 
 #include "host/kinds/property_table.h"
 #include "host/output/paint.h"
 #include "host/pjd/pjd.h"
 
 namespace host {
+
+// A loaded file, closed once the last object that places it lets it go.
+struct loaded_file {
+    com::ComPtr<document_object> doc;
+    loaded_file() = default;
+    loaded_file(const loaded_file&) = delete;
+    loaded_file& operator=(const loaded_file&) = delete;
+    ~loaded_file()
+    {
+        if (doc) doc->close();
+    }
+};
+
+struct stored_file_cache {
+    // Real path, pages only, size, modification time in seconds and nanoseconds.
+    using key = std::tuple<std::string, bool, long long, long long, long>;
+    // Weak: the objects that place a file own it, the cache only finds it.
+    std::map<key, std::weak_ptr<loaded_file>> files;
+};
+
 namespace {
 
-// A stored document may place pages of further stored documents, even of its own file; past
-// this depth only the pages' sizes and words are loaded, which ends any loop.
+// A stored document may place pages of further stored documents; past this depth only the
+// pages' sizes and words are loaded.
 constexpr int kMaxNesting = 4;
 thread_local int nesting = 0;
+// The files being loaded, outermost first, and the cache of the outermost document: the
+// documents loaded inside it share that cache.
+thread_local std::vector<std::string> loading;
+thread_local std::shared_ptr<stored_file_cache> active_cache;
+
+std::string real_path_of(const std::string& path)
+{
+    char real[PATH_MAX];
+    if (::realpath(path.c_str(), real) == nullptr) return path;
+    return real;
+}
+
+std::string cycle_text(const std::string& real)
+{
+    std::string text = real + " places itself: ";
+    bool in_cycle = false;
+    for (const std::string& file : loading) {
+        in_cycle = in_cycle || file == real;
+        if (in_cycle) text += file + " -> ";
+    }
+    return text + real;
+}
 
 struct stored_fields {
     std::u16string file_;
@@ -36,10 +90,7 @@ constexpr auto stored_table = std::tuple{
 class stored_document
     : public table_kind<stored_document, IZStoredDocument, stored_fields, stored_table> {
 public:
-    void final_release() noexcept
-    {
-        if (doc_) doc_->close();
-    }
+    void final_release() noexcept { let_go(); }
 
     HRESULT Load(BSTR file, LONG flags) noexcept override
     {
@@ -90,23 +141,99 @@ public:
     }
 
 private:
+    void let_go() noexcept
+    {
+        doc_ = nullptr;
+        shared_.reset();
+    }
+
     HRESULT open() noexcept
     {
-        if (doc_) doc_->close();
-        doc_ = nullptr;
+        let_go();
         error_.clear();
-        std::vector<BYTE> bytes;
         std::string message;
-        HRESULT hr = pjd_read_file(native_path(file_), &bytes, &message);
-        if (SUCCEEDED(hr)) {
-            ++nesting;
-            hr = pjd_load(bytes.data(), bytes.size(), nesting > kMaxNesting, &doc_, &message);
-            --nesting;
+        HRESULT hr = S_OK;
+        try {
+            hr = share_or_load(&message);
+            if (FAILED(hr)) {
+                error_ = message;
+            } else if (doc_->pages().empty()) {
+                message = "the stored document has no pages";
+            }
+            if (!message.empty())
+                if (context* c = ctx()) c->note_unusable(utf8(file_), message);
+        } catch (const std::bad_alloc&) {
+            let_go();
+            return E_OUTOFMEMORY;
         }
-        if (FAILED(hr)) error_ = message;
         return hr;
     }
 
+    HRESULT share_or_load(std::string* message)
+    {
+        const std::string path = native_path(file_);
+        const std::string real = real_path_of(path);
+        for (const std::string& file : loading)
+            if (file == real) {
+                *message = cycle_text(real);
+                return E_INVALIDARG;
+            }
+        const bool pages_only = nesting + 1 > kMaxNesting;
+        struct stat st {};
+        const bool known = ::stat(real.c_str(), &st) == 0;
+        const stored_file_cache::key key{real, pages_only, st.st_size, st.st_mtim.tv_sec,
+                                         st.st_mtim.tv_nsec};
+        std::shared_ptr<stored_file_cache> cache = cache_for_this_document();
+        if (known)
+            if (auto it = cache->files.find(key); it != cache->files.end())
+                if ((shared_ = it->second.lock())) {
+                    doc_ = shared_->doc;
+                    return S_OK;
+                }
+
+        std::vector<BYTE> bytes;
+        HRESULT hr = pjd_read_file(path, &bytes, message);
+        if (FAILED(hr)) return hr;
+        auto loaded = std::make_shared<loaded_file>();
+        {
+            // Undone however the load ends; the documents loaded inside share this cache.
+            struct frame {
+                std::shared_ptr<stored_file_cache> outer;
+                frame(const std::string& file, const std::shared_ptr<stored_file_cache>& cache)
+                    : outer(active_cache)
+                {
+                    loading.push_back(file);
+                    active_cache = cache;
+                    ++nesting;
+                }
+                ~frame()
+                {
+                    --nesting;
+                    active_cache = std::move(outer);
+                    loading.pop_back();
+                }
+            } inside(real, cache);
+            hr = pjd_load(bytes.data(), bytes.size(), pages_only, &loaded->doc, message);
+        }
+        if (FAILED(hr)) return hr;
+        if (known) cache->files[key] = loaded;
+        shared_ = std::move(loaded);
+        doc_ = shared_->doc;
+        return S_OK;
+    }
+
+    // The cache of the document this object belongs to; a document loaded for placing takes
+    // the one of the document that places it.
+    std::shared_ptr<stored_file_cache> cache_for_this_document()
+    {
+        context* c = ctx();
+        std::shared_ptr<stored_file_cache> cache = c ? c->stored_files : nullptr;
+        if (!cache) cache = active_cache ? active_cache : std::make_shared<stored_file_cache>();
+        if (c && !c->stored_files) c->stored_files = cache;
+        return cache;
+    }
+
+    std::shared_ptr<loaded_file> shared_;
     std::string error_;
 };
 

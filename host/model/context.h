@@ -3,6 +3,7 @@
 // the names the journal gives to objects that are not host objects.
 #pragma once
 
+#include <memory>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -14,6 +15,13 @@
 namespace host {
 
 class host_object;
+struct stored_file_cache;
+
+// A file an object of the document was given and could not use, and why.
+struct unusable_file {
+    std::string file;   // as given, in UTF-8
+    std::string cause;  // one line
+};
 
 // Something that can name the objects it holds (a page names its lists and what is in them).
 struct name_source {
@@ -53,6 +61,20 @@ struct context {
         bool complete = true;
     };
     id_holders holders[2];
+    // Every file the document's objects could not use, in the order they were given.
+    std::vector<unusable_file> unusable_files;
+    // The stored documents loaded for this document and for those it places, shared by every
+    // object that places the same file; made by the first one.
+    std::shared_ptr<stored_file_cache> stored_files;
+
+    // Out of memory the note is dropped: the caller's own result already says it failed.
+    void note_unusable(const std::string& file, const std::string& cause) noexcept
+    {
+        try {
+            unusable_files.push_back({file, cause});
+        } catch (...) {
+        }
+    }
 
     // The journal name of any object: a host object's kind and id, a registered name, "null",
     // or "object" for anything else.

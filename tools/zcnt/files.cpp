@@ -22,6 +22,31 @@ bool write_file_atomically(const std::string& path, std::string_view contents, s
     return false;
 }
 
+bool output_files::add(const std::string& path, std::string_view contents, std::string* error)
+{
+    return SUCCEEDED(batch_.prepare(path, reinterpret_cast<const BYTE*>(contents.data()),
+                                    contents.size(), error));
+}
+
+bool output_files::commit(std::string* error) { return SUCCEEDED(batch_.commit(error)); }
+
+bool check_unusable_files(const host::document& doc, bool keep_going, std::FILE* err,
+                          std::string* error)
+{
+    const std::vector<host::unusable_file> files = doc.unusable_files();
+    if (files.empty()) return true;
+    if (!keep_going) {
+        *error = "cannot use " + files.front().file + ": " + files.front().cause;
+        if (files.size() > 1)
+            *error += " (and " + std::to_string(files.size() - 1) + " more file" +
+                      (files.size() > 2 ? "s" : "") + ")";
+        return false;
+    }
+    for (const host::unusable_file& f : files)
+        std::fprintf(err, "zcnt: warning: cannot use %s: %s\n", f.file.c_str(), f.cause.c_str());
+    return true;
+}
+
 bool read_file(const std::string& path, std::string* contents, std::string* error)
 {
     // A description may come through a pipe (`zcnt render <(generate)`): unlike the documents

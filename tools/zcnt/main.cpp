@@ -36,6 +36,8 @@ int main(int argc, char** argv)
     render_cmd->add_option("-o,--output", render.pdf, "write the pages as a PDF file");
     render_cmd->add_option("--report", render.report,
                            "write a JSON report of the elements, host objects and hits");
+    render_cmd->add_flag("--keep-going", render.keep_going,
+                         "warn about pictures and documents that cannot be used, and go on");
 
     zcnt::demo_options demo;
     auto* demo_cmd = app.add_subcommand(

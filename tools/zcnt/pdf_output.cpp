@@ -20,27 +20,50 @@ void draw_bar(std::FILE* err, LONG done, LONG total)
     std::fflush(err);
 }
 
-}  // namespace
-
-bool write_pdf_file(const host::document& doc, const std::string& path, std::FILE* err,
-                    std::string* error)
+host::pdf::write_options options_for(const host::document& doc, std::FILE* err, LONG* shown)
 {
     host::pdf::write_options options;
     const bool terminal = ::isatty(::fileno(err)) == 1;
     if (terminal && doc.page_count() >= kBarFromPages) {
-        LONG shown = -1;
-        options.progress = [err, &shown](LONG done, LONG total) {
+        options.progress = [err, shown](LONG done, LONG total) {
             // About a hundred redraws whatever the length.
             const LONG step = total / 100 + 1;
-            if (done == total || done / step != shown) {
-                shown = done / step;
+            if (done == total || done / step != *shown) {
+                *shown = done / step;
                 draw_bar(err, done, total);
             }
         };
     }
+    return options;
+}
+
+void print_warnings(const host::pdf::write_report& report, std::FILE* err)
+{
+    for (const std::string& w : report.warnings) std::fprintf(err, "zcnt: warning: %s\n", w.c_str());
+}
+
+}  // namespace
+
+bool make_pdf_bytes(const host::document& doc, std::FILE* err, std::string* bytes,
+                    std::string* error)
+{
+    LONG shown = -1;
+    const host::pdf::write_options options = options_for(doc, err, &shown);
+    host::pdf::write_report report;
+    if (FAILED(host::pdf::write_pdf_bytes(doc.model(), options, bytes, &report, error)))
+        return false;
+    print_warnings(report, err);
+    return true;
+}
+
+bool write_pdf_file(const host::document& doc, const std::string& path, std::FILE* err,
+                    std::string* error)
+{
+    LONG shown = -1;
+    const host::pdf::write_options options = options_for(doc, err, &shown);
     host::pdf::write_report report;
     if (FAILED(doc.write_pdf(path, options, &report, error))) return false;
-    for (const std::string& w : report.warnings) std::fprintf(err, "zcnt: warning: %s\n", w.c_str());
+    print_warnings(report, err);
     return true;
 }
 

@@ -364,22 +364,31 @@ int run_description(const description& input, const std::string& name,
     try {
         renderer r(input);
         r.run();
-        // Everything is made before anything is written; the .pjd goes first because it is
-        // the one that can still fail for reasons of its own.
+        std::string error;
+        if (!check_unusable_files(r.document(), options.keep_going, err, &error))
+            throw failure{error};
+        // Everything is made before anything is written, and every output is renamed into
+        // place only once all of them were written.
+        output_files outputs;
         if (!options.save.empty()) {
-            std::string save_error;
-            if (FAILED(bridge::save_document(r.document(), options.save, &save_error)))
-                throw failure{save_error};
+            std::vector<BYTE> bytes;
+            std::string message;
+            const HRESULT hr = r.document().save_bytes(&bytes, &message);
+            if (FAILED(hr))
+                throw failure{options.save + ": " +
+                              (message.empty() ? "cannot be saved (" + hex_of(hr) + ")" : message)};
+            const std::string_view contents(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+            if (!outputs.add(options.save, contents, &error)) throw failure{options.save + ": " + error};
         }
-        if (!options.report.empty()) {
-            std::string write_error;
-            if (!write_file_atomically(options.report, r.report(), &write_error))
-                throw failure{write_error};
-        }
+        if (!options.report.empty() && !outputs.add(options.report, r.report(), &error))
+            throw failure{error};
         if (!options.pdf.empty()) {
-            std::string pdf_error;
-            if (!write_pdf_file(r.document(), options.pdf, err, &pdf_error)) throw failure{pdf_error};
+            std::string bytes;
+            if (!make_pdf_bytes(r.document(), err, &bytes, &error) ||
+                !outputs.add(options.pdf, bytes, &error))
+                throw failure{error};
         }
+        if (!outputs.commit(&error)) throw failure{error};
     } catch (const failure& f) {
         std::fprintf(err, "zcnt: %s: %s\n", name.c_str(), f.message.c_str());
         status = 2;

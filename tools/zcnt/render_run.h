@@ -13,6 +13,7 @@ struct render_options {
     std::string save;    // .pjd file, empty for none
     std::string report;  // JSON report, empty for none
     std::string pdf;     // PDF file, empty for none
+    bool keep_going = false;  // a file the document cannot use is a warning, not an error
 };
 
 // 0 when the whole document succeeded, 2 for bad input (one line on `err`), 1 otherwise;

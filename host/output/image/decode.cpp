@@ -237,4 +237,10 @@ HRESULT decode_file(const std::string& path, bool keep_jpeg, picture* out,
     return decode_bytes(bytes.data(), bytes.size(), keep_jpeg, out, message);
 }
 
+HRESULT check_file(const std::string& path, std::string* message) noexcept
+{
+    picture decoded;
+    return decode_file(path, true, &decoded, message);
+}
+
 }  // namespace host::image

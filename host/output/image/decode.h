@@ -47,6 +47,9 @@ HRESULT decode_bytes(const BYTE* data, std::size_t size, bool keep_jpeg, picture
 HRESULT decode_file(const std::string& path, bool keep_jpeg, picture* out,
                     std::string* message) noexcept;
 
+// Whether the whole file decodes, as the PDF writer will decode it; nothing is kept.
+HRESULT check_file(const std::string& path, std::string* message) noexcept;
+
 namespace detail {
 
 // Random access to the input, so probing a file reads only the bytes it looks at.

@@ -1,0 +1,83 @@
+// What the hardening tests share: a scratch folder, and a one-page document whose image
+// elements place files from it, with the host objects each placement left behind.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "contentelements/cnt_image.h"
+#include "elements/image/image.h"
+#include "host/engine.h"
+#include "host/kinds/host_object.h"
+#include "module/class_map.h"
+#include "tests/shell/temp_tree.h"
+
+namespace harden_test {
+
+inline std::string read_all(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void write_all(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+inline std::string property(const host::object_view& v, const std::string& name)
+{
+    for (const auto& [key, value] : v.properties)
+        if (key == name) return value;
+    return "<none>";
+}
+
+inline std::vector<std::string> kinds(const std::vector<host::object_view>& views)
+{
+    std::vector<std::string> out;
+    for (const auto& v : views) out.push_back(v.kind);
+    return out;
+}
+
+// One page of 2480 x 3508 at 300 units per inch.
+class placing_document {
+public:
+    placing_document()
+    {
+        // The element finds or makes the document's container through the class table.
+        static const HRESULT registered = cnt::module::register_classes();
+        EXPECT_EQ(registered, S_OK);
+        EXPECT_EQ(doc.add_page(2480, 3508, 300), S_OK);
+    }
+
+    // A new image element on page 1 showing `file` in (100, 100, 600, 600); it stays alive
+    // with the document.
+    IZCntElementImage* place(const std::string& file)
+    {
+        com::ComPtr<IZCntElementImage> image;
+        EXPECT_EQ(cnt::create_image(nullptr, IZCntElementImage::iid, image.put_void()), S_OK);
+        com::ComPtr<IZElement> element;
+        image->QueryInterface(IZElement::iid, element.put_void());
+        com::ComPtr<IDispatch> objects, resources, document;
+        doc.page_objects(1, objects.put());
+        doc.resources(1, resources.put());
+        doc.dispatch(document.put());
+        EXPECT_EQ(element->Attach(objects.get(), resources.get(), document.get()), S_OK);
+        image->SetPosition(100, 100, 600, 600);
+        com::Bstr name(std::u16string(file.begin(), file.end()));
+        EXPECT_EQ(image->put_ImageFile(name.get()), S_OK);
+        images_.push_back(image);
+        return image.get();
+    }
+
+    host::document doc;
+
+private:
+    std::vector<com::ComPtr<IZCntElementImage>> images_;
+};
+
+}  // namespace harden_test
