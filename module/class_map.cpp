@@ -2,6 +2,9 @@
 #include "module/class_map.h"
 
 #include <array>
+#include <atomic>
+#include <mutex>
+#include <new>
 #include <string>
 
 #include "contentelements/cnt_types.h"
@@ -21,10 +24,35 @@ namespace {
 
 using com::automation::implements;
 
-// The standard class factory over a creation function.
-class function_factory : public com::object_root<function_factory, IClassFactory> {
+// The standard class factory over a creation function, made to be cached: the cache's own
+// reference holds nothing, every further one holds the module, so that a client keeping a
+// class object keeps the library loaded.
+class function_factory final : public IClassFactory {
 public:
     explicit function_factory(create_fn create) noexcept : create_(create) {}
+
+    HRESULT QueryInterface(REFIID riid, void** object) noexcept override
+    {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (riid != IID_IUnknown && riid != IClassFactory::iid) return E_NOINTERFACE;
+        *object = static_cast<IClassFactory*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG AddRef() noexcept override
+    {
+        const ULONG count = ++count_;
+        if (count == 2) com::module_lock();
+        return count;
+    }
+    ULONG Release() noexcept override
+    {
+        const ULONG count = --count_;
+        if (count == 1) com::module_unlock();
+        if (count == 0) delete this;
+        return count;
+    }
     HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** object) noexcept override
     {
         return create_(outer, riid, object);
@@ -39,6 +67,7 @@ public:
     }
 
 private:
+    std::atomic<ULONG> count_{1};  // the cache's reference
     create_fn create_;
 };
 
@@ -80,7 +109,7 @@ struct registration {
     DWORD cookie = 0;
 };
 
-std::array<IClassFactory*, entries.size()> factories{};
+std::array<std::atomic<IClassFactory*>, entries.size()> factories{};
 std::array<registration, entries.size()> registrations{};
 CZCriticalSection factory_lock;
 
@@ -94,24 +123,30 @@ HRESULT get_class_object(REFCLSID clsid, REFIID riid, void** ppv) noexcept
     *ppv = nullptr;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         if (*entries[i].clsid != clsid) continue;
-        if (!factories[i]) {
-            factory_lock.Enter();
-            if (!factories[i]) {
-                function_factory* made = nullptr;
-                // The cached factory does not count as a live object of the module.
-                if (SUCCEEDED(com::make<function_factory>(&made, entries[i].create))) {
-                    factories[i] = made;
-                    com::module_unlock();
-                }
+        IClassFactory* factory = factories[i].load(std::memory_order_acquire);
+        if (!factory) {
+            std::lock_guard<CZCriticalSection> guard(factory_lock);
+            factory = factories[i].load(std::memory_order_relaxed);
+            if (!factory) {
+                factory = new (std::nothrow) function_factory(entries[i].create);
+                if (!factory) return E_OUTOFMEMORY;
+                factories[i].store(factory, std::memory_order_release);
             }
-            factory_lock.Leave();
         }
-        if (!factories[i]) return E_OUTOFMEMORY;
-        const HRESULT hr = factories[i]->QueryInterface(riid, ppv);
+        const HRESULT hr = factory->QueryInterface(riid, ppv);
         if (SUCCEEDED(hr) && !*ppv) return CLASS_E_CLASSNOTAVAILABLE;
         return hr;
     }
     return CLASS_E_CLASSNOTAVAILABLE;
+}
+
+void release_class_objects() noexcept
+{
+    std::lock_guard<CZCriticalSection> guard(factory_lock);
+    for (std::atomic<IClassFactory*>& cached : factories) {
+        IClassFactory* factory = cached.exchange(nullptr);
+        if (factory) factory->Release();
+    }
 }
 
 HRESULT register_classes() noexcept

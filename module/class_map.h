@@ -25,6 +25,9 @@ std::span<const class_entry> class_map() noexcept;
 
 // The class object for `clsid`: CLASS_E_CLASSNOTAVAILABLE when the map has no such class.
 HRESULT get_class_object(REFCLSID clsid, REFIID riid, void** ppv) noexcept;
+// Releases the cached class objects, as the module does when it is torn down; a later request
+// makes them again.
+void release_class_objects() noexcept;
 
 // Puts every class of the map into the process's class table under its class id and both
 // ProgIDs, as an application that carries the library inside itself does. Idempotent.
