@@ -196,6 +196,7 @@ TEST_F(FormAttach, NamesAndRecordsSurviveASavedAndReloadedDocument)
 
 TEST(FormChildren, AHeldChildKeepsItsFieldAliveAndIndependentOnesOutliveIt)
 {
+    ensure_registered();  // the class table's hold on each class object locks the module too
     const LONG locks = com::module_lock_count();
     const long strings = com::bstr_live_count();
     {
