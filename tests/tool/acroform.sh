@@ -82,6 +82,27 @@ assert answers == {"Customer name": "Zoë Field", "colour": "B", "sizes": None, 
                    "f5": "Off", "f6": "Off", "delivery": None}, answers
 PY
 
+# Names a partial field name cannot hold as they are, used again on another page, and a combo
+# box without options: periods become underscores, the second use gets "_2", names outside
+# ASCII survive as UTF-16.
+page='{"resolution": 720, "width": 5950, "height": 8420}'
+field() {  # field PAGE CLASS NAME
+  echo "{\"page\": $1, \"class\": \"Orvane.ZCntElementField$2.1\", \"calls\": [[\"SetPosition\", 100, 100, 1000, 250], [\"put\", \"Name\", \"$3\"], [\"put\", \"CurrentValue\", \"$3\"]]}"
+}
+echo "{\"pages\": [$page, $page], \"elements\": [$(field 1 Text 'Größe.cm'), $(field 2 Text 'Größe.cm'), $(field 2 Combo empty)]}" >"$work/names.json"
+"$zcnt" render "$work/names.json" -o "$work/names.pdf" || fail "render of the names"
+qpdf --check "$work/names.pdf" >/dev/null 2>&1 || fail "qpdf --check of the names"
+"$zcnt" form-data "$work/names.pdf" >"$work/names.answers.json" || fail "form-data of the names"
+/usr/bin/python3 - "$work/names.pdf" "$work/names.answers.json" <<'PY' || fail "the names"
+import json, sys
+from pypdf import PdfReader
+fields = PdfReader(sys.argv[1]).get_fields()
+assert sorted(fields) == ["Größe_cm", "Größe_cm_2", "empty"], sorted(fields)
+assert fields["empty"]["/Opt"] == [] and fields["Größe_cm_2"]["/V"] == "Größe.cm"
+answers = json.load(open(sys.argv[2], encoding="utf-8"))
+assert answers == {"Größe_cm": "Größe.cm", "Größe_cm_2": "Größe.cm", "empty": "empty"}, answers
+PY
+
 # Files that are no readable form: exit code 2, one line naming the cause.
 expect_error() {  # expect_error MESSAGE FILE
   msg=$("$zcnt" form-data "$2" 2>&1 >/dev/null); got=$?
@@ -97,7 +118,7 @@ qpdf --encrypt u o 256 -- "$work/form.pdf" "$work/locked.pdf" || fail "qpdf --en
 expect_error "cannot read" "$work/locked.pdf"
 qpdf --encrypt "" o 256 -- "$work/form.pdf" "$work/open.pdf" || fail "qpdf --encrypt"
 expect_error "is encrypted" "$work/open.pdf"
-echo '{"pages": [{"resolution": 720, "width": 5950, "height": 8420}]}' >"$work/plain.json"
+echo "{\"pages\": [$page]}" >"$work/plain.json"
 "$zcnt" render "$work/plain.json" -o "$work/plain.pdf" || fail "render of a page without fields"
 expect_error "has no form" "$work/plain.pdf"
 echo "ok"
