@@ -7,6 +7,7 @@
 
 #include "tools/zcnt/demo.h"
 #include "tools/zcnt/draw_field.h"
+#include "tools/zcnt/form_data.h"
 #include "tools/zcnt/inspect.h"
 #include "tools/zcnt/measure.h"
 #include "tools/zcnt/render.h"
@@ -70,6 +71,10 @@ int main(int argc, char** argv)
     draw_field->add_option("--scale", field.scale_text,
                            "the picture at 96 dpi times this (1), above 0 and at most 16");
 
+    std::string filled;
+    auto* form_data = app.add_subcommand(
+        "form-data", "print the answers of a filled-in PDF form as JSON");
+    form_data->add_option("pdf", filled, "the filled-in PDF file")->required();
     zcnt::measure_options measure;
     auto* measure_cmd = app.add_subcommand(
         "measure", "show the font file, metrics and text extent the elements would measure");
@@ -85,6 +90,7 @@ int main(int argc, char** argv)
     if (measure_cmd->parsed()) return zcnt::run_measure(measure, stdout, stderr);
     if (inspect->parsed()) return zcnt::run_inspect(pjd, as_json, stdout, stderr);
     if (draw_field->parsed()) return zcnt::run_draw_field(field, stderr);
+    if (form_data->parsed()) return zcnt::run_form_data(filled, stdout, stderr);
     if (hit->parsed()) return zcnt::run_hit(pjd, page, x, y, hit_width, stdout, stderr);
     if (self_check->parsed() || app.get_subcommands().empty())
         return zcnt::run_self_check(quiet ? nullptr : stdout) ? 0 : 1;

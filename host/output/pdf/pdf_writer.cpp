@@ -17,10 +17,12 @@
 
 #include "host/io/files.h"
 #include "host/model/journal.h"
+#include "host/output/form_scene.h"
 #include "host/output/paint.h"
 #include "host/output/pdf/content_writer.h"
 #include "host/output/pdf/font_set.h"
 #include "host/output/pdf/image_objects.h"
+#include "host/output/pdf/acroform.h"
 #include "host/output/pdf/object_writer.h"
 #include "host/output/pdf/pdf_file.h"
 #include "host/output/pdf/pdf_names.h"
@@ -158,6 +160,7 @@ HRESULT writer::run(document_object* doc, std::string* bytes, std::string* messa
     // pages it shares with others wait for the end.
     object_writer file(*bytes, out_, options_.compress);
     file_ = &file;
+    acroform form(file);
     const int root = file.reserve(), tree = file.reserve();
     std::vector<int> kids;
     kids.reserve(static_cast<std::size_t>(total));
@@ -182,6 +185,7 @@ HRESULT writer::run(document_object* doc, std::string* bytes, std::string* messa
         file.stream(contents, {}, painter.content().data(), false);
         const int resources = shared_resources(file, painter);
         const int page = file.reserve();
+        const std::vector<int> fields = form.add_page(page, form_fields_of(doc, index), scale, height);
         dict = "<< /Type /Page /Parent ";
         dict += std::to_string(tree) + " 0 R /MediaBox [0 0 ";
         append_number(dict, width);
@@ -189,13 +193,14 @@ HRESULT writer::run(document_object* doc, std::string* bytes, std::string* messa
         append_number(dict, height);
         dict += "] /Resources " + std::to_string(resources) + " 0 R /Contents " +
                 std::to_string(contents) + " 0 R";
-        if (!painter.annotations().empty()) {
+        if (!painter.annotations().empty() || !fields.empty()) {
             dict += " /Annots [";
             for (const std::string& a : painter.annotations()) {
                 const int n = file.reserve();
                 file.object(n, a);
                 dict += std::to_string(n) + " 0 R ";
             }
+            for (int n : fields) dict += std::to_string(n) + " 0 R ";
             dict.back() = ']';
         }
         dict += " >>";
@@ -216,7 +221,8 @@ HRESULT writer::run(document_object* doc, std::string* bytes, std::string* messa
     dict.back() = ']';
     dict += " >>";
     file.object(tree, dict);
-    file.object(root, "<< /Type /Catalog /Pages " + std::to_string(tree) + " 0 R >>");
+    file.object(root, "<< /Type /Catalog /Pages " + std::to_string(tree) + " 0 R" + form.finish() +
+                          " >>");
     const int info = file.reserve();
     file.object(info, "<< /Producer (ContentElements) >>");
     file.finish(root, info);
