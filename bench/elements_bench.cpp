@@ -7,34 +7,12 @@
 #include "contentelements/cnt_note.h"
 #include "contentelements/cnt_pagebreak.h"
 #include "contentelements/cnt_stamp.h"
-#include "contentelements/zprint_objects.h"
-#include "host/engine.h"
-#include "module/class_map.h"
-#include "platform/com/com.h"
+#include "bench/bench_support.h"
 
 namespace {
 
-struct registered {
-    registered() { cnt::module::register_classes(); }
-    ~registered() { cnt::module::revoke_classes(); }
-};
-
-template <typename I>
-com::ComPtr<I> attached(const host::document& doc, const char16_t* progid)
-{
-    CLSID clsid{};
-    CLSIDFromProgID(progid, &clsid);
-    com::ComPtr<I> element;
-    CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, I::iid, element.put_void());
-    com::ComPtr<IZElement> e;
-    element->QueryInterface(IZElement::iid, e.put_void());
-    com::ComPtr<IDispatch> objects, resources, document;
-    doc.page_objects(1, objects.put());
-    doc.resources(1, resources.put());
-    doc.dispatch(document.put());
-    e->Attach(objects.get(), resources.get(), document.get());
-    return element;
-}
+using bench_support::attached;
+using bench_support::registered;
 
 void BM_NoteRebuild100Words(benchmark::State& state)
 {

@@ -10,32 +10,16 @@
 #include <vector>
 
 #include "contentelements/cnt_image.h"
-#include "contentelements/zprint_objects.h"
-#include "host/engine.h"
-#include "module/class_map.h"
-#include "platform/com/com.h"
+#include "bench/bench_support.h"
 
 namespace {
 
-struct registered {
-    registered() { cnt::module::register_classes(); }
-    ~registered() { cnt::module::revoke_classes(); }
-};
+using bench_support::registered;
 
 void place(const host::document& doc, const std::string& file,
            std::vector<com::ComPtr<IZCntElementImage>>* kept)
 {
-    CLSID clsid{};
-    CLSIDFromProgID(u"Orvane.ZCntElementImage.1", &clsid);
-    com::ComPtr<IZCntElementImage> image;
-    CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IZCntElementImage::iid, image.put_void());
-    com::ComPtr<IZElement> element;
-    image->QueryInterface(IZElement::iid, element.put_void());
-    com::ComPtr<IDispatch> objects, resources, document;
-    doc.page_objects(1, objects.put());
-    doc.resources(1, resources.put());
-    doc.dispatch(document.put());
-    element->Attach(objects.get(), resources.get(), document.get());
+    auto image = bench_support::attached<IZCntElementImage>(doc, u"Orvane.ZCntElementImage.1");
     image->SetPosition(100, 100, 600, 600);
     com::Bstr name(std::u16string(file.begin(), file.end()));
     image->put_ImageFile(name.get());

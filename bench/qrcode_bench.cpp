@@ -5,10 +5,7 @@
 #include <string>
 
 #include "contentelements/cnt_image.h"
-#include "contentelements/zprint_objects.h"
-#include "host/engine.h"
-#include "module/class_map.h"
-#include "platform/com/com.h"
+#include "bench/bench_support.h"
 
 namespace {
 
@@ -17,21 +14,11 @@ void BM_QrTenMegabyteText(benchmark::State& state)
     cnt::module::register_classes();
     host::document doc;
     doc.add_page(5950, 8420, 720);
-    com::ComPtr<IZCntElementImage> image;
-    CoCreateInstance(CLSID_ZCntElementImage, nullptr, CLSCTX_INPROC_SERVER,
-                     IZCntElementImage::iid, image.put_void());
-    com::ComPtr<IZElement> element;
-    image->QueryInterface(IZElement::iid, element.put_void());
-    com::ComPtr<IDispatch> objects, resources, document;
-    doc.page_objects(1, objects.put());
-    doc.resources(1, resources.put());
-    doc.dispatch(document.put());
-    element->Attach(objects.get(), resources.get(), document.get());
+    auto image = bench_support::attached<IZCntElementImage>(doc, CLSID_ZCntElementImage);
     image->SetPosition(0, 0, 1000, 1000);
     com::Bstr source(u"qrcode:" + std::u16string(std::size_t{10} << 20, u'7'));
     for (auto _ : state) benchmark::DoNotOptimize(image->put_ImageFile(source.get()));
     image.reset();
-    element.reset();
     cnt::module::revoke_classes();
 }
 BENCHMARK(BM_QrTenMegabyteText)->Unit(benchmark::kMillisecond);
