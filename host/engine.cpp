@@ -5,6 +5,7 @@
 
 #include "host/kinds/host_object.h"
 #include "host/model/document_object.h"
+#include "host/model/element_view.h"
 #include "host/model/words.h"
 #include "host/pjd/pjd.h"
 
@@ -121,6 +122,15 @@ HRESULT document::page_objects(LONG number, IDispatch** out) const noexcept
     *out = p->object_list();
     (*out)->AddRef();
     return S_OK;
+}
+
+HRESULT document::attach(LONG number, IUnknown* element) const noexcept
+{
+    class page* p = page_at(doc_, number);
+    com::ComPtr<IZElement> as_element;
+    if (element) element->QueryInterface(IZElement::iid, as_element.put_void());
+    if (!p || !as_element) return E_INVALIDARG;
+    return attach_through_view(p, as_element.get(), doc_);
 }
 
 HRESULT document::resources(LONG number, IDispatch** out) const noexcept

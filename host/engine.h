@@ -54,6 +54,11 @@ public:
     HRESULT page_objects(LONG number, IDispatch** out) const noexcept;
     HRESULT resources(LONG number, IDispatch** out) const noexcept;
     HRESULT dispatch(IDispatch** out) const noexcept;
+    // Attaches `element` to page `number` through a view of the page that notes what the
+    // element makes, so that the PDF writer can write it as the element's own annotation;
+    // the element's Attach result. E_INVALIDARG for a page out of range or an object that is
+    // not an element.
+    HRESULT attach(LONG number, IUnknown* element) const noexcept;
 
     // A page's objects in list order, with kind, id and properties; its resources likewise
     // (those kept without an id last).

@@ -327,6 +327,12 @@ const list_entry* list_core::find(LONG id) const noexcept
     return place == entries_.size() ? nullptr : &entries_[place];
 }
 
+void list_core::set_maker(LONG id, LONG maker) noexcept
+{
+    const std::size_t place = place_of(id);
+    if (place != entries_.size()) entries_[place].maker = maker;
+}
+
 void list_core::clear(context& ctx) noexcept
 {
     for (const list_entry& e : entries_) {

@@ -19,6 +19,9 @@ class page;
 struct list_entry {
     LONG id = 0;
     com::ComPtr<IUnknown> identity;
+    // The id, in the same page object list, of the element that made or added this object
+    // through the lists it was given at Attach; 0 when no element is known to have made it.
+    LONG maker = 0;
 };
 
 // The ids, order and membership of one list. Ids count up from 1 and are never given twice.
@@ -36,6 +39,8 @@ public:
     HRESULT remove(context& ctx, LONG id) noexcept;
     HRESULT order(LONG id, LONG after) noexcept;
     const list_entry* find(LONG id) const noexcept;
+    // Notes which element made a listed object; an id not listed is left alone.
+    void set_maker(LONG id, LONG maker) noexcept;
     void clear(context& ctx) noexcept;
     // The page the list belongs to, by number, and which of its lists it is (0 page objects,
     // 1 resources): what it lists is noted in the context's holders from then on.

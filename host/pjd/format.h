@@ -17,6 +17,10 @@ constexpr std::uint32_t chunk_head = fourcc('H', 'E', 'A', 'D');
 constexpr std::uint32_t chunk_page = fourcc('P', 'A', 'G', 'E');
 constexpr std::uint32_t chunk_object = fourcc('O', 'B', 'J', ' ');
 constexpr std::uint32_t chunk_element = fourcc('E', 'L', 'E', 'M');
+// Which element made which page objects: page index, count, then (object id, element id) pairs.
+// After the object and element chunks; a page whose objects no element is known to have made
+// has none.
+constexpr std::uint32_t chunk_makers = fourcc('M', 'A', 'D', 'E');
 constexpr std::uint32_t chunk_document_object = fourcc('D', 'O', 'C', 'O');
 constexpr std::uint32_t chunk_end = fourcc('E', 'N', 'D', ' ');
 

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -14,6 +15,7 @@
 
 #include "host/io/crc32.h"
 #include "host/kinds/factory.h"
+#include "host/model/element_view.h"
 #include "host/pjd/format.h"
 #include "platform/com/regular_file.h"
 #include "platform/com/streams.h"
@@ -42,6 +44,8 @@ struct parsed_file {
     std::vector<parsed_page> pages;
     std::vector<parsed_item> items;  // in file order
     std::vector<std::pair<CLSID, std::vector<BYTE>>> document_objects;
+    // (page index from 1, object id, element id): which element made which page object.
+    std::vector<std::array<LONG, 3>> makers;
     LONG next_page_id = 1;
 };
 
@@ -137,7 +141,8 @@ public:
                     return fail(message, at(offset) + "malformed page chunk");
                 out->pages.push_back(std::move(p));
             } else if (type == chunk_object || type == chunk_element) {
-                if (out->pages.size() != pages || !out->document_objects.empty())
+                if (out->pages.size() != pages || !out->document_objects.empty() ||
+                    !out->makers.empty())
                     return fail(message, at(offset) + "object chunk out of place");
                 parsed_item item{};
                 item.element = type == chunk_element;
@@ -160,6 +165,19 @@ public:
                     return fail(message, at(offset) + "malformed " +
                                              (item.element ? "element" : "object") + " chunk");
                 out->items.push_back(std::move(item));
+            } else if (type == chunk_makers) {
+                if (out->pages.size() != pages || !out->document_objects.empty())
+                    return fail(message, at(offset) + "maker chunk out of place");
+                const std::uint32_t page_index = in.u32();
+                const std::uint32_t n = in.u32();
+                if (!in.ok() || page_index < 1 || page_index > pages || n > in.left() / 8)
+                    return fail(message, at(offset) + "malformed maker chunk");
+                for (std::uint32_t i = 0; i < n; ++i) {
+                    const LONG object = in.i32();
+                    const LONG maker = in.i32();
+                    out->makers.push_back({static_cast<LONG>(page_index), object, maker});
+                }
+                if (!in.at_end()) return fail(message, at(offset) + "malformed maker chunk");
             } else if (type == chunk_document_object) {
                 if (out->pages.size() != pages)
                     return fail(message, at(offset) + "document object chunk out of place");
@@ -343,6 +361,9 @@ HRESULT build(const parsed_file& f, bool pages_only, document_object* doc, std::
         element_pages.push_back(p);
     }
 
+    for (const auto& [page_index, object, maker] : f.makers)
+        doc->pages()[static_cast<std::size_t>(page_index - 1)]->objects().set_maker(object, maker);
+
     for (const auto& [clsid, record] : f.document_objects) {
         com::ComPtr<IUnknown> object;
         HRESULT hr = load_persisted(clsid, record, &object);
@@ -361,7 +382,7 @@ HRESULT build(const parsed_file& f, bool pages_only, document_object* doc, std::
         elements[i]->QueryInterface(IZElement::iid, as_element.put_void());
         if (!as_element) continue;
         page* p = element_pages[i];
-        as_element->Attach(p->object_list(), p->resource_list_part(), doc);
+        attach_through_view(p, as_element.get(), doc);
     }
     return S_OK;
 }

@@ -264,6 +264,23 @@ public:
                                                   std::to_string(p.page_index));
             }
         }
+        std::uint32_t page_index = 0;
+        for (const auto& p : doc_->pages()) {
+            ++page_index;
+            byte_writer c;
+            std::uint32_t count = 0;
+            for (const list_entry& e : p->objects().entries()) count += e.maker != 0;
+            if (count == 0) continue;
+            c.u32(page_index);
+            c.u32(count);
+            for (const list_entry& e : p->objects().entries()) {
+                if (e.maker == 0) continue;
+                c.i32(e.id);
+                c.i32(e.maker);
+            }
+            if (!put_chunk(file, chunk_makers, c.bytes()))
+                return too_large(message, "page " + std::to_string(page_index));
+        }
         for (const auto& [clsid, record] : document_records) {
             byte_writer c;
             c.guid(clsid);

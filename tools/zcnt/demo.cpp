@@ -235,6 +235,7 @@ int run_demo(const demo_options& options, std::FILE* out, std::FILE* err)
     render_options render;
     render.save = options.save;
     render.pdf = options.output;
+    render.flatten = options.flatten;
     const int status =
         render_description(demo_description(options.pages, assets.path()), "demo", render, err);
     if (status == 0) {

@@ -13,6 +13,7 @@ struct demo_options {
     std::string output = "demo.pdf";
     std::string save;  // .pjd file, empty for none
     long long pages = 3;  // the three showcase pages, repeated to this many
+    bool flatten = false;  // as render's --flatten
 };
 
 // The description `zcnt demo` renders (as `zcnt render` reads it); its pictures are in the

@@ -39,6 +39,9 @@ int main(int argc, char** argv)
                            "write a JSON report of the elements, host objects and hits");
     render_cmd->add_flag("--keep-going", render.keep_going,
                          "warn about pictures and documents that cannot be used, and go on");
+    render_cmd->add_flag("--flatten", render.flatten,
+                         "draw notes, stamps and text marks into the page instead of as "
+                         "annotations, and print page-break markers");
 
     zcnt::demo_options demo;
     auto* demo_cmd = app.add_subcommand(
@@ -46,6 +49,7 @@ int main(int argc, char** argv)
     demo_cmd->add_option("-o,--output", demo.output, "the PDF file (demo.pdf)");
     demo_cmd->add_option("--save", demo.save, "also write the document as a .pjd file");
     demo_cmd->add_option("--pages", demo.pages, "repeat the showcase pages to this many (3)");
+    demo_cmd->add_flag("--flatten", demo.flatten, "as render --flatten");
 
     std::string pjd;
     bool as_json = false;

@@ -44,25 +44,15 @@ void print_warnings(const host::pdf::write_report& report, std::FILE* err)
 
 }  // namespace
 
-bool make_pdf_bytes(const host::document& doc, std::FILE* err, std::string* bytes,
+bool make_pdf_bytes(const host::document& doc, bool flatten, std::FILE* err, std::string* bytes,
                     std::string* error)
 {
     LONG shown = -1;
-    const host::pdf::write_options options = options_for(doc, err, &shown);
+    host::pdf::write_options options = options_for(doc, err, &shown);
+    options.flatten = flatten;
     host::pdf::write_report report;
     if (FAILED(host::pdf::write_pdf_bytes(doc.model(), options, bytes, &report, error)))
         return false;
-    print_warnings(report, err);
-    return true;
-}
-
-bool write_pdf_file(const host::document& doc, const std::string& path, std::FILE* err,
-                    std::string* error)
-{
-    LONG shown = -1;
-    const host::pdf::write_options options = options_for(doc, err, &shown);
-    host::pdf::write_report report;
-    if (FAILED(doc.write_pdf(path, options, &report, error))) return false;
     print_warnings(report, err);
     return true;
 }

@@ -40,22 +40,6 @@ CLSID class_id_of(const std::string& text, const std::string& where)
     return clsid;
 }
 
-struct page_lists {
-    com::ComPtr<IDispatch> objects, resources;
-};
-
-page_lists lists_of(IZPrintContentPage* page)
-{
-    page_lists lists;
-    com::ComPtr<IZPageObjectList> objects;
-    com::ComPtr<IZResourceList> resources;
-    page->get_PageObjects(objects.put());
-    page->get_Resources(resources.put());
-    if (objects) objects->QueryInterface(IDispatch::iid, lists.objects.put_void());
-    if (resources) resources->QueryInterface(IDispatch::iid, lists.resources.put_void());
-    return lists;
-}
-
 com::ComPtr<IZCntElementContainer> container_of(IZDocument* document)
 {
     com::ComPtr<IZCntElementContainer> container;
@@ -169,13 +153,8 @@ private:
 
         com::ComPtr<IZElement> element;
         made.dispatch->QueryInterface(IZElement::iid, element.put_void());
-        if (element) {
-            IZPrintContentPage* page = pages_[static_cast<std::size_t>(e.page - 1)].get();
-            const page_lists lists = lists_of(page);
-            com::ComPtr<IDispatch> doc;
-            document_->QueryInterface(IDispatch::iid, doc.put_void());
-            element->Attach(lists.objects.get(), lists.resources.get(), doc.get());
-        }
+        // Through the engine, which notes what the element makes: its own annotation then.
+        if (element) host_document_.attach(e.page, element.get());
 
         elements_.push_back(std::move(made));
         report_.add_element();
@@ -384,7 +363,7 @@ int run_description(const description& input, const std::string& name,
             throw failure{error};
         if (!options.pdf.empty()) {
             std::string bytes;
-            if (!make_pdf_bytes(r.document(), err, &bytes, &error) ||
+            if (!make_pdf_bytes(r.document(), options.flatten, err, &bytes, &error) ||
                 !outputs.add(options.pdf, bytes, &error))
                 throw failure{error};
         }

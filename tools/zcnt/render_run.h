@@ -14,6 +14,7 @@ struct render_options {
     std::string report;  // JSON report, empty for none
     std::string pdf;     // PDF file, empty for none
     bool keep_going = false;  // a file the document cannot use is a warning, not an error
+    bool flatten = false;     // notes, stamps, text marks and markers as plain page content
 };
 
 // 0 when the whole document succeeded, 2 for bad input (one line on `err`), 1 otherwise;

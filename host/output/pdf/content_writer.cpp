@@ -179,6 +179,13 @@ void content_writer::show_glyphs(const std::vector<std::uint16_t>& glyphs)
     op("Tj");
 }
 
+void content_writer::begin_optional(std::string_view properties_name)
+{
+    name("OC");
+    name(properties_name);
+    op("BDC");
+}
+
 void content_writer::draw_object(std::string_view n)
 {
     name(n);

@@ -48,6 +48,9 @@ public:
     // Two-byte glyph ids as one hex string (Identity-H).
     void show_glyphs(const std::vector<std::uint16_t>& glyphs);
     void draw_object(std::string_view name);
+    // Marked content shown with an optional content group: "/OC /name BDC" … "EMC".
+    void begin_optional(std::string_view properties_name);
+    void end_marked() { op("EMC"); }
 
     const std::string& data() const noexcept { return data_; }
     std::string take() noexcept { return std::move(data_); }

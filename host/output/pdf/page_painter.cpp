@@ -78,6 +78,7 @@ QPDFObjectHandle page_painter::resources() const
     group(name::Font, "F");
     group(name::XObject, "X");
     group(name::ExtGState, "G");
+    group("/Properties", "P");
     return r;
 }
 
@@ -91,6 +92,11 @@ std::string page_painter::resource_key() const
         key += ';';
     }
     return key;
+}
+
+void page_painter::begin_optional(QPDFObjectHandle group)
+{
+    out_.begin_optional(name_for(properties_, "P", group));
 }
 
 void page_painter::transparency(SHORT transparency, LONG blend)

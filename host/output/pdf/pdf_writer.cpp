@@ -3,6 +3,7 @@
 // placed pages shared between the pages that show them, links as URI annotations.
 #include "host/output/pdf/pdf_writer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 #include <map>
@@ -18,11 +19,12 @@
 #include "host/io/files.h"
 #include "host/model/journal.h"
 #include "host/output/form_scene.h"
+#include "host/output/pdf/acroform.h"
+#include "host/output/pdf/annotations.h"
 #include "host/output/paint.h"
 #include "host/output/pdf/content_writer.h"
 #include "host/output/pdf/font_set.h"
 #include "host/output/pdf/image_objects.h"
-#include "host/output/pdf/acroform.h"
 #include "host/output/pdf/object_writer.h"
 #include "host/output/pdf/pdf_file.h"
 #include "host/output/pdf/pdf_names.h"
@@ -149,6 +151,93 @@ QPDFObjectHandle writer::stored_page(document_object* doc, LONG number, int dept
     return made;
 }
 
+QPDFObjectHandle writer::layout_markers()
+{
+    if (layout_markers_.isInitialized()) return layout_markers_;
+    layout_markers_ = out_.makeIndirectObject(QPDFObjectHandle::parse(
+        "<< /Type /OCG /Name (Layout markers) /Usage << /Print << /PrintState /OFF >> "
+        "/View << /ViewState /ON >> >> >>"));
+    return layout_markers_;
+}
+
+namespace {
+
+bool own_annotation(LONG type) { return type == 2 || type == 3 || type == 5; }
+
+}  // namespace
+
+int writer::element_annotation(object_writer& file, document_object* doc, LONG index,
+                               const page_element& e, const page_frame& frame)
+{
+    const double res = frame.resolution > 0 ? frame.resolution : 72;
+    const double scale = 72.0 / res;
+    const double height = frame.height * scale;
+    page_painter look(*this, 0, scale, false);
+    look.page_height_points = height;
+    look.content().transform(scale, 0, 0, -scale, 0, height);
+    measuring_painter meter(look);
+    paint_page_objects(doc, index, meter, [&](LONG maker) { return maker == e.id; });
+    if (meter.empty()) return 0;
+    // What lies beyond the page is not shown; a viewer lists the annotation where it is seen.
+    paint_rect seen = meter.bounds(std::max<LONG>(frame.resolution / 36, 1));  // two points
+    seen.left = std::clamp<LONG>(seen.left, 0, frame.width);
+    seen.right = std::clamp<LONG>(seen.right, 0, frame.width);
+    seen.top = std::clamp<LONG>(seen.top, 0, frame.height);
+    seen.bottom = std::clamp<LONG>(seen.bottom, 0, frame.height);
+    if (seen.left >= seen.right || seen.top >= seen.bottom) return 0;
+    const point_rect r = rect_in_points(seen, scale, height);
+    std::string rect = "[";
+    for (double v : {r.left, r.bottom, r.right, r.top}) {
+        append_number(rect, v);
+        rect += ' ';
+    }
+    rect.back() = ']';
+
+    const int resources = shared_resources(file, look);
+    const int appearance = file.reserve();
+    file.stream(appearance,
+                "/Type /XObject /Subtype /Form /BBox " + rect + " /Resources " +
+                    std::to_string(resources) + " 0 R",
+                look.content().data(), false);
+
+    std::string a = "<< /Type /Annot /Subtype ";
+    if (e.type == 2) {
+        a += "/FreeText /DA (0 g /Helv 10 Tf)";
+    } else if (e.type == 3) {
+        a += "/Stamp";
+        if (!e.title.empty()) a += " /Name " + name_token(e.title);
+    } else {
+        const LONG unit = std::max<LONG>(frame.resolution / 72, 1);
+        const std::vector<paint_rect> words = word_boxes(doc, index);
+        const char* subtype = "/Highlight";
+        std::vector<point_rect> quads;
+        for (const paint_rect& band : meter.bands()) {
+            paint_rect line{};
+            subtype = mark_subtype(band, words, unit, &line);
+            quads.push_back(rect_in_points(line, scale, height));
+        }
+        a += subtype;
+        a += " /QuadPoints " + quad_points(quads);
+        const rgb c = rgb_of(meter.band_colour);
+        a += " /C [";
+        for (double v : {c.r, c.g, c.b}) {
+            append_number(a, v);
+            a += ' ';
+        }
+        a.back() = ']';
+        a += " /CA ";
+        append_number(a, 1.0 - std::clamp<int>(meter.band_transparency, 0, 100) / 100.0);
+    }
+    a += " /Rect " + rect + " /F 4 /NM (zcnt-" + std::to_string(index + 1) + "-" +
+         std::to_string(e.id) + ") /M (" + date_ + ")";
+    if (!author_.empty()) a += " /T " + text_string(author_);
+    if (!e.contents.empty()) a += " /Contents " + text_string(e.contents);
+    a += " /AP << /N " + std::to_string(appearance) + " 0 R >> >>";
+    const int number = file.reserve();
+    file.object(number, a);
+    return number;
+}
+
 HRESULT writer::run(document_object* doc, std::string* bytes, std::string* message)
 {
     const LONG total = page_count(doc);
@@ -165,6 +254,10 @@ HRESULT writer::run(document_object* doc, std::string* bytes, std::string* messa
     std::vector<int> kids;
     kids.reserve(static_cast<std::size_t>(total));
     std::string dict;
+    if (!options_.flatten) {
+        date_ = pdf_date(annotation_time());
+        author_ = annotation_author();
+    }
     for (LONG index = 0; index < total; ++index) {
         const page_frame p = frame_of(doc, index);
         const double res = p.resolution > 0 ? p.resolution : 72;
@@ -179,7 +272,30 @@ HRESULT writer::run(document_object* doc, std::string* bytes, std::string* messa
         page_painter painter(*this, 0, scale, true);
         painter.page_height_points = height;
         painter.content().transform(scale, 0, 0, -scale, 0, height);
-        paint_page(doc, index, painter);
+        std::vector<page_element> marks;
+        if (!options_.flatten) marks = elements_on(doc, index);
+        std::set<LONG> own, layout;
+        for (const page_element& e : marks) {
+            if (own_annotation(e.type)) own.insert(e.id);
+            if (e.type == 15) layout.insert(e.id);
+        }
+        if (own.empty() && layout.empty()) {
+            paint_page(doc, index, painter);
+        } else {
+            paint_page_objects(doc, index, painter, [&](LONG maker) {
+                return !own.count(maker) && !layout.count(maker);
+            });
+            if (!layout.empty()) {
+                painter.begin_optional(layout_markers());
+                paint_page_objects(doc, index, painter,
+                                   [&](LONG maker) { return layout.count(maker) != 0; });
+                painter.content().end_marked();
+            }
+        }
+        std::vector<int> notes;
+        for (const page_element& e : marks)
+            if (own.count(e.id))
+                if (const int n = element_annotation(file, doc, index, e, p)) notes.push_back(n);
 
         const int contents = file.reserve();
         file.stream(contents, {}, painter.content().data(), false);
@@ -193,8 +309,9 @@ HRESULT writer::run(document_object* doc, std::string* bytes, std::string* messa
         append_number(dict, height);
         dict += "] /Resources " + std::to_string(resources) + " 0 R /Contents " +
                 std::to_string(contents) + " 0 R";
-        if (!painter.annotations().empty() || !fields.empty()) {
+        if (!painter.annotations().empty() || !fields.empty() || !notes.empty()) {
             dict += " /Annots [";
+            for (int n : notes) dict += std::to_string(n) + " 0 R ";
             for (const std::string& a : painter.annotations()) {
                 const int n = file.reserve();
                 file.object(n, a);
@@ -221,8 +338,15 @@ HRESULT writer::run(document_object* doc, std::string* bytes, std::string* messa
     dict.back() = ']';
     dict += " >>";
     file.object(tree, dict);
+    std::string layers;
+    if (layout_markers_.isInitialized()) {
+        const std::string ocg = std::to_string(file.number_of(layout_markers_)) + " 0 R";
+        layers = " /OCProperties << /OCGs [" + ocg + "] /D << /Order [" + ocg + "] /ON [" + ocg +
+                 "] /AS [<< /Event /Print /OCGs [" + ocg + "] /Category [/Print] >> << /Event "
+                 "/View /OCGs [" + ocg + "] /Category [/View] >>] >> >>";
+    }
     file.object(root, "<< /Type /Catalog /Pages " + std::to_string(tree) + " 0 R" + form.finish() +
-                          " >>");
+                          layers + " >>");
     const int info = file.reserve();
     file.object(info, "<< /Producer (ContentElements) >>");
     file.finish(root, info);

@@ -17,6 +17,9 @@ namespace host::pdf {
 
 struct write_options {
     bool compress = true;  // deflate the streams and pack objects into object streams
+    // Notes, stamps and text marks as page content too, and page-break markers printed, instead
+    // of annotations a viewer lists and a layer that does not print.
+    bool flatten = false;
     // Called after each page with (pages done, pages in all).
     std::function<void(LONG, LONG)> progress;
 };

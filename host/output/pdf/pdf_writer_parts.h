@@ -19,6 +19,7 @@
 #include "host/output/pdf/object_writer.h"
 #include "host/output/pdf/pdf_file.h"
 #include "host/output/pdf/pdf_writer.h"
+#include "host/output/scene.h"
 
 namespace host::pdf::detail {
 
@@ -52,6 +53,9 @@ public:
     void document_page(const document_page_paint& d) override;
 
     content_writer& content() { return out_; }
+    // What follows shows only while `group` (an optional content group) is on, until
+    // content().end_marked().
+    void begin_optional(QPDFObjectHandle group);
     QPDFObjectHandle resources() const;
     // The names and objects the resources hold, as text: pages with equal keys share one
     // resource dictionary.
@@ -73,7 +77,7 @@ private:
     double scale_;
     bool links_;
     content_writer out_;
-    std::map<QPDFObjGen, std::string> fonts_, xobjects_, states_;
+    std::map<QPDFObjGen, std::string> fonts_, xobjects_, states_, properties_;
     std::map<std::string, QPDFObjectHandle> by_name_;
     std::vector<std::string> annotations_;
 };
@@ -98,10 +102,15 @@ public:
     QPDFObjectHandle image(const image_data& d);
     QPDFObjectHandle foreign_page(const pdf_file& file, LONG number);
     QPDFObjectHandle stored_page(document_object* doc, LONG number, int depth);
+    // The optional content group of the layout markers (page breaks): on screen, not printed.
+    QPDFObjectHandle layout_markers();
 
 private:
     // The number of the resource dictionary a page uses: pages with the same resources share one.
     int shared_resources(object_writer& file, const page_painter& painter);
+    // The page's own annotation for element `e` with its appearance; 0 when it drew nothing.
+    int element_annotation(object_writer& file, document_object* doc, LONG index,
+                           const page_element& e, const page_frame& frame);
 
     write_options options_;
     write_report* report_;
@@ -115,6 +124,9 @@ private:
     std::set<std::pair<document_object*, LONG>> in_progress_;
     object_writer* file_ = nullptr;  // while run() writes
     std::map<std::string, int> resources_;
+    QPDFObjectHandle layout_markers_;
+    std::string date_;  // the annotations' /M
+    std::u16string author_;
 };
 
 }  // namespace host::pdf::detail
