@@ -38,16 +38,13 @@ com::ComPtr<I> create(const char16_t* progid)
     return out;
 }
 
-// Attach(page objects, resources, document) of page `number`.
+// Attach(page objects, resources, document) of page `number`, through the engine's view that
+// notes what the element makes, as the tool attaches.
 inline HRESULT attach(IUnknown* element, const host::document& doc, LONG number = 1)
 {
     com::ComPtr<IZElement> e;
     if (FAILED(element->QueryInterface(IZElement::iid, e.put_void()))) return E_NOINTERFACE;
-    com::ComPtr<IDispatch> objects, resources, document;
-    doc.page_objects(number, objects.put());
-    doc.resources(number, resources.put());
-    doc.dispatch(document.put());
-    return e->Attach(objects.get(), resources.get(), document.get());
+    return doc.attach(number, e.get());
 }
 
 // An object of `kind` made by page `page`'s object list (or, for kinds above 100, its resource
