@@ -1,10 +1,14 @@
 // The form fields of a page for the PDF writer, read through the fields' public interfaces.
 #include "host/output/form_scene.h"
 
+#include <cmath>
+#include <cstdio>
+
 #include "contentelements/cnt_fields.h"
 #include "contentelements/zprint_objects.h"
 #include "host/model/document_object.h"
 #include "platform/com/raii.h"
+#include "platform/com/safearray.h"
 
 namespace host {
 namespace {
@@ -22,6 +26,64 @@ bool value_text(const com::Variant& v, std::u16string* text, bool* on)
     com::Variant b;
     if (on && SUCCEEDED(VariantChangeType(b.put(), v.get(), 0, VT_BOOL)) && b.vt() == VT_BOOL)
         *on = b->boolVal != VARIANT_FALSE;
+    return true;
+}
+
+// Days since 1970-01-01 as a civil date (the proleptic Gregorian calendar).
+void civil_from_days(long long z, long long* y, unsigned* m, unsigned* d)
+{
+    z += 719468;
+    const long long era = (z >= 0 ? z : z - 146096) / 146097;
+    const unsigned doe = static_cast<unsigned>(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    *d = doy - (153 * mp + 2) / 5 + 1;
+    *m = mp < 10 ? mp + 3 : mp - 9;
+    *y = static_cast<long long>(yoe) + era * 400 + (*m <= 2);
+}
+
+// A date value as a viewer's date format shows it: "yyyy-mm-dd", with "HH:MM" when it has a
+// time of day. False outside the years a date variant can hold.
+bool iso_date(double when, std::u16string* text)
+{
+    if (!(when > -657435.0 && when < 2958466.0)) return false;
+    const double day = std::floor(when);
+    long long y = 0;
+    unsigned m = 0, d = 0;
+    civil_from_days(static_cast<long long>(day) - 25569, &y, &m, &d);
+    const long long minutes = std::llround((when - day) * 1440.0);
+    char buffer[48];
+    int n = std::snprintf(buffer, sizeof buffer, "%04lld-%02u-%02u", y, m, d);
+    if (minutes > 0 && minutes < 1440)
+        n += std::snprintf(buffer + n, sizeof buffer - static_cast<std::size_t>(n), " %02lld:%02lld",
+                           minutes / 60, minutes % 60);
+    text->assign(buffer, buffer + n);
+    return true;
+}
+
+// The texts of an array value, one-dimensional, of strings or variants that have one.
+bool array_texts(const com::Variant& v, std::vector<std::u16string>* out)
+{
+    if (!(v.vt() & VT_ARRAY) || !v->parray || SafeArrayGetDim(v->parray) != 1) return false;
+    LONG low = 0, high = -1;
+    SafeArrayGetLBound(v->parray, 1, &low);
+    SafeArrayGetUBound(v->parray, 1, &high);
+    for (LONG i = low; i <= high && i - low < 10000; ++i) {
+        com::Variant item, text;
+        if ((v.vt() & VT_TYPEMASK) == VT_VARIANT) {
+            if (FAILED(SafeArrayGetElement(v->parray, &i, item.put()))) continue;
+        } else if ((v.vt() & VT_TYPEMASK) == VT_BSTR) {
+            BSTR s = nullptr;
+            if (FAILED(SafeArrayGetElement(v->parray, &i, &s))) continue;
+            item->vt = VT_BSTR;
+            item->bstrVal = s;
+        } else {
+            return false;
+        }
+        if (SUCCEEDED(VariantChangeType(text.put(), item.get(), 0, VT_BSTR)) && text.vt() == VT_BSTR)
+            out->emplace_back(com::bstr_view(text->bstrVal));
+    }
     return true;
 }
 
@@ -94,10 +156,18 @@ bool read_field(const com::ComPtr<IUnknown>& e, form_field& f)
     flag = VARIANT_TRUE;
     if (SUCCEEDED(field->get_Export(&flag))) f.exported = flag != VARIANT_FALSE;
     com::Variant v;
-    if (SUCCEEDED(field->get_DefaultValue(v.put())))
+    if (SUCCEEDED(field->get_DefaultValue(v.put()))) {
         f.has_default = value_text(v, &f.default_value, &f.default_on);
-    if (SUCCEEDED(field->get_CurrentValue(v.put())))
+        if (f.type == 12 && v.vt() == VT_DATE) f.has_default = iso_date(v->date, &f.default_value);
+    }
+    if (SUCCEEDED(field->get_CurrentValue(v.put()))) {
         f.has_value = value_text(v, &f.value, &f.value_on);
+        if (array_texts(v, &f.selected) && !f.selected.empty()) {
+            f.value = f.selected.front();
+            f.has_value = true;
+        }
+        if (f.type == 12 && v.vt() == VT_DATE) f.has_value = iso_date(v->date, &f.value);
+    }
     // A field that was never filled in shows its default.
     if (!f.has_value && f.has_default) {
         f.value = f.default_value;

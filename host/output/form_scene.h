@@ -26,6 +26,8 @@ struct form_field {
     SHORT font_size = 0;  // tenths of a point; 0 for the viewer's automatic size
     LONG alignment = 0;   // 0 left, 1 centre, 2 right
     std::vector<form_option> options;
+    // A list's values when its current value is an array of them (several chosen).
+    std::vector<std::u16string> selected;
 };
 
 // The page's form-field elements in list order; `index` counts from 0.

@@ -309,9 +309,21 @@ std::string acroform::field(const form_field& f)
     if (f.type == kCheck) {
         if (f.has_value) d += f.value_on ? " /V /Yes" : " /V /Off";
         if (f.has_default) d += f.default_on ? " /DV /Yes" : " /DV /Off";
+    } else if (f.type == kList && f.multi_select && f.selected.size() > 1) {
+        d += " /V [";
+        for (const std::u16string& v : f.selected) d += text_string(v) + ' ';
+        d.back() = ']';
+        if (f.has_default) d += " /DV " + text_string(f.default_value);
     } else if (f.type != kRadio && f.type != kButton) {
         if (f.has_value) d += " /V " + text_string(f.value);
         if (f.has_default) d += " /DV " + text_string(f.default_value);
+    }
+    if (f.type == kDateTime) {
+        // A viewer checks what is typed and shows the value as a date, in the form the value
+        // is written in.
+        const std::string format = f.value.size() > 10 ? "yyyy-mm-dd HH:MM" : "yyyy-mm-dd";
+        d += " /AA << /F << /S /JavaScript /JS (AFDate_FormatEx(\"" + format +
+             "\");) >> /K << /S /JavaScript /JS (AFDate_KeystrokeEx(\"" + format + "\");) >> >>";
     }
     if (f.type == kCombo || f.type == kList) {
         d += " /Opt [";

@@ -164,6 +164,45 @@ namespace {
 
 bool own_annotation(LONG type) { return type == 2 || type == 3 || type == 5; }
 
+// A group field has no widget: it is a frame round its fields with its title (its description,
+// else its name) set into the top edge on a gap of paper, drawn as page content.
+void group_frames(painter& to, const std::vector<form_field>& fields, LONG resolution)
+{
+    const LONG point = std::max<LONG>(resolution / 72, 1);
+    for (const form_field& f : fields) {
+        if (f.type != 14) continue;
+        const paint_rect& b = f.bounds;
+        const OLE_COLOR ink = f.has_border && (f.border & 0xFF000000u) == 0 ? f.border : 0x808080;
+        std::vector<path_item> frame{{op_rectangle, {b.left, b.top, b.right, b.bottom, 0, 0}}};
+        shape_paint line;
+        line.items = &frame;
+        line.stroke = ink;
+        line.line_width = point;
+        to.shape(line);
+        const std::u16string& title = f.description.empty() ? f.name : f.description;
+        if (title.empty()) continue;
+        font_paint face;
+        face.face = u"Arial";
+        face.size = 9 * point;
+        const LONG x = b.left + 6 * point;
+        const LONG width = static_cast<LONG>(title.size()) * face.size / 2 + 2 * point;
+        std::vector<path_item> gap{{op_rectangle,
+                                    {x - 2 * point, b.top - 5 * point, x + width, b.top + 5 * point, 0, 0}}};
+        shape_paint paper;
+        paper.paint_mode = 1;
+        paper.items = &gap;
+        paper.fill = 0xFFFFFF;
+        to.shape(paper);
+        text_paint t;
+        t.text = title;
+        t.x = x;
+        t.y = b.top + 3 * point;
+        t.font = &face;
+        t.color = ink == 0x808080 ? 0x404040 : ink;
+        to.text(t);
+    }
+}
+
 }  // namespace
 
 int writer::element_annotation(object_writer& file, document_object* doc, LONG index,
@@ -272,6 +311,7 @@ HRESULT writer::run(document_object* doc, std::string* bytes, std::string* messa
         page_painter painter(*this, 0, scale, true);
         painter.page_height_points = height;
         painter.content().transform(scale, 0, 0, -scale, 0, height);
+        const std::vector<form_field> page_fields = form_fields_of(doc, index);
         std::vector<page_element> marks;
         if (!options_.flatten) marks = elements_on(doc, index);
         std::set<LONG> own, layout;
@@ -292,6 +332,7 @@ HRESULT writer::run(document_object* doc, std::string* bytes, std::string* messa
                 painter.content().end_marked();
             }
         }
+        group_frames(painter, page_fields, p.resolution);
         std::vector<int> notes;
         for (const page_element& e : marks)
             if (own.count(e.id))
@@ -301,7 +342,7 @@ HRESULT writer::run(document_object* doc, std::string* bytes, std::string* messa
         file.stream(contents, {}, painter.content().data(), false);
         const int resources = shared_resources(file, painter);
         const int page = file.reserve();
-        const std::vector<int> fields = form.add_page(page, form_fields_of(doc, index), scale, height);
+        const std::vector<int> fields = form.add_page(page, page_fields, scale, height);
         dict = "<< /Type /Page /Parent ";
         dict += std::to_string(tree) + " 0 R /MediaBox [0 0 ";
         append_number(dict, width);
