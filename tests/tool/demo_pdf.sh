@@ -16,15 +16,16 @@ out=$(cd "$work" && TMPDIR="$work/tmp" "$zcnt" demo) || fail "demo exited with $
 pdf=$work/demo.pdf
 qpdf --check "$pdf" >"$work/check.txt" 2>&1 || fail "qpdf --check: $(cat "$work/check.txt")"
 grep -q "WARNING" "$work/check.txt" && fail "qpdf warns: $(cat "$work/check.txt")"
-[ "$(pdfinfo "$pdf" | awk '/^Pages:/ {print $2}')" = 3 ] || fail "the demo has not 3 pages"
+[ "$(pdfinfo "$pdf" | awk '/^Pages:/ {print $2}')" = 4 ] || fail "the demo has not 4 pages"
 pdfinfo "$pdf" | grep -q "Page size: *595.3 x 841.9 pts" || fail "the demo's pages are not A4"
 text=$(pdftotext -raw -enc UTF-8 "$pdf" -)
-for want in "Quarterly report — review copy" "Grüße, Zoë" "APPROVED" "DRAFT" "Page 2 of 3" \
+for want in "Quarterly report — review copy" "Grüße, Zoë" "APPROVED" "DRAFT" "Page 2 of 4" \
             "Page Break" "Sign-off"; do
   grep -qF "$want" <<<"$text" || fail "the demo's text lacks '$want'"
 done
-# Every font embedded as a subset with a ToUnicode map.
-pdffonts "$pdf" | awk 'NR > 2 { if ($(NF-4) != "yes" || $(NF-3) != "yes" || $(NF-2) != "yes") bad = 1 } END { exit bad }' ||
+# Every font embedded as a subset with a ToUnicode map, but the form fields' Helvetica, which
+# every viewer has and uses to show what is typed.
+pdffonts "$pdf" | awk 'NR > 2 && $1 != "Helvetica" { if ($(NF-4) != "yes" || $(NF-3) != "yes" || $(NF-2) != "yes") bad = 1 } END { exit bad }' ||
   fail "a font is not embedded, subset and mapped: $(pdffonts "$pdf")"
 # The link is a live link.
 qpdf --qdf --object-streams=disable "$pdf" "$work/plain.pdf" || fail "qpdf cannot rewrite the demo"

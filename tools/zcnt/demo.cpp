@@ -1,6 +1,6 @@
 // The showcase document: A4 pages at 720 units per inch, each with a title line and body text
 // the host places itself, and the elements on top: review notes, automatic page numbers, an
-// "APPROVED" stamp at an angle, a link, a page break.
+// "APPROVED" stamp at an angle, a link, a page break; and an order form of every field kind.
 #include "tools/zcnt/demo.h"
 
 #include <stdlib.h>
@@ -149,6 +149,75 @@ void signoff_page(json& d, long long p)
     d["elements"].push_back(footer(p));
 }
 
+json field(long long page, const char* kind, long long left, long long top, long long width,
+           long long height, const char* name, json more = json::array())
+{
+    json calls = json::array({json::array({"SetPosition", left, top, width, height}),
+                              json::array({"put", "Name", name}),
+                              json::array({"put", "Appearance.BorderColor", 0x808080}),
+                              json::array({"put", "Appearance.FillColor", 0xFFF8F0})});
+    for (auto& c : more) calls.push_back(std::move(c));
+    return element(page, (std::string("Orvane.ZCntElementField") + kind + ".1").c_str(),
+                   std::move(calls));
+}
+
+// The choices of a combo or list box as (display name, export value) pairs.
+json choices(std::initializer_list<std::pair<const char*, const char*>> items)
+{
+    json calls = json::array();
+    long long n = 0;
+    for (const auto& [shown, exported] : items) {
+        ++n;
+        const std::string item = "ChoiceItems.Item(" + std::to_string(n) + ")";
+        calls.push_back(json::array({"ChoiceItems.Add"}));
+        calls.push_back(json::array({"put", item + ".DisplayName", shown}));
+        calls.push_back(json::array({"put", item + ".ExportValue", exported}));
+    }
+    return calls;
+}
+
+// A form to fill in a viewer: every kind of field, the answers read back by `zcnt form-data`.
+void order_page(json& d, long long p)
+{
+    title(d["texts"], p, "Order form",
+          {"Fill in the fields in your PDF viewer, save the file, and read the answers back",
+           "with zcnt form-data."});
+    auto label = [&](long long y, const char* body) {
+        d["texts"].push_back(text(p, kMargin, y, body, 100));
+    };
+    auto& e = d["elements"];
+    label(2250, "Name");
+    e.push_back(field(p, "Text", 2200, 2080, 2800, 240, "customer",
+                      json::array({json::array({"put", "MappingName", "Customer"}),
+                                   json::array({"put", "TextAttributes.FontSize", 110})})));
+    label(2650, "Colour");
+    json colour = choices({{"Blue", "B"}, {"Red", "R"}, {"Green", "G"}});
+    colour.push_back(json::array({"put", "DefaultValue", "B"}));
+    e.push_back(field(p, "Combo", 2200, 2480, 1800, 240, "colour", colour));
+    label(3050, "Sizes");
+    json sizes = choices({{"Small", "S"}, {"Medium", "M"}, {"Large", "L"}});
+    sizes.push_back(json::array({"put", "MultiSelect", true}));
+    e.push_back(field(p, "List", 2200, 2880, 1800, 700, "sizes", sizes));
+    label(3850, "Gift wrap");
+    e.push_back(field(p, "Check", 2200, 3680, 240, 240, "gift"));
+
+    // The delivery section, framed by a group.
+    e.push_back(field(p, "Group", kMargin - 120, 4250, 4600, 1500, "delivery",
+                      json::array({json::array({"put", "Description", "Delivery"})})));
+    label(4650, "Standard");
+    e.push_back(field(p, "Radio", 2200, 4480, 240, 240, "speed",
+                      json::array({json::array({"put", "DefaultValue", true})})));
+    label(5050, "Express");
+    e.push_back(field(p, "Radio", 2200, 4880, 240, 240, "speed"));
+    label(5450, "Date");
+    e.push_back(field(p, "DateTime", 2200, 5280, 1800, 240, "date"));
+
+    e.push_back(field(p, "Button", kMargin, 6100, 1600, 320, "send",
+                      json::array({json::array({"put", "Description", "Send the order"}),
+                                   json::array({"put", "Export", false})})));
+    e.push_back(footer(p));
+}
+
 }  // namespace
 
 json demo_description(long long pages, const std::string& assets)
@@ -159,10 +228,11 @@ json demo_description(long long pages, const std::string& assets)
     d["elements"] = json::array();
     for (long long p = 1; p <= pages; ++p) {
         d["pages"].push_back({{"resolution", 720}, {"width", kWidth}, {"height", kHeight}});
-        switch ((p - 1) % 3) {
+        switch ((p - 1) % 4) {
         case 0: review_page(d, p); break;
         case 1: layout_page(d, p, assets); break;
-        default: signoff_page(d, p); break;
+        case 2: signoff_page(d, p); break;
+        default: order_page(d, p); break;
         }
     }
     return d;

@@ -12,7 +12,7 @@ namespace zcnt {
 struct demo_options {
     std::string output = "demo.pdf";
     std::string save;  // .pjd file, empty for none
-    long long pages = 3;  // the three showcase pages, repeated to this many
+    long long pages = 4;  // the four showcase pages, repeated to this many
     bool flatten = false;  // as render's --flatten
 };
 

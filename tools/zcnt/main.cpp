@@ -48,7 +48,7 @@ int main(int argc, char** argv)
         "demo", "write a showcase of every element kind as a PDF file and print its path");
     demo_cmd->add_option("-o,--output", demo.output, "the PDF file (demo.pdf)");
     demo_cmd->add_option("--save", demo.save, "also write the document as a .pjd file");
-    demo_cmd->add_option("--pages", demo.pages, "repeat the showcase pages to this many (3)");
+    demo_cmd->add_option("--pages", demo.pages, "repeat the showcase pages to this many (4)");
     demo_cmd->add_flag("--flatten", demo.flatten, "as render --flatten");
 
     std::string pjd;
