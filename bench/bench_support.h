@@ -21,14 +21,7 @@ com::ComPtr<I> attached(const host::document& doc, REFCLSID clsid, LONG page = 1
 {
     com::ComPtr<I> element;
     CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, I::iid, element.put_void());
-    com::ComPtr<IZElement> e;
-    if (element) element->QueryInterface(IZElement::iid, e.put_void());
-    if (!e) return {};
-    com::ComPtr<IDispatch> objects, resources, document;
-    doc.page_objects(page, objects.put());
-    doc.resources(page, resources.put());
-    doc.dispatch(document.put());
-    e->Attach(objects.get(), resources.get(), document.get());
+    if (!element || FAILED(doc.attach(page, element.get()))) return {};
     return element;
 }
 

@@ -15,6 +15,7 @@
 #include "contentelements/cnt_pagebreak.h"
 #include "contentelements/cnt_stamp.h"
 #include "contentelements/zprint_page.h"
+#include "bench/bench_support.h"
 #include "host/engine.h"
 #include "host/output/pdf/pdf_writer.h"
 #include "module/class_map.h"
@@ -49,18 +50,7 @@ std::u16string number(long v)
 template <typename I>
 com::ComPtr<I> attached(const host::document& doc, LONG page, const char16_t* progid)
 {
-    CLSID clsid{};
-    CLSIDFromProgID(progid, &clsid);
-    com::ComPtr<I> element;
-    CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, I::iid, element.put_void());
-    com::ComPtr<IZElement> e;
-    element->QueryInterface(IZElement::iid, e.put_void());
-    com::ComPtr<IDispatch> objects, resources, document;
-    doc.page_objects(page, objects.put());
-    doc.resources(page, resources.put());
-    doc.dispatch(document.put());
-    e->Attach(objects.get(), resources.get(), document.get());
-    return element;
+    return bench_support::attached<I>(doc, progid, page);
 }
 
 // A line of text the host places itself (a link's label).
