@@ -3,6 +3,7 @@
 
 #include <unordered_set>
 
+#include "contentelements/cnt_link.h"
 #include "contentelements/cnt_note.h"
 #include "contentelements/cnt_stamp.h"
 #include "host/kinds/host_object.h"
@@ -50,7 +51,9 @@ std::u16string text_of(com::Bstr& b) { return std::u16string(b.view()); }
 void read_texts(const com::ComPtr<IUnknown>& e, page_element& out)
 {
     com::Bstr a, b;
-    if (auto note = e.try_as<IZCntElementNote>()) {
+    if (auto link = e.try_as<IZCntElementLink>()) {
+        if (SUCCEEDED(link->get_Description(a.put()))) out.contents = text_of(a);
+    } else if (auto note = e.try_as<IZCntElementNote>()) {
         if (SUCCEEDED(note->get_Text(a.put()))) out.contents = text_of(a);
     } else if (auto stamp = e.try_as<IZCntElementStamp>()) {
         if (SUCCEEDED(stamp->get_HeaderText(a.put()))) out.title = text_of(a);

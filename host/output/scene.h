@@ -30,7 +30,8 @@ void paint_page_objects(document_object* doc, LONG index, painter& to,
 struct page_element {
     LONG id = 0;    // in the page object list
     LONG type = 0;  // its ElementType: 2 note, 3 stamp, 5 text mark, 15 page break …
-    std::u16string contents;  // its plain text: a note's text; a stamp's header and content
+    // Its plain text: a note's text, a stamp's header and content, a link's description.
+    std::u16string contents;
     std::u16string title;     // a stamp's header
 };
 std::vector<page_element> elements_on(document_object* doc, LONG index);

@@ -109,6 +109,7 @@ void measuring_painter::image(const image_paint& i)
 void measuring_painter::link(const link_paint& l)
 {
     to_.link(l);
+    if (url.empty()) url = l.url;
     add(l.rect.left, l.rect.top, l.rect.right, l.rect.bottom);
 }
 

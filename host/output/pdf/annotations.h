@@ -29,6 +29,7 @@ public:
     // Grown by `margin` page units on each side, for strokes and smoothing past the outline.
     paint_rect bounds(LONG margin) const noexcept;
     const std::vector<paint_rect>& bands() const noexcept { return bands_; }
+    std::u16string url;  // the first link's
     OLE_COLOR band_colour = 0;
     SHORT band_transparency = 0;
 

@@ -29,8 +29,9 @@ constexpr double kKappa = 0.5522847498307936;
 
 bool is_colour(OLE_COLOR c) { return (c & 0xFF000000u) == 0; }
 
-// The URI as a PDF string of 7-bit ASCII: other characters as percent-escaped UTF-8, and the
-// string's own delimiters escaped.
+
+}  // namespace
+
 void append_uri(std::string& s, std::u16string_view url)
 {
     static const char digits[] = "0123456789ABCDEF";
@@ -47,8 +48,6 @@ void append_uri(std::string& s, std::u16string_view url)
     }
     s += ')';
 }
-
-}  // namespace
 
 std::string page_painter::name_for(std::map<QPDFObjGen, std::string>& names, const char* prefix,
                                    QPDFObjectHandle object)

@@ -162,7 +162,7 @@ QPDFObjectHandle writer::layout_markers()
 
 namespace {
 
-bool own_annotation(LONG type) { return type == 2 || type == 3 || type == 5; }
+bool own_annotation(LONG type) { return type >= 2 && type <= 5; }
 
 // A group field has no widget: it is a frame round its fields with its title (its description,
 // else its name) set into the top edge on a gap of paper, drawn as page content.
@@ -240,7 +240,13 @@ int writer::element_annotation(object_writer& file, document_object* doc, LONG i
                 look.content().data(), false);
 
     std::string a = "<< /Type /Annot /Subtype ";
-    if (e.type == 2) {
+    if (e.type == 4) {
+        // A link whose frame is its appearance; one without an address stays in the page.
+        if (meter.url.empty()) return -1;
+        a += "/Link /Border [0 0 0] /A << /S /URI /URI ";
+        append_uri(a, meter.url);
+        a += " >>";
+    } else if (e.type == 2) {
         a += "/FreeText /DA (0 g /Helv 10 Tf)";
     } else if (e.type == 3) {
         a += "/Stamp";
@@ -334,9 +340,13 @@ HRESULT writer::run(document_object* doc, std::string* bytes, std::string* messa
         }
         group_frames(painter, page_fields, p.resolution);
         std::vector<int> notes;
-        for (const page_element& e : marks)
-            if (own.count(e.id))
-                if (const int n = element_annotation(file, doc, index, e, p)) notes.push_back(n);
+        for (const page_element& e : marks) {
+            if (!own.count(e.id)) continue;
+            const int n = element_annotation(file, doc, index, e, p);
+            if (n > 0) notes.push_back(n);
+            if (n < 0)
+                paint_page_objects(doc, index, painter, [&](LONG maker) { return maker == e.id; });
+        }
 
         const int contents = file.reserve();
         file.stream(contents, {}, painter.content().data(), false);

@@ -37,6 +37,10 @@ inline box normalised(const paint_rect& r)
 
 class writer;
 
+// The URI as a PDF string of 7-bit ASCII: other characters as percent-escaped UTF-8, and the
+// string's own delimiters escaped.
+void append_uri(std::string& s, std::u16string_view url);
+
 // Draws the objects of one page (or of a stored document's page placed as a form).
 class page_painter final : public painter {
 public:
@@ -108,7 +112,8 @@ public:
 private:
     // The number of the resource dictionary a page uses: pages with the same resources share one.
     int shared_resources(object_writer& file, const page_painter& painter);
-    // The page's own annotation for element `e` with its appearance; 0 when it drew nothing.
+    // The page's own annotation for element `e` with its appearance, by number; 0 when it drew
+    // nothing, -1 when what it drew belongs in the page content (a link without an address).
     int element_annotation(object_writer& file, document_object* doc, LONG index,
                            const page_element& e, const page_frame& frame);
 
