@@ -252,13 +252,16 @@ std::array<int, 3> raster::at(int x, int y) const
     return {rgb[i], rgb[i + 1], rgb[i + 2]};
 }
 
-bool render(const std::string& pdf, int page, int dpi, raster* out)
+bool render(const std::string& pdf, int page, int dpi, raster* out, renderer with)
 {
     scoped_dir dir;
     if (dir.path().empty()) return false;
     const auto prefix = dir.file("page");
     const auto p = std::to_string(page);
-    const auto r = run({"pdftoppm", "-png", "-r", std::to_string(dpi), "-f", p, "-l", p, "-singlefile", pdf, prefix});
+    const auto r = with == renderer::mupdf
+                       ? run({"mutool", "draw", "-r", std::to_string(dpi), "-o", prefix + ".png", pdf, p})
+                       : run({"pdftoppm", "-png", "-r", std::to_string(dpi), "-f", p, "-l", p,
+                              "-singlefile", pdf, prefix});
     png_image png{};
     png.version = PNG_IMAGE_VERSION;
     if (r.status != 0 || !png_image_begin_read_from_file(&png, (prefix + ".png").c_str())) return false;

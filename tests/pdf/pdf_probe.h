@@ -50,8 +50,10 @@ struct raster {
     std::array<int, 3> at(int x, int y) const;
 };
 
-// Renders one page (1-based) with pdftoppm at dpi.
-bool render(const std::string& pdf, int page, int dpi, raster* out);
+enum class renderer { poppler, mupdf };
+// Renders one page (1-based) at dpi with pdftoppm, or with MuPDF's mutool draw.
+bool render(const std::string& pdf, int page, int dpi, raster* out,
+            renderer with = renderer::poppler);
 
 // The pixel at (x, y) is `want` within `tolerance` in every channel.
 ::testing::AssertionResult colour_at(const raster& r, int x, int y, rgb want, int tolerance = 10);
