@@ -313,13 +313,13 @@ TEST_F(PdfElements, NoteAndTurnedStampAreWrittenAsTheyShow)
     const auto raw = pdf_probe::run({"pdftotext", "-raw", "-enc", "UTF-8", path, "-"});
     EXPECT_NE(raw.out.find("APPROVED"), std::string::npos) << raw.out;
 
-    // The note's border is one unit wide about its edge: the pixels either side of the left edge
-    // at mid height lie under it.
+    // The note's border is one unit wide, drawn as a hairline on its edge: the pixel on the left
+    // edge at mid height is the border's, the one beside it outside is paper.
     LONG left = 0, top = 0, width = 0, height = 0;
     ASSERT_EQ(note->GetPosition(&left, &top, &width, &height), S_OK);
     const int mid = kScale * (top + height / 2);
     EXPECT_TRUE(colour_at(r, kScale * left, mid, {255, 128, 0}));
-    EXPECT_TRUE(colour_at(r, kScale * left - 1, mid, {255, 128, 0}));
+    EXPECT_TRUE(colour_at(r, kScale * left - 2, mid, {255, 255, 255}));
     EXPECT_TRUE(colour_at(r, kScale * left + 8, mid, {255, 255, 204}));
 
     // The stamp turns about its bottom-left corner by the inclination, rising to the right.

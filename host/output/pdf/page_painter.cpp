@@ -119,7 +119,9 @@ void page_painter::shape(const shape_paint& s)
     if (fill) out_.fill_colour(s.fill);
     if (stroke) {
         out_.stroke_colour(s.stroke);
-        out_.line_width(s.line_width);
+        // A pen one unit wide or less is the thinnest line the device shows, as a one-pixel
+        // pen draws on screen: at a fine resolution a unit is a hair nobody would see.
+        out_.line_width(s.line_width <= 1 ? 0 : s.line_width);
     }
     for (const path_item& item : *s.items) {
         if (item.op == op_break) continue;  // each figure is closed on its own
