@@ -16,6 +16,7 @@
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
 
+#include "host/io/content_key.h"
 #include "host/io/files.h"
 #include "host/model/journal.h"
 #include "host/output/form_scene.h"
@@ -77,21 +78,55 @@ QPDFObjectHandle writer::state(double alpha, LONG blend)
     return made;
 }
 
+namespace {
+
+// Pictures are the same when their bytes are: the file's, or the pixels and palette given.
+std::string content_key_of(const image_data& d)
+{
+    const std::string tag = std::to_string(d.width) + "x" + std::to_string(d.height) + "x" +
+                            std::to_string(d.bits) + (d.interpolate ? "i" : "") + ":";
+    if (!d.file.empty()) {
+        const std::string file = file_content_key(native_path(d.file));
+        return file.empty() ? std::string() : tag + file;
+    }
+    if (!d.pixels) return {};
+    std::string palette;
+    if (d.palette)
+        palette = bytes_key("palette:", d.palette->data(), d.palette->size() * sizeof((*d.palette)[0]));
+    return bytes_key(tag + palette + "pixels:", d.pixels->data(), d.pixels->size());
+}
+
+}  // namespace
+
 QPDFObjectHandle writer::image(const image_data& d)
 {
     auto known = images_.find(d.key);
     if (known != images_.end()) return known->second;
     if (bad_images_.count(d.key)) return {};
+    // The same picture placed by many images is decoded and written once.
+    const std::string content = content_key_of(d);
+    if (!content.empty()) {
+        if (auto same = by_content_.find(content); same != by_content_.end()) {
+            if (!same->second.isInitialized()) {
+                bad_images_.insert(d.key);
+                return {};
+            }
+            images_.emplace(d.key, same->second);
+            return same->second;
+        }
+    }
     std::string error;
     QPDFObjectHandle x = image_xobject(out_, d, &error);
     if (!x.isInitialized()) {
         warn("image " + (d.file.empty() ? std::string("without a file") : utf8(d.file)) +
              " is not shown: " + error);
         bad_images_.insert(d.key);
+        if (!content.empty()) by_content_.emplace(content, QPDFObjectHandle());
         return {};
     }
     QPDFObjectHandle made = out_.makeIndirectObject(x);
     images_.emplace(d.key, made);
+    if (!content.empty()) by_content_.emplace(content, made);
     return made;
 }
 
@@ -100,6 +135,15 @@ QPDFObjectHandle writer::foreign_page(const pdf_file& file, LONG number)
     const auto key = std::make_pair(&file, number);
     auto known = foreign_.find(key);
     if (known != foreign_.end()) return known->second;
+    // The same page of the same bytes, opened by many placed pages, is copied once.
+    std::string content = file_content_key(file.path());
+    if (!content.empty()) {
+        content += "#" + std::to_string(number);
+        if (auto same = by_content_.find(content); same != by_content_.end()) {
+            foreign_.emplace(key, same->second);
+            return same->second;
+        }
+    }
     QPDFObjectHandle made;
     if (number < 1 || number > file.page_count()) {
         warn("page " + std::to_string(number) + " of " + file.path() + " does not exist");
@@ -117,6 +161,7 @@ QPDFObjectHandle writer::foreign_page(const pdf_file& file, LONG number)
         }
     }
     foreign_.emplace(key, made);
+    if (!content.empty()) by_content_.emplace(content, made);
     return made;
 }
 

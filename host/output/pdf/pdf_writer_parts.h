@@ -125,6 +125,9 @@ private:
     std::map<const void*, QPDFObjectHandle> images_;
     std::set<const void*> bad_images_;
     std::map<std::pair<const pdf_file*, LONG>, QPDFObjectHandle> foreign_;
+    // Images and placed pages by the key of their bytes (host/io/content_key.h); an
+    // uninitialised handle for a picture that could not be shown.
+    std::map<std::string, QPDFObjectHandle> by_content_;
     std::map<std::pair<document_object*, LONG>, QPDFObjectHandle> stored_;
     std::set<std::pair<document_object*, LONG>> in_progress_;
     object_writer* file_ = nullptr;  // while run() writes

@@ -1,0 +1,83 @@
+// Content keys: FNV-1a and a multiply-rotate hash over the same bytes, cached per file identity.
+#include "host/io/content_key.h"
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <mutex>
+#include <tuple>
+#include <vector>
+
+#include "platform/com/regular_file.h"
+
+namespace host {
+namespace {
+
+struct hasher {
+    std::uint64_t fnv = 0xcbf29ce484222325ull, mix = 0x9E3779B97F4A7C15ull;
+    std::size_t size = 0;
+    void add(const unsigned char* p, std::size_t n)
+    {
+        for (std::size_t i = 0; i < n; ++i) {
+            fnv = (fnv ^ p[i]) * 0x100000001b3ull;
+            mix = ((mix ^ p[i]) * 0xff51afd7ed558ccdull);
+            mix = (mix << 29) | (mix >> 35);
+        }
+        size += n;
+    }
+    std::string key(const std::string& tag) const
+    {
+        char buffer[64];
+        std::snprintf(buffer, sizeof buffer, "%zu:%016llx%016llx", size,
+                      static_cast<unsigned long long>(fnv), static_cast<unsigned long long>(mix));
+        return tag + buffer;
+    }
+};
+
+using identity = std::tuple<std::string, dev_t, ino_t, off_t, long long, long long>;
+
+}  // namespace
+
+std::string bytes_key(const std::string& tag, const void* data, std::size_t size)
+{
+    hasher h;
+    if (data) h.add(static_cast<const unsigned char*>(data), size);
+    return h.key(tag);
+}
+
+std::string file_content_key(const std::string& path)
+{
+    static std::mutex lock;
+    static std::map<identity, std::string> known;
+    std::FILE* file = com::fopen_regular_file(path.c_str());
+    if (!file) return {};
+    struct stat st {};
+    if (::fstat(::fileno(file), &st) != 0) {
+        std::fclose(file);
+        return {};
+    }
+    const identity id{path, st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        if (auto it = known.find(id); it != known.end()) {
+            std::fclose(file);
+            return it->second;
+        }
+    }
+    hasher h;
+    std::vector<unsigned char> block(1 << 16);
+    std::size_t n = 0;
+    while ((n = std::fread(block.data(), 1, block.size(), file)) > 0) h.add(block.data(), n);
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) return {};
+    std::string key = h.key("file:");
+    std::lock_guard<std::mutex> hold(lock);
+    if (known.size() > 4096) known.clear();
+    known.emplace(id, key);
+    return key;
+}
+
+}  // namespace host
