@@ -5,9 +5,12 @@
 
 #include <cerrno>
 #include <cstring>
+#include <map>
+#include <mutex>
 
 #include <tuple>
 
+#include "host/io/content_key.h"
 #include "host/kinds/property_table.h"
 #include "host/output/image/decode.h"
 #include "host/output/paint.h"
@@ -15,6 +18,33 @@
 
 namespace host {
 namespace {
+
+// Whether a file decodes, checked once for the same bytes: a picture placed on a thousand
+// pages is decoded once to see that it can be, and once more when the PDF is written.
+HRESULT checked(const std::string& path, std::string* error)
+{
+    struct verdict {
+        HRESULT hr;
+        std::string error;
+    };
+    static std::mutex lock;
+    static std::map<std::string, verdict> known;
+    const std::string key = file_content_key(path);
+    if (!key.empty()) {
+        std::lock_guard<std::mutex> hold(lock);
+        if (auto it = known.find(key); it != known.end()) {
+            *error = it->second.error;
+            return it->second.hr;
+        }
+    }
+    const HRESULT hr = image::check_file(path, error);
+    if (!key.empty()) {
+        std::lock_guard<std::mutex> hold(lock);
+        if (known.size() > 4096) known.clear();
+        known.emplace(key, verdict{hr, *error});
+    }
+    return hr;
+}
 
 struct image_fields {
     std::u16string file_;
@@ -71,7 +101,7 @@ public:
                 bits_ = 24;
                 // A header can promise what the data does not hold; the size stays the
                 // header's, so the picture is placed as before and shown as not decoded.
-                hr = image::check_file(path, &error_);
+                hr = checked(path, &error_);
             }
             if (FAILED(hr)) unusable(error_);
         } catch (const std::bad_alloc&) {
