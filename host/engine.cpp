@@ -1,12 +1,16 @@
 // The C++ face of the engine.
 #include "host/engine.h"
 
+#include <algorithm>
+#include <cmath>
 #include <unordered_set>
 
+#include "host/input/pdf_text.h"
 #include "host/kinds/host_object.h"
 #include "host/model/document_object.h"
 #include "host/model/element_view.h"
 #include "host/model/words.h"
+#include "host/output/pdf/overlay.h"
 #include "host/pjd/pjd.h"
 
 namespace host {
@@ -244,6 +248,67 @@ HRESULT document::write_pdf(const std::string& path, const pdf::write_options& o
                             pdf::write_report* report, std::string* message) const noexcept
 {
     return pdf::write_pdf(doc_, path, options, report, message);
+}
+
+HRESULT document::add_pdf_pages(const std::string& path, LONG resolution,
+                                std::string* message) noexcept
+{
+    std::string ignored;
+    if (!message) message = &ignored;
+    if (!doc_) return E_OUTOFMEMORY;
+    if (resolution < 72 || resolution > 7200) {
+        *message = "a resolution of " + std::to_string(resolution) + " units per inch is outside 72 to 7200";
+        return E_INVALIDARG;
+    }
+    try {
+        std::vector<input::pdf_page_text> pages;
+        RETURN_IF_FAILED(input::read_pdf_text(path, &pages, message));
+        const double scale = resolution / 72.0;
+        auto units = [scale](double points) {
+            return static_cast<LONG>(std::lround(std::clamp(points * scale, -1e9, 1e9)));
+        };
+        for (std::size_t i = 0; i < pages.size(); ++i) {
+            const LONG width = units(pages[i].width), height = units(pages[i].height);
+            if (width <= 0 || height <= 0) {
+                *message = "page " + std::to_string(i + 1) + " of " + path + " has no size";
+                return E_INVALIDARG;
+            }
+        }
+        for (const input::pdf_page_text& p : pages) {
+            LONG number = 0;
+            RETURN_IF_FAILED(add_page(units(p.width), units(p.height), resolution, &number));
+            class page* made = page_at(doc_, number);
+            for (const input::pdf_word& w : p.words)
+                made->words().push_back({w.text, units(w.left), units(w.top), units(w.right),
+                                         units(w.bottom), 0});
+        }
+    } catch (const std::bad_alloc&) {
+        *message = "out of memory for the pages of " + path;
+        return E_OUTOFMEMORY;
+    }
+    return S_OK;
+}
+
+HRESULT document::write_pdf_over(const std::string& input, const pdf::write_options& options,
+                                 std::string* bytes, pdf::write_report* report,
+                                 std::string* message) const noexcept
+{
+    std::string ignored;
+    if (!message) message = &ignored;
+    if (!bytes) return E_POINTER;
+    std::string layer;
+    RETURN_IF_FAILED(pdf::write_pdf_bytes(doc_, options, &layer, report, message));
+    std::vector<std::string> warnings;
+    RETURN_IF_FAILED(pdf::overlay_pdf(input, layer, bytes, &warnings, message));
+    if (report) {
+        try {
+            for (std::string& w : warnings) report->warnings.push_back(std::move(w));
+            report->bytes = bytes->size();
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
+    }
+    return S_OK;
 }
 
 HRESULT document::load_bytes(const BYTE* data, std::size_t size, document* out,

@@ -93,6 +93,19 @@ public:
     HRESULT write_pdf(const std::string& path, const pdf::write_options& options,
                       pdf::write_report* report, std::string* message = nullptr) const noexcept;
 
+    // Annotating a PDF made elsewhere. add_pdf_pages appends a page for every page of `path`,
+    // of the size it shows (its rotation applied) at `resolution` units per inch, knowing the
+    // words found on it (so that text marks find them); the file is only read. E_INVALIDARG for
+    // a file that is no PDF, has no pages or a page without a size, E_ACCESSDENIED for one
+    // locked with a password. write_pdf_over gives `input` with these pages laid over its own
+    // (annotations, fields and layers added, everything it had kept); its warnings go to the
+    // report.
+    HRESULT add_pdf_pages(const std::string& path, LONG resolution,
+                          std::string* message = nullptr) noexcept;
+    HRESULT write_pdf_over(const std::string& input, const pdf::write_options& options,
+                           std::string* bytes, pdf::write_report* report,
+                           std::string* message = nullptr) const noexcept;
+
     // The document model behind this face, for the engine's own tests and benchmarks.
     document_object* model() const noexcept { return doc_; }
 

@@ -1,0 +1,186 @@
+// The layer laid over the input's pages with qpdf: each layer page as a form XObject placed on
+// the input page, its annotations moved over with the same matrix, its fields added to the
+// input's form, its optional content groups to the input's.
+#include "host/output/pdf/overlay.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <new>
+#include <set>
+
+#include <qpdf/Buffer.hh>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFAcroFormDocumentHelper.hh>
+#include <qpdf/QPDFExc.hh>
+#include <qpdf/QPDFMatrix.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/QPDFPageObjectHelper.hh>
+#include <qpdf/QPDFWriter.hh>
+
+#include "platform/com/regular_file.h"
+
+namespace host::pdf {
+namespace {
+
+// A name for the layer's form in the page's resources that the page does not use yet.
+std::string free_name(QPDFObjectHandle xobjects)
+{
+    std::string name = "/ZCntLayer";
+    for (int n = 2; xobjects.isDictionary() && xobjects.hasKey(name); ++n)
+        name = "/ZCntLayer" + std::to_string(n);
+    return name;
+}
+
+void place(QPDF& in, QPDFPageObjectHelper& to, QPDFPageObjectHelper& from,
+           QPDFAcroFormDocumentHelper& in_form, QPDF& layer, QPDFAcroFormDocumentHelper& layer_form)
+{
+    QPDFObjectHandle form = in.copyForeignObject(from.getFormXObjectForPage());
+    QPDFObjectHandle resources = to.getAttribute("/Resources", true);
+    if (!resources.isDictionary()) {
+        resources = QPDFObjectHandle::newDictionary();
+        to.getObjectHandle().replaceKey("/Resources", resources);
+    }
+    QPDFObjectHandle xobjects = resources.getKey("/XObject");
+    if (!xobjects.isDictionary()) {
+        xobjects = QPDFObjectHandle::newDictionary();
+        resources.replaceKey("/XObject", xobjects);
+    }
+    const std::string name = free_name(xobjects);
+    xobjects.replaceKey(name, form);
+    QPDFMatrix cm;
+    const std::string content =
+        to.placeFormXObject(form, name, to.getCropBox().getArrayAsRectangle(), cm, true, true, true);
+    // The page's own drawing in q … Q, so that a state it leaves behind does not move the layer.
+    to.addPageContents(QPDFObjectHandle::newStream(&in, "q\n"), true);
+    to.addPageContents(QPDFObjectHandle::newStream(&in, "\nQ\n" + content), false);
+
+    QPDFObjectHandle annots = from.getObjectHandle().getKey("/Annots");
+    if (!annots.isArray() || annots.getArrayNItems() == 0) return;
+    std::vector<QPDFObjectHandle> new_annots, new_fields;
+    std::set<QPDFObjGen> old_fields;
+    in_form.transformAnnotations(annots, new_annots, new_fields, old_fields, cm, &layer, &layer_form);
+    in_form.addAndRenameFormFields(new_fields);
+    QPDFObjectHandle own = to.getObjectHandle().getKey("/Annots");
+    if (!own.isArray()) {
+        own = QPDFObjectHandle::newArray();
+        to.getObjectHandle().replaceKey("/Annots", own);
+    }
+    for (QPDFObjectHandle& a : new_annots) {
+        a.replaceKey("/P", to.getObjectHandle());
+        own.appendItem(a);
+    }
+}
+
+// The layer's form fonts and optional content groups, for what was moved over to find them.
+void merge_catalog(QPDF& in, QPDF& layer)
+{
+    QPDFObjectHandle root = in.getRoot(), theirs = layer.getRoot();
+    QPDFObjectHandle dr = theirs.getKey("/AcroForm").getKey("/DR").getKey("/Font");
+    if (dr.isDictionary() && root.getKey("/AcroForm").isDictionary()) {
+        QPDFObjectHandle form = root.getKey("/AcroForm");
+        QPDFObjectHandle own_dr = form.getKey("/DR");
+        if (!own_dr.isDictionary()) {
+            own_dr = QPDFObjectHandle::newDictionary();
+            form.replaceKey("/DR", own_dr);
+        }
+        QPDFObjectHandle fonts = own_dr.getKey("/Font");
+        if (!fonts.isDictionary()) {
+            fonts = QPDFObjectHandle::newDictionary();
+            own_dr.replaceKey("/Font", fonts);
+        }
+        for (const std::string& key : dr.getKeys())
+            if (!fonts.hasKey(key)) fonts.replaceKey(key, in.copyForeignObject(dr.getKey(key)));
+    }
+    QPDFObjectHandle layers = theirs.getKey("/OCProperties");
+    if (!layers.isDictionary()) return;
+    QPDFObjectHandle copied = in.copyForeignObject(layers);
+    QPDFObjectHandle own = root.getKey("/OCProperties");
+    if (!own.isDictionary()) {
+        root.replaceKey("/OCProperties", copied);
+        return;
+    }
+    auto append = [](QPDFObjectHandle to, const char* key, QPDFObjectHandle from) {
+        QPDFObjectHandle list = to.getKey(key);
+        if (!from.isArray()) return;
+        if (!list.isArray()) {
+            list = QPDFObjectHandle::newArray();
+            to.replaceKey(key, list);
+        }
+        for (int i = 0; i < from.getArrayNItems(); ++i) list.appendItem(from.getArrayItem(i));
+    };
+    append(own, "/OCGs", copied.getKey("/OCGs"));
+    QPDFObjectHandle d = own.getKey("/D");
+    if (!d.isDictionary()) {
+        own.replaceKey("/D", copied.getKey("/D"));
+        return;
+    }
+    append(d, "/Order", copied.getKey("/D").getKey("/Order"));
+    append(d, "/AS", copied.getKey("/D").getKey("/AS"));
+    if (d.getKey("/ON").isArray()) append(d, "/ON", copied.getKey("/D").getKey("/ON"));
+}
+
+}  // namespace
+
+HRESULT overlay_pdf(const std::string& input, const std::string& layer_bytes, std::string* out,
+                    std::vector<std::string>* warnings, std::string* message) noexcept
+{
+    if (!out || !message) return E_POINTER;
+    out->clear();
+    try {
+        std::FILE* file = com::fopen_regular_file(input.c_str());
+        if (!file) {
+            const int error = errno;
+            *message = "cannot open " + input + ": " +
+                       (error == EISDIR || error == ESPIPE ? "not a file" : std::strerror(error));
+            return STG_E_FILENOTFOUND;
+        }
+        QPDF in;
+        in.setSuppressWarnings(true);
+        in.setAttemptRecovery(true);
+        try {
+            in.processFile(input.c_str(), file, true);
+        } catch (const QPDFExc& e) {
+            if (e.getErrorCode() == qpdf_e_password) {
+                *message = input + " is locked with a password";
+                return E_ACCESSDENIED;
+            }
+            *message = input + " cannot be read: " + e.getMessageDetail();
+            return E_INVALIDARG;
+        }
+        if (in.isEncrypted() && warnings)
+            warnings->push_back(input + " was encrypted; it is written without encryption");
+        QPDF layer;
+        layer.processMemoryFile("annotations", layer_bytes.data(), layer_bytes.size());
+        std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(in).getAllPages();
+        std::vector<QPDFPageObjectHelper> ours = QPDFPageDocumentHelper(layer).getAllPages();
+        if (pages.size() != ours.size()) {
+            *message = input + " has " + std::to_string(pages.size()) + " pages, the annotations " +
+                       std::to_string(ours.size());
+            return E_INVALIDARG;
+        }
+        QPDFAcroFormDocumentHelper in_form(in), layer_form(layer);
+        for (std::size_t i = 0; i < pages.size(); ++i)
+            place(in, pages[i], ours[i], in_form, layer, layer_form);
+        merge_catalog(in, layer);
+        QPDFWriter w(in);
+        w.setOutputMemory();
+        w.setPreserveEncryption(false);
+        w.setObjectStreamMode(qpdf_o_generate);
+        w.write();
+        std::shared_ptr<Buffer> bytes = w.getBufferSharedPointer();
+        out->assign(reinterpret_cast<const char*>(bytes->getBuffer()), bytes->getSize());
+    } catch (const std::bad_alloc&) {
+        out->clear();
+        *message = "out of memory while annotating " + input;
+        return E_OUTOFMEMORY;
+    } catch (const std::exception& e) {
+        out->clear();
+        *message = input + " cannot be annotated: " + e.what();
+        return E_INVALIDARG;
+    }
+    return S_OK;
+}
+
+}  // namespace host::pdf
