@@ -255,21 +255,29 @@ HRESULT document::add_pdf_pages(const std::string& path, LONG resolution,
 {
     std::string ignored;
     if (!message) message = &ignored;
+    std::vector<input::pdf_page_text> pages;
+    RETURN_IF_FAILED(input::read_pdf_text(path, &pages, message));
+    return add_pdf_pages(pages, path, resolution, message);
+}
+
+HRESULT document::add_pdf_pages(const std::vector<input::pdf_page_text>& pages,
+                                const std::string& path, LONG resolution,
+                                std::string* message) noexcept
+{
+    std::string ignored;
+    if (!message) message = &ignored;
     if (!doc_) return E_OUTOFMEMORY;
     if (resolution < 72 || resolution > 7200) {
         *message = "a resolution of " + std::to_string(resolution) + " units per inch is outside 72 to 7200";
         return E_INVALIDARG;
     }
     try {
-        std::vector<input::pdf_page_text> pages;
-        RETURN_IF_FAILED(input::read_pdf_text(path, &pages, message));
         const double scale = resolution / 72.0;
         auto units = [scale](double points) {
             return static_cast<LONG>(std::lround(std::clamp(points * scale, -1e9, 1e9)));
         };
         for (std::size_t i = 0; i < pages.size(); ++i) {
-            const LONG width = units(pages[i].width), height = units(pages[i].height);
-            if (width <= 0 || height <= 0) {
+            if (units(pages[i].width) <= 0 || units(pages[i].height) <= 0) {
                 *message = "page " + std::to_string(i + 1) + " of " + path + " has no size";
                 return E_INVALIDARG;
             }

@@ -17,6 +17,9 @@
 #include "platform/com/com.h"
 
 namespace host {
+namespace input {
+struct pdf_page_text;
+}
 
 class document_object;
 
@@ -102,6 +105,9 @@ public:
     // report.
     HRESULT add_pdf_pages(const std::string& path, LONG resolution,
                           std::string* message = nullptr) noexcept;
+    // The same for pages read already (input/pdf_text.h); `path` names them in messages.
+    HRESULT add_pdf_pages(const std::vector<input::pdf_page_text>& pages, const std::string& path,
+                          LONG resolution, std::string* message = nullptr) noexcept;
     HRESULT write_pdf_over(const std::string& input, const pdf::write_options& options,
                            std::string* bytes, pdf::write_report* report,
                            std::string* message = nullptr) const noexcept;

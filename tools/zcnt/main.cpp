@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "tools/zcnt/annotate.h"
 #include "tools/zcnt/demo.h"
 #include "tools/zcnt/draw_field.h"
 #include "tools/zcnt/form_data.h"
@@ -79,6 +80,22 @@ int main(int argc, char** argv)
     auto* form_data = app.add_subcommand(
         "form-data", "print the answers of a filled-in PDF form as JSON");
     form_data->add_option("pdf", filled, "the filled-in PDF file")->required();
+    zcnt::annotate_options annotate;
+    auto* annotate_cmd = app.add_subcommand(
+        "annotate", "lay elements and marks over the pages of an existing PDF file");
+    annotate_cmd->add_option("pdf", annotate.input, "the PDF file to annotate (only read)")->required();
+    annotate_cmd->add_option("document", annotate.description,
+                             "JSON elements as for render, without \"pages\"");
+    annotate_cmd->add_option("-o,--output", annotate.output, "the annotated PDF file")->required();
+    annotate_cmd->add_option("--save", annotate.save, "also write the document as a .pjd file");
+    annotate_cmd->add_option("--highlight", annotate.highlight, "highlight every occurrence of a phrase");
+    annotate_cmd->add_option("--underline", annotate.underline, "underline every occurrence of a phrase");
+    annotate_cmd->add_option("--strike", annotate.strike, "strike out every occurrence of a phrase");
+    annotate_cmd->add_option("--resolution", annotate.resolution, "page units per inch (720)");
+    annotate_cmd->add_flag("--keep-going", annotate.keep_going,
+                           "warn about pictures and documents that cannot be used, and go on");
+    annotate_cmd->add_flag("--flatten", annotate.flatten, "as render --flatten");
+
     zcnt::measure_options measure;
     auto* measure_cmd = app.add_subcommand(
         "measure", "show the font file, metrics and text extent the elements would measure");
@@ -91,6 +108,7 @@ int main(int argc, char** argv)
 
     if (render_cmd->parsed()) return zcnt::run_render(render, stderr);
     if (demo_cmd->parsed()) return zcnt::run_demo(demo, stdout, stderr);
+    if (annotate_cmd->parsed()) return zcnt::run_annotate(annotate, stdout, stderr);
     if (measure_cmd->parsed()) return zcnt::run_measure(measure, stdout, stderr);
     if (inspect->parsed()) return zcnt::run_inspect(pjd, as_json, stdout, stderr);
     if (draw_field->parsed()) return zcnt::run_draw_field(field, stderr);

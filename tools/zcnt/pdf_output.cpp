@@ -57,4 +57,16 @@ bool make_pdf_bytes(const host::document& doc, bool flatten, std::FILE* err, std
     return true;
 }
 
+bool make_pdf_over(const host::document& doc, const std::string& base, bool flatten,
+                   std::FILE* err, std::string* bytes, std::string* error)
+{
+    LONG shown = -1;
+    host::pdf::write_options options = options_for(doc, err, &shown);
+    options.flatten = flatten;
+    host::pdf::write_report report;
+    if (FAILED(doc.write_pdf_over(base, options, bytes, &report, error))) return false;
+    print_warnings(report, err);
+    return true;
+}
+
 }  // namespace zcnt

@@ -13,5 +13,8 @@ namespace zcnt {
 // each. `flatten`: the notes, stamps and text marks as page content, not annotations.
 bool make_pdf_bytes(const host::document& doc, bool flatten, std::FILE* err, std::string* bytes,
                     std::string* error);
+// The same laid over the pages of the PDF file `base` (zcnt annotate).
+bool make_pdf_over(const host::document& doc, const std::string& base, bool flatten,
+                   std::FILE* err, std::string* bytes, std::string* error);
 
 }  // namespace zcnt

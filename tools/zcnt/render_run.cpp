@@ -60,11 +60,14 @@ class renderer {
 public:
     explicit renderer(const description& input) : input_(input) {}
 
-    void run()
+    void run(const render_options& options)
     {
         document_ = bridge::interface_of(host_document_);
         if (!document_) throw failure{"out of memory for the document"};
-        for (std::size_t i = 0; i < input_.pages.size(); ++i) add_page(input_.pages[i], i + 1);
+        if (options.base_pages)
+            add_base_pages(options);
+        else
+            for (std::size_t i = 0; i < input_.pages.size(); ++i) add_page(input_.pages[i], i + 1);
         for (std::size_t i = 0; i < input_.texts.size(); ++i) add_text(input_.texts[i], i + 1);
         // The host's own text is the text a text mark can find.
         if (input_.has_texts)
@@ -86,6 +89,24 @@ public:
     std::string report() const { return report_.text(); }
 
 private:
+    // The pages of the PDF being annotated, with the words found on them.
+    void add_base_pages(const render_options& options)
+    {
+        const LONG resolution = input_.pages.empty() ? 720 : input_.pages.front().resolution;
+        std::string message;
+        if (FAILED(host_document_.add_pdf_pages(*options.base_pages, options.base_pdf, resolution,
+                                                &message)))
+            throw failure{message};
+        for (LONG n = 1; n <= host_document_.page_count(); ++n) {
+            com::ComPtr<IDispatch> p;
+            com::ComPtr<IZPrintContentPage> page;
+            if (SUCCEEDED(host_document_.page(n, p.put())))
+                p->QueryInterface(IZPrintContentPage::iid, page.put_void());
+            if (!page) throw failure{"page " + std::to_string(n) + ": the engine has no page"};
+            pages_.push_back(page);
+        }
+    }
+
     void add_page(const page_description& p, std::size_t index)
     {
         com::ComPtr<IZPrintContentPage> page;
@@ -342,7 +363,7 @@ int run_description(const description& input, const std::string& name,
     int status = 0;
     try {
         renderer r(input);
-        r.run();
+        r.run(options);
         std::string error;
         if (!check_unusable_files(r.document(), options.keep_going, err, &error))
             throw failure{error};
@@ -363,9 +384,11 @@ int run_description(const description& input, const std::string& name,
             throw failure{error};
         if (!options.pdf.empty()) {
             std::string bytes;
-            if (!make_pdf_bytes(r.document(), options.flatten, err, &bytes, &error) ||
-                !outputs.add(options.pdf, bytes, &error))
-                throw failure{error};
+            const bool made = options.base_pdf.empty()
+                                  ? make_pdf_bytes(r.document(), options.flatten, err, &bytes, &error)
+                                  : make_pdf_over(r.document(), options.base_pdf, options.flatten,
+                                                  err, &bytes, &error);
+            if (!made || !outputs.add(options.pdf, bytes, &error)) throw failure{error};
         }
         if (!outputs.commit(&error)) throw failure{error};
     } catch (const failure& f) {

@@ -3,7 +3,9 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
+#include "host/input/pdf_text.h"
 #include "tools/zcnt/description.h"
 
 namespace zcnt {
@@ -15,6 +17,10 @@ struct render_options {
     std::string pdf;     // PDF file, empty for none
     bool keep_going = false;  // a file the document cannot use is a warning, not an error
     bool flatten = false;     // notes, stamps, text marks and markers as plain page content
+    // Annotating: the PDF file whose pages the document's are laid over, and those pages as
+    // read (the description's pages are of their sizes; their words are the pages' words).
+    std::string base_pdf;
+    const std::vector<host::input::pdf_page_text>* base_pages = nullptr;
 };
 
 // 0 when the whole document succeeded, 2 for bad input (one line on `err`), 1 otherwise;

@@ -77,8 +77,12 @@ void place(QPDF& in, QPDFPageObjectHelper& to, QPDFPageObjectHelper& from,
 void merge_catalog(QPDF& in, QPDF& layer)
 {
     QPDFObjectHandle root = in.getRoot(), theirs = layer.getRoot();
-    QPDFObjectHandle dr = theirs.getKey("/AcroForm").getKey("/DR").getKey("/Font");
-    if (dr.isDictionary() && root.getKey("/AcroForm").isDictionary()) {
+    // Step by step: qpdf warns about keys asked of what is no dictionary.
+    auto at = [](QPDFObjectHandle d, const char* name) {
+        return d.isDictionary() ? d.getKey(name) : QPDFObjectHandle::newNull();
+    };
+    QPDFObjectHandle dr = at(at(at(theirs, "/AcroForm"), "/DR"), "/Font");
+    if (dr.isDictionary() && at(root, "/AcroForm").isDictionary()) {
         QPDFObjectHandle form = root.getKey("/AcroForm");
         QPDFObjectHandle own_dr = form.getKey("/DR");
         if (!own_dr.isDictionary()) {
@@ -116,9 +120,9 @@ void merge_catalog(QPDF& in, QPDF& layer)
         own.replaceKey("/D", copied.getKey("/D"));
         return;
     }
-    append(d, "/Order", copied.getKey("/D").getKey("/Order"));
-    append(d, "/AS", copied.getKey("/D").getKey("/AS"));
-    if (d.getKey("/ON").isArray()) append(d, "/ON", copied.getKey("/D").getKey("/ON"));
+    append(d, "/Order", at(at(copied, "/D"), "/Order"));
+    append(d, "/AS", at(at(copied, "/D"), "/AS"));
+    if (d.getKey("/ON").isArray()) append(d, "/ON", at(at(copied, "/D"), "/ON"));
 }
 
 }  // namespace

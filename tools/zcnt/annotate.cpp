@@ -1,0 +1,137 @@
+// zcnt annotate: the input's pages and words read once, the description given its pages, each
+// phrase found on every page and marked by a text mark element, then the run as render runs it.
+#include "tools/zcnt/annotate.h"
+
+#include <sys/stat.h>
+
+#include <nlohmann/json.hpp>
+
+#include "host/input/pdf_text.h"
+#include "tools/zcnt/dispatch_call.h"
+#include "tools/zcnt/files.h"
+#include "tools/zcnt/render.h"
+
+namespace zcnt {
+namespace {
+
+using nlohmann::json;
+
+// The words of a phrase, split at white space, as UTF-16.
+std::vector<std::u16string> words_of(const std::string& phrase)
+{
+    std::vector<std::u16string> out;
+    std::u16string current;
+    const std::u16string text = utf16_of(phrase);
+    for (char16_t c : text) {
+        if (c == u' ' || c == u'\t' || c == u'\n') {
+            if (!current.empty()) out.push_back(std::move(current));
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    if (!current.empty()) out.push_back(std::move(current));
+    return out;
+}
+
+// A text mark over every run of the page's words that reads as the phrase; how many were made.
+std::size_t mark_phrase(json& elements, const std::vector<host::input::pdf_page_text>& pages,
+                        const std::string& phrase, int style, long long colour)
+{
+    const std::vector<std::u16string> wanted = words_of(phrase);
+    if (wanted.empty()) return 0;
+    std::size_t made = 0;
+    for (std::size_t p = 0; p < pages.size(); ++p) {
+        const auto& words = pages[p].words;
+        for (std::size_t i = 0; i + wanted.size() <= words.size(); ++i) {
+            bool same = true;
+            for (std::size_t k = 0; k < wanted.size() && same; ++k) same = words[i + k].text == wanted[k];
+            if (!same) continue;
+            const long long page = static_cast<long long>(p + 1);
+            elements.push_back(
+                {{"page", page},
+                 {"class", "Orvane.ZCntElementTextMark.1"},
+                 {"calls", json::array({json::array(
+                               {"MarkText", json{{"view", page}},
+                                json{{"words", json::array({page, static_cast<long long>(i + 1),
+                                                            static_cast<long long>(wanted.size())})}},
+                                style, colour})})}});
+            ++made;
+            i += wanted.size() - 1;
+        }
+    }
+    return made;
+}
+
+bool same_file(const std::string& a, const std::string& b)
+{
+    struct stat x {}, y {};
+    return ::stat(a.c_str(), &x) == 0 && ::stat(b.c_str(), &y) == 0 && x.st_dev == y.st_dev &&
+           x.st_ino == y.st_ino;
+}
+
+}  // namespace
+
+int run_annotate(const annotate_options& options, std::FILE* out, std::FILE* err)
+{
+    auto usage_error = [&](const std::string& text) {
+        std::fprintf(err, "zcnt: %s\n", text.c_str());
+        return 2;
+    };
+    if (options.output.empty()) return usage_error("annotate needs -o FILE for the annotated PDF");
+    if (options.resolution < 72 || options.resolution > 7200)
+        return usage_error("--resolution must be between 72 and 7200");
+    for (const std::string& target : {options.output, options.save})
+        if (!target.empty() && same_file(target, options.input))
+            return usage_error(target + " is the input file, which annotate never changes");
+
+    std::vector<host::input::pdf_page_text> pages;
+    std::string message;
+    if (FAILED(host::input::read_pdf_text(options.input, &pages, &message)))
+        return usage_error(message);
+
+    json input = json::object();
+    if (!options.description.empty()) {
+        std::string text, error;
+        if (!read_file(options.description, &text, &error)) return usage_error(error);
+        input = json::parse(text, nullptr, false);
+        if (input.is_discarded() || !input.is_object())
+            return usage_error(options.description + ": not a valid JSON object");
+        if (input.contains("pages"))
+            return usage_error(options.description + ": annotate takes its pages from " +
+                               options.input + "; leave out \"pages\"");
+    }
+    input["pages"] = json::array();
+    for (const host::input::pdf_page_text& p : pages)
+        input["pages"].push_back({{"resolution", options.resolution},
+                                  {"width", static_cast<long long>(p.width * options.resolution / 72)},
+                                  {"height", static_cast<long long>(p.height * options.resolution / 72)}});
+    if (!input.contains("elements")) input["elements"] = json::array();
+    struct marking {
+        const std::vector<std::string>& phrases;
+        int style;
+        long long colour;  // 0x00BBGGRR
+    } markings[] = {{options.highlight, 0, 0x00FFFF}, {options.underline, 1, 0x1C1CC8},
+                    {options.strike, 2, 0x1C1CC8}};
+    for (const marking& m : markings)
+        for (const std::string& phrase : m.phrases)
+            if (mark_phrase(input["elements"], pages, phrase, m.style, m.colour) == 0)
+                return usage_error("\"" + phrase + "\" is not in " + options.input);
+
+    render_options render;
+    render.pdf = options.output;
+    render.save = options.save;
+    render.keep_going = options.keep_going;
+    render.flatten = options.flatten;
+    render.base_pdf = options.input;
+    render.base_pages = &pages;
+    const std::string name = options.description.empty() ? options.input : options.description;
+    const int status = render_description(input, name, render, err);
+    if (status == 0) {
+        std::fprintf(out, "%s\n", options.output.c_str());
+        if (!options.save.empty()) std::fprintf(out, "%s\n", options.save.c_str());
+    }
+    return status;
+}
+
+}  // namespace zcnt
