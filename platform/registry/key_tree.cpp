@@ -70,8 +70,17 @@ void key::clear()
 
 bool is_valid_name(std::u16string_view name)
 {
-    return std::none_of(name.begin(), name.end(),
-                        [](char16_t c) { return c < u' ' || c == u'\x7F'; });
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const char16_t c = name[i];
+        if (c < u' ' || c == u'\x7F') return false;
+        // The file is UTF-8, which has no spelling for half a surrogate pair.
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < name.size() && name[i + 1] >= 0xDC00 &&
+            name[i + 1] <= 0xDFFF)
+            ++i;
+        else if (c >= 0xD800 && c <= 0xDFFF)
+            return false;
+    }
+    return true;
 }
 
 bool split_path(std::u16string_view text, key_path* path)

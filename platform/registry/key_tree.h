@@ -48,7 +48,8 @@ using key_path = std::vector<std::u16string>;
 // backslash), a name over 255 characters or one holding a control character.
 bool split_path(std::u16string_view text, key_path* path);
 
-// Key and value names may hold any character but a control character (and, for keys, `\`).
+// Key and value names may hold any character but a control character or an unpaired
+// surrogate (and, for keys, `\`).
 bool is_valid_name(std::u16string_view name);
 
 key* find(key& root, const key_path& path);

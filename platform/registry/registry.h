@@ -8,7 +8,8 @@
 // Results are Win32 error codes as on Windows: ERROR_SUCCESS, ERROR_FILE_NOT_FOUND for a
 // missing key or value, ERROR_INVALID_HANDLE for a handle that is not open, ERROR_KEY_DELETED
 // for an open key that another call removed, ERROR_INVALID_PARAMETER for bad arguments
-// (a key name over 255 characters, a name with control characters, a null out pointer),
+// (a key name over 255 characters, a name with a control character or an unpaired surrogate,
+// a null out pointer),
 // ERROR_BADDB for a damaged file (left as it is), ERROR_CANTREAD / ERROR_CANTWRITE when the
 // file cannot be read or replaced, ERROR_NOT_ENOUGH_MEMORY.
 //

@@ -168,6 +168,8 @@ TEST_F(Keys, HandlesFollowWhatOthersChange)
     EXPECT_EQ(nullptr, key);
     EXPECT_EQ(status(ERROR_INVALID_PARAMETER), create(u"a\\\\b"));
     EXPECT_EQ(status(ERROR_INVALID_PARAMETER), create(u"line\nbreak"));
+    EXPECT_EQ(status(ERROR_INVALID_PARAMETER), create(u"half \xD800 pair"));
+    EXPECT_EQ(status(ERROR_INVALID_PARAMETER), create(std::u16string(256, u'k').c_str()));
     EXPECT_EQ(status(ERROR_ACCESS_DENIED), RegDeleteKeyW(HKEY_CLASSES_ROOT, u""));
 
     ASSERT_EQ(ok, RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Classes\\Machine", 0, nullptr,
