@@ -150,7 +150,8 @@ constexpr HRESULT TYPE_E_ELEMENTNOTFOUND = ZCNT_HR(0x8002802B);
 constexpr HRESULT TYPE_E_LIBNOTREGISTERED = ZCNT_HR(0x8002801D);
 constexpr HRESULT TYPE_E_CANTLOADLIBRARY = ZCNT_HR(0x80029C4A);
 
-// Win32 errors that reach callers as HRESULTs.
+// Win32 errors that reach callers as HRESULTs, or as the registry functions' results.
+constexpr std::uint32_t ERROR_SUCCESS = 0;
 constexpr std::uint32_t ERROR_FILE_NOT_FOUND = 2;
 constexpr std::uint32_t ERROR_PATH_NOT_FOUND = 3;
 constexpr std::uint32_t ERROR_ACCESS_DENIED = 5;
@@ -158,4 +159,12 @@ constexpr std::uint32_t ERROR_INVALID_HANDLE = 6;
 constexpr std::uint32_t ERROR_NOT_ENOUGH_MEMORY = 8;
 constexpr std::uint32_t ERROR_INVALID_PARAMETER = 87;
 constexpr std::uint32_t ERROR_INSUFFICIENT_BUFFER = 122;
+constexpr std::uint32_t ERROR_MORE_DATA = 234;
+constexpr std::uint32_t ERROR_NO_MORE_ITEMS = 259;
+constexpr std::uint32_t ERROR_BADDB = 1009;
+constexpr std::uint32_t ERROR_BADKEY = 1010;
+constexpr std::uint32_t ERROR_CANTOPEN = 1011;
+constexpr std::uint32_t ERROR_CANTREAD = 1012;
+constexpr std::uint32_t ERROR_CANTWRITE = 1013;
+constexpr std::uint32_t ERROR_KEY_DELETED = 1018;
 constexpr std::uint32_t ERROR_NO_UNICODE_TRANSLATION = 1113;
