@@ -7,7 +7,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -23,9 +22,7 @@ class large_png {
 public:
     large_png(int side, bool alpha)
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zcnt-png-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) return;
-        dir_ = pattern;
+        if (dir_.path().empty()) return;
         const int channels = alpha ? 4 : 3;
         std::vector<png_byte> pixels(std::size_t(side) * std::size_t(side) * std::size_t(channels));
         for (int y = 0; y < side; ++y)
@@ -41,21 +38,15 @@ public:
         image.width = static_cast<png_uint_32>(side);
         image.height = static_cast<png_uint_32>(side);
         image.format = alpha ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
-        const std::string path = dir_ + "/large.png";
+        const std::string path = dir_.path() + "/large.png";
         if (png_image_write_to_file(&image, path.c_str(), 0, pixels.data(), 0, nullptr)) path_ = path;
         png_image_free(&image);
     }
-    ~large_png()
-    {
-        std::error_code ignored;
-        if (!dir_.empty()) std::filesystem::remove_all(dir_, ignored);
-    }
-    large_png(const large_png&) = delete;
-    large_png& operator=(const large_png&) = delete;
     const std::string& path() const { return path_; }
 
 private:
-    std::string dir_, path_;
+    bench_support::temp_folder dir_{"zcnt-png-bench"};
+    std::string path_;
 };
 
 // The resident high-water mark, in KiB, reset to the present size first when asked.

@@ -159,7 +159,13 @@ public:
             if (!last && z_.avail_in == 0) return true;
         }
     }
-    std::shared_ptr<Buffer> take() const { return buffer_of(packed_.data(), used_); }
+    // The stream, its room given back.
+    std::shared_ptr<Buffer> take()
+    {
+        std::shared_ptr<Buffer> packed = buffer_of(packed_.data(), used_);
+        std::vector<BYTE>().swap(packed_);
+        return packed;
+    }
 
 private:
     z_stream z_{};
@@ -189,7 +195,7 @@ public:
         for (std::size_t x = 0; x < w && opaque_; ++x) opaque_ = alpha[x] == 0xFF;
         return mask_.add(alpha, w, last);
     }
-    QPDFObjectHandle xobject(QPDF& out, bool interpolate) const
+    QPDFObjectHandle xobject(QPDF& out, bool interpolate)
     {
         QPDFObjectHandle stream = QPDFObjectHandle::newStream(&out);
         stream.replaceStreamData(colour_.take(), QPDFObjectHandle::newName(name::FlateDecode),
