@@ -46,8 +46,6 @@ HRESULT walk(const BYTE* data, std::size_t size, walked* found, std::string* mes
         const bool sound = host::crc32(type, 4 + length) == big_endian(body + length);
         if (!sound && critical(type)) return fail(message, E_INVALIDARG, "corrupt PNG: CRC error");
         at += 12 + length;
-        // The decoder drops an ancillary chunk that fails its checksum.
-        if (!sound) continue;
         if (is(type, "IEND")) break;
         if (is(type, "IDAT")) {
             if (after_data) found->scattered = true;
@@ -56,8 +54,11 @@ HRESULT walk(const BYTE* data, std::size_t size, walked* found, std::string* mes
             ++found->idat_count;
             continue;
         }
+        // Any chunk ends the image data for the decoder, even one it then drops.
         if (in_data) after_data = true;
         in_data = false;
+        // The decoder drops an ancillary chunk that fails its checksum.
+        if (!sound) continue;
         if (is(type, "PLTE")) {
             if (after_data) return fail(message, E_INVALIDARG, "corrupt PNG: PLTE after the image data");
             found->palette = body;
