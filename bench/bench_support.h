@@ -3,6 +3,10 @@
 // the way the engine attaches it.
 #pragma once
 
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
 #include "contentelements/zprint_objects.h"
 #include "host/engine.h"
 #include "module/class_map.h"
@@ -16,6 +20,28 @@ struct registered {
 };
 
 // A new element of `clsid`, attached to page `page` of `doc`; null when it cannot be made.
+// A new folder under the system's temporary one, removed with everything in it; path() is empty
+// when it could not be made.
+class temp_folder {
+public:
+    explicit temp_folder(const char* prefix)
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / (std::string(prefix) + "-XXXXXX")).string();
+        if (mkdtemp(pattern.data())) path_ = pattern;
+    }
+    ~temp_folder()
+    {
+        std::error_code ignored;
+        if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+    }
+    temp_folder(const temp_folder&) = delete;
+    temp_folder& operator=(const temp_folder&) = delete;
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
 template <typename I>
 com::ComPtr<I> attached(const host::document& doc, REFCLSID clsid, LONG page = 1)
 {

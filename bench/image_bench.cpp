@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "contentelements/cnt_image.h"
 #include "contentelements/zprint_objects.h"
 #include "host/engine.h"
@@ -28,10 +29,7 @@ class png_file {
 public:
     png_file()
     {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "zcnt-image-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) return;
-        dir_ = pattern;
+        if (dir_.path().empty()) return;
         constexpr int side = 512;
         std::vector<png_byte> pixels(std::size_t{side} * side * 3);
         for (int y = 0; y < side; ++y)
@@ -46,22 +44,16 @@ public:
         image.width = side;
         image.height = side;
         image.format = PNG_FORMAT_RGB;
-        const std::string path = dir_ + "/gradient.png";
+        const std::string path = dir_.path() + "/gradient.png";
         if (png_image_write_to_file(&image, path.c_str(), 0, pixels.data(), 0, nullptr))
             path_ = path;
         png_image_free(&image);
     }
-    ~png_file()
-    {
-        std::error_code ignored;
-        if (!dir_.empty()) std::filesystem::remove_all(dir_, ignored);
-    }
-    png_file(const png_file&) = delete;
-    png_file& operator=(const png_file&) = delete;
     const std::string& path() const { return path_; }
 
 private:
-    std::string dir_, path_;
+    bench_support::temp_folder dir_{"zcnt-image-bench"};
+    std::string path_;
 };
 
 com::ComPtr<IZCntElementImage> attached_image(const host::document& doc)

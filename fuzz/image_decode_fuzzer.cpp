@@ -11,6 +11,7 @@
 #include <string>
 
 #include "host/output/image/decode.h"
+#include "host/output/image/png_stream.h"
 
 namespace {
 
@@ -47,6 +48,24 @@ void decode(const uint8_t* data, size_t size, bool keep_jpeg, const host::image:
     check(p.alpha.empty() || p.alpha.size() == count, "alpha plane size");
 }
 
+// The PNG data a PDF would take as it is: only ever a whole, consistent description of it.
+void direct(const uint8_t* data, size_t size, const host::image::info& probed)
+{
+    host::image::png_direct d;
+    std::string message;
+    const HRESULT hr = host::image::png_direct_data(data, size, &d, &message);
+    if (FAILED(hr)) {
+        check(hr == E_INVALIDARG || hr == E_OUTOFMEMORY, "unexpected direct failure code");
+        check(!message.empty(), "direct failure without a message");
+        return;
+    }
+    if (hr == S_FALSE) return;
+    check(d.width == probed.width && d.height == probed.height, "direct data disagrees with probe");
+    check(d.colours == 1 || d.colours == 3, "direct colours not 1 or 3");
+    check(d.data.size() >= 2 && d.data.size() <= size, "direct data size");
+    check(!d.indexed || d.palette.size() == std::size_t{3} << d.depth, "direct palette size");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -68,6 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (std::uint64_t(probed.width) * std::uint64_t(probed.height) > decode_limit) return 0;
     decode(data, size, false, probed);
     decode(data, size, true, probed);
+    if (probed.kind == host::image::format::png) direct(data, size, probed);
     return 0;
 }
 

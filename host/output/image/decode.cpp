@@ -9,6 +9,7 @@
 #include <utility>
 #include <new>
 
+#include "host/output/image/png_stream.h"
 #include "platform/com/regular_file.h"
 
 namespace host::image {
@@ -207,40 +208,72 @@ HRESULT decode_bytes(const BYTE* data, std::size_t size, bool keep_jpeg, picture
     return hr;
 }
 
+HRESULT read_image_file(const std::string& path, std::vector<BYTE>* bytes, info* found,
+                        std::string* message) noexcept
+{
+    start(message);
+    if (bytes == nullptr || found == nullptr) return E_POINTER;
+    bytes->clear();
+    std::FILE* file = nullptr;
+    std::uint64_t size = 0;
+    const HRESULT opened = open_file(path, &file, &size, message);
+    if (FAILED(opened)) return opened;
+    file_closer closer{file};
+    file_source in(file, size);
+    const HRESULT probed = probe_source(in, found, message);
+    if (FAILED(probed)) return probed;
+    if (size > SIZE_MAX) return fail(message, E_OUTOFMEMORY, "file too large to read");
+    try {
+        bytes->resize(static_cast<std::size_t>(size));
+    } catch (const std::bad_alloc&) {
+        return fail(message, E_OUTOFMEMORY, "out of memory reading the image file");
+    } catch (const std::length_error&) {
+        return fail(message, E_OUTOFMEMORY, "file too large to read");
+    }
+    if (!in.read(0, bytes->data(), bytes->size())) {
+        std::vector<BYTE>().swap(*bytes);
+        return cannot_open(path, errno ? errno : EIO, message);
+    }
+    return S_OK;
+}
+
 HRESULT decode_file(const std::string& path, bool keep_jpeg, picture* out,
                     std::string* message) noexcept
 {
     start(message);
     if (out == nullptr) return E_POINTER;
     *out = {};
-    std::FILE* file = nullptr;
-    std::uint64_t size = 0;
-    const HRESULT opened = open_file(path, &file, &size, message);
-    if (FAILED(opened)) return opened;
-    file_closer closer{file};
-    // Sniff and probe first: an unknown, damaged or oversized file is refused without reading
-    // all of it into memory.
-    file_source in(file, size);
-    info found{};
-    const HRESULT probed = probe_source(in, &found, message);
-    if (FAILED(probed)) return probed;
-    if (size > SIZE_MAX) return fail(message, E_OUTOFMEMORY, "file too large to read");
     std::vector<BYTE> bytes;
-    try {
-        bytes.resize(static_cast<std::size_t>(size));
-    } catch (const std::bad_alloc&) {
-        return fail(message, E_OUTOFMEMORY, "out of memory reading the image file");
-    } catch (const std::length_error&) {
-        return fail(message, E_OUTOFMEMORY, "file too large to read");
-    }
-    if (!in.read(0, bytes.data(), bytes.size())) return cannot_open(path, errno ? errno : EIO, message);
+    info found{};
+    const HRESULT hr = read_image_file(path, &bytes, &found, message);
+    if (FAILED(hr)) return hr;
     return decode_bytes(bytes.data(), bytes.size(), keep_jpeg, out, message);
 }
 
+namespace {
+
+// Takes the rows and keeps none of them.
+class no_sink final : public png_row_sink {
+public:
+    bool begin(LONG, LONG, int, bool) noexcept override { return true; }
+    bool row(const BYTE*, const BYTE*) noexcept override { return true; }
+};
+
+}  // namespace
+
 HRESULT check_file(const std::string& path, std::string* message) noexcept
 {
+    std::vector<BYTE> bytes;
+    info found{};
+    const HRESULT hr = read_image_file(path, &bytes, &found, message);
+    if (FAILED(hr)) return hr;
+    // A PNG is decoded a row at a time, as the PDF writer would decode it.
+    if (found.kind == format::png) {
+        no_sink sink;
+        return read_png_rows(bytes.data(), bytes.size(), sink, message);
+    }
     picture decoded;
-    return decode_file(path, true, &decoded, message);
+    return decode_bytes(bytes.data(), bytes.size(), true, &decoded, message);
 }
 
 }  // namespace host::image
