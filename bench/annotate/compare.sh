@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Annotating a 1 000-page text document with one highlight and one stamp a page: zcnt annotate
+# against PyMuPDF doing the same, paired whole processes (farm-bench when it is there, else
+# /usr/bin/time once each). Needs python3-fitz and python3-reportlab.
+#     bench/annotate/compare.sh [build/bin/zcnt] [PAGES]
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+zcnt=${1:-$here/../../build/bin/zcnt}
+pages=${2:-1000}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+/usr/bin/python3 "$here/make_input.py" "$work" "$pages"
+ours="$zcnt annotate $work/input.pdf $work/stamps.json -o $work/ours.pdf --highlight 'net revenue'"
+theirs="/usr/bin/python3 $here/pymupdf_annotate.py $work/input.pdf $work/theirs.pdf"
+# Debian 12's python3-fitz fails on load_page (a SWIG binding mismatch): then zcnt alone.
+if ! $theirs 2>"$work/theirs.log"; then
+  echo "PyMuPDF cannot do the job here ($(tail -n 1 "$work/theirs.log")); zcnt alone:"
+  theirs=""
+fi
+if command -v farm-bench >/dev/null && [ -z "$theirs" ]; then
+  farm-bench -n 5 --timeout 600 -- sh -c "exec $ours >/dev/null"
+elif command -v farm-bench >/dev/null; then
+  farm-bench -n 5 --timeout 600 --vs "$theirs" -- sh -c "exec $ours >/dev/null"
+else
+  /usr/bin/time -f "zcnt:    %e s, %M KB" sh -c "$ours >/dev/null"
+  [ -z "$theirs" ] || /usr/bin/time -f "PyMuPDF: %e s, %M KB" sh -c "$theirs"
+fi
