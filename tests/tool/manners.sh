@@ -102,6 +102,14 @@ out=$("$zcnt" render "$example" --report "$work/r.json" --save "$work/d.pjd" -o 
 [ -s "$work/d.pdf" ] && [ -s "$work/d.pjd" ] && [ -s "$work/r.json" ] || fail "render wrote less than it said"
 [ -z "$("$zcnt" render "$example")" ] || fail "render without outputs printed something"
 
+# annotate reads the same descriptions and names their faults the same way.
+printf '{"elements": [\n {"class": "Orvane.ZCntElementLink.1", "pages": 1}]}' >"$work/annotate-key.json"
+expect_error "zcnt: $work/annotate-key.json:2:40: element 1: unknown key \"pages\"" \
+  annotate "$work/d.pdf" "$work/annotate-key.json" -o "$work/annotated.pdf"
+expect_error "zcnt: $work/short.json:1:12: not valid JSON: " \
+  annotate "$work/d.pdf" "$work/short.json" -o "$work/annotated.pdf"
+[ ! -e "$work/annotated.pdf" ] || fail "annotate wrote a PDF for a faulty description"
+
 # A name the folder takes is written, however little room it leaves for a temporary name.
 long=$work/$(printf 'n%.0s' $(seq 251))
 "$zcnt" render "$example" -o "$long.pdf" --save "$long.pjd" >/dev/null || fail "a long output name: exit $?"

@@ -30,9 +30,9 @@ int render_json(const nlohmann::json& input, const std::string& text, const std:
 }  // namespace
 
 int render_description(const nlohmann::json& input, const std::string& name,
-                       const render_options& options, std::FILE* err)
+                       const render_options& options, std::FILE* err, const std::string& text)
 {
-    return render_json(input, {}, name, options, err);
+    return render_json(input, text, name, options, err);
 }
 
 int run_render(const render_options& options, std::FILE* out, std::FILE* err)
