@@ -79,6 +79,23 @@ std::string random_suffix(unsigned attempt)
     return suffix;
 }
 
+// A name beside `real` for its temporary file or its backup: the file's own name, `tag` and a
+// random suffix. A name near the longest a folder takes is cut (at a whole UTF-8 character)
+// to leave room for the rest, so that a target that can be written never fails for its
+// temporary file's name.
+std::string sibling_name(const std::string& real, const char* tag, unsigned attempt)
+{
+    const std::size_t slash = real.find_last_of('/');
+    const std::size_t base = slash == std::string::npos ? 0 : slash + 1;
+    const std::string added = tag + random_suffix(attempt);
+    std::size_t keep = real.size() - base;
+    if (keep + added.size() > NAME_MAX) {
+        keep = NAME_MAX - added.size();
+        while (keep > 0 && (static_cast<unsigned char>(real[base + keep]) & 0xC0) == 0x80) --keep;
+    }
+    return real.substr(0, base + keep) + added;
+}
+
 // The temporary file goes away with this unless it was renamed over the target.
 struct temporary_file {
     std::string name;
@@ -99,7 +116,7 @@ struct temporary_file {
 int create_temporary(const std::string& real, temporary_file* file)
 {
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        std::string name = real + ".tmp-" + random_suffix(attempt);
+        std::string name = sibling_name(real, ".tmp-", attempt);
         const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
         if (fd >= 0) {
             file->name = std::move(name);
@@ -208,7 +225,7 @@ HRESULT file_batch::commit(std::string* message) noexcept
             e->existed = ::lstat(e->real.c_str(), &info) == 0;
             if (!e->existed) continue;
             for (unsigned attempt = 0; attempt < 100 && e->backup.empty(); ++attempt) {
-                std::string name = e->real + ".old-" + random_suffix(attempt);
+                std::string name = sibling_name(e->real, ".old-", attempt);
                 if (::link(e->real.c_str(), name.c_str()) == 0) e->backup = std::move(name);
                 else if (errno != EEXIST) break;
             }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "tools/zcnt/description_parse.h"
 
@@ -271,3 +272,40 @@ TEST(Description, RefusesAPathItCannotRead)
 }
 
 }  // namespace
+
+// A key the description does not read is a fault naming it and the path to it, found before
+// anything of the part that holds it is kept.
+TEST(Description, RefusesKeysItDoesNotKnow)
+{
+    const struct {
+        const char* text;
+        const char* message;
+        std::vector<std::string> key;
+        std::size_t elements;  // kept before the fault
+    } cases[] = {
+        {R"({"pages": [{"resolution": 1, "width": 1, "height": 1}], "hit": []})",
+         R"(the document: unknown key "hit" (known: pages, texts, elements, hits))", {"hit"}, 0},
+        {R"({"pages": [{"resolution": 1, "width": 1, "height": 1},
+                       {"resolution": 1, "width": 1, "heigth": 1}]})",
+         R"(page 2: unknown key "heigth" (known: resolution, width, height))",
+         {"pages", "1", "heigth"}, 0},
+        {R"({"pages": [{"resolution": 1, "width": 1, "height": 1}], "texts": [{"colour": 1}]})",
+         R"(text 1: unknown key "colour" (known: page, x, y, text, font, size, bold, italic, color))",
+         {"texts", "0", "colour"}, 0},
+        {R"({"pages": [{"resolution": 1, "width": 1, "height": 1}],
+             "elements": [{"class": "A"}, {"class": "B", "call": []}]})",
+         R"(element 2: unknown key "call" (known: page, class, calls))",
+         {"elements", "1", "call"}, 1},
+        {R"({"pages": [{"resolution": 1, "width": 1, "height": 1}], "elements": [{"Class\"": "A"}]})",
+         R"(element 1: unknown key "Class\"" (known: page, class, calls))",
+         {"elements", "0", "Class\""}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const description d = parse(c.text);
+        EXPECT_EQ(d.fault, c.message);
+        EXPECT_EQ(d.fault_key, c.key);
+        EXPECT_EQ(d.elements.size(), c.elements);
+    }
+    EXPECT_TRUE(parse(R"({"pages": [)" + kPage + "]}").fault_key.empty());
+}

@@ -9,6 +9,7 @@
 #include "host/input/pdf_text.h"
 #include "tools/zcnt/dispatch_call.h"
 #include "tools/zcnt/files.h"
+#include "tools/zcnt/json_input.h"
 #include "tools/zcnt/render.h"
 
 namespace zcnt {
@@ -91,11 +92,13 @@ int run_annotate(const annotate_options& options, std::FILE* out, std::FILE* err
         return usage_error(message);
 
     json input = json::object();
+    std::string text;
     if (!options.description.empty()) {
-        std::string text, error;
+        std::string error, where, cause;
         if (!read_file(options.description, &text, &error)) return usage_error(error);
-        input = json::parse(text, nullptr, false);
-        if (input.is_discarded() || !input.is_object())
+        if (!parse_json_text(text, &input, &where, &cause))
+            return usage_error(options.description + ":" + where + ": not valid JSON: " + cause);
+        if (!input.is_object())
             return usage_error(options.description + ": not a valid JSON object");
         if (input.contains("pages"))
             return usage_error(options.description + ": annotate takes its pages from " +
@@ -126,7 +129,8 @@ int run_annotate(const annotate_options& options, std::FILE* out, std::FILE* err
     render.base_pdf = options.input;
     render.base_pages = &pages;
     const std::string name = options.description.empty() ? options.input : options.description;
-    const int status = render_description(input, name, render, err);
+    // The description's own keys keep their places: the pages and the marks come after them.
+    const int status = render_description(input, name, render, err, text);
     if (status == 0) {
         std::fprintf(out, "%s\n", options.output.c_str());
         if (!options.save.empty()) std::fprintf(out, "%s\n", options.save.c_str());

@@ -285,17 +285,17 @@ private:
 int run_demo(const demo_options& options, std::FILE* out, std::FILE* err)
 {
     if (options.pages < 1 || options.pages > 100000) {
-        std::fprintf(err, "zcnt demo: --pages must be between 1 and 100000\n");
+        std::fprintf(err, "zcnt: --pages must be between 1 and 100000\n");
         return 2;
     }
     if (options.output.empty()) {
-        std::fprintf(err, "zcnt demo: -o needs a file name\n");
+        std::fprintf(err, "zcnt: -o needs a file name\n");
         return 2;
     }
     asset_folder assets;
     std::string error;
     if (!assets.make(options, &error) || !write_product_photo(assets.path() + "/product.png", &error)) {
-        std::fprintf(err, "zcnt demo: %s\n", error.c_str());
+        std::fprintf(err, "zcnt: %s\n", error.c_str());
         return 2;
     }
     render_options sheet;

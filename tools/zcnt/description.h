@@ -87,6 +87,10 @@ struct description {
     std::vector<element_description> elements;
     std::vector<hit_description> hits;
     std::string fault;  // reported after everything above
+    // For a key the description does not know: the path to it (object keys and array indexes
+    // from the top, as strings), and where the caller found it in the text ("3:14").
+    std::vector<std::string> fault_key;
+    std::string fault_location;
 };
 
 }  // namespace zcnt

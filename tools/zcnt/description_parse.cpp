@@ -2,7 +2,9 @@
 // in the order the run reaches the value it guards, so that the first fault stays the first.
 #include "tools/zcnt/description_parse.h"
 
+#include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "tools/zcnt/member_path.h"
 
@@ -14,7 +16,24 @@ using nlohmann::json;
 // Ends the parse; an empty message when the fault is kept with its part of the description.
 struct fault {
     std::string message;
+    std::vector<std::string> key;  // the path to a key not known, for its place in the text
 };
+
+// A key no one reads is most often a misspelt one whose value would be dropped in silence.
+void known_keys(const json& object, std::initializer_list<const char*> keys,
+                const std::string& where, std::vector<std::string> path)
+{
+    for (const auto& item : object.items()) {
+        bool known = false;
+        for (const char* key : keys) known = known || item.key() == key;
+        if (known) continue;
+        std::string names;
+        for (const char* key : keys) names += std::string(names.empty() ? "" : ", ") + key;
+        path.push_back(item.key());
+        throw fault{where + ": unknown key " + json(item.key()).dump() + " (known: " + names + ")",
+                    std::move(path)};
+    }
+}
 
 LONG positive_int(const json& object, const char* key, const std::string& where)
 {
@@ -42,6 +61,7 @@ void parse_pages(const json& input, description* d)
         const json& p = input["pages"][i];
         const std::string where = "page " + std::to_string(i + 1);
         if (!p.is_object()) throw fault{where + ": must be an object"};
+        known_keys(p, {"resolution", "width", "height"}, where, {"pages", std::to_string(i)});
         page_description page;
         page.resolution = positive_int(p, "resolution", where);
         page.width = positive_int(p, "width", where);
@@ -86,6 +106,8 @@ void parse_texts(const json& texts, description* d)
         const json& t = texts[i];
         const std::string where = "text " + std::to_string(i + 1);
         if (!t.is_object()) throw fault{where + ": must be an object"};
+        known_keys(t, {"page", "x", "y", "text", "font", "size", "bold", "italic", "color"}, where,
+                   {"texts", std::to_string(i)});
         text_description text;
         text.page = page_of(t, where, d->pages.size());
         try {
@@ -223,6 +245,7 @@ void parse_elements(const json& elements, description* d)
         const json& e = elements[i];
         const std::string where = "element " + std::to_string(i + 1);
         if (!e.is_object()) throw fault{where + ": must be an object"};
+        known_keys(e, {"page", "class", "calls"}, where, {"elements", std::to_string(i)});
         if (!e.contains("class") || !e["class"].is_string())
             throw fault{where + ": \"class\" must be a ProgID or a {class id}"};
         element_description element;
@@ -271,12 +294,14 @@ description parse_description(const json& input)
     description d;
     try {
         if (!input.is_object()) throw fault{"the document must be a JSON object"};
+        known_keys(input, {"pages", "texts", "elements", "hits"}, "the document", {});
         parse_pages(input, &d);
         if (input.contains("texts")) parse_texts(input["texts"], &d);
         if (input.contains("elements")) parse_elements(input["elements"], &d);
         if (input.contains("hits")) parse_hits(input["hits"], &d);
     } catch (fault& f) {
         d.fault = std::move(f.message);
+        d.fault_key = std::move(f.key);
     }
     return d;
 }

@@ -183,17 +183,17 @@ void draw(const draw_field_options& options)
 int run_draw_field(const draw_field_options& options, std::FILE* err)
 {
     if (FAILED(cnt::module::register_classes())) {
-        std::fprintf(err, "zcnt draw-field: the library's classes cannot be registered\n");
+        std::fprintf(err, "zcnt: the library's classes cannot be registered\n");
         return 1;
     }
     int status = 0;
     try {
         draw(options);
     } catch (const failure& f) {
-        std::fprintf(err, "zcnt draw-field: %s\n", f.message.c_str());
+        std::fprintf(err, "zcnt: %s\n", f.message.c_str());
         status = f.status;
     } catch (const std::exception& e) {
-        std::fprintf(err, "zcnt draw-field: %s\n", e.what());
+        std::fprintf(err, "zcnt: %s\n", e.what());
         status = 1;
     }
     cnt::module::revoke_classes();

@@ -30,10 +30,9 @@ bool output_files::add(const std::string& path, std::string_view contents, std::
 
 bool output_files::commit(std::string* error) { return SUCCEEDED(batch_.commit(error)); }
 
-bool check_unusable_files(const host::document& doc, bool keep_going, std::FILE* err,
-                          std::string* error)
+bool check_unusable_files(const std::vector<host::unusable_file>& files, bool keep_going,
+                          std::FILE* err, std::string* error)
 {
-    const std::vector<host::unusable_file> files = doc.unusable_files();
     if (files.empty()) return true;
     if (!keep_going) {
         *error = "cannot use " + files.front().file + ": " + files.front().cause;

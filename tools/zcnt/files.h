@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "host/engine.h"
 
@@ -23,8 +24,8 @@ private:
 
 // The files the document could not use (a picture that does not decode, a PDF that does not
 // open …): an error naming the first of them, or with `keep_going` a warning on `err` for each.
-bool check_unusable_files(const host::document& doc, bool keep_going, std::FILE* err,
-                          std::string* error);
+bool check_unusable_files(const std::vector<host::unusable_file>& files, bool keep_going,
+                          std::FILE* err, std::string* error);
 
 bool write_file_atomically(const std::string& path, std::string_view contents, std::string* error);
 bool read_file(const std::string& path, std::string* contents, std::string* error);

@@ -58,16 +58,16 @@ json elements_of(IZPrintContentPage* page)
 }
 
 bool open(const std::string& path, host::document* loaded, com::ComPtr<IZDocument>* document,
-          std::FILE* err, const char* command)
+          std::FILE* err)
 {
     std::string error;
     if (FAILED(cnt::module::register_classes())) {
-        std::fprintf(err, "zcnt %s: the library's classes cannot be registered\n", command);
+        std::fprintf(err, "zcnt: the library's classes cannot be registered\n");
         return false;
     }
     if (FAILED(bridge::load_document(path, loaded, &error)) ||
         !(*document = bridge::interface_of(*loaded))) {
-        std::fprintf(err, "zcnt %s: %s\n", command, error.c_str());
+        std::fprintf(err, "zcnt: %s\n", error.c_str());
         return false;
     }
     return true;
@@ -88,7 +88,7 @@ int run_inspect(const std::string& path, bool as_json, std::FILE* out, std::FILE
 {
     host::document loaded;
     com::ComPtr<IZDocument> document;
-    if (!open(path, &loaded, &document, err, "inspect")) return 2;
+    if (!open(path, &loaded, &document, err)) return 2;
     json report;
     report["pages"] = json::array();
     com::ComPtr<IZPageList> pages;
@@ -154,15 +154,15 @@ int run_hit(const std::string& path, long long page, long long x, long long y,
     constexpr long long lo = std::numeric_limits<LONG>::min(), hi = std::numeric_limits<LONG>::max();
     if (x < lo || x > hi || y < lo || y > hi || hit_width < lo || hit_width > hi || page < 1 ||
         page > hi) {
-        std::fprintf(err, "zcnt hit: page, x, y and the hit width must be 32-bit integers, the page from 1\n");
+        std::fprintf(err, "zcnt: page, x, y and the hit width must be 32-bit integers, the page from 1\n");
         return 2;
     }
     host::document loaded;
     com::ComPtr<IZDocument> document;
-    if (!open(path, &loaded, &document, err, "hit")) return 2;
+    if (!open(path, &loaded, &document, err)) return 2;
     com::ComPtr<IZPrintContentPage> p = page_number(document.get(), static_cast<LONG>(page));
     if (!p) {
-        std::fprintf(err, "zcnt hit: %s has no page %lld\n", path.c_str(), page);
+        std::fprintf(err, "zcnt: %s has no page %lld\n", path.c_str(), page);
         cnt::module::revoke_classes();
         return 2;
     }

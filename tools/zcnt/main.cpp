@@ -4,6 +4,7 @@
 #include <malloc.h>
 
 #include <cstdio>
+#include <string>
 
 #include "tools/zcnt/annotate.h"
 #include "tools/zcnt/demo.h"
@@ -14,6 +15,52 @@
 #include "tools/zcnt/render.h"
 #include "tools/zcnt/self_check.h"
 
+namespace {
+
+// CLI11's words said plainly: "Could not convert: page = x", "--save: 1 required TEXT
+// missing", "The following argument was not expected: frob".
+std::string plain_message(const CLI::App& app, const CLI::ParseError& e)
+{
+    const std::string message = e.what();
+    const std::size_t colon = message.find(": ");
+    const std::string before = message.substr(0, colon);
+    const std::string after = colon == std::string::npos ? std::string() : message.substr(colon + 2);
+    if (dynamic_cast<const CLI::ConversionError*>(&e) && before == "Could not convert") {
+        const std::size_t equals = after.find(" = ");
+        if (equals != std::string::npos)
+            return after.substr(0, equals) + " must be a number, not \"" + after.substr(equals + 3) +
+                   "\"";
+    }
+    if (dynamic_cast<const CLI::ArgumentMismatch*>(&e) && message.find(" required ") != std::string::npos)
+        return before + " needs a value";
+    if (dynamic_cast<const CLI::ExtrasError*>(&e) && !after.empty()) {
+        if (after.find(' ') != std::string::npos) {
+            // Listed last first.
+            std::string in_order, rest = after;
+            for (std::size_t space; (space = rest.rfind(' ')) != std::string::npos; rest.resize(space))
+                in_order += rest.substr(space + 1) + " ";
+            return "unexpected arguments " + in_order + rest;
+        }
+        if (after.front() == '-') return "unknown option " + after;
+        if (app.get_subcommands().empty()) return "unknown command \"" + after + "\"";
+        return "unexpected argument \"" + after + "\"";
+    }
+    return message;
+}
+
+// A usage error is one line, as every other error, and points at the help of the command
+// that was being read.
+int usage_error(const CLI::App& app, const CLI::ParseError& e)
+{
+    std::string command = "zcnt";
+    for (const CLI::App* sub : app.get_subcommands()) command += " " + sub->get_name();
+    std::fprintf(stderr, "zcnt: %s (see %s --help)\n", plain_message(app, e).c_str(),
+                 command.c_str());
+    return 2;
+}
+
+}  // namespace
+
 int main(int argc, char** argv)
 {
     // The PDF writer deflates every stream; with glibc's defaults each deflate state is a fresh
@@ -21,7 +68,7 @@ int main(int argc, char** argv)
     mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
     mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
 
-    CLI::App app{"zcnt: ContentElements, PDF content elements for a print-content engine"};
+    CLI::App app{"zcnt: ContentElements, PDF content elements for a print-content engine", "zcnt"};
     app.set_version_flag("--version", std::string("zcnt ") + ZCNT_VERSION);
     app.require_subcommand(0, 1);
 
@@ -104,9 +151,20 @@ int main(int argc, char** argv)
     measure_cmd->add_option("text", measure.text, "the text to measure")->required();
     measure_cmd->add_option("--resolution", measure.resolution, "page units per inch (720)");
 
-    CLI11_PARSE(app, argc, argv);
+    // Without a command: the usage, as for any other usage error.
+    if (argc <= 1) {
+        std::fputs(app.help().c_str(), stderr);
+        return 2;
+    }
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        // --help and --version end the parse too, with success.
+        if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) return app.exit(e);
+        return usage_error(app, e);
+    }
 
-    if (render_cmd->parsed()) return zcnt::run_render(render, stderr);
+    if (render_cmd->parsed()) return zcnt::run_render(render, stdout, stderr);
     if (demo_cmd->parsed()) return zcnt::run_demo(demo, stdout, stderr);
     if (annotate_cmd->parsed()) return zcnt::run_annotate(annotate, stdout, stderr);
     if (measure_cmd->parsed()) return zcnt::run_measure(measure, stdout, stderr);
@@ -114,7 +172,7 @@ int main(int argc, char** argv)
     if (draw_field->parsed()) return zcnt::run_draw_field(field, stderr);
     if (form_data->parsed()) return zcnt::run_form_data(filled, stdout, stderr);
     if (hit->parsed()) return zcnt::run_hit(pjd, page, x, y, hit_width, stdout, stderr);
-    if (self_check->parsed() || app.get_subcommands().empty())
-        return zcnt::run_self_check(quiet ? nullptr : stdout) ? 0 : 1;
-    return 0;
+    if (self_check->parsed()) return zcnt::run_self_check(stdout, quiet) ? 0 : 1;
+    std::fputs(app.help().c_str(), stderr);
+    return 2;
 }

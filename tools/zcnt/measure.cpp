@@ -38,11 +38,11 @@ void print(std::FILE* out, const char* what, const measured& m)
 int run_measure(const measure_options& o, std::FILE* out, std::FILE* err)
 {
     if (o.size_tenths < -32768 || o.size_tenths > 32767) {
-        std::fprintf(err, "zcnt measure: the size is in tenths of a point, a 16-bit number\n");
+        std::fprintf(err, "zcnt: the size is in tenths of a point, a 16-bit number\n");
         return 2;
     }
     if (o.resolution < 1 || o.resolution > 100000) {
-        std::fprintf(err, "zcnt measure: the resolution must be between 1 and 100000 units per inch\n");
+        std::fprintf(err, "zcnt: the resolution must be between 1 and 100000 units per inch\n");
         return 2;
     }
     const std::u16string face16 = utf16_of(o.face);
@@ -54,7 +54,7 @@ int run_measure(const measure_options& o, std::FILE* out, std::FILE* err)
     measured pixels;
     HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
     if (!screen) {
-        std::fprintf(err, "zcnt measure: no display context\n");
+        std::fprintf(err, "zcnt: no display context\n");
         return 1;
     }
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
@@ -81,7 +81,7 @@ int run_measure(const measure_options& o, std::FILE* out, std::FILE* err)
     cnt::measure::display_context dc(resolution);
     page.height = dc.note_font_height(tenths);
     if (!dc.ok() || !dc.select_font(face16.c_str(), false, false, page.height)) {
-        std::fprintf(err, "zcnt measure: the font cannot be made\n");
+        std::fprintf(err, "zcnt: the font cannot be made\n");
         return 1;
     }
     dc.text_metrics(&page.tm);

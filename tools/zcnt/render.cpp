@@ -7,11 +7,14 @@
 
 #include "tools/zcnt/description_parse.h"
 #include "tools/zcnt/files.h"
+#include "tools/zcnt/json_input.h"
 
 namespace zcnt {
+namespace {
 
-int render_description(const nlohmann::json& input, const std::string& name,
-                       const render_options& options, std::FILE* err)
+// `text` is the JSON as written, to find a fault's place in, or empty.
+int render_json(const nlohmann::json& input, const std::string& text, const std::string& name,
+                const render_options& options, std::FILE* err)
 {
     description parsed;
     try {
@@ -20,22 +23,38 @@ int render_description(const nlohmann::json& input, const std::string& name,
         std::fprintf(err, "zcnt: %s: %s\n", name.c_str(), e.what());
         return 1;
     }
+    if (!parsed.fault_key.empty()) parsed.fault_location = key_line_column(text, parsed.fault_key);
     return run_description(parsed, name, options, err);
 }
 
-int run_render(const render_options& options, std::FILE* err)
+}  // namespace
+
+int render_description(const nlohmann::json& input, const std::string& name,
+                       const render_options& options, std::FILE* err, const std::string& text)
+{
+    return render_json(input, text, name, options, err);
+}
+
+int run_render(const render_options& options, std::FILE* out, std::FILE* err)
 {
     std::string text, error;
     if (!read_file(options.input, &text, &error)) {
-        std::fprintf(err, "zcnt render: %s\n", error.c_str());
+        std::fprintf(err, "zcnt: %s\n", error.c_str());
         return 2;
     }
-    nlohmann::json input = nlohmann::json::parse(text, nullptr, false);
-    if (input.is_discarded()) {
-        std::fprintf(err, "zcnt render: %s: not valid JSON\n", options.input.c_str());
+    nlohmann::json input;
+    std::string where, cause;
+    if (!parse_json_text(text, &input, &where, &cause)) {
+        std::fprintf(err, "zcnt: %s:%s: not valid JSON: %s\n", options.input.c_str(), where.c_str(),
+                     cause.c_str());
         return 2;
     }
-    return render_description(input, options.input, options, err);
+    const int status = render_json(input, text, options.input, options, err);
+    // What was written, as the demo tells it.
+    if (status == 0)
+        for (const std::string* path : {&options.pdf, &options.save, &options.report})
+            if (!path->empty()) std::fprintf(out, "%s\n", path->c_str());
+    return status;
 }
 
 }  // namespace zcnt

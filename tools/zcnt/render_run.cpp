@@ -16,6 +16,7 @@
 #include "tools/zcnt/dispatch_call.h"
 #include "tools/zcnt/files.h"
 #include "tools/zcnt/host_bridge.h"
+#include "tools/zcnt/named_files.h"
 #include "tools/zcnt/pdf_output.h"
 #include "tools/zcnt/render_report.h"
 
@@ -24,6 +25,7 @@ namespace {
 
 struct failure {
     std::string message;
+    std::string location;  // "line:column" in the description, when known
 };
 
 CLSID class_id_of(const std::string& text, const std::string& where)
@@ -81,11 +83,13 @@ public:
                 report_.add_hit(container.get(), page, hit);
             }
         }
-        if (!input_.fault.empty()) throw failure{input_.fault};
+        if (!input_.fault.empty()) throw failure{input_.fault, input_.fault_location};
+        collect_unusable(nullptr);
         report_.finish(host_document_, container_of(document_.get()).get(), elements_, pages_);
     }
 
     const host::document& document() const { return host_document_; }
+    const std::vector<host::unusable_file>& unusable_files() const { return unusable_; }
     std::string report() const { return report_.text(); }
 
 private:
@@ -192,6 +196,16 @@ private:
                               r.error};
             report_.add_call(call, r);
         }
+        collect_unusable(target);
+    }
+
+    // The engine's notes so far, then the file the element kept to itself, so that files are
+    // named in the order the elements were given them.
+    void collect_unusable(IDispatch* element)
+    {
+        const std::vector<host::unusable_file> noted = host_document_.unusable_files();
+        for (; engine_noted_ < noted.size(); ++engine_noted_) unusable_.push_back(noted[engine_noted_]);
+        if (element) note_missing_file(element, &unusable_);
     }
 
     void make_call(IDispatch* element, const call_description& call,
@@ -349,6 +363,8 @@ private:
     std::vector<com::ComPtr<IZPrintContentPage>> pages_;
     std::vector<made_element> elements_;
     render_report report_;
+    std::vector<host::unusable_file> unusable_;
+    std::size_t engine_noted_ = 0;  // how many of the engine's notes are in unusable_
 };
 
 }  // namespace
@@ -365,7 +381,7 @@ int run_description(const description& input, const std::string& name,
         renderer r(input);
         r.run(options);
         std::string error;
-        if (!check_unusable_files(r.document(), options.keep_going, err, &error))
+        if (!check_unusable_files(r.unusable_files(), options.keep_going, err, &error))
             throw failure{error};
         // Everything is made before anything is written, and every output is renamed into
         // place only once all of them were written.
@@ -378,7 +394,7 @@ int run_description(const description& input, const std::string& name,
                 throw failure{options.save + ": " +
                               (message.empty() ? "cannot be saved (" + hex_of(hr) + ")" : message)};
             const std::string_view contents(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-            if (!outputs.add(options.save, contents, &error)) throw failure{options.save + ": " + error};
+            if (!outputs.add(options.save, contents, &error)) throw failure{error};
         }
         if (!options.report.empty() && !outputs.add(options.report, r.report(), &error))
             throw failure{error};
@@ -392,7 +408,8 @@ int run_description(const description& input, const std::string& name,
         }
         if (!outputs.commit(&error)) throw failure{error};
     } catch (const failure& f) {
-        std::fprintf(err, "zcnt: %s: %s\n", name.c_str(), f.message.c_str());
+        const std::string at = f.location.empty() ? name : name + ":" + f.location;
+        std::fprintf(err, "zcnt: %s: %s\n", at.c_str(), f.message.c_str());
         status = 2;
     } catch (const std::exception& e) {
         std::fprintf(err, "zcnt: %s: %s\n", name.c_str(), e.what());

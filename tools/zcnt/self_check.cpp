@@ -74,14 +74,17 @@ struct reporter {
 
 }  // namespace
 
-bool zcnt::run_self_check(std::FILE* out)
+bool zcnt::run_self_check(std::FILE* verdict, bool quiet)
 {
+    std::FILE* out = quiet ? nullptr : verdict;
     reporter r{out};
     if (out) std::fprintf(out, "zcnt self-check\n");
 
     DWORD cookie = 0;
-    if (!r.step("register the sample class factory", com::register_class_factory<CSample>(kSampleClass, &cookie)))
+    if (!r.step("register the sample class factory", com::register_class_factory<CSample>(kSampleClass, &cookie))) {
+        std::fprintf(verdict, "self-check FAILED\n");
         return false;
+    }
     r.step("register its ProgID", com::register_progid(kSampleProgId, kSampleClass));
 
     CLSID clsid{};
@@ -114,6 +117,6 @@ bool zcnt::run_self_check(std::FILE* out)
     r.step("revoke the class factory", CoRevokeClassObject(cookie));
     com::revoke_progid(kSampleProgId);
     r.check("every object released (module lock count 0)", com::module_lock_count() == 0);
-    if (out) std::fprintf(out, "%s\n", r.ok ? "self-check passed" : "self-check FAILED");
+    std::fprintf(verdict, "%s\n", r.ok ? "self-check passed" : "self-check FAILED");
     return r.ok;
 }

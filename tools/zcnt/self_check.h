@@ -4,6 +4,7 @@
 #include <cstdio>
 
 namespace zcnt {
-// Returns true when every step succeeded; `out` may be null for no output.
-bool run_self_check(std::FILE* out);
+// Returns true when every step succeeded. Each step goes to `out` with its result code, then
+// the verdict line; `quiet` leaves only the verdict.
+bool run_self_check(std::FILE* out, bool quiet);
 }  // namespace zcnt
