@@ -64,6 +64,9 @@ public:
 
     void run(const render_options& options)
     {
+        // A report is built only when one is asked for: describing every object costs more
+        // than making it.
+        reporting_ = !options.report.empty();
         document_ = bridge::interface_of(host_document_);
         if (!document_) throw failure{"out of memory for the document"};
         if (options.base_pages)
@@ -76,7 +79,7 @@ public:
             for (LONG p = 1; p <= host_document_.page_count(); ++p) host_document_.recognise_words(p);
         for (std::size_t i = 0; i < input_.elements.size(); ++i)
             run_element(input_.elements[i], i + 1);
-        if (!input_.hits.empty()) {
+        if (reporting_ && !input_.hits.empty()) {
             com::ComPtr<IZCntElementContainer> container = container_of(document_.get());
             for (const hit_description& hit : input_.hits) {
                 IZPrintContentPage* page = pages_[static_cast<std::size_t>(hit.page - 1)].get();
@@ -85,7 +88,8 @@ public:
         }
         if (!input_.fault.empty()) throw failure{input_.fault, input_.fault_location};
         collect_unusable(nullptr);
-        report_.finish(host_document_, container_of(document_.get()).get(), elements_, pages_);
+        if (reporting_)
+            report_.finish(host_document_, container_of(document_.get()).get(), elements_, pages_);
     }
 
     const host::document& document() const { return host_document_; }
@@ -182,7 +186,7 @@ private:
         if (element) host_document_.attach(e.page, element.get());
 
         elements_.push_back(std::move(made));
-        report_.add_element();
+        if (reporting_) report_.add_element();
         if (!e.fault.empty()) throw failure{e.fault};
         IDispatch* target = elements_.back().dispatch.get();
         for (std::size_t c = 0; c < e.calls.size(); ++c) {
@@ -194,7 +198,7 @@ private:
             if (!r.error.empty())
                 throw failure{where + ", call " + std::to_string(c + 1) + " " + call.text + ": " +
                               r.error};
-            report_.add_call(call, r);
+            if (reporting_) report_.add_call(call, r);
         }
         collect_unusable(target);
     }
@@ -363,6 +367,7 @@ private:
     std::vector<com::ComPtr<IZPrintContentPage>> pages_;
     std::vector<made_element> elements_;
     render_report report_;
+    bool reporting_ = false;  // --report asked for one
     std::vector<host::unusable_file> unusable_;
     std::size_t engine_noted_ = 0;  // how many of the engine's notes are in unusable_
 };
