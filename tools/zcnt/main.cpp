@@ -11,6 +11,7 @@
 #include "tools/zcnt/form_data.h"
 #include "tools/zcnt/inspect.h"
 #include "tools/zcnt/measure.h"
+#include "tools/zcnt/register.h"
 #include "tools/zcnt/render.h"
 #include "tools/zcnt/self_check.h"
 
@@ -104,8 +105,10 @@ int main(int argc, char** argv)
     measure_cmd->add_option("text", measure.text, "the text to measure")->required();
     measure_cmd->add_option("--resolution", measure.resolution, "page units per inch (720)");
 
+    zcnt::registry_commands registry_cmds(app);
     CLI11_PARSE(app, argc, argv);
 
+    if (registry_cmds.parsed()) return registry_cmds.run(stdout, stderr);
     if (render_cmd->parsed()) return zcnt::run_render(render, stderr);
     if (demo_cmd->parsed()) return zcnt::run_demo(demo, stdout, stderr);
     if (annotate_cmd->parsed()) return zcnt::run_annotate(annotate, stdout, stderr);
