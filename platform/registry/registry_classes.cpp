@@ -2,7 +2,9 @@
 #include "platform/registry/registry_classes.h"
 
 #include <dlfcn.h>
+#include <sys/stat.h>
 
+#include <map>
 #include <mutex>
 #include <new>
 #include <string>
@@ -48,13 +50,81 @@ HRESULT read_default_string(const key_path& path, std::u16string* out)
     return REGDB_E_READREGDB;
 }
 
+// Which registry file, in which version: every change replaces the file by a new one, so its
+// inode, time and size change with its contents.
+struct file_stamp {
+    std::string path;
+    dev_t device = 0;
+    ino_t inode = 0;
+    timespec modified{};
+    off_t size = -1;  // -1: no file
+
+    bool operator==(const file_stamp& other) const
+    {
+        return path == other.path && device == other.device && inode == other.inode &&
+               modified.tv_sec == other.modified.tv_sec &&
+               modified.tv_nsec == other.modified.tv_nsec && size == other.size;
+    }
+};
+
+file_stamp stamp_now()
+{
+    file_stamp stamp;
+    stamp.path = registry_file_path();
+    struct stat info {};
+    if (stat(stamp.path.c_str(), &info) == 0) {
+        stamp.device = info.st_dev;
+        stamp.inode = info.st_ino;
+        stamp.modified = info.st_mtim;
+        stamp.size = info.st_size;
+    }
+    return stamp;
+}
+
+// The string values looked up so far, kept while the registry file stays the same one. Read
+// failures are not kept: the next lookup tries again.
+class lookup_cache {
+public:
+    HRESULT default_string(const key_path& path, std::u16string* out)
+    {
+        std::u16string name;
+        for (const std::u16string& step : path) name += fold(step) + u'\\';
+        const file_stamp stamp = stamp_now();
+        {
+            std::lock_guard<std::mutex> guard(lock_);
+            if (!(stamp == stamp_)) {
+                entries_.clear();
+                stamp_ = stamp;
+            }
+            if (auto it = entries_.find(name); it != entries_.end()) {
+                *out = it->second.text;
+                return it->second.found ? S_OK : S_FALSE;
+            }
+        }
+        const HRESULT hr = read_default_string(path, out);
+        if (FAILED(hr)) return hr;
+        std::lock_guard<std::mutex> guard(lock_);
+        if (stamp == stamp_) entries_[name] = {hr == S_OK, *out};
+        return hr;
+    }
+
+private:
+    struct entry {
+        bool found;
+        std::u16string text;
+    };
+    std::mutex lock_;
+    file_stamp stamp_;
+    std::map<std::u16string, entry> entries_;
+};
+
 class registry_source final : public com::class_source {
 public:
     HRESULT get_class_object(REFCLSID clsid, REFIID riid, void** object) noexcept override
     {
         try {
             std::u16string file;
-            const HRESULT hr = read_default_string(
+            const HRESULT hr = cache_.default_string(
                 {u"CLSID", com::format_guid_u16(clsid), u"InprocServer32"}, &file);
             if (FAILED(hr)) return hr;
             if (hr == S_FALSE || file.empty()) return REGDB_E_CLASSNOTREG;
@@ -71,7 +141,7 @@ public:
             if (!split_path(progid, &path) || path.size() != 1) return CO_E_CLASSSTRING;
             path.push_back(u"CLSID");
             std::u16string text;
-            const HRESULT hr = read_default_string(path, &text);
+            const HRESULT hr = cache_.default_string(path, &text);
             if (FAILED(hr)) return hr;
             if (hr == S_FALSE || !com::parse_guid(text, clsid)) return CO_E_CLASSSTRING;
             return S_OK;
@@ -125,6 +195,7 @@ private:
         return get(clsid, riid, object);
     }
 
+    lookup_cache cache_;
     std::mutex lock_;
     std::vector<loaded_server> servers_;
 };

@@ -1,6 +1,8 @@
 // The registry as the class table's source of classes: a ProgID's CLSID key gives its class
 // id, a class id's InprocServer32 key names the library that serves it, which is loaded with
-// dlopen (once, and kept) and asked through its DllGetClassObject.
+// dlopen (once, and kept) and asked through its DllGetClassObject. What a lookup read is
+// remembered while the registry file stays the same file (its inode, time and size), so a
+// change by any process is seen at the next lookup.
 //
 // Linking the registry library installs this source in the process's class table before
 // main; CoFreeUnusedLibraries closes each loaded library whose DllCanUnloadNow answers S_OK.

@@ -89,7 +89,13 @@ TEST_F(RegistryCreation, MakesANoteByProgIdAndDrivesItByName)
     second.reset();
     CoFreeUnusedLibraries();
     EXPECT_EQ(registry::loaded_server_count(), 0u);
-    EXPECT_EQ(module->dll().unregister_server(), S_OK);
+
+    // What was looked up before is not trusted once the registry has changed.
+    ASSERT_EQ(module->dll().unregister_server(), S_OK);
+    EXPECT_EQ(CLSIDFromProgID(u"Orvane.ZCntElementNote", &clsid), CO_E_CLASSSTRING);
+    void* gone = nullptr;
+    EXPECT_EQ(CoCreateInstance(kNote, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &gone),
+              REGDB_E_CLASSNOTREG);
 }
 
 TEST_F(RegistryCreation, WhatTheRegistryCannotServeFailsClearly)
