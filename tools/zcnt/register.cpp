@@ -47,7 +47,9 @@ int run_register(const registry_commands& c, std::FILE* out, std::FILE* err)
 {
     const std::string library = c.library.empty() ? default_library() : c.library;
     const char* entry = c.unregister ? "DllUnregisterServer" : "DllRegisterServer";
-    void* handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // Kept mapped after dlclose: what the library builds for the life of a process (its type
+    // library) then stays its own until the tool exits.
+    void* handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (!handle) {
         std::fprintf(err, "zcnt register: cannot load %s: %s\n", library.c_str(), dlerror());
         return 1;
