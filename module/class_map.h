@@ -16,6 +16,7 @@ using create_fn = HRESULT (*)(IUnknown* outer, REFIID riid, void** ppv) noexcept
 struct class_entry {
     const CLSID* clsid;
     const char16_t* coclass;  // "ZCntElementNote": ProgIDs are "Orvane." + coclass (+ ".1")
+    WORD script;              // the id of its registrar script among the module's resources
     create_fn create;
     // The coclass's interface in the type library: com::automation::implements<I>.
     com::automation::implemented_interface (*default_interface)(INT flags);

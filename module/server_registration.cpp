@@ -1,9 +1,89 @@
-// Registration of the module in the registry.
+// Registration of the module in the registry: the application id, each class of the class map
+// by its own script, and ContentElementsLib.
 #include "module/server_registration.h"
 
-namespace cnt::module {
+#include <iterator>
+#include <new>
+#include <string>
 
-HRESULT register_server(std::string_view) noexcept { return E_NOTIMPL; }
-HRESULT unregister_server(std::string_view) noexcept { return E_NOTIMPL; }
+#include "contentelements/cnt_types.h"
+#include "contentelements/libraries.h"
+#include "module/class_map.h"
+#include "module/registrar_scripts.h"
+#include "platform/registry/registrar.h"
+#include "platform/registry/type_library_registration.h"
+#include "platform/shell/text.h"
+
+namespace cnt::module {
+namespace {
+
+using script_runner = HRESULT (*)(std::u16string_view, std::span<const registry::replacement>) noexcept;
+
+struct script_context {
+    std::u16string module, quoted_module, appid;
+    registry::replacement bound[2];
+
+    explicit script_context(std::string_view path)
+        : module(shell::utf8_to_utf16(path)),
+          quoted_module(registry::quote_for_script(module)),
+          appid(com::format_guid_u16(APPID_ContentElements)),
+          bound{{u"MODULE", quoted_module}, {u"APPID", appid}}
+    {
+    }
+
+    HRESULT run(WORD id, script_runner runner) const
+    {
+        std::u16string text;
+        if (!registrar_script(id, &text)) return E_UNEXPECTED;
+        return runner(text, {bound, std::size(bound)});
+    }
+};
+
+HRESULT register_all(std::string_view path)
+{
+    const script_context scripts(path);
+    RETURN_IF_FAILED(scripts.run(kAppIdScript, &registry::register_script));
+    for (const class_entry& c : class_map())
+        RETURN_IF_FAILED(scripts.run(c.script, &registry::register_script));
+    com::ComPtr<ITypeLib> lib;
+    RETURN_IF_FAILED(com::automation::get_type_library<ContentElementsLib>(lib.put()));
+    // The library names no help file, so no help folder is given.
+    return RegisterTypeLib(lib.get(), scripts.module.c_str(), nullptr);
+}
+
+HRESULT unregister_all(std::string_view path)
+{
+    const script_context scripts(path);
+    for (const class_entry& c : class_map())
+        RETURN_IF_FAILED(scripts.run(c.script, &registry::unregister_script));
+    com::ComPtr<ITypeLib> lib;
+    RETURN_IF_FAILED(com::automation::get_type_library<ContentElementsLib>(lib.put()));
+    TLIBATTR* attr = nullptr;
+    RETURN_IF_FAILED(lib->GetLibAttr(&attr));
+    const TLIBATTR a = *attr;
+    lib->ReleaseTLibAttr(attr);
+    RETURN_IF_FAILED(UnRegisterTypeLib(a.guid, a.wMajorVerNum, a.wMinorVerNum, a.lcid, a.syskind));
+    return scripts.run(kAppIdScript, &registry::unregister_script);
+}
+
+}  // namespace
+
+HRESULT register_server(std::string_view module_path) noexcept
+{
+    try {
+        return register_all(module_path);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+HRESULT unregister_server(std::string_view module_path) noexcept
+{
+    try {
+        return unregister_all(module_path);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
 
 }  // namespace cnt::module

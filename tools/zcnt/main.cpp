@@ -12,6 +12,7 @@
 #include "tools/zcnt/form_data.h"
 #include "tools/zcnt/inspect.h"
 #include "tools/zcnt/measure.h"
+#include "tools/zcnt/register.h"
 #include "tools/zcnt/render.h"
 #include "tools/zcnt/self_check.h"
 
@@ -151,6 +152,8 @@ int main(int argc, char** argv)
     measure_cmd->add_option("text", measure.text, "the text to measure")->required();
     measure_cmd->add_option("--resolution", measure.resolution, "page units per inch (720)");
 
+    zcnt::registry_commands registry_cmds(app);
+
     // Without a command: the usage, as for any other usage error.
     if (argc <= 1) {
         std::fputs(app.help().c_str(), stderr);
@@ -164,6 +167,7 @@ int main(int argc, char** argv)
         return usage_error(app, e);
     }
 
+    if (registry_cmds.parsed()) return registry_cmds.run(stdout, stderr);
     if (render_cmd->parsed()) return zcnt::run_render(render, stdout, stderr);
     if (demo_cmd->parsed()) return zcnt::run_demo(demo, stdout, stderr);
     if (annotate_cmd->parsed()) return zcnt::run_annotate(annotate, stdout, stderr);
