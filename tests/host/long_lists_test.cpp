@@ -122,10 +122,17 @@ TEST_F(LongLists, ManyRemovalsBetweenReadsKeepTheOrderAndIds)
                 EXPECT_EQ(id, ++highest);
                 model.push_back({id, gone[which].object});
                 gone.erase(gone.begin() + static_cast<std::ptrdiff_t>(which));
-            } else if (step % 4 == 1 && model.size() > 1) {  // to the front
+            } else if (step % 8 == 1 && model.size() > 1) {  // to the front
                 ASSERT_EQ(objects->Order(model[at].id, 0, 0), S_OK);
                 std::rotate(model.begin(), model.begin() + static_cast<std::ptrdiff_t>(at),
                             model.begin() + static_cast<std::ptrdiff_t>(at) + 1);
+            } else if (step % 8 == 5 && model.size() > 1) {  // one of the first, further on
+                const std::size_t from = at % 3 < model.size() ? at % 3 : 0;
+                const std::size_t after = from + any(model.size() - from);
+                ASSERT_EQ(objects->Order(model[from].id, model[after].id, 0), S_OK);
+                std::rotate(model.begin() + static_cast<std::ptrdiff_t>(from),
+                            model.begin() + static_cast<std::ptrdiff_t>(from) + 1,
+                            model.begin() + static_cast<std::ptrdiff_t>(after) + 1);
             } else if (model.size() > 1) {
                 ASSERT_EQ(objects->Remove(model[at].id), S_OK);
                 EXPECT_EQ(objects->Remove(model[at].id), E_INVALIDARG);
@@ -144,7 +151,7 @@ TEST_F(LongLists, ManyRemovalsBetweenReadsKeepTheOrderAndIds)
             com::ComPtr<IDispatch> found;
             ASSERT_EQ(objects->ItemFromID(some.id, found.put()), S_OK);
             EXPECT_TRUE(com::same_object(found.get(), some.object.get()));
-            if (step % (length / 2) == 0) expect_list(model);
+            if (step % 8 == 5) expect_list(model);  // read just after a move over empty places
         }
         expect_list(model);
         while (!model.empty()) {  // emptied, then listed again from empty
