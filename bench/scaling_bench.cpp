@@ -1,7 +1,7 @@
 // How the costs grow with the size of a document: links on one page, empty pages, removing
 // from a long page object list, finding an object the pages pass on, filing, refreshing and
-// removing container records of one page, and loading a .pjd of many links, each at 1 000,
-// 10 000 and 100 000 items. The per_item counter is the time of one item: it should
+// removing container records of one page, reading the container by index, and loading a .pjd
+// of many links, each at 1 000, 10 000 and 100 000 items. The per_item counter is the time of one item: it should
 // stay about the same from one size to the next.
 #include <benchmark/benchmark.h>
 
@@ -226,6 +226,28 @@ void BM_Scaling_ContainerRemoveElement(benchmark::State& state)
     per_item(state);
 }
 BENCHMARK(BM_Scaling_ContainerRemoveElement)->RangeMultiplier(10)->Range(1000, 100000)
+    ->Unit(benchmark::kMillisecond);
+
+// Every record read by index, Item(1) … Item(N), with the records spread over pages of eight
+// and every third one removed again, so that the walk crosses pages and empty slots.
+void BM_Scaling_ContainerItems(benchmark::State& state)
+{
+    auto element = container_test::make_element({});
+    const auto filed = static_cast<LONG>(state.range(0) + state.range(0) / 2);
+    auto c = new_container();
+    for (LONG id = 1; id <= filed; ++id) c->AddElement(1 + id / 8, id, element->base());
+    for (LONG id = 3; id <= filed; id += 3) c->RemoveElement(1 + id / 8, id);
+    LONG held = 0;
+    c->get_Count(&held);
+    for (auto _ : state)
+        for (LONG i = 1; i <= held; ++i) {
+            com::ComPtr<IZCntElementInfo> info;
+            c->get_Item(i, info.put());
+            benchmark::DoNotOptimize(info.get());
+        }
+    per_item(state);
+}
+BENCHMARK(BM_Scaling_ContainerItems)->RangeMultiplier(10)->Range(1000, 100000)
     ->Unit(benchmark::kMillisecond);
 
 // Loading a document of N links on one page (its elements attach to the container again).

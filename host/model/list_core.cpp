@@ -59,6 +59,7 @@ void list_core::index_if_long() noexcept
         made->reserve(entries_.size() * 2);
         places->reserve(entries_.size() * 2);
         for (std::size_t i = 0; i < entries_.size(); ++i) {
+            if (!entries_[i].identity) continue;
             made->emplace(entries_[i].identity.get(), entries_[i].id);
             places->emplace(entries_[i].id, placed{i, 0});
         }
@@ -77,15 +78,14 @@ void list_core::index_if_long() noexcept
 
 std::size_t list_core::place_of(LONG id) const noexcept
 {
+    if (id <= 0) return entries_.size();  // an empty place has id 0: never a listed one
     if (places_) {
         auto it = places_->find(id);
         if (it == places_->end()) return entries_.size();
         std::size_t at = it->second.at;
         for (std::size_t m = it->second.epoch; m < moves_.size(); ++m) {
             const move& step = moves_[m];
-            if (step.to == kGone) {
-                if (at > step.from) --at;
-            } else if (at == step.from) {
+            if (at == step.from) {
                 at = step.to;
             } else if (step.from < step.to && at > step.from && at <= step.to) {
                 --at;
@@ -105,11 +105,29 @@ std::size_t list_core::place_of(LONG id) const noexcept
 void list_core::renumber() noexcept
 {
     for (std::size_t i = shifted_from_; i < entries_.size(); ++i) {
+        if (!entries_[i].identity) continue;
         auto it = places_->find(entries_[i].id);
         if (it != places_->end()) it->second = placed{i, 0};
     }
     moves_.clear();
     shifted_from_ = kGone;
+}
+
+void list_core::close_up() noexcept
+{
+    if (holes_ == 0) return;
+    std::size_t to = first_hole_;
+    for (std::size_t from = first_hole_; from < entries_.size(); ++from) {
+        if (!entries_[from].identity) continue;
+        if (to != from) entries_[to] = std::move(entries_[from]);
+        ++to;
+    }
+    entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(to), entries_.end());
+    holes_ = 0;
+    if (places_) {
+        shifted_from_ = std::min(shifted_from_, first_hole_);
+        renumber();
+    }
 }
 
 void list_core::note_move(std::size_t from, std::size_t to) noexcept
@@ -285,12 +303,12 @@ HRESULT list_core::remove(context& ctx, LONG id) noexcept
     const std::size_t place = place_of(id);
     if (place == entries_.size()) return E_INVALIDARG;
     com::ComPtr<IUnknown> gone = std::move(entries_[place].identity);
-    entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(place));
+    entries_[place] = list_entry{};
+    first_hole_ = holes_ == 0 ? place : std::min(first_hole_, place);
+    ++holes_;
     if (ids_) ids_->erase(gone.get());
-    if (places_) {
-        places_->erase(id);
-        note_move(place, kGone);
-    }
+    if (places_) places_->erase(id);
+    if (holes_ > size()) close_up();
     note_unlisted(ctx, id);
     if (host_object* h = host_object_of(gone.get()))
         h->set_unlisted();
@@ -317,7 +335,10 @@ HRESULT list_core::order(LONG id, LONG after) noexcept
         std::rotate(first + static_cast<std::ptrdiff_t>(moving),
                     first + static_cast<std::ptrdiff_t>(moving + 1),
                     first + static_cast<std::ptrdiff_t>(target + 1));
-    if (target != moving) note_move(moving, target);
+    if (target == moving) return S_OK;
+    // An empty place inside the rotated span moved one step towards the front at most.
+    if (holes_ != 0) first_hole_ = std::min({first_hole_, moving, target});
+    note_move(moving, target);
     return S_OK;
 }
 
@@ -336,6 +357,7 @@ void list_core::set_maker(LONG id, LONG maker) noexcept
 void list_core::clear(context& ctx) noexcept
 {
     for (const list_entry& e : entries_) {
+        if (!e.identity) continue;
         ctx.forget_name(e.identity.get());
         note_unlisted(ctx, e.id);
     }
@@ -344,6 +366,7 @@ void list_core::clear(context& ctx) noexcept
     std::vector<list_entry> kept = std::move(unlisted_);
     entries_.clear();
     unlisted_.clear();
+    holes_ = 0;
     ids_.reset();
     places_.reset();
     moves_.clear();

@@ -100,7 +100,7 @@ HRESULT page_object_list::get_Count(LONG* count) noexcept
 {
     auto rec = owner_->record(kObjects, "get_Count");
     if (!count) return rec(E_POINTER);
-    *count = static_cast<LONG>(owner_->objects().entries().size());
+    *count = static_cast<LONG>(owner_->objects().size());
     return rec(S_OK, *count);
 }
 
@@ -190,7 +190,7 @@ HRESULT resource_list::get_Count(LONG* count) noexcept
 {
     auto rec = owner_->record(kResources, "get_Count");
     if (!count) return rec(E_POINTER);
-    *count = static_cast<LONG>(owner_->resources().entries().size());
+    *count = static_cast<LONG>(owner_->resources().size());
     return rec(S_OK, *count);
 }
 

@@ -50,7 +50,13 @@ public:
         which_ = which;
     }
 
-    const std::vector<list_entry>& entries() const noexcept { return entries_; }
+    // In order, without the places removals left: those are closed up first.
+    const std::vector<list_entry>& entries() noexcept
+    {
+        close_up();
+        return entries_;
+    }
+    std::size_t size() const noexcept { return entries_.size() - holes_; }
     const std::vector<list_entry>& unlisted() const noexcept { return unlisted_; }
     LONG next_id() const noexcept { return next_id_; }
     void set_next_id(LONG next) noexcept { next_id_ = next; }
@@ -66,17 +72,24 @@ private:
     std::size_t place_of(LONG id) const noexcept;
     void note_move(std::size_t from, std::size_t to) noexcept;
     void renumber() noexcept;
+    // Drops the places removals left, keeping the order.
+    void close_up() noexcept;
     void index_kept_if_long() noexcept;
     void drop_unused_kept() noexcept;
     void note_listed(context& ctx, LONG id) noexcept;
     void note_unlisted(context& ctx, LONG id) noexcept;
 
+    // A removal leaves its place empty (id 0, no identity) rather than shift every entry after
+    // it; the places are closed up before the entries are read, or once they outnumber the
+    // listed, so that removing from a long list in any order costs a step each.
     std::vector<list_entry> entries_;
+    std::size_t holes_ = 0;
+    std::size_t first_hole_ = 0;  // no empty place comes before it
     std::vector<list_entry> unlisted_;
     // The indexes of a long list, made when it grows long (an empty map costs a page's list
     // more than its entries).
     std::unique_ptr<std::unordered_map<IUnknown*, LONG>> ids_;
-    // Id → place in entries_, beside ids_. A removal or a move shifts the entries after it;
+    // Id → place in entries_, beside ids_. A move or closing up shifts the entries after it;
     // rather than write each one's place anew, the shift is kept in moves_, and a place
     // written at moves_[epoch] is brought up to date by the moves after it. Once moves_ is
     // full the places from the first shifted entry on are written anew.
@@ -85,7 +98,7 @@ private:
         std::uint32_t epoch;
     };
     struct move {
-        std::size_t from, to;  // to == kGone: removed
+        std::size_t from, to;
     };
     static constexpr std::size_t kGone = static_cast<std::size_t>(-1);
     std::unique_ptr<std::unordered_map<LONG, placed>> places_;

@@ -99,6 +99,69 @@ TEST_F(LongLists, RemovingAndOrderingAtRandomKeepTheIdsPlacesAndObjects)
     EXPECT_EQ(objects->Order(model[0].id, 999999, 0), E_INVALIDARG);
 }
 
+// Most of a list removed between two reads by index, with moves and objects listed again in
+// between: found by id on the way, the order and ids then read as a plain list gives them.
+TEST_F(LongLists, ManyRemovalsBetweenReadsKeepTheOrderAndIds)
+{
+    for (const int length : {40, 600}) {
+        std::vector<listed> model;
+        for (int i = 0; i < length; ++i) model.push_back(add_shape());
+        std::vector<listed> gone;
+        LONG highest = model.back().id;
+        std::mt19937 random(static_cast<unsigned>(length));
+        auto any = [&random](std::size_t size) {
+            return std::uniform_int_distribution<std::size_t>(0, size - 1)(random);
+        };
+        for (int step = 0; step < 3 * length; ++step) {
+            const std::size_t at = any(model.size());
+            if (step % 4 == 3 && !gone.empty()) {  // a removed object listed again: a new id
+                const std::size_t which = any(gone.size());
+                auto v = com::Variant::from_dispatch(gone[which].object.get());
+                LONG id = 0;
+                ASSERT_EQ(objects->Add(*v.get(), &id), S_OK);
+                EXPECT_EQ(id, ++highest);
+                model.push_back({id, gone[which].object});
+                gone.erase(gone.begin() + static_cast<std::ptrdiff_t>(which));
+            } else if (step % 8 == 1 && model.size() > 1) {  // to the front
+                ASSERT_EQ(objects->Order(model[at].id, 0, 0), S_OK);
+                std::rotate(model.begin(), model.begin() + static_cast<std::ptrdiff_t>(at),
+                            model.begin() + static_cast<std::ptrdiff_t>(at) + 1);
+            } else if (step % 8 == 5 && model.size() > 1) {  // one of the first, further on
+                const std::size_t from = at % 3 < model.size() ? at % 3 : 0;
+                const std::size_t after = from + any(model.size() - from);
+                ASSERT_EQ(objects->Order(model[from].id, model[after].id, 0), S_OK);
+                std::rotate(model.begin() + static_cast<std::ptrdiff_t>(from),
+                            model.begin() + static_cast<std::ptrdiff_t>(from) + 1,
+                            model.begin() + static_cast<std::ptrdiff_t>(after) + 1);
+            } else if (model.size() > 1) {
+                ASSERT_EQ(objects->Remove(model[at].id), S_OK);
+                EXPECT_EQ(objects->Remove(model[at].id), E_INVALIDARG);
+                gone.push_back(model[at]);
+                model.erase(model.begin() + static_cast<std::ptrdiff_t>(at));
+            }
+            // No id is 0, however many places stand empty.
+            com::ComPtr<IDispatch> none;
+            EXPECT_EQ(objects->ItemFromID(0, none.put()), E_INVALIDARG);
+            EXPECT_EQ(objects->Remove(0), E_INVALIDARG);
+            EXPECT_EQ(objects->Order(0, 0, 0), E_INVALIDARG);
+            LONG count = 0;
+            ASSERT_EQ(objects->get_Count(&count), S_OK);
+            ASSERT_EQ(count, static_cast<LONG>(model.size()));
+            const listed& some = model[any(model.size())];
+            com::ComPtr<IDispatch> found;
+            ASSERT_EQ(objects->ItemFromID(some.id, found.put()), S_OK);
+            EXPECT_TRUE(com::same_object(found.get(), some.object.get()));
+            if (step % 8 == 5) expect_list(model);  // read just after a move over empty places
+        }
+        expect_list(model);
+        while (!model.empty()) {  // emptied, then listed again from empty
+            ASSERT_EQ(objects->Remove(model.back().id), S_OK);
+            model.pop_back();
+        }
+        expect_list(model);
+    }
+}
+
 TEST_F(LongLists, AnElementGivenTwiceIsKnownOnceInTheOrderFirstGiven)
 {
     std::vector<com::ComPtr<IZElement>> given;
