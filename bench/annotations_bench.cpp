@@ -19,37 +19,6 @@ namespace {
 
 constexpr LONG kRes = 720, kWidth = 5950, kHeight = 8420;
 
-void host_line(const host::document& doc, LONG page, const char16_t* text, LONG y)
-{
-    com::ComPtr<IDispatch> o, r, made_font, made_text;
-    doc.page_objects(page, o.put());
-    doc.resources(page, r.put());
-    com::ComPtr<IZPageObjectList> objects;
-    com::ComPtr<IZResourceList> resources;
-    o->QueryInterface(IZPageObjectList::iid, objects.put_void());
-    r->QueryInterface(IZResourceList::iid, resources.put_void());
-    resources->Create(zeKindFont, made_font.put());
-    objects->Create(zeKindTextObject, made_text.put());
-    com::ComPtr<IZFont> font;
-    com::ComPtr<IZTextObject> line;
-    made_font->QueryInterface(IZFont::iid, font.put_void());
-    made_text->QueryInterface(IZTextObject::iid, line.put_void());
-    com::Bstr face(u"Arial"), body(text);
-    font->put_FaceName(face.get());
-    font->put_Size(110);
-    line->put_Text(body.get());
-    line->put_X(600);
-    line->put_Y(y);
-    line->putref_Font(font.get());
-    VARIANT v{};
-    v.vt = VT_UNKNOWN;
-    LONG id = 0;
-    v.punkVal = font.get();
-    resources->Add(v, &id);
-    v.punkVal = line.get();
-    objects->Add(v, &id);
-}
-
 template <typename I>
 com::ComPtr<I> field(const host::document& doc, LONG page, const char16_t* progid, LONG top,
                      const char16_t* name)
@@ -67,7 +36,8 @@ com::ComPtr<I> field(const host::document& doc, LONG page, const char16_t* progi
 
 void build_page(host::document& doc, LONG page)
 {
-    host_line(doc, page, u"Please mark the totals of this quarter in the table", 1200);
+    bench_support::host_text(doc, page, 600, 1200,
+                             u"Please mark the totals of this quarter in the table", 110);
     doc.recognise_words(page);
     const com::Bstr arial(u"Arial"), body(u"Check the totals against the ledger before release."),
         header(u"APPROVED"), content(u"Finance");

@@ -7,7 +7,10 @@
 #include <filesystem>
 #include <string>
 
+#include <string>
+
 #include "contentelements/zprint_objects.h"
+#include "contentelements/zprint_page.h"
 #include "host/engine.h"
 #include "module/class_map.h"
 #include "platform/com/com.h"
@@ -57,6 +60,41 @@ com::ComPtr<I> attached(const host::document& doc, const char16_t* progid, LONG 
     CLSID clsid{};
     CLSIDFromProgID(progid, &clsid);
     return attached<I>(doc, clsid, page);
+}
+
+// A line of Arial the host places itself through page `page`'s lists, as any caller would;
+// `size` in page units, `colour` 0x00BBGGRR.
+inline void host_text(const host::document& doc, LONG page, LONG x, LONG y,
+                      const std::u16string& text, LONG size = 100, OLE_COLOR colour = 0)
+{
+    com::ComPtr<IDispatch> o, r, made_font, made_text;
+    doc.page_objects(page, o.put());
+    doc.resources(page, r.put());
+    com::ComPtr<IZPageObjectList> objects;
+    com::ComPtr<IZResourceList> resources;
+    o->QueryInterface(IZPageObjectList::iid, objects.put_void());
+    r->QueryInterface(IZResourceList::iid, resources.put_void());
+    resources->Create(zeKindFont, made_font.put());
+    objects->Create(zeKindTextObject, made_text.put());
+    com::ComPtr<IZFont> font;
+    com::ComPtr<IZTextObject> line;
+    made_font->QueryInterface(IZFont::iid, font.put_void());
+    made_text->QueryInterface(IZTextObject::iid, line.put_void());
+    com::Bstr face(u"Arial"), body(text);
+    font->put_FaceName(face.get());
+    font->put_Size(size);
+    line->put_Text(body.get());
+    line->put_X(x);
+    line->put_Y(y);
+    line->putref_Font(font.get());
+    line->put_Color(colour);
+    VARIANT v{};
+    v.vt = VT_UNKNOWN;
+    LONG id = 0;
+    v.punkVal = font.get();
+    resources->Add(v, &id);
+    v.punkVal = line.get();
+    objects->Add(v, &id);
 }
 
 }  // namespace bench_support

@@ -53,40 +53,6 @@ com::ComPtr<I> attached(const host::document& doc, LONG page, const char16_t* pr
     return bench_support::attached<I>(doc, progid, page);
 }
 
-// A line of text the host places itself (a link's label).
-void host_text(const host::document& doc, LONG page, LONG x, LONG y, const std::u16string& text)
-{
-    com::ComPtr<IDispatch> o, r;
-    doc.page_objects(page, o.put());
-    doc.resources(page, r.put());
-    com::ComPtr<IZPageObjectList> objects;
-    com::ComPtr<IZResourceList> resources;
-    o->QueryInterface(IZPageObjectList::iid, objects.put_void());
-    r->QueryInterface(IZResourceList::iid, resources.put_void());
-    com::ComPtr<IDispatch> made_font, made_text;
-    resources->Create(zeKindFont, made_font.put());
-    objects->Create(zeKindTextObject, made_text.put());
-    com::ComPtr<IZFont> font;
-    com::ComPtr<IZTextObject> line;
-    made_font->QueryInterface(IZFont::iid, font.put_void());
-    made_text->QueryInterface(IZTextObject::iid, line.put_void());
-    com::Bstr face(u"Arial"), body(text);
-    font->put_FaceName(face.get());
-    font->put_Size(100);
-    line->put_Text(body.get());
-    line->put_X(x);
-    line->put_Y(y);
-    line->putref_Font(font.get());
-    line->put_Color(0xCC0000);
-    VARIANT v{};
-    v.vt = VT_UNKNOWN;
-    LONG id = 0;
-    v.punkVal = font.get();
-    resources->Add(v, &id);
-    v.punkVal = line.get();
-    objects->Add(v, &id);
-}
-
 void build_page(const host::document& doc, LONG page)
 {
     const com::Bstr arial(u"Arial");
@@ -120,7 +86,10 @@ void build_page(const host::document& doc, LONG page)
                             number(n + 1));
         link->SetPosition(x, y - 100, 1600, 130);
         link->SetLinkData(url.get(), 0xFFFFFFFF, 0);
-        host_text(doc, page, x, y, u"See item " + number(n + 1) + u" of page " + number(page) + u" online");
+        bench_support::host_text(doc, page, x, y,
+                                 u"See item " + number(n + 1) + u" of page " + number(page) +
+                                     u" online",
+                                 100, 0xCC0000);
     }
     auto marker = attached<IZCntElementPageBreak>(doc, page, u"Orvane.ZCntElementPageBreak.1");
     marker->put_PageBreakPosY(kHeight - 1800);

@@ -9,6 +9,7 @@
 #include "host/model/document_object.h"
 #include "platform/com/raii.h"
 #include "platform/com/safearray.h"
+#include "platform/com/variant_date.h"
 
 namespace host {
 namespace {
@@ -29,20 +30,6 @@ bool value_text(const com::Variant& v, std::u16string* text, bool* on)
     return true;
 }
 
-// Days since 1970-01-01 as a civil date (the proleptic Gregorian calendar).
-void civil_from_days(long long z, long long* y, unsigned* m, unsigned* d)
-{
-    z += 719468;
-    const long long era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    *d = doy - (153 * mp + 2) / 5 + 1;
-    *m = mp < 10 ? mp + 3 : mp - 9;
-    *y = static_cast<long long>(yoe) + era * 400 + (*m <= 2);
-}
-
 // A date value as a viewer's date format shows it: "yyyy-mm-dd", with "HH:MM" when it has a
 // time of day. False outside the years a date variant can hold.
 bool iso_date(double when, std::u16string* text)
@@ -51,7 +38,7 @@ bool iso_date(double when, std::u16string* text)
     const double day = std::floor(when);
     long long y = 0;
     unsigned m = 0, d = 0;
-    civil_from_days(static_cast<long long>(day) - 25569, &y, &m, &d);
+    com::variant_detail::civil_from_days(static_cast<long long>(day) - 25569, &y, &m, &d);
     const long long minutes = std::llround((when - day) * 1440.0);
     char buffer[48];
     int n = std::snprintf(buffer, sizeof buffer, "%04lld-%02u-%02u", y, m, d);

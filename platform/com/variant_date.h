@@ -18,4 +18,7 @@ HRESULT format_date(DATE date, std::u16string* out);
 // the 2000s; a date without a year is in the current year. DISP_E_TYPEMISMATCH otherwise.
 HRESULT parse_date(std::u16string_view text, DATE* out);
 
+// Days since 1 January 1970 as a date of the proleptic Gregorian calendar.
+void civil_from_days(long long days, long long* year, unsigned* month, unsigned* day);
+
 }  // namespace com::variant_detail

@@ -28,7 +28,7 @@ using image_test::bytes;
 
 // What goes into a PNG written with libpng's full writer (which can interlace and write any
 // depth): samples as stored, big-endian for 16 bits.
-struct png_spec {
+struct png_kind {
     std::uint32_t width = 37, height = 23;
     int depth = 8, colour_type = 2;
     bool interlaced = false;
@@ -54,7 +54,7 @@ std::size_t samples_of(int colour_type)
 }
 
 // Rows of varied samples, every sample within its depth (palette indices within the palette).
-bytes png_file(const png_spec& s)
+bytes png_file(const png_kind& s)
 {
     const std::size_t row_bytes = (s.width * samples_of(s.colour_type) * std::size_t(s.depth) + 7) / 8;
     bytes pixels = image_test::pattern(row_bytes * s.height, static_cast<unsigned>(s.depth + s.colour_type));
@@ -189,7 +189,7 @@ TEST_F(PngInPdf, EveryKindShowsTheFilesPixels)
 {
     struct png_case {
         const char* name;
-        png_spec spec;
+        png_kind kind;
         bool direct;  // the file's own data, under the PNG predictors
         int tolerance;
     };
@@ -214,7 +214,7 @@ TEST_F(PngInPdf, EveryKindShowsTheFilesPixels)
     };
     for (const png_case& c : cases) {
         SCOPED_TRACE(c.name);
-        const bytes file = png_file(c.spec);
+        const bytes file = png_file(c.kind);
         harden_test::placing_document page;
         page.place(put("picture.png", file));
         ASSERT_TRUE(page.doc.unusable_files().empty());
