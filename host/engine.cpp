@@ -319,6 +319,25 @@ HRESULT document::write_pdf_over(const std::string& input, const pdf::write_opti
     return S_OK;
 }
 
+HRESULT document::set_original(const original_pdf& original) noexcept
+{
+    if (!doc_) return E_OUTOFMEMORY;
+    if (original.file.empty() != original.key.empty()) return E_INVALIDARG;
+    try {
+        doc_->original_file() = original.file;
+        doc_->original_key() = original.key;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    return S_OK;
+}
+
+document::original_pdf document::original() const
+{
+    if (!doc_) return {};
+    return {doc_->original_file(), doc_->original_key()};
+}
+
 HRESULT document::load_bytes(const BYTE* data, std::size_t size, document* out,
                              std::string* message) noexcept
 {

@@ -112,6 +112,15 @@ public:
                            std::string* bytes, pdf::write_report* report,
                            std::string* message = nullptr) const noexcept;
 
+    // The PDF made elsewhere that a saved annotated document lies over: its file name as the
+    // .pjd gives it (relative to the .pjd's folder) and its content key (host/io/content_key.h);
+    // both empty for a document of our own pages. Saved in the .pjd, loaded with it.
+    struct original_pdf {
+        std::string file, key;
+    };
+    HRESULT set_original(const original_pdf& original) noexcept;
+    original_pdf original() const;
+
     // The document model behind this face, for the engine's own tests and benchmarks.
     document_object* model() const noexcept { return doc_; }
 

@@ -47,6 +47,10 @@ public:
     // Breaks every reference cycle between the document, its pages, their lists and the
     // objects in them, so that everything is freed once the last outside reference goes.
     void close() noexcept;
+    // The PDF made elsewhere whose pages this document's pages lie over, as a saved document
+    // names it: a file beside the .pjd and the content key it had; empty when there is none.
+    std::string& original_file() noexcept { return original_file_; }
+    std::string& original_key() noexcept { return original_key_; }
 
     template <typename... Args>
     call_record record(std::string_view who, std::string_view member, const Args&... args) const noexcept
@@ -66,6 +70,7 @@ private:
     std::unordered_map<LONG, LONG> numbers_;
     std::vector<com::ComPtr<IDispatch>> items_;
     page_list page_list_;
+    std::string original_file_, original_key_;
 };
 
 // A new empty document with its own context.

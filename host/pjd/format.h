@@ -22,6 +22,9 @@ constexpr std::uint32_t chunk_element = fourcc('E', 'L', 'E', 'M');
 // has none.
 constexpr std::uint32_t chunk_makers = fourcc('M', 'A', 'D', 'E');
 constexpr std::uint32_t chunk_document_object = fourcc('D', 'O', 'C', 'O');
+// The PDF made elsewhere the pages lie over: its file name beside the .pjd and its content key,
+// both UTF-8. At most one, after the pages.
+constexpr std::uint32_t chunk_original = fourcc('O', 'R', 'I', 'G');
 constexpr std::uint32_t chunk_end = fourcc('E', 'N', 'D', ' ');
 
 // Type, length, payload, CRC-32 of type + length + payload.

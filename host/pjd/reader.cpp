@@ -47,6 +47,8 @@ struct parsed_file {
     // (page index from 1, object id, element id): which element made which page object.
     std::vector<std::array<LONG, 3>> makers;
     LONG next_page_id = 1;
+    bool has_original = false;
+    std::string original_file, original_key;
 };
 
 std::string hex(HRESULT hr)
@@ -96,6 +98,9 @@ public:
             std::string what;
             if (chunk_index == 0 && type != chunk_head)
                 return fail(message, at(offset) + "first chunk is not the header");
+            // The original's chunk is the last before the end.
+            if (out->has_original && type != chunk_end)
+                return fail(message, at(offset) + "chunk '" + type_name(type) + "' after the original's");
             if (type == chunk_head) {
                 if (chunk_index != 0) return fail(message, at(offset) + "second header chunk");
                 const std::uint32_t version = in.u32();
@@ -185,6 +190,15 @@ public:
                 std::vector<BYTE> record = in.blob();
                 if (!in.at_end()) return fail(message, at(offset) + "malformed document object chunk");
                 out->document_objects.emplace_back(clsid, std::move(record));
+            } else if (type == chunk_original) {
+                if (out->pages.size() != pages)
+                    return fail(message, at(offset) + "original chunk out of place");
+                const std::vector<BYTE> name = in.blob(), key = in.blob();
+                if (!in.at_end() || name.empty() || key.empty())
+                    return fail(message, at(offset) + "malformed original chunk");
+                out->has_original = true;
+                out->original_file.assign(name.begin(), name.end());
+                out->original_key.assign(key.begin(), key.end());
             } else if (type == chunk_end) {
                 if (length != 0) return fail(message, at(offset) + "malformed end chunk");
                 ended = true;
@@ -286,6 +300,8 @@ HRESULT build(const parsed_file& f, bool pages_only, document_object* doc, std::
         made->resources().set_next_id(p.next_resource_id);
     }
     if (f.next_page_id > doc->ctx().next_page_id) doc->ctx().next_page_id = f.next_page_id;
+    doc->original_file() = f.original_file;
+    doc->original_key() = f.original_key;
     if (pages_only) return S_OK;
 
     auto page_of = [&](std::uint32_t index) -> page* {

@@ -288,6 +288,13 @@ public:
             if (!put_chunk(file, chunk_document_object, c.bytes()))
                 return too_large(message, "a document object");
         }
+        if (!doc_->original_file().empty()) {
+            byte_writer c;
+            for (const std::string* s : {&doc_->original_file(), &doc_->original_key()})
+                c.blob(std::vector<BYTE>(s->begin(), s->end()));
+            if (!put_chunk(file, chunk_original, c.bytes()))
+                return too_large(message, "the original's name");
+        }
         put_chunk(file, chunk_end, {});
         *out = std::move(file.bytes());
         return S_OK;

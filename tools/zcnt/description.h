@@ -70,8 +70,10 @@ struct call_description {
 };
 
 struct element_description {
-    std::string class_text;  // a ProgID or a {class id}
+    std::string class_text;  // a ProgID or a {class id}; empty when `existing` is given
     LONG page = 1;
+    // An element made before (or loaded with a saved document), from 1, whose calls these are.
+    LONG existing = 0;
     std::vector<call_description> calls;
     std::string fault;  // reported once the element is made and attached
 };

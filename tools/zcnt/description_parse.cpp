@@ -245,12 +245,18 @@ void parse_elements(const json& elements, description* d)
         const json& e = elements[i];
         const std::string where = "element " + std::to_string(i + 1);
         if (!e.is_object()) throw fault{where + ": must be an object"};
-        known_keys(e, {"page", "class", "calls"}, where, {"elements", std::to_string(i)});
-        if (!e.contains("class") || !e["class"].is_string())
-            throw fault{where + ": \"class\" must be a ProgID or a {class id}"};
         element_description element;
-        element.class_text = e["class"].get<std::string>();
-        element.page = page_of(e, where, d->pages.size());
+        if (e.contains("element")) {
+            // Calls on an element there is already: it has its class and its page.
+            known_keys(e, {"element", "calls"}, where, {"elements", std::to_string(i)});
+            element.existing = positive_int(e, "element", where);
+        } else {
+            known_keys(e, {"page", "class", "calls"}, where, {"elements", std::to_string(i)});
+            if (!e.contains("class") || !e["class"].is_string())
+                throw fault{where + ": \"class\" must be a ProgID or a {class id}"};
+            element.class_text = e["class"].get<std::string>();
+            element.page = page_of(e, where, d->pages.size());
+        }
         if (e.contains("calls") && !e["calls"].is_array())
             element.fault = where + ": \"calls\" must be an array";
         else if (e.contains("calls"))

@@ -81,7 +81,11 @@ int main(int argc, char** argv)
     zcnt::render_options render;
     auto* render_cmd = app.add_subcommand(
         "render", "build a document from a JSON description, driving every element by name");
-    render_cmd->add_option("document", render.input, "the JSON description")->required();
+    render_cmd->add_option("document", render.input,
+                           "the JSON description, or a .pjd document to go on with")->required();
+    render_cmd->add_option("changes", render.changes,
+                           "with a .pjd document: JSON elements to add, or {\"element\": N, \"calls\"} "
+                           "to call its N-th element");
     render_cmd->add_option("--save", render.save, "write the document as a .pjd file");
     render_cmd->add_option("-o,--output", render.pdf, "write the pages as a PDF file");
     render_cmd->add_option("--report", render.report,

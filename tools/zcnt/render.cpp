@@ -5,9 +5,12 @@
 #include <cstdio>
 #include <string>
 
+#include "contentelements/cnt_document.h"
+#include "module/class_map.h"
 #include "tools/zcnt/description_parse.h"
 #include "tools/zcnt/files.h"
 #include "tools/zcnt/json_input.h"
+#include "tools/zcnt/original_pdf.h"
 
 namespace zcnt {
 namespace {
@@ -27,6 +30,58 @@ int render_json(const nlohmann::json& input, const std::string& text, const std:
     return run_description(parsed, name, options, err);
 }
 
+bool is_saved_document(const std::string& bytes)
+{
+    static constexpr char signature[] = "ZPJD\r\n\x1A\n";
+    return bytes.compare(0, sizeof signature - 1, signature) == 0;
+}
+
+// A saved document run again: its pages are the description's, whose elements (from the
+// changes, when there are any) are added to those it has or call them by number; the output
+// lies over the PDF it lies over.
+int render_saved(const std::string& bytes, const render_options& options, std::FILE* err)
+{
+    auto fail = [&](const std::string& text) {
+        cnt::module::revoke_classes();
+        std::fprintf(err, "zcnt: %s\n", text.c_str());
+        return 2;
+    };
+    // The document's elements are made again by class id; the run revokes the classes.
+    if (FAILED(cnt::module::register_classes())) return fail("the library's classes cannot be registered");
+    host::document loaded;
+    std::string message, error, text, where, cause;
+    if (FAILED(host::document::load_bytes(reinterpret_cast<const BYTE*>(bytes.data()), bytes.size(),
+                                          &loaded, &message)))
+        return fail(options.input + ": " + message);
+    render_options run = options;
+    if (!find_original(options.input, loaded, &run.base_pdf, &error)) return fail(error);
+    nlohmann::json input = nlohmann::json::object();
+    if (!options.changes.empty()) {
+        if (!read_file(options.changes, &text, &error)) return fail(error);
+        if (!parse_json_text(text, &input, &where, &cause))
+            return fail(options.changes + ":" + where + ": not valid JSON: " + cause);
+        if (!input.is_object()) return fail(options.changes + ": not a valid JSON object");
+        if (input.contains("pages"))
+            return fail(options.changes + ": the pages are " + options.input + "'s; leave out \"pages\"");
+    }
+    input["pages"] = nlohmann::json::array();
+    for (LONG n = 1; n <= loaded.page_count(); ++n) {
+        com::ComPtr<IDispatch> p;
+        com::ComPtr<IZPrintContentPage> page;
+        if (SUCCEEDED(loaded.page(n, p.put()))) p->QueryInterface(IZPrintContentPage::iid, page.put_void());
+        LONG width = 0, height = 0, resolution = 0;
+        if (page) {
+            page->get_Width(&width);
+            page->get_Height(&height);
+            page->get_Resolution(&resolution);
+        }
+        input["pages"].push_back({{"resolution", resolution}, {"width", width}, {"height", height}});
+    }
+    run.loaded = &loaded;
+    return render_json(input, text, options.changes.empty() ? options.input : options.changes, run,
+                       err);
+}
+
 }  // namespace
 
 int render_description(const nlohmann::json& input, const std::string& name,
@@ -42,14 +97,22 @@ int run_render(const render_options& options, std::FILE* out, std::FILE* err)
         std::fprintf(err, "zcnt: %s\n", error.c_str());
         return 2;
     }
+    int status = 0;
     nlohmann::json input;
     std::string where, cause;
-    if (!parse_json_text(text, &input, &where, &cause)) {
+    if (is_saved_document(text)) {
+        status = render_saved(text, options, err);
+    } else if (!options.changes.empty()) {
+        std::fprintf(err, "zcnt: %s: changes go with a saved .pjd document, not a description\n",
+                     options.changes.c_str());
+        return 2;
+    } else if (!parse_json_text(text, &input, &where, &cause)) {
         std::fprintf(err, "zcnt: %s:%s: not valid JSON: %s\n", options.input.c_str(), where.c_str(),
                      cause.c_str());
         return 2;
+    } else {
+        status = render_json(input, text, options.input, options, err);
     }
-    const int status = render_json(input, text, options.input, options, err);
     // What was written, as the demo tells it.
     if (status == 0)
         for (const std::string* path : {&options.pdf, &options.save, &options.report})

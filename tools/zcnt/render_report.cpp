@@ -59,7 +59,8 @@ void render_report::add_element()
     state_->calls.push_back(json::array());
 }
 
-void render_report::add_call(const call_description& call, const call_result& result)
+void render_report::add_call(const call_description& call, const call_result& result,
+                             std::size_t element)
 {
     const json value = result.value.vt() != VT_EMPTY ? variant_to_json(*result.value.get()) : json();
     json entry{{"call", json::parse(call.text)}, {"hr", hex_of(result.hr)}};
@@ -74,7 +75,8 @@ void render_report::add_call(const call_description& call, const call_result& re
         for (const auto& o : result.outs) outs.push_back(variant_to_json(*o.get()));
         entry["out"] = std::move(outs);
     }
-    state_->calls.back().push_back(std::move(entry));
+    (element < state_->calls.size() ? state_->calls[element] : state_->calls.back())
+        .push_back(std::move(entry));
 }
 
 void render_report::add_hit(IZCntElementContainer* container, IZPrintContentPage* page,

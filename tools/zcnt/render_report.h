@@ -30,9 +30,10 @@ public:
     render_report(const render_report&) = delete;
     render_report& operator=(const render_report&) = delete;
 
-    // Calls are reported for the element added last.
+    // Calls are reported for the element added last, or for the one at `element` (from 0).
     void add_element();
-    void add_call(const call_description& call, const call_result& result);
+    void add_call(const call_description& call, const call_result& result,
+                  std::size_t element = static_cast<std::size_t>(-1));
     void add_hit(IZCntElementContainer* container, IZPrintContentPage* page, const hit_description& hit);
 
     // The rest of the report, once the run is over and before anything is saved.

@@ -17,6 +17,7 @@
 #include "tools/zcnt/files.h"
 #include "tools/zcnt/host_bridge.h"
 #include "tools/zcnt/named_files.h"
+#include "tools/zcnt/original_pdf.h"
 #include "tools/zcnt/pdf_output.h"
 #include "tools/zcnt/render_report.h"
 
@@ -67,9 +68,12 @@ public:
         // A report is built only when one is asked for: describing every object costs more
         // than making it.
         reporting_ = !options.report.empty();
+        if (options.loaded) host_document_ = std::move(*options.loaded);
         document_ = bridge::interface_of(host_document_);
         if (!document_) throw failure{"out of memory for the document"};
-        if (options.base_pages)
+        if (options.loaded)
+            adopt_loaded();
+        else if (options.base_pages)
             add_base_pages(options);
         else
             for (std::size_t i = 0; i < input_.pages.size(); ++i) add_page(input_.pages[i], i + 1);
@@ -92,7 +96,7 @@ public:
             report_.finish(host_document_, container_of(document_.get()).get(), elements_, pages_);
     }
 
-    const host::document& document() const { return host_document_; }
+    host::document& document() { return host_document_; }
     const std::vector<host::unusable_file>& unusable_files() const { return unusable_; }
     std::string report() const { return report_.text(); }
 
@@ -112,6 +116,31 @@ private:
                 p->QueryInterface(IZPrintContentPage::iid, page.put_void());
             if (!page) throw failure{"page " + std::to_string(n) + ": the engine has no page"};
             pages_.push_back(page);
+        }
+    }
+
+    // The pages and elements of a saved document, page by page.
+    void adopt_loaded()
+    {
+        for (LONG n = 1; n <= host_document_.page_count(); ++n) {
+            com::ComPtr<IDispatch> p;
+            com::ComPtr<IZPrintContentPage> page;
+            if (SUCCEEDED(host_document_.page(n, p.put())))
+                p->QueryInterface(IZPrintContentPage::iid, page.put_void());
+            if (!page) throw failure{"page " + std::to_string(n) + ": the engine has no page"};
+            pages_.push_back(page);
+            for (const host::element_view& e : host_document_.elements(n)) {
+                made_element made;
+                made.page = n;
+                com::ComPtr<IPersist> persist;
+                e.object->QueryInterface(IPersist::iid, persist.put_void());
+                if (persist) persist->GetClassID(&made.clsid);
+                made.class_text = com::format_guid(made.clsid);
+                e.object->QueryInterface(IDispatch::iid, made.dispatch.put_void());
+                if (!made.dispatch) continue;
+                elements_.push_back(std::move(made));
+                if (reporting_) report_.add_element();
+            }
         }
     }
 
@@ -170,6 +199,7 @@ private:
     void run_element(const element_description& e, std::size_t index)
     {
         const std::string where = "element " + std::to_string(index);
+        if (e.existing) return change_element(e, where);
         made_element made;
         made.class_text = e.class_text;
         made.page = e.page;
@@ -188,7 +218,21 @@ private:
         elements_.push_back(std::move(made));
         if (reporting_) report_.add_element();
         if (!e.fault.empty()) throw failure{e.fault};
-        IDispatch* target = elements_.back().dispatch.get();
+        run_calls(e, elements_.size() - 1, where);
+    }
+
+    // Calls on an element made or loaded before.
+    void change_element(const element_description& e, const std::string& where)
+    {
+        if (static_cast<std::size_t>(e.existing) > elements_.size())
+            throw failure{where + ": there is no element " + std::to_string(e.existing) +
+                          " to change (the document has " + std::to_string(elements_.size()) + ")"};
+        run_calls(e, static_cast<std::size_t>(e.existing - 1), where);
+    }
+
+    void run_calls(const element_description& e, std::size_t at, const std::string& where)
+    {
+        IDispatch* target = elements_[at].dispatch.get();
         for (std::size_t c = 0; c < e.calls.size(); ++c) {
             const call_description& call = e.calls[c];
             // Declared first so that the arguments go after the results, as Invoke left them.
@@ -198,7 +242,7 @@ private:
             if (!r.error.empty())
                 throw failure{where + ", call " + std::to_string(c + 1) + " " + call.text + ": " +
                               r.error};
-            if (reporting_) report_.add_call(call, r);
+            if (reporting_) report_.add_call(call, r, at);
         }
         collect_unusable(target);
     }
@@ -392,6 +436,10 @@ int run_description(const description& input, const std::string& name,
         // place only once all of them were written.
         output_files outputs;
         if (!options.save.empty()) {
+            // The pages lie over a PDF made elsewhere: it goes with the document.
+            if (!options.base_pdf.empty() &&
+                !keep_original(options.base_pdf, options.save, &r.document(), &outputs, &error))
+                throw failure{error};
             std::vector<BYTE> bytes;
             std::string message;
             const HRESULT hr = r.document().save_bytes(&bytes, &message);

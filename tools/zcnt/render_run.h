@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "host/engine.h"
 #include "host/input/pdf_text.h"
 #include "tools/zcnt/description.h"
 
@@ -12,6 +13,7 @@ namespace zcnt {
 
 struct render_options {
     std::string input;
+    std::string changes;  // with a .pjd input: JSON elements to add and calls on those there are
     std::string save;    // .pjd file, empty for none
     std::string report;  // JSON report, empty for none
     std::string pdf;     // PDF file, empty for none
@@ -21,6 +23,9 @@ struct render_options {
     // read (the description's pages are of their sizes; their words are the pages' words).
     std::string base_pdf;
     const std::vector<host::input::pdf_page_text>* base_pages = nullptr;
+    // A saved document the run goes on with (its pages and elements the run's own, numbered
+    // page by page) instead of making pages; the run takes it over.
+    host::document* loaded = nullptr;
 };
 
 // 0 when the whole document succeeded, 2 for bad input (one line on `err`), 1 otherwise;
