@@ -4,6 +4,8 @@
 
 #include <sys/stat.h>
 
+#include <string_view>
+
 #include <nlohmann/json.hpp>
 
 #include "host/input/pdf_text.h"
@@ -35,6 +37,22 @@ std::vector<std::u16string> words_of(const std::string& phrase)
     return out;
 }
 
+bool is_punctuation(char16_t c)
+{
+    return std::u16string_view(u".,;:!?\"'()[]{}\u2018\u2019\u201C\u201D\u00AB\u00BB\u2013\u2014").find(c) !=
+           std::u16string_view::npos;
+}
+
+// A word of the page read as a word of the phrase: at the phrase's ends the page's word may
+// carry punctuation the phrase leaves out ("revenue." for "revenue", "(net" for "net").
+bool reads_as(std::u16string_view word, const std::u16string& wanted, bool first, bool last)
+{
+    if (word == wanted) return true;
+    while (first && !word.empty() && is_punctuation(word.front())) word.remove_prefix(1);
+    while (last && !word.empty() && is_punctuation(word.back())) word.remove_suffix(1);
+    return word == wanted;
+}
+
 // A text mark over every run of the page's words that reads as the phrase; how many were made.
 std::size_t mark_phrase(json& elements, const std::vector<host::input::pdf_page_text>& pages,
                         const std::string& phrase, int style, long long colour)
@@ -46,7 +64,8 @@ std::size_t mark_phrase(json& elements, const std::vector<host::input::pdf_page_
         const auto& words = pages[p].words;
         for (std::size_t i = 0; i + wanted.size() <= words.size(); ++i) {
             bool same = true;
-            for (std::size_t k = 0; k < wanted.size() && same; ++k) same = words[i + k].text == wanted[k];
+            for (std::size_t k = 0; k < wanted.size() && same; ++k)
+                same = reads_as(words[i + k].text, wanted[k], k == 0, k + 1 == wanted.size());
             if (!same) continue;
             const long long page = static_cast<long long>(p + 1);
             elements.push_back(
@@ -62,6 +81,13 @@ std::size_t mark_phrase(json& elements, const std::vector<host::input::pdf_page_
         }
     }
     return made;
+}
+
+bool has_words(const std::vector<host::input::pdf_page_text>& pages)
+{
+    for (const auto& p : pages)
+        if (!p.words.empty()) return true;
+    return false;
 }
 
 bool same_file(const std::string& a, const std::string& b)
@@ -119,7 +145,9 @@ int run_annotate(const annotate_options& options, std::FILE* out, std::FILE* err
     for (const marking& m : markings)
         for (const std::string& phrase : m.phrases)
             if (mark_phrase(input["elements"], pages, phrase, m.style, m.colour) == 0)
-                return usage_error("\"" + phrase + "\" is not in " + options.input);
+                return usage_error("\"" + phrase + "\" is not in " + options.input +
+                                   (has_words(pages) ? std::string()
+                                                     : ", which has no text to find it in (a scan?)"));
 
     render_options render;
     render.pdf = options.output;

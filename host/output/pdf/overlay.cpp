@@ -4,6 +4,7 @@
 #include "host/output/pdf/overlay.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -31,6 +32,30 @@ std::string free_name(QPDFObjectHandle xobjects)
     for (int n = 2; xobjects.isDictionary() && xobjects.hasKey(name); ++n)
         name = "/ZCntLayer" + std::to_string(n);
     return name;
+}
+
+// qpdf moves an annotation's /Rect and appearance with the matrix, not the points it lists:
+// a text mark's QuadPoints (a line's, a polygon's, a callout's) would stay where the layer
+// page had them, off the words on a turned or offset page.
+void transform_points(QPDFObjectHandle annot, const QPDFMatrix& cm)
+{
+    auto pairs = [&cm](QPDFObjectHandle list) {
+        if (!list.isArray()) return;
+        const int n = list.getArrayNItems();
+        for (int i = 0; i + 1 < n; i += 2) {
+            double x = 0, y = 0;
+            if (!list.getArrayItem(i).getValueAsNumber(x) || !list.getArrayItem(i + 1).getValueAsNumber(y))
+                continue;
+            double tx = 0, ty = 0;
+            cm.transform(x, y, tx, ty);
+            list.setArrayItem(i, QPDFObjectHandle::newReal(tx, 4));
+            list.setArrayItem(i + 1, QPDFObjectHandle::newReal(ty, 4));
+        }
+    };
+    for (const char* key : {"/QuadPoints", "/CL", "/L", "/Vertices"}) pairs(annot.getKey(key));
+    QPDFObjectHandle ink = annot.getKey("/InkList");
+    if (ink.isArray())
+        for (int i = 0; i < ink.getArrayNItems(); ++i) pairs(ink.getArrayItem(i));
 }
 
 void place(QPDF& in, QPDFPageObjectHelper& to, QPDFPageObjectHelper& from,
@@ -68,6 +93,7 @@ void place(QPDF& in, QPDFPageObjectHelper& to, QPDFPageObjectHelper& from,
         to.getObjectHandle().replaceKey("/Annots", own);
     }
     for (QPDFObjectHandle& a : new_annots) {
+        transform_points(a, cm);
         a.replaceKey("/P", to.getObjectHandle());
         own.appendItem(a);
     }
@@ -163,6 +189,14 @@ HRESULT overlay_pdf(const std::string& input, const std::string& layer_bytes, st
             *message = input + " has " + std::to_string(pages.size()) + " pages, the annotations " +
                        std::to_string(ours.size());
             return E_INVALIDARG;
+        }
+        // poppler shows a page of no size as a Letter page; there is nothing to lay a layer on.
+        for (std::size_t i = 0; i < pages.size(); ++i) {
+            const QPDFObjectHandle::Rectangle box = pages[i].getCropBox().getArrayAsRectangle();
+            if (!(std::fabs(box.urx - box.llx) >= 1e-3 && std::fabs(box.ury - box.lly) >= 1e-3)) {
+                *message = "page " + std::to_string(i + 1) + " of " + input + " has no size";
+                return E_INVALIDARG;
+            }
         }
         QPDFAcroFormDocumentHelper in_form(in), layer_form(layer);
         for (std::size_t i = 0; i < pages.size(); ++i)
