@@ -80,6 +80,8 @@ void fill(host::document& doc)
     // Something on the second page too, so that page ids and lists stay apart.
     lists second = lists_of(doc, 2);
     place<IZShape>(second.objects.get(), zeKindShape)->put_FillColor(0x00ABCDEF);
+    // The PDF the pages lie over, so that every save below carries its chunk too.
+    ASSERT_EQ(doc.set_original({"doc-files/original-1f.pdf", "file:1234:1f"}), S_OK);
 }
 
 std::vector<BYTE> saved(const host::document& doc)
@@ -168,6 +170,28 @@ TEST(Pjd, AnEmptyDocumentRoundTrips)
     ASSERT_EQ(host::document::load_bytes(bytes.data(), bytes.size(), &loaded), S_OK);
     EXPECT_EQ(loaded.page_count(), 0);
     EXPECT_EQ(saved(loaded), bytes);
+}
+
+TEST(Pjd, TheOriginalPdfGoesWithTheDocumentOrNotAtAll)
+{
+    host::document doc;
+    fill(doc);
+    host::document loaded;
+    const auto bytes = saved(doc);
+    ASSERT_EQ(host::document::load_bytes(bytes.data(), bytes.size(), &loaded), S_OK);
+    EXPECT_EQ(loaded.original().file, "doc-files/original-1f.pdf");
+    EXPECT_EQ(loaded.original().key, "file:1234:1f");
+    // A name without its key, or a key without a name, is refused and changes nothing.
+    EXPECT_EQ(loaded.set_original({"other.pdf", ""}), E_INVALIDARG);
+    EXPECT_EQ(loaded.set_original({"", "file:1:2"}), E_INVALIDARG);
+    EXPECT_EQ(loaded.original().file, "doc-files/original-1f.pdf");
+    // Taken away, it is not saved.
+    ASSERT_EQ(loaded.set_original({}), S_OK);
+    const auto without = saved(loaded);
+    EXPECT_LT(without.size(), bytes.size());
+    host::document again;
+    ASSERT_EQ(host::document::load_bytes(without.data(), without.size(), &again), S_OK);
+    EXPECT_TRUE(again.original().file.empty() && again.original().key.empty());
 }
 
 TEST(Pjd, EverySingleByteChangeAndEveryTruncationIsRefused)
