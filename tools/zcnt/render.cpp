@@ -5,12 +5,12 @@
 #include <cstdio>
 #include <string>
 
-#include "contentelements/cnt_document.h"
 #include "module/class_map.h"
 #include "tools/zcnt/description_parse.h"
 #include "tools/zcnt/files.h"
 #include "tools/zcnt/json_input.h"
 #include "tools/zcnt/original_pdf.h"
+#include "tools/zcnt/saved_document.h"
 
 namespace zcnt {
 namespace {
@@ -64,19 +64,7 @@ int render_saved(const std::string& bytes, const render_options& options, std::F
         if (input.contains("pages"))
             return fail(options.changes + ": the pages are " + options.input + "'s; leave out \"pages\"");
     }
-    input["pages"] = nlohmann::json::array();
-    for (LONG n = 1; n <= loaded.page_count(); ++n) {
-        com::ComPtr<IDispatch> p;
-        com::ComPtr<IZPrintContentPage> page;
-        if (SUCCEEDED(loaded.page(n, p.put()))) p->QueryInterface(IZPrintContentPage::iid, page.put_void());
-        LONG width = 0, height = 0, resolution = 0;
-        if (page) {
-            page->get_Width(&width);
-            page->get_Height(&height);
-            page->get_Resolution(&resolution);
-        }
-        input["pages"].push_back({{"resolution", resolution}, {"width", width}, {"height", height}});
-    }
+    input["pages"] = page_sizes(loaded);
     run.loaded = &loaded;
     return render_json(input, text, options.changes.empty() ? options.input : options.changes, run,
                        err);

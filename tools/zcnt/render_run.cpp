@@ -20,6 +20,7 @@
 #include "tools/zcnt/original_pdf.h"
 #include "tools/zcnt/pdf_output.h"
 #include "tools/zcnt/render_report.h"
+#include "tools/zcnt/saved_document.h"
 
 namespace zcnt {
 namespace {
@@ -122,26 +123,10 @@ private:
     // The pages and elements of a saved document, page by page.
     void adopt_loaded()
     {
-        for (LONG n = 1; n <= host_document_.page_count(); ++n) {
-            com::ComPtr<IDispatch> p;
-            com::ComPtr<IZPrintContentPage> page;
-            if (SUCCEEDED(host_document_.page(n, p.put())))
-                p->QueryInterface(IZPrintContentPage::iid, page.put_void());
-            if (!page) throw failure{"page " + std::to_string(n) + ": the engine has no page"};
-            pages_.push_back(page);
-            for (const host::element_view& e : host_document_.elements(n)) {
-                made_element made;
-                made.page = n;
-                com::ComPtr<IPersist> persist;
-                e.object->QueryInterface(IPersist::iid, persist.put_void());
-                if (persist) persist->GetClassID(&made.clsid);
-                made.class_text = com::format_guid(made.clsid);
-                e.object->QueryInterface(IDispatch::iid, made.dispatch.put_void());
-                if (!made.dispatch) continue;
-                elements_.push_back(std::move(made));
-                if (reporting_) report_.add_element();
-            }
-        }
+        std::string error;
+        if (!saved_pages_and_elements(host_document_, &pages_, &elements_, &error)) throw failure{error};
+        if (reporting_)
+            for (std::size_t i = 0; i < elements_.size(); ++i) report_.add_element();
     }
 
     void add_page(const page_description& p, std::size_t index)
