@@ -41,6 +41,8 @@ grep -q '^record 01' "$dir/expected" || fail "no record from the built-in client
 
 CXXFLAGS="$flags" cmake -S "$example" -B "$dir/client" -G Ninja -DCMAKE_CXX_COMPILER="$cxx" \
     -DCMAKE_PREFIX_PATH="$prefix" >"$dir/log" 2>&1 || fail "configure: $(cat "$dir/log")"
+grep -qF "ContentElements module: $prefix/lib/libcontentelements.so" "$dir/log" ||
+    fail "ContentElements_MODULE: $(grep 'module:' "$dir/log")"
 cmake --build "$dir/client" >"$dir/log" 2>&1 || fail "build: $(cat "$dir/log")"
 ZCNT_REGISTRY="$registry" "$dir/client/note_client" >"$dir/out" || fail "the client failed"
 cmp -s "$dir/expected" "$dir/out" || fail "through the registry: $(cat "$dir/out")"
