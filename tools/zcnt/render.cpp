@@ -3,7 +3,9 @@
 #include "tools/zcnt/render.h"
 
 #include <cstdio>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "tools/zcnt/description_parse.h"
 #include "tools/zcnt/files.h"
@@ -12,27 +14,32 @@
 namespace zcnt {
 namespace {
 
-// `text` is the JSON as written, to find a fault's place in, or empty.
-int render_json(const nlohmann::json& input, const std::string& text, const std::string& name,
+// `text` is the JSON as written, to find a fault's place in, or empty. Both are taken: once
+// read into the description they are freed, before the run makes the document.
+int render_json(nlohmann::json input, std::string text, const std::string& name,
                 const render_options& options, std::FILE* err)
 {
-    description parsed;
+    auto parsed = std::make_unique<description>();
     try {
-        parsed = parse_description(input);
+        *parsed = parse_description(input);
     } catch (const std::exception& e) {
         std::fprintf(err, "zcnt: %s: %s\n", name.c_str(), e.what());
         return 1;
     }
-    if (!parsed.fault_key.empty()) parsed.fault_location = key_line_column(text, parsed.fault_key);
-    return run_description(parsed, name, options, err);
+    if (!parsed->fault_key.empty()) parsed->fault_location = key_line_column(text, parsed->fault_key);
+    nlohmann::json().swap(input);
+    std::string().swap(text);
+    const int status = run_description(*parsed, name, options, err);
+    if (options.leave_at_exit) keep_until_exit(std::move(parsed));
+    return status;
 }
 
 }  // namespace
 
-int render_description(const nlohmann::json& input, const std::string& name,
+int render_description(nlohmann::json input, const std::string& name,
                        const render_options& options, std::FILE* err, const std::string& text)
 {
-    return render_json(input, text, name, options, err);
+    return render_json(std::move(input), text, name, options, err);
 }
 
 int run_render(const render_options& options, std::FILE* out, std::FILE* err)
@@ -49,7 +56,7 @@ int run_render(const render_options& options, std::FILE* out, std::FILE* err)
                      cause.c_str());
         return 2;
     }
-    const int status = render_json(input, text, options.input, options, err);
+    const int status = render_json(std::move(input), std::move(text), options.input, options, err);
     // What was written, as the demo tells it.
     if (status == 0)
         for (const std::string* path : {&options.pdf, &options.save, &options.report})

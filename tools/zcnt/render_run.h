@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,7 +22,18 @@ struct render_options {
     // read (the description's pages are of their sizes; their words are the pages' words).
     std::string base_pdf;
     const std::vector<host::input::pdf_page_text>* base_pages = nullptr;
+    // The process ends right after the run: the document and its description are left for
+    // the system to reclaim, since tearing down a long document costs a tenth of making it.
+    bool leave_at_exit = false;
 };
+
+// Keeps `what` reachable, and never frees it, until the process ends.
+template <typename T>
+void keep_until_exit(std::unique_ptr<T> what)
+{
+    static auto* kept = new std::vector<std::shared_ptr<void>>;
+    kept->push_back(std::shared_ptr<void>(std::move(what)));
+}
 
 // 0 when the whole document succeeded, 2 for bad input (one line on `err`), 1 otherwise;
 // `name` names the description in messages.
