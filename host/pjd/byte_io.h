@@ -51,7 +51,9 @@ public:
     void text(const std::u16string& s)
     {
         u32(static_cast<std::uint32_t>(s.size()));
-        for (char16_t c : s) u16(c);
+        const std::size_t at = bytes_.size();
+        bytes_.resize(at + 2 * s.size());
+        for (std::size_t i = 0; i < s.size(); ++i) com::le::store16(&bytes_[at + 2 * i], s[i]);
     }
     void guid(const GUID& g)
     {
@@ -130,7 +132,10 @@ public:
             return {};
         }
         std::u16string s(n, u'\0');
-        for (auto& c : s) c = static_cast<char16_t>(u16());
+        for (std::size_t i = 0; i < n; ++i)
+            s[i] = static_cast<char16_t>(com::le::load16(p_ + 2 * i));
+        p_ += 2 * std::size_t(n);
+        left_ -= 2 * std::size_t(n);
         return s;
     }
     GUID guid() noexcept

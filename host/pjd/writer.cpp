@@ -22,17 +22,39 @@ namespace {
 
 using namespace pjd;
 
-// False, writing nothing, for a payload the 32-bit length cannot count: the reader would find
-// the chunk running past the end of the file. Every count inside a payload is no larger.
-bool put_chunk(byte_writer& file, std::uint32_t type, const std::vector<BYTE>& payload)
+// Chunks are written in place, so that no payload is built apart and copied: open_chunk
+// leaves room for the length, close_chunk fills it in and appends the CRC. close_chunk is
+// false, and takes the chunk back out, for a payload the 32-bit length cannot count: the
+// reader would find the chunk running past the end of the file. Every count inside a payload
+// is no larger.
+std::size_t open_chunk(byte_writer& file, std::uint32_t type)
 {
-    if (payload.size() > UINT32_MAX) return false;
     const std::size_t start = file.size();
     file.u32(type);
-    file.u32(static_cast<std::uint32_t>(payload.size()));
-    file.raw(payload.data(), payload.size());
+    file.u32(0);
+    return start;
+}
+
+bool close_chunk(byte_writer& file, std::size_t start)
+{
+    const std::size_t payload = file.size() - start - 8;
+    if (payload > UINT32_MAX) {
+        file.bytes().resize(start);
+        return false;
+    }
+    com::le::store32(file.bytes().data() + start + 4, static_cast<std::uint32_t>(payload));
     file.u32(crc32(file.bytes().data() + start, file.size() - start));
     return true;
+}
+
+// A length, then what `write` appends.
+template <typename Write>
+void counted(byte_writer& file, Write&& write)
+{
+    const std::size_t at = file.size();
+    file.u32(0);
+    write();
+    com::le::store32(file.bytes().data() + at, static_cast<std::uint32_t>(file.size() - at - 4));
 }
 
 std::string hex(HRESULT hr)
@@ -196,53 +218,53 @@ public:
             if (SUCCEEDED(hr)) document_records.emplace_back(clsid, std::move(record));
         }
 
-        byte_writer head;
-        head.u32(format_version);
-        head.u32(static_cast<std::uint32_t>(doc_->pages().size()));
-        head.u32(objects);
-        head.u32(elements);
-        head.u32(static_cast<std::uint32_t>(document_records.size()));
-        head.i32(doc_->ctx().next_page_id);
-        put_chunk(file, chunk_head, head.bytes());
+        // Each chunk is about as large as the record it holds.
+        file.bytes().reserve(64 * (plan_.size() + doc_->pages().size()) + 64);
+        const std::size_t head = open_chunk(file, chunk_head);
+        file.u32(format_version);
+        file.u32(static_cast<std::uint32_t>(doc_->pages().size()));
+        file.u32(objects);
+        file.u32(elements);
+        file.u32(static_cast<std::uint32_t>(document_records.size()));
+        file.i32(doc_->ctx().next_page_id);
+        close_chunk(file, head);
 
         std::size_t page_number = 0;
         for (const auto& p : doc_->pages()) {
             ++page_number;
-            byte_writer c;
-            c.i32(p->id());
-            c.i32(p->width());
-            c.i32(p->height());
-            c.i32(p->resolution());
-            c.i32(p->objects().next_id());
-            c.i32(p->resources().next_id());
-            c.text(p->title());
-            c.u32(static_cast<std::uint32_t>(p->words().size()));
+            const std::size_t chunk = open_chunk(file, chunk_page);
+            file.i32(p->id());
+            file.i32(p->width());
+            file.i32(p->height());
+            file.i32(p->resolution());
+            file.i32(p->objects().next_id());
+            file.i32(p->resources().next_id());
+            file.text(p->title());
+            file.u32(static_cast<std::uint32_t>(p->words().size()));
             for (const word& w : p->words()) {
-                c.text(w.text);
-                c.i32(w.left);
-                c.i32(w.top);
-                c.i32(w.right);
-                c.i32(w.bottom);
-                c.i32(w.object_id);
+                file.text(w.text);
+                file.i32(w.left);
+                file.i32(w.top);
+                file.i32(w.right);
+                file.i32(w.bottom);
+                file.i32(w.object_id);
             }
-            if (!put_chunk(file, chunk_page, c.bytes()))
+            if (!close_chunk(file, chunk))
                 return too_large(message, "page " + std::to_string(page_number));
         }
 
         for (const planned& p : plan_) {
-            byte_writer c;
             if (p.what == planned::host) {
+                const std::size_t chunk = open_chunk(file, chunk_object);
                 host_object* h = host_object_of(p.object);
-                c.u32(serial(p.object));
-                c.u32(static_cast<std::uint32_t>(p.page_index));
-                c.u8(p.place);
-                c.i32(p.id);
-                c.i32(h->kind());
-                c.u8(h->attached() ? 1 : 0);
-                byte_writer record;
-                h->save(record, *this);
-                c.blob(record.bytes());
-                if (!put_chunk(file, chunk_object, c.bytes()))
+                file.u32(serial(p.object));
+                file.u32(static_cast<std::uint32_t>(p.page_index));
+                file.u8(p.place);
+                file.i32(p.id);
+                file.i32(h->kind());
+                file.u8(h->attached() ? 1 : 0);
+                counted(file, [&] { h->save(file, *this); });
+                if (!close_chunk(file, chunk))
                     return too_large(message, "object " + std::to_string(p.id) + " of page " +
                                                   std::to_string(p.page_index));
             } else {
@@ -254,12 +276,13 @@ public:
                                std::to_string(p.page_index) + " " + save_failure(p.object, hr);
                     return hr;
                 }
-                c.u32(static_cast<std::uint32_t>(p.page_index));
-                c.u8(p.place);
-                c.i32(p.id);
-                c.guid(clsid);
-                c.blob(record);
-                if (!put_chunk(file, chunk_element, c.bytes()))
+                const std::size_t chunk = open_chunk(file, chunk_element);
+                file.u32(static_cast<std::uint32_t>(p.page_index));
+                file.u8(p.place);
+                file.i32(p.id);
+                file.guid(clsid);
+                file.blob(record);
+                if (!close_chunk(file, chunk))
                     return too_large(message, "object " + std::to_string(p.id) + " of page " +
                                                   std::to_string(p.page_index));
             }
@@ -267,25 +290,25 @@ public:
         std::uint32_t page_index = 0;
         for (const auto& p : doc_->pages()) {
             ++page_index;
-            byte_writer c;
             std::uint32_t count = 0;
             for (const list_entry& e : p->objects().entries()) count += e.maker != 0;
             if (count == 0) continue;
-            c.u32(page_index);
-            c.u32(count);
+            const std::size_t chunk = open_chunk(file, chunk_makers);
+            file.u32(page_index);
+            file.u32(count);
             for (const list_entry& e : p->objects().entries()) {
                 if (e.maker == 0) continue;
-                c.i32(e.id);
-                c.i32(e.maker);
+                file.i32(e.id);
+                file.i32(e.maker);
             }
-            if (!put_chunk(file, chunk_makers, c.bytes()))
+            if (!close_chunk(file, chunk))
                 return too_large(message, "page " + std::to_string(page_index));
         }
         for (const auto& [clsid, record] : document_records) {
-            byte_writer c;
-            c.guid(clsid);
-            c.blob(record);
-            if (!put_chunk(file, chunk_document_object, c.bytes()))
+            const std::size_t chunk = open_chunk(file, chunk_document_object);
+            file.guid(clsid);
+            file.blob(record);
+            if (!close_chunk(file, chunk))
                 return too_large(message, "a document object");
         }
         if (!doc_->original_file().empty()) {
@@ -295,7 +318,7 @@ public:
             if (!put_chunk(file, chunk_original, c.bytes()))
                 return too_large(message, "the original's name");
         }
-        put_chunk(file, chunk_end, {});
+        close_chunk(file, open_chunk(file, chunk_end));
         *out = std::move(file.bytes());
         return S_OK;
     }
@@ -312,6 +335,11 @@ private:
     void plan()
     {
         auto& pages = doc_->pages();
+        std::size_t listed_count = 0;
+        for (const auto& p : pages)
+            listed_count += p->objects().entries().size() + p->resources().entries().size();
+        serials_.reserve(listed_count);
+        plan_.reserve(listed_count);
         std::unordered_map<LONG, LONG> index_of_id;
         for (std::size_t i = 0; i < pages.size(); ++i) {
             page& p = *pages[i];

@@ -4,6 +4,7 @@
 // so the first fault is the one reported, whether the parser or the engine finds it.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -46,7 +47,9 @@ struct argument {
     double real = 0;
     std::string string;  // UTF-8, or the fault's message
     bool boolean = false;
-    reference object;
+    // Behind a pointer: few arguments are references, and every argument of a long document
+    // is held for the whole run.
+    std::shared_ptr<const reference> object;
 };
 
 // One step of a dotted member path: a property get, with the index written in parentheses

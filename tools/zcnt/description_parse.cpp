@@ -127,7 +127,9 @@ argument parse_reference(const json& j)
 {
     argument out;
     out.kind = argument::kinds::object;
-    reference& r = out.object;
+    auto made = std::make_shared<reference>();
+    out.object = made;
+    reference& r = *made;
     r.text = j.dump();
     const std::string& key = j.begin().key();
     const json& value = j.begin().value();
@@ -225,6 +227,7 @@ call_description parse_call(const json& call)
     if (!parse_member_path(out.member, &out.path, &member, &out.fault)) return out;
     out.name = member.name;
     out.arguments = std::move(member.index);
+    out.arguments.reserve(out.arguments.size() + call.size() - first_arg);
     for (std::size_t i = first_arg; i < call.size(); ++i) {
         out.arguments.push_back(parse_argument(call[i]));
         if (out.arguments.back().kind == argument::kinds::fault) break;

@@ -79,6 +79,7 @@ int main(int argc, char** argv)
     self_check->add_flag("-q,--quiet", quiet, "print only the verdict");
 
     zcnt::render_options render;
+    render.leave_at_exit = true;  // the process ends once the command has run
     auto* render_cmd = app.add_subcommand(
         "render", "build a document from a JSON description, driving every element by name");
     render_cmd->add_option("document", render.input,

@@ -3,7 +3,9 @@
 #include "tools/zcnt/render.h"
 
 #include <cstdio>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "module/class_map.h"
 #include "tools/zcnt/description_parse.h"
@@ -15,19 +17,24 @@
 namespace zcnt {
 namespace {
 
-// `text` is the JSON as written, to find a fault's place in, or empty.
-int render_json(const nlohmann::json& input, const std::string& text, const std::string& name,
+// `text` is the JSON as written, to find a fault's place in, or empty. Both are taken: once
+// read into the description they are freed, before the run makes the document.
+int render_json(nlohmann::json input, std::string text, const std::string& name,
                 const render_options& options, std::FILE* err)
 {
-    description parsed;
+    auto parsed = std::make_unique<description>();
     try {
-        parsed = parse_description(input);
+        *parsed = parse_description(input);
     } catch (const std::exception& e) {
         std::fprintf(err, "zcnt: %s: %s\n", name.c_str(), e.what());
         return 1;
     }
-    if (!parsed.fault_key.empty()) parsed.fault_location = key_line_column(text, parsed.fault_key);
-    return run_description(parsed, name, options, err);
+    if (!parsed->fault_key.empty()) parsed->fault_location = key_line_column(text, parsed->fault_key);
+    nlohmann::json().swap(input);
+    std::string().swap(text);
+    const int status = run_description(*parsed, name, options, err);
+    if (options.leave_at_exit) keep_until_exit(std::move(parsed));
+    return status;
 }
 
 bool is_saved_document(const std::string& bytes)
@@ -66,16 +73,16 @@ int render_saved(const std::string& bytes, const render_options& options, std::F
     }
     input["pages"] = page_sizes(loaded);
     run.loaded = &loaded;
-    return render_json(input, text, options.changes.empty() ? options.input : options.changes, run,
-                       err);
+    return render_json(std::move(input), std::move(text),
+                       options.changes.empty() ? options.input : options.changes, run, err);
 }
 
 }  // namespace
 
-int render_description(const nlohmann::json& input, const std::string& name,
+int render_description(nlohmann::json input, const std::string& name,
                        const render_options& options, std::FILE* err, const std::string& text)
 {
-    return render_json(input, text, name, options, err);
+    return render_json(std::move(input), text, name, options, err);
 }
 
 int run_render(const render_options& options, std::FILE* out, std::FILE* err)
@@ -99,7 +106,7 @@ int run_render(const render_options& options, std::FILE* out, std::FILE* err)
                      cause.c_str());
         return 2;
     } else {
-        status = render_json(input, text, options.input, options, err);
+        status = render_json(std::move(input), std::move(text), options.input, options, err);
     }
     // What was written, as the demo tells it.
     if (status == 0)

@@ -15,7 +15,7 @@ namespace zcnt {
 int run_render(const render_options& options, std::FILE* out, std::FILE* err);
 // The same for a description already read as JSON; `name` names it in messages, and `text`,
 // the JSON as written when there is one, gives the place of a key it does not know.
-int render_description(const nlohmann::json& input, const std::string& name,
+int render_description(nlohmann::json input, const std::string& name,
                        const render_options& options, std::FILE* err,
                        const std::string& text = {});
 

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -329,9 +330,9 @@ private:
             v->bstrVal = nullptr;
             break;
         case argument::kinds::object: {
-            com::ComPtr<IDispatch> object = resolve_object(a.object, error);
+            com::ComPtr<IDispatch> object = resolve_object(*a.object, error);
             if (!object) {
-                if (error->empty()) *error = "no object " + a.object.text + " to refer to";
+                if (error->empty()) *error = "no object " + a.object->text + " to refer to";
                 return false;
             }
             v->vt = VT_DISPATCH;
@@ -414,8 +415,10 @@ int run_description(const description& input, const std::string& name,
     }
     if (options.verbose) std::fprintf(err, "%s\n", describe(classes).c_str());
     int status = 0;
+    std::unique_ptr<renderer> running;
     try {
-        renderer r(input);
+        running = std::make_unique<renderer>(input);
+        renderer& r = *running;
         r.run(options);
         std::string error;
         if (!check_unusable_files(r.unusable_files(), options.keep_going, err, &error))
@@ -456,6 +459,10 @@ int run_description(const description& input, const std::string& name,
         std::fprintf(err, "zcnt: %s: %s\n", name.c_str(), e.what());
         status = 1;
     }
+    if (options.leave_at_exit)
+        keep_until_exit(std::move(running));
+    else
+        running.reset();
     cnt::module::revoke_classes();
     return status;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,18 @@ struct render_options {
     // A saved document the run goes on with (its pages and elements the run's own, numbered
     // page by page) instead of making pages; the run takes it over.
     host::document* loaded = nullptr;
+    // The process ends right after the run: the document and its description are left for
+    // the system to reclaim, since tearing down a long document costs a tenth of making it.
+    bool leave_at_exit = false;
 };
+
+// Keeps `what` reachable, and never frees it, until the process ends.
+template <typename T>
+void keep_until_exit(std::unique_ptr<T> what)
+{
+    static auto* kept = new std::vector<std::shared_ptr<void>>;
+    kept->push_back(std::shared_ptr<void>(std::move(what)));
+}
 
 // 0 when the whole document succeeded, 2 for bad input (one line on `err`), 1 otherwise;
 // `name` names the description in messages.
