@@ -118,10 +118,19 @@ inline SIZE extent(HDC dc, const std::string& text)
 
 inline std::vector<LONG> sides(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
+inline std::vector<LONG> sides(const SIZE& s) { return {s.cx, s.cy}; }
+
 inline SIZE window_ext(HDC dc)
 {
     SIZE ext{};
     GetWindowExtEx(dc, &ext);
+    return ext;
+}
+
+inline SIZE viewport_ext(HDC dc)
+{
+    SIZE ext{};
+    GetViewportExtEx(dc, &ext);
     return ext;
 }
 
