@@ -20,11 +20,8 @@ TEST_F(ContainerStream, NewContainerWritesVersionCountAndNumber)
 TEST_F(ContainerStream, RecordsAreWrittenInContainerOrderBetweenCountAndNumber)
 {
     auto c = new_container();
-    element_values v5;
-    v5.left = -1, v5.top = -2, v5.width = 31, v5.height = 42, v5.inclination = -15;
-    v5.type = zeCntElementTypeStamp;
-    v5.null_description = true;
-    auto e5 = make_element(v5);
+    auto e5 = make_element({.left = -1, .top = -2, .width = 31, .height = 42, .inclination = -15,
+                            .type = zeCntElementTypeStamp, .null_description = true});
     auto e2 = element_at(1, 2, 3, 4, u"b");
     c->AddElement(5, 50, e5->base());
     c->AddElement(2, 20, e2->base());

@@ -23,12 +23,8 @@ position position_of(IZCntElementInfo* info)
 TEST_F(ElementInfo, SetInfoTakesRightAndBottomFromTheElementsWidthAndHeight)
 {
     auto info = new_info();
-    element_values v;
-    v.left = 10, v.top = 20, v.width = 30, v.height = 40;
-    v.inclination = -45;
-    v.type = zeCntElementTypeStamp;
-    v.description = u"seal";
-    auto element = make_element(v);
+    auto element = make_element({.left = 10, .top = 20, .width = 30, .height = 40, .inclination = -45,
+                                 .type = zeCntElementTypeStamp, .description = u"seal"});
     ASSERT_EQ(info->SetInfo(7, 99, element->base()), S_OK);
 
     EXPECT_EQ(position_of(info.get()), (position{10, 20, 40, 60, -45}));
@@ -116,12 +112,8 @@ TEST_F(ElementInfo, SettersMarkTheRecordDirty)
 TEST_F(ElementInfo, RecordIsWrittenFieldByFieldAsTheTableSays)
 {
     auto info = new_info();
-    element_values v;
-    v.left = -10, v.top = 20, v.width = 300, v.height = 40;
-    v.inclination = -7;
-    v.type = zeCntElementTypeNote;
-    v.description = u"Hi";
-    auto element = make_element(v);
+    auto element = make_element({.left = -10, .top = 20, .width = 300, .height = 40, .inclination = -7,
+                                 .type = zeCntElementTypeNote, .description = u"Hi"});
     info->SetInfo(0x01020304, -2, element->base());
 
     const bytes expected = {
@@ -148,9 +140,7 @@ TEST_F(ElementInfo, EmptyAndNullDescriptionsHaveTheirOwnCounts)
     ASSERT_EQ(with_empty.size(), 40u);
     EXPECT_EQ(bytes(with_empty.begin() + 12, with_empty.begin() + 18), (bytes{2, 0, 0, 0, 0, 0}));
 
-    element_values v;
-    v.null_description = true;
-    auto unnamed = make_element(v);
+    auto unnamed = make_element({.null_description = true});
     auto null = new_info();
     null->SetInfo(1, 1, unnamed->base());
     const bytes with_null = saved(null.get());

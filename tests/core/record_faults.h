@@ -76,9 +76,7 @@ void expect_every_failing_read_reported(Make make, const bytes& whole)
         SCOPED_TRACE(n);
         com::ComPtr<IStream> inner, faulty, out;
         com::create_memory_stream(whole.data(), whole.size(), inner.put());
-        com::fault_plan plan;
-        plan.fail_read_at = n;
-        ASSERT_EQ(com::create_fault_stream(inner.get(), plan, faulty.put()), S_OK);
+        ASSERT_EQ(com::create_fault_stream(inner.get(), {.fail_read_at = n}, faulty.put()), S_OK);
         auto object = make();
         auto persist = persist_of(object.get());
         const HRESULT hr = persist->Load(faulty.get());
@@ -109,9 +107,7 @@ void expect_every_failing_write_reported(IUnknown* object, const bytes& expected
         touch();
         com::ComPtr<IStream> inner, faulty;
         com::create_memory_stream(inner.put());
-        com::fault_plan plan;
-        plan.fail_write_at = n;
-        ASSERT_EQ(com::create_fault_stream(inner.get(), plan, faulty.put()), S_OK);
+        ASSERT_EQ(com::create_fault_stream(inner.get(), {.fail_write_at = n}, faulty.put()), S_OK);
         const HRESULT hr = persist->Save(faulty.get(), TRUE);
         com::fault_counts counts;
         com::fault_stream_counts(faulty.get(), &counts);

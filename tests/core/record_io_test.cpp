@@ -116,13 +116,11 @@ TEST(RecordIdLists, AReadReplacesWhatTheListHeldAndACountPastTheStreamFails)
 TEST(RecordIntegers, StreamErrorsPassThroughUnchanged)
 {
     com::ComPtr<IStream> inner = stream_of({1, 2, 3, 4});
-    com::fault_plan plan;
-    plan.fail_read_at = 1;
-    plan.read_error = STG_E_READFAULT;
-    plan.fail_write_at = 1;
-    plan.write_error = STG_E_MEDIUMFULL;
     com::ComPtr<IStream> faulty;
-    ASSERT_EQ(com::create_fault_stream(inner.get(), plan, faulty.put()), S_OK);
+    ASSERT_EQ(com::create_fault_stream(inner.get(), {.fail_read_at = 1, .read_error = STG_E_READFAULT,
+                                                     .fail_write_at = 1, .write_error = STG_E_MEDIUMFULL},
+                                       faulty.put()),
+              S_OK);
     LONG value = 0;
     EXPECT_EQ(cnt::record::read_i32(faulty.get(), &value), STG_E_READFAULT);
     EXPECT_EQ(cnt::record::write_i32(faulty.get(), 5), STG_E_MEDIUMFULL);

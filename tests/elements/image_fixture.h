@@ -134,6 +134,15 @@ protected:
         }
         return made;
     }
+    // An attached image at left, top, width and height.
+    com::ComPtr<IZCntElementImage> image_at(LONG l, LONG t, LONG w, LONG h)
+    {
+        auto made = image();
+        if (made) {
+            EXPECT_EQ(made->SetPosition(l, t, w, h), S_OK);
+        }
+        return made;
+    }
     // An image resource of the page with only a size, as a host object an element may link.
     LONG raw_image(LONG w, LONG h)
     {

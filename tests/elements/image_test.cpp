@@ -212,8 +212,7 @@ protected:
 TEST_F(ImageOnPage, ALinkedIdWithAPathKeepsThePathAndUsesTheHostObject)
 {
     const LONG id = raw_image(200, 100);
-    auto image = this->image();
-    image->SetPosition(100, 100, 300, 300);
+    auto image = this->image_at(100, 100, 300, 300);
     doc.journal().enable();
     com::Bstr value(linked_file(id, u"C:\\x.png"));
     EXPECT_EQ(image->put_ImageFile(value.get()), S_OK);
@@ -289,8 +288,7 @@ TEST_F(ImageOnPage, AnEmptyRectangleAt720UnitsPerInch)
 TEST_F(ImageOnPage, ARasterFileIsLoadedIntoANewResourceAndFitted)
 {
     files.write("logo.bmp", bmp(7, 3));
-    auto image = this->image();
-    image->SetPosition(0, 0, 100, 100);
+    auto image = this->image_at(0, 0, 100, 100);
     doc.journal().enable();
     com::Bstr name(file("logo.bmp"));
     image->put_ImageFile(name.get());
@@ -310,8 +308,7 @@ TEST_F(ImageOnPage, FilesThatAreMissingOrDoNotLoadMakeNothing)
     files.write("junk.pjd", "ZPJD but not really");
     for (const char* name : {"absent.png", "junk.pjd", "broken.pdf"}) {
         SCOPED_TRACE(name);
-        auto image = this->image();
-        image->SetPosition(0, 0, 100, 100);
+        auto image = this->image_at(0, 0, 100, 100);
         com::Bstr text(file(name));
         EXPECT_EQ(image->put_ImageFile(text.get()), S_OK);
         EXPECT_TRUE(page_object_ids(image.get()).empty());
@@ -330,8 +327,7 @@ TEST_F(ImageOnPage, FilesThatAreMissingOrDoNotLoadMakeNothing)
 TEST_F(ImageOnPage, TheBorderComesAfterTheContentOnTheFittedBounds)
 {
     const LONG id = raw_image(200, 100);
-    auto image = this->image();
-    image->SetPosition(10, 20, 300, 300);
+    auto image = this->image_at(10, 20, 300, 300);
     com::Bstr file(linked_file(id));
     image->put_ImageFile(file.get());
     EXPECT_TRUE(of_kind("shape").empty());
@@ -423,8 +419,7 @@ TEST_F(ImageOnPage, PdfPagesFitInDoublePrecisionTruncated)
 TEST_F(ImageOnPage, APdfDocumentIsAnObjectAndAResourceAndItsPageAnElement)
 {
     files.write("a.pdf", pdf(200, 100));
-    auto image = this->image();
-    image->SetPosition(0, 0, 400, 400);
+    auto image = this->image_at(0, 0, 400, 400);
     doc.journal().enable();
     com::Bstr name(file("a.pdf"));
     image->put_ImageFile(name.get());
@@ -493,8 +488,7 @@ TEST_F(ImageOnPage, CopyToCarriesTheImageDataButNotTheTransparency)
 TEST_F(ImageOnPage, DeleteRemovesWhatItMadeAndALoadedOldResource)
 {
     const LONG id = raw_image(4, 4);
-    auto image = this->image();
-    image->SetPosition(0, 0, 50, 50);
+    auto image = this->image_at(0, 0, 50, 50);
     com::Bstr file(linked_file(id));
     image->SetImageData(file.get(), VARIANT_TRUE, 0xFF, 0);
     EXPECT_EQ(kinds(doc.objects(1)), (strings{"element", "placed_image", "shape"}));

@@ -112,8 +112,7 @@ protected:
     };
     outcome place(const std::u16string& source)
     {
-        auto image = this->image();
-        image->SetPosition(0, 0, 100, 100);
+        auto image = this->image_at(0, 0, 100, 100);
         com::Bstr file(source);
         const HRESULT hr = image->put_ImageFile(file.get());
         return {hr, page_object_ids(image.get()).size(), resource_ids(image.get()).size()};

@@ -3,6 +3,7 @@
 // on a template page.
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "elements/qrcode/qr_config.h"
@@ -173,6 +174,12 @@ protected:
     std::string old_;
 };
 
+// The words and numbers a configuration read from its file, compared in one step.
+auto fields(const configuration& c)
+{
+    return std::tuple(c.title, c.display_name, c.left, c.top, c.size, c.colour);
+}
+
 const char* const kCard =
     "[qrcode]\r\nleft=1500\r\ntop=200\r\nsize=400\r\nname=Visiting card\r\ncolor=255\r\n";
 
@@ -182,19 +189,12 @@ TEST_F(QrFolders, TheUsersLanguageFolderIsSearchedFirst)
     ini("ENU/card.ini", "[qrcode]\nleft=1\n");
     configuration c;
     ASSERT_EQ(cnt::qrcode::find_configuration("card", "", &c), S_OK);
-    EXPECT_EQ(c.title, "card");
-    EXPECT_EQ(c.display_name, "Visiting card");
-    EXPECT_EQ(c.left, 1500);
-    EXPECT_EQ(c.top, 200);
-    EXPECT_EQ(c.size, 400);
-    EXPECT_EQ(c.colour, 255u);
+    EXPECT_EQ(fields(c), std::tuple("card", "Visiting card", 1500, 200, 400, 255u));
     EXPECT_EQ(c.ini_path, windows("Orvane/QRCode/DEU/card.ini"));
     EXPECT_EQ(c.template_path, windows("Orvane/QRCode/DEU/card.pjd"));
 
     ASSERT_EQ(cnt::qrcode::find_configuration("card", "ENU", &c), S_OK);
-    EXPECT_EQ(c.left, 1);
-    EXPECT_EQ(c.display_name, "");
-    EXPECT_EQ(c.colour, 0u);
+    EXPECT_EQ(fields(c), std::tuple("card", "", 1, 0, 0, 0u));
 }
 
 TEST_F(QrFolders, WithoutTheLanguageFolderTheFirstThreeLetterFolderServes)
@@ -250,11 +250,7 @@ TEST_F(QrFolders, JunkInTheIniFileReadsAsDefaults)
         "color=0x00FF00\nname\n\x01\x02\xFF\n");
     configuration c;
     ASSERT_EQ(cnt::qrcode::find_configuration("junk", "", &c), S_OK);
-    EXPECT_EQ(c.left, 0);
-    EXPECT_EQ(c.top, 12);
-    EXPECT_EQ(c.size, 0);
-    EXPECT_EQ(c.display_name, "");
-    EXPECT_EQ(c.colour, 0x00FF00u);
+    EXPECT_EQ(fields(c), std::tuple("junk", "", 0, 12, 0, 0x00FF00u));
 }
 
 // ---- QR codes on a page -------------------------------------------------------------------
@@ -285,8 +281,7 @@ TEST_F(QrFolders, APrefixInCapitalsGivesTheSameSymbol)
 
 TEST_F(QrFolders, TheResourceGetsItsBitmapInOrderAndIsFitted)
 {
-    auto image = this->image();
-    image->SetPosition(0, 0, 200, 100);
+    auto image = this->image_at(0, 0, 200, 100);
     image->put_QRCodeMargin(0);
     doc.journal().enable();
     com::Bstr file(u"qrcode:abc");
@@ -312,8 +307,7 @@ TEST_F(QrFolders, TheResourceGetsItsBitmapInOrderAndIsFitted)
 TEST_F(QrFolders, AnEmptyTextMakesNoContentButStillABorder)
 {
     for (const char16_t* source : {u"qrcode", u"QRCode:   ", u"qrcode|card: \t"}) {
-        auto image = this->image();
-        image->SetPosition(0, 0, 100, 100);
+        auto image = this->image_at(0, 0, 100, 100);
         com::Bstr file(source);
         image->SetImageData(file.get(), VARIANT_TRUE, 0xFF0000, 0);
         const auto ids = page_object_ids(image.get());
@@ -329,16 +323,14 @@ TEST_F(QrFolders, BadSourcesLeaveNothing)
     ini("DEU/readme.txt", "");  // a language folder without configurations
     const char16_t* bad[] = {u"qrcode|card", u"qrcode|card:text", u"qrcode|nope|ENU:text"};
     for (const char16_t* source : bad) {
-        auto image = this->image();
-        image->SetPosition(0, 0, 100, 100);
+        auto image = this->image_at(0, 0, 100, 100);
         com::Bstr file(source);
         EXPECT_EQ(image->SetImageData(file.get(), VARIANT_TRUE, 0xFF, 0), S_OK);
         EXPECT_TRUE(page_object_ids(image.get()).empty());
         EXPECT_TRUE(resource_ids(image.get()).empty());
     }
     // Text no symbol holds, and a level libqrencode does not know.
-    auto image = this->image();
-    image->SetPosition(0, 0, 100, 100);
+    auto image = this->image_at(0, 0, 100, 100);
     com::Bstr huge(u"qrcode:" + std::u16string(3000, u'x'));
     image->put_ImageFile(huge.get());
     EXPECT_TRUE(page_object_ids(image.get()).empty());
@@ -355,8 +347,7 @@ TEST_F(QrFolders, BadSourcesLeaveNothing)
 TEST_F(QrFolders, ANamedSourceWithoutItsTemplateIsTheSymbolAlone)
 {
     ini("DEU/card.ini", kCard);
-    auto image = this->image();
-    image->SetPosition(0, 0, 1000, 2000);
+    auto image = this->image_at(0, 0, 1000, 2000);
     com::Bstr file(u"qrcode|card:https://example.org");
     image->put_ImageFile(file.get());
     EXPECT_TRUE(of_kind("stored_document").empty());
@@ -370,8 +361,7 @@ TEST_F(QrFolders, OnATemplateTheSymbolComesAfterThePage)
 {
     ini("DEU/card.ini", kCard);
     stored_document(files.path("Orvane/QRCode/DEU/card.pjd"), 2100, 2970, 254);
-    auto image = this->image();
-    image->SetPosition(0, 0, 1000, 2000);
+    auto image = this->image_at(0, 0, 1000, 2000);
     com::Bstr file(u"qrcode|card:https://example.org");
     image->put_ImageFile(file.get());
     EXPECT_EQ(position(image.get()), (std::vector<LONG>{0, 0, 1000, 1414}));

@@ -17,6 +17,8 @@
 
 namespace {
 
+using gdi_test::family_of;
+
 // The font file GDI selects for a request, and its hhea numberOfHMetrics, read without the
 // code under test.
 struct SelectedFont {
@@ -79,11 +81,6 @@ private:
     FT_Face face_ = nullptr;
     bool unicode_ = false;
 };
-
-const char* family_of(const OUTLINETEXTMETRICA* otm)
-{
-    return reinterpret_cast<const char*>(otm) + reinterpret_cast<std::uintptr_t>(otm->otmpFamilyName);
-}
 
 void expect_nothing_loaded(const CZOpenTypeFont& font)
 {

@@ -10,6 +10,7 @@
 
 #include "fonts/open_type_font.h"
 #include "platform/gdi/gdi.h"
+#include "tests/gdi/gdi_fixtures.h"
 #include "table_builder.h"
 
 namespace {
@@ -114,12 +115,6 @@ std::vector<BYTE> symbol_cmap()
         {{3, 0, fonts_test::format4({{0xF020, 0xF042, 0, glyphs}, {0xFFFF, 0xFFFF, 1, {}}})}});
 }
 
-std::string family_of(const OUTLINETEXTMETRICA* otm)
-{
-    return reinterpret_cast<const char*>(otm) +
-           reinterpret_cast<std::uintptr_t>(otm->otmpFamilyName);
-}
-
 }  // namespace
 
 TEST(PrivateFont, SymbolFaceWithoutOs2MapsByteCodesIntoPrivateUse)
@@ -131,7 +126,7 @@ TEST(PrivateFont, SymbolFaceWithoutOs2MapsByteCodesIntoPrivateUse)
 
     CZOpenTypeFont font;
     ASSERT_EQ(font.Open(recipe.family.c_str(), FALSE, FALSE, -1000), 1);
-    ASSERT_EQ(family_of(font.GetOutlineTextMetrics()), recipe.family) << "GDI chose another face";
+    ASSERT_EQ(gdi_test::family_of(font.GetOutlineTextMetrics()), recipe.family) << "GDI chose another face";
     EXPECT_EQ(font.GetOutlineTextMetrics()->otmTextMetrics.tmCharSet, SYMBOL_CHARSET);
     EXPECT_TRUE(font.IsSymbolFont());
     EXPECT_EQ(font.GetUnitsPerEm(), 1000);
@@ -166,15 +161,11 @@ TEST(PrivateFont, TablesTheReaderRefusesMakeOpenFail)
         SCOPED_TRACE(recipe->family);
         ASSERT_TRUE(register_font(*recipe)) << "GDI did not take the font file";
         // GDI itself resolves the face: the failure is the reader's own.
-        HDC dc = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-        HFONT handle = CreateFontA(-1000, 0, 0, 0, 400, 0, 0, 0, 1, 0, 0, 0, 0, recipe->family.c_str());
-        HGDIOBJ old = SelectObject(dc, handle);
-        char face[64] = {};
-        GetTextFaceA(dc, sizeof face, face);
-        SelectObject(dc, old);
-        DeleteObject(handle);
-        DeleteDC(dc);
-        ASSERT_EQ(recipe->family, face) << "GDI chose another face";
+        {
+            gdi_test::Display dc;
+            gdi_test::Selected selected(dc.get(), -1000, recipe->family.c_str(), FW_NORMAL);
+            ASSERT_EQ(gdi_test::face_name(dc.get()), recipe->family) << "GDI chose another face";
+        }
 
         CZOpenTypeFont font;
         ASSERT_EQ(font.Open("DejaVu Sans", FALSE, FALSE, -1000), 1);

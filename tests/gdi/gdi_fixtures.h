@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -118,10 +119,19 @@ inline SIZE extent(HDC dc, const std::string& text)
 
 inline std::vector<LONG> sides(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
+inline std::vector<LONG> sides(const SIZE& s) { return {s.cx, s.cy}; }
+
 inline SIZE window_ext(HDC dc)
 {
     SIZE ext{};
     GetWindowExtEx(dc, &ext);
+    return ext;
+}
+
+inline SIZE viewport_ext(HDC dc)
+{
+    SIZE ext{};
+    GetViewportExtEx(dc, &ext);
     return ext;
 }
 
@@ -130,6 +140,12 @@ inline std::string face_name(HDC dc)
     char name[LF_FACESIZE] = {};
     GetTextFaceA(dc, LF_FACESIZE, name);
     return name;
+}
+
+// The family name that outline metrics carry behind their fixed fields.
+inline const char* family_of(const OUTLINETEXTMETRICA* otm)
+{
+    return reinterpret_cast<const char*>(otm) + reinterpret_cast<std::uintptr_t>(otm->otmpFamilyName);
 }
 
 inline std::vector<unsigned char> read_file(const std::string& path)

@@ -3,13 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <vector>
 
 #include "gdi_fixtures.h"
 
 namespace {
 
 using gdi_test::Display;
+using gdi_test::sides;
+using gdi_test::viewport_ext;
 using gdi_test::window_ext;
+using pair = std::vector<LONG>;
 
 TEST(MulDiv, RoundsHalfAwayFromZeroInSixtyFourBits)
 {
@@ -38,16 +42,13 @@ TEST(Mapping, ExtentsAreIgnoredOutsideTheScalableModes)
     EXPECT_EQ(GetMapMode(dc.get()), MM_TEXT);
     SIZE ext{};
     ASSERT_TRUE(GetViewportExtEx(dc.get(), &ext));
-    EXPECT_EQ(ext.cx, 1);
-    EXPECT_EQ(ext.cy, 1);
-    EXPECT_EQ(GetDeviceCaps(dc.get(), LOGPIXELSX), 96);
-    EXPECT_EQ(GetDeviceCaps(dc.get(), LOGPIXELSY), 96);
+    EXPECT_EQ(sides(ext), (pair{1, 1}));
+    EXPECT_EQ((pair{GetDeviceCaps(dc.get(), LOGPIXELSX), GetDeviceCaps(dc.get(), LOGPIXELSY)}), (pair{96, 96}));
     SIZE old{};
     EXPECT_TRUE(SetWindowExtEx(dc.get(), 50, 60, &old));
     EXPECT_TRUE(ScaleWindowExtEx(dc.get(), 300, 96, 300, 96, nullptr));
     ASSERT_TRUE(GetWindowExtEx(dc.get(), &ext));
-    EXPECT_EQ(ext.cx, 1);
-    EXPECT_EQ(ext.cy, 1);
+    EXPECT_EQ(sides(ext), (pair{1, 1}));
 
     // Anisotropic mode keeps the extents it finds.
     EXPECT_EQ(SetMapMode(dc.get(), MM_ANISOTROPIC), MM_TEXT);
@@ -55,13 +56,11 @@ TEST(Mapping, ExtentsAreIgnoredOutsideTheScalableModes)
     EXPECT_TRUE(SetWindowExtEx(dc.get(), 50, 60, &old));
     EXPECT_EQ(old.cx, 1);
     EXPECT_FALSE(SetWindowExtEx(dc.get(), 0, 60, nullptr));
-    EXPECT_EQ(window_ext(dc.get()).cx, 50);
-    EXPECT_EQ(window_ext(dc.get()).cy, 60);
+    EXPECT_EQ(sides(window_ext(dc.get())), (pair{50, 60}));
 
     // Going back to MM_TEXT resets both extents.
     EXPECT_EQ(SetMapMode(dc.get(), MM_TEXT), MM_ANISOTROPIC);
-    EXPECT_EQ(window_ext(dc.get()).cx, 1);
-    EXPECT_EQ(window_ext(dc.get()).cy, 1);
+    EXPECT_EQ(sides(window_ext(dc.get())), (pair{1, 1}));
     EXPECT_EQ(SetMapMode(dc.get(), 0), 0);
     EXPECT_EQ(SetMapMode(dc.get(), 9), 0);
 }
@@ -77,13 +76,11 @@ TEST(Mapping, ScaleWindowExtTruncatesAndNeverReachesZero)
         SIZE old{};
         ASSERT_TRUE(ScaleWindowExtEx(dc.get(), resolution, 96, resolution, 96, &old));
         EXPECT_EQ(old.cx, 1);
-        EXPECT_EQ(window_ext(dc.get()).cx, want) << resolution;
-        EXPECT_EQ(window_ext(dc.get()).cy, want) << resolution;
+        EXPECT_EQ(sides(window_ext(dc.get())), (pair{want, want})) << resolution;
     }
     SetWindowExtEx(dc.get(), -7, 7, nullptr);
     ScaleWindowExtEx(dc.get(), 1, 2, 1, 2, nullptr);
-    EXPECT_EQ(window_ext(dc.get()).cx, -3);  // truncation toward zero, not floor
-    EXPECT_EQ(window_ext(dc.get()).cy, 3);
+    EXPECT_EQ(sides(window_ext(dc.get())), (pair{-3, 3}));  // truncation toward zero, not floor
     EXPECT_FALSE(ScaleWindowExtEx(dc.get(), 1, 0, 1, 1, nullptr));
     EXPECT_FALSE(ScaleWindowExtEx(dc.get(), 0, 1, 1, 1, nullptr));
     EXPECT_EQ(window_ext(dc.get()).cx, -3);
@@ -91,10 +88,7 @@ TEST(Mapping, ScaleWindowExtTruncatesAndNeverReachesZero)
     // A scale that truncates to zero leaves one.
     SetViewportExtEx(dc.get(), 10, 10, nullptr);
     ASSERT_TRUE(ScaleViewportExtEx(dc.get(), 1, 20, 1, 11, nullptr));
-    SIZE ext{};
-    GetViewportExtEx(dc.get(), &ext);
-    EXPECT_EQ(ext.cx, 1);
-    EXPECT_EQ(ext.cy, 1);
+    EXPECT_EQ(sides(viewport_ext(dc.get())), (pair{1, 1}));
 }
 
 TEST(Mapping, PointsRoundWithFloorOfHalfUpAndOriginsCombine)
@@ -130,10 +124,7 @@ TEST(Mapping, IsotropicKeepsUnitsSquareAndBadHandlesAreRefused)
     SetMapMode(dc.get(), MM_ISOTROPIC);
     SetWindowExtEx(dc.get(), 100, 100, nullptr);
     SetViewportExtEx(dc.get(), 400, 200, nullptr);
-    SIZE ext{};
-    GetViewportExtEx(dc.get(), &ext);
-    EXPECT_EQ(ext.cx, 200);
-    EXPECT_EQ(ext.cy, 200);
+    EXPECT_EQ(sides(viewport_ext(dc.get())), (pair{200, 200}));
 
     EXPECT_EQ(GetMapMode(nullptr), 0);
     EXPECT_FALSE(LPtoDP(nullptr, nullptr, 0));

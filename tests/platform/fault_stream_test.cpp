@@ -10,6 +10,7 @@
 #include "platform/com/object.h"
 #include "platform/com/result.h"
 #include "platform/com/streams.h"
+#include "tests/platform/test_support.h"
 
 namespace {
 
@@ -87,13 +88,6 @@ com::fault_counts counts_of(IStream* stream)
     com::fault_counts counts;
     EXPECT_EQ(com::fault_stream_counts(stream, &counts), S_OK);
     return counts;
-}
-
-std::string bytes_of(IStream* stream)
-{
-    std::vector<BYTE> bytes;
-    EXPECT_EQ(com::memory_stream_bytes(stream, &bytes), S_OK);
-    return std::string(bytes.begin(), bytes.end());
 }
 
 std::string good_output()

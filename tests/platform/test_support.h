@@ -1,6 +1,6 @@
 // Small pieces the platform tests share: a plain object for watching who holds references to
-// it, a way to read any object's count, a variant made in one line and put in words, and a
-// fixture that fails a test which leaves a BSTR allocated.
+// it, a way to read any object's count, a variant made in one line and put in words, a memory
+// stream's bytes as text, and a fixture that fails a test which leaves a BSTR allocated.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,11 +8,13 @@
 #include <charconv>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/com/bstr.h"
 #include "platform/com/object.h"
 #include "platform/com/oaidl.h"
 #include "platform/com/raii.h"
+#include "platform/com/streams.h"
 
 namespace counted {
 
@@ -79,3 +81,11 @@ inline std::string shown(const VARIANT& v)
     }
 }
 inline std::string shown(const com::Variant& v) { return shown(*v.get()); }
+
+// A memory stream's bytes as a string, so that one comparison checks them all.
+inline std::string bytes_of(IStream* stream)
+{
+    std::vector<BYTE> bytes;
+    EXPECT_EQ(com::memory_stream_bytes(stream, &bytes), S_OK);
+    return std::string(bytes.begin(), bytes.end());
+}
