@@ -5,8 +5,7 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <string>
-
+#include <fstream>
 #include <string>
 
 #include "contentelements/zprint_objects.h"
@@ -22,7 +21,16 @@ struct registered {
     ~registered() { cnt::module::revoke_classes(); }
 };
 
-// A new element of `clsid`, attached to page `page` of `doc`; null when it cannot be made.
+// The resident high-water mark, in KiB, reset to the present size first when asked.
+inline double resident_peak_kib(bool reset)
+{
+    if (reset) std::ofstream("/proc/self/clear_refs") << "5";
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmHWM:", 0) == 0) return std::atof(line.c_str() + 6);
+    return 0;
+}
+
 // A new folder under the system's temporary one, removed with everything in it; path() is empty
 // when it could not be made.
 class temp_folder {
@@ -45,6 +53,7 @@ private:
     std::string path_;
 };
 
+// A new element of `clsid`, attached to page `page` of `doc`; null when it cannot be made.
 template <typename I>
 com::ComPtr<I> attached(const host::document& doc, REFCLSID clsid, LONG page = 1)
 {

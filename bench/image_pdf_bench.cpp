@@ -49,16 +49,6 @@ private:
     std::string path_;
 };
 
-// The resident high-water mark, in KiB, reset to the present size first when asked.
-double resident_peak_kib(bool reset)
-{
-    if (reset) std::ofstream("/proc/self/clear_refs") << "5";
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmHWM:", 0) == 0) return std::atof(line.c_str() + 6);
-    return 0;
-}
-
 void BM_WriteLargePngs(benchmark::State& state)
 {
     const int side = static_cast<int>(state.range(0));
@@ -85,7 +75,7 @@ void BM_WriteLargePngs(benchmark::State& state)
     double before = 0, peak = 0;
     std::size_t bytes = 0;
     for (auto _ : state) {
-        before = resident_peak_kib(true);
+        before = bench_support::resident_peak_kib(true);
         std::string pdf;
         host::pdf::write_report report;
         if (FAILED(host::pdf::write_pdf_bytes(doc.model(), {}, &pdf, &report, nullptr)) || !report.warnings.empty()) {
@@ -93,7 +83,7 @@ void BM_WriteLargePngs(benchmark::State& state)
             return;
         }
         bytes = pdf.size();
-        peak = std::max(peak, resident_peak_kib(false) - before);
+        peak = std::max(peak, bench_support::resident_peak_kib(false) - before);
         benchmark::DoNotOptimize(pdf.data());
     }
     state.counters["pdf_bytes"] = double(bytes);

@@ -1,6 +1,7 @@
 // Creating host objects the way every element does: ask the list to create an object of a
 // kind, take the kind's interface, add it to its list and keep the id the list returns.
-// A list that creates nothing, or an object without the interface, is E_UNEXPECTED.
+// A list that creates nothing, or an object without the interface, is E_UNEXPECTED; a list that
+// refuses to add the object gives its own failure.
 #pragma once
 
 #include <new>
@@ -47,7 +48,11 @@ HRESULT create_listed(List* list, LONG kind, std::vector<LONG>& ids, com::ComPtr
 {
     RETURN_IF_FAILED(create_kind(list, kind, out));
     LONG id = 0;
-    list->Add(unknown_variant(out->get()), &id);
+    // An object the list refused is not the element's: its id would name nothing.
+    if (HRESULT hr = list->Add(unknown_variant(out->get()), &id); FAILED(hr)) {
+        out->reset();
+        return hr;
+    }
     return append_id(ids, id);
 }
 }  // namespace detail

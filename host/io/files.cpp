@@ -15,6 +15,7 @@
 #include <new>
 
 #include "host/model/journal.h"
+#include "platform/com/fault_switch.h"
 #include "platform/com/result.h"
 #include "platform/shell/path_map.h"
 
@@ -132,7 +133,12 @@ bool write_all(int fd, const BYTE* data, std::size_t size)
 {
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t n = ::write(fd, data + done, size - done);
+        const std::size_t allowed = com::fault::write_allowance(size - done);
+        if (allowed == 0) {
+            errno = ENOSPC;
+            return false;
+        }
+        const ssize_t n = ::write(fd, data + done, allowed);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return false;
         if (n == 0) {

@@ -7,6 +7,7 @@
 
 #include "host/kinds/host_object.h"
 #include "host/model/context.h"
+#include "platform/com/fault_switch.h"
 
 namespace host {
 
@@ -23,6 +24,8 @@ IUnknown* identity_of(IUnknown* object, com::ComPtr<IUnknown>* keep) noexcept
 namespace {
 // Lists up to this long are searched in place; a page rarely holds more.
 constexpr std::size_t kIndexFrom = 256;
+// The largest id a list gives or takes.
+constexpr LONG kLastId = 0x7FFFFFFF;
 }  // namespace
 
 LONG list_core::id_of(IUnknown* key) const noexcept
@@ -183,6 +186,7 @@ namespace {
 // thousand pages would otherwise carry a third of their capacity unused.
 void room_for_one(std::vector<list_entry>& v)
 {
+    if (com::fault::allocation_fails()) throw std::bad_alloc();
     if (v.size() == v.capacity()) v.reserve(v.size() < 8 ? 8 : v.size() + v.size() / 2);
 }
 
@@ -194,8 +198,10 @@ HRESULT list_core::insert(context& ctx, IUnknown* object, placement where, const
     if (!object || id <= 0) return E_INVALIDARG;
     com::ComPtr<IUnknown> identity;
     IUnknown* key = identity_of(object, &identity);
-    // An id from next_id_ on was never given, so only an older one can be taken.
-    if (!key || id_of(key) != 0 || (id < next_id_ && find(id))) return E_INVALIDARG;
+    // An id from next_id_ on was never given, so only an older one can be taken; once the
+    // last id is given, next_id_ stays on it and it is looked up like the others.
+    if (!key || id_of(key) != 0 || ((id < next_id_ || next_id_ == kLastId) && find(id)))
+        return E_INVALIDARG;
     try {
         room_for_one(entries_);
         entries_.push_back(list_entry{id, identity});
@@ -215,7 +221,7 @@ HRESULT list_core::insert(context& ctx, IUnknown* object, placement where, const
     } else {
         index_if_long();
     }
-    if (id >= next_id_) next_id_ = id + 1;
+    if (id >= next_id_) next_id_ = id == kLastId ? kLastId : id + 1;
     note_listed(ctx, id);
     if (host_object* h = host_object_of(key))
         h->set_listed(id, where);
@@ -237,7 +243,7 @@ HRESULT list_core::add(context& ctx, IUnknown* object, placement where, const ch
         *id = known;
         return S_OK;
     }
-    if (next_id_ == 0x7FFFFFFF) return E_OUTOFMEMORY;  // ids are never reused
+    if (next_id_ == kLastId) return E_OUTOFMEMORY;  // ids are never reused
     const LONG fresh = next_id_;
     RETURN_IF_FAILED(insert(ctx, object, where, foreign, fresh));
     *id = fresh;

@@ -6,6 +6,7 @@
 
 #include "host/kinds/factory.h"
 #include "host/model/document_object.h"
+#include "platform/com/fault_switch.h"
 
 namespace host {
 
@@ -43,6 +44,7 @@ HRESULT page_object_list::AddElement(IZElement* element) noexcept
     if (!element) return rec(E_POINTER);
     if (owner_->knows_element(element)) return rec(S_OK);
     try {
+        if (com::fault::allocation_fails()) throw std::bad_alloc();
         owner_->elements().emplace_back(element);
     } catch (const std::bad_alloc&) {
         return rec(E_OUTOFMEMORY);

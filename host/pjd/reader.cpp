@@ -288,7 +288,11 @@ HRESULT build(const parsed_file& f, bool pages_only, document_object* doc, std::
 {
     for (const parsed_page& p : f.pages) {
         page* made = nullptr;
-        if (FAILED(doc->new_page(p.width, p.height, p.resolution, p.id, &made))) {
+        if (HRESULT hr = doc->new_page(p.width, p.height, p.resolution, p.id, &made); FAILED(hr)) {
+            if (hr != E_INVALIDARG) {
+                *message = "page id " + std::to_string(p.id) + " cannot be made: " + hex(hr);
+                return hr;
+            }
             *message = "damaged .pjd file: page id " + std::to_string(p.id) + " given twice";
             return PJD_E_DAMAGED;
         }
@@ -310,6 +314,12 @@ HRESULT build(const parsed_file& f, bool pages_only, document_object* doc, std::
     auto damaged = [&](const std::string& text) {
         *message = "damaged .pjd file: " + text;
         return PJD_E_DAMAGED;
+    };
+    // A list refuses an id it holds already; any other failure is the list's own.
+    auto not_listed = [&](HRESULT hr, LONG id) {
+        if (hr == E_INVALIDARG) return damaged("object id " + std::to_string(id) + " given twice");
+        *message = "object id " + std::to_string(id) + " cannot be listed: " + hex(hr);
+        return hr;
     };
 
     serial_table table;
@@ -346,7 +356,7 @@ HRESULT build(const parsed_file& f, bool pages_only, document_object* doc, std::
                 hr = p->resources().insert(p->ctx(), object, where, "resource", item.id);
             else if (where == placement::resources_unlisted)
                 hr = p->resources().keep(object, where);
-            if (FAILED(hr)) return damaged("object id " + std::to_string(item.id) + " given twice");
+            if (FAILED(hr)) return not_listed(hr, item.id);
             // A placed PDF page is an element of its page as well.
             com::ComPtr<IZElement> as_element;
             object->QueryInterface(IZElement::iid, as_element.put_void());
@@ -367,7 +377,7 @@ HRESULT build(const parsed_file& f, bool pages_only, document_object* doc, std::
             hr = p->resources().insert(p->ctx(), element.get(), placement::resources, "resource", item.id);
         else if (item.place & kept_in_resources)
             hr = p->resources().keep(element.get(), placement::resources_unlisted);
-        if (FAILED(hr)) return damaged("object id " + std::to_string(item.id) + " given twice");
+        if (FAILED(hr)) return not_listed(hr, item.id);
         if (item.place & known_element) {
             com::ComPtr<IZElement> as_element;
             element->QueryInterface(IZElement::iid, as_element.put_void());

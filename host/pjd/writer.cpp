@@ -209,9 +209,10 @@ public:
             std::vector<BYTE> record;
             if (host_object_of(item.get())) continue;
             const HRESULT hr = save_record(item.get(), &clsid, &record);
-            // Objects that cannot persist themselves stay behind; one whose record could not
-            // be read back stops the save.
-            if (hr == E_ACCESSDENIED) {
+            // Objects that cannot persist themselves stay behind; any other failure (a record
+            // that could not be read back, no memory) stops the save rather than lose a record.
+            if (hr == E_NOINTERFACE || hr == E_NOTIMPL) continue;
+            if (FAILED(hr)) {
                 *message = "a document object " + save_failure(item.get(), hr);
                 return hr;
             }

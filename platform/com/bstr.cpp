@@ -1,6 +1,8 @@
 // The BSTR allocator: one block holds the byte length, the characters and a terminator.
 #include "platform/com/bstr.h"
 
+#include "platform/com/fault_switch.h"
+
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -22,7 +24,7 @@ std::uint32_t& byte_length(BSTR text)
 
 BSTR allocate_bytes(const void* source, std::size_t bytes)
 {
-    if (bytes > max_bytes) return nullptr;
+    if (bytes > max_bytes || com::fault::allocation_fails()) return nullptr;
     char* block = static_cast<char*>(std::malloc(header + bytes + 2));
     if (!block) return nullptr;
     BSTR text = reinterpret_cast<BSTR>(block + header);

@@ -24,6 +24,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "platform/com/fault_switch.h"
 #include "platform/com/sync.h"
 #include "platform/com/unknown.h"
 
@@ -197,6 +198,7 @@ HRESULT make(Out** out, Args&&... args) noexcept
     static_assert(std::is_convertible_v<T*, Out*>, "make<T>(Out**): T is not an Out");
     if (!out) return E_POINTER;
     *out = nullptr;
+    if (fault::allocation_fails()) return E_OUTOFMEMORY;
     auto* created = new (std::nothrow) object<T>(std::forward<Args>(args)...);
     if (!created) return E_OUTOFMEMORY;
     created->AddRef();
@@ -291,6 +293,7 @@ HRESULT create_instance(IUnknown* outer, REFIID riid, void** out, Args&&... args
             return CLASS_E_NOAGGREGATION;
         } else {
             if (riid != IID_IUnknown) return CLASS_E_NOAGGREGATION;
+            if (fault::allocation_fails()) return E_OUTOFMEMORY;
             auto* inner = new (std::nothrow) aggregated_object<T>(outer, std::forward<Args>(args)...);
             if (!inner) return E_OUTOFMEMORY;
             inner->AddRef();

@@ -1,0 +1,220 @@
+// Allocation failures at every position of an element's rebuild and of its record's save and
+// load, and allocation failures and short writes at every position of a .pjd write and load:
+// each gives its code, frees what it made, and leaves the page, the document and the disk as
+// a whole result or none.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "contentelements/cnt_link.h"
+#include "contentelements/cnt_note.h"
+#include "contentelements/cnt_stamp.h"
+#include "elements/link/link.h"
+#include "elements/note/note.h"
+#include "elements/stamp/stamp.h"
+#include "platform/com/bstr.h"
+#include "platform/com/fault_switch.h"
+#include "tests/elements/element_support.h"
+
+namespace element_test {
+namespace {
+
+using com::fault::failing_allocation;
+
+// How many counted allocations `run` makes.
+template <typename Run>
+std::uint64_t allocations_of(Run run)
+{
+    failing_allocation counting(com::fault::never);
+    run();
+    return com::fault::allocations_counted();
+}
+
+struct element_kind {
+    const char* name;
+    HRESULT (*create)(IUnknown*, REFIID, void**);
+    void (*prepare)(IUnknown*);  // what makes its build non-trivial
+    bool all_or_none;            // else the text laid out before a failure stays
+};
+
+void note_text(IUnknown* e)
+{
+    com::ComPtr<IZCntElementNote> note;
+    ASSERT_EQ(e->QueryInterface(IZCntElementNote::iid, note.put_void()), S_OK);
+    com::Bstr text(u"Fault walk: ä note\nover two lines");
+    ASSERT_EQ(note->put_Text(text.get()), S_OK);
+}
+void stamp_text(IUnknown* e)
+{
+    com::ComPtr<IZCntElementStamp> stamp;
+    ASSERT_EQ(e->QueryInterface(IZCntElementStamp::iid, stamp.put_void()), S_OK);
+    com::Bstr face(u"Arial"), header(u"APPROVED"), content(u"8 December");
+    ASSERT_EQ(stamp->put_HeaderFontName(face.get()), S_OK);
+    ASSERT_EQ(stamp->put_ContentFontName(face.get()), S_OK);
+    ASSERT_EQ(stamp->put_HeaderText(header.get()), S_OK);
+    ASSERT_EQ(stamp->put_ContentText(content.get()), S_OK);
+}
+void link_target(IUnknown* e)
+{
+    com::ComPtr<IZCntElementLink> link;
+    ASSERT_EQ(e->QueryInterface(IZCntElementLink::iid, link.put_void()), S_OK);
+    com::Bstr url(u"https://example.org/walk");
+    ASSERT_EQ(link->SetLinkData(url.get(), 0xFF, 0), S_OK);
+}
+
+const element_kind kinds[] = {
+    {"note", cnt::create_note, note_text, false},
+    {"stamp", cnt::create_stamp, stamp_text, false},
+    {"link", cnt::create_link, link_target, true},
+};
+
+com::ComPtr<IZCntElementBase> made(const element_kind& k)
+{
+    com::ComPtr<IZCntElementBase> e;
+    EXPECT_EQ(k.create(nullptr, IZCntElementBase::iid, e.put_void()), S_OK);
+    return e;
+}
+
+// The kinds of what page 1 lists under an id. Resources kept without an id (clip frames) are
+// left out: no rebuild removes them, the list lets them go once nothing uses them.
+std::vector<std::string> kinds_on(const host::document& doc)
+{
+    std::vector<std::string> out;
+    for (const auto& v : doc.objects(1)) out.push_back(v.kind);
+    out.push_back("|");
+    for (const auto& v : doc.resource_objects(1))
+        if (v.id != 0) out.push_back(v.kind);
+    return out;
+}
+
+// What page 1 lists besides its elements is what `e` made and recorded, and every id it
+// recorded names something listed.
+void expect_listed_as_recorded(const host::document& doc, IUnknown* e)
+{
+    std::vector<LONG> objects, resources;
+    for (const auto& v : doc.objects(1))
+        if (v.kind != "element") objects.push_back(v.id);
+    for (const auto& v : doc.resource_objects(1))
+        if (v.id != 0) resources.push_back(v.id);
+    auto sorted = [](std::vector<LONG> ids) {
+        std::sort(ids.begin(), ids.end());
+        return ids;
+    };
+    EXPECT_EQ(sorted(page_object_ids(e)), sorted(objects));
+    EXPECT_EQ(sorted(resource_ids(e)), sorted(resources));
+}
+
+// What lives now, to see that a walk gave everything back.
+struct live {
+    LONG objects = com::module_lock_count();
+    long strings = com::bstr_live_count();
+};
+void expect_all_freed(const live& before)
+{
+    EXPECT_EQ(com::module_lock_count(), before.objects);
+    EXPECT_EQ(com::bstr_live_count(), before.strings);
+}
+
+class FaultWalk : public page_fixture {};
+
+TEST_F(FaultWalk, RebuildLeavesAllOrNoneOfItsObjectsAndFreesTheRest)
+{
+    for (const element_kind& k : kinds) {
+        SCOPED_TRACE(k.name);
+        const live before;
+        {
+            host::document page_doc;
+            ASSERT_EQ(page_doc.add_page(6000, 8000, 300), S_OK);
+            auto e = made(k);
+            ASSERT_EQ(page_doc.attach(1, e.get()), S_OK);
+            const auto bare = kinds_on(page_doc);
+            k.prepare(e.get());
+            auto rebuild = [&] { return e->SetPosition(400, 500, 1800, 900); };
+            ASSERT_EQ(rebuild(), S_OK);
+            const auto whole = kinds_on(page_doc);
+            ASSERT_NE(whole, bare);
+            const std::uint64_t count = allocations_of(rebuild);
+            ASSERT_GT(count, 0u);
+            for (std::uint64_t n = 1; n <= count; ++n) {
+                SCOPED_TRACE(n);
+                {
+                    failing_allocation fault(n);
+                    EXPECT_EQ(rebuild(), S_OK);  // a setter stores its value whatever the build met
+                }
+                expect_listed_as_recorded(page_doc, e.get());
+                const auto after = kinds_on(page_doc);
+                if (k.all_or_none) {
+                    EXPECT_TRUE(after == whole || after == bare) << testing::PrintToString(after);
+                }
+                EXPECT_EQ(rebuild(), S_OK);
+                EXPECT_EQ(kinds_on(page_doc), whole);
+            }
+            EXPECT_EQ(e->Delete(), S_OK);
+        }
+        expect_all_freed(before);
+    }
+}
+
+TEST_F(FaultWalk, RecordSaveAndLoadReportTheirFailureAndNeverAHalfRecord)
+{
+    for (const element_kind& k : kinds) {
+        SCOPED_TRACE(k.name);
+        const live before;
+        {
+            auto source = made(k);
+            k.prepare(source.get());
+            const bytes record = saved(source.get());
+            auto save_once = [&](std::uint64_t fail_at) {
+                com::ComPtr<IStream> s;
+                com::create_memory_stream(s.put());
+                failing_allocation fault(fail_at);
+                return persist_of(source.get())->Save(s.get(), FALSE);
+            };
+            const std::uint64_t saves = allocations_of([&] { save_once(com::fault::never); });
+            for (std::uint64_t n = 1; n <= saves; ++n) EXPECT_EQ(save_once(n), E_OUTOFMEMORY) << n;
+
+            // A stream that takes `limit` bytes and then reports a full medium.
+            for (ULONGLONG limit = 0; limit < record.size(); ++limit) {
+                SCOPED_TRACE(limit);
+                com::ComPtr<IStream> inner, faulty;
+                com::create_memory_stream(inner.put());
+                com::fault_plan plan;
+                plan.write_limit = limit;
+                ASSERT_EQ(com::create_fault_stream(inner.get(), plan, faulty.put()), S_OK);
+                EXPECT_EQ(persist_of(source.get())->Save(faulty.get(), FALSE), STG_E_MEDIUMFULL);
+            }
+
+            auto load_once = [&](std::uint64_t fail_at, bytes* again) {
+                auto target = made(k);
+                com::ComPtr<IStream> s;
+                com::create_memory_stream(record.data(), record.size(), s.put());
+                HRESULT hr;
+                {
+                    failing_allocation fault(fail_at);
+                    hr = persist_of(target.get())->Load(s.get());
+                }
+                if (SUCCEEDED(hr)) *again = saved(target.get());
+                return hr;
+            };
+            bytes again;
+            const std::uint64_t loads = allocations_of([&] { load_once(com::fault::never, &again); });
+            for (std::uint64_t n = 1; n <= loads; ++n) {
+                SCOPED_TRACE(n);
+                again.clear();
+                const HRESULT hr = load_once(n, &again);
+                // A load may do without what it could not get only if it loses nothing.
+                if (hr == S_OK)
+                    EXPECT_EQ(again, record);
+                else
+                    EXPECT_EQ(hr, E_OUTOFMEMORY);
+            }
+        }
+        expect_all_freed(before);
+    }
+}
+
+}  // namespace
+}  // namespace element_test
