@@ -12,6 +12,7 @@
 #include "module/class_map.h"
 #include "module/proxy_stub.h"
 #include "module/server_registration.h"
+#include "platform/com/process_classes.h"
 
 #define ZCNT_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -25,6 +26,7 @@ __attribute__((constructor)) void attach_module() { module_initialised = true; }
 __attribute__((destructor)) void detach_module()
 {
     module_initialised = false;
+    com::leave_process_classes();
     cnt::module::release_class_objects();
 }
 
@@ -38,6 +40,10 @@ ZCNT_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv)
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
     if (!module_initialised) return E_UNEXPECTED;
+    // Joined on first use rather than at load time, when this copy's own class source may not
+    // have installed itself yet: the objects made here create others (the document's
+    // container, the host's kinds) through the process's class table.
+    com::join_process_classes();
     return cnt::module::get_class_object(clsid, riid, ppv);
 }
 

@@ -13,6 +13,7 @@
 #include "module/class_map.h"
 #include "platform/gdi/gdi.h"
 #include "tools/zcnt/dispatch_call.h"
+#include "tools/zcnt/element_classes.h"
 #include "tools/zcnt/files.h"
 #include "tools/zcnt/host_bridge.h"
 #include "tools/zcnt/render_report.h"
@@ -182,7 +183,7 @@ void draw(const draw_field_options& options)
 
 int run_draw_field(const draw_field_options& options, std::FILE* err)
 {
-    if (FAILED(cnt::module::register_classes())) {
+    if (FAILED(use_element_classes(nullptr))) {
         std::fprintf(err, "zcnt: the library's classes cannot be registered\n");
         return 1;
     }

@@ -9,6 +9,7 @@
 #include "contentelements/cnt_document.h"
 #include "module/class_map.h"
 #include "tools/zcnt/dispatch_call.h"
+#include "tools/zcnt/element_classes.h"
 #include "tools/zcnt/host_bridge.h"
 #include "tools/zcnt/properties.h"
 #include "tools/zcnt/report.h"
@@ -61,7 +62,7 @@ bool open(const std::string& path, host::document* loaded, com::ComPtr<IZDocumen
           std::FILE* err)
 {
     std::string error;
-    if (FAILED(cnt::module::register_classes())) {
+    if (FAILED(use_element_classes(nullptr))) {
         std::fprintf(err, "zcnt: the library's classes cannot be registered\n");
         return false;
     }

@@ -91,6 +91,8 @@ int main(int argc, char** argv)
     render_cmd->add_flag("--flatten", render.flatten,
                          "draw notes, stamps and text marks into the page instead of as "
                          "annotations, and print page-break markers");
+    render_cmd->add_flag("-v,--verbose", render.verbose,
+                         "say whether the classes come from the registry or the built-in table");
 
     zcnt::demo_options demo;
     auto* demo_cmd = app.add_subcommand(

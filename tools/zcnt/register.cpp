@@ -67,8 +67,11 @@ int run_register(const registry_commands& c, std::FILE* out, std::FILE* err)
         std::fprintf(err, "zcnt register: %s in %s: %s\n", entry, file.c_str(), cause(hr).c_str());
         return 1;
     }
+    // Named as the registry records it: the file the soname links lead to.
+    std::error_code error;
+    const std::filesystem::path recorded = std::filesystem::canonical(library, error);
     std::fprintf(out, "%s %s in %s\n", c.unregister ? "unregistered" : "registered",
-                 library.c_str(), file.c_str());
+                 error ? library.c_str() : recorded.c_str(), file.c_str());
     return 0;
 }
 

@@ -2,6 +2,7 @@
 // element created through the class table, attached to its page and driven by name through
 // IDispatch, then the hit tests; and the report, the .pjd file and the PDF are written — all of
 // them or none. The description's fault, if it has one, is reported where the run reaches it.
+#include "tools/zcnt/element_classes.h"
 #include "tools/zcnt/render_run.h"
 
 #include <cstdio>
@@ -377,10 +378,12 @@ private:
 int run_description(const description& input, const std::string& name,
                     const render_options& options, std::FILE* err)
 {
-    if (FAILED(cnt::module::register_classes())) {
+    element_classes classes;
+    if (FAILED(use_element_classes(&classes))) {
         std::fprintf(err, "zcnt: the library's classes cannot be registered\n");
         return 1;
     }
+    if (options.verbose) std::fprintf(err, "%s\n", describe(classes).c_str());
     int status = 0;
     try {
         renderer r(input);

@@ -17,6 +17,7 @@ struct render_options {
     std::string pdf;     // PDF file, empty for none
     bool keep_going = false;  // a file the document cannot use is a warning, not an error
     bool flatten = false;     // notes, stamps, text marks and markers as plain page content
+    bool verbose = false;     // say on `err` where the element classes come from
     // Annotating: the PDF file whose pages the document's are laid over, and those pages as
     // read (the description's pages are of their sizes; their words are the pages' words).
     std::string base_pdf;
