@@ -1,16 +1,56 @@
-// The proxy/stub part of the module, without proxies: every request is refused, so that a
-// client asking for the proxy-stub factory gets a clear CLASS_E_CLASSNOTAVAILABLE rather than
-// an element.
+// The proxy-stub factory of ContentElementsLib's interfaces, in the order the module's proxy
+// table lists them.
 #include "module/proxy_stub.h"
 
-namespace cnt::module {
+#include "contentelements/cnt_container.h"
+#include "contentelements/cnt_field_parts.h"
+#include "contentelements/cnt_fields.h"
+#include "contentelements/cnt_image.h"
+#include "contentelements/cnt_link.h"
+#include "contentelements/cnt_note.h"
+#include "contentelements/cnt_pagebreak.h"
+#include "contentelements/cnt_stamp.h"
+#include "contentelements/cnt_textmark.h"
+#include "platform/automation/proxy.h"
+#include "platform/com/rpc.h"
 
-HRESULT proxy_stub_class_object(REFCLSID, REFIID, void** ppv) noexcept
+namespace cnt::module {
+namespace {
+
+using factory_type = com::automation::ps_factory<
+    IZCntElementFormField, IZCntElementImage, IZCntElementFieldGroup, IZCntElementFieldRadio,
+    IZCntElementFieldList, IZCntElementStamp, IZCntElementContainer, IZCntElementPageBreak,
+    IZCntElementFieldDateTime, IZCntChoiceFieldOptionCollection, IZCntElementFieldCombo,
+    IZCntElementBase, IZCntElementFieldText, IZCntElementLink, IZCntElementFieldButton,
+    IZCntTextAttributes, IZCntElementInfo, IZCntElementFieldCheck, IZCntElementTextMark,
+    IZCntChoiceFieldOption, IZCntElementNote, IZCntFormFieldAppearance>;
+
+factory_type factory;
+
+template <typename... I>
+HRESULT register_all(com::automation::ps_factory<I...>*) noexcept
 {
-    if (ppv) *ppv = nullptr;
-    return CLASS_E_CLASSNOTAVAILABLE;
+    HRESULT hr = S_OK;
+    ((hr = SUCCEEDED(hr) ? CoRegisterPSClsid(com::iid_of<I>(), CLSID_ContentElementsPS) : hr), ...);
+    return hr;
 }
 
-HRESULT proxy_stub_can_unload() noexcept { return S_OK; }
+}  // namespace
+
+HRESULT proxy_stub_class_object(REFCLSID clsid, REFIID riid, void** ppv) noexcept
+{
+    if (clsid != CLSID_ContentElementsPS) {
+        if (ppv) *ppv = nullptr;
+        return CLASS_E_CLASSNOTAVAILABLE;
+    }
+    return factory.QueryInterface(riid, ppv);
+}
+
+HRESULT proxy_stub_can_unload() noexcept
+{
+    return com::automation::live_proxy_stub_objects() == 0 ? S_OK : S_FALSE;
+}
+
+HRESULT register_proxy_stub_interfaces() noexcept { return register_all(&factory); }
 
 }  // namespace cnt::module

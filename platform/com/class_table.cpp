@@ -8,6 +8,11 @@
 #include <vector>
 
 #include "platform/com/com_ptr.h"
+#include "platform/com/rpc.h"
+
+namespace com::detail {
+IClassFactory* global_table_class() noexcept;
+}  // namespace com::detail
 
 namespace {
 
@@ -41,10 +46,6 @@ table& the_table()
 }
 
 }  // namespace
-
-HRESULT CoInitialize(void*) noexcept { return S_OK; }
-HRESULT CoInitializeEx(void*, DWORD) noexcept { return S_OK; }
-void CoUninitialize() noexcept {}
 
 HRESULT CoRegisterClassObject(REFCLSID clsid, IUnknown* factory, DWORD, DWORD,
                               DWORD* cookie) noexcept
@@ -84,6 +85,8 @@ HRESULT CoGetClassObject(REFCLSID clsid, DWORD, void*, REFIID riid, void** objec
 {
     if (!object) return E_INVALIDARG;
     *object = nullptr;
+    if (clsid == CLSID_StdGlobalInterfaceTable)
+        return com::detail::global_table_class()->QueryInterface(riid, object);
     com::ComPtr<IUnknown> factory;
     com::class_source* source;
     {

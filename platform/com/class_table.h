@@ -24,7 +24,9 @@ constexpr DWORD REGCLS_MULTI_SEPARATE = 2;
 constexpr DWORD COINIT_APARTMENTTHREADED = 0x2;
 constexpr DWORD COINIT_MULTITHREADED = 0x0;
 
-// Apartments need no set-up here; these exist so that callers written for Windows read the same.
+// A thread enters a single-threaded apartment of its own or the process's multithreaded one
+// (platform/com/apartment.cpp). S_FALSE when it is already in that kind of apartment,
+// RPC_E_CHANGED_MODE when it is in the other; CoUninitialize balances each success.
 HRESULT CoInitialize(void* reserved) noexcept;
 HRESULT CoInitializeEx(void* reserved, DWORD flags) noexcept;
 void CoUninitialize() noexcept;
