@@ -313,10 +313,10 @@ public:
                 return too_large(message, "a document object");
         }
         if (!doc_->original_file().empty()) {
-            byte_writer c;
+            const std::size_t chunk = open_chunk(file, chunk_original);
             for (const std::string* s : {&doc_->original_file(), &doc_->original_key()})
-                c.blob(std::vector<BYTE>(s->begin(), s->end()));
-            if (!put_chunk(file, chunk_original, c.bytes()))
+                file.blob(std::vector<BYTE>(s->begin(), s->end()));
+            if (!close_chunk(file, chunk))
                 return too_large(message, "the original's name");
         }
         close_chunk(file, open_chunk(file, chunk_end));
