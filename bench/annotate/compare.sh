@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Annotating a 1 000-page text document with one highlight and one stamp a page: zcnt annotate
-# against PyMuPDF doing the same, paired whole processes (farm-bench when it is there, else
-# /usr/bin/time once each). Needs python3-fitz and python3-reportlab.
+# against PyMuPDF doing the same, whole processes timed by
+# /usr/bin/time, in turns, three rounds. Needs python3-fitz and python3-reportlab.
 #     bench/annotate/compare.sh [build/bin/zcnt] [PAGES]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -17,11 +17,7 @@ if ! $theirs 2>"$work/theirs.log"; then
   echo "PyMuPDF cannot do the job here ($(tail -n 1 "$work/theirs.log")); zcnt alone:"
   theirs=""
 fi
-if command -v farm-bench >/dev/null && [ -z "$theirs" ]; then
-  farm-bench -n 5 --timeout 600 -- sh -c "exec $ours >/dev/null"
-elif command -v farm-bench >/dev/null; then
-  farm-bench -n 5 --timeout 600 --vs "$theirs" -- sh -c "exec $ours >/dev/null"
-else
+for round in 1 2 3; do
   /usr/bin/time -f "zcnt:    %e s, %M KB" sh -c "$ours >/dev/null"
   [ -z "$theirs" ] || /usr/bin/time -f "PyMuPDF: %e s, %M KB" sh -c "$theirs"
-fi
+done
