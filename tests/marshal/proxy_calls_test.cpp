@@ -54,7 +54,8 @@ const note_case kCases[] = {
     {"refused transparency", [](IZCntElementNote* n) {
          std::string r = hex(n->put_FillTransparency(150));
          SHORT t = -1;
-         return cat(r, hex(n->get_FillTransparency(&t)), std::to_string(t));
+         r += hex(n->get_FillTransparency(&t));
+         return cat(r, std::to_string(t));
      }},
     {"many arguments", [](IZCntElementNote* n) {
          com::Bstr body(u"x"), font(u"Courier New");
@@ -65,10 +66,15 @@ const note_case kCases[] = {
          BSTR name = nullptr;
          SHORT size = 0, transparency = 0;
          OLE_COLOR fill = 0;
-         r += cat(hex(n->get_FontName(&name)), text(name));
-         r += cat(hex(n->get_FontSize(&size)), std::to_string(size));
-         r += cat(hex(n->get_FillColor(&fill)), std::to_string(fill));
-         return cat(r, hex(n->get_FillTransparency(&transparency)), std::to_string(transparency));
+         // Each get runs before its value is read: argument order is unspecified.
+         r += hex(n->get_FontName(&name));
+         r += text(name);
+         r += hex(n->get_FontSize(&size));
+         r += std::to_string(size);
+         r += hex(n->get_FillColor(&fill));
+         r += std::to_string(fill);
+         r += hex(n->get_FillTransparency(&transparency));
+         return cat(r, std::to_string(transparency));
      }},
     {"Invoke by name", [](IZCntElementNote* n) {
          LPOLESTR names[] = {const_cast<LPOLESTR>(u"fontsize"), const_cast<LPOLESTR>(u"Nothing")};
