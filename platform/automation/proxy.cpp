@@ -145,7 +145,7 @@ HRESULT variant_out(IRpcChannelBuffer* channel, VARIANT* result, variant_wire& w
         return DISP_E_BADVARTYPE;
     }
     wire.vt = result->vt;
-    const REFIID iid = result->vt == VT_DISPATCH ? IDispatch::iid : IID_IUnknown;
+    REFIID iid = result->vt == VT_DISPATCH ? IDispatch::iid : IID_IUnknown;
     const HRESULT hr = channel->MarshalArgument(iid, result->punkVal, &wire.ref);
     VariantClear(result);
     return hr;
@@ -154,7 +154,7 @@ HRESULT variant_out(IRpcChannelBuffer* channel, VARIANT* result, variant_wire& w
 HRESULT variant_in(IRpcChannelBuffer* channel, VARIANT* result, variant_wire& wire) noexcept
 {
     if (wire.vt == VT_EMPTY) return S_OK;
-    const REFIID iid = wire.vt == VT_DISPATCH ? IDispatch::iid : IID_IUnknown;
+    REFIID iid = wire.vt == VT_DISPATCH ? IDispatch::iid : IID_IUnknown;
     void* object = nullptr;
     RETURN_IF_FAILED(channel->UnmarshalArgument(&wire.ref, iid, &object));
     result->vt = wire.vt;

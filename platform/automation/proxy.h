@@ -384,7 +384,7 @@ const vtable_image& vtable_for() noexcept
 template <typename I>
 const IID* const* chain_for() noexcept
 {
-    static constexpr auto chain = [] {
+    static const auto chain = [] {
         std::array<const IID*, 16> ids{};
         std::size_t n = 0;
         auto add = [&]<typename X>(auto& self, X*) -> void {
@@ -439,7 +439,9 @@ public:
         *object = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
         HRESULT hr = E_NOINTERFACE;
-        ((riid == iid_of<I>() ? (hr = proxy_detail::create_proxy<I>(proxy, object), true) : false) || ...);
+        (void)((riid == iid_of<I>() ? (hr = proxy_detail::create_proxy<I>(proxy, object), true)
+                                    : false) ||
+               ...);
         return hr;
     }
     HRESULT CreateStub(REFIID riid, IUnknown* server, IRpcStubBuffer** out) noexcept override
