@@ -21,6 +21,7 @@
 #include "host/io/crc32.h"
 #include "platform/com/bstr.h"
 #include "platform/com/fault_switch.h"
+#include "platform/com/raii.h"
 #include "tests/elements/element_support.h"
 
 namespace element_test {
@@ -178,6 +179,15 @@ TEST_F(PjdFaultWalk, FailedAllocationsWhileLoadingLeaveTheDocumentEmpty)
     EXPECT_EQ(com::bstr_live_count(), strings);
 }
 
+// A shape made by `list` and added to it: what Add answers.
+HRESULT add_shape(IZPageObjectList* list)
+{
+    com::ComPtr<IDispatch> shape;
+    if (HRESULT hr = list->Create(zeKindShape, shape.put()); FAILED(hr)) return hr;
+    LONG id = 0;
+    return list->Add(*com::Variant::from_dispatch(shape.get()).get(), &id);
+}
+
 // The id of the `nth` object chunk (from 0) set to `id`, with its checksum written anew.
 void set_object_id(std::vector<BYTE>& file, int nth, LONG id)
 {
@@ -205,16 +215,7 @@ TEST(PjdLargestId, AnObjectUnderTheLastIdLoadsSavesAndEndsTheIds)
     ASSERT_EQ(doc.page_objects(1, list_dispatch.put()), S_OK);
     com::ComPtr<IZPageObjectList> list;
     ASSERT_EQ(list_dispatch->QueryInterface(IZPageObjectList::iid, list.put_void()), S_OK);
-    for (int i = 0; i < 2; ++i) {
-        com::ComPtr<IDispatch> shape;
-        ASSERT_EQ(list->Create(zeKindShape, shape.put()), S_OK);
-        VARIANT v;
-        VariantInit(&v);
-        v.vt = VT_DISPATCH;
-        v.pdispVal = shape.get();
-        LONG id = 0;
-        ASSERT_EQ(list->Add(v, &id), S_OK);
-    }
+    for (int i = 0; i < 2; ++i) ASSERT_EQ(add_shape(list.get()), S_OK);
     std::vector<BYTE> file;
     ASSERT_EQ(doc.save_bytes(&file), S_OK);
 
@@ -230,14 +231,7 @@ TEST(PjdLargestId, AnObjectUnderTheLastIdLoadsSavesAndEndsTheIds)
     EXPECT_EQ(third, again);
     ASSERT_EQ(loaded.page_objects(1, list_dispatch.put()), S_OK);
     ASSERT_EQ(list_dispatch->QueryInterface(IZPageObjectList::iid, list.put_void()), S_OK);
-    com::ComPtr<IDispatch> shape;
-    ASSERT_EQ(list->Create(zeKindShape, shape.put()), S_OK);
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_DISPATCH;
-    v.pdispVal = shape.get();
-    LONG id = 0;
-    EXPECT_EQ(list->Add(v, &id), E_OUTOFMEMORY);  // no id is left to give
+    EXPECT_EQ(add_shape(list.get()), E_OUTOFMEMORY);  // no id is left to give
     LONG count = 0;
     ASSERT_EQ(list->get_Count(&count), S_OK);
     EXPECT_EQ(count, 2);

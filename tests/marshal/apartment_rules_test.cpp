@@ -6,6 +6,7 @@ namespace {
 
 using marshal_test::ApartmentTest;
 using marshal_test::make_note;
+using marshal_test::marshal_to_memory;
 
 TEST(Apartments, ModeIsFixedPerThreadUntilUninitialised)
 {
@@ -28,11 +29,7 @@ TEST(Apartments, ModeIsFixedPerThreadUntilUninitialised)
 TEST(Apartments, OutsideAnApartmentNothingIsMarshalled)
 {
     auto note = make_note();
-    com::ComPtr<IStream> stream;
-    ASSERT_EQ(com::create_memory_stream(stream.put()), S_OK);
-    EXPECT_EQ(CoMarshalInterface(stream.get(), IZCntElementNote::iid, note.get(), MSHCTX_INPROC,
-                                 nullptr, MSHLFLAGS_NORMAL),
-              CO_E_NOTINITIALIZED);
+    EXPECT_EQ(marshal_to_memory(IZCntElementNote::iid, note.get()), CO_E_NOTINITIALIZED);
     EXPECT_EQ(com::pump_calls(0), 0u);
 }
 

@@ -47,6 +47,14 @@ inline com::ComPtr<IZCntElementNote> make_note()
     return note;
 }
 
+// What marshalling `object` as `iid` into a fresh memory stream answers.
+inline HRESULT marshal_to_memory(REFIID iid, IUnknown* object)
+{
+    com::ComPtr<IStream> stream;
+    if (HRESULT hr = com::create_memory_stream(stream.put()); FAILED(hr)) return hr;
+    return CoMarshalInterface(stream.get(), iid, object, MSHCTX_INPROC, nullptr, MSHLFLAGS_NORMAL);
+}
+
 // The object's count besides the caller's own reference.
 inline ULONG other_references(IUnknown* object)
 {

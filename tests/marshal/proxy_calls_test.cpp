@@ -10,6 +10,7 @@ namespace {
 using marshal_test::ApartmentTest;
 using marshal_test::make_note;
 using marshal_test::on_other_thread;
+using marshal_test::marshal_to_memory;
 using marshal_test::other_references;
 
 std::string hex(HRESULT hr) { return std::to_string(static_cast<std::uint32_t>(hr)) + ";"; }
@@ -127,11 +128,7 @@ TEST_F(ApartmentTest, ProxiedCallsAnswerAsDirectCalls)
 TEST_F(ApartmentTest, InterfacesWithoutProxyAreRefused)
 {
     auto note = make_note();
-    com::ComPtr<IStream> stream;
-    ASSERT_EQ(com::create_memory_stream(stream.put()), S_OK);
-    EXPECT_EQ(CoMarshalInterface(stream.get(), IPersistStreamInit::iid, note.get(), MSHCTX_INPROC,
-                                 nullptr, MSHLFLAGS_NORMAL),
-              E_NOINTERFACE);
+    EXPECT_EQ(marshal_to_memory(IPersistStreamInit::iid, note.get()), E_NOINTERFACE);
     IStream* passed = nullptr;
     ASSERT_EQ(CoMarshalInterThreadInterfaceInStream(IZCntElementNote::iid, note.get(), &passed), S_OK);
     on_other_thread(COINIT_MULTITHREADED, [&] {
