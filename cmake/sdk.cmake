@@ -23,7 +23,7 @@ set_target_properties(contentelements_client PROPERTIES
 # (Named as files: the archives' own dependencies on one another would repeat them unwrapped.)
 add_dependencies(contentelements_client zcnt_platform zcnt_shell zcnt_registry)
 target_link_libraries(contentelements_client PRIVATE zcnt_warnings ${CMAKE_DL_LIBS})
-target_link_options(contentelements_client PRIVATE -Wl,--no-undefined -Wl,--whole-archive
+target_link_options(contentelements_client PRIVATE ${ZCNT_NO_UNDEFINED} -Wl,--whole-archive
   $<TARGET_FILE:zcnt_registry> $<TARGET_FILE:zcnt_shell> $<TARGET_FILE:zcnt_platform>
   -Wl,--no-whole-archive)
 set_property(TARGET contentelements_client APPEND PROPERTY LINK_DEPENDS

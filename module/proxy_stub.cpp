@@ -2,6 +2,9 @@
 // table lists them.
 #include "module/proxy_stub.h"
 
+#include <new>
+#include <vector>
+
 #include "contentelements/cnt_container.h"
 #include "contentelements/cnt_field_parts.h"
 #include "contentelements/cnt_fields.h"
@@ -13,6 +16,7 @@
 #include "contentelements/cnt_textmark.h"
 #include "platform/automation/proxy.h"
 #include "platform/com/rpc.h"
+#include "platform/registry/proxy_registration.h"
 
 namespace cnt::module {
 namespace {
@@ -35,6 +39,15 @@ HRESULT register_all(com::automation::ps_factory<I...>*) noexcept
     return hr;
 }
 
+std::vector<registry::proxy_interface> proxy_interfaces()
+{
+    std::vector<registry::proxy_interface> out;
+    factory_type::for_each_interface([&](REFIID iid, const char16_t* name, unsigned methods) {
+        out.push_back({iid, name, methods});
+    });
+    return out;
+}
+
 }  // namespace
 
 HRESULT proxy_stub_class_object(REFCLSID clsid, REFIID riid, void** ppv) noexcept
@@ -52,5 +65,23 @@ HRESULT proxy_stub_can_unload() noexcept
 }
 
 HRESULT register_proxy_stub_interfaces() noexcept { return register_all(&factory); }
+
+HRESULT register_proxy_stub_server(std::u16string_view module_path) noexcept
+{
+    try {
+        return registry::register_proxy(module_path, proxy_interfaces(), CLSID_ContentElementsPS);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+HRESULT unregister_proxy_stub_server() noexcept
+{
+    try {
+        return registry::unregister_proxy(proxy_interfaces(), CLSID_ContentElementsPS);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
 
 }  // namespace cnt::module

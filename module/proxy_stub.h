@@ -4,6 +4,8 @@
 // cannot unload.
 #pragma once
 
+#include <string_view>
+
 #include "contentelements/cnt_formfield.h"
 #include "platform/com/com.h"
 
@@ -20,5 +22,9 @@ HRESULT proxy_stub_can_unload() noexcept;
 // Maps every interface of the factory to its class id in this process (CoRegisterPSClsid), for
 // a client that registered the factory as a class object rather than in the registry.
 HRESULT register_proxy_stub_interfaces() noexcept;
+// The factory's registry entries (Interface\{IID}\ProxyStubClsid32 for each interface and the
+// factory's own class key naming `module_path`), and their removal.
+HRESULT register_proxy_stub_server(std::u16string_view module_path) noexcept;
+HRESULT unregister_proxy_stub_server() noexcept;
 
 }  // namespace cnt::module

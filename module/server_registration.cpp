@@ -9,6 +9,7 @@
 #include "contentelements/cnt_types.h"
 #include "contentelements/libraries.h"
 #include "module/class_map.h"
+#include "module/proxy_stub.h"
 #include "module/registrar_scripts.h"
 #include "platform/registry/registrar.h"
 #include "platform/registry/type_library_registration.h"
@@ -48,7 +49,10 @@ HRESULT register_all(std::string_view path)
     com::ComPtr<ITypeLib> lib;
     RETURN_IF_FAILED(com::automation::get_type_library<ContentElementsLib>(lib.put()));
     // The library names no help file, so no help folder is given.
-    return RegisterTypeLib(lib.get(), scripts.module.c_str(), nullptr);
+    RETURN_IF_FAILED(RegisterTypeLib(lib.get(), scripts.module.c_str(), nullptr));
+    // Last, so that the interfaces are marshalled by the module's own factory rather than by
+    // the automation marshaller the type library names.
+    return register_proxy_stub_server(scripts.module);
 }
 
 HRESULT unregister_all(std::string_view path)
@@ -63,7 +67,11 @@ HRESULT unregister_all(std::string_view path)
     const TLIBATTR a = *attr;
     lib->ReleaseTLibAttr(attr);
     RETURN_IF_FAILED(UnRegisterTypeLib(a.guid, a.wMajorVerNum, a.wMinorVerNum, a.lcid, a.syskind));
-    return scripts.run(kAppIdScript, &registry::unregister_script);
+    RETURN_IF_FAILED(scripts.run(kAppIdScript, &registry::unregister_script));
+    // The factory's entries are written once more before they go, so that what the type
+    // library's removal took from the interface keys is removed whole as well.
+    RETURN_IF_FAILED(register_proxy_stub_server(scripts.module));
+    return unregister_proxy_stub_server();
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // What DllRegisterServer and DllUnregisterServer do: the application id script, one script per
-// class of the class map, and the type library, written to or removed from HKEY_CLASSES_ROOT
-// for the module file at `module_path`.
+// class of the class map, the type library and the proxy-stub factory's entries, written to or
+// removed from HKEY_CLASSES_ROOT for the module file at `module_path`.
 #pragma once
 
 #include <string_view>

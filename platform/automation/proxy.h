@@ -431,6 +431,16 @@ public:
     ULONG AddRef() noexcept override { return 2; }
     ULONG Release() noexcept override { return 1; }
 
+    // Calls f(iid, name, methods) for each interface, in the factory's order: what the registry
+    // says of it (methods counts every slot of its vtable, IUnknown's included).
+    template <typename F>
+    static void for_each_interface(F&& f)
+    {
+        (f(iid_of<I>(), interface_traits<I>::name,
+           static_cast<unsigned>(proxy_detail::vtable_for<I>().count)),
+         ...);
+    }
+
     HRESULT CreateProxy(IUnknown* outer, REFIID riid, IRpcProxyBuffer** proxy,
                         void** object) noexcept override
     {

@@ -150,6 +150,27 @@ void CoFreeUnusedLibraries() noexcept
 
 namespace com {
 
+HRESULT class_source::ps_clsid(REFIID, CLSID* clsid) noexcept
+{
+    *clsid = GUID_NULL;
+    return REGDB_E_IIDNOTREG;
+}
+
+HRESULT source_ps_clsid(REFIID iid, CLSID* clsid) noexcept
+{
+    class_source* source;
+    {
+        table& t = the_table();
+        std::lock_guard<std::mutex> guard(t.lock);
+        source = t.source;
+    }
+    if (!source) {
+        *clsid = GUID_NULL;
+        return REGDB_E_IIDNOTREG;
+    }
+    return source->ps_clsid(iid, clsid);
+}
+
 class_source* set_class_source(class_source* source) noexcept
 {
     table& t = the_table();

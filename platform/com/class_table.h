@@ -58,6 +58,9 @@ struct class_source {
     virtual HRESULT get_class_object(REFCLSID clsid, REFIID riid, void** object) noexcept = 0;
     virtual HRESULT clsid_from_progid(std::u16string_view progid, CLSID* clsid) noexcept = 0;
     virtual void free_unused_libraries() noexcept = 0;
+    // The class id of the proxy-stub factory that marshals `iid`: S_OK, or REGDB_E_IIDNOTREG
+    // when the source does not know the interface.
+    virtual HRESULT ps_clsid(REFIID iid, CLSID* clsid) noexcept;
 
 protected:
     ~class_source() = default;
@@ -66,6 +69,8 @@ protected:
 // Installs the class source (null removes it); returns the previous one. The source must
 // outlive its installation.
 class_source* set_class_source(class_source* source) noexcept;
+// The installed source's proxy-stub class id for `iid`; REGDB_E_IIDNOTREG without a source.
+HRESULT source_ps_clsid(REFIID iid, CLSID* clsid) noexcept;
 
 // ProgIDs known to the process itself, as an application manifest declares them. Matching is
 // case-insensitive, as registry key names are.

@@ -399,7 +399,11 @@ HRESULT CoGetPSClsid(REFIID riid, CLSID* clsid) noexcept
             return S_OK;
         }
     }
-    return riid == IID_IUnknown || riid == IDispatch::iid ? S_OK : REGDB_E_IIDNOTREG;
+    if (riid == IID_IUnknown || riid == IDispatch::iid) return S_OK;
+    // Then the registry's Interface\{IID}\ProxyStubClsid32, through the class source.
+    const HRESULT hr = com::source_ps_clsid(riid, clsid);
+    if (FAILED(hr)) *clsid = GUID_NULL;
+    return SUCCEEDED(hr) ? S_OK : REGDB_E_IIDNOTREG;
 }
 
 HRESULT CoMarshalInterface(IStream* stream, REFIID riid, IUnknown* object, DWORD, void*,

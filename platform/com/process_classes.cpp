@@ -42,6 +42,10 @@ struct process_source final : class_source {
         if (SUCCEEDED(hr) || !previous) return hr;
         return previous->clsid_from_progid(progid, clsid);
     }
+    HRESULT ps_clsid(REFIID iid, CLSID* clsid) noexcept override
+    {
+        return previous ? previous->ps_clsid(iid, clsid) : class_source::ps_clsid(iid, clsid);
+    }
     // The process frees what its own sources loaded.
     void free_unused_libraries() noexcept override
     {

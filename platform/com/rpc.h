@@ -107,8 +107,9 @@ struct IStream;
 
 // Maps an interface to the class of the proxy-stub factory that marshals it, for this process.
 HRESULT CoRegisterPSClsid(REFIID riid, REFCLSID clsid) noexcept;
-// REGDB_E_IIDNOTREG for an interface nobody registered (IUnknown and IDispatch are built in
-// and answer CLSID_NULL).
+// The process's own mapping first, then the class source (the registry's
+// Interface\{IID}\ProxyStubClsid32); REGDB_E_IIDNOTREG for an interface nobody registered
+// (IUnknown and IDispatch are built in and answer CLSID_NULL).
 HRESULT CoGetPSClsid(REFIID riid, CLSID* clsid) noexcept;
 
 // Writes a reference to `object` as `riid` into `stream`. E_NOINTERFACE when the object lacks

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/com/class_table.h"
+#include "platform/com/rpc.h"
 #include "platform/registry/reg_store.h"
 #include "platform/registry/registry.h"
 #include "platform/shell/text.h"
@@ -144,6 +145,24 @@ public:
             const HRESULT hr = cache_.default_string(path, &text);
             if (FAILED(hr)) return hr;
             if (hr == S_FALSE || !com::parse_guid(text, clsid)) return CO_E_CLASSSTRING;
+            return S_OK;
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
+    }
+
+    HRESULT ps_clsid(REFIID iid, CLSID* clsid) noexcept override
+    {
+        *clsid = GUID_NULL;
+        try {
+            std::u16string text;
+            const HRESULT hr = cache_.default_string(
+                {u"Interface", com::format_guid_u16(iid), u"ProxyStubClsid32"}, &text);
+            if (FAILED(hr)) return hr;
+            if (hr == S_FALSE || !com::parse_guid(text, clsid)) {
+                *clsid = GUID_NULL;
+                return REGDB_E_IIDNOTREG;
+            }
             return S_OK;
         } catch (const std::bad_alloc&) {
             return E_OUTOFMEMORY;

@@ -1,9 +1,14 @@
 // Creating the library's classes through the registry in a process that registers none of them
 // itself: ProgID to class id, class id to the library, which is loaded once and kept until
 // CoFreeUnusedLibraries finds it unused; and the errors of what the registry does not know.
+#include <atomic>
+#include <thread>
+
+#include "contentelements/cnt_note.h"
 #include "platform/com/class_table.h"
 #include "platform/com/com_ptr.h"
 #include "platform/com/raii.h"
+#include "platform/com/rpc.h"
 #include "platform/registry/registry_classes.h"
 #include "tests/module/listed_classes.h"
 #include "tests/module/registry_support.h"
@@ -96,6 +101,59 @@ TEST_F(RegistryCreation, MakesANoteByProgIdAndDrivesItByName)
     void* gone = nullptr;
     EXPECT_EQ(CoCreateInstance(kNote, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &gone),
               REGDB_E_CLASSNOTREG);
+}
+
+// A second thread calls a note of this thread's apartment: the registry names the library's own
+// proxy-stub factory, which the loaded library serves; this program marshals nothing itself.
+TEST_F(RegistryCreation, CallsFromAnotherThreadGoThroughTheLibrarysFactory)
+{
+    ASSERT_EQ(module->dll().register_server(), S_OK);
+    ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+    CLSID factory{};
+    EXPECT_EQ(CoGetPSClsid(IZCntElementNote::iid, &factory), S_OK);
+    EXPECT_EQ(factory, com::make_guid("{22F4CF0E-CA35-424B-B6D5-242D8290F423}"));
+    {
+        com::ComPtr<IZCntElementNote> note;
+        ASSERT_EQ(CoCreateInstance(kNote, nullptr, CLSCTX_INPROC_SERVER, IZCntElementNote::iid,
+                                   note.put_void()), S_OK);
+        com::ComPtr<IStream> stream;
+        ASSERT_EQ(CoMarshalInterThreadInterfaceInStream(IZCntElementNote::iid, note.get(),
+                                                        stream.put()), S_OK);
+        HRESULT put = E_FAIL, get = E_FAIL;
+        std::u16string seen;
+        void* proxy_address = nullptr;
+        std::atomic<bool> done{false};
+        std::thread worker([&] {
+            EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
+            com::ComPtr<IZCntElementNote> proxy;
+            if (SUCCEEDED(CoGetInterfaceAndReleaseStream(stream.detach(), IZCntElementNote::iid,
+                                                         proxy.put_void()))) {
+                proxy_address = proxy.get();
+                com::Bstr text(u"Sent across");
+                put = proxy->put_Text(text.get());
+                com::Bstr back;
+                get = proxy->get_Text(back.put());
+                seen = back.view();
+            }
+            proxy.reset();
+            CoUninitialize();
+            done = true;
+        });
+        while (!done) com::pump_calls(5);
+        worker.join();
+        com::pump_calls(0);
+        EXPECT_EQ(put, S_OK);
+        EXPECT_EQ(get, S_OK);
+        EXPECT_EQ(seen, u"Sent across");
+        EXPECT_NE(proxy_address, static_cast<void*>(note.get())) << "a proxy, not the note";
+        com::Bstr direct;
+        EXPECT_EQ(note->get_Text(direct.put()), S_OK);
+        EXPECT_EQ(direct.view(), u"Sent across") << "the call ran on the note itself";
+    }
+    CoUninitialize();
+    CoFreeUnusedLibraries();
+    EXPECT_EQ(registry::loaded_server_count(), 0u) << "no proxy or stub is left alive";
+    EXPECT_EQ(module->dll().unregister_server(), S_OK);
 }
 
 TEST_F(RegistryCreation, WhatTheRegistryCannotServeFailsClearly)

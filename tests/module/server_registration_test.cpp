@@ -71,8 +71,14 @@ TEST_F(ServerRegistration, WritesTheApplicationIdEveryClassAndTheTypeLibrary)
     EXPECT_TRUE(exists((version + u"\\HELPDIR").c_str()));
     const std::u16string note = u"Interface\\" + com::format_guid_u16(IZCntElementNote::iid);
     EXPECT_EQ(read_string(note.c_str()), u"IZCntElementNote");
-    EXPECT_EQ(read_string((note + u"\\ProxyStubClsid32").c_str()),
-              u"{00020424-0000-0000-C000-000000000046}");
+    // The module's own factory marshals its interfaces, not the automation marshaller.
+    const std::u16string factory = u"{22F4CF0E-CA35-424B-B6D5-242D8290F423}";
+    EXPECT_EQ(read_string((note + u"\\ProxyStubClsid32").c_str()), factory);
+    EXPECT_EQ(read_string((note + u"\\NumMethods").c_str()), u"47") << "IDispatch's 7, its own 40";
+    const std::u16string server = u"CLSID\\" + factory + u"\\InProcServer32";
+    EXPECT_EQ(read_string((u"CLSID\\" + factory).c_str()), u"PSFactoryBuffer");
+    EXPECT_EQ(read_string(server.c_str()), library);
+    EXPECT_EQ(read_string(server.c_str(), u"ThreadingModel"), u"Both");
     EXPECT_EQ(read_string((note + u"\\TypeLib").c_str()), kLibId);
     EXPECT_EQ(read_string((note + u"\\TypeLib").c_str(), u"Version"), u"1.0");
 
