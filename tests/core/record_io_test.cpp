@@ -1,6 +1,9 @@
-// The record encodings: byte-exact strings and id lists, and what a damaged record gives back.
+// The record encodings: byte-exact strings and id lists, what a damaged record gives back, and
+// strings at the limit: what is written can be read back, what the reader refuses is not written.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -88,18 +91,37 @@ TEST(RecordStrings, BadCountsAndTerminatorsFailAndRewindToTheCount)
     }
 }
 
-TEST(RecordStrings, TheLargestAllowedStringReadsBack)
+// The longest text (count 0x100000, the reader's largest) and one unit more, and the odd byte
+// counts either side of the limit: the writer refuses what the reader would.
+TEST(RecordStrings, AtTheLimitWhatIsWrittenReadsBackAndTheRestIsNotWritten)
 {
-    const ULONG count = cnt::record::max_string_bytes;  // 1 MiB, terminator included
-    bytes record(4 + count, 'x');
-    record[0] = 0; record[1] = 0; record[2] = 0x10; record[3] = 0;
-    record[4 + count - 2] = 0;
-    record[4 + count - 1] = 0;
-    com::ComPtr<IStream> s = stream_of(record);
-    BSTR field = nullptr;
-    ASSERT_EQ(cnt::record::read_string(s.get(), &field), S_OK);
-    EXPECT_EQ(SysStringByteLen(field), count - 2);
-    SysFreeString(field);
+    const std::pair<UINT, HRESULT> cases[] = {
+        {2 * cnt::record::max_string_units, S_OK},
+        {2 * cnt::record::max_string_units + 2, E_ACCESSDENIED},
+        {cnt::record::max_string_bytes - 3, S_OK},
+        {cnt::record::max_string_bytes - 1, E_ACCESSDENIED},
+    };
+    for (const auto& [size, result] : cases) {
+        SCOPED_TRACE(size);
+        BSTR text = SysAllocStringByteLen(nullptr, size);
+        ASSERT_NE(text, nullptr);
+        std::fill_n(reinterpret_cast<char*>(text), size, 'a');
+        com::ComPtr<IStream> s;
+        com::create_memory_stream(s.put());
+        EXPECT_EQ(cnt::record::write_string(s.get(), text), result);
+        const bytes written = contents(s.get());
+        BSTR read = nullptr;
+        EXPECT_EQ(cnt::record::read_string(stream_of(written).get(), &read),
+                  SUCCEEDED(result) ? S_OK : E_FAIL)
+            << "nothing was written: the count itself is missing";
+        EXPECT_EQ(written.empty(), FAILED(result));
+        if (read) {
+            EXPECT_EQ(SysStringByteLen(read), size);
+            EXPECT_EQ(std::memcmp(read, text, size), 0);
+        }
+        SysFreeString(read);
+        SysFreeString(text);
+    }
 }
 
 TEST(RecordIdLists, AReadReplacesWhatTheListHeldAndACountPastTheStreamFails)

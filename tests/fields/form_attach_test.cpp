@@ -223,14 +223,8 @@ TEST(FormChildren, AHeldChildKeepsItsFieldAliveAndIndependentOnesOutliveIt)
         ComPtr<IZCntChoiceFieldOptionCollection> items;
         {
             auto base = create<IZCntElementBase>(*c);
-            if (auto combo = as<IZCntElementFieldCombo>(base.get())) {
-                combo->get_TextAttributes(attributes.put());
-                combo->get_ChoiceItems(items.put());
-            }
-            if (auto box = as<IZCntElementFieldList>(base.get())) {
-                box->get_TextAttributes(attributes.put());
-                box->get_ChoiceItems(items.put());
-            }
+            attributes = text_attributes_of(base.get());
+            items = choice_items_of(base.get());
             ASSERT_TRUE(attributes && items);
         }
         EXPECT_EQ(com::module_lock_count(), locks + 2) << "the field is gone, its two parts are not";

@@ -40,8 +40,6 @@ TEST(FormIdentity, EachClassIsCreatableByProgIdAndReportsItsIdentity)
         CLSID clsid{};
         EXPECT_EQ(as<IPersistStreamInit>(field.get())->GetClassID(&clsid), S_OK);
         EXPECT_EQ(clsid, c.clsid);
-        EXPECT_EQ(field->get_ElementType(nullptr), E_POINTER);
-        EXPECT_EQ(as<IZElement>(field.get())->GetObjectKind(nullptr), E_POINTER);
     }
 }
 
@@ -174,24 +172,22 @@ TEST(FormIdentity, SharedMembersGiveTheirResultCodes)
         auto base = as<IZCntElementBase>(field.get());
         LONG v = 0;
         EXPECT_EQ(base->put_Inclination(10), E_NOTIMPL);
-        EXPECT_EQ(base->get_Inclination(nullptr), E_POINTER);
-        EXPECT_EQ(base->get_AllowInclination(nullptr), E_POINTER);
-        EXPECT_EQ(base->GetPosition(&v, &v, nullptr, &v), E_POINTER);
-        EXPECT_EQ(as<IZElement>(field.get())->GetBounds(&v, nullptr, &v, &v), E_POINTER);
         EXPECT_EQ(base->put_Description(nullptr), E_INVALIDARG);
-        EXPECT_EQ(base->get_Description(nullptr), E_POINTER);
         LONG page = 9;
         EXPECT_EQ(base->get_PageID(&page), E_UNEXPECTED);
         EXPECT_EQ(page, 0);
-        EXPECT_EQ(base->get_PageID(nullptr), E_POINTER);
         EXPECT_EQ(base->Delete(), S_OK) << "before Attach there is nothing to remove";
-        EXPECT_EQ(field->get_Name(nullptr), E_POINTER);
-        EXPECT_EQ(field->get_ReadOnly(nullptr), E_POINTER);
-        EXPECT_EQ(field->get_DefaultValue(nullptr), E_POINTER);
-        EXPECT_EQ(field->get_CurrentValue(nullptr), E_POINTER);
-        EXPECT_EQ(field->get_MappingName(nullptr), E_POINTER);
-        EXPECT_EQ(field->get_Export(nullptr), E_POINTER);
-        EXPECT_EQ(field->get_Appearance(nullptr), E_POINTER);
+        int call = 0;
+        for (HRESULT hr : {base->get_Inclination(nullptr), base->get_AllowInclination(nullptr),
+                           base->GetPosition(&v, &v, nullptr, &v),
+                           as<IZElement>(field.get())->GetBounds(&v, nullptr, &v, &v),
+                           base->get_Description(nullptr), base->get_PageID(nullptr),
+                           base->get_ElementType(nullptr),
+                           as<IZElement>(field.get())->GetObjectKind(nullptr), field->get_Name(nullptr),
+                           field->get_ReadOnly(nullptr), field->get_DefaultValue(nullptr),
+                           field->get_CurrentValue(nullptr), field->get_MappingName(nullptr),
+                           field->get_Export(nullptr), field->get_Appearance(nullptr)})
+            EXPECT_EQ(hr, E_POINTER) << "call " << call++;
 
         ASSERT_EQ(base->SetPosition(10, 20, 30, 40), S_OK);
         LONG l = 0, t = 0, r = 0, b = 0;

@@ -87,6 +87,30 @@ ComPtr<I> as(From* from)
     return out;
 }
 
+// The children a field hands out: its appearance, the text attributes of a text, combo or list
+// field, and the options of a combo or list; null where the class has none.
+inline ComPtr<IZCntFormFieldAppearance> appearance_of(IUnknown* field)
+{
+    ComPtr<IZCntFormFieldAppearance> a;
+    if (auto f = as<IZCntElementFormField>(field)) f->get_Appearance(a.put());
+    return a;
+}
+inline ComPtr<IZCntTextAttributes> text_attributes_of(IUnknown* field)
+{
+    ComPtr<IZCntTextAttributes> t;
+    if (auto text = as<IZCntElementFieldText>(field)) text->get_TextAttributes(t.put());
+    if (auto combo = as<IZCntElementFieldCombo>(field)) combo->get_TextAttributes(t.put());
+    if (auto list = as<IZCntElementFieldList>(field)) list->get_TextAttributes(t.put());
+    return t;
+}
+inline ComPtr<IZCntChoiceFieldOptionCollection> choice_items_of(IUnknown* field)
+{
+    ComPtr<IZCntChoiceFieldOptionCollection> items;
+    if (auto combo = as<IZCntElementFieldCombo>(field)) combo->get_ChoiceItems(items.put());
+    if (auto list = as<IZCntElementFieldList>(field)) list->get_ChoiceItems(items.put());
+    return items;
+}
+
 // ---- Records as the tables give them --------------------------------------------------------
 
 struct form_values {
