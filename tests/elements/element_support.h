@@ -1,9 +1,10 @@
-// What the element tests share: the record helpers, the ids an element keeps, and a host
-// document with a page to attach elements to.
+// What the element tests share: the record helpers, the ids an element keeps, counting
+// allocations and what lives, and a host document with a page to attach elements to.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,12 +12,34 @@
 #include "core/element_state.h"
 #include "host/engine.h"
 #include "platform/com/com.h"
+#include "platform/com/fault_switch.h"
 #include "platform/com/streams.h"
 #include "tests/core/record_faults.h"
 
 namespace element_test {
 
 using namespace record_faults;
+using com::fault::failing_allocation;
+
+// How many counted allocations `run` makes.
+template <typename Run>
+std::uint64_t allocations_of(Run run)
+{
+    failing_allocation counting(com::fault::never);
+    run();
+    return com::fault::allocations_counted();
+}
+
+// What lives now, to see that a walk gave everything back.
+struct live {
+    LONG objects = com::module_lock_count();
+    long strings = com::bstr_live_count();
+};
+inline void expect_all_freed(const live& before)
+{
+    EXPECT_EQ(com::module_lock_count(), before.objects);
+    EXPECT_EQ(com::bstr_live_count(), before.strings);
+}
 
 inline std::vector<LONG> created(IUnknown* element, created_list list)
 {

@@ -1,7 +1,6 @@
 // Allocation failures at every position of an element's rebuild and of its record's save and
-// load, and allocation failures and short writes at every position of a .pjd write and load:
-// each gives its code, frees what it made, and leaves the page, the document and the disk as
-// a whole result or none.
+// load, and a medium that fills at every byte of the save: each gives its code, frees what it
+// made, and leaves the page with the whole result or none.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,22 +15,10 @@
 #include "elements/note/note.h"
 #include "elements/stamp/stamp.h"
 #include "platform/com/bstr.h"
-#include "platform/com/fault_switch.h"
 #include "tests/elements/element_support.h"
 
 namespace element_test {
 namespace {
-
-using com::fault::failing_allocation;
-
-// How many counted allocations `run` makes.
-template <typename Run>
-std::uint64_t allocations_of(Run run)
-{
-    failing_allocation counting(com::fault::never);
-    run();
-    return com::fault::allocations_counted();
-}
 
 struct element_kind {
     const char* name;
@@ -107,20 +94,7 @@ void expect_listed_as_recorded(const host::document& doc, IUnknown* e)
     EXPECT_EQ(sorted(resource_ids(e)), sorted(resources));
 }
 
-// What lives now, to see that a walk gave everything back.
-struct live {
-    LONG objects = com::module_lock_count();
-    long strings = com::bstr_live_count();
-};
-void expect_all_freed(const live& before)
-{
-    EXPECT_EQ(com::module_lock_count(), before.objects);
-    EXPECT_EQ(com::bstr_live_count(), before.strings);
-}
-
-class FaultWalk : public page_fixture {};
-
-TEST_F(FaultWalk, RebuildLeavesAllOrNoneOfItsObjectsAndFreesTheRest)
+TEST(FaultWalk, RebuildLeavesAllOrNoneOfItsObjectsAndFreesTheRest)
 {
     for (const element_kind& k : kinds) {
         SCOPED_TRACE(k.name);
@@ -158,7 +132,7 @@ TEST_F(FaultWalk, RebuildLeavesAllOrNoneOfItsObjectsAndFreesTheRest)
     }
 }
 
-TEST_F(FaultWalk, RecordSaveAndLoadReportTheirFailureAndNeverAHalfRecord)
+TEST(FaultWalk, RecordSaveAndLoadReportTheirFailureAndNeverAHalfRecord)
 {
     for (const element_kind& k : kinds) {
         SCOPED_TRACE(k.name);

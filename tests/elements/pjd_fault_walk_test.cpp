@@ -20,14 +20,11 @@
 #include "elements/note/note.h"
 #include "host/io/crc32.h"
 #include "platform/com/bstr.h"
-#include "platform/com/fault_switch.h"
 #include "platform/com/raii.h"
 #include "tests/elements/element_support.h"
 
 namespace element_test {
 namespace {
-
-using com::fault::failing_allocation;
 
 std::vector<std::string> folder_entries(const std::string& folder)
 {
@@ -47,17 +44,26 @@ std::string contents(const std::string& path)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// Where each chunk of a .pjd file starts (its tag) and how long its payload is.
+std::vector<std::pair<std::size_t, std::size_t>> chunks_of(const std::vector<BYTE>& file)
+{
+    std::vector<std::pair<std::size_t, std::size_t>> chunks;
+    for (std::size_t at = 8; at + 12 <= file.size();) {
+        const std::size_t length = file[at + 4] | file[at + 5] << 8 | file[at + 6] << 16 |
+                                   std::size_t(file[at + 7]) << 24;
+        chunks.emplace_back(at, length);
+        at += 12 + length;
+    }
+    return chunks;
+}
+
 // The chunks of a .pjd file, the element index's left out.
 std::vector<std::vector<BYTE>> without_index(const std::vector<BYTE>& file)
 {
     std::vector<std::vector<BYTE>> chunks;
-    for (std::size_t at = 8; at + 12 <= file.size();) {
-        const std::size_t length = file[at + 4] | file[at + 5] << 8 | file[at + 6] << 16 |
-                                   std::size_t(file[at + 7]) << 24;
+    for (const auto& [at, length] : chunks_of(file))
         if (std::memcmp(&file[at], "DOCO", 4) != 0)
             chunks.emplace_back(file.begin() + long(at), file.begin() + long(at + 12 + length));
-        at += 12 + length;
-    }
     return chunks;
 }
 
@@ -103,13 +109,8 @@ protected:
 
 TEST_F(PjdFaultWalk, FailedAllocationsLeaveTheOldFile)
 {
-    const long strings = com::bstr_live_count();
-    std::uint64_t count;
-    {
-        failing_allocation counting(com::fault::never);
-        ASSERT_EQ(doc.save(target), S_OK);
-        count = com::fault::allocations_counted();
-    }
+    const live before;
+    const std::uint64_t count = allocations_of([&] { ASSERT_EQ(doc.save(target), S_OK); });
     std::ofstream(target, std::ios::binary | std::ios::trunc) << old_file;
     ASSERT_GT(count, 0u);
     for (std::uint64_t n = 1; n <= count; ++n) {
@@ -124,7 +125,7 @@ TEST_F(PjdFaultWalk, FailedAllocationsLeaveTheOldFile)
         EXPECT_FALSE(message.empty());
         expect_old_file_alone();
     }
-    EXPECT_EQ(com::bstr_live_count(), strings);
+    EXPECT_EQ(com::bstr_live_count(), before.strings);
     ASSERT_EQ(doc.save(target), S_OK);
     EXPECT_EQ(contents(target), std::string(whole.begin(), whole.end()));
 }
@@ -146,15 +147,11 @@ TEST_F(PjdFaultWalk, AFullDiskAtEveryByteLeavesTheOldFile)
 
 TEST_F(PjdFaultWalk, FailedAllocationsWhileLoadingLeaveTheDocumentEmpty)
 {
-    const LONG objects = com::module_lock_count();
-    const long strings = com::bstr_live_count();
-    std::uint64_t count;
-    {
+    const live before;
+    const std::uint64_t count = allocations_of([&] {
         host::document probe;
-        failing_allocation counting(com::fault::never);
         ASSERT_EQ(host::document::load_bytes(whole.data(), whole.size(), &probe), S_OK);
-        count = com::fault::allocations_counted();
-    }
+    });
     for (std::uint64_t n = 1; n <= count; ++n) {
         SCOPED_TRACE(n);
         host::document loaded;
@@ -175,8 +172,7 @@ TEST_F(PjdFaultWalk, FailedAllocationsWhileLoadingLeaveTheDocumentEmpty)
             EXPECT_EQ(loaded.page_count(), 0);
         }
     }
-    EXPECT_EQ(com::module_lock_count(), objects);
-    EXPECT_EQ(com::bstr_live_count(), strings);
+    expect_all_freed(before);
 }
 
 // A shape made by `list` and added to it: what Add answers.
@@ -191,10 +187,7 @@ HRESULT add_shape(IZPageObjectList* list)
 // The id of the `nth` object chunk (from 0) set to `id`, with its checksum written anew.
 void set_object_id(std::vector<BYTE>& file, int nth, LONG id)
 {
-    std::size_t at = 8;
-    while (at + 12 <= file.size()) {
-        const std::uint32_t length = file[at + 4] | file[at + 5] << 8 | file[at + 6] << 16 |
-                                     std::uint32_t(file[at + 7]) << 24;
+    for (const auto& [at, length] : chunks_of(file))
         if (std::memcmp(&file[at], "OBJ ", 4) == 0 && nth-- == 0) {
             BYTE* payload = &file[at + 8];
             for (int i = 0; i < 4; ++i) payload[9 + i] = static_cast<BYTE>(std::uint32_t(id) >> (8 * i));
@@ -202,8 +195,6 @@ void set_object_id(std::vector<BYTE>& file, int nth, LONG id)
             for (int i = 0; i < 4; ++i) file[at + 8 + length + i] = static_cast<BYTE>(crc >> (8 * i));
             return;
         }
-        at += 12 + length;
-    }
     ADD_FAILURE() << "no object chunk " << nth;
 }
 
