@@ -63,12 +63,7 @@ class Skeleton : public ::testing::Test {
 protected:
     using own = typename C::own;
 
-    static com::ComPtr<own> make()
-    {
-        com::ComPtr<own> made;
-        EXPECT_EQ(C::create(nullptr, own::iid, made.put_void()), S_OK);
-        return made;
-    }
+    static com::ComPtr<own> make() { return made_by<own>(C::create); }
     // An element of another class, for CopyTo to refuse.
     static com::ComPtr<IZCntElementBase> other_class()
     {
@@ -82,18 +77,6 @@ protected:
     {
         com::Bstr b(text);
         ASSERT_EQ(element->put_Description(b.get()), S_OK);
-    }
-    static std::u16string description(IZCntElementBase* element)
-    {
-        com::Bstr text;
-        EXPECT_EQ(element->get_Description(text.put()), S_OK);
-        return std::u16string(text.view());
-    }
-    static std::vector<LONG> position(IZCntElementBase* element)
-    {
-        LONG l = 7, t = 7, w = 7, h = 7;
-        EXPECT_EQ(element->GetPosition(&l, &t, &w, &h), S_OK);
-        return {l, t, w, h};
     }
     // A record with more than the defaults in it.
     static bytes sample()
@@ -186,7 +169,7 @@ TYPED_TEST(Skeleton, SaveLoadSaveIsByteIdenticalAndEveryCutFails)
         << "the record opens with the class's version";
     auto element = this->make();
     ASSERT_EQ(load(element.get(), record), S_OK);
-    EXPECT_EQ(this->description(element.get()), u"Beschreibung ä");
+    EXPECT_EQ(description_of(element.get()), u"Beschreibung ä");
     EXPECT_EQ(saved(element.get()), record);
     // Cut at every byte, the record fails and leaves a usable element.
     for (std::size_t cut = 0; cut < record.size(); ++cut) {
@@ -232,12 +215,12 @@ TYPED_TEST(Skeleton, CopyToRefusesNullAndOtherClassesAndSkipsThePosition)
     EXPECT_EQ(from->CopyTo(nullptr), E_INVALIDARG);
     auto other = this->other_class();
     EXPECT_EQ(from->CopyTo(other.get()), E_INVALIDARG);
-    EXPECT_EQ(this->description(other.get()), u"") << "refused before anything was copied";
+    EXPECT_EQ(description_of(other.get()), u"") << "refused before anything was copied";
 
     auto to = this->make();
     EXPECT_EQ(from->CopyTo(to.get()), TypeParam::same_class_copy);
-    EXPECT_EQ(this->description(to.get()), SUCCEEDED(TypeParam::same_class_copy) ? u"source" : u"");
-    EXPECT_EQ(this->position(to.get()), (std::vector<LONG>{0, 0, 0, 0}));
+    EXPECT_EQ(description_of(to.get()), SUCCEEDED(TypeParam::same_class_copy) ? u"source" : u"");
+    EXPECT_EQ(position(to.get()), (std::vector<LONG>{0, 0, 0, 0}));
 }
 
 TYPED_TEST(Skeleton, PositionRoundTripsAndWrapsAtTheEndsOfTheRange)
@@ -257,7 +240,7 @@ TYPED_TEST(Skeleton, PositionRoundTripsAndWrapsAtTheEndsOfTheRange)
         SCOPED_TRACE(::testing::PrintToString(c.given));
         auto element = this->make();
         ASSERT_EQ(element->SetPosition(c.given[0], c.given[1], c.given[2], c.given[3]), S_OK);
-        const std::vector<LONG> got = this->position(element.get());
+        const std::vector<LONG> got = position(element.get());
         switch (TypeParam::position) {
         case position_rule::kept: EXPECT_EQ(got, c.kept); break;
         case position_rule::normalised: EXPECT_EQ(got, c.normalised); break;
@@ -284,7 +267,7 @@ TYPED_TEST(Skeleton, BaseMembersBeforeAttach)
     EXPECT_EQ(page_id, 0);
     EXPECT_EQ(element->put_Description(nullptr), E_INVALIDARG);
     this->describe(element.get(), std::u16string_view(u"a\0b", 3));
-    EXPECT_EQ(this->description(element.get()), std::u16string(u"a\0b", 3))
+    EXPECT_EQ(description_of(element.get()), std::u16string(u"a\0b", 3))
         << "embedded zeros are kept";
 
     SHORT angle = 5;

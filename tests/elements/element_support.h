@@ -58,6 +58,28 @@ inline std::vector<LONG> resource_ids(IUnknown* element)
     return created(element, created_list::resources);
 }
 
+// A new element of the class `create` makes, asked for its interface I.
+template <typename I>
+com::ComPtr<I> made_by(HRESULT (*create)(IUnknown*, REFIID, void**) noexcept)
+{
+    com::ComPtr<I> element;
+    EXPECT_EQ(create(nullptr, I::iid, element.put_void()), S_OK);
+    return element;
+}
+inline std::u16string description_of(IZCntElementBase* element)
+{
+    com::Bstr text;
+    EXPECT_EQ(element->get_Description(text.put()), S_OK);
+    return std::u16string(text.view());
+}
+// Left, top, width and height.
+inline std::vector<LONG> position(IZCntElementBase* element)
+{
+    LONG l = 7, t = 7, w = 7, h = 7;
+    EXPECT_EQ(element->GetPosition(&l, &t, &w, &h), S_OK);
+    return {l, t, w, h};
+}
+
 inline std::string property(const host::object_view& v, const std::string& name)
 {
     for (const auto& [key, value] : v.properties)

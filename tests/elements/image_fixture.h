@@ -96,11 +96,6 @@ inline void stored_document(const std::string& path, LONG w, LONG h, LONG resolu
     ASSERT_EQ(d.save(path), S_OK);
 }
 
-inline com::Bstr wide(const std::string& s)
-{
-    return com::Bstr(std::u16string(s.begin(), s.end()));
-}
-
 // Left, top, right, bottom of a placed object's rectangle.
 inline std::vector<std::string> rect_of(const host::object_view& v)
 {
@@ -115,20 +110,12 @@ inline std::vector<std::string> kinds(const std::vector<host::object_view>& view
     return out;
 }
 
-inline std::vector<LONG> position(IZCntElementImage* image)
-{
-    LONG l = 0, t = 0, w = 0, h = 0;
-    EXPECT_EQ(image->GetPosition(&l, &t, &w, &h), S_OK);
-    return {l, t, w, h};
-}
-
 // A host document with one page and image elements attached to it.
 class image_page : public page_fixture {
 protected:
     com::ComPtr<IZCntElementImage> image(bool attached = true)
     {
-        com::ComPtr<IZCntElementImage> made;
-        EXPECT_EQ(cnt::create_image(nullptr, IZCntElementImage::iid, made.put_void()), S_OK);
+        auto made = made_by<IZCntElementImage>(cnt::create_image);
         if (attached && made) {
             EXPECT_EQ(attach(made.get()), S_OK);
         }

@@ -54,12 +54,7 @@ bytes record(const record_fields& f)
     return out;
 }
 
-com::ComPtr<IZCntElementImage> new_image()
-{
-    com::ComPtr<IZCntElementImage> image;
-    EXPECT_EQ(cnt::create_image(nullptr, IZCntElementImage::iid, image.put_void()), S_OK);
-    return image;
-}
+com::ComPtr<IZCntElementImage> new_image() { return made_by<IZCntElementImage>(cnt::create_image); }
 
 std::u16string file_of(IZCntElementImage* image)
 {

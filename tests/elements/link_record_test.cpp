@@ -13,12 +13,7 @@
 namespace element_test {
 namespace {
 
-com::ComPtr<IZCntElementLink> new_link()
-{
-    com::ComPtr<IZCntElementLink> link;
-    EXPECT_EQ(cnt::create_link(nullptr, IZCntElementLink::iid, link.put_void()), S_OK);
-    return link;
-}
+com::ComPtr<IZCntElementLink> new_link() { return made_by<IZCntElementLink>(cnt::create_link); }
 
 // version, bounds, URL, border colour, shadow, description, page object ids
 bytes link_record(ULONG version, std::vector<LONG> bounds, std::u16string_view url,
@@ -44,9 +39,7 @@ TEST(LinkRecord, LoadRestoresEveryFieldAndSavesTheSameBytes)
                                          0x00FF8000, -1, u"Product page", {12, 0, 14});
         auto link = new_link();
         ASSERT_EQ(load(link.get(), record), S_OK);
-        LONG l, t, w, h;
-        ASSERT_EQ(link->GetPosition(&l, &t, &w, &h), S_OK);
-        EXPECT_EQ((std::vector<LONG>{l, t, w, h}), (std::vector<LONG>{10, 20, -15, 20}));
+        EXPECT_EQ(position(link.get()), (std::vector<LONG>{10, 20, -15, 20}));
         com::Bstr url;
         OLE_COLOR colour = 0;
         VARIANT_BOOL shadow = 0;

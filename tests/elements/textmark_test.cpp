@@ -14,12 +14,7 @@ namespace {
 
 using lines = std::vector<std::string>;
 
-com::ComPtr<IZCntElementTextMark> new_mark()
-{
-    com::ComPtr<IZCntElementTextMark> mark;
-    EXPECT_EQ(cnt::create_textmark(nullptr, IZCntElementTextMark::iid, mark.put_void()), S_OK);
-    return mark;
-}
+com::ComPtr<IZCntElementTextMark> new_mark() { return made_by<IZCntElementTextMark>(cnt::create_textmark); }
 
 // version, description, page object ids
 bytes mark_record(ULONG version, std::u16string_view description, const std::vector<LONG>& ids)
@@ -29,13 +24,6 @@ bytes mark_record(ULONG version, std::u16string_view description, const std::vec
     put_string(out, description);
     put_ids(out, ids);
     return out;
-}
-
-std::u16string description_of(IZCntElementTextMark* mark)
-{
-    com::Bstr text;
-    EXPECT_EQ(mark->get_Description(text.put()), S_OK);
-    return std::u16string(text.view());
 }
 
 // ---- record ---------------------------------------------------------------------------------
