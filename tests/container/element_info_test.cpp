@@ -178,13 +178,6 @@ TEST_F(ElementInfo, VersionsZeroAndOneLoadTheSameFieldsAndSaveVersionOne)
 const info_fields sample{.page_id = 2, .element_id = 3, .description = u"abc", .type = 4,
                          .left = 5, .top = 6, .right = 7, .bottom = 8, .inclination = 9};
 
-ULONGLONG position_in(IStream* s)
-{
-    ULARGE_INTEGER at{};
-    s->Seek(LARGE_INTEGER{.QuadPart = 0}, STREAM_SEEK_CUR, &at);
-    return at.QuadPart;
-}
-
 TEST_F(ElementInfo, NewerVersionIsRefusedBeforeAnyFieldIsRead)
 {
     auto info = new_info();

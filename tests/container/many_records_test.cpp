@@ -16,6 +16,7 @@ struct filed {
 };
 
 using container_test::count_of;
+using container_test::element_id_of;
 using container_test::item;
 using container_test::new_container;
 
@@ -26,11 +27,10 @@ void expect_records(IZCntElementContainer* c, const std::vector<filed>& model)
     for (std::size_t i = 0; i < model.size(); ++i) {
         auto info = item(c, static_cast<LONG>(i + 1));
         ASSERT_TRUE(info);
-        LONG page_id = 0, element_id = 0;
+        LONG page_id = 0;
         info->get_PageID(&page_id);
-        info->get_ElementID(&element_id);
         EXPECT_EQ(page_id, model[i].page_id) << i;
-        EXPECT_EQ(element_id, model[i].element_id) << i;
+        EXPECT_EQ(element_id_of(info.get()), model[i].element_id) << i;
     }
     for (const filed& f : model) {
         com::ComPtr<IZCntElementInfo> found;
@@ -85,16 +85,10 @@ TEST_P(ManyRecords, WalkingFromTheFrontWhileRemovingSeesEachRecordOnce)
 {
     std::vector<filed> model = fill(c.get(), element->base(), GetParam());
     for (const filed& f : model) {
-        auto info = item(c.get(), 1);
-        ASSERT_TRUE(info);
-        LONG element_id = 0;
-        info->get_ElementID(&element_id);
-        ASSERT_EQ(element_id, f.element_id);
+        ASSERT_EQ(element_id_of(item(c.get(), 1).get()), f.element_id);
         ASSERT_EQ(c->RemoveElement(f.page_id, f.element_id), S_OK);
     }
-    LONG count = -1;
-    c->get_Count(&count);
-    EXPECT_EQ(count, 0);
+    EXPECT_EQ(count_of(c.get()), 0);
 }
 
 TEST_P(ManyRecords, ARenamedRecordIsFoundUnderItsNewIdAndTheFirstOfTwoAlike)
@@ -133,15 +127,8 @@ TEST_P(ManyRecords, SavedAfterRemovalsLoadsInTheSameOrder)
             ASSERT_EQ(c->RemoveElement(model[i].page_id, model[i].element_id), S_OK);
             model.erase(model.begin() + static_cast<std::ptrdiff_t>(i));
         }
-    com::ComPtr<IStream> stream;
-    ASSERT_EQ(com::create_memory_stream(stream.put()), S_OK);
-    com::ComPtr<IPersistStreamInit> saver, loader;
-    ASSERT_EQ(c->QueryInterface(IPersistStreamInit::iid, saver.put_void()), S_OK);
-    ASSERT_EQ(saver->Save(stream.get(), TRUE), S_OK);
     auto loaded = new_container();
-    ASSERT_EQ(loaded->QueryInterface(IPersistStreamInit::iid, loader.put_void()), S_OK);
-    ASSERT_EQ(stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr), S_OK);
-    ASSERT_EQ(loader->Load(stream.get()), S_OK);
+    ASSERT_EQ(container_test::load(loaded.get(), container_test::saved(c.get())), S_OK);
     expect_records(loaded.get(), model);
 }
 

@@ -54,13 +54,6 @@ inline bytes container_record(const std::vector<info_fields>& records, LONG next
     return b;
 }
 
-inline com::ComPtr<IStream> stream_of(const bytes& b)
-{
-    com::ComPtr<IStream> s;
-    EXPECT_EQ(com::create_memory_stream(b.data(), b.size(), s.put()), S_OK);
-    return s;
-}
-
 template <typename I>
 com::ComPtr<I> query(IUnknown* from)
 {

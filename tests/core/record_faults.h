@@ -1,5 +1,5 @@
-// What every record test shares: records built by hand byte by byte, saving and loading an
-// object's record and its dirty flag, and loading and saving through a stream that fails on a
+// What every record test shares: records built by hand byte by byte, memory streams, saving and
+// loading an object's record and its dirty flag, and loading and saving through a stream that fails on a
 // chosen call, where every failure must come back as it is.
 #pragma once
 
@@ -40,6 +40,26 @@ inline void put_ids(bytes& b, const std::vector<LONG>& ids)
     for (LONG id : ids) put_i32(b, id);
 }
 
+// A memory stream holding `b`, at its start; what a memory stream holds; where a stream stands.
+inline com::ComPtr<IStream> stream_of(const bytes& b)
+{
+    com::ComPtr<IStream> s;
+    EXPECT_EQ(com::create_memory_stream(b.data(), b.size(), s.put()), S_OK);
+    return s;
+}
+inline bytes contents(IStream* s)
+{
+    bytes b;
+    EXPECT_EQ(com::memory_stream_bytes(s, &b), S_OK);
+    return b;
+}
+inline ULONGLONG position_in(IStream* s)
+{
+    ULARGE_INTEGER at{};
+    s->Seek(LARGE_INTEGER{}, STREAM_SEEK_CUR, &at);
+    return at.QuadPart;
+}
+
 inline com::ComPtr<IPersistStreamInit> persist_of(IUnknown* object)
 {
     com::ComPtr<IPersistStreamInit> persist;
@@ -52,16 +72,12 @@ inline bytes saved(IUnknown* object, BOOL clear_dirty = TRUE)
     com::ComPtr<IStream> s;
     com::create_memory_stream(s.put());
     EXPECT_EQ(persist_of(object)->Save(s.get(), clear_dirty), S_OK);
-    bytes b;
-    com::memory_stream_bytes(s.get(), &b);
-    return b;
+    return contents(s.get());
 }
 
 inline HRESULT load(IUnknown* object, const bytes& record)
 {
-    com::ComPtr<IStream> s;
-    com::create_memory_stream(record.data(), record.size(), s.put());
-    return persist_of(object)->Load(s.get());
+    return persist_of(object)->Load(stream_of(record).get());
 }
 
 inline bool is_dirty(IUnknown* object) { return persist_of(object)->IsDirty() == S_OK; }
@@ -74,8 +90,7 @@ void expect_every_failing_read_reported(Make make, const bytes& whole, Expected 
 {
     for (ULONG n = 1;; ++n) {
         SCOPED_TRACE(n);
-        com::ComPtr<IStream> inner, faulty;
-        com::create_memory_stream(whole.data(), whole.size(), inner.put());
+        com::ComPtr<IStream> inner = stream_of(whole), faulty;
         ASSERT_EQ(com::create_fault_stream(inner.get(), {.fail_read_at = n}, faulty.put()), S_OK);
         auto object = make();
         const HRESULT hr = persist_of(object.get())->Load(faulty.get());
@@ -86,9 +101,7 @@ void expect_every_failing_read_reported(Make make, const bytes& whole, Expected 
             EXPECT_EQ(saved(object.get()), whole);
             return;
         }
-        ULARGE_INTEGER at{};
-        inner->Seek(LARGE_INTEGER{}, STREAM_SEEK_CUR, &at);
-        EXPECT_EQ(hr, expected_at(at.QuadPart)) << "at " << at.QuadPart;
+        EXPECT_EQ(hr, expected_at(position_in(inner.get()))) << "at " << position_in(inner.get());
     }
 }
 
@@ -118,9 +131,7 @@ void expect_every_failing_write_reported(IUnknown* object, const bytes& expected
         if (counts.writes < n) {
             EXPECT_EQ(hr, S_OK);
             EXPECT_EQ(persist->IsDirty(), S_FALSE);
-            bytes written;
-            com::memory_stream_bytes(inner.get(), &written);
-            EXPECT_EQ(written, expected);
+            EXPECT_EQ(contents(inner.get()), expected);
             return;
         }
         EXPECT_EQ(hr, STG_E_WRITEFAULT);

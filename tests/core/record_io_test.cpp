@@ -9,31 +9,11 @@
 
 #include "core/record_io.h"
 #include "platform/com/streams.h"
+#include "tests/core/record_faults.h"
 
 namespace {
 
-using bytes = std::vector<BYTE>;
-
-com::ComPtr<IStream> stream_of(const bytes& b)
-{
-    com::ComPtr<IStream> s;
-    com::create_memory_stream(b.data(), b.size(), s.put());
-    return s;
-}
-
-bytes contents(IStream* s)
-{
-    bytes b;
-    com::memory_stream_bytes(s, &b);
-    return b;
-}
-
-ULONGLONG position(IStream* s)
-{
-    ULARGE_INTEGER at{};
-    s->Seek(LARGE_INTEGER{.QuadPart = 0}, STREAM_SEEK_CUR, &at);
-    return at.QuadPart;
-}
+using namespace record_faults;
 
 TEST(RecordStrings, AreCountedUtf16WithATerminatorAndNullIsCountZero)
 {
@@ -87,7 +67,7 @@ TEST(RecordStrings, BadCountsAndTerminatorsFailAndRewindToTheCount)
         BSTR field = SysAllocString(u"kept?");
         EXPECT_EQ(cnt::record::read_string(s.get(), &field), c.expected);
         EXPECT_EQ(field, nullptr);
-        EXPECT_EQ(position(s.get()), 2u);
+        EXPECT_EQ(position_in(s.get()), 2u);
     }
 }
 

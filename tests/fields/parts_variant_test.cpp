@@ -19,20 +19,15 @@ bytes written(const VARIANT& v)
     ComPtr<IStream> s;
     com::create_memory_stream(s.put());
     EXPECT_EQ(cnt::fields::write_variant(s.get(), v), S_OK);
-    bytes b;
-    com::memory_stream_bytes(s.get(), &b);
-    return b;
+    return contents(s.get());
 }
 
 // Reads one variant from `record`; *position is where the stream was left.
 HRESULT read(const bytes& record, VARIANT* v, ULONGLONG* position = nullptr)
 {
-    ComPtr<IStream> s;
-    com::create_memory_stream(record.data(), record.size(), s.put());
+    ComPtr<IStream> s = stream_of(record);
     const HRESULT hr = cnt::fields::read_variant(s.get(), v);
-    ULARGE_INTEGER at{};
-    s->Seek(LARGE_INTEGER{.QuadPart = 0}, STREAM_SEEK_CUR, &at);
-    if (position) *position = at.QuadPart;
+    if (position) *position = position_in(s.get());
     return hr;
 }
 
