@@ -1,10 +1,14 @@
 // What the element tests share: the record helpers, the ids an element keeps, counting
-// allocations and what lives, and a host document with a page to attach elements to.
+// allocations and what lives, a scratch directory, and a host document with a page to attach
+// elements to.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -86,6 +90,34 @@ inline std::string property(const host::object_view& v, const std::string& name)
         if (key == name) return value;
     return "<missing " + name + ">";
 }
+
+// A scratch directory, removed with its contents.
+class scratch {
+public:
+    scratch()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "zcnt-elements-XXXXXX").string();
+        root_ = mkdtemp(pattern.data()) ? pattern : std::string();
+    }
+    ~scratch()
+    {
+        std::error_code ignored;
+        if (!root_.empty()) std::filesystem::remove_all(root_, ignored);
+    }
+    scratch(const scratch&) = delete;
+    scratch& operator=(const scratch&) = delete;
+    std::string path(const std::string& relative) const { return root_ + "/" + relative; }
+    const std::string& root() const { return root_; }
+    void write(const std::string& relative, const std::string& contents) const
+    {
+        std::filesystem::create_directories(std::filesystem::path(path(relative)).parent_path());
+        std::ofstream out(path(relative), std::ios::binary | std::ios::trunc);
+        out << contents;
+    }
+
+private:
+    std::string root_;
+};
 
 // A host document with one page of 6000 × 8000 units at 300 per inch.
 class page_fixture : public ::testing::Test {

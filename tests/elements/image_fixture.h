@@ -1,12 +1,9 @@
 // Shared steps of the image and QR code tests: an image element made by its create function
-// and attached to a page of a host document, scratch files, and the host objects it made.
+// and attached to a page of a host document, image files, and the host objects it made.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -15,34 +12,6 @@
 #include "tests/elements/element_support.h"
 
 namespace element_test {
-
-// A scratch directory, removed with its contents.
-class scratch {
-public:
-    scratch()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zcnt-image-XXXXXX").string();
-        root_ = mkdtemp(pattern.data()) ? pattern : std::string();
-    }
-    ~scratch()
-    {
-        std::error_code ignored;
-        if (!root_.empty()) std::filesystem::remove_all(root_, ignored);
-    }
-    scratch(const scratch&) = delete;
-    scratch& operator=(const scratch&) = delete;
-    std::string path(const std::string& relative) const { return root_ + "/" + relative; }
-    const std::string& root() const { return root_; }
-    void write(const std::string& relative, const std::string& contents) const
-    {
-        std::filesystem::create_directories(std::filesystem::path(path(relative)).parent_path());
-        std::ofstream out(path(relative), std::ios::binary | std::ios::trunc);
-        out << contents;
-    }
-
-private:
-    std::string root_;
-};
 
 // A black 24-bit BMP of w × h pixels.
 inline std::string bmp(LONG w, LONG h)

@@ -4,9 +4,6 @@
 // file can hold loads, and saves again.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstring>
 #include <fstream>
@@ -29,12 +26,8 @@ namespace {
 std::vector<std::string> folder_entries(const std::string& folder)
 {
     std::vector<std::string> names;
-    if (DIR* d = ::opendir(folder.c_str())) {
-        while (dirent* e = ::readdir(d))
-            if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
-                names.push_back(e->d_name);
-        ::closedir(d);
-    }
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
     return names;
 }
 
@@ -72,10 +65,6 @@ protected:
     void SetUp() override
     {
         page_fixture::SetUp();
-        char name[] = "/tmp/zcnt-pjd-walk-XXXXXX";
-        ASSERT_NE(::mkdtemp(name), nullptr);
-        folder = name;
-        target = folder + "/doc.pjd";
         com::ComPtr<IZCntElementNote> note;
         ASSERT_EQ(cnt::create_note(nullptr, IZCntElementNote::iid, note.put_void()), S_OK);
         ASSERT_EQ(doc.attach(1, note.get()), S_OK);
@@ -89,12 +78,6 @@ protected:
         ASSERT_EQ(doc.save_bytes(&whole), S_OK);
         std::ofstream(target, std::ios::binary) << old_file;
     }
-    void TearDown() override
-    {
-        ::unlink(target.c_str());
-        ::rmdir(folder.c_str());
-    }
-
     // The old file is still there, alone: no half-written file and no temporary left behind.
     void expect_old_file_alone()
     {
@@ -102,7 +85,8 @@ protected:
         EXPECT_EQ(contents(target), old_file);
     }
 
-    std::string folder, target;
+    scratch files;
+    const std::string folder = files.root(), target = files.path("doc.pjd");
     const std::string old_file = "the file before";
     std::vector<BYTE> whole;
 };

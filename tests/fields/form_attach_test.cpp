@@ -24,12 +24,14 @@ class FormAttach : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(doc.add_page(6000, 8000, 300), S_OK); }
 
-    HRESULT attach(IUnknown* field)
+    // Attaches to page 1 of `to` as the engine does.
+    HRESULT attach(IUnknown* field, host::document* to = nullptr)
     {
+        host::document& d = to ? *to : doc;
         ComPtr<IDispatch> objects, resources, document;
-        doc.page_objects(1, objects.put());
-        doc.resources(1, resources.put());
-        doc.dispatch(document.put());
+        d.page_objects(1, objects.put());
+        d.resources(1, resources.put());
+        d.dispatch(document.put());
         return as<IZElement>(field)->Attach(objects.get(), resources.get(), document.get());
     }
 
@@ -186,11 +188,7 @@ TEST_F(FormAttach, NamesAndRecordsSurviveASavedAndReloadedDocument)
     EXPECT_EQ(names, (std::vector<std::u16string>{u"f1", u"f2", u"f3", u"f4", u"f5", u"f6", u"f7", u"f8"}));
 
     auto next = create(classes[0]);
-    ComPtr<IDispatch> objects, resources, document;
-    again.page_objects(1, objects.put());
-    again.resources(1, resources.put());
-    again.dispatch(document.put());
-    ASSERT_EQ(as<IZElement>(next.get())->Attach(objects.get(), resources.get(), document.get()), S_OK);
+    ASSERT_EQ(attach(next.get(), &again), S_OK);
     EXPECT_EQ(name_of(next.get()), u"f9") << "the container kept its number";
 }
 

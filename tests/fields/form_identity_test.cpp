@@ -85,14 +85,11 @@ TEST(FormIdentity, ANewFieldStartsWithTheDefaults)
         auto base = as<IZCntElementBase>(field.get());
         SHORT inclination = 7;
         VARIANT_BOOL allowed = -1, export_flag = 0, read_only = -1;
-        EXPECT_EQ(base->get_Inclination(&inclination), S_OK);
-        EXPECT_EQ(base->get_AllowInclination(&allowed), S_OK);
-        EXPECT_EQ(field->get_Export(&export_flag), S_OK);
-        EXPECT_EQ(field->get_ReadOnly(&read_only), S_OK);
-        EXPECT_EQ(inclination, 0);
-        EXPECT_EQ(allowed, VARIANT_FALSE);
-        EXPECT_EQ(export_flag, VARIANT_TRUE);
-        EXPECT_EQ(read_only, VARIANT_FALSE);
+        for (HRESULT hr : {base->get_Inclination(&inclination), base->get_AllowInclination(&allowed),
+                           field->get_Export(&export_flag), field->get_ReadOnly(&read_only)})
+            EXPECT_EQ(hr, S_OK);
+        EXPECT_EQ((std::vector<SHORT>{inclination, allowed, export_flag, read_only}),
+                  (std::vector<SHORT>{0, VARIANT_FALSE, VARIANT_TRUE, VARIANT_FALSE}));
         for (auto get : {&IZCntElementFormField::get_Name, &IZCntElementFormField::get_MappingName}) {
             com::Bstr s;
             EXPECT_EQ((field.get()->*get)(s.put()), S_OK);
