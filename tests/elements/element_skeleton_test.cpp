@@ -2,6 +2,7 @@
 // out-pointers, the persistence members, the dirty flag, records cut short or too new, failing
 // reads and writes, CopyTo, the position's arithmetic, the base members before Attach, identity
 // and aggregation.
+#include <algorithm>
 #include <limits>
 #include <string>
 
@@ -29,9 +30,12 @@ using create_function = HRESULT (*)(IUnknown*, REFIID, void**) noexcept;
 enum class position_rule { kept, normalised, none };
 
 // One row a class: its own interface, create function, class id, record version, position
-// rule, whether it can be aggregated, whether it turns, and what CopyTo within the class gives.
+// rule, whether it can be aggregated, whether it turns, what CopyTo within the class gives, how
+// many bytes of its record lie between the description and the page objects' ids, and whether
+// Attach enters it in the container before it made page objects.
 template <typename Own, create_function Create, const CLSID& Class, ULONG Version,
-          position_rule Position, bool Aggregatable, bool Turns, HRESULT SameClassCopy>
+          position_rule Position, bool Aggregatable, bool Turns, HRESULT SameClassCopy,
+          std::size_t IdsAfterDescription, bool EnteredBare = false>
 struct element_class {
     using own = Own;
     static constexpr create_function create = Create;
@@ -41,25 +45,27 @@ struct element_class {
     static constexpr bool aggregatable = Aggregatable;
     static constexpr bool turns = Turns;
     static constexpr HRESULT same_class_copy = SameClassCopy;
+    static constexpr std::size_t ids_after_description = IdsAfterDescription;
+    static constexpr bool entered_bare = EnteredBare;
 };
 
 using link_class = element_class<IZCntElementLink, cnt::create_link, CLSID_ZCntElementLink, 1,
-                                 position_rule::kept, true, false, S_OK>;
+                                 position_rule::kept, true, false, S_OK, 0>;
 using note_class = element_class<IZCntElementNote, cnt::create_note, CLSID_ZCntElementNote, 1,
-                                 position_rule::kept, true, false, S_OK>;
+                                 position_rule::kept, true, false, S_OK, 0>;
 using stamp_class = element_class<IZCntElementStamp, cnt::create_stamp, CLSID_ZCntElementStamp,
-                                  1, position_rule::kept, true, true, S_OK>;
+                                  1, position_rule::kept, true, true, S_OK, 0>;
 using page_break_class =
     element_class<IZCntElementPageBreak, cnt::create_page_break, CLSID_ZCntElementPageBreak, 1,
-                  position_rule::normalised, false, false, S_OK>;
+                  position_rule::normalised, false, false, S_OK, 0, true>;
 using image_class = element_class<IZCntElementImage, cnt::create_image, CLSID_ZCntElementImage,
-                                  2, position_rule::normalised, false, false, S_OK>;
+                                  2, position_rule::normalised, false, false, S_OK, 4>;  // the linked id
 using textmark_class =
     element_class<IZCntElementTextMark, cnt::create_textmark, CLSID_ZCntElementTextMark, 1,
-                  position_rule::none, true, false, E_NOTIMPL>;
+                  position_rule::none, true, false, E_NOTIMPL, 0>;
 
 template <typename C>
-class Skeleton : public ::testing::Test {
+class Skeleton : public page_fixture {
 protected:
     using own = typename C::own;
 
@@ -78,13 +84,25 @@ protected:
         com::Bstr b(text);
         ASSERT_EQ(element->put_Description(b.get()), S_OK);
     }
+    static constexpr std::u16string_view sample_text = u"Beschreibung ä";
     // A record with more than the defaults in it.
     static bytes sample()
     {
         auto element = make();
         element->SetPosition(10, 20, 300, 400);
-        describe(element.get(), u"Beschreibung ä");
+        describe(element.get(), sample_text);
         return saved(element.get());
+    }
+    // The sample with page object ids.
+    static bytes with_ids(const std::vector<LONG>& ids)
+    {
+        bytes record = sample(), text, list;
+        put_string(text, sample_text);
+        put_ids(list, ids);
+        const auto at = std::search(record.begin(), record.end(), text.begin(), text.end()) +
+                        static_cast<std::ptrdiff_t>(text.size() + C::ids_after_description);
+        record.insert(record.erase(at, at + 4), list.begin(), list.end());
+        return record;
     }
 };
 
@@ -278,16 +296,29 @@ TYPED_TEST(Skeleton, BaseMembersBeforeAttach)
     EXPECT_EQ(element->get_Inclination(&angle), S_OK);
     EXPECT_EQ(angle, TypeParam::turns ? 10 : 0);
 
-    // Delete without a page removes nothing.
-    const bytes before = saved(element.get());
+    // Delete without a page removes nothing, not even the ids of a loaded record.
+    const bytes loaded = this->with_ids({9, 12});
+    ASSERT_EQ(load(element.get(), loaded), S_OK);
+    EXPECT_EQ(page_object_ids(element.get()), (std::vector<LONG>{9, 12}));
     EXPECT_EQ(element->Delete(), S_OK);
-    EXPECT_EQ(saved(element.get()), before);
+    EXPECT_EQ(saved(element.get()), loaded);
 
     com::ComPtr<IZElement> host;
     element->QueryInterface(IZElement::iid, host.put_void());
     EXPECT_EQ(host->Draw(0, 0, 0, 0, 0, 0, 0), S_OK);
     EXPECT_EQ(host->Attach(nullptr, nullptr, nullptr), S_OK);
     EXPECT_EQ(element->get_PageID(&page_id), E_UNEXPECTED) << "no page without a page list";
+}
+
+TYPED_TEST(Skeleton, AttachEntersAnElementInTheContainerOnlyWithPageObjects)
+{
+    auto fresh = this->make(), loaded = this->make();
+    ASSERT_EQ(load(loaded.get(), this->with_ids({9})), S_OK);
+    ASSERT_EQ(this->attach(fresh.get()), S_OK);
+    const LONG entered = TypeParam::entered_bare || !page_object_ids(fresh.get()).empty();
+    EXPECT_EQ(this->container_count(), entered);
+    ASSERT_EQ(this->attach(loaded.get()), S_OK);
+    EXPECT_EQ(this->container_count(), entered + 1) << "loaded with ids, it is entered";
 }
 
 TYPED_TEST(Skeleton, InterfacesShareOneIdentity)

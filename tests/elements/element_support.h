@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "contentelements/cnt_container.h"
 #include "core/element_state.h"
 #include "host/engine.h"
 #include "platform/com/com.h"
@@ -134,6 +135,18 @@ protected:
         doc.resources(page, resources.put());
         doc.dispatch(document.put());
         return e->Attach(objects.get(), resources.get(), document.get());
+    }
+
+    // How many records the document's element container holds; 0 before there is one.
+    LONG container_count()
+    {
+        for (const auto& item : doc.document_objects()) {
+            com::ComPtr<IZCntElementContainer> container;
+            LONG count = 0;
+            if (SUCCEEDED(item->QueryInterface(IZCntElementContainer::iid, container.put_void())))
+                return container->get_Count(&count), count;
+        }
+        return 0;
     }
 
     host::document doc;

@@ -112,12 +112,8 @@ protected:
         made->QueryInterface(IZImageResource::iid, image.put_void());
         image->put_Width(w);
         image->put_Height(h);
-        VARIANT v;
-        VariantInit(&v);
-        v.vt = VT_UNKNOWN;
-        v.punkVal = image.get();
         LONG id = 0;
-        resources->Add(v, &id);
+        resources->Add(*com::Variant::from_unknown(image.get()).get(), &id);
         return id;
     }
     // The element's page objects of one kind.

@@ -56,13 +56,9 @@ TEST(TextMarkRecord, ANegativeCountLoadsAsNoIdsAndANullDescriptionStaysNull)
     EXPECT_EQ(saved(mark.get()), (bytes{1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
 }
 
-TEST(TextMarkRecord, WithoutAPageDeleteKeepsLoadedIdsAndNothingIsMarked)
+TEST(TextMarkRecord, WithoutAPageNothingIsMarked)
 {
-    auto mark = new_mark();
-    ASSERT_EQ(load(mark.get(), mark_record(1, u"", {3, 4})), S_OK);
-    EXPECT_EQ(mark->Delete(), S_OK);
-    EXPECT_EQ(page_object_ids(mark.get()), (std::vector<LONG>{3, 4}));
-    EXPECT_EQ(mark->MarkText(nullptr, nullptr, zeCntMarkTextHighlight, 0), E_UNEXPECTED);
+    EXPECT_EQ(new_mark()->MarkText(nullptr, nullptr, zeCntMarkTextHighlight, 0), E_UNEXPECTED);
 }
 
 struct place {
@@ -214,12 +210,8 @@ protected:
     {
         com::ComPtr<IDispatch> made, filler;
         EXPECT_EQ(objects->Create(zeKindTextObject, made.put()), S_OK);
-        VARIANT v;
-        VariantInit(&v);
-        v.vt = VT_UNKNOWN;
-        v.punkVal = made.get();
         LONG id = 0;
-        EXPECT_EQ(objects->Add(v, &id), S_OK);
+        EXPECT_EQ(objects->Add(*com::Variant::from_unknown(made.get()).get(), &id), S_OK);
         if (with_background) {
             EXPECT_EQ(objects->Create(zeKindShape, filler.put()), S_OK);
             com::ComPtr<IZTextObject> text;
@@ -510,17 +502,6 @@ TEST_F(TextMark, MarkingDoesNotDirtyTheMarkNorTellTheContainer)
     com::Bstr text(u"note");
     ASSERT_EQ(mark->put_Description(text.get()), S_OK);
     EXPECT_EQ(doc.journal().lines(), (lines{"page.get_PageID() -> 1"}));
-}
-
-TEST_F(TextMark, OnlyAnElementLoadedWithIdsIsEnteredInTheContainerAtAttach)
-{
-    auto loaded = new_mark();
-    ASSERT_EQ(load(loaded.get(), mark_record(1, u"kept", {9})), S_OK);
-    doc.journal().enable();
-    ASSERT_EQ(attach(loaded.get()), S_OK);
-    EXPECT_EQ(journal_with("page.get_PageID() -> 1"), lines{"page.get_PageID() -> 1"});
-    // A fresh mark has no ids, so nothing is entered until it is marked.
-    EXPECT_EQ(page_object_ids(mark.get()), std::vector<LONG>{});
 }
 
 // ---- hostile resolutions and places ---------------------------------------------------------
