@@ -23,15 +23,13 @@ std::string contents(const std::string& path)
     return all.str();
 }
 
-class PjdStringLimit : public classes {
+class PjdStringLimit : public on_pages {
 protected:
     void SetUp() override
     {
-        classes::SetUp();
-        ASSERT_EQ(doc.add_page(5950, 8420, 720), S_OK);
-        link = create<IZCntElementLink>(u"Orvane.ZCntElementLink.1");
+        on_pages::SetUp();
+        link = attached<IZCntElementLink>(u"Orvane.ZCntElementLink.1");
         ASSERT_TRUE(link);
-        ASSERT_EQ(attach(link.get(), doc), S_OK);
         char name[] = "/tmp/pjd_limit_XXXXXX";
         const int fd = mkstemp(name);
         ASSERT_GE(fd, 0);
@@ -43,10 +41,9 @@ protected:
     {
         unlink(path.c_str());
         link.reset();
-        classes::TearDown();
+        on_pages::TearDown();
     }
 
-    host::document doc;
     com::ComPtr<IZCntElementLink> link;
     std::string path;
 };
