@@ -8,7 +8,6 @@
 #include "contentelements/cnt_link.h"
 #include "contentelements/cnt_note.h"
 #include "contentelements/cnt_pagebreak.h"
-#include "contentelements/cnt_stamp.h"
 #include "tests/road/element_records.h"
 #include "tests/road/support.h"
 
@@ -16,25 +15,14 @@ namespace {
 
 using road::as;
 
-struct spot {
-    LONG x, y;
-};
-
 struct element_case {
     const char* name;
     const char16_t* progid;
     std::function<void(IUnknown*)> set;  // position and data, on an attached element
     ZeCntElementType type;
-    spot inside, outside;
+    LONG x, y;  // a point inside it; (50, 50) is outside
     std::function<void(IUnknown*)> check_reloaded;  // what of the element came back
 };
-
-std::vector<LONG> position_of(IUnknown* e)
-{
-    std::vector<LONG> v(4);
-    as<IZCntElementBase>(e)->GetPosition(&v[0], &v[1], &v[2], &v[3]);
-    return v;
-}
 
 const element_case kCases[] = {
     {"note", u"Orvane.ZCntElementNote.1",
@@ -46,7 +34,7 @@ const element_case kCases[] = {
                                      zeCntNoteStyleOval, 0, 0, 0),
                    S_OK);
      },
-     zeCntElementTypeNote, {700, 400}, {50, 50},
+     zeCntElementTypeNote, 700, 400,
      [](IUnknown* e) {
          com::Bstr text;
          as<IZCntElementNote>(e)->get_Text(text.put());
@@ -59,28 +47,14 @@ const element_case kCases[] = {
          ASSERT_EQ(link->SetPosition(100, 100, 400, 50), S_OK);
          ASSERT_EQ(link->SetLinkData(url.get(), 0x00FF0000, VARIANT_TRUE), S_OK);
      },
-     zeCntElementTypeLink, {150, 120}, {50, 50},
+     zeCntElementTypeLink, 150, 120,
      [](IUnknown* e) {
-         EXPECT_EQ(position_of(e), (std::vector<LONG>{100, 100, 400, 50}));
+         std::vector<LONG> v(4);
+         as<IZCntElementLink>(e)->GetPosition(&v[0], &v[1], &v[2], &v[3]);
+         EXPECT_EQ(v, (std::vector<LONG>{100, 100, 400, 50}));
          VARIANT_BOOL shadow = 0;
          as<IZCntElementLink>(e)->get_Shadow(&shadow);
          EXPECT_EQ(shadow, VARIANT_TRUE);
-     }},
-    {"stamp", u"Orvane.ZCntElementStamp.1",
-     [](IUnknown* e) {
-         auto stamp = as<IZCntElementStamp>(e);
-         stamp->SetPosition(1000, 1000, 1000, 500);
-         com::Bstr h(u"APPROVED"), c(u"2026-12-06"), f(u"Arial");
-         ASSERT_EQ(stamp->SetStampData(h.get(), 0xFF, f.get(), 70, VARIANT_TRUE, 0, c.get(),
-                                       0x800000, f.get(), 0, 0, 0xFFFFFFFF, 0xFF,
-                                       zeCntStampStyleRectangle, 0, 25, 0),
-                   S_OK);
-     },
-     zeCntElementTypeStamp, {1100, 1100}, {900, 900},
-     [](IUnknown* e) {
-         com::Bstr header;
-         as<IZCntElementStamp>(e)->get_HeaderText(header.put());
-         EXPECT_EQ(header.view(), u"APPROVED");
      }},
     // Last: the marker is never found by a hit test, so it takes only the record's part.
     {"page_break", u"Orvane.ZCntElementPageBreak.1",
@@ -89,7 +63,7 @@ const element_case kCases[] = {
          p->SetPosition(0, 0, 2000, 3000);
          ASSERT_EQ(p->put_PageBreakPosY(1500), S_OK);
      },
-     zeCntElementTypeUnknown, {}, {},
+     zeCntElementTypeUnknown, 0, 0,
      [](IUnknown* e) {
          LONG y = 0;
          as<IZCntElementPageBreak>(e)->get_PageBreakPosY(&y);
@@ -108,7 +82,7 @@ TEST_P(EveryElementRecord, LoadsWholeOnlyAndSavesAgainTheSame)
     const element_case& c = GetParam();
     auto element = attached<IUnknown>(c.progid, 2);
     c.set(element.get());
-    const road::bytes record = road::saved_record(element.get());
+    const auto record = road::saved_record(element.get());
     auto fresh = road::create<IUnknown>(c.progid);
     ASSERT_EQ(road::load_record(fresh.get(), record), S_OK);
     EXPECT_FALSE(road::is_dirty(fresh.get()));
@@ -137,8 +111,7 @@ TEST_P(EveryElement, CreateAttachSetSaveReloadAttachAndHit)
     c.check_reloaded(again.get());
 
     com::ComPtr<IZCntElementInfo> found;
-    ASSERT_EQ(road::hit(loaded, 2, c.inside.x, c.inside.y, &found), S_OK);
-    ASSERT_TRUE(found);
+    ASSERT_EQ(road::hit(loaded, 2, c.x, c.y, &found), S_OK);
     LONG found_id = 0;
     found->get_ElementID(&found_id);
     EXPECT_EQ(found_id, id);
@@ -149,7 +122,7 @@ TEST_P(EveryElement, CreateAttachSetSaveReloadAttachAndHit)
     found->get_Description(found_description.put());
     EXPECT_EQ(found_description.view(), u"Home");
     found.reset();
-    EXPECT_EQ(road::hit(loaded, 2, c.outside.x, c.outside.y, &found), S_FALSE);
+    EXPECT_EQ(road::hit(loaded, 2, 50, 50, &found), S_FALSE);
 
     // The reloaded document saves to the same bytes.
     std::vector<BYTE> again_file;
@@ -160,6 +133,6 @@ TEST_P(EveryElement, CreateAttachSetSaveReloadAttachAndHit)
 
 const auto kName = [](const auto& info) { return std::string(info.param.name); };
 INSTANTIATE_TEST_SUITE_P(Elements, EveryElementRecord, testing::ValuesIn(kCases), kName);
-INSTANTIATE_TEST_SUITE_P(Elements, EveryElement, testing::ValuesIn(kCases, kCases + 3), kName);
+INSTANTIATE_TEST_SUITE_P(Elements, EveryElement, testing::ValuesIn(kCases, kCases + 2), kName);
 
 }  // namespace
