@@ -14,6 +14,7 @@
 #include "host/engine.h"
 #include "host/kinds/host_object.h"
 #include "module/class_map.h"
+#include "tests/road/support.h"
 #include "tests/shell/temp_tree.h"
 
 namespace harden_test {
@@ -27,20 +28,6 @@ inline std::string read_all(const std::string& path)
 inline void write_all(const std::string& path, const std::string& bytes)
 {
     std::ofstream(path, std::ios::binary) << bytes;
-}
-
-inline std::string property(const host::object_view& v, const std::string& name)
-{
-    for (const auto& [key, value] : v.properties)
-        if (key == name) return value;
-    return "<none>";
-}
-
-inline std::vector<std::string> kinds(const std::vector<host::object_view>& views)
-{
-    std::vector<std::string> out;
-    for (const auto& v : views) out.push_back(v.kind);
-    return out;
 }
 
 // One page of 2480 x 3508 at 300 units per inch.

@@ -10,15 +10,11 @@
 #include "host/model/document_object.h"
 #include "host/output/pdf/pdf_writer.h"
 #include "tests/host/page_lists.h"
+#include "tests/road/support.h"
 
 namespace {
 
-std::string property(const host::object_view& v, const std::string& name)
-{
-    for (const auto& [key, value] : v.properties)
-        if (key == name) return value;
-    return "<none>";
-}
+using road::property;
 
 class PdfClasses : public ::testing::Test {
 protected:
