@@ -3,8 +3,6 @@
 // of the file itself (no partial or stray files).
 #include <gtest/gtest.h>
 
-#include <png.h>
-
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -20,6 +18,7 @@
 #include "host/engine.h"
 #include "host/output/pdf/pdf_writer.h"
 #include "platform/com/com.h"
+#include "tests/host/image_builders.h"
 #include "tests/pdf/pdf_probe.h"
 #include "tests/road/support.h"
 
@@ -414,18 +413,14 @@ TEST_F(PdfImages, PngFileShowsItsPixelsTopRowFirst)
     // 20 x 20 in four quarters: red, green over blue, white. Each quarter is ten pixels wide,
     // so that smoothing while scaling up leaves the quarters' middles alone.
     const rgb quarter[2][2] = {{kRedPx, kGreenPx}, {kBluePx, kWhitePx}};
-    std::vector<png_byte> pixels;
+    image_test::bytes pixels;
     for (int y = 0; y < 20; ++y)
         for (int x = 0; x < 20; ++x)
-            for (int c : quarter[y / 10][x / 10]) pixels.push_back(static_cast<png_byte>(c));
-    png_image png{};
-    png.version = PNG_IMAGE_VERSION;
-    png.width = 20;
-    png.height = 20;
-    png.format = PNG_FORMAT_RGB;
+            for (int c : quarter[y / 10][x / 10]) pixels.push_back(static_cast<BYTE>(c));
     const std::string file = dir.file("quarters.png");
-    ASSERT_NE(png_image_write_to_file(&png, file.c_str(), 0, pixels.data(), 0, nullptr), 0)
-        << png.message;
+    const auto png = image_test::png_write(PNG_FORMAT_RGB, 20, 20, pixels);
+    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(png.data()),
+                                                static_cast<std::streamsize>(png.size()));
 
     com::Bstr name(wide(file));
     ASSERT_EQ(image_placed_at_100_100_300_300()->Load(name.get(), -1), S_OK);

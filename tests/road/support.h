@@ -11,6 +11,7 @@
 #include "contentelements/cnt_container.h"
 #include "contentelements/cnt_element.h"
 #include "contentelements/cnt_link.h"
+#include "contentelements/cnt_textmark.h"
 #include "contentelements/zprint_objects.h"
 #include "contentelements/zprint_page.h"
 #include "core/element_state.h"
@@ -232,6 +233,21 @@ inline HRESULT hit(const host::document& doc, LONG page, LONG x, LONG y,
     com::ComPtr<IDispatch> p;
     doc.page(page, p.put());
     return container->FindElementFromPoint(p.get(), 0, x, y, found->put());
+}
+
+// A text mark made by its ProgID over `count` words of page 1 from word `first`.
+inline void mark_words(const host::document& doc, LONG first, LONG count, ZeCntMarkTextStyle style,
+                       OLE_COLOR colour)
+{
+    auto m = create<IZCntElementTextMark>(u"Orvane.ZCntElementTextMark.1");
+    ASSERT_TRUE(m);
+    ASSERT_EQ(attach(m.get(), doc), S_OK);
+    com::ComPtr<IDispatch> p, view, range;
+    ASSERT_EQ(doc.page(1, p.put()), S_OK);
+    auto page = as<IZPrintContentPage>(p.get());
+    ASSERT_EQ(page->get_DocumentView(view.put()), S_OK);
+    ASSERT_EQ(page->CreateTextRange(first, count, range.put()), S_OK);
+    ASSERT_EQ(m->MarkText(view.get(), range.get(), style, colour), S_OK);
 }
 
 }  // namespace road
