@@ -1,5 +1,6 @@
 // The page break marker in the engine: its markers when shown with the break inside or at the
 // edge of its region, hiding, labels, its record's size and its own entry in the container.
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -61,11 +62,14 @@ TEST_F(PageBreak, ABreakAtTheRegionsEdgeShowsOnlyTheRegion)
 {
     auto p = marker();
     p->SetPosition(0, 0, 2000, 3000);
-    for (LONG y : {0, 3000, -5, 4000}) {
-        p->put_PageBreakPosY(y);
+    for (LONG y : {0, 3000, -5, 4000, INT_MIN, -1, INT_MAX}) {
+        EXPECT_EQ(p->put_PageBreakPosY(y), S_OK);
         EXPECT_EQ(paths().size(), 3u) << y;
         EXPECT_EQ(doc.find(1, "text").size(), 1u) << y;
     }
+    // Back inside, the markers of both parts come back.
+    p->put_PageBreakPosY(1500);
+    EXPECT_EQ(paths().size(), 6u);
 }
 
 TEST_F(PageBreak, HideRemovesEverythingAndNewLabelsWaitForTheNextShow)

@@ -153,9 +153,6 @@ TEST_F(Stamp, GrowsToHoldBothTextsAndCentresThem)
     // 198 units are 198 tenths of a point at 720 per inch.
     EXPECT_EQ(property(fonts[0], "Size"), "198");
     EXPECT_EQ(property(fonts[0], "Bold"), "-1");
-    const auto styles = doc.find(1, "line_style");
-    ASSERT_EQ(styles.size(), 1u);
-    EXPECT_EQ(property(styles[0], "Width"), "28");  // 1 mm
 }
 
 TEST_F(Stamp, AContentAloneTakesTheWholeHeightAndAHiddenHeaderKeepsItsPlace)
