@@ -475,7 +475,7 @@ std::vector<std::string> entries(const std::string& folder)
     return names;
 }
 
-TEST_F(PdfWriter, FailedWritesLeaveNothingNewAndTheOldFileAsItWas)
+TEST_F(PdfWriter, AWriteReplacesTheFileWholeOrLeavesItAsItWas)
 {
     // No pages: nothing to write, and the file already there stays.
     const std::string path = dir.file("out.pdf");
@@ -486,17 +486,11 @@ TEST_F(PdfWriter, FailedWritesLeaveNothingNewAndTheOldFileAsItWas)
     EXPECT_EQ(pdf_probe::read_file(path), old);
     // A folder that does not exist is not made.
     add_page(600, 400, 72);
+    road::filled_rect(doc, 20, 20, 120, 80, kRed);
     EXPECT_TRUE(FAILED(write(dir.file("missing") + "/out.pdf")));
     EXPECT_FALSE(message.empty());
     EXPECT_EQ(entries(dir.path()), std::vector<std::string>{"out.pdf"});
-}
-
-TEST_F(PdfWriter, SuccessfulWriteReplacesTheFileAndLeavesNothingBeside)
-{
-    add_page(600, 400, 72);
-    road::filled_rect(doc, 20, 20, 120, 80, kRed);
-    const std::string path = dir.file("out.pdf");
-    std::ofstream(path, std::ios::binary) << "old";
+    // Written, it replaces the old file and leaves nothing beside it.
     ASSERT_EQ(write(path), S_OK) << message;
     EXPECT_EQ(entries(dir.path()), std::vector<std::string>{"out.pdf"});
     EXPECT_EQ(pdf_probe::page_sizes(path).size(), 1u);
