@@ -244,7 +244,7 @@ inline void mark_words(const host::document& doc, LONG first, LONG count, ZeCntM
     ASSERT_EQ(attach(m.get(), doc), S_OK);
     com::ComPtr<IDispatch> p, view, range;
     ASSERT_EQ(doc.page(1, p.put()), S_OK);
-    auto page = as<IZPrintContentPage>(p.get());
+    auto page = road::as<IZPrintContentPage>(p.get());
     ASSERT_EQ(page->get_DocumentView(view.put()), S_OK);
     ASSERT_EQ(page->CreateTextRange(first, count, range.put()), S_OK);
     ASSERT_EQ(m->MarkText(view.get(), range.get(), style, colour), S_OK);
