@@ -163,22 +163,14 @@ pdf_image image_of_pdf(const std::string& pdf)
     return out;
 }
 
-class PngInPdf : public testing::Test {
+class PngInPdf : public harden_test::in_scratch {
 protected:
-    void SetUp() override { ASSERT_TRUE(scratch.ok()); }
-    std::string put(const std::string& name, const bytes& file)
-    {
-        const std::string path = scratch.root() + "/" + name;
-        harden_test::write_all(path, std::string(file.begin(), file.end()));
-        return path;
-    }
     static std::string pdf_of(const harden_test::placing_document& page, host::pdf::write_report* report)
     {
         std::string pdf, message;
         EXPECT_EQ(host::pdf::write_pdf_bytes(page.doc.model(), {}, &pdf, report, &message), S_OK) << message;
         return pdf;
     }
-    shell_test::TempTree scratch;
 };
 
 bytes grey_palette(std::size_t n)

@@ -30,6 +30,21 @@ inline void write_all(const std::string& path, const std::string& bytes)
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
+// A scratch folder for a test's files, removed with them after it.
+class in_scratch : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(scratch.ok()); }
+    std::string path(const std::string& name) const { return scratch.root() + "/" + name; }
+    // `bytes` as the file `name`; its path.
+    template <typename Bytes>
+    std::string put(const std::string& name, const Bytes& bytes) const
+    {
+        write_all(path(name), std::string(bytes.begin(), bytes.end()));
+        return path(name);
+    }
+    shell_test::TempTree scratch;
+};
+
 // One page of 2480 x 3508 at 300 units per inch.
 class placing_document {
 public:

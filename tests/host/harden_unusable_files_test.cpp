@@ -61,17 +61,7 @@ std::string short_png()
     return std::string(png.begin(), png.end());
 }
 
-class UnusableFiles : public testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(scratch.ok()); }
-    std::string put(const std::string& name, const std::string& bytes)
-    {
-        const std::string path = scratch.root() + "/" + name;
-        harden_test::write_all(path, bytes);
-        return path;
-    }
-    shell_test::TempTree scratch;
-};
+using UnusableFiles = harden_test::in_scratch;
 
 TEST_F(UnusableFiles, EachIsNamedWithItsCauseAndAFailedPdfLeavesNoDocument)
 {
