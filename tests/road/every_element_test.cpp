@@ -47,15 +47,8 @@ const element_case kCases[] = {
          ASSERT_EQ(link->SetPosition(100, 100, 400, 50), S_OK);
          ASSERT_EQ(link->SetLinkData(url.get(), 0x00FF0000, VARIANT_TRUE), S_OK);
      },
-     zeCntElementTypeLink, 150, 120,
-     [](IUnknown* e) {
-         std::vector<LONG> v(4);
-         as<IZCntElementLink>(e)->GetPosition(&v[0], &v[1], &v[2], &v[3]);
-         EXPECT_EQ(v, (std::vector<LONG>{100, 100, 400, 50}));
-         VARIANT_BOOL shadow = 0;
-         as<IZCntElementLink>(e)->get_Shadow(&shadow);
-         EXPECT_EQ(shadow, VARIANT_TRUE);
-     }},
+     // Its fields after a load are the link record test's; here the same bytes suffice.
+     zeCntElementTypeLink, 150, 120, [](IUnknown*) {}},
     // Last: the marker is never found by a hit test, so it takes only the record's part.
     {"page_break", u"Orvane.ZCntElementPageBreak.1",
      [](IUnknown* e) {
