@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "contentelements/cnt_image.h"
@@ -36,11 +37,14 @@ protected:
     void SetUp() override { ASSERT_TRUE(scratch.ok()); }
     std::string path(const std::string& name) const { return scratch.root() + "/" + name; }
     // `bytes` as the file `name`; its path.
-    template <typename Bytes>
-    std::string put(const std::string& name, const Bytes& bytes) const
+    std::string put(const std::string& name, std::string_view bytes) const
     {
-        write_all(path(name), std::string(bytes.begin(), bytes.end()));
+        write_all(path(name), std::string(bytes));
         return path(name);
+    }
+    std::string put(const std::string& name, const std::vector<BYTE>& bytes) const
+    {
+        return put(name, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     }
     shell_test::TempTree scratch;
 };
