@@ -13,10 +13,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class OutputBatch : public testing::Test {
+class OutputBatch : public harden_test::in_scratch {
 protected:
-    void SetUp() override { ASSERT_TRUE(scratch.ok()); }
-    std::string path(const std::string& name) const { return scratch.root() + "/" + name; }
     HRESULT prepare(host::file_batch& batch, const std::string& name, const std::string& text)
     {
         std::string message;
@@ -33,7 +31,6 @@ protected:
         std::sort(all.begin(), all.end());
         return all;
     }
-    shell_test::TempTree scratch;
 };
 
 TEST_F(OutputBatch, CommitReplacesEveryTargetAndNothingShowsBefore)

@@ -53,10 +53,8 @@ std::string error_of(host::host_object* stored)
     return {};
 }
 
-class StoredDocuments : public testing::Test {
+class StoredDocuments : public harden_test::in_scratch {
 protected:
-    void SetUp() override { ASSERT_TRUE(scratch.ok()); }
-    std::string path(const std::string& name) const { return scratch.root() + "/" + name; }
 
     // `name` as one empty page, then as a page whose image elements place each of `placed`.
     void save_placing(const std::string& name, const std::vector<std::string>& placed)
@@ -70,7 +68,6 @@ protected:
         for (const std::string& file : placed) page.place(path(file));
         ASSERT_EQ(page.doc.save(path(name)), S_OK);
     }
-    shell_test::TempTree scratch;
 };
 
 TEST_F(StoredDocuments, AFilePlacingItselfSixteenTimesIsLoadedOnceAndPlacedOnce)

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "contentelements/cnt_image.h"
@@ -14,6 +15,7 @@
 #include "host/engine.h"
 #include "host/kinds/host_object.h"
 #include "module/class_map.h"
+#include "tests/road/support.h"
 #include "tests/shell/temp_tree.h"
 
 namespace harden_test {
@@ -29,19 +31,23 @@ inline void write_all(const std::string& path, const std::string& bytes)
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-inline std::string property(const host::object_view& v, const std::string& name)
-{
-    for (const auto& [key, value] : v.properties)
-        if (key == name) return value;
-    return "<none>";
-}
-
-inline std::vector<std::string> kinds(const std::vector<host::object_view>& views)
-{
-    std::vector<std::string> out;
-    for (const auto& v : views) out.push_back(v.kind);
-    return out;
-}
+// A scratch folder for a test's files, removed with them after it.
+class in_scratch : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(scratch.ok()); }
+    std::string path(const std::string& name) const { return scratch.root() + "/" + name; }
+    // `bytes` as the file `name`; its path.
+    std::string put(const std::string& name, std::string_view bytes) const
+    {
+        write_all(path(name), std::string(bytes));
+        return path(name);
+    }
+    std::string put(const std::string& name, const std::vector<BYTE>& bytes) const
+    {
+        return put(name, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    }
+    shell_test::TempTree scratch;
+};
 
 // One page of 2480 x 3508 at 300 units per inch.
 class placing_document {

@@ -61,17 +61,7 @@ std::string short_png()
     return std::string(png.begin(), png.end());
 }
 
-class UnusableFiles : public testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(scratch.ok()); }
-    std::string put(const std::string& name, const std::string& bytes)
-    {
-        const std::string path = scratch.root() + "/" + name;
-        harden_test::write_all(path, bytes);
-        return path;
-    }
-    shell_test::TempTree scratch;
-};
+using UnusableFiles = harden_test::in_scratch;
 
 TEST_F(UnusableFiles, EachIsNamedWithItsCauseAndAFailedPdfLeavesNoDocument)
 {
@@ -101,8 +91,8 @@ TEST_F(UnusableFiles, EachIsNamedWithItsCauseAndAFailedPdfLeavesNoDocument)
         EXPECT_EQ(unusable[0].file, path);
         EXPECT_FALSE(unusable[0].cause.empty());
         EXPECT_NE(unusable[0].cause.find(c.cause), std::string::npos) << unusable[0].cause;
-        EXPECT_EQ(harden_test::kinds(page.doc.objects(1)), c.objects);
-        const auto resources = harden_test::kinds(page.doc.resource_objects(1));
+        EXPECT_EQ(road::kinds(page.doc.objects(1)), c.objects);
+        const auto resources = road::kinds(page.doc.resource_objects(1));
         EXPECT_EQ(std::count(resources.begin(), resources.end(), "pdf_document"), 0);
 
         // Nor does the saved file keep one.
@@ -122,7 +112,7 @@ TEST_F(UnusableFiles, GoodFilesAreNotNamedAndAPdfStillListsItsDocumentTwice)
     page.place(put("fine.png", std::string(png.begin(), png.end())));
     page.place(put("fine.pdf", one_page_pdf()));
     EXPECT_TRUE(page.doc.unusable_files().empty());
-    EXPECT_EQ(harden_test::kinds(page.doc.objects(1)),
+    EXPECT_EQ(road::kinds(page.doc.objects(1)),
               (std::vector<std::string>{"element", "placed_image", "element", "placed_pdf_page"}));
     std::vector<LONG> pdf_ids;
     for (const host::object_view& v : page.doc.resource_objects(1))

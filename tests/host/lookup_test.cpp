@@ -5,57 +5,13 @@
 
 #include <vector>
 
-#include "contentelements/zprint_objects.h"
-#include "contentelements/zprint_page.h"
-#include "host/engine.h"
+#include "tests/host/page_lists.h"
 
 namespace {
 
-struct lists_of_page {
-    com::ComPtr<IZPageObjectList> objects;
-    com::ComPtr<IZResourceList> resources;
-};
-
-lists_of_page lists(const host::document& doc, LONG number)
-{
-    lists_of_page out;
-    com::ComPtr<IDispatch> d;
-    EXPECT_EQ(doc.page_objects(number, d.put()), S_OK);
-    d->QueryInterface(IZPageObjectList::iid, out.objects.put_void());
-    d.reset();
-    EXPECT_EQ(doc.resources(number, d.put()), S_OK);
-    d->QueryInterface(IZResourceList::iid, out.resources.put_void());
-    return out;
-}
-
-com::ComPtr<IZDocument> interface_of(const host::document& doc)
-{
-    com::ComPtr<IDispatch> d;
-    EXPECT_EQ(doc.dispatch(d.put()), S_OK);
-    com::ComPtr<IZDocument> out;
-    d->QueryInterface(IZDocument::iid, out.put_void());
-    return out;
-}
-
+// The object listed under `id` in `list`.
 template <typename List>
-LONG add_new(List* list, LONG kind)
-{
-    com::ComPtr<IDispatch> o;
-    EXPECT_EQ(list->Create(kind, o.put()), S_OK);
-    auto v = com::Variant::from_dispatch(o.get());
-    LONG id = 0;
-    EXPECT_EQ(list->Add(*v.get(), &id), S_OK);
-    return id;
-}
-
-com::ComPtr<IDispatch> item_of(IZPageObjectList* list, LONG id)
-{
-    com::ComPtr<IDispatch> o;
-    EXPECT_EQ(list->ItemFromID(id, o.put()), S_OK) << id;
-    return o;
-}
-
-com::ComPtr<IDispatch> item_of(IZResourceList* list, LONG id)
+com::ComPtr<IDispatch> item_of(List* list, LONG id)
 {
     com::ComPtr<IDispatch> o;
     EXPECT_EQ(list->ItemFromID(id, o.put()), S_OK) << id;
@@ -66,16 +22,18 @@ TEST(LookUp, FindsTheFirstPageListingTheIdAsObjectsComeAndGo)
 {
     host::document doc;
     constexpr LONG kPages = 300;
-    std::vector<lists_of_page> pages;
+    std::vector<lists> pages;
     for (LONG n = 1; n <= kPages; ++n) {
         ASSERT_EQ(doc.add_page(100, 100, 72), S_OK);
-        pages.push_back(lists(doc, n));
+        pages.push_back(lists_of(doc, n));
         // Page n lists ids 1 … (n mod 7) + 1, so id 7 is first on page 6.
-        for (LONG i = 0; i <= n % 7; ++i) add_new(pages.back().objects.get(), zeKindShape);
+        for (LONG i = 0; i <= n % 7; ++i) place<IDispatch>(pages.back().objects.get(), zeKindShape);
     }
     // Page 9's resources list ids 1 … 10; no page object has an id above 7.
-    for (int i = 0; i < 10; ++i) add_new(pages[8].resources.get(), zeKindFont);
-    auto document = interface_of(doc);
+    for (int i = 0; i < 10; ++i) keep<IDispatch>(pages[8].resources.get(), zeKindFont);
+    com::ComPtr<IDispatch> d;
+    ASSERT_EQ(doc.dispatch(d.put()), S_OK);
+    auto document = as<IZDocument>(d.get());
 
     struct expected {
         LONG id;

@@ -2,23 +2,18 @@
 // kept through a .pjd save and load with the PDF opened again.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <string>
 
 #include "host/model/document_object.h"
 #include "host/output/pdf/pdf_writer.h"
 #include "tests/host/page_lists.h"
+#include "tests/road/support.h"
+#include "tests/shell/temp_tree.h"
 
 namespace {
 
-std::string property(const host::object_view& v, const std::string& name)
-{
-    for (const auto& [key, value] : v.properties)
-        if (key == name) return value;
-    return "<none>";
-}
+using road::property;
 
 class PdfClasses : public ::testing::Test {
 protected:
@@ -28,11 +23,10 @@ protected:
         host::document source;
         ASSERT_EQ(source.add_page(612, 792, 72), S_OK);
         ASSERT_EQ(source.add_page(300, 200, 72), S_OK);
-        path_ = "/tmp/zcnt-pdf-classes-" + std::to_string(::getpid()) + ".pdf";
+        path_ = folder_.root() + "/classes.pdf";
         std::string message;
         ASSERT_EQ(host::pdf::write_pdf(source.model(), path_, {}, nullptr, &message), S_OK) << message;
     }
-    void TearDown() override { std::remove(path_.c_str()); }
 
     // Page 1 of `doc` places page `number` of the PDF into (100, 50, 400, 300).
     void place(host::document& doc, LONG number)
@@ -84,6 +78,7 @@ protected:
         EXPECT_EQ(b, 350);
     }
 
+    shell_test::TempTree folder_;
     std::string path_;
 };
 

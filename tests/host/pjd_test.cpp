@@ -3,14 +3,12 @@
 // a message, never half loaded.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "tests/host/page_lists.h"
+#include "tests/shell/temp_tree.h"
 
 namespace {
 
@@ -219,39 +217,26 @@ TEST(Pjd, EverySingleByteChangeAndEveryTruncationIsRefused)
     EXPECT_TRUE(FAILED(host::document::load_bytes(longer.data(), longer.size(), &loaded)));
 }
 
-struct temporary_folder {
-    std::string path;
-    temporary_folder()
-    {
-        char name[] = "/tmp/zcnt-pjd-XXXXXX";
-        path = ::mkdtemp(name);
-    }
-    ~temporary_folder() { std::system(("rm -rf '" + path + "'").c_str()); }
-};
-
 TEST(PjdFile, WritesAtomicallyAndReportsCauses)
 {
-    temporary_folder dir;
+    shell_test::TempTree dir;
     host::document doc;
     fill(doc);
-    const std::string file = dir.path + "/doc.pjd";
-    {
-        std::ofstream old(file, std::ios::binary);
-        old << "previous contents";
-    }
+    const std::string file = dir.root() + "/doc.pjd";
+    dir.file("doc.pjd", "previous contents");
     std::string message;
     ASSERT_EQ(doc.save(file, &message), S_OK) << message;
     host::document loaded;
     ASSERT_EQ(host::document::load(file, &loaded, &message), S_OK) << message;
     EXPECT_EQ(saved(loaded), saved(doc));
     // Nothing but the file itself is left in the folder.
-    EXPECT_EQ(std::system(("test $(ls -A '" + dir.path + "' | wc -l) -eq 1").c_str()), 0);
+    EXPECT_EQ(std::system(("test $(ls -A '" + dir.root() + "' | wc -l) -eq 1").c_str()), 0);
 
     message.clear();
-    EXPECT_TRUE(FAILED(doc.save(dir.path + "/missing/doc.pjd", &message)));
+    EXPECT_TRUE(FAILED(doc.save(dir.root() + "/missing/doc.pjd", &message)));
     EXPECT_NE(message.find("missing"), std::string::npos) << message;
     message.clear();
-    EXPECT_TRUE(FAILED(host::document::load(dir.path + "/nothing.pjd", &loaded, &message)));
+    EXPECT_TRUE(FAILED(host::document::load(dir.root() + "/nothing.pjd", &loaded, &message)));
     EXPECT_NE(message.find("nothing.pjd"), std::string::npos) << message;
     // A failed load leaves the document it was given as it was.
     EXPECT_EQ(loaded.page_count(), 2);

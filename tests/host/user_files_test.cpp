@@ -8,9 +8,7 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -21,27 +19,18 @@
 #include "platform/gdi/gdi.h"
 #include "platform/shell/path_map.h"
 #include "platform/shell/profile.h"
+#include "tests/host/harden_support.h"
 #include "tests/platform/user_files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class UserFiles : public testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(scratch_.ok()); }
-
+class UserFiles : public harden_test::in_scratch {
 public:
-    std::string path(const std::string& name) const { return scratch_.root() + "/" + name; }
-    void put(const std::string& name, const std::string& text) const
-    {
-        std::ofstream(path(name), std::ios::binary) << text;
-    }
-    std::string text_of(const std::string& name) const
-    {
-        std::ifstream in(path(name), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    using in_scratch::path;
+    using in_scratch::put;
+    std::string text_of(const std::string& name) const { return harden_test::read_all(path(name)); }
     HRESULT write(const std::string& name, const std::string& text, std::string* message) const
     {
         return host::write_file_atomically(path(name), reinterpret_cast<const BYTE*>(text.data()),
@@ -58,8 +47,7 @@ public:
     }
 
 protected:
-    shell_test::TempTree scratch_;
-    const fs::path folder_{scratch_.root()};
+    const fs::path folder_{scratch.root()};
 };
 
 TEST_F(UserFiles, ALinkPlantedAtTheOldTemporaryNameIsNotFollowed)

@@ -12,7 +12,6 @@
 #include "contentelements/cnt_note.h"
 #include "contentelements/cnt_pagebreak.h"
 #include "contentelements/cnt_stamp.h"
-#include "contentelements/cnt_textmark.h"
 #include "host/engine.h"
 #include "host/output/pdf/annotations.h"
 #include "host/output/pdf/pdf_writer.h"
@@ -24,14 +23,14 @@ namespace {
 
 constexpr LONG kResolution = 720;  // ten units to the point
 
-class Annotations : public road::classes {
+class Annotations : public road::on_pages {
 protected:
+    Annotations() : on_pages(1, 6120, 7920, kResolution) {}
     void SetUp() override
     {
         if (pdf_probe::run({"/usr/bin/python3", "-c", "import pypdf"}).status != 0)
             GTEST_SKIP() << "pypdf is not installed";
-        road::classes::SetUp();
-        ASSERT_EQ(doc.add_page(6120, 7920, kResolution), S_OK);
+        road::on_pages::SetUp();
         auto font = road::font(doc, u"Arial", 120);
         ASSERT_TRUE(road::text(doc, u"Highlight this sentence please", 1000, 1500, font.get()));
         ASSERT_TRUE(road::text(doc, u"Underline these words", 1000, 2500, font.get()));
@@ -40,16 +39,16 @@ protected:
 
     void add_elements()
     {
-        auto note = road::create<IZCntElementNote>(u"Orvane.ZCntElementNote.1");
-        ASSERT_EQ(road::attach(note.get(), doc), S_OK);
+        auto note = attached<IZCntElementNote>(u"Orvane.ZCntElementNote.1");
+        ASSERT_TRUE(note);
         ASSERT_EQ(note->SetPosition(1000, 3000, 2000, 800), S_OK);
         com::Bstr body(u"Check the figures"), face(u"Arial");
         ASSERT_EQ(note->SetNoteData(body.get(), 0x202020, face.get(), 110, VARIANT_FALSE,
                                     VARIANT_FALSE, 0x00CCFFFF, 0x000080FF, zeCntNoteStyleRectangle,
                                     VARIANT_FALSE, VARIANT_FALSE, 0),
                   S_OK);
-        auto stamp = road::create<IZCntElementStamp>(u"Orvane.ZCntElementStamp.1");
-        ASSERT_EQ(road::attach(stamp.get(), doc), S_OK);
+        auto stamp = attached<IZCntElementStamp>(u"Orvane.ZCntElementStamp.1");
+        ASSERT_TRUE(stamp);
         ASSERT_EQ(stamp->SetPosition(3500, 3000, 2000, 900), S_OK);
         com::Bstr header(u"APPROVED"), content(u"Finance");
         ASSERT_EQ(stamp->SetStampData(header.get(), 0x1C1CC8, face.get(), 60, VARIANT_TRUE,
@@ -57,23 +56,11 @@ protected:
                                       VARIANT_FALSE, VARIANT_FALSE, 0x00FFC080, 0x1C1CC8,
                                       zeCntStampStyleRectangle, VARIANT_FALSE, 0, 15),
                   S_OK);
-        mark(1, 3, zeCntMarkTextHighlight);
-        mark(5, 3, zeCntMarkTextUnderline);
-        auto marker = road::create<IZCntElementPageBreak>(u"Orvane.ZCntElementPageBreak.1");
-        ASSERT_EQ(road::attach(marker.get(), doc), S_OK);
+        road::mark_words(doc, 1, 3, zeCntMarkTextHighlight, 0x00FFFF);
+        road::mark_words(doc, 5, 3, zeCntMarkTextUnderline, 0x00FFFF);
+        auto marker = attached<IZCntElementPageBreak>(u"Orvane.ZCntElementPageBreak.1");
+        ASSERT_TRUE(marker);
         ASSERT_EQ(marker->put_PageBreakPosY(5000), S_OK);
-    }
-
-    void mark(LONG first, LONG count, ZeCntMarkTextStyle style)
-    {
-        auto m = road::create<IZCntElementTextMark>(u"Orvane.ZCntElementTextMark.1");
-        ASSERT_EQ(road::attach(m.get(), doc), S_OK);
-        com::ComPtr<IDispatch> p, view, range;
-        ASSERT_EQ(doc.page(1, p.put()), S_OK);
-        auto page = road::as<IZPrintContentPage>(p.get());
-        ASSERT_EQ(page->get_DocumentView(view.put()), S_OK);
-        ASSERT_EQ(page->CreateTextRange(first, count, range.put()), S_OK);
-        ASSERT_EQ(m->MarkText(view.get(), range.get(), style, 0x00FFFF), S_OK);
     }
 
     std::string write(const host::document& d, const std::string& name, bool flatten)
@@ -97,7 +84,6 @@ protected:
         return lines;
     }
 
-    host::document doc;
     pdf_probe::scoped_dir dir;
 };
 

@@ -3,8 +3,6 @@
 // of the file itself (no partial or stray files).
 #include <gtest/gtest.h>
 
-#include <png.h>
-
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -20,6 +18,7 @@
 #include "host/engine.h"
 #include "host/output/pdf/pdf_writer.h"
 #include "platform/com/com.h"
+#include "tests/host/image_builders.h"
 #include "tests/pdf/pdf_probe.h"
 #include "tests/road/support.h"
 
@@ -414,18 +413,14 @@ TEST_F(PdfImages, PngFileShowsItsPixelsTopRowFirst)
     // 20 x 20 in four quarters: red, green over blue, white. Each quarter is ten pixels wide,
     // so that smoothing while scaling up leaves the quarters' middles alone.
     const rgb quarter[2][2] = {{kRedPx, kGreenPx}, {kBluePx, kWhitePx}};
-    std::vector<png_byte> pixels;
+    image_test::bytes pixels;
     for (int y = 0; y < 20; ++y)
         for (int x = 0; x < 20; ++x)
-            for (int c : quarter[y / 10][x / 10]) pixels.push_back(static_cast<png_byte>(c));
-    png_image png{};
-    png.version = PNG_IMAGE_VERSION;
-    png.width = 20;
-    png.height = 20;
-    png.format = PNG_FORMAT_RGB;
+            for (int c : quarter[y / 10][x / 10]) pixels.push_back(static_cast<BYTE>(c));
     const std::string file = dir.file("quarters.png");
-    ASSERT_NE(png_image_write_to_file(&png, file.c_str(), 0, pixels.data(), 0, nullptr), 0)
-        << png.message;
+    const auto png = image_test::png_write(PNG_FORMAT_RGB, 20, 20, pixels);
+    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(png.data()),
+                                                static_cast<std::streamsize>(png.size()));
 
     com::Bstr name(wide(file));
     ASSERT_EQ(image_placed_at_100_100_300_300()->Load(name.get(), -1), S_OK);
@@ -480,7 +475,7 @@ std::vector<std::string> entries(const std::string& folder)
     return names;
 }
 
-TEST_F(PdfWriter, FailedWritesLeaveNothingNewAndTheOldFileAsItWas)
+TEST_F(PdfWriter, AWriteReplacesTheFileWholeOrLeavesItAsItWas)
 {
     // No pages: nothing to write, and the file already there stays.
     const std::string path = dir.file("out.pdf");
@@ -491,17 +486,11 @@ TEST_F(PdfWriter, FailedWritesLeaveNothingNewAndTheOldFileAsItWas)
     EXPECT_EQ(pdf_probe::read_file(path), old);
     // A folder that does not exist is not made.
     add_page(600, 400, 72);
+    road::filled_rect(doc, 20, 20, 120, 80, kRed);
     EXPECT_TRUE(FAILED(write(dir.file("missing") + "/out.pdf")));
     EXPECT_FALSE(message.empty());
     EXPECT_EQ(entries(dir.path()), std::vector<std::string>{"out.pdf"});
-}
-
-TEST_F(PdfWriter, SuccessfulWriteReplacesTheFileAndLeavesNothingBeside)
-{
-    add_page(600, 400, 72);
-    road::filled_rect(doc, 20, 20, 120, 80, kRed);
-    const std::string path = dir.file("out.pdf");
-    std::ofstream(path, std::ios::binary) << "old";
+    // Written, it replaces the old file and leaves nothing beside it.
     ASSERT_EQ(write(path), S_OK) << message;
     EXPECT_EQ(entries(dir.path()), std::vector<std::string>{"out.pdf"});
     EXPECT_EQ(pdf_probe::page_sizes(path).size(), 1u);

@@ -75,20 +75,6 @@ protected:
         ASSERT_EQ(added, 4);
     }
 
-    // A text mark made by its ProgID over words 1 to 3.
-    void mark(host::document& doc, ZeCntMarkTextStyle style, OLE_COLOR colour)
-    {
-        auto m = road::create<IZCntElementTextMark>(u"Orvane.ZCntElementTextMark.1");
-        ASSERT_TRUE(m);
-        ASSERT_EQ(road::attach(m.get(), doc), S_OK);
-        com::ComPtr<IDispatch> p, view, range;
-        ASSERT_EQ(doc.page(1, p.put()), S_OK);
-        auto page = road::as<IZPrintContentPage>(p.get());
-        ASSERT_EQ(page->get_DocumentView(view.put()), S_OK);
-        ASSERT_EQ(page->CreateTextRange(1, 3, range.put()), S_OK);
-        ASSERT_EQ(m->MarkText(view.get(), range.get(), style, colour), S_OK);
-    }
-
     pdf_probe::raster render(const host::document& doc)
     {
         const std::string pdf = dir_.file("mark" + std::to_string(++count_) + ".pdf");
@@ -125,7 +111,7 @@ TEST_F(TextMarkPdf, AHighlightTintsTheMarkedWordsYellowAtHalfStrength)
     make_page(plain, kBaseline);
     make_page(marked, kBaseline);
     ASSERT_FALSE(HasFatalFailure());
-    mark(marked, zeCntMarkTextHighlight, 0x00FFFF);
+    road::mark_words(marked, 1, 3, zeCntMarkTextHighlight, 0x00FFFF);
     ASSERT_FALSE(HasFatalFailure());
     const pdf_probe::raster before = render(plain), after = render(marked);
     const auto& w = words_of(marked);
@@ -197,7 +183,7 @@ TEST_P(TextMarkBands, AOnePointBandRunsUnderTheMarkedWordsOnly)
     host::document doc;
     make_page(doc, baseline);
     ASSERT_FALSE(HasFatalFailure());
-    mark(doc, c.style, c.colour);
+    road::mark_words(doc, 1, 3, c.style, c.colour);
     ASSERT_FALSE(HasFatalFailure());
     const pdf_probe::raster shown = render(doc);
     const auto& w = words_of(doc);

@@ -1,5 +1,5 @@
-// The link element in the host engine: the host calls of its rebuilds, the typical road from
-// creation to a hit test in a reloaded document, deletion, and closing without leaks.
+// The link element in the host engine: the host calls of its rebuilds, what an emptied URL
+// keeps, deletion, and closing without leaks.
 #include <string>
 #include <vector>
 
@@ -13,22 +13,12 @@ using road::container_of;
 using road::create;
 using road::property;
 
-class LinkRoad : public road::classes {
+class LinkRoad : public road::on_pages {
 protected:
-    void SetUp() override
-    {
-        road::classes::SetUp();
-        ASSERT_EQ(doc.add_page(5950, 8420, 720), S_OK);
-    }
-
     com::ComPtr<IZCntElementLink> attached_link()
     {
-        auto link = create<IZCntElementLink>(u"Orvane.ZCntElementLink.1");
-        EXPECT_EQ(attach(link.get(), doc), S_OK);
-        return link;
+        return attached<IZCntElementLink>(u"Orvane.ZCntElementLink.1");
     }
-
-    host::document doc;
 };
 
 TEST_F(LinkRoad, RebuildCreatesTheLinkThenTheBorderAndReplacesThemOnAMove)
@@ -99,49 +89,6 @@ TEST_F(LinkRoad, WithoutBorderOnlyTheLinkAndAnEmptiedUrlKeepsWhatWasMade)
     const auto objects = doc.objects(1);
     ASSERT_EQ(road::kinds(objects), (std::vector<std::string>{"element", "link"}));
     EXPECT_EQ(property(objects[1], "URL"), "https://example.org/a");
-}
-
-TEST_F(LinkRoad, CreateAttachSetSaveReloadAttachAndHit)
-{
-    auto link = attached_link();
-    com::Bstr url(u"https://example.org"), description(u"Home");
-    ASSERT_EQ(link->SetPosition(100, 100, 400, 50), S_OK);
-    ASSERT_EQ(link->SetLinkData(url.get(), 0x00FF0000, VARIANT_TRUE), S_OK);
-    ASSERT_EQ(link->put_Description(description.get()), S_OK);
-    const LONG element_id = road::element_id(link.get());
-    ASSERT_NE(element_id, 0);
-    link.reset();
-
-    host::document loaded;
-    std::vector<BYTE> bytes;
-    auto again = road::as<IZCntElementLink>(road::reloaded(doc, 1, &loaded, &bytes).get());
-    ASSERT_TRUE(again);
-    EXPECT_EQ(loaded.elements(1)[0].id, element_id);
-    EXPECT_EQ(road::element_id(again.get()), element_id);
-    LONG left = 0, top = 0, width = 0, height = 0;
-    again->GetPosition(&left, &top, &width, &height);
-    EXPECT_EQ((std::vector<LONG>{left, top, width, height}), (std::vector<LONG>{100, 100, 400, 50}));
-    VARIANT_BOOL shadow = 0;
-    again->get_Shadow(&shadow);
-    EXPECT_EQ(shadow, VARIANT_TRUE);
-
-    com::ComPtr<IZCntElementInfo> found;
-    ASSERT_EQ(road::hit(loaded, 1, 150, 120, &found), S_OK);
-    ASSERT_TRUE(found);
-    LONG found_id = 0;
-    found->get_ElementID(&found_id);
-    EXPECT_EQ(found_id, element_id);
-    com::Bstr found_description;
-    found->get_Description(found_description.put());
-    EXPECT_EQ(found_description.view(), u"Home");
-    found.reset();
-    EXPECT_EQ(road::hit(loaded, 1, 50, 50, &found), S_FALSE);
-
-    // The reloaded document saves to the same bytes.
-    std::vector<BYTE> again_bytes;
-    std::string message;
-    ASSERT_EQ(loaded.save_bytes(&again_bytes, &message), S_OK);
-    EXPECT_EQ(again_bytes, bytes);
 }
 
 TEST_F(LinkRoad, DeleteRemovesItsObjectsAndItsContainerRecord)

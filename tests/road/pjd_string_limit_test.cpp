@@ -1,14 +1,13 @@
 // A document whose element holds a string longer than a record may is not saved: no file, and
 // a message naming the element and the property, however the string got there. One unit less
 // saves and loads back.
-#include <unistd.h>
-
 #include <fstream>
 #include <sstream>
 #include <string>
 
 #include "core/record_io.h"
 #include "tests/road/support.h"
+#include "tests/shell/temp_tree.h"
 
 namespace road {
 namespace {
@@ -23,30 +22,23 @@ std::string contents(const std::string& path)
     return all.str();
 }
 
-class PjdStringLimit : public classes {
+class PjdStringLimit : public on_pages {
 protected:
     void SetUp() override
     {
-        classes::SetUp();
-        ASSERT_EQ(doc.add_page(5950, 8420, 720), S_OK);
-        link = create<IZCntElementLink>(u"Orvane.ZCntElementLink.1");
+        on_pages::SetUp();
+        link = attached<IZCntElementLink>(u"Orvane.ZCntElementLink.1");
         ASSERT_TRUE(link);
-        ASSERT_EQ(attach(link.get(), doc), S_OK);
-        char name[] = "/tmp/pjd_limit_XXXXXX";
-        const int fd = mkstemp(name);
-        ASSERT_GE(fd, 0);
-        close(fd);
-        unlink(name);
-        path = std::string(name) + ".pjd";
+        ASSERT_TRUE(folder.ok());
+        path = folder.root() + "/limit.pjd";
     }
     void TearDown() override
     {
-        unlink(path.c_str());
         link.reset();
-        classes::TearDown();
+        on_pages::TearDown();
     }
 
-    host::document doc;
+    shell_test::TempTree folder;
     com::ComPtr<IZCntElementLink> link;
     std::string path;
 };

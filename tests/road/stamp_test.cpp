@@ -12,25 +12,17 @@
 
 namespace {
 
-using road::attach;
 using road::bytes;
 using road::create;
 using road::property;
 
 constexpr OLE_COLOR kNone = 0xFFFFFFFF;
 
-class Stamp : public road::classes {
+class Stamp : public road::on_pages {
 protected:
-    void SetUp() override
-    {
-        road::classes::SetUp();
-        ASSERT_EQ(doc.add_page(5950, 8420, 720), S_OK);
-    }
     com::ComPtr<IZCntElementStamp> stamp()
     {
-        auto s = create<IZCntElementStamp>(u"Orvane.ZCntElementStamp.1");
-        EXPECT_EQ(attach(s.get(), doc), S_OK);
-        return s;
+        return attached<IZCntElementStamp>(u"Orvane.ZCntElementStamp.1");
     }
     HRESULT set(IZCntElementStamp* s, const char16_t* header, const char16_t* content,
                 SHORT header_size = 70, SHORT inclination = 0, OLE_COLOR header_colour = 0xFF,
@@ -41,7 +33,6 @@ protected:
                                c.get(), 0x800000, f.get(), 0, 0, kNone, 0xFF,
                                zeCntStampStyleRectangle, 0, 25, inclination);
     }
-    host::document doc;
 };
 
 // Character metrics of Arial at a character height of t page units (720 per inch), taken
@@ -92,8 +83,7 @@ TEST_F(Stamp, ANewStampSavesItsNinetyFourByteRecord)
     const bytes got = road::saved_record(s.get());
     EXPECT_EQ(got.size(), 94u);
     EXPECT_EQ(got, expected);
-    auto other = create<IZCntElementStamp>(u"Orvane.ZCntElementStamp.1");
-    road::expect_only_whole_records_load(other.get(), expected);
+    road::expect_only_whole_records_load(s.get(), expected);
 }
 
 TEST_F(Stamp, SettersReplaceOrRefuseOutOfRangeValues)
@@ -164,9 +154,6 @@ TEST_F(Stamp, GrowsToHoldBothTextsAndCentresThem)
     // 198 units are 198 tenths of a point at 720 per inch.
     EXPECT_EQ(property(fonts[0], "Size"), "198");
     EXPECT_EQ(property(fonts[0], "Bold"), "-1");
-    const auto styles = doc.find(1, "line_style");
-    ASSERT_EQ(styles.size(), 1u);
-    EXPECT_EQ(property(styles[0], "Width"), "28");  // 1 mm
 }
 
 TEST_F(Stamp, AContentAloneTakesTheWholeHeightAndAHiddenHeaderKeepsItsPlace)

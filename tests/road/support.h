@@ -11,6 +11,7 @@
 #include "contentelements/cnt_container.h"
 #include "contentelements/cnt_element.h"
 #include "contentelements/cnt_link.h"
+#include "contentelements/cnt_textmark.h"
 #include "contentelements/zprint_objects.h"
 #include "contentelements/zprint_page.h"
 #include "core/element_state.h"
@@ -38,6 +39,29 @@ com::ComPtr<I> create(const char16_t* progid)
     return out;
 }
 
+// The classes registered and a document of `pages` equal pages, where elements made by ProgID
+// are attached as the tool attaches them.
+class on_pages : public classes {
+protected:
+    explicit on_pages(int pages = 1, LONG width = 5950, LONG height = 8420, LONG resolution = 720)
+        : pages_(pages), width_(width), height_(height), resolution_(resolution)
+    {
+    }
+    void SetUp() override
+    {
+        classes::SetUp();
+        for (int i = 0; i < pages_; ++i) ASSERT_EQ(doc.add_page(width_, height_, resolution_), S_OK);
+    }
+    template <typename I>
+    com::ComPtr<I> attached(const char16_t* progid, LONG page = 1, const host::document* on = nullptr);
+
+    host::document doc;
+
+private:
+    int pages_;
+    LONG width_, height_, resolution_;
+};
+
 // Attach(page objects, resources, document) of page `number`, through the engine's view that
 // notes what the element makes, as the tool attaches.
 inline HRESULT attach(IUnknown* element, const host::document& doc, LONG number = 1)
@@ -45,6 +69,14 @@ inline HRESULT attach(IUnknown* element, const host::document& doc, LONG number 
     com::ComPtr<IZElement> e;
     if (FAILED(element->QueryInterface(IZElement::iid, e.put_void()))) return E_NOINTERFACE;
     return doc.attach(number, e.get());
+}
+
+template <typename I>
+com::ComPtr<I> on_pages::attached(const char16_t* progid, LONG page, const host::document* on)
+{
+    auto element = create<I>(progid);
+    EXPECT_EQ(attach(element.get(), on ? *on : doc, page), S_OK);
+    return element;
 }
 
 // An object of `kind` made by page `page`'s object list (or, for kinds above 100, its resource
@@ -201,6 +233,21 @@ inline HRESULT hit(const host::document& doc, LONG page, LONG x, LONG y,
     com::ComPtr<IDispatch> p;
     doc.page(page, p.put());
     return container->FindElementFromPoint(p.get(), 0, x, y, found->put());
+}
+
+// A text mark made by its ProgID over `count` words of page 1 from word `first`.
+inline void mark_words(const host::document& doc, LONG first, LONG count, ZeCntMarkTextStyle style,
+                       OLE_COLOR colour)
+{
+    auto m = create<IZCntElementTextMark>(u"Orvane.ZCntElementTextMark.1");
+    ASSERT_TRUE(m);
+    ASSERT_EQ(attach(m.get(), doc), S_OK);
+    com::ComPtr<IDispatch> p, view, range;
+    ASSERT_EQ(doc.page(1, p.put()), S_OK);
+    auto page = road::as<IZPrintContentPage>(p.get());
+    ASSERT_EQ(page->get_DocumentView(view.put()), S_OK);
+    ASSERT_EQ(page->CreateTextRange(first, count, range.put()), S_OK);
+    ASSERT_EQ(m->MarkText(view.get(), range.get(), style, colour), S_OK);
 }
 
 }  // namespace road
