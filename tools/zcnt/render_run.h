@@ -42,8 +42,9 @@ void keep_until_exit(std::unique_ptr<T> what)
 }
 
 // 0 when the whole document succeeded, 2 for bad input (one line on `err`), 1 otherwise;
-// `name` names the description in messages.
-int run_description(const description& input, const std::string& name,
+// `name` names the description in messages. The run uses up the description's texts and
+// elements.
+int run_description(description& input, const std::string& name,
                     const render_options& options, std::FILE* err);
 
 }  // namespace zcnt
