@@ -24,7 +24,7 @@ int render_json(nlohmann::json input, std::string text, const std::string& name,
 {
     auto parsed = std::make_unique<description>();
     try {
-        *parsed = parse_description(input);
+        *parsed = parse_description(std::move(input));
     } catch (const std::exception& e) {
         std::fprintf(err, "zcnt: %s: %s\n", name.c_str(), e.what());
         return 1;
