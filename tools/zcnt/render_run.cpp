@@ -9,6 +9,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "contentelements/cnt_container.h"
@@ -114,7 +115,7 @@ private:
     {
         const LONG resolution = input_.pages.empty() ? 720 : input_.pages.front().resolution;
         std::string message;
-        if (FAILED(host_document_.add_pdf_pages(*options.base_pages, options.base_pdf, resolution,
+        if (FAILED(host_document_.add_pdf_pages(std::move(*options.base_pages), options.base_pdf, resolution,
                                                 &message)))
             throw failure{message};
         for (LONG n = 1; n <= host_document_.page_count(); ++n) {
@@ -449,10 +450,15 @@ int run_description(description& input, const std::string& name,
             throw failure{error};
         if (!options.pdf.empty()) {
             std::string bytes;
-            const bool made = options.base_pdf.empty()
-                                  ? make_pdf_bytes(r.document(), options.flatten, err, &bytes, &error)
-                                  : make_pdf_over(r.document(), options.base_pdf, options.flatten,
-                                                  err, &bytes, &error);
+            bool made = make_pdf_bytes(r.document(), options.flatten, err, &bytes, &error);
+            if (made && !options.base_pdf.empty()) {
+                // What lies over the input is all the document still gives: it goes before the
+                // input is read, so that the two are not held together.
+                running.reset();
+                std::string layer;
+                layer.swap(bytes);
+                made = make_pdf_over(options.base_pdf, layer, err, &bytes, &error);
+            }
             if (!made || !outputs.add(options.pdf, bytes, &error)) throw failure{error};
         }
         if (!outputs.commit(&error)) throw failure{error};
