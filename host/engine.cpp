@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <unordered_set>
+#include <utility>
 
 #include "host/input/pdf_text.h"
 #include "host/kinds/host_object.h"
@@ -257,10 +258,25 @@ HRESULT document::add_pdf_pages(const std::string& path, LONG resolution,
     if (!message) message = &ignored;
     std::vector<input::pdf_page_text> pages;
     RETURN_IF_FAILED(input::read_pdf_text(path, &pages, message));
-    return add_pdf_pages(pages, path, resolution, message);
+    return add_pdf_pages(std::move(pages), path, resolution, message);
 }
 
 HRESULT document::add_pdf_pages(const std::vector<input::pdf_page_text>& pages,
+                                const std::string& path, LONG resolution,
+                                std::string* message) noexcept
+{
+    std::string ignored;
+    if (!message) message = &ignored;
+    try {
+        std::vector<input::pdf_page_text> copy(pages);
+        return add_pdf_pages(std::move(copy), path, resolution, message);
+    } catch (const std::bad_alloc&) {
+        *message = "out of memory for the pages of " + path;
+        return E_OUTOFMEMORY;
+    }
+}
+
+HRESULT document::add_pdf_pages(std::vector<input::pdf_page_text>&& pages,
                                 const std::string& path, LONG resolution,
                                 std::string* message) noexcept
 {
@@ -282,13 +298,17 @@ HRESULT document::add_pdf_pages(const std::vector<input::pdf_page_text>& pages,
                 return E_INVALIDARG;
             }
         }
-        for (const input::pdf_page_text& p : pages) {
+        // The words move to their pages, and each page's list read goes once moved: a long
+        // document's words are never held twice.
+        for (input::pdf_page_text& p : pages) {
             LONG number = 0;
             RETURN_IF_FAILED(add_page(units(p.width), units(p.height), resolution, &number));
-            class page* made = page_at(doc_, number);
-            for (const input::pdf_word& w : p.words)
-                made->words().push_back({w.text, units(w.left), units(w.top), units(w.right),
-                                         units(w.bottom), 0});
+            std::vector<word>& words = page_at(doc_, number)->words();
+            words.reserve(words.size() + p.words.size());
+            for (input::pdf_word& w : p.words)
+                words.push_back({std::move(w.text), units(w.left), units(w.top), units(w.right),
+                                 units(w.bottom), 0});
+            std::vector<input::pdf_word>().swap(p.words);
         }
     } catch (const std::bad_alloc&) {
         *message = "out of memory for the pages of " + path;

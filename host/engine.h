@@ -105,8 +105,11 @@ public:
     // report.
     HRESULT add_pdf_pages(const std::string& path, LONG resolution,
                           std::string* message = nullptr) noexcept;
-    // The same for pages read already (input/pdf_text.h); `path` names them in messages.
+    // The same for pages read already (input/pdf_text.h); `path` names them in messages. Pages
+    // given as an rvalue give up their words to the document's pages (their sizes stay).
     HRESULT add_pdf_pages(const std::vector<input::pdf_page_text>& pages, const std::string& path,
+                          LONG resolution, std::string* message = nullptr) noexcept;
+    HRESULT add_pdf_pages(std::vector<input::pdf_page_text>&& pages, const std::string& path,
                           LONG resolution, std::string* message = nullptr) noexcept;
     HRESULT write_pdf_over(const std::string& input, const pdf::write_options& options,
                            std::string* bytes, pdf::write_report* report,

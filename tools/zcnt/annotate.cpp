@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <string_view>
+#include <utility>
 
 #include <nlohmann/json.hpp>
 
@@ -158,7 +159,8 @@ int run_annotate(const annotate_options& options, std::FILE* out, std::FILE* err
     render.base_pages = &pages;
     const std::string name = options.description.empty() ? options.input : options.description;
     // The description's own keys keep their places: the pages and the marks come after them.
-    const int status = render_description(input, name, render, err, text);
+    // Both are given up: the run frees them once read.
+    const int status = render_description(std::move(input), name, render, err, std::move(text));
     if (status == 0) {
         std::fprintf(out, "%s\n", options.output.c_str());
         if (!options.save.empty()) std::fprintf(out, "%s\n", options.save.c_str());

@@ -99,7 +99,7 @@ void parse_text_fields(const json& t, const std::string& where, text_description
     integer("color", &out->color);
 }
 
-void parse_texts(const json& texts, description* d)
+void parse_texts(json& texts, description* d)
 {
     if (!texts.is_array()) throw fault{"\"texts\" must be an array"};
     for (std::size_t i = 0; i < texts.size(); ++i) {
@@ -118,6 +118,7 @@ void parse_texts(const json& texts, description* d)
             throw fault{};
         }
         d->texts.push_back(std::move(text));
+        texts[i] = nullptr;
     }
     d->has_texts = true;
 }
@@ -241,7 +242,7 @@ bool has_fault(const call_description& call)
            (!call.arguments.empty() && call.arguments.back().kind == argument::kinds::fault);
 }
 
-void parse_elements(const json& elements, description* d)
+void parse_elements(json& elements, description* d)
 {
     if (!elements.is_array()) throw fault{"\"elements\" must be an array"};
     for (std::size_t i = 0; i < elements.size(); ++i) {
@@ -271,6 +272,7 @@ void parse_elements(const json& elements, description* d)
                           (!element.calls.empty() && has_fault(element.calls.back()));
         d->elements.push_back(std::move(element));
         if (stop) throw fault{};
+        elements[i] = nullptr;
     }
 }
 
@@ -298,7 +300,7 @@ void parse_hits(const json& hits, description* d)
 
 }  // namespace
 
-description parse_description(const json& input)
+description parse_description(json input)
 {
     description d;
     try {

@@ -7,7 +7,8 @@
 
 namespace zcnt {
 
-// Everything up to the first fault, which is kept with the part it belongs to.
-description parse_description(const nlohmann::json& input);
+// Everything up to the first fault, which is kept with the part it belongs to. Each text and
+// element of `input` is freed once read, so a long description is not held twice.
+description parse_description(nlohmann::json input);
 
 }  // namespace zcnt

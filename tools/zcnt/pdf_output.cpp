@@ -3,6 +3,10 @@
 
 #include <unistd.h>
 
+#include <vector>
+
+#include "host/output/pdf/overlay.h"
+
 namespace zcnt {
 namespace {
 
@@ -57,15 +61,12 @@ bool make_pdf_bytes(const host::document& doc, bool flatten, std::FILE* err, std
     return true;
 }
 
-bool make_pdf_over(const host::document& doc, const std::string& base, bool flatten,
-                   std::FILE* err, std::string* bytes, std::string* error)
+bool make_pdf_over(const std::string& base, const std::string& layer, std::FILE* err,
+                   std::string* bytes, std::string* error)
 {
-    LONG shown = -1;
-    host::pdf::write_options options = options_for(doc, err, &shown);
-    options.flatten = flatten;
-    host::pdf::write_report report;
-    if (FAILED(doc.write_pdf_over(base, options, bytes, &report, error))) return false;
-    print_warnings(report, err);
+    std::vector<std::string> warnings;
+    if (FAILED(host::pdf::overlay_pdf(base, layer, bytes, &warnings, error))) return false;
+    for (const std::string& w : warnings) std::fprintf(err, "zcnt: warning: %s\n", w.c_str());
     return true;
 }
 

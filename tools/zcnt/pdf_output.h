@@ -13,8 +13,10 @@ namespace zcnt {
 // each. `flatten`: the notes, stamps and text marks as page content, not annotations.
 bool make_pdf_bytes(const host::document& doc, bool flatten, std::FILE* err, std::string* bytes,
                     std::string* error);
-// The same laid over the pages of the PDF file `base` (zcnt annotate).
-bool make_pdf_over(const host::document& doc, const std::string& base, bool flatten,
-                   std::FILE* err, std::string* bytes, std::string* error);
+// zcnt annotate: `layer`, the document's pages as make_pdf_bytes gave them, laid over the pages
+// of the PDF file `base`. It needs nothing of the document, which can go first: a long input's
+// objects and the document are then not held together.
+bool make_pdf_over(const std::string& base, const std::string& layer, std::FILE* err,
+                   std::string* bytes, std::string* error);
 
 }  // namespace zcnt

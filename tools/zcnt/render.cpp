@@ -24,7 +24,7 @@ int render_json(nlohmann::json input, std::string text, const std::string& name,
 {
     auto parsed = std::make_unique<description>();
     try {
-        *parsed = parse_description(input);
+        *parsed = parse_description(std::move(input));
     } catch (const std::exception& e) {
         std::fprintf(err, "zcnt: %s: %s\n", name.c_str(), e.what());
         return 1;
@@ -80,9 +80,9 @@ int render_saved(const std::string& bytes, const render_options& options, std::F
 }  // namespace
 
 int render_description(nlohmann::json input, const std::string& name,
-                       const render_options& options, std::FILE* err, const std::string& text)
+                       const render_options& options, std::FILE* err, std::string text)
 {
-    return render_json(std::move(input), text, name, options, err);
+    return render_json(std::move(input), std::move(text), name, options, err);
 }
 
 int run_render(const render_options& options, std::FILE* out, std::FILE* err)

@@ -17,6 +17,6 @@ int run_render(const render_options& options, std::FILE* out, std::FILE* err);
 // the JSON as written when there is one, gives the place of a key it does not know.
 int render_description(nlohmann::json input, const std::string& name,
                        const render_options& options, std::FILE* err,
-                       const std::string& text = {});
+                       std::string text = {});
 
 }  // namespace zcnt

@@ -9,6 +9,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "contentelements/cnt_container.h"
@@ -64,7 +65,9 @@ WORD flags_of(call_description::kinds kind)
 
 class renderer {
 public:
-    explicit renderer(const description& input) : input_(input) {}
+    // The description is used up as it runs: each text and element is freed once the document
+    // holds what it made, so that a long description and its document are not both held whole.
+    explicit renderer(description& input) : input_(input) {}
 
     void run(const render_options& options)
     {
@@ -81,11 +84,14 @@ public:
         else
             for (std::size_t i = 0; i < input_.pages.size(); ++i) add_page(input_.pages[i], i + 1);
         for (std::size_t i = 0; i < input_.texts.size(); ++i) add_text(input_.texts[i], i + 1);
+        std::vector<text_description>().swap(input_.texts);
         // The host's own text is the text a text mark can find.
         if (input_.has_texts)
             for (LONG p = 1; p <= host_document_.page_count(); ++p) host_document_.recognise_words(p);
-        for (std::size_t i = 0; i < input_.elements.size(); ++i)
+        for (std::size_t i = 0; i < input_.elements.size(); ++i) {
             run_element(input_.elements[i], i + 1);
+            input_.elements[i] = element_description{};
+        }
         if (reporting_ && !input_.hits.empty()) {
             com::ComPtr<IZCntElementContainer> container = container_of(document_.get());
             for (const hit_description& hit : input_.hits) {
@@ -109,7 +115,7 @@ private:
     {
         const LONG resolution = input_.pages.empty() ? 720 : input_.pages.front().resolution;
         std::string message;
-        if (FAILED(host_document_.add_pdf_pages(*options.base_pages, options.base_pdf, resolution,
+        if (FAILED(host_document_.add_pdf_pages(std::move(*options.base_pages), options.base_pdf, resolution,
                                                 &message)))
             throw failure{message};
         for (LONG n = 1; n <= host_document_.page_count(); ++n) {
@@ -391,7 +397,7 @@ private:
         return out;
     }
 
-    const description& input_;
+    description& input_;
     // Declared first so that it closes last, once every element and page reference is gone.
     host::document host_document_;
     com::ComPtr<IZDocument> document_;
@@ -405,7 +411,7 @@ private:
 
 }  // namespace
 
-int run_description(const description& input, const std::string& name,
+int run_description(description& input, const std::string& name,
                     const render_options& options, std::FILE* err)
 {
     element_classes classes;
@@ -444,10 +450,15 @@ int run_description(const description& input, const std::string& name,
             throw failure{error};
         if (!options.pdf.empty()) {
             std::string bytes;
-            const bool made = options.base_pdf.empty()
-                                  ? make_pdf_bytes(r.document(), options.flatten, err, &bytes, &error)
-                                  : make_pdf_over(r.document(), options.base_pdf, options.flatten,
-                                                  err, &bytes, &error);
+            bool made = make_pdf_bytes(r.document(), options.flatten, err, &bytes, &error);
+            if (made && !options.base_pdf.empty()) {
+                // What lies over the input is all the document still gives: it goes before the
+                // input is read, so that the two are not held together.
+                running.reset();
+                std::string layer;
+                layer.swap(bytes);
+                made = make_pdf_over(options.base_pdf, layer, err, &bytes, &error);
+            }
             if (!made || !outputs.add(options.pdf, bytes, &error)) throw failure{error};
         }
         if (!outputs.commit(&error)) throw failure{error};

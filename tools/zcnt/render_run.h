@@ -22,9 +22,10 @@ struct render_options {
     bool flatten = false;     // notes, stamps, text marks and markers as plain page content
     bool verbose = false;     // say on `err` where the element classes come from
     // Annotating: the PDF file whose pages the document's are laid over, and those pages as
-    // read (the description's pages are of their sizes; their words are the pages' words).
+    // read (the description's pages are of their sizes; their words are the pages' words, and
+    // the run takes them over).
     std::string base_pdf;
-    const std::vector<host::input::pdf_page_text>* base_pages = nullptr;
+    std::vector<host::input::pdf_page_text>* base_pages = nullptr;
     // A saved document the run goes on with (its pages and elements the run's own, numbered
     // page by page) instead of making pages; the run takes it over.
     host::document* loaded = nullptr;
@@ -42,8 +43,9 @@ void keep_until_exit(std::unique_ptr<T> what)
 }
 
 // 0 when the whole document succeeded, 2 for bad input (one line on `err`), 1 otherwise;
-// `name` names the description in messages.
-int run_description(const description& input, const std::string& name,
+// `name` names the description in messages. The run uses up the description's texts and
+// elements.
+int run_description(description& input, const std::string& name,
                     const render_options& options, std::FILE* err);
 
 }  // namespace zcnt
