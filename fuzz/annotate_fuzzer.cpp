@@ -96,3 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ::unlink(path.c_str());
     return 0;
 }
+
+#ifdef ZCNT_FUZZ_REPLAY_MAIN
+#include "fuzz/replay_main.h"
+#endif
