@@ -13,6 +13,7 @@
 #include "module/registrar_scripts.h"
 #include "platform/registry/registrar.h"
 #include "platform/registry/type_library_registration.h"
+#include "platform/shell/locale_info.h"
 #include "platform/shell/text.h"
 
 namespace cnt::module {
@@ -40,24 +41,42 @@ struct script_context {
     }
 };
 
-HRESULT register_all(std::string_view path)
+// The module's scripts run in the system's locale, whatever the calling thread had set.
+class system_locale {
+public:
+    system_locale() : saved_(GetThreadLocale()) { SetThreadLocale(LOCALE_SYSTEM_DEFAULT); }
+    ~system_locale() { SetThreadLocale(saved_); }
+    system_locale(const system_locale&) = delete;
+    system_locale& operator=(const system_locale&) = delete;
+
+private:
+    LCID saved_;
+};
+
+HRESULT register_module(const script_context& scripts)
 {
-    const script_context scripts(path);
+    const system_locale locale;
     RETURN_IF_FAILED(scripts.run(kAppIdScript, &registry::register_script));
     for (const class_entry& c : class_map())
         RETURN_IF_FAILED(scripts.run(c.script, &registry::register_script));
     com::ComPtr<ITypeLib> lib;
     RETURN_IF_FAILED(com::automation::get_type_library<ContentElementsLib>(lib.put()));
     // The library names no help file, so no help folder is given.
-    RETURN_IF_FAILED(RegisterTypeLib(lib.get(), scripts.module.c_str(), nullptr));
+    return RegisterTypeLib(lib.get(), scripts.module.c_str(), nullptr);
+}
+
+HRESULT register_all(std::string_view path)
+{
+    const script_context scripts(path);
+    RETURN_IF_FAILED(register_module(scripts));
     // Last, so that the interfaces are marshalled by the module's own factory rather than by
     // the automation marshaller the type library names.
     return register_proxy_stub_server(scripts.module);
 }
 
-HRESULT unregister_all(std::string_view path)
+HRESULT unregister_module(const script_context& scripts)
 {
-    const script_context scripts(path);
+    const system_locale locale;
     for (const class_entry& c : class_map())
         RETURN_IF_FAILED(scripts.run(c.script, &registry::unregister_script));
     com::ComPtr<ITypeLib> lib;
@@ -67,7 +86,13 @@ HRESULT unregister_all(std::string_view path)
     const TLIBATTR a = *attr;
     lib->ReleaseTLibAttr(attr);
     RETURN_IF_FAILED(UnRegisterTypeLib(a.guid, a.wMajorVerNum, a.wMinorVerNum, a.lcid, a.syskind));
-    RETURN_IF_FAILED(scripts.run(kAppIdScript, &registry::unregister_script));
+    return scripts.run(kAppIdScript, &registry::unregister_script);
+}
+
+HRESULT unregister_all(std::string_view path)
+{
+    const script_context scripts(path);
+    RETURN_IF_FAILED(unregister_module(scripts));
     // The factory's entries are written once more before they go, so that what the type
     // library's removal took from the interface keys is removed whole as well.
     RETURN_IF_FAILED(register_proxy_stub_server(scripts.module));

@@ -8,6 +8,7 @@
 #include "platform/registry/key_tree.h"
 #include "platform/registry/reg_store.h"
 #include "platform/registry/registry.h"
+#include "platform/shell/text.h"
 
 namespace registry {
 namespace {
@@ -26,16 +27,6 @@ std::vector<BYTE> string_data(std::u16string_view text)
 }
 
 void set_default(key* at, std::u16string_view text) { at->set_value(u"", REG_SZ, string_data(text)); }
-
-std::u16string decimal(unsigned n)
-{
-    std::u16string out;
-    do {
-        out.insert(out.begin(), static_cast<char16_t>(u'0' + n % 10));
-        n /= 10;
-    } while (n);
-    return out;
-}
 
 HRESULT result_of(LONG r)
 {
@@ -57,7 +48,7 @@ HRESULT register_proxy(std::u16string_view module_path,
                 key* at = create(root, {u"Interface", com::format_guid_u16(i.iid)});
                 set_default(at, i.name);
                 set_default(at->add_child(u"ProxyStubClsid32"), clsid);
-                set_default(at->add_child(u"NumMethods"), decimal(i.methods));
+                set_default(at->add_child(u"NumMethods"), shell::utf8_to_utf16(std::to_string(i.methods)));
             }
             key* server = create(root, {u"CLSID", clsid});
             set_default(server, u"PSFactoryBuffer");

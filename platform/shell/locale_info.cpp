@@ -156,6 +156,23 @@ LCID GetUserDefaultLCID() noexcept { return MAKELCID(GetUserDefaultLangID(), SOR
 LANGID GetSystemDefaultLangID() noexcept { return GetUserDefaultLangID(); }
 LCID GetSystemDefaultLCID() noexcept { return GetUserDefaultLCID(); }
 
+namespace {
+thread_local LCID thread_locale = 0;  // 0: not set, the user's
+}  // namespace
+
+LCID GetThreadLocale() noexcept { return thread_locale ? thread_locale : GetUserDefaultLCID(); }
+
+BOOL SetThreadLocale(LCID locale) noexcept
+{
+    const locale_entry* entry = find_id(resolve(locale));
+    if (!entry) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    thread_locale = MAKELCID(entry->id, SORT_DEFAULT);
+    return TRUE;
+}
+
 int GetLocaleInfoA(LCID locale, LCTYPE type, LPSTR buffer, int size) noexcept
 {
     return hand_out(locale, type, buffer, size);

@@ -16,6 +16,7 @@
 #pragma once
 
 #include "platform/com/codepage.h"
+#include "platform/com/variant.h"
 #include "platform/shell/overrides.h"
 #include "platform/shell/shell_types.h"
 
@@ -40,10 +41,8 @@ constexpr LCID MAKELCID(LANGID id, WORD sort) noexcept
 }
 constexpr LANGID LANGIDFROMLCID(LCID id) noexcept { return static_cast<LANGID>(id & 0xFFFF); }
 
-constexpr LCID LOCALE_NEUTRAL = 0x0000;
-constexpr LCID LOCALE_INVARIANT = 0x007F;
-constexpr LCID LOCALE_USER_DEFAULT = 0x0400;
-constexpr LCID LOCALE_SYSTEM_DEFAULT = 0x0800;
+// LOCALE_NEUTRAL, LOCALE_INVARIANT, LOCALE_USER_DEFAULT and LOCALE_SYSTEM_DEFAULT come with the
+// variant conversions, which take them too.
 
 constexpr LCTYPE LOCALE_ILANGUAGE = 0x0001;
 constexpr LCTYPE LOCALE_SABBREVLANGNAME = 0x0003;
@@ -56,6 +55,12 @@ LANGID GetUserDefaultLangID() noexcept;
 LCID GetUserDefaultLCID() noexcept;
 LANGID GetSystemDefaultLangID() noexcept;
 LCID GetSystemDefaultLCID() noexcept;
+
+// The calling thread's locale: the user's until the thread sets another. SetThreadLocale takes
+// LOCALE_USER_DEFAULT and LOCALE_SYSTEM_DEFAULT as the ids they stand for; FALSE with
+// ERROR_INVALID_PARAMETER for a locale GetLocaleInfo does not know.
+LCID GetThreadLocale() noexcept;
+BOOL SetThreadLocale(LCID locale) noexcept;
 
 int GetLocaleInfoA(LCID locale, LCTYPE type, LPSTR buffer, int size) noexcept;
 int GetLocaleInfoW(LCID locale, LCTYPE type, LPWSTR buffer, int size) noexcept;

@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "platform/shell/locale_info.h"
 #include "tests/shell/temp_tree.h"
@@ -64,6 +65,24 @@ TEST(Locale, EnvironmentOrderIsLcAllThenLcMessagesThenLang)
     EXPECT_EQ(GetUserDefaultLangID(), 0x041D);
     shell::set_locale_override(std::nullopt);
     EXPECT_EQ(GetUserDefaultLangID(), 0x040C);
+}
+
+TEST(Locale, ThreadLocaleFollowsTheUserUntilSetAndStaysWithItsThread)
+{
+    shell::set_locale_override(std::string("de_AT"));
+    EXPECT_EQ(GetThreadLocale(), 0x0C07u) << "the user's locale while none is set";
+    EXPECT_TRUE(SetThreadLocale(0x040C));
+    EXPECT_EQ(GetThreadLocale(), 0x040Cu);
+    LCID other = 0;
+    std::thread([&] { other = GetThreadLocale(); }).join();
+    EXPECT_EQ(other, 0x0C07u) << "another thread keeps its own";
+    SetLastError(0);
+    EXPECT_FALSE(SetThreadLocale(0x7777));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(GetThreadLocale(), 0x040Cu) << "a refused locale changes nothing";
+    EXPECT_TRUE(SetThreadLocale(LOCALE_SYSTEM_DEFAULT));
+    EXPECT_EQ(GetThreadLocale(), 0x0C07u) << "the system default stands for its id";
+    shell::set_locale_override(std::nullopt);
 }
 
 TEST(Locale, GetLocaleInfoItemsAndBufferRules)

@@ -3,12 +3,9 @@
 # another library (names, types, flags, options, values, rectangles, colours, appearances),
 # filled in the way a form filler does, and the answers read back with zcnt form-data; and the
 # messages and exit codes for files that are no readable form.
-set -uo pipefail
+. "$(dirname "$0")/common.sh"
 zcnt=$1
 example=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAILED: $*" >&2; exit 1; }
 
 "$zcnt" render "$example" -o "$work/form.pdf" || fail "render exited with $?"
 qpdf --check "$work/form.pdf" >"$work/check.txt" 2>&1 || fail "qpdf --check: $(cat "$work/check.txt")"

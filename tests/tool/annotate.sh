@@ -3,11 +3,8 @@
 # with a stamp, a note and marked phrases: the original text, link and outline survive, each
 # mark lies over its phrase on the page as shown (pdftotext's word boxes, pixels by poppler),
 # nothing changes outside the annotations, and bad input is refused with nothing written.
-set -uo pipefail
+. "$(dirname "$0")/common.sh"
 zcnt=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAILED: $*" >&2; exit 1; }
 
 /usr/bin/python3 - "$work/plain.pdf" <<'PY' || fail "ReportLab cannot make the input"
 import sys

@@ -4,11 +4,8 @@
 # text reads as before, the phrase's words lie inside the highlight's QuadPoints on the page as
 # shown, qpdf finds nothing wrong, and no pixel changes outside the annotations. A page of no
 # size and a scan (a picture, no text) end with a message that says so.
-set -uo pipefail
+. "$(dirname "$0")/common.sh"
 zcnt=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAILED: $*" >&2; exit 1; }
 
 /usr/bin/python3 - "$work" <<'PY' || fail "ReportLab cannot make the inputs"
 import sys

@@ -3,11 +3,8 @@
 # beside it: the .pjd reopens, renders again over the same pages with the same words and
 # annotations, takes changes to its elements by number and new elements, and a missing or
 # changed original, or a change that cannot apply, is refused with a message.
-set -uo pipefail
+. "$(dirname "$0")/common.sh"
 zcnt=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAILED: $*" >&2; exit 1; }
 
 /usr/bin/python3 - "$work/in.pdf" <<'PY' || fail "ReportLab cannot make the input"
 import sys

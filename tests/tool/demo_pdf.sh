@@ -1,12 +1,9 @@
 #!/usr/bin/env bash
 # Usage: demo_pdf.sh ZCNT EXAMPLES_DIR — the main job as a user runs it: the demo and
 # render -o write PDF files that real tools accept; bad output paths leave nothing behind.
-set -uo pipefail
+. "$(dirname "$0")/common.sh"
 zcnt=$1
 examples=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAILED: $*" >&2; exit 1; }
 
 # The demo keeps its pictures in a temporary folder: a private TMPDIR shows whether it goes again,
 # whatever other programs do in the shared one at the same time.

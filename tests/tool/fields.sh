@@ -2,12 +2,9 @@
 # Usage: fields.sh ZCNT FIELDS.json — the form-field example as a user runs it: render with
 # children set through member paths, save and inspect the .pjd, hit and draw a field; and the
 # messages and exit codes of bad paths, arguments, names and scales.
-set -uo pipefail
+. "$(dirname "$0")/common.sh"
 zcnt=$1
 example=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAILED: $*" >&2; exit 1; }
 
 "$zcnt" render "$example" --save "$work/fields.pjd" --report "$work/report.json" ||
   fail "render of the fields exited with $?"

@@ -3,12 +3,9 @@
 # that cannot be written keeps the old .pjd and report as they were; a picture or PDF the
 # document cannot use stops the render with one line naming the file and its cause, and with
 # --keep-going is a warning.
-set -uo pipefail
+. "$(dirname "$0")/common.sh"
 zcnt=$1
 example=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAILED: $*" >&2; exit 1; }
 
 # The PDF target is a folder: nothing is replaced, nothing is left beside the targets.
 echo "old pjd" >"$work/doc.pjd"

@@ -4,12 +4,9 @@
 # unknown key is named with its line and column; a picture or PDF that is not there stops the
 # render with the file's name; render prints what it wrote; a long output name is no fault of
 # the temporary file's.
-set -uo pipefail
+. "$(dirname "$0")/common.sh"
 zcnt=$1
 example=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAILED: $*" >&2; exit 1; }
 
 # expect_error WANT ARGS…: exit 2, nothing on standard output, one line on standard error that
 # starts "zcnt: " and holds WANT.

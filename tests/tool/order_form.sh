@@ -3,11 +3,8 @@
 # a combo choice, two list entries, the check box, the second radio button, a date) and the
 # answers read back by zcnt form-data; the notes, stamps and marks of the other pages listed as
 # annotations, and none with --flatten.
-set -uo pipefail
+. "$(dirname "$0")/common.sh"
 zcnt=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAILED: $*" >&2; exit 1; }
 
 "$zcnt" demo -o "$work/demo.pdf" >/dev/null || fail "demo exited with $?"
 "$zcnt" demo --flatten -o "$work/flat.pdf" >/dev/null || fail "demo --flatten exited with $?"

@@ -2,12 +2,9 @@
 # Usage: qrcode_config.sh ZCNT EXAMPLES_DIR — the configured QR road as a user installs it: the
 # example configuration under a program files folder, its template made with zcnt render, an
 # image element naming it; the symbol lands where the INI file says and a reader decodes it.
-set -uo pipefail
+. "$(dirname "$0")/common.sh"
 zcnt=$1
 examples=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAILED: $*" >&2; exit 1; }
 
 export ZCNT_PROGRAM_FILES=$work/programs LANG=C LC_ALL= LC_MESSAGES=
 folder=$ZCNT_PROGRAM_FILES/Orvane/QRCode/ENU

@@ -1,11 +1,8 @@
 #!/usr/bin/env bash
 # Usage: render_inspect_hit.sh ZCNT EXAMPLE.json — fails with a message at the first surprise.
-set -uo pipefail
+. "$(dirname "$0")/common.sh"
 zcnt=$1
 example=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAILED: $*" >&2; exit 1; }
 
 "$zcnt" render "$example" --save "$work/doc.pjd" --report "$work/report.json" ||
   fail "render of the example exited with $?"

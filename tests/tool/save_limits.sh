@@ -2,11 +2,8 @@
 # Usage: save_limits.sh ZCNT — descriptions past the limits: a QR text of ten megabytes
 # renders at once and places nothing, and a string too long for a record stops the save with
 # one message naming the element and the property, leaving no file.
-set -uo pipefail
+. "$(dirname "$0")/common.sh"
 zcnt=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAILED: $*" >&2; exit 1; }
 
 # describe CLASS PROPERTY PREFIX COUNT CHARACTER: one element whose PROPERTY is PREFIX followed
 # by COUNT times CHARACTER.

@@ -2,12 +2,9 @@
 # Usage: user_paths.sh ZCNT EXAMPLE.json — output paths that are folders or links, and input
 # paths that are FIFOs: one clear line and exit code 2, or the write lands where the link points;
 # the description alone may come through a pipe.
-set -uo pipefail
+. "$(dirname "$0")/common.sh"
 zcnt=$1
 example=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAILED: $*" >&2; exit 1; }
 
 mkdir "$work/folder"
 for option in -o --save --report; do
