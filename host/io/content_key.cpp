@@ -1,4 +1,4 @@
-// Content keys: FNV-1a and a multiply-rotate hash over the same bytes, cached per file identity.
+// Content keys: FNV-1a and a multiply-rotate hash over the same bytes; a file's key is cached by path.
 #include "host/io/content_key.h"
 
 #include <sys/stat.h>
@@ -36,7 +36,18 @@ struct hasher {
     }
 };
 
-using identity = std::tuple<std::string, dev_t, ino_t, off_t, long long, long long>;
+using identity = std::tuple<dev_t, ino_t, off_t, long long, long long>;
+
+// What a path held when it was last hashed. One entry a path: a file written over again and
+// again (a host's output, a scratch input) replaces its entry rather than adding one.
+struct known_file {
+    identity id;
+    std::string key;
+};
+
+// Past this many paths the cache starts again: a host that reads thousands of files keeps
+// hashing them, not remembering each one for ever.
+constexpr std::size_t kMaxKnownFiles = 4096;
 
 }  // namespace
 
@@ -50,7 +61,7 @@ std::string bytes_key(const std::string& tag, const void* data, std::size_t size
 std::string file_content_key(const std::string& path)
 {
     static std::mutex lock;
-    static std::map<identity, std::string> known;
+    static std::map<std::string, known_file> known;
     std::FILE* file = com::fopen_regular_file(path.c_str());
     if (!file) return {};
     struct stat st {};
@@ -58,12 +69,12 @@ std::string file_content_key(const std::string& path)
         std::fclose(file);
         return {};
     }
-    const identity id{path, st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+    const identity id{st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
     {
         std::lock_guard<std::mutex> hold(lock);
-        if (auto it = known.find(id); it != known.end()) {
+        if (auto it = known.find(path); it != known.end() && it->second.id == id) {
             std::fclose(file);
-            return it->second;
+            return it->second.key;
         }
     }
     hasher h;
@@ -75,8 +86,13 @@ std::string file_content_key(const std::string& path)
     if (failed) return {};
     std::string key = h.key("file:");
     std::lock_guard<std::mutex> hold(lock);
-    if (known.size() > 4096) known.clear();
-    known.emplace(id, key);
+    if (auto it = known.find(path); it != known.end()) {
+        it->second.id = id;
+        it->second.key = key;
+        return key;
+    }
+    if (known.size() >= kMaxKnownFiles) known.clear();
+    known.emplace(path, known_file{id, key});
     return key;
 }
 

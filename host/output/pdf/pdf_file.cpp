@@ -7,8 +7,11 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <new>
 
+#include <qpdf/Buffer.hh>
+#include <qpdf/BufferInputSource.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFExc.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
@@ -17,6 +20,35 @@
 #include "platform/com/regular_file.h"
 
 namespace host::pdf {
+namespace {
+
+// Files up to this size are read whole before qpdf parses them: its file source seeks and
+// reads again for every line it scans, which for a damaged file (its cross-references rebuilt
+// by scanning) is a pair of system calls a line. Larger files are parsed from the file.
+constexpr long kReadWholeUpTo = 16L << 20;
+
+// The bytes of `file` as qpdf's input, or null when it is large or cannot be read at once (the
+// caller then lets qpdf read the file itself). Closes `file` only when it hands back bytes.
+std::shared_ptr<InputSource> read_small(const std::string& path, std::FILE* file)
+{
+    if (std::fseek(file, 0, SEEK_END) != 0) return nullptr;
+    const long size = std::ftell(file);
+    if (size < 0 || size > kReadWholeUpTo || std::fseek(file, 0, SEEK_SET) != 0) return nullptr;
+    try {
+        auto buffer = std::make_unique<Buffer>(static_cast<std::size_t>(size));
+        const std::size_t n =
+            size == 0 ? 0 : std::fread(buffer->getBuffer(), 1, buffer->getSize(), file);
+        if (n != buffer->getSize() || std::fgetc(file) != EOF) return nullptr;
+        auto source = std::make_shared<BufferInputSource>(path, buffer.get(), true);
+        buffer.release();
+        std::fclose(file);
+        return source;
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+}  // namespace
 
 pdf_file::pdf_file() noexcept = default;
 pdf_file::~pdf_file() = default;
@@ -54,7 +86,13 @@ HRESULT pdf_file::open(const std::string& path, const std::string& password,
                         "cannot open " + path + ": " +
                             (error == EISDIR || error == ESPIPE ? "not a file" : std::strerror(error)));
         }
-        pdf->processFile(path.c_str(), file, true, password.empty() ? nullptr : password.c_str());
+        const char* const secret = password.empty() ? nullptr : password.c_str();
+        if (std::shared_ptr<InputSource> bytes = read_small(path, file)) {
+            pdf->processInputSource(bytes, secret);
+        } else {
+            std::rewind(file);
+            pdf->processFile(path.c_str(), file, true, secret);
+        }
         std::vector<size> sizes;
         for (QPDFPageObjectHelper& page : QPDFPageDocumentHelper(*pdf).getAllPages()) {
             QPDFObjectHandle box = page.getTrimBox();
