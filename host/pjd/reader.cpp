@@ -383,6 +383,10 @@ HRESULT build(const parsed_file& f, bool pages_only, document_object* doc, std::
             element->QueryInterface(IZElement::iid, as_element.put_void());
             if (as_element) p->elements().push_back(as_element);
         }
+        // Only an element that was on its page is attached again: one the resource list alone
+        // holds was never attached, and attaching it would add it to the page objects, so that
+        // every save and reload would make one more of it.
+        if (!(item.place & (in_page_objects | known_element))) continue;
         elements.push_back(std::move(element));
         element_pages.push_back(p);
     }

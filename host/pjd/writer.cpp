@@ -346,30 +346,24 @@ private:
             page& p = *pages[i];
             const LONG index = static_cast<LONG>(i + 1);
             index_of_id[p.id()] = index;
-            auto is_known = [&p](IUnknown* object) { return p.knows_element(object); };
             std::unordered_set<IUnknown*> listed;
+            auto plan_element = [&](IUnknown* object, LONG page, LONG id, BYTE where) {
+                const BYTE known = p.knows_element(object) ? known_element : 0;
+                const auto flags = static_cast<BYTE>(where | known);
+                plan_.push_back({planned::element, object, page, id, flags});
+                listed.insert(object);
+            };
             for (const list_entry& e : p.objects().entries()) {
-                if (host_object_of(e.identity.get())) {
+                if (host_object_of(e.identity.get()))
                     add_host(e.identity.get(), index, e.id, placement::page_objects);
-                } else {
-                    BYTE flags = in_page_objects | (is_known(e.identity.get()) ? known_element : 0);
-                    plan_.push_back({planned::element, e.identity.get(), index, e.id, flags});
-                    listed.insert(e.identity.get());
-                }
-            }
-            for (const auto& e : p.elements()) {
-                // The engine's own elements (a placed PDF page) are saved as host objects.
-                if (host_object_of(e.get())) continue;
-                com::ComPtr<IUnknown> identity;
-                e->QueryInterface(IID_IUnknown, identity.put_void());
-                const bool in_list = identity && listed.count(identity.get()) != 0;
-                if (!in_list) plan_.push_back({planned::element, e.get(), index, 0, known_element});
+                else
+                    plan_element(e.identity.get(), index, e.id, in_page_objects);
             }
             for (const list_entry& e : p.resources().entries()) {
                 if (host_object_of(e.identity.get()))
                     add_host(e.identity.get(), index, e.id, placement::resources);
                 else
-                    plan_.push_back({planned::element, e.identity.get(), index, e.id, in_resources});
+                    plan_element(e.identity.get(), index, e.id, in_resources);
             }
             for (const list_entry& e : p.resources().unlisted()) {
                 if (host_object_of(e.identity.get())) {
@@ -377,10 +371,18 @@ private:
                 } else {
                     com::ComPtr<IPersist> persist;
                     e.identity->QueryInterface(IPersist::iid, persist.put_void());
-                    if (persist)
-                        plan_.push_back(
-                            {planned::element, e.identity.get(), index, 0, kept_in_resources});
+                    if (persist) plan_element(e.identity.get(), index, 0, kept_in_resources);
                 }
+            }
+            // Elements the page knows that no list holds; one a list holds is saved once, with
+            // its list, so that a reload does not make two of it.
+            for (const auto& e : p.elements()) {
+                // The engine's own elements (a placed PDF page) are saved as host objects.
+                if (host_object_of(e.get())) continue;
+                com::ComPtr<IUnknown> identity;
+                e->QueryInterface(IID_IUnknown, identity.put_void());
+                const bool in_list = identity && listed.count(identity.get()) != 0;
+                if (!in_list) plan_.push_back({planned::element, e.get(), index, 0, known_element});
             }
         }
         // Objects reached only through another object's properties come along, unlisted.

@@ -8,6 +8,7 @@
 #include "contentelements/cnt_link.h"
 #include "contentelements/cnt_note.h"
 #include "contentelements/cnt_pagebreak.h"
+#include "contentelements/zprint_objects.h"
 #include "tests/road/element_records.h"
 #include "tests/road/support.h"
 
@@ -82,6 +83,26 @@ TEST_P(EveryElementRecord, LoadsWholeOnlyAndSavesAgainTheSame)
     EXPECT_EQ(road::saved_record(fresh.get()), record);
     c.check_reloaded(fresh.get());
     road::expect_only_whole_records_load(fresh.get(), record);
+}
+
+// An element the resource list alone holds was never attached: a reload leaves it there, off
+// the page, and saves again the same (attaching it made one more of it at every reload).
+TEST_P(EveryElementRecord, OneTheResourcesAloneHoldStaysThereThroughReloads)
+{
+    auto element = road::create<IUnknown>(GetParam().progid);
+    com::ComPtr<IDispatch> list;
+    ASSERT_EQ(doc.resources(2, list.put()), S_OK);
+    const com::Variant held = com::Variant::from_unknown(element.get());
+    LONG id = 0;
+    ASSERT_EQ(as<IZResourceList>(list.get())->Add(*held.get(), &id), S_OK);
+    element.reset();
+    std::vector<BYTE> first, second;
+    ASSERT_EQ(doc.save_bytes(&first), S_OK);
+    host::document loaded;
+    ASSERT_EQ(host::document::load_bytes(first.data(), first.size(), &loaded), S_OK);
+    EXPECT_TRUE(loaded.elements(2).empty()) << "it is not on the page";
+    ASSERT_EQ(loaded.save_bytes(&second), S_OK);
+    EXPECT_EQ(second, first);
 }
 
 TEST_P(EveryElement, CreateAttachSetSaveReloadAttachAndHit)
