@@ -20,6 +20,7 @@
 #include "platform/com/fault_switch.h"
 #include "platform/com/streams.h"
 #include "tests/core/record_faults.h"
+#include "tests/shell/temp_tree.h"
 
 namespace element_test {
 
@@ -92,32 +93,15 @@ inline std::string property(const host::object_view& v, const std::string& name)
     return "<missing " + name + ">";
 }
 
-// A scratch directory, removed with its contents.
-class scratch {
+// A scratch directory, removed with its contents; files may go into folders not made yet.
+class scratch : public shell_test::TempTree {
 public:
-    scratch()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zcnt-elements-XXXXXX").string();
-        root_ = mkdtemp(pattern.data()) ? pattern : std::string();
-    }
-    ~scratch()
-    {
-        std::error_code ignored;
-        if (!root_.empty()) std::filesystem::remove_all(root_, ignored);
-    }
-    scratch(const scratch&) = delete;
-    scratch& operator=(const scratch&) = delete;
-    std::string path(const std::string& relative) const { return root_ + "/" + relative; }
-    const std::string& root() const { return root_; }
+    std::string path(const std::string& relative) const { return root() + "/" + relative; }
     void write(const std::string& relative, const std::string& contents) const
     {
         std::filesystem::create_directories(std::filesystem::path(path(relative)).parent_path());
-        std::ofstream out(path(relative), std::ios::binary | std::ios::trunc);
-        out << contents;
+        file(relative, contents);
     }
-
-private:
-    std::string root_;
 };
 
 // A host document with one page of 6000 × 8000 units at 300 per inch.
