@@ -1,4 +1,5 @@
-// Content keys: FNV-1a and a multiply-rotate hash over the same bytes; a file's key is cached by path.
+// Content keys: FNV-1a and a multiply-rotate hash over the same bytes; a file's key is cached
+// by path.
 #include "host/io/content_key.h"
 
 #include <sys/stat.h>

@@ -26,7 +26,10 @@ std::vector<BYTE> string_data(std::u16string_view text)
     return data;
 }
 
-void set_default(key* at, std::u16string_view text) { at->set_value(u"", REG_SZ, string_data(text)); }
+void set_default(key* at, std::u16string_view text)
+{
+    at->set_value(u"", REG_SZ, string_data(text));
+}
 
 HRESULT result_of(LONG r)
 {
@@ -48,7 +51,8 @@ HRESULT register_proxy(std::u16string_view module_path,
                 key* at = create(root, {u"Interface", com::format_guid_u16(i.iid)});
                 set_default(at, i.name);
                 set_default(at->add_child(u"ProxyStubClsid32"), clsid);
-                set_default(at->add_child(u"NumMethods"), shell::utf8_to_utf16(std::to_string(i.methods)));
+                const std::u16string methods = shell::utf8_to_utf16(std::to_string(i.methods));
+                set_default(at->add_child(u"NumMethods"), methods);
             }
             key* server = create(root, {u"CLSID", clsid});
             set_default(server, u"PSFactoryBuffer");

@@ -115,8 +115,8 @@ private:
     {
         const LONG resolution = input_.pages.empty() ? 720 : input_.pages.front().resolution;
         std::string message;
-        if (FAILED(host_document_.add_pdf_pages(std::move(*options.base_pages), options.base_pdf, resolution,
-                                                &message)))
+        if (FAILED(host_document_.add_pdf_pages(std::move(*options.base_pages), options.base_pdf,
+                                                resolution, &message)))
             throw failure{message};
         for (LONG n = 1; n <= host_document_.page_count(); ++n) {
             com::ComPtr<IDispatch> p;
