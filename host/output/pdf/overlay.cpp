@@ -11,7 +11,7 @@
 #include <new>
 #include <set>
 
-#include <qpdf/Buffer.hh>
+#include <qpdf/Pl_String.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFAcroFormDocumentHelper.hh>
 #include <qpdf/QPDFExc.hh>
@@ -202,13 +202,14 @@ HRESULT overlay_pdf(const std::string& input, const std::string& layer_bytes, st
         for (std::size_t i = 0; i < pages.size(); ++i)
             place(in, pages[i], ours[i], in_form, layer, layer_form);
         merge_catalog(in, layer);
+        // Written straight into the caller's string: a buffer copied out would hold the
+        // output twice at the peak.
+        Pl_String sink("annotated", nullptr, *out);
         QPDFWriter w(in);
-        w.setOutputMemory();
+        w.setOutputPipeline(&sink);
         w.setPreserveEncryption(false);
         w.setObjectStreamMode(qpdf_o_generate);
         w.write();
-        std::shared_ptr<Buffer> bytes = w.getBufferSharedPointer();
-        out->assign(reinterpret_cast<const char*>(bytes->getBuffer()), bytes->getSize());
     } catch (const std::bad_alloc&) {
         out->clear();
         *message = "out of memory while annotating " + input;
