@@ -42,10 +42,12 @@ grep -q "^page 7 " <<<"$listing" || fail "the saved demo lacks page 7"
 [ -s "$work/many-files/product.png" ] && [ -s "$work/many-files/datasheet.pdf" ] ||
   fail "the saved demo's pictures are not beside it"
 
-# render -o: every example renders to a PDF that qpdf accepts.
+# render -o: every example renders to a PDF that qpdf accepts, and saves and loads again.
 for json in "$examples"/render/*.json; do
-  "$zcnt" render "$json" -o "$work/example.pdf" || fail "render -o of $json exited with $?"
+  "$zcnt" render "$json" -o "$work/example.pdf" --save "$work/example.pjd" --report "$work/example.json" ||
+    fail "render -o of $json exited with $?"
   qpdf --check "$work/example.pdf" >/dev/null 2>&1 || fail "qpdf rejects the PDF of $json"
+  "$zcnt" inspect "$work/example.pjd" >/dev/null || fail "inspect of the render of $json"
 done
 
 echo "demo and render -o: all checks passed"
