@@ -85,16 +85,6 @@ TEST_F(OutputBatch, AFailureAnywhereLeavesTheOldFilesAndNoNewOnes)
     }
 }
 
-TEST_F(OutputBatch, OneFileAloneIsTheAtomicWriteOfBefore)
-{
-    harden_test::write_all(path("a.txt"), "old");
-    std::string message;
-    ASSERT_EQ(host::write_file_atomically(path("a.txt"), reinterpret_cast<const BYTE*>("new"), 3,
-                                          &message),
-              S_OK)
-        << message;
-    EXPECT_EQ(harden_test::read_all(path("a.txt")), "new");
-    EXPECT_EQ(names(), std::vector<std::string>{"a.txt"});
-}
+// One file alone is the atomic write of tests/host/user_files_test.cpp.
 
 }  // namespace

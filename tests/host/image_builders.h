@@ -147,18 +147,6 @@ inline bytes pattern(std::size_t count, unsigned seed)
     return out;
 }
 
-// The colour and alpha planes of interleaved samples with `channels` bytes a pixel.
-inline std::pair<bytes, bytes> split_alpha(const bytes& interleaved, int channels)
-{
-    bytes colour, alpha;
-    for (std::size_t i = 0; i < interleaved.size(); i += static_cast<std::size_t>(channels)) {
-        colour.insert(colour.end(), interleaved.begin() + static_cast<std::ptrdiff_t>(i),
-                      interleaved.begin() + static_cast<std::ptrdiff_t>(i) + channels - 1);
-        alpha.push_back(interleaved[i + static_cast<std::size_t>(channels) - 1]);
-    }
-    return {colour, alpha};
-}
-
 // ---- JPEG -------------------------------------------------------------------------------------
 
 struct jpeg_options {

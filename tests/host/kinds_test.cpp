@@ -62,7 +62,9 @@ void check_setter(LONG kind, HRESULT (I::*put)(T), HRESULT (I::*get)(T*), T star
     }
 }
 
-TEST(HostKinds, TransparencyRunsFromZeroToAHundred)
+// Transparency 0 to 100, modes within their enumerations, clip mode 0 or 1, a finite font
+// angle and an image size that is not negative.
+TEST(HostKinds, SettersRefuseValuesOutsideTheirRange)
 {
     using S = setter_case<SHORT>;
     check_setter<IZShape, SHORT>(zeKindShape, &IZShape::put_Transparency,
@@ -80,10 +82,6 @@ TEST(HostKinds, TransparencyRunsFromZeroToAHundred)
                                          "text#1.put_Transparency(101) !0x80070057"},
                                        S{"below", -32768, E_INVALIDARG, 20,
                                          "text#1.put_Transparency(-32768) !0x80070057"}});
-}
-
-TEST(HostKinds, ShapeModesAreTheInterfacesOwn)
-{
     using P = setter_case<ZeShapePaintMode>;
     const auto mode = [](LONG v) { return static_cast<ZeShapePaintMode>(v); };
     check_setter<IZShape, ZeShapePaintMode>(
@@ -99,10 +97,6 @@ TEST(HostKinds, ShapeModesAreTheInterfacesOwn)
         {B{"multiply", blend(1), S_OK, blend(1), "shape#1.put_BlendMode(1)"},
          B{"past the last", blend(2), E_INVALIDARG, blend(0),
            "shape#1.put_BlendMode(2) !0x80070057"}});
-}
-
-TEST(HostKinds, ClipModeIsZeroOrOne)
-{
     using C = setter_case<LONG>;
     check_setter<IZClipFrame, LONG>(zeKindClipFrame, &IZClipFrame::put_Mode,
                                     &IZClipFrame::get_Mode, 0,
@@ -110,10 +104,6 @@ TEST(HostKinds, ClipModeIsZeroOrOne)
                                      C{"two", 2, E_INVALIDARG, 0, "clip#1.put_Mode(2) !0x80070057"},
                                      C{"negative", -1, E_INVALIDARG, 0,
                                        "clip#1.put_Mode(-1) !0x80070057"}});
-}
-
-TEST(HostKinds, FontAngleIsFinite)
-{
     using A = setter_case<double>;
     check_setter<IZFont, double>(
         zeKindFont, &IZFont::put_Angle, &IZFont::get_Angle, 0.5,
@@ -122,10 +112,6 @@ TEST(HostKinds, FontAngleIsFinite)
            "font#1.put_Angle(inf) !0x80070057"},
          A{"not a number", std::nan(""), E_INVALIDARG, 0.5,
            "font#1.put_Angle(nan) !0x80070057"}});
-}
-
-TEST(HostKinds, ImageSizeIsNotNegative)
-{
     using W = setter_case<LONG>;
     check_setter<IZImageResource, LONG>(
         zeKindImageResource, &IZImageResource::put_Width, &IZImageResource::get_Width, 5,

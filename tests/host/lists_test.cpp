@@ -88,30 +88,7 @@ TEST_F(PageObjectList, IdsCountUpAreKeptForAnObjectAddedTwiceAndNeverReused)
     EXPECT_FALSE(found);
 }
 
-// Long lists are looked up through an index, short ones in place: the answers must not change
-// when a list crosses from one to the other, nor after removals on either side.
-TEST_F(PageObjectList, LongListsKeepIdsThroughAddsRemovalsAndOrder)
-{
-    std::vector<com::ComPtr<IDispatch>> made;
-    for (int n = 0; n < 600; ++n) {
-        made.push_back(make(n % 2 ? zeKindShape : zeKindLink));
-        ASSERT_EQ(add(made.back().get()), n + 1);
-    }
-    for (int n : {0, 255, 256, 599}) EXPECT_EQ(add(made[n].get()), n + 1) << n;
-    for (LONG id = 1; id <= 600; id += 3) ASSERT_EQ(objects->Remove(id), S_OK);
-    LONG count = 0;
-    objects->get_Count(&count);
-    EXPECT_EQ(count, 400);
-    // A removed object comes back under a fresh id; one still listed keeps its own.
-    EXPECT_EQ(add(made[0].get()), 601);
-    EXPECT_EQ(add(made[1].get()), 2);
-    EXPECT_EQ(objects->Order(601, 0, 0), S_OK);
-    EXPECT_EQ(ids().front(), 601);
-    com::ComPtr<IDispatch> found;
-    ASSERT_EQ(objects->ItemFromID(300, found.put()), S_OK);
-    EXPECT_TRUE(com::same_object(found.get(), made[299].get()));
-}
-
+// Long lists, looked up through an index: tests/host/long_lists_test.cpp.
 TEST_F(PageObjectList, RefusesResourceKindsNullsAndNonObjects)
 {
     com::ComPtr<IDispatch> font;

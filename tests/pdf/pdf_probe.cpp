@@ -126,7 +126,7 @@ std::string text(const std::string& pdf, int page)
     return r.status == 0 ? std::move(r.out) : std::string();
 }
 
-std::vector<font_row> parse_fonts(const std::string& pdffonts_output)
+static std::vector<font_row> parse_fonts(const std::string& pdffonts_output)
 {
     std::vector<font_row> rows;
     const auto lines = lines_of(pdffonts_output);

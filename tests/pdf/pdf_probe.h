@@ -31,8 +31,6 @@ struct font_row {
 };
 
 std::vector<font_row> fonts(const std::string& pdf);
-// The table printed by pdffonts; exposed so the parsing can be tested alone.
-std::vector<font_row> parse_fonts(const std::string& pdffonts_output);
 
 struct page_info {
     double width = 0, height = 0;

@@ -29,22 +29,14 @@ static_assert(sizeof kLongText - 1 == 200);
 
 constexpr char kUrl[] = "https://example.org/p/42";
 
-// A4 at 300 units per inch; the symbol's bounds are 4 inches square, 600 pixels at 150 dpi
-// starting at pixel 100.
+// A4 at 300 units per inch; the symbol's bounds are 4 inches square, 600 pixels at 150 dpi.
 constexpr LONG kResolution = 300;
 constexpr LONG kLeft = 200, kTop = 200, kSide = 1200;
 constexpr int kDpi = 150;
-constexpr double kFirstPixel = kLeft * double(kDpi) / kResolution;  // 100
-constexpr double kSidePixels = kSide * double(kDpi) / kResolution;  // 600
 
 constexpr ZeQRCodeErrorCorrectionLevel kLevels[] = {
     zeQRCodeErrorCorrectionLevelL, zeQRCodeErrorCorrectionLevelM,
     zeQRCodeErrorCorrectionLevelQ, zeQRCodeErrorCorrectionLevelH};
-
-struct qr_options {
-    ZeQRCodeErrorCorrectionLevel level = zeQRCodeErrorCorrectionLevelL;
-    SHORT margin = -1;  // -1: the element's default
-};
 
 std::u16string qr(const std::string& ascii) { return u"qrcode:" + std::u16string(ascii.begin(), ascii.end()); }
 
@@ -65,30 +57,25 @@ protected:
     }
 
     // A one-page document whose only content is an image element showing `file`.
-    void make(host::document& doc, const std::u16string& file, const qr_options& how)
+    void make(host::document& doc, const std::u16string& file, ZeQRCodeErrorCorrectionLevel level)
     {
         ASSERT_EQ(doc.add_page(2480, 3508, kResolution), S_OK);
         auto image = road::create<IZCntElementImage>(u"Orvane.ZCntElementImage.1");
         ASSERT_TRUE(image);
         ASSERT_EQ(road::attach(image.get(), doc), S_OK);
         // The QR settings only apply to the next symbol made, so they come first.
-        ASSERT_EQ(image->put_QRCodeErrorCorrectionLevel(how.level), S_OK);
-        if (how.margin >= 0) {
-            ASSERT_EQ(image->put_QRCodeMargin(how.margin), S_OK);
-        }
+        ASSERT_EQ(image->put_QRCodeErrorCorrectionLevel(level), S_OK);
         ASSERT_EQ(image->SetPosition(kLeft, kTop, kSide, kSide), S_OK);
         com::Bstr name(file);
         ASSERT_EQ(image->put_ImageFile(name.get()), S_OK);
     }
 
-    std::string write(const host::document& doc, const std::string& name, bool compress = true)
+    std::string write(const host::document& doc, const std::string& name)
     {
         const std::string pdf = dir_.file(name + ".pdf");
-        host::pdf::write_options options;
-        options.compress = compress;
         host::pdf::write_report report;
         std::string message;
-        EXPECT_EQ(host::pdf::write_pdf(doc.model(), pdf, options, &report, &message), S_OK)
+        EXPECT_EQ(host::pdf::write_pdf(doc.model(), pdf, {}, &report, &message), S_OK)
             << message;
         EXPECT_TRUE(report.warnings.empty()) << report.warnings.front();
         return pdf;
@@ -111,10 +98,12 @@ protected:
         return read.out;
     }
 
-    std::string round_trip(const std::u16string& file, const qr_options& how, bool binary = false)
+    std::string round_trip(const std::u16string& file,
+                           ZeQRCodeErrorCorrectionLevel level = zeQRCodeErrorCorrectionLevelL,
+                           bool binary = false)
     {
         host::document doc;
-        make(doc, file, how);
+        make(doc, file, level);
         if (HasFatalFailure()) return {};
         return decode(write(doc, "qr" + std::to_string(++count_)), binary);
     }
@@ -128,7 +117,7 @@ TEST_F(QrRoundTrip, AShortUrlAndATwoHundredCharacterTextReadBackAtEveryLevel)
 {
     for (const char* text : {kUrl, kLongText})
         for (ZeQRCodeErrorCorrectionLevel level : kLevels)
-            EXPECT_EQ(round_trip(qr(text), {level}), text) << "level " << level;
+            EXPECT_EQ(round_trip(qr(text), level), text) << "level " << level;
 }
 
 // Spaces around the text are not part of the symbol. The symbol holds the text's bytes in code
@@ -146,72 +135,10 @@ TEST_F(QrRoundTrip, TheSymbolHoldsTheTrimmedTextInCodePage1252)
         {u"qrcode:Grüße aus Köln – 東京", true, "Gr\xFC\xDF" "e aus K\xF6ln \x96 ??"},
         {u"qrcode:東京", false, "??"},
     };
-    for (const auto& c : cases) EXPECT_EQ(round_trip(c.file, {}, c.binary), c.read);
+    for (const auto& c : cases) EXPECT_EQ(round_trip(c.file, zeQRCodeErrorCorrectionLevelL, c.binary), c.read);
 }
 
-// The placed symbol fills its square bounds, so a module measures 600 / (modules + 2 margins)
-// pixels; the top-left finder pattern's first row is 7 dark modules.
-double finder_width(const pdf_probe::raster& r, double module)
-{
-    const int y = static_cast<int>(kFirstPixel + module * 1.5);  // middle of the first row
-    int x = static_cast<int>(kFirstPixel);
-    while (x < r.width && r.at(x, y)[0] > 128) ++x;
-    const int start = x;
-    while (x < r.width && r.at(x, y)[0] <= 128) ++x;
-    return x - start;
-}
-
-TEST_F(QrRoundTrip, HigherLevelsNeedMoreModulesForTheSameText)
-{
-    // 200 bytes fit versions 9, 10, 12 and 15 at L, M, Q and H: 17 + 4 × version modules.
-    const int modules[] = {53, 57, 65, 77};
-    for (int i = 0; i < 4; ++i) {
-        host::document doc;
-        make(doc, qr(kLongText), {kLevels[i]});
-        ASSERT_FALSE(HasFatalFailure());
-        pdf_probe::raster shown;
-        ASSERT_TRUE(pdf_probe::render(write(doc, "level" + std::to_string(i)), 1, kDpi, &shown));
-        const double module = kSidePixels / (modules[i] + 2);
-        EXPECT_NEAR(finder_width(shown, module), 7 * module, 2.0) << "level " << kLevels[i];
-    }
-}
-
-TEST_F(QrRoundTrip, WithoutAMarginTheSymbolStillReadsOnAWhitePage)
-{
-    // 24 characters take version 2 at L, 25 modules: 24 pixels each without a margin, 600 / 27
-    // with the default margin of one module.
-    host::document plain, bare;
-    make(plain, qr(kUrl), {});
-    make(bare, qr(kUrl), {zeQRCodeErrorCorrectionLevelL, 0});
-    ASSERT_FALSE(HasFatalFailure());
-    const std::string with_margin = write(plain, "margin1"), without = write(bare, "margin0");
-    pdf_probe::raster a, b;
-    ASSERT_TRUE(pdf_probe::render(with_margin, 1, kDpi, &a));
-    ASSERT_TRUE(pdf_probe::render(without, 1, kDpi, &b));
-    const int inside = static_cast<int>(kFirstPixel) + 5;
-    // The finder pattern's corner is dark right at the bounds without a margin and one
-    // module further in with it; outside the bounds the page is white either way.
-    EXPECT_LT(b.at(inside, inside)[0], 64);
-    EXPECT_GT(a.at(inside, inside)[0], 192);
-    const int past_margin = static_cast<int>(kFirstPixel + kSidePixels / 27) + 5;
-    EXPECT_LT(a.at(past_margin, past_margin)[0], 64);
-    EXPECT_EQ(b.at(inside - 10, inside - 10), (std::array<int, 3>{255, 255, 255}));
-
-    EXPECT_EQ(decode(without), kUrl);
-}
-
-TEST_F(QrRoundTrip, AnEmptyTextWritesAPageWithoutAnImage)
-{
-    // The same search finds the symbol of a text.
-    const std::pair<std::u16string, bool> cases[] = {{u"qrcode:", false}, {u"qrcode:   ", false}, {qr(kUrl), true}};
-    for (const auto& [file, image] : cases) {
-        host::document doc;
-        make(doc, file, {});
-        ASSERT_FALSE(HasFatalFailure());
-        const std::string bytes = pdf_probe::read_file(write(doc, "image" + std::to_string(++count_), false));
-        ASSERT_FALSE(bytes.empty());
-        EXPECT_EQ(bytes.find("/Subtype /Image") != std::string::npos, image) << std::string(file.begin(), file.end());
-    }
-}
+// Versions by level, the quiet zone and an empty text: tests/elements/qrcode_test.cpp, on the
+// symbol and the element's objects before any PDF is written.
 
 }  // namespace

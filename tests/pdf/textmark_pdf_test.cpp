@@ -1,5 +1,5 @@
-// Text marks as they show in the written PDF: a line of black text on a white page, a mark over
-// its first three words, and the page rendered by poppler at 72 dpi, where one pixel is one
+// A highlight as it shows in the written PDF: a line of black text on a white page, the mark
+// over its first three words, and the page rendered by poppler at 72 dpi, where one pixel is one
 // point and ten page units. Pixel places come from the words' boxes the page recognised.
 #include <gtest/gtest.h>
 
@@ -156,76 +156,8 @@ TEST_F(TextMarkPdf, AHighlightTintsTheMarkedWordsYellowAtHalfStrength)
     EXPECT_NEAR(last[0], mean_over(before, w[3].left, top, w[3].right, bottom)[0], 1.0);
 }
 
-// An underline and a strikethrough are one-point bands; the text is placed so that the band's
-// top falls on a pixel boundary, and the band covers exactly one pixel row.
-struct band_case {
-    const char* name;
-    ZeCntMarkTextStyle style;
-    OLE_COLOR colour;
-    rgb shown;
-    int channel;  // the band's own colour channel
-    // The band's top in page units, from the words' box.
-    LONG (*band_top)(const host::word& w);
-};
-
-class TextMarkBands : public TextMarkPdf, public ::testing::WithParamInterface<band_case> {};
-
-TEST_P(TextMarkBands, AOnePointBandRunsUnderTheMarkedWordsOnly)
-{
-    const band_case& c = GetParam();
-    // Where the band falls relative to the baseline, from the same text on a first page.
-    host::document probe;
-    make_page(probe, kBaseline);
-    ASSERT_FALSE(HasFatalFailure());
-    const LONG at = c.band_top(words_of(probe)[0]);
-    const LONG baseline = kBaseline + (kUnitsPerPixel - at % kUnitsPerPixel) % kUnitsPerPixel;
-
-    host::document doc;
-    make_page(doc, baseline);
-    ASSERT_FALSE(HasFatalFailure());
-    road::mark_words(doc, 1, 3, c.style, c.colour);
-    ASSERT_FALSE(HasFatalFailure());
-    const pdf_probe::raster shown = render(doc);
-    const auto& w = words_of(doc);
-    ASSERT_EQ(c.band_top(w[0]) % kUnitsPerPixel, 0);
-    const int band = static_cast<int>(c.band_top(w[0]) / kUnitsPerPixel);
-    const int other = 2 - c.channel, third = 1;
-
-    // The band runs in its colour under the whole marked run, descenders and spaces alike.
-    for (int x = first_inside(w[0].left); x < end_inside(w[2].right); ++x) {
-        const rgb p = shown.at(x, band);
-        EXPECT_GE(p[c.channel] - p[other], 60) << "column " << x;
-        EXPECT_GE(p[c.channel] - p[third], 60) << "column " << x;
-    }
-    // In the spaces it is the only paint: half its colour over white, one row high, and
-    // neither at the box's top nor at its bottom (unless that is where the band is).
-    for (std::size_t gap : {0u, 1u}) {
-        SCOPED_TRACE("space " + std::to_string(gap));
-        const int x = gap_column(w, gap);
-        EXPECT_TRUE(pdf_probe::colour_at(shown, x, band, half_over_white(c.shown), 3));
-        for (int y : {band - 1, band + 1, first_inside(w[0].top), end_inside(w[0].bottom) - 1})
-            if (y != band) {
-                EXPECT_EQ(shown.at(x, y), kWhite) << "row " << y;
-            }
-    }
-    // Nothing of its colour under the last word or after it.
-    for (int x = first_inside(w[2].right); x < end_inside(w[3].right) + 5; ++x) {
-        const rgb p = shown.at(x, band);
-        EXPECT_LE(p[c.channel] - p[other], 2) << "column " << x;
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Styles, TextMarkBands,
-    ::testing::Values(
-        // The row just above the box's bottom.
-        band_case{"Underline", zeCntMarkTextUnderline, 0x0000FF, {255, 0, 0}, 0,
-                  [](const host::word& w) { return w.bottom - kUnitsPerPixel; }},
-        // Half the box's height less half a point below its top.
-        band_case{"Strikethrough", zeCntMarkTextStrikethrough, 0xFF0000, {0, 0, 255}, 2,
-                  [](const host::word& w) {
-                      return w.top + (w.bottom - w.top) / 2 - kUnitsPerPixel / 2;
-                  }}),
-    [](const auto& p) { return std::string(p.param.name); });
+// Where an underline's or a strikethrough's band lies follows from the words' boxes alone:
+// tests/elements/textmark_test.cpp gives its rectangle to the unit; the writer's fills and
+// transparency are checked in pdf_writer_test.cpp.
 
 }  // namespace

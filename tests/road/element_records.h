@@ -40,19 +40,6 @@ inline bool is_dirty(IUnknown* element)
     return persist->IsDirty() == S_OK;
 }
 
-// `record` loads into `element` whole only: every shorter part of it fails, and the same record
-// with a newer version is refused.
-inline void expect_only_whole_records_load(IUnknown* element, bytes record)
-{
-    for (std::size_t n = 0; n < record.size(); ++n) {
-        bytes cut(record.begin(), record.begin() + static_cast<std::ptrdiff_t>(n));
-        EXPECT_TRUE(FAILED(load_record(element, cut))) << n;
-    }
-    ASSERT_FALSE(record.empty());
-    record[0] = 2;
-    EXPECT_EQ(load_record(element, record), E_UNEXPECTED);
-}
-
 // Little-endian pieces of a record built by hand.
 inline void put_u32(bytes& b, ULONG v)
 {

@@ -224,36 +224,26 @@ TEST_F(Note, AutomaticPageNumbersUserNameAndDate)
     }
 }
 
-TEST_F(Note, CopyToCarriesTheNoteDataButNotThePosition)
+// The description, the position and other classes go as for every class:
+// tests/elements/element_skeleton_test.cpp. Here the note's own data, and an alignment it keeps.
+TEST_F(Note, CopyToCarriesTheNoteData)
 {
     auto from = note_on(1);
     auto to = note_on(1);
-    from->SetPosition(10, 10, 500, 500);
-    to->SetPosition(600, 600, 500, 500);
     to->put_TextHorizontalAlignment(zeCntHorizontalAlignmentRight);
     set(from.get(), u"copied", zeCntNoteStyleTextOnly, 0x123456, 0x654321, 140, u"Courier New");
-    com::Bstr d(u"a description");
-    from->put_Description(d.get());
     com::ComPtr<IZCntElementBase> target;
     to->QueryInterface(IZCntElementBase::iid, target.put_void());
     ASSERT_EQ(from->CopyTo(target.get()), S_OK);
     EXPECT_EQ(road::saved_record(from.get()).size(), road::saved_record(to.get()).size());
-    com::Bstr text, face, description;
+    com::Bstr text, face;
     to->get_Text(text.put());
     to->get_FontName(face.put());
-    to->get_Description(description.put());
     EXPECT_EQ(text.view(), u"copied");
     EXPECT_EQ(face.view(), u"Courier New");
-    EXPECT_EQ(description.view(), u"a description");
-    LONG l, t, w, h;
-    to->GetPosition(&l, &t, &w, &h);
-    EXPECT_EQ(l, 600);
     ZeCntHorizontalAlignmentType align{};
     to->get_TextHorizontalAlignment(&align);
     EXPECT_EQ(align, zeCntHorizontalAlignmentRight);
-
-    auto stamp = create<IZCntElementBase>(u"Orvane.ZCntElementStamp.1");
-    EXPECT_EQ(from->CopyTo(stamp.get()), E_INVALIDARG);
 }
 
 }  // namespace

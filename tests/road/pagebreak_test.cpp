@@ -100,15 +100,6 @@ TEST_F(PageBreak, SetPositionNormalisesAndTheContainerKnowsItAtAttach)
     LONG l, t, w, h;
     p->GetPosition(&l, &t, &w, &h);
     EXPECT_EQ((std::vector<LONG>{l, t, w, h}), (std::vector<LONG>{800, 700, 200, 300}));
-
-    // Not aggregatable.
-    CLSID clsid{};
-    CLSIDFromProgID(u"Orvane.ZCntElementPageBreak.1", &clsid);
-    com::ComPtr<IUnknown> inner;
-    auto outer = create<IUnknown>(u"Orvane.ZCntElementLink.1");
-    EXPECT_EQ(CoCreateInstance(clsid, outer.get(), CLSCTX_INPROC_SERVER, IID_IUnknown,
-                               inner.put_void()),
-              CLASS_E_NOAGGREGATION);
 }
 
 TEST_F(PageBreak, RecordHoldsIdsBreakAndLabels)

@@ -68,22 +68,6 @@ com::ComPtr<IDispatch> make(const char16_t* progid)
     return out;
 }
 
-struct call_case {
-    const char* name;
-    WORD flags;
-    std::vector<com::Variant> (*arguments)();
-    HRESULT hr;
-    UINT arg_error;  // from 1; 0 for none
-    HRESULT scode;   // with DISP_E_EXCEPTION
-};
-
-std::vector<com::Variant> ints(std::initializer_list<LONG> values)
-{
-    std::vector<com::Variant> out;
-    for (LONG v : values) out.push_back(com::Variant::from_i4(v));
-    return out;
-}
-
 com::Variant i8(LONGLONG value)
 {
     com::Variant v;
@@ -92,55 +76,58 @@ com::Variant i8(LONGLONG value)
     return v;
 }
 
+com::Variant null_string()
+{
+    com::Variant v;
+    v->vt = VT_BSTR;
+    v->bstrVal = nullptr;
+    return v;
+}
+
+// SetPosition(1, 2, 3, 4) with one argument replaced, or a property put of one value.
+struct call_case {
+    const char* name;
+    WORD flags;
+    std::size_t replaced;  // SetPosition's argument from 1 given `value`; 0: `value` alone
+    com::Variant (*value)();
+    HRESULT hr;
+    UINT arg_error;  // from 1; 0 for none
+    HRESULT scode;   // with DISP_E_EXCEPTION
+};
+
 const call_case kCalls[] = {
-    {"SetPosition", DISPATCH_METHOD, [] { return ints({1, 2, 3, 4}); }, S_OK, 0, S_OK},
-    {"SetPosition", DISPATCH_METHOD,
-     [] {
-         auto v = ints({1, 2, 3, 4});
-         v[1] = com::Variant::from_string(u"two");
-         return v;
-     },
+    {"SetPosition", DISPATCH_METHOD, 1, [] { return com::Variant::from_i4(1); }, S_OK, 0, S_OK},
+    {"SetPosition", DISPATCH_METHOD, 2, [] { return com::Variant::from_string(u"two"); },
      DISP_E_TYPEMISMATCH, 2, S_OK},
-    {"SetPosition", DISPATCH_METHOD,
-     [] {
-         auto v = ints({1, 2, 3, 4});
-         v[0] = com::Variant::from_string(u"one");
-         return v;
-     },
+    {"SetPosition", DISPATCH_METHOD, 1, [] { return com::Variant::from_string(u"one"); },
      DISP_E_TYPEMISMATCH, 1, S_OK},
     // Invoke names no argument for a value out of range: the type information does.
-    {"SetPosition", DISPATCH_METHOD,
-     [] {
-         auto v = ints({1, 2, 3, 4});
-         v[2] = i8(LONGLONG{1} << 40);
-         return v;
-     },
-     DISP_E_OVERFLOW, 3, S_OK},
-    {"SetPosition", DISPATCH_METHOD,
-     [] {
-         auto v = ints({1, 2, 3, 4});
-         v[3] = i8(-(LONGLONG{1} << 40));
-         return v;
-     },
-     DISP_E_OVERFLOW, 4, S_OK},
-    {"FontSize", DISPATCH_PROPERTYPUT, [] { return ints({99999}); }, DISP_E_OVERFLOW, 1, S_OK},
-    {"Inclination", DISPATCH_PROPERTYPUT, [] { return ints({1 << 20}); }, DISP_E_OVERFLOW, 1, S_OK},
-    {"Description", DISPATCH_PROPERTYPUT,
-     [] {
-         std::vector<com::Variant> v(1);
-         v[0]->vt = VT_BSTR;
-         v[0]->bstrVal = nullptr;
-         return v;
-     },
-     DISP_E_EXCEPTION, 0, E_INVALIDARG},
+    {"SetPosition", DISPATCH_METHOD, 3, [] { return i8(LONGLONG{1} << 40); }, DISP_E_OVERFLOW, 3, S_OK},
+    {"SetPosition", DISPATCH_METHOD, 4, [] { return i8(-(LONGLONG{1} << 40)); }, DISP_E_OVERFLOW, 4, S_OK},
+    {"FontSize", DISPATCH_PROPERTYPUT, 0, [] { return com::Variant::from_i4(99999); }, DISP_E_OVERFLOW, 1, S_OK},
+    {"Inclination", DISPATCH_PROPERTYPUT, 0, [] { return com::Variant::from_i4(1 << 20); },
+     DISP_E_OVERFLOW, 1, S_OK},
+    {"Description", DISPATCH_PROPERTYPUT, 0, null_string, DISP_E_EXCEPTION, 0, E_INVALIDARG},
 };
+
+std::vector<com::Variant> arguments_of(const call_case& c)
+{
+    std::vector<com::Variant> out;
+    if (c.replaced == 0) {
+        out.push_back(c.value());
+        return out;
+    }
+    for (LONG v : {1, 2, 3, 4}) out.push_back(com::Variant::from_i4(v));
+    out[c.replaced - 1] = c.value();
+    return out;
+}
 
 TEST(DispatchCall, ReportsTheArgumentAndTheMembersOwnCode)
 {
     const com::ComPtr<IDispatch> note = make(u"Orvane.ZCntElementNote.1");
     ASSERT_TRUE(note);
     for (const call_case& c : kCalls) {
-        std::vector<com::Variant> values = c.arguments();
+        std::vector<com::Variant> values = arguments_of(c);
         SCOPED_TRACE(std::string(c.name) + " with " + std::to_string(values.size()) + " arguments");
         call_result r;
         com::ComPtr<IDispatch> owner;

@@ -67,35 +67,13 @@ grep -q '"type": 10' <<<"$hit" || fail "hit on the second radio button: $hit"
   fail "draw-field exited with $?"
 "$zcnt" draw-field "$work/fields.pjd" f9 -o "$work/group.png" || fail "draw-field of a group exited with $?"
 /usr/bin/python3 - "$work/customer.png" "$work/group.png" <<'PY' || fail "the field's picture"
-import struct, sys, zlib
+import sys
+from PIL import Image
 def pixels(path):
-    data = open(path, "rb").read()
-    assert data[:8] == b"\x89PNG\r\n\x1a\n"
-    at, idat = 8, b""
-    while at < len(data):
-        length, kind = struct.unpack(">I4s", data[at:at + 8])
-        body = data[at + 8:at + 8 + length]
-        if kind == b"IHDR":
-            width, height, depth, colour = struct.unpack(">IIBB", body[:10])
-        elif kind == b"IDAT":
-            idat += body
-        at += 12 + length
-    assert depth == 8 and colour in (2, 6), (depth, colour)
-    step = 3 if colour == 2 else 4
-    raw, rows, prev = zlib.decompress(idat), [], bytearray(width * step)
-    stride = width * step
-    for y in range(height):
-        f, line = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
-        for x in range(stride):
-            a = line[x - step] if x >= step else 0
-            b, c = prev[x], prev[x - step] if x >= step else 0
-            p = a + b - c
-            pred = [0, a, b, (a + b) // 2,
-                    a if abs(p - a) <= abs(p - b) and abs(p - a) <= abs(p - c) else b if abs(p - b) <= abs(p - c) else c][f]
-            line[x] = (line[x] + pred) & 255
-        rows.append([tuple(line[x:x + 3]) for x in range(0, stride, step)])
-        prev = line
-    return width, height, rows
+    image = Image.open(path)
+    assert image.format == "PNG" and image.mode in ("RGB", "RGBA"), (image.format, image.mode)
+    rgb = image.convert("RGB")
+    return rgb.width, rgb.height, [[rgb.getpixel((x, y)) for x in range(rgb.width)] for y in range(rgb.height)]
 # 2500 x 250 page units at 720 per inch, twice 96 dpi.
 w, h, rows = pixels(sys.argv[1])
 assert (w, h) == (667, 67), (w, h)
@@ -134,14 +112,11 @@ render_error() {  # render_error CALLS MESSAGE
   expect_error 2 "$2" "$zcnt" render "$work/bad.json" --save "$work/bad.pjd"
   [ ! -e "$work/bad.pjd" ] || fail "a .pjd was written for $1"
 }
+# Paths the parser cannot read and arguments out of range: description_test.cpp and
+# dispatch_call_test.cpp; here the walk along a path at run time.
 render_error '["put", "ChoiceItems.Item(9).DisplayName", "x"]' \
   'call 2 ["put","ChoiceItems.Item(9).DisplayName","x"]: "ChoiceItems.Item(9).DisplayName" stops at "Item(9)": the get failed (0x80020009, scode 0x80070057)'
 render_error '["get", "Appearance.Nope"]' '"Appearance.Nope": unknown member "Nope"'
 render_error '["get", "Nope.BorderColor"]' '"Nope.BorderColor" stops at "Nope": unknown member "Nope"'
 render_error '["get", "Name.Length"]' '"Name.Length" stops at "Name": it is not an object'
-render_error '["get", "ChoiceItems.Item(x)"]' 'step 2 "Item(x)" is not Name or Name(index, …)'
-render_error '["put", "TextAttributes.FontSize", 70000]' \
-  '"TextAttributes.FontSize": argument 1 of "FontSize" is out of range'
-render_error '["SetPosition", 1, 2, "three", 4]' 'argument 3 of "SetPosition" has the wrong type'
-render_error '["SetPosition", 1, 2, 3, 4294967296000]' 'argument 4 of "SetPosition" is out of range'
 echo "ok"
