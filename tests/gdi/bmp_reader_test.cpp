@@ -6,20 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "gdi_fixtures.h"
 #include "platform/com/little_endian.h"
 #include "platform/gdi/bmp_reader.h"
 
 namespace {
 
-void put(std::vector<BYTE>& b, std::uint32_t v, int size = 4)
-{
-    b.resize(b.size() + static_cast<std::size_t>(size));
-    BYTE* at = b.data() + b.size() - static_cast<std::size_t>(size);
-    if (size == 2)
-        com::le::store16(at, static_cast<std::uint16_t>(v));
-    else
-        com::le::store32(at, v);
-}
+using gdi_test::put;
 
 // A 2 x 1 8-bit file whose palette has `entries` colours and whose pixels are indices 0 and 1.
 std::vector<BYTE> indexed_file(std::uint32_t entries)

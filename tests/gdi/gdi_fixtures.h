@@ -148,6 +148,12 @@ inline const char* family_of(const OUTLINETEXTMETRICA* otm)
     return reinterpret_cast<const char*>(otm) + reinterpret_cast<std::uintptr_t>(otm->otmpFamilyName);
 }
 
+// Appends `v` as `size` little-endian bytes, as the BMP headers store their fields.
+inline void put(std::vector<BYTE>& b, std::uint32_t v, int size = 4)
+{
+    for (int i = 0; i < size; ++i) b.push_back(static_cast<BYTE>(v >> (8 * i)));
+}
+
 inline std::vector<unsigned char> read_file(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);

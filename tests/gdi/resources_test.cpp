@@ -10,12 +10,9 @@
 
 namespace {
 
-HINSTANCE module_a() { return reinterpret_cast<HINSTANCE>(0x1000); }
+using gdi_test::put;
 
-void put(std::vector<BYTE>& b, std::uint32_t v, int size = 4)
-{
-    for (int i = 0; i < size; ++i) b.push_back(static_cast<BYTE>(v >> (8 * i)));
-}
+HINSTANCE module_a() { return reinterpret_cast<HINSTANCE>(0x1000); }
 
 // A 2 x 2 .bmp: top-left red, top-right green, bottom-left blue, bottom-right white.
 std::vector<BYTE> bmp(int bits, bool top_down, bool file_header)

@@ -244,10 +244,12 @@ TEST_F(Invoke, MissingOptionalArgumentsTakeTheirDefaults)
         EXPECT_EQ(c.result->ulVal, 0x102030u ^ 0xFFFFFFu);
     }
 
-    args eight{vi4(1), vi4(2), vi4(3), vi4(4), vr8(0.5), vi4(6), vr8(7), vi4(8)};
+    // Every scalar width: a text for the BYTE, a negative SHORT, an I8 beyond 32 bits.
+    args eight{vstr(u"1"), vi4(2), vi4(3), vi4(-4), vr8(0.5), variant_of(VT_I8, 5000000000LL),
+               vr8(7), vi4(8)};
     call sum = invoke(disp.get(), 0x24, DISPATCH_METHOD, eight);
     ASSERT_EQ(sum.hr, S_OK) << "more than eight parameters";
-    EXPECT_EQ(shown(sum.result), "R8 31.5");
+    EXPECT_EQ(shown(sum.result), "R8 5000000017.5");
     EXPECT_EQ(obj->mode, dtmFancy) << "the enum default";
     call sum9 = invoke(disp.get(), 0x24, DISPATCH_METHOD,
                        args{vi4(1), vi4(2), vi4(3), vi4(4), vr8(0.5), vi4(6), vr8(7), vi4(8), vi4(0)});
@@ -354,9 +356,6 @@ TEST_F(Invoke, EachDualInterfaceOfTheObjectHasItsOwnTableAndInheritsItsBases)
     EXPECT_EQ(id_of(second, u"Ping"), 2);
     EXPECT_EQ(id_of(disp.get(), u"Ping"), DISPID_UNKNOWN);
     EXPECT_EQ(id_of(second, u"SetPosition"), DISPID_UNKNOWN);
-    UINT count = 0;
-    EXPECT_EQ(second->GetTypeInfoCount(&count), S_OK);
-    EXPECT_EQ(count, 1u);
 
     com::ComPtr<IDispatchTestBase> base;
     ASSERT_EQ(disp->QueryInterface(IDispatchTestBase::iid, base.put_void()), S_OK);

@@ -121,15 +121,4 @@ TEST(ErrorInfo, EachThreadHasItsOwn)
     EXPECT_EQ(got, error);
 }
 
-TEST(ErrorInfo, ReportErrorReturnsTheCodeAndSetsTheText)
-{
-    EXPECT_EQ(com::report_error(E_ACCESSDENIED, u"Locked", u"Sample"), E_ACCESSDENIED);
-    com::ComPtr<IErrorInfo> got;
-    ASSERT_EQ(GetErrorInfo(0, got.put()), S_OK);
-    BSTR text = nullptr;
-    got->GetDescription(&text);
-    EXPECT_EQ(com::bstr_view(text), u"Locked");
-    SysFreeString(text);
-}
-
 }  // namespace

@@ -29,10 +29,8 @@ struct IOuterOnly : IUnknown {
     using base = IUnknown;
     virtual HRESULT Ping() noexcept = 0;
 };
-struct INever : IUnknown {
-    static constexpr IID iid = com::make_guid("{6A1F0005-0000-4000-8000-0000000000A1}");
-    using base = IUnknown;
-};
+// An interface none of these objects implements.
+using INever = counted::ICounted;
 
 int g_alive = 0;
 int g_final_releases = 0;

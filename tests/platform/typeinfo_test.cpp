@@ -270,14 +270,6 @@ TEST_F(TypeInfo, UnprovidedMembersSayNotImplementedAndOnlyTheTypeInterfacesAnswe
     EXPECT_EQ(all->GetTypeComp(&comp), E_NOTIMPL);
     EXPECT_EQ(comp, nullptr);
     EXPECT_EQ(lib->GetTypeComp(&comp), E_NOTIMPL);
-    BSTR dll = nullptr, name = nullptr, mops = nullptr;
-    WORD ordinal = 0;
-    EXPECT_EQ(all->GetDllEntry(1, INVOKE_FUNC, &dll, &name, &ordinal), E_NOTIMPL);
-    void* address = nullptr;
-    EXPECT_EQ(all->AddressOfMember(1, INVOKE_FUNC, &address), E_NOTIMPL);
-    EXPECT_EQ(all->GetMops(1, &mops), E_NOTIMPL);
-    EXPECT_EQ(dll, nullptr);
-    EXPECT_EQ(mops, nullptr);
 
     com::ComPtr<ITypeInfo> again;
     EXPECT_EQ(all->QueryInterface(IID_ITypeInfo, again.put_void()), S_OK);

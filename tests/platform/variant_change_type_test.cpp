@@ -353,17 +353,6 @@ TEST_F(ChangeTypeTest, NumbersBecomeText)
     expect_changes(cases);
 }
 
-TEST_F(ChangeTypeTest, DatesRoundTripThroughText)
-{
-    for (double d : {0.0, 365.25, -49192.24, 44000.5, -657434.0, 2958465.75, 1.0 / 3}) {
-        converted text = convert(*make(Date(d)).get(), VT_BSTR);
-        ASSERT_EQ(text.hr, OK);
-        converted back = convert(*text.value.get(), VT_DATE);
-        ASSERT_EQ(back.hr, OK) << narrow(com::bstr_view(text.value->bstrVal));
-        EXPECT_NEAR(back.value->date, d, 1.0 / 86400);
-    }
-}
-
 // ---- DECIMAL -------------------------------------------------------------------------------
 
 VARIANT decimal(BYTE scale, BYTE sign, ULONG hi, ULONGLONG lo)
