@@ -1,8 +1,9 @@
 // What the shared skeleton does for every element class, one typed test over all of them: null
 // out-pointers, the persistence members, the dirty flag, records cut short or too new, failing
-// reads and writes, CopyTo, the position's arithmetic, the base members before Attach, identity
+// reads, writes and allocations, CopyTo, the position's arithmetic, the base members before Attach, identity
 // and aggregation.
 #include <algorithm>
+#include <cstdint>
 #include <limits>
 #include <string>
 
@@ -262,6 +263,50 @@ TYPED_TEST(Skeleton, EveryFailingReadAndWriteIsReturnedAsIs)
     ASSERT_EQ(load(element.get(), this->sample()), S_OK);
     expect_every_failing_write_reported(element.get(), this->sample(),
                                         [&] { persist_of(element.get())->InitNew(); });
+}
+
+// An allocation that fails anywhere in a save is reported; one in a load is reported too, or
+// the load did without it and saves again the same record.
+TYPED_TEST(Skeleton, EveryFailingAllocationOfASaveOrLoadIsReportedOrLosesNothing)
+{
+    const live before;
+    {
+        const bytes record = this->sample();
+        auto source = this->make();
+        ASSERT_EQ(load(source.get(), record), S_OK);
+        auto save_once = [&](std::uint64_t fail_at) {
+            com::ComPtr<IStream> s;
+            com::create_memory_stream(s.put());
+            failing_allocation fault(fail_at);
+            return persist_of(source.get())->Save(s.get(), FALSE);
+        };
+        const std::uint64_t saves = allocations_of([&] { save_once(com::fault::never); });
+        for (std::uint64_t n = 1; n <= saves; ++n) EXPECT_EQ(save_once(n), E_OUTOFMEMORY) << n;
+        auto load_once = [&](std::uint64_t fail_at, bytes* again) {
+            auto target = this->make();
+            com::ComPtr<IStream> s;
+            com::create_memory_stream(record.data(), record.size(), s.put());
+            HRESULT hr;
+            {
+                failing_allocation fault(fail_at);
+                hr = persist_of(target.get())->Load(s.get());
+            }
+            if (SUCCEEDED(hr)) *again = saved(target.get());
+            return hr;
+        };
+        bytes again;
+        const std::uint64_t loads = allocations_of([&] { load_once(com::fault::never, &again); });
+        ASSERT_GT(loads, 0u) << "the description at least is allocated";
+        for (std::uint64_t n = 1; n <= loads; ++n) {
+            again.clear();
+            const HRESULT hr = load_once(n, &again);
+            if (hr == S_OK)
+                EXPECT_EQ(again, record) << n;
+            else
+                EXPECT_EQ(hr, E_OUTOFMEMORY) << n;
+        }
+    }
+    expect_all_freed(before);
 }
 
 TYPED_TEST(Skeleton, CopyToRefusesNullAndOtherClassesAndSkipsThePosition)
