@@ -19,12 +19,6 @@ TEST(FormRecord, ANewFieldWritesTheSharedRecordThenItsClassPart)
         EXPECT_EQ(saved_field(field.get()), join(form_record(), class_part(c)));
         EXPECT_FALSE(is_dirty(field.get()));
     }
-    const bytes button = saved_field(create(classes[5]).get());
-    const bytes shared = form_record();
-    ASSERT_EQ(button.size(), shared.size() + 4);
-    EXPECT_EQ(bytes(button.begin() + static_cast<std::ptrdiff_t>(shared.size()), button.end()),
-              (bytes{1, 0, 0, 0}))
-        << "a push button adds only its part's version";
 }
 
 TEST(FormRecord, EveryValueIsWrittenInItsPlaceAndReadBack)
