@@ -1,11 +1,13 @@
 // What the shared skeleton does for every element class, one typed test over all of them: null
 // out-pointers, the persistence members, the dirty flag, records cut short or too new, failing
-// reads and writes, CopyTo, the position's arithmetic, the base members before Attach, identity
+// reads, writes and allocations, CopyTo, the position's arithmetic, the base members before Attach, identity
 // and aggregation.
 #include <algorithm>
+#include <cstdint>
 #include <limits>
 #include <string>
 
+#include "contentelements/cnt_fields.h"
 #include "contentelements/cnt_image.h"
 #include "contentelements/cnt_link.h"
 #include "contentelements/cnt_note.h"
@@ -14,6 +16,7 @@
 #include "contentelements/cnt_textmark.h"
 #include "contentelements/zprint_objects.h"
 #include "elements/image/image.h"
+#include "fields/field_classes.h"
 #include "elements/link/link.h"
 #include "elements/note/note.h"
 #include "elements/pagebreak/pagebreak.h"
@@ -29,13 +32,19 @@ using create_function = HRESULT (*)(IUnknown*, REFIID, void**) noexcept;
 // How SetPosition treats the rectangle it is given.
 enum class position_rule { kept, normalised, none };
 
+// What a form field does otherwise than the other elements: its record holds no page object ids,
+// CopyTo copies the description and still answers E_NOTIMPL, a description ends at its first
+// zero, IDispatch is the class's own interface, and Attach enters it at once. A choice field
+// (combo, list) reports an option header it cannot read whole as E_FAIL.
+enum class family { element, field, choice_field };
+
 // One row a class: its own interface, create function, class id, record version, position
 // rule, whether it can be aggregated, whether it turns, what CopyTo within the class gives, how
-// many bytes of its record lie between the description and the page objects' ids, and whether
-// Attach enters it in the container before it made page objects.
+// many bytes of its record lie between the description and the page objects' ids, whether
+// Attach enters it in the container before it made page objects, and its family.
 template <typename Own, create_function Create, const CLSID& Class, ULONG Version,
           position_rule Position, bool Aggregatable, bool Turns, HRESULT SameClassCopy,
-          std::size_t IdsAfterDescription, bool EnteredBare = false>
+          std::size_t IdsAfterDescription, bool EnteredBare = false, family Family = family::element>
 struct element_class {
     using own = Own;
     static constexpr create_function create = Create;
@@ -47,6 +56,8 @@ struct element_class {
     static constexpr HRESULT same_class_copy = SameClassCopy;
     static constexpr std::size_t ids_after_description = IdsAfterDescription;
     static constexpr bool entered_bare = EnteredBare;
+    static constexpr bool field = Family != family::element;
+    static constexpr bool choice = Family == family::choice_field;
 };
 
 using link_class = element_class<IZCntElementLink, cnt::create_link, CLSID_ZCntElementLink, 1,
@@ -63,13 +74,32 @@ using image_class = element_class<IZCntElementImage, cnt::create_image, CLSID_ZC
 using textmark_class =
     element_class<IZCntElementTextMark, cnt::create_textmark, CLSID_ZCntElementTextMark, 1,
                   position_rule::none, true, false, E_NOTIMPL, 0>;
+template <typename Own, ZeCntElementType Type, const CLSID& Class, family Family = family::field>
+using field_class = element_class<Own, cnt::fields::create_field<Type>, Class, 1,
+                                  position_rule::kept, true, false, E_NOTIMPL, 0, true, Family>;
+using text_field = field_class<IZCntElementFieldText, zeCntElementTypeFieldText,
+                               CLSID_ZCntElementFieldText>;
+using combo_field = field_class<IZCntElementFieldCombo, zeCntElementTypeFieldCombo,
+                                CLSID_ZCntElementFieldCombo, family::choice_field>;
+using list_field = field_class<IZCntElementFieldList, zeCntElementTypeFieldList,
+                               CLSID_ZCntElementFieldList, family::choice_field>;
+using check_field = field_class<IZCntElementFieldCheck, zeCntElementTypeFieldCheck,
+                                CLSID_ZCntElementFieldCheck>;
+using radio_field = field_class<IZCntElementFieldRadio, zeCntElementTypeFieldRadio,
+                                CLSID_ZCntElementFieldRadio>;
+using button_field = field_class<IZCntElementFieldButton, zeCntElementTypeFieldButton,
+                                 CLSID_ZCntElementFieldButton>;
+using date_field = field_class<IZCntElementFieldDateTime, zeCntElementTypeFieldDateTime,
+                               CLSID_ZCntElementFieldDateTime>;
+using group_field = field_class<IZCntElementFieldGroup, zeCntElementTypeFieldGroup,
+                                CLSID_ZCntElementFieldGroup>;
 
 template <typename C>
 class Skeleton : public page_fixture {
 protected:
     using own = typename C::own;
 
-    static com::ComPtr<own> make() { return made_by<own>(C::create); }
+    static com::ComPtr<IZCntElementBase> make() { return made_by<IZCntElementBase>(C::create); }
     // An element of another class, for CopyTo to refuse.
     static com::ComPtr<IZCntElementBase> other_class()
     {
@@ -107,13 +137,16 @@ protected:
 };
 
 using Classes = ::testing::Types<link_class, note_class, stamp_class, page_break_class,
-                                 image_class, textmark_class>;
+                                 image_class, textmark_class, text_field, combo_field, list_field,
+                                 check_field, radio_field, button_field, date_field, group_field>;
 struct class_names {
     template <typename C>
     static std::string GetName(int index)
     {
-        static const char* const names[] = {"Link", "Note", "Stamp", "PageBreak", "Image",
-                                            "TextMark"};
+        static const char* const names[] = {
+            "Link",      "Note",       "Stamp",      "PageBreak",  "Image",
+            "TextMark",  "FieldText",  "FieldCombo", "FieldList",  "FieldCheck",
+            "FieldRadio", "FieldButton", "FieldDateTime", "FieldGroup"};
         return names[index];
     }
 };
@@ -151,8 +184,10 @@ TYPED_TEST(Skeleton, PersistenceMembersAndNullOutPointers)
     EXPECT_EQ(persist->Load(nullptr), E_POINTER);
     EXPECT_EQ(persist->Save(nullptr, TRUE), E_POINTER);
 
-    com::ComPtr<IZCntElementIds> ids;
-    ASSERT_EQ(element->QueryInterface(IZCntElementIds::iid, ids.put_void()), S_OK);
+    com::ComPtr<IZCntElementIds> ids;  // a field keeps no ids of its own
+    const HRESULT has_ids = element->QueryInterface(IZCntElementIds::iid, ids.put_void());
+    ASSERT_EQ(has_ids, TypeParam::field ? E_NOINTERFACE : S_OK);
+    if (!ids) return;
     EXPECT_EQ(ids->GetElementID(nullptr), E_POINTER);
     EXPECT_EQ(ids->GetCreatedIDs(created_list::page_objects, 0, nullptr, nullptr), E_POINTER);
 }
@@ -218,11 +253,60 @@ TYPED_TEST(Skeleton, NewerVersionsAreRefusedBeforeAnyField)
 
 TYPED_TEST(Skeleton, EveryFailingReadAndWriteIsReturnedAsIs)
 {
-    expect_every_failing_read_reported(this->make, this->sample());
+    const bytes record = this->sample();
+    // A choice field's option header (format word and count) lies 14 bytes before the end.
+    const std::size_t header = record.size() - 14;
+    expect_every_failing_read_reported(this->make, record, [&](ULONGLONG at) {
+        return TypeParam::choice && at == header ? E_FAIL : STG_E_READFAULT;
+    });
     auto element = this->make();
     ASSERT_EQ(load(element.get(), this->sample()), S_OK);
     expect_every_failing_write_reported(element.get(), this->sample(),
                                         [&] { persist_of(element.get())->InitNew(); });
+}
+
+// An allocation that fails anywhere in a save is reported; one in a load is reported too, or
+// the load did without it and saves again the same record.
+TYPED_TEST(Skeleton, EveryFailingAllocationOfASaveOrLoadIsReportedOrLosesNothing)
+{
+    const live before;
+    {
+        const bytes record = this->sample();
+        auto source = this->make();
+        ASSERT_EQ(load(source.get(), record), S_OK);
+        auto save_once = [&](std::uint64_t fail_at) {
+            com::ComPtr<IStream> s;
+            com::create_memory_stream(s.put());
+            failing_allocation fault(fail_at);
+            return persist_of(source.get())->Save(s.get(), FALSE);
+        };
+        const std::uint64_t saves = allocations_of([&] { save_once(com::fault::never); });
+        for (std::uint64_t n = 1; n <= saves; ++n) EXPECT_EQ(save_once(n), E_OUTOFMEMORY) << n;
+        auto load_once = [&](std::uint64_t fail_at, bytes* again) {
+            auto target = this->make();
+            com::ComPtr<IStream> s;
+            com::create_memory_stream(record.data(), record.size(), s.put());
+            HRESULT hr;
+            {
+                failing_allocation fault(fail_at);
+                hr = persist_of(target.get())->Load(s.get());
+            }
+            if (SUCCEEDED(hr)) *again = saved(target.get());
+            return hr;
+        };
+        bytes again;
+        const std::uint64_t loads = allocations_of([&] { load_once(com::fault::never, &again); });
+        ASSERT_GT(loads, 0u) << "the description at least is allocated";
+        for (std::uint64_t n = 1; n <= loads; ++n) {
+            again.clear();
+            const HRESULT hr = load_once(n, &again);
+            if (hr == S_OK)
+                EXPECT_EQ(again, record) << n;
+            else
+                EXPECT_EQ(hr, E_OUTOFMEMORY) << n;
+        }
+    }
+    expect_all_freed(before);
 }
 
 TYPED_TEST(Skeleton, CopyToRefusesNullAndOtherClassesAndSkipsThePosition)
@@ -237,7 +321,8 @@ TYPED_TEST(Skeleton, CopyToRefusesNullAndOtherClassesAndSkipsThePosition)
 
     auto to = this->make();
     EXPECT_EQ(from->CopyTo(to.get()), TypeParam::same_class_copy);
-    EXPECT_EQ(description_of(to.get()), SUCCEEDED(TypeParam::same_class_copy) ? u"source" : u"");
+    const bool copied = SUCCEEDED(TypeParam::same_class_copy) || TypeParam::field;
+    EXPECT_EQ(description_of(to.get()), copied ? u"source" : u"");
     EXPECT_EQ(position(to.get()), (std::vector<LONG>{0, 0, 0, 0}));
 }
 
@@ -285,8 +370,9 @@ TYPED_TEST(Skeleton, BaseMembersBeforeAttach)
     EXPECT_EQ(page_id, 0);
     EXPECT_EQ(element->put_Description(nullptr), E_INVALIDARG);
     this->describe(element.get(), std::u16string_view(u"a\0b", 3));
-    EXPECT_EQ(description_of(element.get()), std::u16string(u"a\0b", 3))
-        << "embedded zeros are kept";
+    EXPECT_EQ(description_of(element.get()),
+              TypeParam::field ? std::u16string(u"a") : std::u16string(u"a\0b", 3))
+        << "embedded zeros are kept, but a field's text ends at the first";
 
     SHORT angle = 5;
     VARIANT_BOOL allowed = 5;
@@ -297,9 +383,10 @@ TYPED_TEST(Skeleton, BaseMembersBeforeAttach)
     EXPECT_EQ(angle, TypeParam::turns ? 10 : 0);
 
     // Delete without a page removes nothing, not even the ids of a loaded record.
-    const bytes loaded = this->with_ids({9, 12});
+    const bytes loaded = TypeParam::field ? this->sample() : this->with_ids({9, 12});
     ASSERT_EQ(load(element.get(), loaded), S_OK);
-    EXPECT_EQ(page_object_ids(element.get()), (std::vector<LONG>{9, 12}));
+    EXPECT_EQ(page_object_ids(element.get()),
+              (TypeParam::field ? std::vector<LONG>{} : std::vector<LONG>{9, 12}));
     EXPECT_EQ(element->Delete(), S_OK);
     EXPECT_EQ(saved(element.get()), loaded);
 
@@ -313,7 +400,7 @@ TYPED_TEST(Skeleton, BaseMembersBeforeAttach)
 TYPED_TEST(Skeleton, AttachEntersAnElementInTheContainerOnlyWithPageObjects)
 {
     auto fresh = this->make(), loaded = this->make();
-    ASSERT_EQ(load(loaded.get(), this->with_ids({9})), S_OK);
+    ASSERT_EQ(load(loaded.get(), TypeParam::field ? this->sample() : this->with_ids({9})), S_OK);
     ASSERT_EQ(this->attach(fresh.get()), S_OK);
     const LONG entered = TypeParam::entered_bare || !page_object_ids(fresh.get()).empty();
     EXPECT_EQ(this->container_count(), entered);
@@ -328,10 +415,11 @@ TYPED_TEST(Skeleton, InterfacesShareOneIdentity)
     const IID* const iids[] = {&IZCntElementBase::iid, &IDispatch::iid, &IPersist::iid,
                                &IPersistStreamInit::iid, &IZElement::iid, &IZCntElementIds::iid};
     for (const IID* iid : iids) {
+        if (TypeParam::field && iid == &IZCntElementIds::iid) continue;
         com::ComPtr<IUnknown> p;
         ASSERT_EQ(element->QueryInterface(*iid, p.put_void()), S_OK);
         EXPECT_TRUE(com::same_object(p.get(), element.get()));
-        if (iid == iids[0] || iid == iids[1]) {
+        if (iid == iids[0] || (iid == iids[1] && !TypeParam::field)) {
             EXPECT_EQ(static_cast<void*>(p.get()), static_cast<void*>(element.get()));
         }
     }
@@ -340,6 +428,18 @@ TYPED_TEST(Skeleton, InterfacesShareOneIdentity)
     element->QueryInterface(IPersist::iid, persist.put_void());
     element->QueryInterface(IPersistStreamInit::iid, persist_init.put_void());
     EXPECT_EQ(static_cast<void*>(persist.get()), static_cast<void*>(persist_init.get()));
+    if (TypeParam::field) {  // IDispatch is the class's own interface, apart from the shared ones
+        void* own = nullptr;
+        void* dispatch = nullptr;
+        void* shared = nullptr;
+        element->QueryInterface(TypeParam::own::iid, &own);
+        element->QueryInterface(IDispatch::iid, &dispatch);
+        element->QueryInterface(IZCntElementFormField::iid, &shared);
+        EXPECT_EQ(own, dispatch);
+        EXPECT_NE(shared, own);
+        EXPECT_NE(shared, static_cast<void*>(element.get()));
+        for (void* p : {own, dispatch, shared}) static_cast<IUnknown*>(p)->Release();
+    }
 }
 
 TYPED_TEST(Skeleton, AggregationAsTheClassAllowsIt)

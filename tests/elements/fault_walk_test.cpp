@@ -1,6 +1,6 @@
-// Allocation failures at every position of an element's rebuild and of its record's save and
-// load, and a medium that fills at every byte of the save: each gives its code, frees what it
-// made, and leaves the page with the whole result or none.
+// Allocation failures at every position of an element's rebuild: each frees what it made and
+// leaves the page with the whole result or none. (Those of a record's save and load are the
+// element skeleton's typed test.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -127,64 +127,6 @@ TEST(FaultWalk, RebuildLeavesAllOrNoneOfItsObjectsAndFreesTheRest)
                 EXPECT_EQ(kinds_on(page_doc), whole);
             }
             EXPECT_EQ(e->Delete(), S_OK);
-        }
-        expect_all_freed(before);
-    }
-}
-
-TEST(FaultWalk, RecordSaveAndLoadReportTheirFailureAndNeverAHalfRecord)
-{
-    for (const element_kind& k : kinds) {
-        SCOPED_TRACE(k.name);
-        const live before;
-        {
-            auto source = made(k);
-            k.prepare(source.get());
-            const bytes record = saved(source.get());
-            auto save_once = [&](std::uint64_t fail_at) {
-                com::ComPtr<IStream> s;
-                com::create_memory_stream(s.put());
-                failing_allocation fault(fail_at);
-                return persist_of(source.get())->Save(s.get(), FALSE);
-            };
-            const std::uint64_t saves = allocations_of([&] { save_once(com::fault::never); });
-            for (std::uint64_t n = 1; n <= saves; ++n) EXPECT_EQ(save_once(n), E_OUTOFMEMORY) << n;
-
-            // A stream that takes `limit` bytes and then reports a full medium.
-            for (ULONGLONG limit = 0; limit < record.size(); ++limit) {
-                SCOPED_TRACE(limit);
-                com::ComPtr<IStream> inner, faulty;
-                com::create_memory_stream(inner.put());
-                com::fault_plan plan;
-                plan.write_limit = limit;
-                ASSERT_EQ(com::create_fault_stream(inner.get(), plan, faulty.put()), S_OK);
-                EXPECT_EQ(persist_of(source.get())->Save(faulty.get(), FALSE), STG_E_MEDIUMFULL);
-            }
-
-            auto load_once = [&](std::uint64_t fail_at, bytes* again) {
-                auto target = made(k);
-                com::ComPtr<IStream> s;
-                com::create_memory_stream(record.data(), record.size(), s.put());
-                HRESULT hr;
-                {
-                    failing_allocation fault(fail_at);
-                    hr = persist_of(target.get())->Load(s.get());
-                }
-                if (SUCCEEDED(hr)) *again = saved(target.get());
-                return hr;
-            };
-            bytes again;
-            const std::uint64_t loads = allocations_of([&] { load_once(com::fault::never, &again); });
-            for (std::uint64_t n = 1; n <= loads; ++n) {
-                SCOPED_TRACE(n);
-                again.clear();
-                const HRESULT hr = load_once(n, &again);
-                // A load may do without what it could not get only if it loses nothing.
-                if (hr == S_OK)
-                    EXPECT_EQ(again, record);
-                else
-                    EXPECT_EQ(hr, E_OUTOFMEMORY);
-            }
         }
         expect_all_freed(before);
     }

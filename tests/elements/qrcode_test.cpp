@@ -64,13 +64,6 @@ TEST(QrSource, TheFormsAfterThePrefix)
     }
 }
 
-TEST(QrSource, ComposingPutsThePartsInOrder)
-{
-    EXPECT_EQ(cnt::qrcode::compose_source("card", "DEU", "Hi"), u"qrcode|card|DEU:Hi");
-    EXPECT_EQ(cnt::qrcode::compose_source("card", "", "Hi"), u"qrcode|card:Hi");
-    EXPECT_EQ(cnt::qrcode::compose_source("", "DEU", "Hi"), u"qrcode:Hi");
-}
-
 // ---- symbols and bitmaps ------------------------------------------------------------------
 
 bool pixel(const cnt::qrcode::bitmap& b, LONG x, LONG y)

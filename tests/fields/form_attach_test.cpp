@@ -206,6 +206,9 @@ TEST(FormChildren, AHeldChildKeepsItsFieldAliveAndIndependentOnesOutliveIt)
             text->get_TextAttributes(attributes.put());
             as<IZCntElementFormField>(text.get())->get_Appearance(appearance.put());
             EXPECT_EQ(com::module_lock_count(), locks + 3);
+            attributes->AddRef();
+            attributes->Release();
+            EXPECT_EQ(com::module_lock_count(), locks + 3) << "only a child's second reference locks";
         }
         EXPECT_EQ(com::module_lock_count(), locks + 3) << "the field lives on";
         attributes.reset();

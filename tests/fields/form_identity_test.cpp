@@ -1,13 +1,11 @@
-// Every form-field class, walked through one table: what it is (class id, ProgIDs, element
-// type, object kind, interfaces in their order), how a new one starts, and the result codes of
-// the members it shares with the others.
+// Every form-field class, walked through one table: its ProgIDs, element type, object kind and
+// dispatch names, how a new one starts, its strings and values, CopyTo across the field classes,
+// and a field as the inner object of an aggregate.
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "contentelements/cnt_note.h"
 #include "contentelements/zprint_objects.h"
-#include "module/class_map.h"
 #include "tests/fields/form_support.h"
 
 namespace form_test {
@@ -15,7 +13,10 @@ namespace {
 
 std::u16string text_of(BSTR s) { return s ? std::u16string(s, SysStringLen(s)) : u"<null>"; }
 
-TEST(FormIdentity, EachClassIsCreatableByProgIdAndReportsItsIdentity)
+// What every element shares (null pointers, the persistence members, the position, identity,
+// CopyTo's refusals, aggregation rules) is the element skeleton's typed test, the fields among
+// its classes; here what is a field's own.
+TEST(FormIdentity, EachClassIsCreatableByProgIdAndReportsItsTypeKindAndDispatchNames)
 {
     for (const field_class& c : classes) {
         SCOPED_TRACE(c.coclass);
@@ -26,10 +27,6 @@ TEST(FormIdentity, EachClassIsCreatableByProgIdAndReportsItsIdentity)
             CLSID clsid{};
             ASSERT_EQ(CLSIDFromProgID(progid.c_str(), &clsid), S_OK);
             EXPECT_EQ(clsid, c.clsid);
-            ComPtr<IUnknown> by_progid;
-            EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                                       by_progid.put_void()),
-                      S_OK);
         }
         ZeCntElementType type{};
         EXPECT_EQ(field->get_ElementType(&type), S_OK);
@@ -37,29 +34,6 @@ TEST(FormIdentity, EachClassIsCreatableByProgIdAndReportsItsIdentity)
         LONG kind = 0;
         EXPECT_EQ(as<IZElement>(field.get())->GetObjectKind(&kind), S_OK);
         EXPECT_EQ(kind, c.kind);
-        CLSID clsid{};
-        EXPECT_EQ(as<IPersistStreamInit>(field.get())->GetClassID(&clsid), S_OK);
-        EXPECT_EQ(clsid, c.clsid);
-    }
-}
-
-TEST(FormIdentity, InterfacesShareTheirPointersAsListedAndIDispatchIsTheOwnInterface)
-{
-    for (const field_class& c : classes) {
-        SCOPED_TRACE(c.coclass);
-        auto field = create<IUnknown>(c);
-        void* p[8] = {};
-        const IID order[] = {IID_IUnknown, IZCntElementBase::iid, IZCntElementFormField::iid, c.own,
-                             IDispatch::iid, IZElement::iid, IPersist::iid, IPersistStreamInit::iid};
-        for (int i = 0; i < 8; ++i) {
-            ASSERT_EQ(field->QueryInterface(order[i], &p[i]), S_OK) << i;
-            static_cast<IUnknown*>(p[i])->Release();
-        }
-        EXPECT_EQ(p[0], p[1]) << "the base interface is the identity";
-        EXPECT_EQ(p[3], p[4]) << "IDispatch is the class's own interface";
-        EXPECT_EQ(p[6], p[7]);
-        EXPECT_NE(p[1], p[2]);
-        EXPECT_NE(p[2], p[3]);
         void* none = &none;
         EXPECT_EQ(field->QueryInterface(IZObject::iid, &none), E_NOINTERFACE);
         EXPECT_EQ(none, nullptr);
@@ -77,27 +51,21 @@ TEST(FormIdentity, InterfacesShareTheirPointersAsListedAndIDispatchIsTheOwnInter
     }
 }
 
-TEST(FormIdentity, ANewFieldStartsWithTheDefaults)
+TEST(FormIdentity, ANewFieldStartsWithTheDefaultsAndItsGettersRefuseNull)
 {
     for (const field_class& c : classes) {
         SCOPED_TRACE(c.coclass);
         auto field = create(c);
-        auto base = as<IZCntElementBase>(field.get());
-        SHORT inclination = 7;
-        VARIANT_BOOL allowed = -1, export_flag = 0, read_only = -1;
-        for (HRESULT hr : {base->get_Inclination(&inclination), base->get_AllowInclination(&allowed),
-                           field->get_Export(&export_flag), field->get_ReadOnly(&read_only)})
-            EXPECT_EQ(hr, S_OK);
-        EXPECT_EQ((std::vector<SHORT>{inclination, allowed, export_flag, read_only}),
-                  (std::vector<SHORT>{0, VARIANT_FALSE, VARIANT_TRUE, VARIANT_FALSE}));
+        VARIANT_BOOL export_flag = 0, read_only = -1;
+        EXPECT_EQ(field->get_Export(&export_flag), S_OK);
+        EXPECT_EQ(field->get_ReadOnly(&read_only), S_OK);
+        EXPECT_EQ((std::vector<SHORT>{export_flag, read_only}),
+                  (std::vector<SHORT>{VARIANT_TRUE, VARIANT_FALSE}));
         for (auto get : {&IZCntElementFormField::get_Name, &IZCntElementFormField::get_MappingName}) {
             com::Bstr s;
             EXPECT_EQ((field.get()->*get)(s.put()), S_OK);
             EXPECT_TRUE(s.get() != nullptr && SysStringLen(s.get()) == 0) << "empty, not null";
         }
-        com::Bstr description;
-        EXPECT_EQ(base->get_Description(description.put()), S_OK);
-        EXPECT_EQ(text_of(description.get()), u"");
         for (auto get : {&IZCntElementFormField::get_DefaultValue, &IZCntElementFormField::get_CurrentValue}) {
             VARIANT v;
             v.vt = VT_I4;
@@ -105,9 +73,6 @@ TEST(FormIdentity, ANewFieldStartsWithTheDefaults)
             EXPECT_EQ((field.get()->*get)(&v), S_OK);
             EXPECT_EQ(v.vt, VT_EMPTY);
         }
-        LONG l = 1, t = 1, w = 1, h = 1;
-        EXPECT_EQ(base->GetPosition(&l, &t, &w, &h), S_OK);
-        EXPECT_EQ(std::vector<LONG>({l, t, w, h}), std::vector<LONG>(4, 0));
         ComPtr<IZCntFormFieldAppearance> appearance;
         ASSERT_EQ(field->get_Appearance(appearance.put()), S_OK);
         OLE_COLOR border = 1, fill = 1;
@@ -115,11 +80,12 @@ TEST(FormIdentity, ANewFieldStartsWithTheDefaults)
         appearance->get_FillColor(&fill);
         EXPECT_EQ(border, 0u);
         EXPECT_EQ(fill, 0xFFFFFFu);
-        auto persist = as<IPersistStreamInit>(field.get());
-        EXPECT_EQ(persist->IsDirty(), S_OK);
-        ULARGE_INTEGER size{};
-        EXPECT_EQ(persist->GetSizeMax(&size), S_OK);
-        EXPECT_EQ(size.QuadPart, 4u);
+        int call = 0;
+        for (HRESULT hr : {field->get_Name(nullptr), field->get_ReadOnly(nullptr),
+                           field->get_DefaultValue(nullptr), field->get_CurrentValue(nullptr),
+                           field->get_MappingName(nullptr), field->get_Export(nullptr),
+                           field->get_Appearance(nullptr)})
+            EXPECT_EQ(hr, E_POINTER) << "call " << call++;
     }
 }
 
@@ -161,49 +127,11 @@ TEST(FormIdentity, TheExtrasOfTextComboAndListStartEmpty)
     EXPECT_EQ(flag, 5) << "stored unchanged";
 }
 
-TEST(FormIdentity, SharedMembersGiveTheirResultCodes)
-{
-    for (const field_class& c : classes) {
-        SCOPED_TRACE(c.coclass);
-        auto field = create(c);
-        auto base = as<IZCntElementBase>(field.get());
-        LONG v = 0;
-        EXPECT_EQ(base->put_Inclination(10), E_NOTIMPL);
-        EXPECT_EQ(base->put_Description(nullptr), E_INVALIDARG);
-        LONG page = 9;
-        EXPECT_EQ(base->get_PageID(&page), E_UNEXPECTED);
-        EXPECT_EQ(page, 0);
-        EXPECT_EQ(base->Delete(), S_OK) << "before Attach there is nothing to remove";
-        int call = 0;
-        for (HRESULT hr : {base->get_Inclination(nullptr), base->get_AllowInclination(nullptr),
-                           base->GetPosition(&v, &v, nullptr, &v),
-                           as<IZElement>(field.get())->GetBounds(&v, nullptr, &v, &v),
-                           base->get_Description(nullptr), base->get_PageID(nullptr),
-                           base->get_ElementType(nullptr),
-                           as<IZElement>(field.get())->GetObjectKind(nullptr), field->get_Name(nullptr),
-                           field->get_ReadOnly(nullptr), field->get_DefaultValue(nullptr),
-                           field->get_CurrentValue(nullptr), field->get_MappingName(nullptr),
-                           field->get_Export(nullptr), field->get_Appearance(nullptr)})
-            EXPECT_EQ(hr, E_POINTER) << "call " << call++;
-
-        ASSERT_EQ(base->SetPosition(10, 20, 30, 40), S_OK);
-        LONG l = 0, t = 0, r = 0, b = 0;
-        EXPECT_EQ(as<IZElement>(field.get())->GetBounds(&l, &t, &r, &b), S_OK);
-        EXPECT_EQ(std::vector<LONG>({l, t, r, b}), std::vector<LONG>({10, 20, 40, 60}));
-        ASSERT_EQ(base->SetPosition(100, 100, -50, -20), S_OK);
-        EXPECT_EQ(base->GetPosition(&l, &t, &r, &b), S_OK);
-        EXPECT_EQ(std::vector<LONG>({l, t, r, b}), std::vector<LONG>({100, 100, -50, -20}))
-            << "not normalised";
-    }
-}
-
 TEST(FormIdentity, StringsAreStoredUpToTheirFirstNulAndANullNameStaysNull)
 {
     auto field = create(classes[3]);
-    auto base = as<IZCntElementBase>(field.get());
     const OLECHAR with_nul[] = {u'a', u'b', 0, u'c'};
     BSTR s = SysAllocStringLen(with_nul, 4);
-    EXPECT_EQ(base->put_Description(s), S_OK);
     EXPECT_EQ(field->put_Name(s), S_OK);
     EXPECT_EQ(field->put_MappingName(s), S_OK);
     SysFreeString(s);
@@ -212,9 +140,6 @@ TEST(FormIdentity, StringsAreStoredUpToTheirFirstNulAndANullNameStaysNull)
         (field.get()->*get)(out.put());
         EXPECT_EQ(text_of(out.get()), u"ab");
     }
-    com::Bstr description;
-    base->get_Description(description.put());
-    EXPECT_EQ(text_of(description.get()), u"ab");
 
     EXPECT_EQ(field->put_Name(nullptr), S_OK);
     EXPECT_EQ(field->put_MappingName(nullptr), S_OK);
@@ -253,37 +178,23 @@ TEST(FormIdentity, ValuesAreCopiesAndTheCallersVariantIsClearedFirst)
     VariantClear(&out);
 }
 
-TEST(FormIdentity, CopyToHandsOverTheDescriptionOnlyAndSaysItCannotDoMore)
+// Within the class the skeleton's test covers it; a field of another class takes it alike.
+TEST(FormIdentity, CopyToAnotherFieldClassHandsOverTheDescriptionOnly)
 {
     for (const field_class& from_class : classes) {
         SCOPED_TRACE(from_class.coclass);
         auto from = create(from_class);
         auto to = create(classes[(&from_class - classes + 3) % std::size(classes)]);
-        auto from_base = as<IZCntElementBase>(from.get());
         auto to_base = as<IZCntElementBase>(to.get());
         com::Bstr description(u"copied"), name(u"not copied");
-        from_base->put_Description(description.get());
+        as<IZCntElementBase>(from.get())->put_Description(description.get());
         from->put_Name(name.get());
-        from_base->SetPosition(1, 2, 3, 4);
-        EXPECT_EQ(from_base->CopyTo(to_base.get()), E_NOTIMPL);
+        EXPECT_EQ(as<IZCntElementBase>(from.get())->CopyTo(to_base.get()), E_NOTIMPL);
         com::Bstr got_description, got_name;
         to_base->get_Description(got_description.put());
         to->get_Name(got_name.put());
         EXPECT_EQ(text_of(got_description.get()), u"copied");
         EXPECT_EQ(text_of(got_name.get()), u"");
-        LONG l = 9, t = 9, w = 9, h = 9;
-        to_base->GetPosition(&l, &t, &w, &h);
-        EXPECT_EQ(l + t + w + h, 0);
-
-        EXPECT_EQ(from_base->CopyTo(nullptr), E_INVALIDARG);
-        ComPtr<IZCntElementBase> note;
-        ASSERT_EQ(CoCreateInstance(CLSID_ZCntElementNote, nullptr, CLSCTX_INPROC_SERVER,
-                                   IZCntElementBase::iid, note.put_void()),
-                  S_OK);
-        EXPECT_EQ(from_base->CopyTo(note.get()), E_INVALIDARG);
-        com::Bstr note_description;
-        note->get_Description(note_description.put());
-        EXPECT_EQ(text_of(note_description.get()), u"") << "nothing reaches another kind";
     }
 }
 
@@ -315,28 +226,6 @@ TEST(FormIdentity, AFieldCanBeTheInnerObjectOfAnAggregate)
         appearance.reset();
         field.reset();
         EXPECT_EQ(outer.refs, 1u);
-    }
-}
-
-TEST(FormIdentity, TheClassMapListsTheFifteenClassesInRegistrationOrder)
-{
-    std::vector<std::u16string> names;
-    for (const cnt::module::class_entry& e : cnt::module::class_map()) names.push_back(e.coclass);
-    EXPECT_EQ(names, (std::vector<std::u16string>{
-                         u"ZCntElementContainer", u"ZCntElementFieldButton", u"ZCntElementFieldCheck",
-                         u"ZCntElementFieldCombo", u"ZCntElementFieldDateTime", u"ZCntElementFieldGroup",
-                         u"ZCntElementFieldList", u"ZCntElementFieldRadio", u"ZCntElementFieldText",
-                         u"ZCntElementImage", u"ZCntElementLink", u"ZCntElementNote",
-                         u"ZCntElementPageBreak", u"ZCntElementStamp", u"ZCntElementTextMark"}));
-    for (const field_class& c : classes) {
-        SCOPED_TRACE(c.coclass);
-        ComPtr<IClassFactory> factory;
-        ASSERT_EQ(cnt::module::get_class_object(c.clsid, IClassFactory::iid, factory.put_void()), S_OK);
-        ComPtr<IClassFactory> again;
-        cnt::module::get_class_object(c.clsid, IClassFactory::iid, again.put_void());
-        EXPECT_EQ(factory.get(), again.get()) << "made once, then cached";
-        ComPtr<IZCntElementFormField> field;
-        ASSERT_EQ(factory->CreateInstance(nullptr, IZCntElementFormField::iid, field.put_void()), S_OK);
     }
 }
 
