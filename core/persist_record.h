@@ -30,6 +30,7 @@ public:
     HRESULT Load(IStream* stream) noexcept override
     {
         if (!stream) return E_POINTER;
+        const record::direct_scope direct(stream);
         ULONG version = 0;
         RETURN_IF_FAILED(record::read_u32(stream, &version));
         if (version > Derived::record_version) return E_UNEXPECTED;
@@ -40,6 +41,7 @@ public:
     HRESULT Save(IStream* stream, BOOL clear_dirty) noexcept override
     {
         if (!stream) return E_POINTER;
+        const record::direct_scope direct(stream);
         RETURN_IF_FAILED(record::write_u32(stream, Derived::record_version));
         if constexpr (requires(Derived& d) { d.save_fields(stream, clear_dirty); })
             RETURN_IF_FAILED(self().save_fields(stream, clear_dirty));

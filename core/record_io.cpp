@@ -10,14 +10,43 @@
 namespace cnt::record {
 namespace {
 
+// The memory stream whose bytes the innermost open direct_scope reaches; stream is null when
+// none is open.
+thread_local com::memory_window current;
+
+const com::memory_window* window_of(IStream* stream) noexcept
+{
+    return current.stream == stream && stream ? &current : nullptr;
+}
+
 HRESULT write_bytes(IStream* stream, const void* bytes, ULONG size) noexcept
 {
+    if (const com::memory_window* w = window_of(stream)) {
+        // Within the capacity, so within the stream's limit too; a write beyond the size
+        // needs no gap filled, as it starts at or before the size.
+        const ULONGLONG at = *w->position, end = at + size;
+        if (at <= *w->size && end <= *w->capacity) {
+            if (size) std::memcpy(*w->data + at, bytes, size);
+            if (end > *w->size) *w->size = static_cast<std::size_t>(end);
+            *w->position = end;
+            return S_OK;
+        }
+    }
     ULONG written = 0;
     return stream->Write(bytes, size, &written);
 }
 
 HRESULT read_exact(IStream* stream, void* bytes, ULONG size) noexcept
 {
+    if (const com::memory_window* w = window_of(stream)) {
+        const ULONGLONG at = *w->position;
+        const ULONGLONG available = at < *w->size ? *w->size - at : 0;
+        // A short read takes what there is and moves past it, as Read does.
+        const ULONG count = available < size ? static_cast<ULONG>(available) : size;
+        if (count) std::memcpy(bytes, *w->data + at, count);
+        *w->position = at + count;
+        return count == size ? S_OK : E_FAIL;
+    }
     ULONG got = 0;
     const HRESULT hr = stream->Read(bytes, size, &got);
     if (FAILED(hr)) return hr;
@@ -49,17 +78,40 @@ HRESULT read_le(IStream* stream, T* value) noexcept
 
 HRESULT tell(IStream* stream, ULARGE_INTEGER* at) noexcept
 {
+    if (const com::memory_window* w = window_of(stream)) {
+        at->QuadPart = *w->position;
+        return S_OK;
+    }
     return stream->Seek(LARGE_INTEGER{.QuadPart = 0}, STREAM_SEEK_CUR, at);
 }
 
 HRESULT go_back(IStream* stream, ULARGE_INTEGER at, HRESULT why) noexcept
 {
+    if (const com::memory_window* w = window_of(stream)) {
+        *w->position = at.QuadPart;  // a position tell gave: always one Seek takes
+        return why;
+    }
     stream->Seek(LARGE_INTEGER{.QuadPart = static_cast<LONGLONG>(at.QuadPart)}, STREAM_SEEK_SET,
                  nullptr);
     return why;
 }
 
 }  // namespace
+
+direct_scope::direct_scope(IStream* stream) noexcept
+{
+    if (!stream || current.stream == stream) return;
+    com::memory_window opened;
+    if (!com::open_memory_window(stream, &opened)) return;
+    saved_ = current;
+    current = opened;
+    opened_ = true;
+}
+
+direct_scope::~direct_scope()
+{
+    if (opened_) current = saved_;
+}
 
 HRESULT write_u32(IStream* stream, ULONG value) noexcept { return write_le(stream, value); }
 HRESULT write_i32(IStream* stream, LONG value) noexcept { return write_le(stream, value); }

@@ -18,8 +18,25 @@
 #include <vector>
 
 #include "platform/com/com.h"
+#include "platform/com/streams.h"
 
 namespace cnt::record {
+
+// While one is alive, the functions below given `stream` read and write a memory stream's bytes
+// in place (the same results, bytes and position as through its Read, Write and Seek) rather
+// than call the stream once a value. Records open one for their Load and Save; a nested record
+// on the same stream finds it open already. Any other stream is used through its interface.
+class direct_scope {
+public:
+    explicit direct_scope(IStream* stream) noexcept;
+    ~direct_scope();
+    direct_scope(const direct_scope&) = delete;
+    direct_scope& operator=(const direct_scope&) = delete;
+
+private:
+    com::memory_window saved_;
+    bool opened_ = false;
+};
 
 inline constexpr ULONG max_string_bytes = 0x100000;
 // The longest text a record holds, in UTF-16 units (the count includes the 2-byte terminator).

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <memory>
-#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -57,7 +56,9 @@ struct context {
     // so that the document's LookUp goes to the first such page at once. Not `complete` once
     // an entry could not be noted for want of memory: LookUp then searches every page.
     struct id_holders {
-        std::unordered_map<LONG, std::set<LONG>> pages;
+        // Page numbers ascending, each once: pages are filled in page order, so a number
+        // is mostly appended, and a vector costs no node per page.
+        std::unordered_map<LONG, std::vector<LONG>> pages;
         bool complete = true;
     };
     id_holders holders[2];

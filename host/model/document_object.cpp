@@ -108,6 +108,8 @@ void document_object::close() noexcept
         for (host_object* h = ctx_->first_live; h; h = h->next_live()) objects.emplace_back(h->unknown());
     } catch (const std::bad_alloc&) {
     }
+    // No page is left to look ids up on: the notes go at once, not an id at a time.
+    for (context::id_holders& holders : ctx_->holders) holders.pages.clear();
     for (auto& p : pages) p->close();
     for (auto& o : objects)
         if (host_object* h = host_object_of(o.get())) h->drop_references();

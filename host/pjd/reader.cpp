@@ -38,7 +38,9 @@ struct parsed_item {
     LONG kind;        // host objects
     bool attached;    // host objects
     CLSID clsid;      // elements
-    std::vector<BYTE> record;
+    // The record, within the file's bytes, which outlive the load.
+    const BYTE* record;
+    std::uint32_t record_size;
 };
 struct parsed_file {
     std::vector<parsed_page> pages;
@@ -165,7 +167,8 @@ public:
                     item.kind = in.i32();
                     item.attached = in.u8() != 0;
                 }
-                item.record = in.blob();
+                item.record_size = in.u32();
+                item.record = in.skip(item.record_size);
                 if (!in.at_end() || item.page_index > pages || !valid(item))
                     return fail(message, at(offset) + "malformed " +
                                              (item.element ? "element" : "object") + " chunk");
@@ -255,23 +258,35 @@ public:
     }
 };
 
-HRESULT load_persisted(REFCLSID clsid, const std::vector<BYTE>& record,
+// Gives `stream` (a memory stream) exactly the bytes of a record, at position 0: one stream
+// serves every record of a load instead of one made and filled for each.
+HRESULT refill(IStream* stream, const BYTE* record, std::size_t size) noexcept
+{
+    if (size > ULONG(-1)) return E_OUTOFMEMORY;
+    ULARGE_INTEGER none{};
+    RETURN_IF_FAILED(stream->SetSize(none));
+    RETURN_IF_FAILED(stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr));
+    ULONG written = 0;
+    RETURN_IF_FAILED(stream->Write(record, static_cast<ULONG>(size), &written));
+    return stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
+}
+
+HRESULT load_persisted(REFCLSID clsid, const BYTE* record, std::size_t size, IStream* stream,
                        com::ComPtr<IUnknown>* out) noexcept
 {
     com::ComPtr<IUnknown> made;
     RETURN_IF_FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
                                       made.put_void()));
-    com::ComPtr<IStream> stream;
-    RETURN_IF_FAILED(com::create_memory_stream(record.data(), record.size(), stream.put()));
+    RETURN_IF_FAILED(refill(stream, record, size));
     com::ComPtr<IPersistStreamInit> init;
     com::ComPtr<IPersistStream> plain;
     made->QueryInterface(IPersistStreamInit::iid, init.put_void());
     if (init) {
-        RETURN_IF_FAILED(init->Load(stream.get()));
+        RETURN_IF_FAILED(init->Load(stream));
     } else {
         made->QueryInterface(IPersistStream::iid, plain.put_void());
         if (!plain) return E_NOINTERFACE;
-        RETURN_IF_FAILED(plain->Load(stream.get()));
+        RETURN_IF_FAILED(plain->Load(stream));
     }
     *out = std::move(made);
     return S_OK;
@@ -334,13 +349,15 @@ HRESULT build(const parsed_file& f, bool pages_only, document_object* doc, std::
     for (const parsed_item& item : f.items) {
         if (item.element) continue;
         host_object* h = host_object_of(table.objects[serial++].get());
-        byte_reader in(item.record.data(), item.record.size());
+        byte_reader in(item.record, item.record_size);
         if (!h->load(in, table) || !in.at_end())
             return damaged("record of object " + std::to_string(serial) + " (" +
                            kind_name(item.kind) + ") does not fit its kind");
         if (item.attached) h->restore_attached();
     }
 
+    com::ComPtr<IStream> records;
+    RETURN_IF_FAILED(com::create_memory_stream(records.put()));
     std::vector<com::ComPtr<IUnknown>> elements;
     std::vector<page*> element_pages;
     serial = 0;
@@ -364,7 +381,7 @@ HRESULT build(const parsed_file& f, bool pages_only, document_object* doc, std::
             continue;
         }
         com::ComPtr<IUnknown> element;
-        HRESULT hr = load_persisted(item.clsid, item.record, &element);
+        HRESULT hr = load_persisted(item.clsid, item.record, item.record_size, records.get(), &element);
         if (FAILED(hr)) {
             *message = "element " + std::to_string(item.id) + " of page " +
                        std::to_string(item.page_index) + " (class " + guid_text(item.clsid) +
@@ -396,7 +413,7 @@ HRESULT build(const parsed_file& f, bool pages_only, document_object* doc, std::
 
     for (const auto& [clsid, record] : f.document_objects) {
         com::ComPtr<IUnknown> object;
-        HRESULT hr = load_persisted(clsid, record, &object);
+        HRESULT hr = load_persisted(clsid, record.data(), record.size(), records.get(), &object);
         com::ComPtr<IDispatch> as_dispatch;
         if (SUCCEEDED(hr)) hr = object->QueryInterface(IDispatch::iid, as_dispatch.put_void());
         if (SUCCEEDED(hr)) hr = doc->add_item(as_dispatch.get());

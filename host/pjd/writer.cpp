@@ -64,23 +64,32 @@ std::string hex(HRESULT hr)
     return buffer;
 }
 
-// The record of a persistable foreign object: its class id and what its Save writes.
-HRESULT save_record(IUnknown* object, CLSID* clsid, std::vector<BYTE>* record) noexcept
+// The record of a persistable foreign object: its class id, and what its Save writes as all
+// of `stream`, a memory stream emptied first (one serves every record of a save).
+HRESULT save_into(IUnknown* object, CLSID* clsid, IStream* stream) noexcept
 {
     com::ComPtr<IPersistStreamInit> init;
     com::ComPtr<IPersistStream> plain;
     object->QueryInterface(IPersistStreamInit::iid, init.put_void());
     if (!init) object->QueryInterface(IPersistStream::iid, plain.put_void());
     if (!init && !plain) return E_NOINTERFACE;
-    com::ComPtr<IStream> stream;
-    RETURN_IF_FAILED(com::create_memory_stream(stream.put()));
+    RETURN_IF_FAILED(stream->SetSize(ULARGE_INTEGER{}));
+    RETURN_IF_FAILED(stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr));
     if (init) {
         RETURN_IF_FAILED(init->GetClassID(clsid));
-        RETURN_IF_FAILED(init->Save(stream.get(), TRUE));
+        RETURN_IF_FAILED(init->Save(stream, TRUE));
     } else {
         RETURN_IF_FAILED(plain->GetClassID(clsid));
-        RETURN_IF_FAILED(plain->Save(stream.get(), TRUE));
+        RETURN_IF_FAILED(plain->Save(stream, TRUE));
     }
+    return S_OK;
+}
+
+HRESULT save_record(IUnknown* object, CLSID* clsid, std::vector<BYTE>* record) noexcept
+{
+    com::ComPtr<IStream> stream;
+    RETURN_IF_FAILED(com::create_memory_stream(stream.put()));
+    RETURN_IF_FAILED(save_into(object, clsid, stream.get()));
     return com::memory_stream_bytes(stream.get(), record);
 }
 
@@ -219,6 +228,8 @@ public:
             if (SUCCEEDED(hr)) document_records.emplace_back(clsid, std::move(record));
         }
 
+        com::ComPtr<IStream> scratch;  // made for the first element
+        com::memory_window scratch_bytes;
         // Each chunk is about as large as the record it holds.
         file.bytes().reserve(64 * (plan_.size() + doc_->pages().size()) + 64);
         const std::size_t head = open_chunk(file, chunk_head);
@@ -270,8 +281,11 @@ public:
                                                   std::to_string(p.page_index));
             } else {
                 CLSID clsid{};
-                std::vector<BYTE> record;
-                HRESULT hr = save_record(p.object, &clsid, &record);
+                HRESULT hr = scratch ? S_OK : com::create_memory_stream(scratch.put());
+                if (SUCCEEDED(hr) && !scratch_bytes.stream &&
+                    !com::open_memory_window(scratch.get(), &scratch_bytes))
+                    hr = E_UNEXPECTED;
+                if (SUCCEEDED(hr)) hr = save_into(p.object, &clsid, scratch.get());
                 if (FAILED(hr)) {
                     *message = "object " + std::to_string(p.id) + " of page " +
                                std::to_string(p.page_index) + " " + save_failure(p.object, hr);
@@ -282,7 +296,9 @@ public:
                 file.u8(p.place);
                 file.i32(p.id);
                 file.guid(clsid);
-                file.blob(record);
+                // A record too long for its count makes the chunk too long as well.
+                file.u32(static_cast<std::uint32_t>(*scratch_bytes.size));
+                file.raw(*scratch_bytes.data, *scratch_bytes.size);
                 if (!close_chunk(file, chunk))
                     return too_large(message, "object " + std::to_string(p.id) + " of page " +
                                                   std::to_string(p.page_index));

@@ -78,6 +78,7 @@ struct memory_stream_access : IUnknown {
     using base = IUnknown;
 
     virtual HRESULT copy_bytes(std::vector<BYTE>* out) noexcept = 0;
+    virtual void window(com::memory_window* out) noexcept = 0;
 };
 
 class memory_stream : public com::object_root<memory_stream, IStream, memory_stream_access> {
@@ -189,6 +190,15 @@ public:
         return S_OK;
     }
 
+    void window(com::memory_window* out) noexcept override
+    {
+        out->stream = this;
+        out->data = &store_->data;
+        out->size = &store_->size;
+        out->capacity = &store_->capacity;
+        out->position = &position_;
+    }
+
 private:
     std::shared_ptr<byte_store> store_;
     ULONGLONG position_;
@@ -238,4 +248,15 @@ HRESULT com::memory_stream_bytes(IStream* stream, std::vector<BYTE>* out) noexce
         FAILED(hr))
         return hr;
     return access->copy_bytes(out);
+}
+
+bool com::open_memory_window(IStream* stream, memory_window* out) noexcept
+{
+    if (!stream || !out) return false;
+    ComPtr<memory_stream_access> access;
+    if (FAILED(stream->QueryInterface(memory_stream_access::iid, access.put_void())) || !access)
+        return false;
+    access->window(out);
+    out->stream = stream;  // the interface the caller holds, as the one it compares with
+    return true;
 }

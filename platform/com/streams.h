@@ -47,6 +47,20 @@ ULONGLONG memory_stream_limit() noexcept;
 // E_INVALIDARG for null arguments, E_NOINTERFACE for a stream not made by create_memory_stream.
 HRESULT memory_stream_bytes(IStream* stream, std::vector<BYTE>* out) noexcept;
 
+// The bytes and position of a memory stream (or a clone), for code that reads or writes many
+// small values: it works on the stream's own fields, so calls through the interface in between
+// see the same bytes and position. A read or write that stays within the size and capacity
+// may be done on them directly; any other goes through the stream's Read or Write.
+struct memory_window {
+    IStream* stream = nullptr;
+    BYTE** data = nullptr;
+    std::size_t* size = nullptr;
+    std::size_t* capacity = nullptr;
+    ULONGLONG* position = nullptr;
+};
+// False, leaving *out alone, for a stream not made by create_memory_stream.
+bool open_memory_window(IStream* stream, memory_window* out) noexcept;
+
 // ---- File streams -------------------------------------------------------------------------
 
 // Opens `path` (UTF-8) with STGM_READ, STGM_WRITE or STGM_READWRITE. With STGM_CREATE the file
