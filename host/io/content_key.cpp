@@ -9,7 +9,6 @@
 #include <map>
 #include <mutex>
 #include <tuple>
-#include <vector>
 
 #include "platform/com/regular_file.h"
 
@@ -78,10 +77,12 @@ std::string file_content_key(const std::string& path)
             return it->second.key;
         }
     }
+    // A block on the stack: the file is read through once, and a zeroed heap block as large
+    // cost more than hashing a small file.
     hasher h;
-    std::vector<unsigned char> block(1 << 16);
+    unsigned char block[16384];
     std::size_t n = 0;
-    while ((n = std::fread(block.data(), 1, block.size(), file)) > 0) h.add(block.data(), n);
+    while ((n = std::fread(block, 1, sizeof block, file)) > 0) h.add(block, n);
     const bool failed = std::ferror(file) != 0;
     std::fclose(file);
     if (failed) return {};

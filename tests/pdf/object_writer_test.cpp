@@ -241,6 +241,23 @@ TEST_P(ObjectWriter, StreamsLoseCryptFiltersAndUnreadableOnesAreWrittenEmpty)
     EXPECT_NE(warnings[0].find("damaged data"), std::string::npos);
 }
 
+// One deflate state packs stream after stream, each readable on its own.
+TEST(Deflater, PacksEachStreamApartWithOneState)
+{
+    host::pdf::deflater packer;
+    for (const std::string text : {"q 1 0 0 rg 0 0 10 10 re f Q", "BT /F1 12 Tf (Hello) Tj ET"}) {
+        std::string packed = "kept";
+        ASSERT_TRUE(packer.pack(text, &packed));
+        ASSERT_EQ(packed.compare(0, 4, "kept"), 0);
+        std::string back(text.size() + 16, '\0');
+        uLongf size = static_cast<uLongf>(back.size());
+        ASSERT_EQ(uncompress(reinterpret_cast<Bytef*>(back.data()), &size,
+                             reinterpret_cast<const Bytef*>(packed.data() + 4), packed.size() - 4),
+                  Z_OK);
+        EXPECT_EQ(back.substr(0, size), text);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(CompressedAndPlain, ObjectWriter, ::testing::Bool(),
                          [](const auto& p) { return p.param ? "Compressed" : "Plain"; });
 

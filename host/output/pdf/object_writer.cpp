@@ -69,8 +69,6 @@ void put_be(std::string& s, std::uint64_t v, int width)
 
 }  // namespace
 
-deflater::deflater() { ok_ = deflateInit(&z_, Z_DEFAULT_COMPRESSION) == Z_OK; }
-
 deflater::~deflater()
 {
     if (ok_) deflateEnd(&z_);
@@ -78,7 +76,13 @@ deflater::~deflater()
 
 bool deflater::pack(std::string_view data, std::string* out)
 {
-    if (!ok_ || data.size() >= 0x40000000u || deflateReset(&z_) != Z_OK) return false;
+    if (!made_) {
+        made_ = true;
+        ok_ = deflateInit(&z_, Z_DEFAULT_COMPRESSION) == Z_OK;
+    } else if (ok_ && deflateReset(&z_) != Z_OK) {
+        return false;
+    }
+    if (!ok_ || data.size() >= 0x40000000u) return false;
     const std::size_t start = out->size();
     out->resize(start + deflateBound(&z_, static_cast<uLong>(data.size())));
     z_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));

@@ -19,10 +19,11 @@
 namespace host::pdf {
 
 // One deflate state for every stream of a file: a fresh one per stream costs more in
-// allocation than the compression itself.
+// allocation than the compression itself. It is made at the first stream packed (a quarter of a
+// megabyte): a file written plain packs none.
 class deflater {
 public:
-    deflater();
+    deflater() = default;
     ~deflater();
     deflater(const deflater&) = delete;
     deflater& operator=(const deflater&) = delete;
@@ -31,6 +32,7 @@ public:
 
 private:
     z_stream z_{};
+    bool made_ = false;  // deflateInit tried
     bool ok_ = false;
 };
 
