@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -72,9 +73,24 @@ struct byte_store {
     }
 };
 
+// The IID of memory_stream_access in this copy of the code: its last eight bytes are the address
+// of a variable of this file, so a stream made by another module (a program and a library it
+// loaded each carry this file) does not answer it, and its bytes are reached through its calls,
+// not through a layout that only happens to be the same.
+const char module_mark = 0;
+
+IID module_access_iid() noexcept
+{
+    IID iid = com::make_guid("{5E1A0C01-7D3B-4C55-9A21-3F6B2D8E4A10}");
+    const auto mark = reinterpret_cast<std::uintptr_t>(&module_mark);
+    for (std::size_t i = 0; i < sizeof iid.Data4; ++i)
+        iid.Data4[i] = static_cast<unsigned char>(mark >> (8 * (i % sizeof mark)));
+    return iid;
+}
+
 // Lets memory_stream_bytes recognise the streams of this file; no other object answers its IID.
 struct memory_stream_access : IUnknown {
-    static constexpr IID iid = com::make_guid("{5E1A0C01-7D3B-4C55-9A21-3F6B2D8E4A10}");
+    static inline const IID iid = module_access_iid();
     using base = IUnknown;
 
     virtual HRESULT copy_bytes(std::vector<BYTE>* out) noexcept = 0;
