@@ -83,8 +83,9 @@ IID module_access_iid() noexcept
 {
     IID iid = com::make_guid("{5E1A0C01-7D3B-4C55-9A21-3F6B2D8E4A10}");
     const auto mark = reinterpret_cast<std::uintptr_t>(&module_mark);
+    static_assert(sizeof mark == sizeof iid.Data4);
     for (std::size_t i = 0; i < sizeof iid.Data4; ++i)
-        iid.Data4[i] = static_cast<unsigned char>(mark >> (8 * (i % sizeof mark)));
+        iid.Data4[i] = static_cast<unsigned char>(mark >> (8 * i));
     return iid;
 }
 
@@ -208,7 +209,6 @@ public:
 
     void window(com::memory_window* out) noexcept override
     {
-        out->stream = this;
         out->data = &store_->data;
         out->size = &store_->size;
         out->capacity = &store_->capacity;
