@@ -12,7 +12,7 @@ trap 'rm -rf "$work"' EXIT
 /usr/bin/python3 "$here/make_input.py" "$work" "$pages"
 ours="$zcnt annotate $work/input.pdf $work/stamps.json -o $work/ours.pdf --highlight 'net revenue'"
 theirs="/usr/bin/python3 $here/pymupdf_annotate.py $work/input.pdf $work/theirs.pdf"
-# Debian 12's python3-fitz fails on load_page (a SWIG binding mismatch): then zcnt alone.
+# Where PyMuPDF cannot run the job (no python3-fitz, or a binding that fails), zcnt alone.
 if ! $theirs 2>"$work/theirs.log"; then
   echo "PyMuPDF cannot do the job here ($(tail -n 1 "$work/theirs.log")); zcnt alone:"
   theirs=""

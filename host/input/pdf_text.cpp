@@ -27,7 +27,7 @@ std::u16string text_of(const poppler::ustring& s)
 }  // namespace
 
 HRESULT read_pdf_text(const std::string& path, std::vector<pdf_page_text>* pages,
-                      std::string* message) noexcept
+                      std::string* message, bool with_words) noexcept
 {
     if (!pages || !message) return E_POINTER;
     pages->clear();
@@ -71,9 +71,12 @@ HRESULT read_pdf_text(const std::string& path, std::vector<pdf_page_text>* pages
                 const bool turned = out.rotation == 90 || out.rotation == 270;
                 out.width = turned ? box.height() : box.width();
                 out.height = turned ? box.width() : box.height();
-                for (const poppler::text_box& t : p->text_list()) {
-                    const poppler::rectf b = t.bbox();
-                    out.words.push_back({text_of(t.text()), b.left(), b.top(), b.right(), b.bottom()});
+                if (with_words) {
+                    for (const poppler::text_box& t : p->text_list()) {
+                        const poppler::rectf b = t.bbox();
+                        out.words.push_back(
+                            {text_of(t.text()), b.left(), b.top(), b.right(), b.bottom()});
+                    }
                 }
             }
             pages->push_back(std::move(out));

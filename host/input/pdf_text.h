@@ -22,8 +22,10 @@ struct pdf_page_text {
 };
 
 // STG_E_FILENOTFOUND for a file that cannot be read, E_INVALIDARG for one that is no PDF or has
-// no pages, E_ACCESSDENIED for one locked with a password; `message` says which.
+// no pages, E_ACCESSDENIED for one locked with a password; `message` says which. Without
+// `with_words` only the pages' sizes and rotations are read: finding the words is nearly all
+// of poppler's time.
 HRESULT read_pdf_text(const std::string& path, std::vector<pdf_page_text>* pages,
-                      std::string* message) noexcept;
+                      std::string* message, bool with_words = true) noexcept;
 
 }  // namespace host::input

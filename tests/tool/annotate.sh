@@ -57,6 +57,20 @@ assert kinds == [["/FreeText", "/Highlight", "/Link", "/Stamp", "/Underline"],
 assert [o["/Title"] for o in reader.outline] == ["Contract"], reader.outline
 assert reader.pages[1].get("/Rotate") == 90
 PY
+# A description that finds its own words, with no phrase to mark and nothing saved: the words
+# are read for it all the same.
+cat >"$work/find.json" <<'JSON'
+{"elements": [{"page": 2, "class": "Orvane.ZCntElementTextMark.1",
+               "calls": [["MarkText", {"view": 2}, {"find": [2, "thirty days"]}, 0, 65535]]}]}
+JSON
+"$zcnt" annotate "$work/in.pdf" "$work/find.json" -o "$work/found.pdf" >/dev/null ||
+  fail "annotate with a description that finds words exited with $?"
+/usr/bin/python3 -c "
+import sys
+from pypdf import PdfReader
+pages = PdfReader(sys.argv[1]).pages
+assert [[a.get_object()['/Subtype'] for a in p.get('/Annots', [])] for p in pages] == [['/Link'], ['/Highlight']]
+" "$work/found.pdf" || fail "the description's own mark is missing"
 
 # Bad input: a clear message, exit 2, nothing written, the input untouched.
 expect_error() {  # expect_error MESSAGE ARGS…

@@ -6,6 +6,7 @@
 
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -84,6 +85,27 @@ std::size_t mark_phrase(json& elements, const std::vector<host::input::pdf_page_
     return made;
 }
 
+// Whether a value of the description refers to a page's words: {"find": …}, {"words": …} or
+// {"view": …} anywhere in it. Walked with a stack of its own: a description may nest deeper
+// than the thread's stack would take.
+bool refers_to_words(const json& description)
+{
+    std::vector<const json*> open{&description};
+    while (!open.empty()) {
+        const json& j = *open.back();
+        open.pop_back();
+        if (j.is_object()) {
+            for (auto it = j.begin(); it != j.end(); ++it) {
+                if (it.key() == "find" || it.key() == "words" || it.key() == "view") return true;
+                open.push_back(&it.value());
+            }
+        } else if (j.is_array()) {
+            for (const json& v : j) open.push_back(&v);
+        }
+    }
+    return false;
+}
+
 bool has_words(const std::vector<host::input::pdf_page_text>& pages)
 {
     for (const auto& p : pages)
@@ -113,11 +135,6 @@ int run_annotate(const annotate_options& options, std::FILE* out, std::FILE* err
         if (!target.empty() && same_file(target, options.input))
             return usage_error(target + " is the input file, which annotate never changes");
 
-    std::vector<host::input::pdf_page_text> pages;
-    std::string message;
-    if (FAILED(host::input::read_pdf_text(options.input, &pages, &message)))
-        return usage_error(message);
-
     json input = json::object();
     std::string text;
     if (!options.description.empty()) {
@@ -131,6 +148,15 @@ int run_annotate(const annotate_options& options, std::FILE* out, std::FILE* err
             return usage_error(options.description + ": annotate takes its pages from " +
                                options.input + "; leave out \"pages\"");
     }
+    // Words are read only where something uses them: a phrase to mark, a reference to a page's
+    // words or view, or a saved document, which keeps them for whoever edits it next.
+    const bool with_words = !options.highlight.empty() || !options.underline.empty() ||
+                            !options.strike.empty() || !options.save.empty() ||
+                            refers_to_words(input);
+    std::vector<host::input::pdf_page_text> pages;
+    std::string message;
+    if (FAILED(host::input::read_pdf_text(options.input, &pages, &message, with_words)))
+        return usage_error(message);
     input["pages"] = json::array();
     for (const host::input::pdf_page_text& p : pages)
         input["pages"].push_back({{"resolution", options.resolution},
