@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <png.h>
+#include <zlib.h>
 
 #include <array>
 #include <cmath>
@@ -98,26 +99,6 @@ inline void png_chunk(bytes& out, const char* type, const bytes& body)
     put32be(out, host::crc32(typed.data(), typed.size()));
 }
 
-// A zlib stream of stored blocks, so hand-made PNGs need no compressor.
-inline bytes zlib_stored(const bytes& raw)
-{
-    bytes out{0x78, 0x01};
-    std::size_t at = 0;
-    do {
-        const std::size_t n = std::min<std::size_t>(raw.size() - at, 65535);
-        out.push_back(at + n == raw.size() ? 1 : 0);
-        put_le(out, static_cast<std::uint32_t>(n), 2);
-        put_le(out, static_cast<std::uint32_t>(~n & 0xFFFF), 2);
-        out.insert(out.end(), raw.begin() + static_cast<std::ptrdiff_t>(at),
-                   raw.begin() + static_cast<std::ptrdiff_t>(at + n));
-        at += n;
-    } while (at < raw.size());
-    std::uint32_t a = 1, b = 0;
-    for (const BYTE c : raw) a = (a + c) % 65521, b = (b + a) % 65521;
-    put32be(out, b << 16 | a);
-    return out;
-}
-
 // rows: each row's bytes without the filter byte; `extra` chunks go between IHDR and IDAT.
 inline bytes png_by_hand(std::uint32_t w, std::uint32_t h, BYTE depth, BYTE colour_type,
                   const std::vector<bytes>& rows,
@@ -135,7 +116,11 @@ inline bytes png_by_hand(std::uint32_t w, std::uint32_t h, BYTE depth, BYTE colo
         raw.push_back(0);
         raw.insert(raw.end(), row.begin(), row.end());
     }
-    png_chunk(out, "IDAT", zlib_stored(raw));
+    bytes packed(compressBound(static_cast<uLong>(raw.size())));
+    uLongf size = static_cast<uLongf>(packed.size());
+    EXPECT_EQ(compress(packed.data(), &size, raw.data(), static_cast<uLong>(raw.size())), Z_OK);
+    packed.resize(size);
+    png_chunk(out, "IDAT", packed);
     png_chunk(out, "IEND", {});
     return out;
 }
