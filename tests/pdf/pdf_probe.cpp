@@ -12,7 +12,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -222,23 +221,6 @@ bool render(const std::string& pdf, int page, int dpi, raster* out, renderer wit
     out->height = static_cast<int>(png.height);
     out->rgb = std::move(rgb);
     return true;
-}
-
-std::string temp_dir()
-{
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/pdf_probe.XXXXXX";
-    if (!::mkdtemp(pattern.data())) return {};
-    return pattern;
-}
-
-scoped_dir::scoped_dir() : path_(temp_dir()) {}
-
-scoped_dir::~scoped_dir()
-{
-    if (path_.empty()) return;
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
 }
 
 }  // namespace pdf_probe
