@@ -36,12 +36,6 @@ std::vector<std::string> lines_of(const std::string& s)
 
 }  // namespace
 
-std::string read_file(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 run_result run(const std::vector<std::string>& argv)
 {
     run_result result;
@@ -86,8 +80,8 @@ run_result run(const std::vector<std::string>& argv)
         result.status = WEXITSTATUS(wstatus);
     else if (WIFSIGNALED(wstatus))
         result.status = 128 + WTERMSIG(wstatus);
-    result.out = read_file(out);
-    result.err = read_file(err);
+    result.out = read_all(out);
+    result.err = read_all(err);
     return result;
 }
 

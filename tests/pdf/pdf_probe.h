@@ -62,8 +62,7 @@ int inked(const raster& r, int x0, int y0, int x1, int y1);
 
 // A classic PDF file of `objects`, numbered from 1; the first is the catalog.
 std::string hand_pdf(const std::vector<std::string>& objects);
-// The file's bytes; empty if it cannot be read.
-std::string read_file(const std::string& path);
+using shell_test::read_all;
 
 // A fresh folder, removed with its contents when done; file() is the path of a name in it.
 class scoped_dir : public shell_test::TempTree {
