@@ -79,7 +79,7 @@ TEST_F(Stamp, ANewStampSavesItsNinetyFourByteRecord)
     for (int i = 0; i < 3; ++i) road::put_u16(expected, 0);    // shadow, transparency, inclination
     road::put_string(expected, u"");                           // description
     for (int i = 0; i < 2; ++i) road::put_u32(expected, 0);
-    const bytes got = road::saved_record(s.get());
+    const bytes got = road::saved(s.get());
     EXPECT_EQ(got.size(), 94u);
     EXPECT_EQ(got, expected);
 }
@@ -106,7 +106,7 @@ TEST_F(Stamp, SettersReplaceOrRefuseOutOfRangeValues)
     EXPECT_EQ(s->put_Transparency(101), E_INVALIDARG);
     EXPECT_EQ(s->put_Transparency(-1), E_INVALIDARG);
 
-    road::saved_record(s.get());
+    road::saved(s.get());
     OLE_COLOR colour = 0;
     s->get_HeaderTextColor(&colour);
     EXPECT_EQ(s->put_HeaderTextColor(colour), S_OK);  // no shortcut: dirty again
