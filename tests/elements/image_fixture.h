@@ -55,13 +55,6 @@ inline std::vector<std::string> rect_of(const host::object_view& v)
             property(v, "Rect.Bottom")};
 }
 
-inline std::vector<std::string> kinds(const std::vector<host::object_view>& views)
-{
-    std::vector<std::string> out;
-    for (const auto& v : views) out.push_back(v.kind);
-    return out;
-}
-
 // A host document with one page and image elements attached to it.
 class image_page : public page_fixture {
 protected:
