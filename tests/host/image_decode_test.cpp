@@ -19,7 +19,7 @@ std::vector<std::pair<const char*, bytes>> small_files()
     b.palette = palette_of(colours(4));
     b.data = pack_rows({{0, 1, 2}, {3, 2, 1}}, 8);
     return {
-        {"png", png_write(PNG_FORMAT_RGBA, 3, 3, pattern(36, 1))},
+        {"png", png_file({.width = 3, .height = 3, .colour_type = 6})},
         {"jpeg grey", jpeg_write(8, 8, 1, JCS_GRAYSCALE, gradient(8, 8, 1))},
         {"jpeg rgb", jpeg_write(16, 8, 3, JCS_RGB, gradient(16, 8, 3))},
         {"jpeg progressive", jpeg_write(16, 16, 3, JCS_RGB, gradient(16, 16, 3), {true, false, 90})},
@@ -192,7 +192,7 @@ struct temp_file {
 TEST(image_file, content_decides_not_the_name)
 {
     const bytes rgb = pattern(4 * 2 * 3, 5);
-    const temp_file file("image_decode_test_really_png.jpg", png_write(PNG_FORMAT_RGB, 4, 2, rgb));
+    const temp_file file("image_decode_test_really_png.jpg", png_file({.width = 4, .height = 2, .pixels = rgb}));
     img::picture p{};
     std::string message;
     ASSERT_EQ(img::decode_file(file.path, true, &p, &message), S_OK) << message;
