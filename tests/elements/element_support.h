@@ -20,6 +20,7 @@
 #include "platform/com/fault_switch.h"
 #include "platform/com/streams.h"
 #include "tests/core/record_faults.h"
+#include "tests/road/support.h"
 #include "tests/shell/temp_tree.h"
 
 namespace element_test {
@@ -86,12 +87,8 @@ inline std::vector<LONG> position(IZCntElementBase* element)
     return {l, t, w, h};
 }
 
-inline std::string property(const host::object_view& v, const std::string& name)
-{
-    for (const auto& [key, value] : v.properties)
-        if (key == name) return value;
-    return "<missing " + name + ">";
-}
+using road::kinds;
+using road::property;
 
 // A scratch directory, removed with its contents; files may go into folders not made yet.
 class scratch : public shell_test::TempTree {
@@ -124,13 +121,9 @@ protected:
     // How many records the document's element container holds; 0 before there is one.
     LONG container_count()
     {
-        for (const auto& item : doc.document_objects()) {
-            com::ComPtr<IZCntElementContainer> container;
-            LONG count = 0;
-            if (SUCCEEDED(item->QueryInterface(IZCntElementContainer::iid, container.put_void())))
-                return container->get_Count(&count), count;
-        }
-        return 0;
+        LONG count = 0;
+        if (auto container = road::container_of(doc)) container->get_Count(&count);
+        return count;
     }
 
     host::document doc;

@@ -9,6 +9,7 @@
 
 #include "contentelements/cnt_image.h"
 #include "elements/image/image.h"
+#include "host/output/pdf/pdf_writer.h"
 #include "tests/elements/element_support.h"
 
 namespace element_test {
@@ -29,31 +30,13 @@ inline std::string bmp(LONG w, LONG h)
     return std::string(b.begin(), b.end());
 }
 
-// A one-page PDF whose media box is pw × ph points.
+// A one-page PDF of pw × ph points, written by the engine.
 inline std::string pdf(int pw, int ph)
 {
-    const std::vector<std::string> objects = {
-        "<< /Type /Catalog /Pages 2 0 R >>",
-        "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + std::to_string(pw) + " " +
-            std::to_string(ph) + "] /Contents 4 0 R >>",
-        "<< /Length 0 >>\nstream\n\nendstream",
-    };
-    std::string out = "%PDF-1.4\n";
-    std::vector<std::size_t> offsets;
-    for (std::size_t i = 0; i < objects.size(); ++i) {
-        offsets.push_back(out.size());
-        out += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
-    }
-    const std::size_t xref = out.size();
-    out += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
-    for (std::size_t off : offsets) {
-        char entry[32];
-        std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", off);
-        out += entry;
-    }
-    out += "trailer\n<< /Size " + std::to_string(objects.size() + 1) +
-           " /Root 1 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+    host::document source;
+    EXPECT_EQ(source.add_page(pw, ph, 72), S_OK);
+    std::string out, message;
+    EXPECT_EQ(host::pdf::write_pdf_bytes(source.model(), {}, &out, nullptr, &message), S_OK) << message;
     return out;
 }
 
@@ -70,13 +53,6 @@ inline std::vector<std::string> rect_of(const host::object_view& v)
 {
     return {property(v, "Rect.Left"), property(v, "Rect.Top"), property(v, "Rect.Right"),
             property(v, "Rect.Bottom")};
-}
-
-inline std::vector<std::string> kinds(const std::vector<host::object_view>& views)
-{
-    std::vector<std::string> out;
-    for (const auto& v : views) out.push_back(v.kind);
-    return out;
 }
 
 // A host document with one page and image elements attached to it.

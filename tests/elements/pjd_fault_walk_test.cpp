@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -29,12 +28,6 @@ std::vector<std::string> folder_entries(const std::string& folder)
     for (const auto& entry : std::filesystem::directory_iterator(folder))
         names.push_back(entry.path().filename().string());
     return names;
-}
-
-std::string contents(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // Where each chunk of a .pjd file starts (its tag) and how long its payload is.
@@ -82,7 +75,7 @@ protected:
     void expect_old_file_alone()
     {
         EXPECT_EQ(folder_entries(folder), std::vector<std::string>{"doc.pjd"});
-        EXPECT_EQ(contents(target), old_file);
+        EXPECT_EQ(shell_test::read_all(target), old_file);
     }
 
     scratch files;
@@ -111,7 +104,7 @@ TEST_F(PjdFaultWalk, FailedAllocationsLeaveTheOldFile)
     }
     EXPECT_EQ(com::bstr_live_count(), before.strings);
     ASSERT_EQ(doc.save(target), S_OK);
-    EXPECT_EQ(contents(target), std::string(whole.begin(), whole.end()));
+    EXPECT_EQ(shell_test::read_all(target), std::string(whole.begin(), whole.end()));
 }
 
 TEST_F(PjdFaultWalk, AFullDiskAtEveryByteLeavesTheOldFile)

@@ -137,20 +137,9 @@ protected:
     void SetUp() override
     {
         image_page::SetUp();
-        const char* old = std::getenv("ZCNT_PROGRAM_FILES");
-        had_ = old != nullptr;
-        if (had_) old_ = old;
-        setenv("ZCNT_PROGRAM_FILES", files.root().c_str(), 1);
         shell::set_locale_override("de_DE.UTF-8");
     }
-    void TearDown() override
-    {
-        if (had_)
-            setenv("ZCNT_PROGRAM_FILES", old_.c_str(), 1);
-        else
-            unsetenv("ZCNT_PROGRAM_FILES");
-        shell::set_locale_override(std::nullopt);
-    }
+    void TearDown() override { shell::set_locale_override(std::nullopt); }
     // The Windows spelling of a path below the folder.
     std::string windows(const std::string& relative) const
     {
@@ -163,8 +152,7 @@ protected:
         files.write("Orvane/QRCode/" + relative, contents);
     }
 
-    bool had_ = false;
-    std::string old_;
+    shell_test::ScopedEnv program_files_{"ZCNT_PROGRAM_FILES", files.root().c_str()};
 };
 
 // The words and numbers a configuration read from its file, compared in one step.

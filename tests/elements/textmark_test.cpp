@@ -137,59 +137,6 @@ com::ComPtr<T> make_object()
     return out;
 }
 
-// The engine's page with another resolution than the engine allows.
-class resolution_page
-    : public com::object_root<resolution_page, com::automation::dispatch_impl<IZPrintContentPage>> {
-public:
-    com::ComPtr<IZPrintContentPage> real;
-    LONG resolution = 0;
-
-    HRESULT get_PageObjects(IZPageObjectList** l) noexcept override { return real->get_PageObjects(l); }
-    HRESULT get_Resolution(LONG* v) noexcept override { return *v = resolution, S_OK; }
-    HRESULT get_Resources(IZResourceList** l) noexcept override { return real->get_Resources(l); }
-    HRESULT get_Width(LONG* v) noexcept override { return real->get_Width(v); }
-    HRESULT put_Width(LONG v) noexcept override { return real->put_Width(v); }
-    HRESULT get_Height(LONG* v) noexcept override { return real->get_Height(v); }
-    HRESULT put_Height(LONG v) noexcept override { return real->put_Height(v); }
-    HRESULT put_Resolution(LONG v) noexcept override { return real->put_Resolution(v); }
-    HRESULT get_Document(IZDocument** d) noexcept override { return real->get_Document(d); }
-    HRESULT get_Title(BSTR* v) noexcept override { return real->get_Title(v); }
-    HRESULT put_Title(BSTR v) noexcept override { return real->put_Title(v); }
-    HRESULT get_PageNumber(LONG* v) noexcept override { return real->get_PageNumber(v); }
-    HRESULT AddWord(BSTR t, LONG l, LONG tp, LONG r, LONG b, LONG id) noexcept override
-    {
-        return real->AddWord(t, l, tp, r, b, id);
-    }
-    HRESULT get_WordCount(LONG* v) noexcept override { return real->get_WordCount(v); }
-    HRESULT get_DocumentView(IDispatch** v) noexcept override { return real->get_DocumentView(v); }
-    HRESULT CreateTextRange(LONG f, LONG c, IDispatch** r) noexcept override
-    {
-        return real->CreateTextRange(f, c, r);
-    }
-    HRESULT FindText(BSTR t, LONG* f) noexcept override { return real->FindText(t, f); }
-    HRESULT get_PageID(LONG* v) noexcept override { return real->get_PageID(v); }
-    HRESULT get_PageList(IZPageList** p) noexcept override { return real->get_PageList(p); }
-};
-
-// The engine's page object list, but its page is the stand-in above.
-class list_of_page
-    : public com::object_root<list_of_page, com::automation::dispatch_impl<IZPageObjectList>> {
-public:
-    com::ComPtr<IZPageObjectList> real;
-    com::ComPtr<IZPrintContentPage> page;
-
-    HRESULT AddElement(IZElement* e) noexcept override { return real->AddElement(e); }
-    HRESULT Add(VARIANT o, LONG* id) noexcept override { return real->Add(o, id); }
-    HRESULT Create(LONG k, IDispatch** o) noexcept override { return real->Create(k, o); }
-    HRESULT get_Page(IZPrintContentPage** p) noexcept override { return page.copy_to(p), S_OK; }
-    HRESULT Remove(LONG id) noexcept override { return real->Remove(id); }
-    HRESULT Order(LONG id, LONG after, LONG f) noexcept override { return real->Order(id, after, f); }
-    HRESULT get_Count(LONG* c) noexcept override { return real->get_Count(c); }
-    HRESULT get_Item(LONG i, IDispatch** o) noexcept override { return real->get_Item(i, o); }
-    HRESULT get_ItemID(LONG i, LONG* id) noexcept override { return real->get_ItemID(i, id); }
-    HRESULT ItemFromID(LONG id, IDispatch** o) noexcept override { return real->ItemFromID(id, o); }
-};
-
 // ---- MarkText in the engine -----------------------------------------------------------------
 
 class TextMark : public page_fixture {
@@ -504,48 +451,9 @@ TEST_F(TextMark, MarkingDoesNotDirtyTheMarkNorTellTheContainer)
     EXPECT_EQ(doc.journal().lines(), (lines{"page.get_PageID() -> 1"}));
 }
 
-// ---- hostile resolutions and places ---------------------------------------------------------
+// ---- resolutions and places at the ends of the range ---------------------------------------
 
-class TextMarkResolution : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(doc.add_page(2550, 3300, 300), S_OK);
-        com::ComPtr<IDispatch> p, l;
-        doc.page(1, p.put());
-        doc.page_objects(1, l.put());
-        fake_page = make_object<resolution_page>();
-        p->QueryInterface(IZPrintContentPage::iid, fake_page->real.put_void());
-        list = make_object<list_of_page>();
-        l->QueryInterface(IZPageObjectList::iid, list->real.put_void());
-        list->page = com::ComPtr<IZPrintContentPage>(fake_page.get());
-        mark = new_mark();
-        com::ComPtr<IZElement> e;
-        mark->QueryInterface(IZElement::iid, e.put_void());
-        ASSERT_EQ(e->Attach(list.get(), nullptr, nullptr), S_OK);
-        view = make_object<fake_view>();
-        words = make_object<fake_range>();
-        words->items = {1};
-    }
-
-    std::string marked(LONG resolution, ZeCntMarkTextStyle style, const place& where)
-    {
-        fake_page->resolution = resolution;
-        view->places = {where};
-        EXPECT_EQ(mark->MarkText(view.get(), words.get(), style, 0), S_OK);
-        const auto all = doc.find(1, "shape");
-        return all.size() == 1 ? property(all[0], "Path") : "<shapes>";
-    }
-
-    host::document doc;
-    com::ComPtr<resolution_page> fake_page;
-    com::ComPtr<list_of_page> list;
-    com::ComPtr<IZCntElementTextMark> mark;
-    com::ComPtr<fake_view> view;
-    com::ComPtr<fake_range> words;
-};
-
-TEST_F(TextMarkResolution, ResolutionsHeightsAndStylesGiveTheirArithmetic)
+TEST_F(TextMark, ResolutionsHeightsAndStylesGiveTheirArithmetic)
 {
     constexpr LONG lo = -2147483647 - 1, hi = 2147483647;
     const place line{100, 100, 300, 140}, odd{10, 100, 50, 125}, tall{lo, lo, hi, hi};
@@ -562,29 +470,26 @@ TEST_F(TextMarkResolution, ResolutionsHeightsAndStylesGiveTheirArithmetic)
         {720, zeCntMarkTextStrikethrough, odd, "R(10,107,50,117)"},
         // 299 / 72 = 4 as well: an underline of 100..125 is 121..125
         {299, zeCntMarkTextUnderline, odd, "R(10,121,50,125)"},
-        // unit 0: a band of no height at the bottom and at 100 + 20
-        {0, zeCntMarkTextUnderline, line, "R(100,140,300,140)"},
-        {0, zeCntMarkTextStrikethrough, line, "R(100,120,300,120)"},
-        // -300 / 72 = -4: top 140 + 4, bottom back to 140; 100 + (20 - (-2)) = 122, bottom 118
-        {-300, zeCntMarkTextUnderline, line, "R(100,144,300,140)"},
-        {-300, zeCntMarkTextStrikethrough, line, "R(100,122,300,118)"},
-        {71, zeCntMarkTextUnderline, line, "R(100,140,300,140)"},  // 71 / 72 = 0
+        // 71 / 72 = 0: a band of no height at the bottom and at 100 + 20
+        {71, zeCntMarkTextUnderline, line, "R(100,140,300,140)"},
+        {71, zeCntMarkTextStrikethrough, line, "R(100,120,300,120)"},
         // 2147483647 / 72 = 29826161: 140 - 29826161 = -29826021
         {hi, zeCntMarkTextUnderline, line, "R(100,-29826021,300,140)"},
         // 100 + (20 - 14913080) = -14912960; + 29826161 = 14913201
         {hi, zeCntMarkTextStrikethrough, line, "R(100,-14912960,300,14913201)"},
-        {lo, zeCntMarkTextUnderline, line, "R(100,29826301,300,140)"},  // / 72 = -29826161
         // The highlight does not use the unit at all, nor does a style the mark does not know.
-        {0, zeCntMarkTextHighlight, line, "R(100,100,300,140)"},
+        {71, zeCntMarkTextHighlight, line, "R(100,100,300,140)"},
         {300, static_cast<ZeCntMarkTextStyle>(7), line, "R(100,100,300,140)"},
         // Places at the ends of the range wrap instead of overflowing: the height hi - lo
         // wraps to -1; -1 / 2 = 0; lo + (0 - 2) wraps to hi - 1; + 4 wraps.
         {300, zeCntMarkTextStrikethrough, tall, "R(-2147483648,2147483646,2147483647,-2147483646)"},
         {300, zeCntMarkTextUnderline, tall, "R(-2147483648,2147483643,2147483647,2147483647)"},
     };
-    for (const mark_case& c : cases)
-        EXPECT_EQ(marked(c.resolution, c.style, c.where), c.path)
-            << "resolution " << c.resolution << ", style " << c.style;
+    for (const mark_case& c : cases) {
+        ASSERT_EQ(page->put_Resolution(c.resolution), S_OK);
+        EXPECT_EQ(mark_fake({c.where}, {1}, c.style), S_OK);
+        EXPECT_EQ(path(), c.path) << "resolution " << c.resolution << ", style " << c.style;
+    }
 }
 
 }  // namespace

@@ -9,9 +9,12 @@
 #include "host/engine.h"
 #include "platform/com/codepage.h"
 #include "tests/fields/form_support.h"
+#include "tests/road/support.h"
 
 namespace form_test {
 namespace {
+
+using road::container_of;
 
 std::u16string name_of(IZCntElementFormField* field)
 {
@@ -35,13 +38,6 @@ protected:
         return as<IZElement>(field)->Attach(objects.get(), resources.get(), document.get());
     }
 
-    static ComPtr<IZCntElementContainer> container_of(const host::document& d)
-    {
-        ComPtr<IZCntElementContainer> found;
-        for (const auto& object : d.document_objects())
-            if (!found) object->QueryInterface(IZCntElementContainer::iid, found.put_void());
-        return found;
-    }
     static LONG count_of(IZCntElementContainer* c)
     {
         LONG n = -1;

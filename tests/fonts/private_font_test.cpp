@@ -3,7 +3,7 @@
 // refuse although GDI and FreeType accept them.
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -98,10 +98,9 @@ bool register_font(const FontRecipe& recipe)
 {
     const std::string path = ::testing::TempDir() + "zcnt_fonts_" + recipe.family + ".ttf";
     const std::vector<BYTE> bytes = font_file(recipe);
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    std::fclose(f);
+    const bool written = static_cast<bool>(std::ofstream(path, std::ios::binary)
+                                               .write(reinterpret_cast<const char*>(bytes.data()),
+                                                      static_cast<std::streamsize>(bytes.size())));
     return written && AddFontResourceExA(path.c_str(), FR_PRIVATE, nullptr) == 1;
 }
 

@@ -26,71 +26,6 @@ namespace {
 
 using image_test::bytes;
 
-// What goes into a PNG written with libpng's full writer (which can interlace and write any
-// depth): samples as stored, big-endian for 16 bits.
-struct png_kind {
-    std::uint32_t width = 37, height = 23;
-    int depth = 8, colour_type = 2;
-    bool interlaced = false;
-    bytes palette;       // R, G, B triples
-    bytes transparency;  // tRNS body
-    std::uint32_t gamma = 0;
-    bool opaque = false;  // every alpha sample 255 (8-bit RGBA)
-};
-
-void append_to(png_structp png, png_bytep data, std::size_t size)
-{
-    auto* out = static_cast<bytes*>(png_get_io_ptr(png));
-    out->insert(out->end(), data, data + size);
-}
-
-std::size_t samples_of(int colour_type)
-{
-    switch (colour_type) {
-    case 2: return 3;
-    case 4: return 2;
-    case 6: return 4;
-    default: return 1;
-    }
-}
-
-// Rows of varied samples, every sample within its depth (palette indices within the palette).
-bytes png_file(const png_kind& s)
-{
-    const std::size_t row_bytes = (s.width * samples_of(s.colour_type) * std::size_t(s.depth) + 7) / 8;
-    bytes pixels = image_test::pattern(row_bytes * s.height, static_cast<unsigned>(s.depth + s.colour_type));
-    if (s.colour_type == 3 && s.depth == 8)
-        for (BYTE& b : pixels) b = static_cast<BYTE>(b % (s.palette.size() / 3));
-    if (s.opaque)
-        for (std::size_t i = 3; i < pixels.size(); i += 4) pixels[i] = 0xFF;
-    bytes out;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    png_set_write_fn(png, &out, append_to, nullptr);
-    png_set_IHDR(png, info, s.width, s.height, s.depth, s.colour_type,
-                 s.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    std::vector<png_color> colours;
-    for (std::size_t i = 0; i + 2 < s.palette.size(); i += 3)
-        colours.push_back({s.palette[i], s.palette[i + 1], s.palette[i + 2]});
-    if (!colours.empty()) png_set_PLTE(png, info, colours.data(), static_cast<int>(colours.size()));
-    if (!s.transparency.empty()) {
-        // The first pixel's colour, so that the key is met.
-        png_color_16 key{};
-        key.gray = key.red = pixels[0];
-        key.green = pixels[1];
-        key.blue = pixels[2];
-        png_set_tRNS(png, info, s.transparency.data(), static_cast<int>(s.transparency.size()), &key);
-    }
-    if (s.gamma != 0) png_set_gAMA_fixed(png, info, static_cast<png_fixed_point>(s.gamma));
-    std::vector<png_bytep> rows(s.height);
-    for (std::uint32_t y = 0; y < s.height; ++y) rows[y] = pixels.data() + row_bytes * y;
-    png_set_rows(png, info, rows.data());
-    png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return out;
-}
-
 // The file as libpng's simplified reader shows it: 8-bit RGBA, 16-bit samples taken as sRGB.
 bytes rgba_of_file(const bytes& file)
 {
@@ -184,7 +119,7 @@ TEST_F(PngInPdf, EveryKindShowsTheFilesPixels)
 {
     struct png_case {
         const char* name;
-        png_kind kind;
+        image_test::png_kind kind;
         bool direct;  // the file's own data, under the PNG predictors
         int tolerance;
     };
@@ -210,7 +145,7 @@ TEST_F(PngInPdf, EveryKindShowsTheFilesPixels)
     };
     for (const png_case& c : cases) {
         SCOPED_TRACE(c.name);
-        const bytes file = png_file(c.kind);
+        const bytes file = image_test::png_file(c.kind);
         harden_test::placing_document page;
         page.place(put("picture.png", file));
         ASSERT_TRUE(page.doc.unusable_files().empty());
@@ -230,7 +165,7 @@ TEST_F(PngInPdf, EveryKindShowsTheFilesPixels)
 // A file damaged after it was placed is refused when the PDF is written, as at placing.
 TEST_F(PngInPdf, ADamagedFileIsNotShownAndSaysWhy)
 {
-    const bytes good = png_file({37, 23, 8, 2});
+    const bytes good = image_test::png_file({37, 23, 8, 2});
     // Where the first IDAT chunk's checksum is.
     auto idat_crc = [&](const bytes& f) {
         for (std::size_t at = 8;;) {
@@ -242,7 +177,7 @@ TEST_F(PngInPdf, ADamagedFileIsNotShownAndSaysWhy)
     bytes bad_crc = good;
     bad_crc[idat_crc(good)] ^= 0x55;
     bytes cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(good.size() / 2));
-    bytes alpha_bad_crc = png_file({37, 23, 8, 6});
+    bytes alpha_bad_crc = image_test::png_file({37, 23, 8, 6});
     alpha_bad_crc[idat_crc(alpha_bad_crc)] ^= 0x55;
     struct damaged {
         const char* name;

@@ -20,11 +20,7 @@
 
 namespace harden_test {
 
-inline std::string read_all(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using shell_test::read_all;
 
 inline void write_all(const std::string& path, const std::string& bytes)
 {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <png.h>
+#include <zlib.h>
 
 #include <array>
 #include <cmath>
@@ -67,28 +68,6 @@ inline bytes patched32le(bytes b, std::size_t at, std::uint32_t v)
 
 // ---- PNG --------------------------------------------------------------------------------------
 
-// Through libpng's writer; colormap formats take `map` with `entries` colours.
-inline bytes png_write(std::uint32_t format, std::uint32_t w, std::uint32_t h, const bytes& pixels,
-                const bytes& map = {}, std::uint32_t entries = 0)
-{
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    image.width = w;
-    image.height = h;
-    image.format = format;
-    image.colormap_entries = entries;
-    png_alloc_size_t size = 0;
-    const void* colormap = map.empty() ? nullptr : map.data();
-    EXPECT_NE(png_image_write_to_memory(&image, nullptr, &size, 0, pixels.data(), 0, colormap), 0)
-        << image.message;
-    bytes out(size);
-    EXPECT_NE(png_image_write_to_memory(&image, out.data(), &size, 0, pixels.data(), 0, colormap), 0)
-        << image.message;
-    out.resize(size);
-    return out;
-}
-
 inline void png_chunk(bytes& out, const char* type, const bytes& body)
 {
     put32be(out, static_cast<std::uint32_t>(body.size()));
@@ -96,26 +75,6 @@ inline void png_chunk(bytes& out, const char* type, const bytes& body)
     typed.insert(typed.end(), body.begin(), body.end());
     out.insert(out.end(), typed.begin(), typed.end());
     put32be(out, host::crc32(typed.data(), typed.size()));
-}
-
-// A zlib stream of stored blocks, so hand-made PNGs need no compressor.
-inline bytes zlib_stored(const bytes& raw)
-{
-    bytes out{0x78, 0x01};
-    std::size_t at = 0;
-    do {
-        const std::size_t n = std::min<std::size_t>(raw.size() - at, 65535);
-        out.push_back(at + n == raw.size() ? 1 : 0);
-        put_le(out, static_cast<std::uint32_t>(n), 2);
-        put_le(out, static_cast<std::uint32_t>(~n & 0xFFFF), 2);
-        out.insert(out.end(), raw.begin() + static_cast<std::ptrdiff_t>(at),
-                   raw.begin() + static_cast<std::ptrdiff_t>(at + n));
-        at += n;
-    } while (at < raw.size());
-    std::uint32_t a = 1, b = 0;
-    for (const BYTE c : raw) a = (a + c) % 65521, b = (b + a) % 65521;
-    put32be(out, b << 16 | a);
-    return out;
 }
 
 // rows: each row's bytes without the filter byte; `extra` chunks go between IHDR and IDAT.
@@ -135,7 +94,11 @@ inline bytes png_by_hand(std::uint32_t w, std::uint32_t h, BYTE depth, BYTE colo
         raw.push_back(0);
         raw.insert(raw.end(), row.begin(), row.end());
     }
-    png_chunk(out, "IDAT", zlib_stored(raw));
+    bytes packed(compressBound(static_cast<uLong>(raw.size())));
+    uLongf size = static_cast<uLongf>(packed.size());
+    EXPECT_EQ(compress(packed.data(), &size, raw.data(), static_cast<uLong>(raw.size())), Z_OK);
+    packed.resize(size);
+    png_chunk(out, "IDAT", packed);
     png_chunk(out, "IEND", {});
     return out;
 }
@@ -144,6 +107,74 @@ inline bytes pattern(std::size_t count, unsigned seed)
 {
     bytes out(count);
     for (std::size_t i = 0; i < count; ++i) out[i] = static_cast<BYTE>((i * 37 + seed * 11 + (i >> 3) * 5) & 0xFF);
+    return out;
+}
+
+// What goes into a PNG written with libpng's full writer (which can interlace and write any
+// depth): samples as stored, big-endian for 16 bits.
+struct png_kind {
+    std::uint32_t width = 37, height = 23;
+    int depth = 8, colour_type = 2;
+    bool interlaced = false;
+    bytes palette;       // R, G, B triples
+    bytes transparency;  // tRNS body
+    std::uint32_t gamma = 0;
+    bool opaque = false;  // every alpha sample 255 (8-bit RGBA)
+    bytes pixels;         // the rows as stored; varied samples if empty
+};
+
+inline void append_to(png_structp png, png_bytep data, std::size_t size)
+{
+    auto* out = static_cast<bytes*>(png_get_io_ptr(png));
+    out->insert(out->end(), data, data + size);
+}
+
+inline std::size_t samples_of(int colour_type)
+{
+    switch (colour_type) {
+    case 2: return 3;
+    case 4: return 2;
+    case 6: return 4;
+    default: return 1;
+    }
+}
+
+// Through libpng's full writer; rows of varied samples unless given, every sample within its depth
+// (palette indices within the palette).
+inline bytes png_file(const png_kind& s)
+{
+    const std::size_t row_bytes = (s.width * samples_of(s.colour_type) * std::size_t(s.depth) + 7) / 8;
+    bytes pixels = !s.pixels.empty() ? s.pixels
+                                     : pattern(row_bytes * s.height, static_cast<unsigned>(s.depth + s.colour_type));
+    if (s.colour_type == 3 && s.depth == 8)
+        for (BYTE& b : pixels) b = static_cast<BYTE>(b % (s.palette.size() / 3));
+    if (s.opaque)
+        for (std::size_t i = 3; i < pixels.size(); i += 4) pixels[i] = 0xFF;
+    bytes out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_set_write_fn(png, &out, append_to, nullptr);
+    png_set_IHDR(png, info, s.width, s.height, s.depth, s.colour_type,
+                 s.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    std::vector<png_color> colours;
+    for (std::size_t i = 0; i + 2 < s.palette.size(); i += 3)
+        colours.push_back({s.palette[i], s.palette[i + 1], s.palette[i + 2]});
+    if (!colours.empty()) png_set_PLTE(png, info, colours.data(), static_cast<int>(colours.size()));
+    if (!s.transparency.empty()) {
+        // The first pixel's colour, so that the key is met.
+        png_color_16 key{};
+        key.gray = key.red = pixels[0];
+        key.green = pixels[1];
+        key.blue = pixels[2];
+        png_set_tRNS(png, info, s.transparency.data(), static_cast<int>(s.transparency.size()), &key);
+    }
+    if (s.gamma != 0) png_set_gAMA_fixed(png, info, static_cast<png_fixed_point>(s.gamma));
+    std::vector<png_bytep> rows(s.height);
+    for (std::uint32_t y = 0; y < s.height; ++y) rows[y] = pixels.data() + row_bytes * y;
+    png_set_rows(png, info, rows.data());
+    png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
+    png_destroy_write_struct(&png, &info);
     return out;
 }
 

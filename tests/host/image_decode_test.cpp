@@ -2,11 +2,11 @@
 // message, unknown content and null arguments, and files recognised by content.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "tests/host/image_builders.h"
+#include "tests/shell/temp_tree.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ std::vector<std::pair<const char*, bytes>> small_files()
     b.palette = palette_of(colours(4));
     b.data = pack_rows({{0, 1, 2}, {3, 2, 1}}, 8);
     return {
-        {"png", png_write(PNG_FORMAT_RGBA, 3, 3, pattern(36, 1))},
+        {"png", png_file({.width = 3, .height = 3, .colour_type = 6})},
         {"jpeg grey", jpeg_write(8, 8, 1, JCS_GRAYSCALE, gradient(8, 8, 1))},
         {"jpeg rgb", jpeg_write(16, 8, 3, JCS_RGB, gradient(16, 8, 3))},
         {"jpeg progressive", jpeg_write(16, 16, 3, JCS_RGB, gradient(16, 16, 3), {true, false, 90})},
@@ -179,24 +179,20 @@ TEST(image_any, unknown_content_and_null_arguments_are_refused)
     EXPECT_EQ(img::probe_bytes(file.data(), 4, &i, nullptr), E_INVALIDARG);
 }
 
+// `content` as the file `name` of a fresh folder; its path.
 struct temp_file {
+    shell_test::TempTree folder;
     std::string path;
-    temp_file(const std::string& name, const bytes& content) : path(testing::TempDir() + name)
+    temp_file(const std::string& name, const bytes& content) : path(folder.root() + "/" + name)
     {
-        std::FILE* f = std::fopen(path.c_str(), "wb");
-        EXPECT_NE(f, nullptr);
-        if (f != nullptr) {
-            std::fwrite(content.data(), 1, content.size(), f);
-            std::fclose(f);
-        }
+        folder.file(name, std::string(content.begin(), content.end()));
     }
-    ~temp_file() { std::remove(path.c_str()); }
 };
 
 TEST(image_file, content_decides_not_the_name)
 {
     const bytes rgb = pattern(4 * 2 * 3, 5);
-    const temp_file file("image_decode_test_really_png.jpg", png_write(PNG_FORMAT_RGB, 4, 2, rgb));
+    const temp_file file("image_decode_test_really_png.jpg", png_file({.width = 4, .height = 2, .pixels = rgb}));
     img::picture p{};
     std::string message;
     ASSERT_EQ(img::decode_file(file.path, true, &p, &message), S_OK) << message;
@@ -216,7 +212,8 @@ TEST(image_file, content_decides_not_the_name)
 
 TEST(image_file, missing_and_unreadable_files)
 {
-    const std::string missing = testing::TempDir() + "image_decode_test_no_such_file.png";
+    const shell_test::TempTree folder;
+    const std::string missing = folder.root() + "/no_such_file.png";
     img::picture p{};
     img::info i{};
     std::string message;
@@ -226,7 +223,7 @@ TEST(image_file, missing_and_unreadable_files)
     EXPECT_EQ(img::probe_file(missing, &i, &message), STG_E_FILENOTFOUND);
     EXPECT_EQ(message.rfind("cannot open " + missing + ": ", 0), 0u) << message;
     // A directory opens on Linux but cannot be read.
-    EXPECT_EQ(img::decode_file(testing::TempDir(), false, &p, &message), STG_E_FILENOTFOUND);
+    EXPECT_EQ(img::decode_file(folder.root(), false, &p, &message), STG_E_FILENOTFOUND);
     EXPECT_EQ(message.rfind("cannot open ", 0), 0u) << message;
 
     const temp_file damaged("image_decode_test_damaged.png", bytes{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0});

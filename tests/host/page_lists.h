@@ -8,14 +8,9 @@
 #include "contentelements/zprint_page.h"
 #include "host/engine.h"
 #include "platform/com/com.h"
+#include "tests/road/support.h"
 
-template <typename I>
-com::ComPtr<I> as(IUnknown* o)
-{
-    com::ComPtr<I> out;
-    EXPECT_EQ(o->QueryInterface(I::iid, out.put_void()), S_OK);
-    return out;
-}
+using road::as;
 
 struct lists {
     com::ComPtr<IZPageObjectList> objects;

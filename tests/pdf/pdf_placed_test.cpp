@@ -170,7 +170,7 @@ TEST_F(PlacedPages, PdfPageIsScaledIntoItsRectangle)
 
 TEST_F(PlacedPages, DamagedPdfFailsToOpenAndShowsAPlaceholder)
 {
-    const std::string bytes = pdf_probe::read_file(green_pdf());
+    const std::string bytes = pdf_probe::read_all(green_pdf());
     ASSERT_GT(bytes.size(), 100u);
     std::string random(2000, '\0');
     unsigned seed = 12345;

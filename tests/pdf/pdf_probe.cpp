@@ -12,7 +12,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -23,20 +22,6 @@ extern char** environ;
 namespace pdf_probe {
 
 namespace {
-
-std::string trim(const std::string& s)
-{
-    const auto first = s.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return {};
-    const auto last = s.find_last_not_of(" \t\r\n");
-    return s.substr(first, last - first + 1);
-}
-
-std::string slice(const std::string& s, std::size_t from, std::size_t to)
-{
-    if (from >= s.size() || to <= from) return {};
-    return trim(s.substr(from, to - from));
-}
 
 std::vector<std::string> lines_of(const std::string& s)
 {
@@ -50,12 +35,6 @@ std::vector<std::string> lines_of(const std::string& s)
 }
 
 }  // namespace
-
-std::string read_file(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 run_result run(const std::vector<std::string>& argv)
 {
@@ -101,8 +80,8 @@ run_result run(const std::vector<std::string>& argv)
         result.status = WEXITSTATUS(wstatus);
     else if (WIFSIGNALED(wstatus))
         result.status = 128 + WTERMSIG(wstatus);
-    result.out = read_file(out);
-    result.err = read_file(err);
+    result.out = read_all(out);
+    result.err = read_all(err);
     return result;
 }
 
@@ -126,64 +105,28 @@ std::string text(const std::string& pdf, int page)
     return r.status == 0 ? std::move(r.out) : std::string();
 }
 
-static std::vector<font_row> parse_fonts(const std::string& pdffonts_output)
+std::vector<font_row> fonts(const std::string& pdf)
 {
+    // Below the dashes a row a font: its name, its type (words), encoding, emb, sub, uni, and the
+    // object number and generation, or "[none]".
     std::vector<font_row> rows;
-    const auto lines = lines_of(pdffonts_output);
-
-    std::size_t i = 0;
-    for (; i < lines.size(); ++i) {
-        const auto& l = lines[i];
-        if (!l.empty() && l[0] == '-' && l.find_first_not_of("- ") == std::string::npos) break;
-    }
-    if (i == lines.size()) return rows;
-
-    // Each run of dashes is one column: name, type, encoding, emb, sub, uni, object ID.
-    std::vector<std::size_t> starts;
-    const auto& dashes = lines[i];
-    for (std::size_t p = 0; p < dashes.size(); ++p) {
-        if (dashes[p] == '-' && (p == 0 || dashes[p - 1] == ' ')) starts.push_back(p);
-    }
-    if (starts.size() < 6) return rows;
-
-    for (++i; i < lines.size(); ++i) {
-        const auto& line = lines[i];
-        std::vector<std::pair<std::size_t, std::string>> tokens;
-        for (std::size_t p = 0; p < line.size();) {
-            if (line[p] == ' ') {
-                ++p;
-                continue;
-            }
-            const auto end = std::min(line.find(' ', p), line.size());
-            tokens.emplace_back(p, line.substr(p, end - p));
-            p = end;
+    const auto r = run({"pdffonts", pdf});
+    bool below_dashes = false;
+    for (const auto& line : lines_of(r.status == 0 ? r.out : std::string())) {
+        std::istringstream in(line);
+        const std::vector<std::string> w{std::istream_iterator<std::string>(in), {}};
+        if (!below_dashes) {
+            below_dashes = !w.empty() && w[0].rfind("---", 0) == 0;
+            continue;
         }
-        // The object ID is "num gen", or "[none]" for fonts without one.
-        const std::size_t tail = !tokens.empty() && tokens.back().second == "[none]" ? 4 : 5;
-        if (tokens.size() < tail + 2) continue;
-        const std::size_t emb_index = tokens.size() - tail;
-        const std::size_t emb_pos = tokens[emb_index].first;
-
-        // A name wider than its column pushes the rest of the row right; the
-        // name is the only field long enough to do so.
-        const std::size_t shift = emb_pos > starts[3] ? emb_pos - starts[3] : 0;
-        font_row row;
-        row.name = slice(line, 0, starts[1] + shift);
-        row.type = slice(line, starts[1] + shift, starts[2] + shift);
-        row.encoding = slice(line, starts[2] + shift, emb_pos);
-        row.embedded = tokens[emb_index].second == "yes";
-        row.subset = tokens[emb_index + 1].second == "yes";
-        row.unicode = tokens[emb_index + 2].second == "yes";
+        const std::size_t id_words = !w.empty() && w.back() == "[none]" ? 1 : 2;
+        if (w.size() < id_words + 6) continue;
+        const std::size_t emb = w.size() - id_words - 3;
+        font_row row{w[0], w[1], w[emb - 1], w[emb] == "yes", w[emb + 1] == "yes", w[emb + 2] == "yes"};
+        for (std::size_t i = 2; i + 1 < emb; ++i) row.type += " " + w[i];
         rows.push_back(std::move(row));
     }
     return rows;
-}
-
-std::vector<font_row> fonts(const std::string& pdf)
-{
-    const auto r = run({"pdffonts", pdf});
-    if (r.status != 0) return {};
-    return parse_fonts(r.out);
 }
 
 std::vector<page_info> page_sizes(const std::string& pdf)
@@ -272,23 +215,6 @@ bool render(const std::string& pdf, int page, int dpi, raster* out, renderer wit
     out->height = static_cast<int>(png.height);
     out->rgb = std::move(rgb);
     return true;
-}
-
-std::string temp_dir()
-{
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/pdf_probe.XXXXXX";
-    if (!::mkdtemp(pattern.data())) return {};
-    return pattern;
-}
-
-scoped_dir::scoped_dir() : path_(temp_dir()) {}
-
-scoped_dir::~scoped_dir()
-{
-    if (path_.empty()) return;
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
 }
 
 }  // namespace pdf_probe

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/shell/temp_tree.h"
+
 namespace pdf_probe {
 
 struct run_result {
@@ -60,25 +62,13 @@ int inked(const raster& r, int x0, int y0, int x1, int y1);
 
 // A classic PDF file of `objects`, numbered from 1; the first is the catalog.
 std::string hand_pdf(const std::vector<std::string>& objects);
-// The file's bytes; empty if it cannot be read.
-std::string read_file(const std::string& path);
+using shell_test::read_all;
 
-// A fresh directory under $TMPDIR (or /tmp); empty string on failure.
-std::string temp_dir();
-
-// Owns a temp_dir() and removes it with its contents when done.
-class scoped_dir {
+// A fresh folder, removed with its contents when done; file() is the path of a name in it.
+class scoped_dir : public shell_test::TempTree {
 public:
-    scoped_dir();
-    ~scoped_dir();
-    scoped_dir(const scoped_dir&) = delete;
-    scoped_dir& operator=(const scoped_dir&) = delete;
-
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
+    const std::string& path() const { return root(); }
+    std::string file(const std::string& name) const { return root() + "/" + name; }
 };
 
 }  // namespace pdf_probe

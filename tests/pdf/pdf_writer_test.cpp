@@ -328,7 +328,7 @@ TEST_F(PdfWriter, LongDocumentsKeepEveryPageTheirTextAndLinks)
 
     // Uncompressed, the annotations can be read: one per page, in page order, the string's
     // parentheses escaped.
-    const std::string plain = pdf_probe::read_file(written(false));
+    const std::string plain = pdf_probe::read_all(written(false));
     std::size_t at = 0;
     for (LONG p = 1; p <= kPages; ++p) {
         const std::string uri = "/URI (https://example.org/p\\(" + std::to_string(p) + "\\))";
@@ -359,7 +359,7 @@ TEST_F(PdfWriter, LinksBecomeUriAnnotationsOverTheirRectangles)
         doc = host::document();
         add_page(5950, 8420, 720);
         link(c.url, 720, 1000, c.right, 1200);
-        const std::string pdf = pdf_probe::read_file(written(false));
+        const std::string pdf = pdf_probe::read_all(written(false));
         if (!c.uri) {
             EXPECT_EQ(pdf.find("/Annot"), std::string::npos);
             continue;
@@ -460,7 +460,7 @@ TEST_F(PdfWriter, AWriteReplacesTheFileWholeOrLeavesItAsItWas)
     std::ofstream(path, std::ios::binary) << old;
     EXPECT_EQ(write(path), E_INVALIDARG);
     EXPECT_FALSE(message.empty());
-    EXPECT_EQ(pdf_probe::read_file(path), old);
+    EXPECT_EQ(pdf_probe::read_all(path), old);
     // Targets that cannot be written: tests/host/user_files_test.cpp.
     add_page(600, 400, 72);
     road::filled_rect(doc, 20, 20, 120, 80, kRed);

@@ -41,10 +41,10 @@ protected:
 TEST_F(SharedResources, TheSameBytesAreOneImageWhateverTheirNameOrPage)
 {
     const image_test::bytes grey(16 * 16, 0x80), light(16 * 16, 0xE0);
-    const auto same = image_test::png_write(PNG_FORMAT_GRAY, 16, 16, grey);
+    const auto same = image_test::png_file({.width = 16, .height = 16, .colour_type = 0, .pixels = grey});
     save(dir.file("a.png"), same);
     save(dir.file("copy of a.png"), same);
-    save(dir.file("other.png"), image_test::png_write(PNG_FORMAT_GRAY, 16, 16, light));
+    save(dir.file("other.png"), image_test::png_file({.width = 16, .height = 16, .colour_type = 0, .pixels = light}));
     ASSERT_FALSE(HasFatalFailure());
     for (LONG p = 1; p <= 3; ++p) {
         ASSERT_EQ(doc.add_page(5950, 8420, 720), S_OK);

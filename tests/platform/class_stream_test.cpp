@@ -11,6 +11,7 @@
 #include "platform/com/oaidl.h"
 #include "platform/com/result.h"
 #include "platform/com/streams.h"
+#include "tests/core/record_faults.h"
 
 namespace {
 
@@ -77,19 +78,8 @@ public:
     HRESULT Set(LONG, LONG) noexcept override { return E_NOTIMPL; }
 };
 
-com::ComPtr<IStream> stream_of(const std::vector<BYTE>& bytes)
-{
-    com::ComPtr<IStream> stream;
-    EXPECT_EQ(com::create_memory_stream(bytes.data(), bytes.size(), stream.put()), S_OK);
-    return stream;
-}
-
-std::vector<BYTE> bytes_of(IStream* stream)
-{
-    std::vector<BYTE> bytes;
-    EXPECT_EQ(com::memory_stream_bytes(stream, &bytes), S_OK);
-    return bytes;
-}
+using record_faults::stream_of;
+const auto bytes_of = record_faults::contents;
 
 void rewind(IStream* stream) { stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr); }
 

@@ -7,8 +7,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "platform/com/com_ptr.h"
@@ -24,11 +22,7 @@ protected:
     void SetUp() override { ASSERT_TRUE(tree_.ok()); }
     std::string path(const char* name) const { return tree_.root() + "/" + name; }
     void put_file(const char* name, const char* text) const { tree_.file(name, text); }
-    std::string file_text(const char* name) const
-    {
-        std::ifstream in(path(name), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    std::string file_text(const char* name) const { return shell_test::read_all(path(name)); }
     com::ComPtr<IStream> open(const char* name, DWORD mode) const
     {
         com::ComPtr<IStream> stream;

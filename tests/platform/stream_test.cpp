@@ -5,7 +5,6 @@
 
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -41,11 +40,7 @@ struct file_kind {
         EXPECT_EQ(com::create_file_stream(path.c_str(), STGM_READWRITE, stream.put()), S_OK);
         return stream;
     }
-    std::string contents(IStream*) const
-    {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    std::string contents(IStream*) const { return shell_test::read_all(path); }
     std::u16string name() const { return std::u16string(path.begin(), path.end()); }
     shell_test::TempTree tree;
     std::string path = tree.root() + "/s.bin";

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "platform/registry/registry.h"
@@ -25,13 +23,7 @@ protected:
 
     const std::string& path() const { return path_; }
 
-    std::string file_text() const
-    {
-        std::ifstream in(path_, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    std::string file_text() const { return shell_test::read_all(path_); }
 
     void write_file(const std::string& text) const
     {

@@ -77,11 +77,11 @@ TEST_P(EveryElementRecord, LoadsIntoAFreshElementAndSavesAgainTheSame)
     const element_case& c = GetParam();
     auto element = attached<IUnknown>(c.progid, 2);
     c.set(element.get());
-    const auto record = road::saved_record(element.get());
+    const auto record = road::saved(element.get());
     auto fresh = road::create<IUnknown>(c.progid);
-    ASSERT_EQ(road::load_record(fresh.get(), record), S_OK);
+    ASSERT_EQ(road::load(fresh.get(), record), S_OK);
     EXPECT_FALSE(road::is_dirty(fresh.get()));
-    EXPECT_EQ(road::saved_record(fresh.get()), record);
+    EXPECT_EQ(road::saved(fresh.get()), record);
     c.check_reloaded(fresh.get());
 }
 

@@ -69,7 +69,7 @@ TEST_F(Note, ANewNoteSavesItsNinetyByteRecord)
     for (int i = 0; i < 2; ++i) road::put_u32(expected, 0);    // reserved
     road::put_string(expected, u"");                           // description
     for (int i = 0; i < 2; ++i) road::put_u32(expected, 0);
-    const bytes got = road::saved_record(note.get());
+    const bytes got = road::saved(note.get());
     EXPECT_EQ(got.size(), 90u);
     EXPECT_EQ(got, expected);
 
@@ -78,14 +78,14 @@ TEST_F(Note, ANewNoteSavesItsNinetyByteRecord)
     custom[4] = 7;     // left
     custom[60] = 0x2A; // reserved 1, low byte
     auto other = create<IZCntElementNote>(u"Orvane.ZCntElementNote.1");
-    ASSERT_EQ(road::load_record(other.get(), custom), S_OK);
-    EXPECT_EQ(road::saved_record(other.get()), custom);
+    ASSERT_EQ(road::load(other.get(), custom), S_OK);
+    EXPECT_EQ(road::saved(other.get()), custom);
 }
 
 TEST_F(Note, SettersFollowTheirShortcutsAndRanges)
 {
     auto note = create<IZCntElementNote>(u"Orvane.ZCntElementNote.1");
-    road::saved_record(note.get());  // clears dirty
+    road::saved(note.get());  // clears dirty
     EXPECT_EQ(note->put_TextColor(0), S_OK);  // the stored value: nothing happens
     EXPECT_FALSE(road::is_dirty(note.get()));
     com::Bstr same(u"");
@@ -235,7 +235,7 @@ TEST_F(Note, CopyToCarriesTheNoteData)
     com::ComPtr<IZCntElementBase> target;
     to->QueryInterface(IZCntElementBase::iid, target.put_void());
     ASSERT_EQ(from->CopyTo(target.get()), S_OK);
-    EXPECT_EQ(road::saved_record(from.get()).size(), road::saved_record(to.get()).size());
+    EXPECT_EQ(road::saved(from.get()).size(), road::saved(to.get()).size());
     com::Bstr text, face;
     to->get_Text(text.put());
     to->get_FontName(face.put());

@@ -109,7 +109,7 @@ TEST_F(PageBreak, RecordHoldsIdsBreakAndLabels)
     p->put_PageBreakPosY(1500);
     // version, bounds, description, 8 page object ids, 1 resource id, break, two labels
     const std::size_t labels = 4 + 2 * 10 + 2 + 4 + 2 * 12 + 2;
-    EXPECT_EQ(road::saved_record(p.get()).size(), 4 + 16 + 6 + 4 + 8 * 4 + 4 + 4 + 4 + labels);
+    EXPECT_EQ(road::saved(p.get()).size(), 4 + 16 + 6 + 4 + 8 * 4 + 4 + 4 + 4 + labels);
 }
 
 }  // namespace

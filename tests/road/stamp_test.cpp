@@ -1,7 +1,6 @@
 // The stamp element in the engine: its record, its setters' ranges, the fitting of its two
-// texts with the display metrics, the frame and its turn about the bottom-left corner.
-#include <cmath>
-#include <cstdio>
+// texts with the display metrics. (The frame and texts turned about the bottom-left corner:
+// journal_test.cpp, to the value of every call.)
 #include <string>
 #include <vector>
 
@@ -80,7 +79,7 @@ TEST_F(Stamp, ANewStampSavesItsNinetyFourByteRecord)
     for (int i = 0; i < 3; ++i) road::put_u16(expected, 0);    // shadow, transparency, inclination
     road::put_string(expected, u"");                           // description
     for (int i = 0; i < 2; ++i) road::put_u32(expected, 0);
-    const bytes got = road::saved_record(s.get());
+    const bytes got = road::saved(s.get());
     EXPECT_EQ(got.size(), 94u);
     EXPECT_EQ(got, expected);
 }
@@ -107,7 +106,7 @@ TEST_F(Stamp, SettersReplaceOrRefuseOutOfRangeValues)
     EXPECT_EQ(s->put_Transparency(101), E_INVALIDARG);
     EXPECT_EQ(s->put_Transparency(-1), E_INVALIDARG);
 
-    road::saved_record(s.get());
+    road::saved(s.get());
     OLE_COLOR colour = 0;
     s->get_HeaderTextColor(&colour);
     EXPECT_EQ(s->put_HeaderTextColor(colour), S_OK);  // no shortcut: dirty again
@@ -179,42 +178,6 @@ TEST_F(Stamp, AContentAloneTakesTheWholeHeightAndAHiddenHeaderKeepsItsPlace)
     EXPECT_EQ(property(texts[0], "Y"), std::to_string(1000 + m + g + header.height() -
                                                        content.tm.tmInternalLeading +
                                                        content.tm.tmAscent));
-}
-
-TEST_F(Stamp, TurnsFrameAndTextsAboutTheBottomLeftCorner)
-{
-    auto s = stamp();
-    s->SetPosition(1000, 1000, 3000, 600);
-    set(s.get(), u"", u"TURNED", 70, 30);
-    LONG l, t, w, h;
-    s->GetPosition(&l, &t, &w, &h);
-    const LONG bottom = t + h;
-    const double a = -30 * 3.1415926535 / 180, c = std::cos(a), sn = std::sin(a);
-    const auto shapes = doc.find(1, "shape");
-    ASSERT_EQ(shapes.size(), 1u);
-    const float expected[6] = {static_cast<float>(c), static_cast<float>(sn),
-                               static_cast<float>(-sn), static_cast<float>(c),
-                               static_cast<float>(bottom * sn - 1000 * c + 1000),
-                               static_cast<float>(-1000 * sn - bottom * c + bottom)};
-    float got[6] = {};
-    ASSERT_EQ(std::sscanf(property(shapes[0], "Transform").c_str(), "%f,%f,%f,%f,%f,%f", &got[0],
-                          &got[1], &got[2], &got[3], &got[4], &got[5]),
-              6);
-    for (int i = 0; i < 6; ++i) EXPECT_NEAR(got[i], expected[i], 1e-3) << i;
-
-    const auto fonts = doc.find(1, "font");
-    ASSERT_EQ(fonts.size(), 1u);
-    const float angle = (-30.0f * 1.57f) / 90.0f;
-    EXPECT_NEAR(std::stod(property(fonts[0], "Angle")), angle, 1e-7);
-    // The text's baseline point is turned too: above its unturned place, to the right.
-    const auto texts = doc.find(1, "text");
-    ASSERT_EQ(texts.size(), 1u);
-    const arial content(600, false, "TURNED");
-    const LONG x0 = 1000 + (w - content.width) / 2;
-    const LONG y0 = 1000 + 113 - content.tm.tmInternalLeading + content.tm.tmAscent;
-    const float dx = static_cast<float>(x0 - 1000), dy = static_cast<float>(y0 - bottom);
-    EXPECT_EQ(property(texts[0], "X"), std::to_string(static_cast<LONG>(dx * c - dy * sn + 1000)));
-    EXPECT_EQ(property(texts[0], "Y"), std::to_string(static_cast<LONG>(dx * sn + dy * c + bottom)));
 }
 
 }  // namespace

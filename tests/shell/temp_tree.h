@@ -4,11 +4,19 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include "platform/shell/path_map.h"
 
 namespace shell_test {
+
+// A file's bytes; empty if it cannot be read.
+inline std::string read_all(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
 
 class TempTree {
 public:
