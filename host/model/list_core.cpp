@@ -200,6 +200,14 @@ void room_for_one(std::vector<list_entry>& v)
 
 }  // namespace
 
+void list_core::reserve(std::size_t count) noexcept
+{
+    try {
+        entries_.reserve(entries_.size() + count);
+    } catch (const std::bad_alloc&) {
+    }
+}
+
 HRESULT list_core::insert(context& ctx, IUnknown* object, placement where, const char* foreign,
                           LONG id) noexcept
 {

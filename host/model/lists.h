@@ -63,6 +63,8 @@ public:
     const std::vector<list_entry>& unlisted() const noexcept { return unlisted_; }
     LONG next_id() const noexcept { return next_id_; }
     void set_next_id(LONG next) noexcept { next_id_ = next; }
+    // Room for `count` more entries, made at once; without memory the list grows as before.
+    void reserve(std::size_t count) noexcept;
 
     // The id of a listed identity; 0 when it is not in the list.
     LONG id_of(IUnknown* identity) const noexcept;

@@ -18,6 +18,13 @@
 #include "platform/com/streams.h"
 
 namespace host {
+
+void byte_writer::grow(std::size_t count)
+{
+    const std::size_t needed = size_ + count;
+    buffer_.resize(needed > 2 * buffer_.size() ? needed : 2 * buffer_.size());
+}
+
 namespace {
 
 using namespace pjd;
@@ -39,11 +46,11 @@ bool close_chunk(byte_writer& file, std::size_t start)
 {
     const std::size_t payload = file.size() - start - 8;
     if (payload > UINT32_MAX) {
-        file.bytes().resize(start);
+        file.truncate(start);
         return false;
     }
-    com::le::store32(file.bytes().data() + start + 4, static_cast<std::uint32_t>(payload));
-    file.u32(crc32(file.bytes().data() + start, file.size() - start));
+    com::le::store32(file.data() + start + 4, static_cast<std::uint32_t>(payload));
+    file.u32(crc32(file.data() + start, file.size() - start));
     return true;
 }
 
@@ -54,7 +61,7 @@ void counted(byte_writer& file, Write&& write)
     const std::size_t at = file.size();
     file.u32(0);
     write();
-    com::le::store32(file.bytes().data() + at, static_cast<std::uint32_t>(file.size() - at - 4));
+    com::le::store32(file.data() + at, static_cast<std::uint32_t>(file.size() - at - 4));
 }
 
 std::string hex(HRESULT hr)
@@ -290,8 +297,11 @@ public:
 
         com::ComPtr<IStream> scratch;  // made for the first element
         com::memory_window scratch_bytes;
-        // Each chunk is about as large as the record it holds.
-        file.bytes().reserve(64 * (plan_.size() + doc_->pages().size()) + 64);
+        // Room for the document records, which are made already, and about what a page and
+        // an object or element of a link's size take.
+        std::size_t room = 64 + 64 * doc_->pages().size() + 160 * plan_.size();
+        for (const auto& r : document_records) room += 32 + r.second.size();
+        file.reserve(room);
         const std::size_t head = open_chunk(file, chunk_head);
         file.u32(format_version);
         file.u32(static_cast<std::uint32_t>(doc_->pages().size()));
@@ -396,7 +406,7 @@ public:
                 return too_large(message, "the original's name");
         }
         close_chunk(file, open_chunk(file, chunk_end));
-        *out = std::move(file.bytes());
+        *out = file.take();
         return S_OK;
     }
 
