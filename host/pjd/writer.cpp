@@ -2,9 +2,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <algorithm>
 #include <cstring>
 #include <new>
 #include <unordered_map>
@@ -189,8 +189,8 @@ std::string save_failure(IUnknown* element, HRESULT hr)
 struct planned {
     enum { host, element } what;
     IUnknown* object;  // held by its list or by the object that refers to it
-    host_object* h;    // host objects
-    std::uint32_t serial;  // host objects
+    host_object* h;         // host objects
+    std::uint32_t serial;   // host objects
     LONG page_index;
     LONG id;
     BYTE place;  // placement for host objects, element_flags for elements
@@ -201,7 +201,6 @@ struct planned {
 class serial_map {
 public:
     void reserve(std::size_t count) { rehash(count); }
-    std::size_t size() const noexcept { return count_; }
 
     // The serial of `h`; 0 when it has none.
     std::uint32_t find(const host_object* h) const noexcept
