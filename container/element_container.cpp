@@ -3,6 +3,7 @@
 #include "container/element_container.h"
 
 #include <charconv>
+#include <iterator>
 #include <new>
 #include <string_view>
 
@@ -21,10 +22,11 @@ CZCntElementInfo* impl(const com::ComPtr<IZCntElementInfo>& record) noexcept
     return static_cast<CZCntElementInfo*>(record.get());
 }
 
-HRESULT new_record(com::ComPtr<IZCntElementInfo>* out) noexcept
+HRESULT new_record(com::ComPtr<IZCntElementInfo>* out, bool to_load = false) noexcept
 {
     CZCntElementInfo* created = nullptr;
-    if (FAILED(create_element_info(&created))) return E_OUTOFMEMORY;
+    if (FAILED(to_load ? create_element_info_to_load(&created) : create_element_info(&created)))
+        return E_OUTOFMEMORY;
     out->attach(created->info_interface());
     return S_OK;
 }
@@ -91,11 +93,22 @@ HRESULT CZCntElementContainer::file(LONG key, record_ref record) noexcept
 {
     CZCntElementInfo* info = impl(record);
     try {
-        page_records& page = pages_[key];
+        // Records mostly come in page order (a load, a document filed page by page): the last
+        // page is tried before the tree is searched.
+        auto at = pages_.end();
+        if (!pages_.empty()) {
+            const auto last = std::prev(pages_.end());
+            if (last->first == key)
+                at = last;
+            else if (last->first < key)
+                at = pages_.try_emplace(pages_.end(), key);
+        }
+        if (at == pages_.end()) at = pages_.try_emplace(key).first;
+        page_records& page = at->second;
         try {
             page.slots.push_back(std::move(record));
         } catch (const std::bad_alloc&) {
-            if (page.live == 0) pages_.erase(key);
+            if (page.live == 0) pages_.erase(at);
             throw;
         }
         ++page.live;
@@ -340,7 +353,8 @@ HRESULT CZCntElementContainer::load_fields(IStream* stream, ULONG version) noexc
     // The count is untrusted: each record must come from the stream before the next is made.
     for (LONG i = 0; i < count; ++i) {
         record_ref record;
-        RETURN_IF_FAILED(new_record(&record));
+        // A record that fails to load is dropped, so it need not start with a description.
+        RETURN_IF_FAILED(new_record(&record, true));
         RETURN_IF_FAILED(impl(record)->Load(stream));
         const LONG key = impl(record)->page_id();
         RETURN_IF_FAILED(file(key, std::move(record)));

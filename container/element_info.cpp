@@ -16,6 +16,7 @@ CZCntElementInfo::~CZCntElementInfo()
 
 HRESULT CZCntElementInfo::final_construct() noexcept
 {
+    if (to_load_) return S_OK;
     description_ = SysAllocString(u"");
     return description_ ? S_OK : E_OUTOFMEMORY;
 }
@@ -23,6 +24,11 @@ HRESULT CZCntElementInfo::final_construct() noexcept
 HRESULT create_element_info(CZCntElementInfo** out) noexcept
 {
     return com::make<CZCntElementInfo>(out);
+}
+
+HRESULT create_element_info_to_load(CZCntElementInfo** out) noexcept
+{
+    return com::make<CZCntElementInfo>(out, true);
 }
 
 void CZCntElementInfo::file_under(LONG key, filing_watch* watch) noexcept

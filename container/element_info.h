@@ -60,6 +60,8 @@ public:
 
 protected:
     CZCntElementInfo() noexcept;
+    // A record to be loaded at once: no empty description is made only to be replaced.
+    explicit CZCntElementInfo(bool to_load) noexcept : to_load_(to_load) {}
     ~CZCntElementInfo();
 
 private:
@@ -78,6 +80,7 @@ private:
     LONG left_ = 0, top_ = 0, right_ = 0, bottom_ = 0;
     SHORT inclination_ = 0;
     bool dirty_ = false;
+    bool to_load_ = false;
 
     LONG filed_key_ = 0;
     filing_watch* watch_ = nullptr;
@@ -85,5 +88,8 @@ private:
 
 // A new, empty record owned by the caller.
 HRESULT create_element_info(CZCntElementInfo** out) noexcept;
+// A new record whose description is null until its Load; for a record loaded at once and
+// dropped if the load fails.
+HRESULT create_element_info_to_load(CZCntElementInfo** out) noexcept;
 
 }  // namespace cnt

@@ -168,12 +168,25 @@ HRESULT read_string(IStream* stream, BSTR* text) noexcept
     return S_OK;
 }
 
+namespace {
+// The most ids room is made for before they are read.
+constexpr LONG kIdsAtOnce = 16;
+}  // namespace
+
 HRESULT read_ids(IStream* stream, std::vector<LONG>* ids) noexcept
 {
     ids->clear();
     LONG count = 0;
     RETURN_IF_FAILED(read_i32(stream, &count));
-    // The count is untrusted: grow as ids arrive instead of reserving what it claims.
+    // The count is untrusted: grow as ids arrive instead of reserving what it claims; a short
+    // list, what records mostly hold, gets its room at once.
+    if (count > 0) {
+        try {
+            ids->reserve(static_cast<std::size_t>(count < kIdsAtOnce ? count : kIdsAtOnce));
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
+    }
     for (LONG i = 0; i < count; ++i) {
         LONG id = 0;
         RETURN_IF_FAILED(read_i32(stream, &id));

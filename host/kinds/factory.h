@@ -48,10 +48,10 @@ HRESULT make_kind(const std::shared_ptr<context>& ctx, LONG kind, LONG page_id,
 {
     if (!out) return E_POINTER;
     *out = nullptr;
-    com::ComPtr<IDispatch> made;
-    RETURN_IF_FAILED(com::make<T>(made.put()));
-    host_object_of(made.get())->bind(ctx, kind, page_id);
-    *out = made.detach();
+    T* made = nullptr;
+    RETURN_IF_FAILED(com::make<T>(&made));
+    made->bind(ctx, kind, page_id);
+    *out = made;
     return S_OK;
 }
 

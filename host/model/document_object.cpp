@@ -1,5 +1,6 @@
 // The document: its object collection, its pages and the page list, and closing it.
 #include <new>
+#include <utility>
 
 #include "host/kinds/factory.h"
 #include "host/model/document_object.h"
@@ -102,17 +103,18 @@ void document_object::close() noexcept
     pages_.clear();
     numbers_.clear();
     items_.clear();
-    std::vector<com::ComPtr<IUnknown>> objects;
+    std::vector<std::pair<com::ComPtr<IUnknown>, host_object*>> objects;
     try {
         objects.reserve(ctx_->live_count);
-        for (host_object* h = ctx_->first_live; h; h = h->next_live()) objects.emplace_back(h->unknown());
+        for (host_object* h = ctx_->first_live; h; h = h->next_live())
+            objects.emplace_back(h->unknown(), h);
     } catch (const std::bad_alloc&) {
     }
     // No page is left to look ids up on: the notes go at once, not an id at a time.
     for (context::id_holders& holders : ctx_->holders) holders.pages.clear();
     for (auto& p : pages) p->close();
-    for (auto& o : objects)
-        if (host_object* h = host_object_of(o.get())) h->drop_references();
+    // Each is held above, so each is still alive.
+    for (auto& [held, h] : objects) h->drop_references();
     for (const auto& item : items) {
         com::ComPtr<IUnknown> identity;
         item->QueryInterface(IID_IUnknown, identity.put_void());

@@ -9,9 +9,35 @@ namespace {
 
 class element_view;
 
+// Answered by a view and by its page object list: the page they show, for its journal names.
+struct IElementView : IUnknown {
+    static constexpr IID iid = com::make_guid("{6C2E8A41-3F5B-4D7E-A1C9-8B4F2E6D0A37}");
+    using base = IUnknown;
+    virtual page* viewed_page(bool* objects_list) noexcept = 0;
+};
+
+// IElementView for a view or for its page object list, counted with the view.
+class view_hook final : public IElementView {
+public:
+    view_hook(element_view* view, bool objects_list) noexcept
+        : view_(view), objects_list_(objects_list)
+    {
+    }
+    HRESULT QueryInterface(REFIID riid, void** out) noexcept override;
+    ULONG AddRef() noexcept override;
+    ULONG Release() noexcept override;
+    page* viewed_page(bool* objects_list) noexcept override;
+
+private:
+    element_view* view_;
+    bool objects_list_;
+};
+
 class object_list_view final : public child_part<IZPageObjectList, element_view> {
 public:
     using child_part::child_part;
+    HRESULT QueryInterface(REFIID riid, void** out) noexcept override;
+
     HRESULT AddElement(IZElement* element) noexcept override;
     HRESULT Add(VARIANT object, LONG* id) noexcept override;
     HRESULT Create(LONG kind, IDispatch** object) noexcept override;
@@ -27,7 +53,7 @@ public:
 class element_view
     : public com::object_root<element_view, com::automation::dispatch_impl<IZPrintContentPage>> {
 public:
-    element_view() noexcept : objects_(this) {}
+    element_view() noexcept : objects_(this), page_hook_(this, false), list_hook_(this, true) {}
     void init(page* p, IUnknown* element) noexcept
     {
         page_ = com::ComPtr<page>(p);
@@ -35,12 +61,17 @@ public:
         com::ComPtr<IUnknown> identity_of_element;
         element->QueryInterface(IID_IUnknown, identity_of_element.put_void());
         maker_ = identity_of_element.get();
-        p->add_view(identity(), objects_.unknown());
     }
-    void final_release() noexcept
+    HRESULT query_interface_fallback(REFIID riid, void** out) noexcept
     {
-        if (page_) page_->remove_view(identity(), objects_.unknown());
+        if (riid != IElementView::iid) return E_NOINTERFACE;
+        *out = static_cast<IElementView*>(&page_hook_);
+        page_hook_.AddRef();
+        return S_OK;
     }
+    IElementView* list_hook() noexcept { return &list_hook_; }
+    IUnknown* list_unknown() noexcept { return objects_.unknown(); }
+    page* viewed() noexcept { return page_.get(); }
 
     page& real() noexcept { return *page_; }
     // The element's id in the page object list, once it has added itself there.
@@ -85,9 +116,34 @@ private:
     com::ComPtr<page> page_;
     IUnknown* maker_ = nullptr;
     object_list_view objects_;
+    view_hook page_hook_, list_hook_;
 };
 
 IZPageObjectList* objects_of(element_view* v) noexcept { return v->real().object_list(); }
+
+HRESULT view_hook::QueryInterface(REFIID riid, void** out) noexcept
+{
+    return objects_list_ ? view_->list_unknown()->QueryInterface(riid, out)
+                         : view_->identity()->QueryInterface(riid, out);
+}
+ULONG view_hook::AddRef() noexcept { return view_->identity()->AddRef(); }
+ULONG view_hook::Release() noexcept { return view_->identity()->Release(); }
+
+page* view_hook::viewed_page(bool* objects_list) noexcept
+{
+    *objects_list = objects_list_;
+    return view_->viewed();
+}
+
+HRESULT object_list_view::QueryInterface(REFIID riid, void** out) noexcept
+{
+    if (out && riid == IElementView::iid) {
+        *out = owner_->list_hook();
+        AddRef();
+        return S_OK;
+    }
+    return child_part::QueryInterface(riid, out);
+}
 
 HRESULT object_list_view::AddElement(IZElement* element) noexcept
 {
@@ -148,6 +204,15 @@ HRESULT object_list_view::ItemFromID(LONG id, IDispatch** object) noexcept
 }
 
 }  // namespace
+
+page* page_of_view(IUnknown* object, bool* objects_list) noexcept
+{
+    *objects_list = false;
+    com::ComPtr<IElementView> view;
+    if (!object || FAILED(object->QueryInterface(IElementView::iid, view.put_void())) || !view)
+        return nullptr;
+    return view->viewed_page(objects_list);
+}
 
 HRESULT make_element_view(page* p, IUnknown* element, IZPrintContentPage** view) noexcept
 {

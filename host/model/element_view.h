@@ -8,6 +8,10 @@
 
 namespace host {
 
+// The page a view made below shows, when `object` is one (*objects_list: its page object list
+// rather than the view itself); null for any other object.
+page* page_of_view(IUnknown* object, bool* objects_list) noexcept;
+
 // A new view of `p` for `element` (any interface of it); E_OUTOFMEMORY without memory.
 HRESULT make_element_view(page* p, IUnknown* element, IZPrintContentPage** view) noexcept;
 // Attach(the view's page object list, the page's resources, document): the element's result.

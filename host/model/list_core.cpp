@@ -200,6 +200,14 @@ void room_for_one(std::vector<list_entry>& v)
 
 }  // namespace
 
+void list_core::reserve(std::size_t count) noexcept
+{
+    try {
+        entries_.reserve(entries_.size() + count);
+    } catch (const std::bad_alloc&) {
+    }
+}
+
 HRESULT list_core::insert(context& ctx, IUnknown* object, placement where, const char* foreign,
                           LONG id) noexcept
 {
@@ -208,11 +216,13 @@ HRESULT list_core::insert(context& ctx, IUnknown* object, placement where, const
     IUnknown* key = identity_of(object, &identity);
     // An id from next_id_ on was never given, so only an older one can be taken; once the
     // last id is given, next_id_ stays on it and it is looked up like the others.
-    if (!key || id_of(key) != 0 || ((id < next_id_ || next_id_ == kLastId) && find(id)))
+    if (!key || id_of(key) != 0 ||
+        ((id < next_id_ || next_id_ == kLastId) && id <= top_id_ && find(id)))
         return E_INVALIDARG;
+    host_object* const h = host_object_of(key);
     try {
         room_for_one(entries_);
-        entries_.push_back(list_entry{id, identity});
+        entries_.push_back(list_entry{id, identity, 0, h});
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
@@ -230,8 +240,9 @@ HRESULT list_core::insert(context& ctx, IUnknown* object, placement where, const
         index_if_long();
     }
     if (id >= next_id_) next_id_ = id == kLastId ? kLastId : id + 1;
+    if (id > top_id_) top_id_ = id;
     note_listed(ctx, id);
-    if (host_object* h = host_object_of(key))
+    if (h)
         h->set_listed(id, where);
     else if (ctx.log.enabled())
         ctx.set_name(key, foreign, id);  // named at once for the journal; else found when asked
@@ -264,8 +275,7 @@ void list_core::drop_unused_kept() noexcept
     try {
         auto kept_end = std::stable_partition(
             unlisted_.begin(), unlisted_.end(), [](const list_entry& e) {
-                host_object* h = host_object_of(e.identity.get());
-                if (!h) return true;  // an element kept without an id stays, whoever holds it
+                if (!e.host) return true;  // an element kept without an id stays, whoever holds it
                 e.identity->AddRef();
                 return e.identity->Release() > 1;  // 1: this list is all that holds it
             });
@@ -276,7 +286,7 @@ void list_core::drop_unused_kept() noexcept
     }
     for (const list_entry& e : unused) {
         if (kept_) kept_->erase(e.identity.get());
-        if (host_object* h = host_object_of(e.identity.get())) h->set_unlisted();
+        if (e.host) e.host->set_unlisted();
     }
     // Released last, with the list already in order.
 }
@@ -294,7 +304,7 @@ HRESULT list_core::keep(IUnknown* object, placement where) noexcept
     }
     try {
         room_for_one(unlisted_);
-        unlisted_.push_back(list_entry{0, identity});
+        unlisted_.push_back(list_entry{0, identity, 0, host_object_of(key)});
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
@@ -307,7 +317,7 @@ HRESULT list_core::keep(IUnknown* object, placement where) noexcept
     } else {
         index_kept_if_long();
     }
-    if (host_object* h = host_object_of(key))
+    if (host_object* h = unlisted_.back().host)
         if (h->place() == placement::none) h->set_listed(h->id(), where);
     return S_OK;
 }
@@ -317,6 +327,7 @@ HRESULT list_core::remove(context& ctx, LONG id) noexcept
     const std::size_t place = place_of(id);
     if (place == entries_.size()) return E_INVALIDARG;
     com::ComPtr<IUnknown> gone = std::move(entries_[place].identity);
+    host_object* const h = entries_[place].host;
     entries_[place] = list_entry{};
     first_hole_ = holes_ == 0 ? place : std::min(first_hole_, place);
     ++holes_;
@@ -324,7 +335,7 @@ HRESULT list_core::remove(context& ctx, LONG id) noexcept
     if (places_) places_->erase(id);
     if (holes_ > size()) close_up();
     note_unlisted(ctx, id);
-    if (host_object* h = host_object_of(gone.get()))
+    if (h)
         h->set_unlisted();
     else
         ctx.forget_name(gone.get());
@@ -381,6 +392,7 @@ void list_core::clear(context& ctx) noexcept
     entries_.clear();
     unlisted_.clear();
     holes_ = 0;
+    top_id_ = 0;
     ids_.reset();
     places_.reset();
     moves_.clear();

@@ -15,6 +15,7 @@
 namespace host {
 
 class page;
+class host_object;
 
 struct list_entry {
     LONG id = 0;
@@ -22,6 +23,8 @@ struct list_entry {
     // The id, in the same page object list, of the element that made or added this object
     // through the lists it was given at Attach; 0 when no element is known to have made it.
     LONG maker = 0;
+    // The host object behind identity, found once when it was listed; null for an element.
+    host_object* host = nullptr;
 };
 
 // The ids, order and membership of one list. Ids count up from 1 and are never given twice.
@@ -60,6 +63,8 @@ public:
     const std::vector<list_entry>& unlisted() const noexcept { return unlisted_; }
     LONG next_id() const noexcept { return next_id_; }
     void set_next_id(LONG next) noexcept { next_id_ = next; }
+    // Room for `count` more entries, made at once; without memory the list grows as before.
+    void reserve(std::size_t count) noexcept;
 
     // The id of a listed identity; 0 when it is not in the list.
     LONG id_of(IUnknown* identity) const noexcept;
@@ -107,6 +112,8 @@ private:
     std::unique_ptr<std::unordered_set<IUnknown*>> kept_;
     std::size_t sweep_at_ = 8;  // the number of kept objects at which unused ones are looked for
     LONG next_id_ = 1;
+    // No listed id is above it: an id above it is not looked for before it is taken.
+    LONG top_id_ = 0;
     LONG owner_ = 0;  // 0: not noted
     int which_ = 0;
 };

@@ -5,6 +5,7 @@
 
 #include "host/kinds/host_object.h"
 #include "host/model/document_object.h"
+#include "host/model/element_view.h"
 #include "host/model/text_flow.h"
 
 namespace host {
@@ -34,8 +35,8 @@ bool page::name_of(IUnknown* key, std::string* name) const
         *name = "page_objects";
     } else if (key == self->resources_.unknown()) {
         *name = "resources";
-    } else if (views_ && views_->count(key)) {
-        *name = views_->at(key) ? "page_objects" : "page";
+    } else if (bool list = false; page_of_view(key, &list) == this) {
+        *name = list ? "page_objects" : "page";
     } else if (const LONG id = object_ids_.id_of(key)) {
         *name = "element#" + std::to_string(id);
     } else if (const LONG rid = resource_ids_.id_of(key)) {
@@ -44,24 +45,6 @@ bool page::name_of(IUnknown* key, std::string* name) const
         return false;
     }
     return true;
-}
-
-void page::add_view(IUnknown* view_page, IUnknown* view_objects) noexcept
-{
-    try {
-        if (!views_) views_ = std::make_unique<std::unordered_map<IUnknown*, bool>>();
-        views_->emplace(view_page, false);
-        views_->emplace(view_objects, true);
-    } catch (const std::bad_alloc&) {
-        // Unnamed in the journal, which is all a view without a name loses.
-    }
-}
-
-void page::remove_view(IUnknown* view_page, IUnknown* view_objects) noexcept
-{
-    if (!views_) return;
-    views_->erase(view_page);
-    views_->erase(view_objects);
 }
 
 namespace {

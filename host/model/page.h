@@ -76,8 +76,6 @@ public:
     // The views of this page handed to elements at Attach (element_view.h) answer to the
     // page's own journal names: the journal cannot tell an element given a view from one
     // given the page.
-    void add_view(IUnknown* view_page, IUnknown* view_objects) noexcept;
-    void remove_view(IUnknown* view_page, IUnknown* view_objects) noexcept;
 
     template <typename... Args>
     call_record record(std::string_view who, std::string_view member, const Args&... args) const noexcept
@@ -108,8 +106,6 @@ private:
     mutable std::unique_ptr<std::unordered_set<IUnknown*>> element_identities_;
     mutable std::size_t indexed_elements_ = 0;
     std::vector<word> words_;
-    // View identities: true for a view's page object list, false for the view itself.
-    std::unique_ptr<std::unordered_map<IUnknown*, bool>> views_;
 };
 
 }  // namespace host

@@ -69,7 +69,7 @@ HRESULT recognise_words(page* p, LONG* added) noexcept
     if (!p) return E_POINTER;
     try {
         for (const list_entry& e : p->objects().entries()) {
-            host_object* h = host_object_of(e.identity.get());
+            host_object* h = e.host;
             if (!h || h->kind() != zeKindTextObject) continue;
             text_collector c;
             h->paint(c);

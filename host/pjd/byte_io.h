@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/com/guid.h"
@@ -13,28 +14,15 @@
 
 namespace host {
 
+// The bytes are appended in a buffer whose room is made ahead, so that appending a value is
+// a store and a count; take() hands the bytes over.
 class byte_writer {
 public:
-    void u8(BYTE v) { bytes_.push_back(v); }
-    void u16(std::uint16_t v)
-    {
-        BYTE b[2];
-        com::le::store16(b, v);
-        raw(b, 2);
-    }
-    void u32(std::uint32_t v)
-    {
-        BYTE b[4];
-        com::le::store32(b, v);
-        raw(b, 4);
-    }
+    void u8(BYTE v) { *room(1) = v; }
+    void u16(std::uint16_t v) { com::le::store16(room(2), v); }
+    void u32(std::uint32_t v) { com::le::store32(room(4), v); }
     void i32(LONG v) { u32(static_cast<std::uint32_t>(v)); }
-    void u64(std::uint64_t v)
-    {
-        BYTE b[8];
-        com::le::store64(b, v);
-        raw(b, 8);
-    }
+    void u64(std::uint64_t v) { com::le::store64(room(8), v); }
     void f32(float v)
     {
         std::uint32_t bits;
@@ -51,29 +39,60 @@ public:
     void text(const std::u16string& s)
     {
         u32(static_cast<std::uint32_t>(s.size()));
-        const std::size_t at = bytes_.size();
-        bytes_.resize(at + 2 * s.size());
-        for (std::size_t i = 0; i < s.size(); ++i) com::le::store16(&bytes_[at + 2 * i], s[i]);
+        BYTE* at = room(2 * s.size());
+        for (std::size_t i = 0; i < s.size(); ++i) com::le::store16(at + 2 * i, s[i]);
     }
     void guid(const GUID& g)
     {
         u32(g.Data1);
         u16(g.Data2);
         u16(g.Data3);
-        for (BYTE b : g.Data4) u8(b);
+        raw(g.Data4, sizeof g.Data4);
     }
-    void raw(const BYTE* data, std::size_t size) { bytes_.insert(bytes_.end(), data, data + size); }
+    void raw(const BYTE* data, std::size_t size)
+    {
+        if (size) std::memcpy(room(size), data, size);
+    }
     void blob(const std::vector<BYTE>& data)
     {
         u32(static_cast<std::uint32_t>(data.size()));
         raw(data.data(), data.size());
     }
 
-    std::vector<BYTE>& bytes() noexcept { return bytes_; }
-    std::size_t size() const noexcept { return bytes_.size(); }
+    BYTE* data() noexcept { return buffer_.data(); }
+    std::size_t size() const noexcept { return size_; }
+    // Room for `count` bytes in all, made at once.
+    void reserve(std::size_t count)
+    {
+        if (count > buffer_.size()) buffer_.resize(count);
+    }
+    // Drops the bytes from `size` on.
+    void truncate(std::size_t size) noexcept
+    {
+        if (size < size_) size_ = size;
+    }
+    // The bytes written, leaving the writer empty.
+    std::vector<BYTE> take()
+    {
+        buffer_.resize(size_);
+        size_ = 0;
+        return std::move(buffer_);
+    }
 
 private:
-    std::vector<BYTE> bytes_;
+    // `count` bytes more, to be written at the address returned.
+    BYTE* room(std::size_t count)
+    {
+        if (buffer_.size() - size_ < count) grow(count);
+        BYTE* at = buffer_.data() + size_;
+        size_ += count;
+        return at;
+    }
+    // Room for `count` bytes more: at least twice the room there was.
+    void grow(std::size_t count);
+
+    std::vector<BYTE> buffer_;  // its size is the room; the first size_ bytes are written
+    std::size_t size_ = 0;
 };
 
 class byte_reader {

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -70,6 +71,10 @@ std::string type_name(std::uint32_t type)
     return s;
 }
 
+// The shortest page chunk (no title, no words) and object chunk (an empty record).
+constexpr std::size_t smallest_page_chunk = chunk_overhead + 32;
+constexpr std::size_t smallest_item_chunk = chunk_overhead + 22;
+
 class parser {
 public:
     HRESULT run(const BYTE* data, std::size_t size, parsed_file* out, std::string* message)
@@ -120,6 +125,10 @@ public:
                     objects > size / chunk_overhead || elements > size / chunk_overhead ||
                     document_objects > size / chunk_overhead || out->next_page_id < 1)
                     return fail(message, at(offset) + "malformed header chunk");
+                // Room for what the header counts, up to what the file can hold.
+                out->pages.reserve(std::min<std::size_t>(pages, size / smallest_page_chunk));
+                out->items.reserve(
+                    std::min<std::size_t>(std::size_t(objects) + elements, size / smallest_item_chunk));
             } else if (type == chunk_page) {
                 if (out->pages.size() >= pages || !out->items.empty())
                     return fail(message, at(offset) + "page chunk out of place");
@@ -271,12 +280,46 @@ HRESULT refill(IStream* stream, const BYTE* record, std::size_t size) noexcept
     return stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
 }
 
-HRESULT load_persisted(REFCLSID clsid, const BYTE* record, std::size_t size, IStream* stream,
-                       com::ComPtr<IUnknown>* out) noexcept
+// Makes objects by class id as CoCreateInstance does, keeping the class factories of the
+// first few classes: the elements of a file mostly share a few classes.
+class class_factories {
+public:
+    class_factories() noexcept
+    {
+        try {
+            known_.reserve(kKept);
+        } catch (const std::bad_alloc&) {
+        }
+    }
+
+    HRESULT create(REFCLSID clsid, com::ComPtr<IUnknown>* out) noexcept
+    {
+        IClassFactory* factory = nullptr;
+        for (const auto& [id, kept] : known_)
+            if (id == clsid) factory = kept.get();
+        com::ComPtr<IClassFactory> asked;
+        if (!factory) {
+            RETURN_IF_FAILED(CoGetClassObject(clsid, CLSCTX_INPROC_SERVER, nullptr,
+                                              IClassFactory::iid, asked.put_void()));
+            factory = asked.get();
+            // Only within the room reserved: keeping a factory never allocates.
+            if (known_.size() < known_.capacity()) known_.emplace_back(clsid, asked);
+        }
+        const HRESULT hr = factory->CreateInstance(nullptr, IID_IUnknown, out->put_void());
+        if (FAILED(hr)) out->reset();
+        return hr;
+    }
+
+private:
+    static constexpr std::size_t kKept = 8;
+    std::vector<std::pair<CLSID, com::ComPtr<IClassFactory>>> known_;
+};
+
+HRESULT load_persisted(class_factories& classes, REFCLSID clsid, const BYTE* record,
+                       std::size_t size, IStream* stream, com::ComPtr<IUnknown>* out) noexcept
 {
     com::ComPtr<IUnknown> made;
-    RETURN_IF_FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                                      made.put_void()));
+    RETURN_IF_FAILED(classes.create(clsid, &made));
     RETURN_IF_FAILED(refill(stream, record, size));
     com::ComPtr<IPersistStreamInit> init;
     com::ComPtr<IPersistStream> plain;
@@ -356,8 +399,28 @@ HRESULT build(const parsed_file& f, bool pages_only, document_object* doc, std::
         if (item.attached) h->restore_attached();
     }
 
+    // Each list gets its room at once: the file says how many entries it holds.
+    {
+        std::vector<std::array<std::size_t, 2>> listed(f.pages.size());
+        for (const parsed_item& item : f.items) {
+            if (item.page_index == 0) continue;
+            const bool on_page = item.element ? (item.place & in_page_objects) != 0
+                                              : item.place == static_cast<BYTE>(placement::page_objects);
+            const bool in_list = item.element ? (item.place & in_resources) != 0
+                                              : item.place == static_cast<BYTE>(placement::resources);
+            if (on_page) ++listed[item.page_index - 1][0];
+            if (in_list) ++listed[item.page_index - 1][1];
+        }
+        for (std::size_t i = 0; i < listed.size() && i < doc->pages().size(); ++i) {
+            page* p = doc->pages()[i].get();
+            if (listed[i][0]) p->objects().reserve(listed[i][0]);
+            if (listed[i][1]) p->resources().reserve(listed[i][1]);
+        }
+    }
+
     com::ComPtr<IStream> records;
     RETURN_IF_FAILED(com::create_memory_stream(records.put()));
+    class_factories classes;
     std::vector<com::ComPtr<IUnknown>> elements;
     std::vector<page*> element_pages;
     serial = 0;
@@ -381,7 +444,7 @@ HRESULT build(const parsed_file& f, bool pages_only, document_object* doc, std::
             continue;
         }
         com::ComPtr<IUnknown> element;
-        HRESULT hr = load_persisted(item.clsid, item.record, item.record_size, records.get(), &element);
+        HRESULT hr = load_persisted(classes, item.clsid, item.record, item.record_size, records.get(), &element);
         if (FAILED(hr)) {
             *message = "element " + std::to_string(item.id) + " of page " +
                        std::to_string(item.page_index) + " (class " + guid_text(item.clsid) +
@@ -413,7 +476,7 @@ HRESULT build(const parsed_file& f, bool pages_only, document_object* doc, std::
 
     for (const auto& [clsid, record] : f.document_objects) {
         com::ComPtr<IUnknown> object;
-        HRESULT hr = load_persisted(clsid, record.data(), record.size(), records.get(), &object);
+        HRESULT hr = load_persisted(classes, clsid, record.data(), record.size(), records.get(), &object);
         com::ComPtr<IDispatch> as_dispatch;
         if (SUCCEEDED(hr)) hr = object->QueryInterface(IDispatch::iid, as_dispatch.put_void());
         if (SUCCEEDED(hr)) hr = doc->add_item(as_dispatch.get());

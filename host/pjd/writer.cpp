@@ -2,12 +2,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <new>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "host/pjd/pjd.h"
 
@@ -18,6 +18,13 @@
 #include "platform/com/streams.h"
 
 namespace host {
+
+void byte_writer::grow(std::size_t count)
+{
+    const std::size_t needed = size_ + count;
+    buffer_.resize(needed > 2 * buffer_.size() ? needed : 2 * buffer_.size());
+}
+
 namespace {
 
 using namespace pjd;
@@ -39,11 +46,11 @@ bool close_chunk(byte_writer& file, std::size_t start)
 {
     const std::size_t payload = file.size() - start - 8;
     if (payload > UINT32_MAX) {
-        file.bytes().resize(start);
+        file.truncate(start);
         return false;
     }
-    com::le::store32(file.bytes().data() + start + 4, static_cast<std::uint32_t>(payload));
-    file.u32(crc32(file.bytes().data() + start, file.size() - start));
+    com::le::store32(file.data() + start + 4, static_cast<std::uint32_t>(payload));
+    file.u32(crc32(file.data() + start, file.size() - start));
     return true;
 }
 
@@ -54,7 +61,7 @@ void counted(byte_writer& file, Write&& write)
     const std::size_t at = file.size();
     file.u32(0);
     write();
-    com::le::store32(file.bytes().data() + at, static_cast<std::uint32_t>(file.size() - at - 4));
+    com::le::store32(file.data() + at, static_cast<std::uint32_t>(file.size() - at - 4));
 }
 
 std::string hex(HRESULT hr)
@@ -182,9 +189,69 @@ std::string save_failure(IUnknown* element, HRESULT hr)
 struct planned {
     enum { host, element } what;
     IUnknown* object;  // held by its list or by the object that refers to it
+    host_object* h;         // host objects
+    std::uint32_t serial;   // host objects
     LONG page_index;
     LONG id;
     BYTE place;  // placement for host objects, element_flags for elements
+};
+
+// The serial numbers of the host objects a save holds, by object: open addressing over a
+// power-of-two table, so that planning makes no allocation per object.
+class serial_map {
+public:
+    void reserve(std::size_t count) { rehash(count); }
+
+    // The serial of `h`; 0 when it has none.
+    std::uint32_t find(const host_object* h) const noexcept
+    {
+        if (slots_.empty()) return 0;
+        for (std::size_t i = start(h);; i = (i + 1) & mask_) {
+            if (slots_[i].key == h) return slots_[i].serial;
+            if (!slots_[i].key) return 0;
+        }
+    }
+    // Gives `h` the next serial and returns it; 0 when it has one already.
+    std::uint32_t add(const host_object* h)
+    {
+        if (2 * (count_ + 1) > slots_.size()) rehash(count_ + 1);
+        std::size_t i = start(h);
+        for (; slots_[i].key; i = (i + 1) & mask_)
+            if (slots_[i].key == h) return 0;
+        slots_[i] = {h, static_cast<std::uint32_t>(++count_)};
+        return slots_[i].serial;
+    }
+
+private:
+    struct slot {
+        const host_object* key;
+        std::uint32_t serial;
+    };
+    std::size_t start(const host_object* h) const noexcept
+    {
+        const auto bits = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(h));
+        return static_cast<std::size_t>((bits >> 4) * 0x9E3779B97F4A7C15ull >> 20) & mask_;
+    }
+    // Room for `count` objects at half the table or less.
+    void rehash(std::size_t count)
+    {
+        std::size_t size = 16;
+        while (size < 2 * count) size *= 2;
+        if (size <= slots_.size()) return;
+        std::vector<slot> old(size, slot{nullptr, 0});
+        old.swap(slots_);
+        mask_ = size - 1;
+        for (const slot& s : old) {
+            if (!s.key) continue;
+            std::size_t i = start(s.key);
+            while (slots_[i].key) i = (i + 1) & mask_;
+            slots_[i] = s;
+        }
+    }
+
+    std::vector<slot> slots_;
+    std::size_t mask_ = 0;
+    std::size_t count_ = 0;
 };
 
 class writer final : public ref_serials {
@@ -201,8 +268,7 @@ public:
     {
         if (!object) return 0;
         host_object* h = host_object_of(object);
-        auto it = serials_.find(h);
-        return it == serials_.end() ? 0 : it->second;
+        return h ? serials_.find(h) : 0;
     }
 
     HRESULT run(std::vector<BYTE>* out, std::string* message)
@@ -230,8 +296,11 @@ public:
 
         com::ComPtr<IStream> scratch;  // made for the first element
         com::memory_window scratch_bytes;
-        // Each chunk is about as large as the record it holds.
-        file.bytes().reserve(64 * (plan_.size() + doc_->pages().size()) + 64);
+        // Room for the document records, which are made already, and about what a page and
+        // an object or element of a link's size take.
+        std::size_t room = 64 + 64 * doc_->pages().size() + 160 * plan_.size();
+        for (const auto& r : document_records) room += 32 + r.second.size();
+        file.reserve(room);
         const std::size_t head = open_chunk(file, chunk_head);
         file.u32(format_version);
         file.u32(static_cast<std::uint32_t>(doc_->pages().size()));
@@ -268,8 +337,8 @@ public:
         for (const planned& p : plan_) {
             if (p.what == planned::host) {
                 const std::size_t chunk = open_chunk(file, chunk_object);
-                host_object* h = host_object_of(p.object);
-                file.u32(serial(p.object));
+                host_object* h = p.h;
+                file.u32(p.serial);
                 file.u32(static_cast<std::uint32_t>(p.page_index));
                 file.u8(p.place);
                 file.i32(p.id);
@@ -336,17 +405,17 @@ public:
                 return too_large(message, "the original's name");
         }
         close_chunk(file, open_chunk(file, chunk_end));
-        *out = std::move(file.bytes());
+        *out = file.take();
         return S_OK;
     }
 
 private:
-    void add_host(IUnknown* object, LONG page_index, LONG id, placement where)
+    void add_host(host_object* h, LONG page_index, LONG id, placement where)
     {
-        host_object* h = host_object_of(object);
-        if (serials_.count(h)) return;
-        serials_[h] = static_cast<std::uint32_t>(serials_.size() + 1);
-        plan_.push_back({planned::host, h->unknown(), page_index, id, static_cast<BYTE>(where)});
+        const std::uint32_t serial = serials_.add(h);
+        if (serial == 0) return;
+        plan_.push_back(
+            {planned::host, h->unknown(), h, serial, page_index, id, static_cast<BYTE>(where)});
     }
 
     void plan()
@@ -358,38 +427,50 @@ private:
         serials_.reserve(listed_count);
         plan_.reserve(listed_count);
         std::unordered_map<LONG, LONG> index_of_id;
+        index_of_id.reserve(pages.size());
+        // Per page, sorted: the identities of the elements the page knows, and of the elements
+        // its lists hold. A list holds identities already.
+        std::vector<IUnknown*> known, listed;
         for (std::size_t i = 0; i < pages.size(); ++i) {
             page& p = *pages[i];
             const LONG index = static_cast<LONG>(i + 1);
             index_of_id[p.id()] = index;
-            std::unordered_set<IUnknown*> listed;
+            known.clear();
+            listed.clear();
+            for (const auto& e : p.elements()) {
+                com::ComPtr<IUnknown> identity;
+                if (e) e->QueryInterface(IID_IUnknown, identity.put_void());
+                if (identity) known.push_back(identity.get());  // the page holds it
+            }
+            std::sort(known.begin(), known.end());
             auto plan_element = [&](IUnknown* object, LONG page, LONG id, BYTE where) {
-                const BYTE known = p.knows_element(object) ? known_element : 0;
-                const auto flags = static_cast<BYTE>(where | known);
-                plan_.push_back({planned::element, object, page, id, flags});
-                listed.insert(object);
+                const bool is_known = std::binary_search(known.begin(), known.end(), object);
+                const auto flags = static_cast<BYTE>(where | (is_known ? known_element : 0));
+                plan_.push_back({planned::element, object, nullptr, 0, page, id, flags});
+                listed.push_back(object);
             };
             for (const list_entry& e : p.objects().entries()) {
-                if (host_object_of(e.identity.get()))
-                    add_host(e.identity.get(), index, e.id, placement::page_objects);
+                if (e.host)
+                    add_host(e.host, index, e.id, placement::page_objects);
                 else
                     plan_element(e.identity.get(), index, e.id, in_page_objects);
             }
             for (const list_entry& e : p.resources().entries()) {
-                if (host_object_of(e.identity.get()))
-                    add_host(e.identity.get(), index, e.id, placement::resources);
+                if (e.host)
+                    add_host(e.host, index, e.id, placement::resources);
                 else
                     plan_element(e.identity.get(), index, e.id, in_resources);
             }
             for (const list_entry& e : p.resources().unlisted()) {
-                if (host_object_of(e.identity.get())) {
-                    add_host(e.identity.get(), index, 0, placement::resources_unlisted);
+                if (e.host) {
+                    add_host(e.host, index, 0, placement::resources_unlisted);
                 } else {
                     com::ComPtr<IPersist> persist;
                     e.identity->QueryInterface(IPersist::iid, persist.put_void());
                     if (persist) plan_element(e.identity.get(), index, 0, kept_in_resources);
                 }
             }
+            std::sort(listed.begin(), listed.end());
             // Elements the page knows that no list holds; one a list holds is saved once, with
             // its list, so that a reload does not make two of it.
             for (const auto& e : p.elements()) {
@@ -397,27 +478,30 @@ private:
                 if (host_object_of(e.get())) continue;
                 com::ComPtr<IUnknown> identity;
                 e->QueryInterface(IID_IUnknown, identity.put_void());
-                const bool in_list = identity && listed.count(identity.get()) != 0;
-                if (!in_list) plan_.push_back({planned::element, e.get(), index, 0, known_element});
+                const bool in_list =
+                    identity && std::binary_search(listed.begin(), listed.end(), identity.get());
+                if (!in_list)
+                    plan_.push_back({planned::element, e.get(), nullptr, 0, index, 0, known_element});
             }
         }
         // Objects reached only through another object's properties come along, unlisted.
+        std::vector<IUnknown*> refs;
         for (std::size_t i = 0; i < plan_.size(); ++i) {
             if (plan_[i].what != planned::host) continue;
-            std::vector<IUnknown*> refs;
-            host_object_of(plan_[i].object)->references(refs);
+            refs.clear();
+            plan_[i].h->references(refs);
             for (IUnknown* r : refs) {
                 host_object* h = host_object_of(r);
                 if (!h || h->ctx() != &doc_->ctx()) continue;
                 auto at = index_of_id.find(h->page_id());
-                add_host(r, at == index_of_id.end() ? 0 : at->second, 0, placement::none);
+                add_host(h, at == index_of_id.end() ? 0 : at->second, 0, placement::none);
             }
         }
     }
 
     document_object* doc_;
     std::vector<planned> plan_;
-    std::unordered_map<host_object*, std::uint32_t> serials_;
+    serial_map serials_;
 };
 
 }  // namespace
