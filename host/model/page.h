@@ -4,7 +4,6 @@
 
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -71,11 +70,10 @@ public:
     // Lets go of everything held (closing the document).
     void close() noexcept;
     // "page", "page_objects", "resources", and "element#3" or "resource#5" for objects in the
-    // lists that are not the engine's.
+    // lists that are not the engine's. The views of this page handed to elements at Attach
+    // (element_view.h) answer to the page's own names: the journal cannot tell an element
+    // given a view from one given the page.
     bool name_of(IUnknown* identity, std::string* name) const override;
-    // The views of this page handed to elements at Attach (element_view.h) answer to the
-    // page's own journal names: the journal cannot tell an element given a view from one
-    // given the page.
 
     template <typename... Args>
     call_record record(std::string_view who, std::string_view member, const Args&... args) const noexcept

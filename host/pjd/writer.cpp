@@ -428,19 +428,22 @@ private:
         plan_.reserve(listed_count);
         std::unordered_map<LONG, LONG> index_of_id;
         index_of_id.reserve(pages.size());
-        // Per page, sorted: the identities of the elements the page knows, and of the elements
-        // its lists hold. A list holds identities already.
-        std::vector<IUnknown*> known, listed;
+        // Per page: the identities of the elements the page knows, in its order (null where
+        // one has none) and sorted; and, sorted, of the elements its lists hold. A list holds
+        // identities already.
+        std::vector<IUnknown*> identities, known, listed;
         for (std::size_t i = 0; i < pages.size(); ++i) {
             page& p = *pages[i];
             const LONG index = static_cast<LONG>(i + 1);
             index_of_id[p.id()] = index;
+            identities.clear();
             known.clear();
             listed.clear();
             for (const auto& e : p.elements()) {
                 com::ComPtr<IUnknown> identity;
                 if (e) e->QueryInterface(IID_IUnknown, identity.put_void());
-                if (identity) known.push_back(identity.get());  // the page holds it
+                identities.push_back(identity.get());  // the page holds it
+                if (identity) known.push_back(identity.get());
             }
             std::sort(known.begin(), known.end());
             auto plan_element = [&](IUnknown* object, LONG page, LONG id, BYTE where) {
@@ -473,15 +476,15 @@ private:
             std::sort(listed.begin(), listed.end());
             // Elements the page knows that no list holds; one a list holds is saved once, with
             // its list, so that a reload does not make two of it.
-            for (const auto& e : p.elements()) {
+            for (std::size_t j = 0; j < identities.size(); ++j) {
+                IUnknown* const e = p.elements()[j].get();
                 // The engine's own elements (a placed PDF page) are saved as host objects.
-                if (host_object_of(e.get())) continue;
-                com::ComPtr<IUnknown> identity;
-                e->QueryInterface(IID_IUnknown, identity.put_void());
+                if (host_object_of(e)) continue;
+                IUnknown* const identity = identities[j];
                 const bool in_list =
-                    identity && std::binary_search(listed.begin(), listed.end(), identity.get());
+                    identity && std::binary_search(listed.begin(), listed.end(), identity);
                 if (!in_list)
-                    plan_.push_back({planned::element, e.get(), nullptr, 0, index, 0, known_element});
+                    plan_.push_back({planned::element, e, nullptr, 0, index, 0, known_element});
             }
         }
         // Objects reached only through another object's properties come along, unlisted.
