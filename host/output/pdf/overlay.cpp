@@ -20,6 +20,7 @@
 #include <qpdf/QPDFPageObjectHelper.hh>
 #include <qpdf/QPDFWriter.hh>
 
+#include "host/output/pdf/page_form.h"
 #include "platform/com/regular_file.h"
 
 namespace host::pdf {
@@ -61,7 +62,7 @@ void transform_points(QPDFObjectHandle annot, const QPDFMatrix& cm)
 void place(QPDF& in, QPDFPageObjectHelper& to, QPDFPageObjectHelper& from,
            QPDFAcroFormDocumentHelper& in_form, QPDF& layer, QPDFAcroFormDocumentHelper& layer_form)
 {
-    QPDFObjectHandle form = in.copyForeignObject(from.getFormXObjectForPage());
+    QPDFObjectHandle form = page_as_form(in, from);
     QPDFObjectHandle resources = to.getAttribute("/Resources", true);
     if (!resources.isDictionary()) {
         resources = QPDFObjectHandle::newDictionary();

@@ -27,6 +27,7 @@
 #include "host/output/pdf/font_set.h"
 #include "host/output/pdf/image_objects.h"
 #include "host/output/pdf/object_writer.h"
+#include "host/output/pdf/page_form.h"
 #include "host/output/pdf/pdf_file.h"
 #include "host/output/pdf/pdf_names.h"
 #include "host/output/pdf/pdf_writer_parts.h"
@@ -151,9 +152,7 @@ QPDFObjectHandle writer::foreign_page(const pdf_file& file, LONG number)
         try {
             std::vector<QPDFPageObjectHelper> pages =
                 QPDFPageDocumentHelper(*file.document()).getAllPages();
-            QPDFObjectHandle form =
-                pages[static_cast<std::size_t>(number - 1)].getFormXObjectForPage(true);
-            made = out_.copyForeignObject(form);
+            made = page_as_form(out_, pages[static_cast<std::size_t>(number - 1)]);
         } catch (const std::exception& e) {
             warn("page " + std::to_string(number) + " of " + file.path() +
                  " cannot be placed: " + e.what());

@@ -1,0 +1,73 @@
+// A page of an opened PDF file as a form XObject of the file being written. qpdf's own helper
+// makes the form in the page's file, and making an object there first reads every object of
+// that file; this one makes it where it is wanted.
+#include "host/output/pdf/page_form.h"
+
+#include <memory>
+#include <string>
+
+#include <qpdf/Pipeline.hh>
+
+#include "host/output/pdf/pdf_names.h"
+
+namespace host::pdf {
+namespace {
+
+// The page's content streams, decoded and joined, when the form's data is asked for.
+class page_contents : public QPDFObjectHandle::StreamDataProvider {
+public:
+    explicit page_contents(QPDFPageObjectHelper page) : page_(std::move(page)) {}
+    void provideStreamData(QPDFObjGen const&, Pipeline* pipeline) override
+    {
+        page_.pipeContents(pipeline);
+    }
+
+private:
+    QPDFPageObjectHelper page_;
+};
+
+// A value of the page's file as a value of `out`: what is indirect is copied with what it
+// refers to (once per file, however often it is asked for), what is direct is rebuilt around
+// the copies. `inline_top` writes an indirect array or dictionary itself into the form, as the
+// form's own keys are. qpdf bounds how deep a file's values nest, so the recursion is bounded
+// too.
+QPDFObjectHandle copied(QPDF& out, QPDFObjectHandle value, bool inline_top = false)
+{
+    if (value.isIndirect() && !(inline_top && (value.isArray() || value.isDictionary())))
+        return out.copyForeignObject(value);
+    if (value.isArray()) {
+        QPDFObjectHandle array = QPDFObjectHandle::newArray();
+        for (int i = 0, n = value.getArrayNItems(); i < n; ++i)
+            array.appendItem(copied(out, value.getArrayItem(i)));
+        return array;
+    }
+    if (value.isDictionary()) {
+        QPDFObjectHandle dict = QPDFObjectHandle::newDictionary();
+        for (const std::string& key : value.getKeys())
+            dict.replaceKey(key, copied(out, value.getKey(key)));
+        return dict;
+    }
+    return value.shallowCopy();
+}
+
+}  // namespace
+
+QPDFObjectHandle page_as_form(QPDF& out, QPDFPageObjectHelper page)
+{
+    QPDFObjectHandle form = out.newStream();
+    QPDFObjectHandle dict = form.getDict();
+    dict.replaceKey(name::Type, QPDFObjectHandle::newName(name::XObject));
+    dict.replaceKey(name::Subtype, QPDFObjectHandle::newName(name::Form));
+    for (const char* key : {name::Resources, name::Group})
+        dict.replaceKey(key, copied(out, page.getAttribute(key, false), true));
+    dict.replaceKey(name::BBox, copied(out, page.getTrimBox(false), true));
+    form.replaceStreamData(std::make_shared<page_contents>(page), QPDFObjectHandle::newNull(),
+                           QPDFObjectHandle::newNull());
+    if (!page.getAttribute(name::Rotate, false).isNull() ||
+        !page.getAttribute(name::UserUnit, false).isNull())
+        dict.replaceKey(name::Matrix,
+                        QPDFObjectHandle::newArray(page.getMatrixForTransformations()));
+    return form;
+}
+
+}  // namespace host::pdf
