@@ -225,6 +225,39 @@ TEST_F(PlacedPages, UndecodableContentIsLeftEmptyWithAWarningAndTheRestIsWritten
     EXPECT_NE(report.warnings[0].find("left empty"), std::string::npos) << report.warnings[0];
 }
 
+// A page that takes its turn and its resources from the page tree and whose content is two
+// streams, the first ending inside an operation ("0 0 1" + "rg"): it shows turned upright, the
+// inherited form drawn in the colour the streams set together. The page is 400 x 600 with a
+// square at its lower left; turned a quarter clockwise it is 600 x 400 with the square at its
+// upper left, and placed at half size in (300, 200)-(600, 400) that is (300, 200)-(350, 250).
+TEST_F(PlacedPages, TurnedPageWithInheritedResourcesAndSplitContentShowsUpright)
+{
+    sheet s;
+    const std::string first = "q 0 0 1", second = "rg /X0 Do Q", square = "0 0 100 100 re f";
+    const std::string source = dir.file("turned.pdf");
+    std::ofstream(source, std::ios::binary) << pdf_probe::hand_pdf({
+        "<< /Type /Catalog /Pages 2 0 R >>",
+        "<< /Type /Pages /Kids [3 0 R] /Count 1 /Rotate 90 /MediaBox [0 0 400 600]"
+        " /Resources << /XObject << /X0 6 0 R >> >> >>",
+        "<< /Type /Page /Parent 2 0 R /Contents [4 0 R 5 0 R] >>",
+        "<< /Length " + std::to_string(first.size()) + " >>\nstream\n" + first + "\nendstream",
+        "<< /Length " + std::to_string(second.size()) + " >>\nstream\n" + second + "\nendstream",
+        "<< /Type /XObject /Subtype /Form /BBox [0 0 100 100] /Length " +
+            std::to_string(square.size()) + " >>\nstream\n" + square + "\nendstream",
+    });
+    HRESULT hr = E_FAIL;
+    auto pdf = open_pdf(source, &hr);
+    ASSERT_TRUE(pdf);
+    ASSERT_EQ(hr, S_OK);
+    place_pdf(s, pdf.get());
+    const raster r = written(s);
+    EXPECT_TRUE(report.warnings.empty());
+    EXPECT_TRUE(colour_at(r, 325, 225, kBluePx));
+    EXPECT_TRUE(colour_at(r, 302, 248, kBluePx));
+    for (auto [x, y] : std::vector<std::pair<int, int>>{{375, 225}, {325, 275}, {325, 375}})
+        EXPECT_TRUE(colour_at(r, x, y, kWhitePx)) << x << ", " << y;
+}
+
 // A page of a stored document that loaded is scaled into its rectangle; one that did not load
 // shows a placeholder and a warning.
 TEST_F(PlacedPages, StoredDocumentPageIsScaledIntoItsRectangleOrAPlaceholder)
