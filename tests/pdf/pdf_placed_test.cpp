@@ -258,6 +258,30 @@ TEST_F(PlacedPages, TurnedPageWithInheritedResourcesAndSplitContentShowsUpright)
         EXPECT_TRUE(colour_at(r, x, y, kWhitePx)) << x << ", " << y;
 }
 
+// A damaged page whose group is the page tree and whose resources name the page itself: what
+// refers to pages is not copied (it becomes null), and the rest of the page still shows.
+TEST_F(PlacedPages, ReferencesToPagesAreLeftOutOfThePlacedCopy)
+{
+    sheet s;
+    const std::string content = "0 0 1 rg 0 0 600 400 re f";
+    const std::string source = dir.file("self.pdf");
+    std::ofstream(source, std::ios::binary) << pdf_probe::hand_pdf({
+        "<< /Type /Catalog /Pages 2 0 R >>",
+        "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 600 400] /Group 2 0 R"
+        " /Resources << /XObject << /P 3 0 R /T 2 0 R >> >> /Contents 4 0 R >>",
+        "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream",
+    });
+    HRESULT hr = E_FAIL;
+    auto pdf = open_pdf(source, &hr);
+    ASSERT_TRUE(pdf);
+    ASSERT_EQ(hr, S_OK);
+    place_pdf(s, pdf.get());
+    const raster r = written(s);
+    EXPECT_TRUE(colour_at(r, 450, 300, kBluePx));
+    EXPECT_TRUE(colour_at(r, 150, 100, kWhitePx));
+}
+
 // A page of a stored document that loaded is scaled into its rectangle; one that did not load
 // shows a placeholder and a warning.
 TEST_F(PlacedPages, StoredDocumentPageIsScaledIntoItsRectangleOrAPlaceholder)

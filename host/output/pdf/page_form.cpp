@@ -33,8 +33,13 @@ private:
 // too.
 QPDFObjectHandle copied(QPDF& out, QPDFObjectHandle value, bool inline_top = false)
 {
-    if (value.isIndirect() && !(inline_top && (value.isArray() || value.isDictionary())))
-        return out.copyForeignObject(value);
+    if (value.isIndirect() && !(inline_top && (value.isArray() || value.isDictionary()))) {
+        // qpdf does not follow a reference to a page or to the page tree when it copies, and
+        // the reference becomes null; asked to copy one itself, it hands back no object.
+        if (value.isPageObject() || value.isPagesObject()) return QPDFObjectHandle::newNull();
+        QPDFObjectHandle copy = out.copyForeignObject(value);
+        return copy.isInitialized() ? copy : QPDFObjectHandle::newNull();
+    }
     if (value.isArray()) {
         QPDFObjectHandle array = QPDFObjectHandle::newArray();
         for (int i = 0, n = value.getArrayNItems(); i < n; ++i)
