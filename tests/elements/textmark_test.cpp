@@ -41,7 +41,7 @@ TEST(TextMarkRecord, ANewMarkSavesVersionEmptyTextNoIdsAndVersionsZeroAndOneRest
     }
 }
 
-TEST(TextMarkRecord, ANegativeCountLoadsAsNoIdsAndANullDescriptionStaysNull)
+TEST(TextMarkRecord, ANegativeCountLoadsAsNoIdsANullDescriptionStaysNullAndNoPageMarksNothing)
 {
     auto mark = new_mark();
     bytes record;
@@ -54,11 +54,8 @@ TEST(TextMarkRecord, ANegativeCountLoadsAsNoIdsAndANullDescriptionStaysNull)
     ASSERT_EQ(mark->get_Description(description.put()), S_OK);
     EXPECT_TRUE(description.is_null());
     EXPECT_EQ(saved(mark.get()), (bytes{1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-}
-
-TEST(TextMarkRecord, WithoutAPageNothingIsMarked)
-{
-    EXPECT_EQ(new_mark()->MarkText(nullptr, nullptr, zeCntMarkTextHighlight, 0), E_UNEXPECTED);
+    // Without a page nothing is marked.
+    EXPECT_EQ(mark->MarkText(nullptr, nullptr, zeCntMarkTextHighlight, 0), E_UNEXPECTED);
 }
 
 struct place {
