@@ -3,7 +3,6 @@
 #include <qrencode.h>
 
 #include <string>
-#include <vector>
 
 #include "elements/qrcode/qr_capacity.h"
 #include "elements/qrcode/qr_source.h"

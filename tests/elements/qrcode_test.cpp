@@ -191,37 +191,30 @@ TEST_F(QrFolders, WithoutTheLanguageFolderTheFirstThreeLetterFolderServes)
     EXPECT_EQ(c.ini_path, windows("Orvane/QRCode/FRA/card.ini"));
 }
 
-TEST_F(QrFolders, ANameWithABackslashSkipsTheLanguageFolder)
-{
-    ini("DEU/shared/card.ini", "[qrcode]\nsize=1\n");
-    ini("shared/card.ini", "[qrcode]\nsize=2\n");
-    configuration c;
-    ASSERT_EQ(cnt::qrcode::find_configuration("shared\\card", "", &c), S_OK);
-    EXPECT_EQ(c.size, 2);
-    EXPECT_EQ(c.title, "card");
-    EXPECT_EQ(c.ini_path, windows("Orvane/QRCode/shared/card.ini"));
-}
-
-TEST_F(QrFolders, WildcardsAndExtensionsInTheName)
-{
-    ini("DEU/beta.ini", "[qrcode]\nsize=2\n");
-    ini("DEU/alpha.ini", "[qrcode]\nsize=1\n");
-    ini("DEU/other.cfg", "[qrcode]\nsize=3\n");
-    configuration c;
-    ASSERT_EQ(cnt::qrcode::find_configuration("*", "", &c), S_OK);
-    EXPECT_EQ(c.title, "alpha");  // upper-case order
-    ASSERT_EQ(cnt::qrcode::find_configuration("other.cfg", "", &c), S_OK);
-    EXPECT_EQ(c.size, 3);
-    EXPECT_EQ(c.template_path, windows("Orvane/QRCode/DEU/other.pjd"));
-}
-
-TEST_F(QrFolders, NothingFound)
+TEST_F(QrFolders, NothingFoundThenBackslashesWildcardsAndExtensionsInTheName)
 {
     configuration c;
     EXPECT_EQ(cnt::qrcode::find_configuration("card", "", &c), S_FALSE);  // no folder at all
     files.write("Orvane/QRCode/DEU/readme.txt", "");
     EXPECT_EQ(cnt::qrcode::find_configuration("card", "", &c), S_FALSE);  // no INI file
     EXPECT_EQ(cnt::qrcode::find_configuration("card", "XYZ", &c), S_FALSE);
+
+    // A name with a backslash skips the language folder.
+    ini("DEU/shared/card.ini", "[qrcode]\nsize=1\n");
+    ini("shared/card.ini", "[qrcode]\nsize=2\n");
+    ASSERT_EQ(cnt::qrcode::find_configuration("shared\\card", "", &c), S_OK);
+    EXPECT_EQ(c.size, 2);
+    EXPECT_EQ(c.title, "card");
+    EXPECT_EQ(c.ini_path, windows("Orvane/QRCode/shared/card.ini"));
+
+    ini("DEU/beta.ini", "[qrcode]\nsize=2\n");
+    ini("DEU/alpha.ini", "[qrcode]\nsize=1\n");
+    ini("DEU/other.cfg", "[qrcode]\nsize=3\n");
+    ASSERT_EQ(cnt::qrcode::find_configuration("*", "", &c), S_OK);
+    EXPECT_EQ(c.title, "alpha");  // upper-case order
+    ASSERT_EQ(cnt::qrcode::find_configuration("other.cfg", "", &c), S_OK);
+    EXPECT_EQ(c.size, 3);
+    EXPECT_EQ(c.template_path, windows("Orvane/QRCode/DEU/other.pjd"));
 }
 
 TEST_F(QrFolders, JunkInTheIniFileReadsAsDefaults)

@@ -41,7 +41,7 @@ TEST(TextMarkRecord, ANewMarkSavesVersionEmptyTextNoIdsAndVersionsZeroAndOneRest
     }
 }
 
-TEST(TextMarkRecord, ANegativeCountLoadsAsNoIdsAndANullDescriptionStaysNull)
+TEST(TextMarkRecord, ANegativeCountLoadsAsNoIdsANullDescriptionStaysNullAndNoPageMarksNothing)
 {
     auto mark = new_mark();
     bytes record;
@@ -54,11 +54,8 @@ TEST(TextMarkRecord, ANegativeCountLoadsAsNoIdsAndANullDescriptionStaysNull)
     ASSERT_EQ(mark->get_Description(description.put()), S_OK);
     EXPECT_TRUE(description.is_null());
     EXPECT_EQ(saved(mark.get()), (bytes{1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-}
-
-TEST(TextMarkRecord, WithoutAPageNothingIsMarked)
-{
-    EXPECT_EQ(new_mark()->MarkText(nullptr, nullptr, zeCntMarkTextHighlight, 0), E_UNEXPECTED);
+    // Without a page nothing is marked.
+    EXPECT_EQ(mark->MarkText(nullptr, nullptr, zeCntMarkTextHighlight, 0), E_UNEXPECTED);
 }
 
 struct place {
@@ -343,16 +340,6 @@ TEST_F(TextMark, ANullOrWrongViewOrRangeIsRefusedAfterTheEarlierMarkWentAway)
     }
 }
 
-TEST_F(TextMark, SetPositionLeavesTheMarkAsItIs)
-{
-    add_word(u"word", 100, 100, 200, 140);
-    ASSERT_EQ(mark_words(1, 1, zeCntMarkTextHighlight), S_OK);
-    doc.journal().enable();
-    ASSERT_EQ(mark->SetPosition(5, 5, 50, 50), S_OK);
-    EXPECT_EQ(doc.journal().lines(), lines{});
-    EXPECT_EQ(path(), "R(100,100,200,140)");
-}
-
 TEST_F(TextMark, HighlightClearsTheBackgroundOfTextObjectsFromFirstToLastId)
 {
     const LONG a = add_text(), b = add_text(), c = add_text(), d = add_text();  // 2..5
@@ -436,7 +423,7 @@ TEST_F(TextMark, ARangeOfAnotherPageFindsNothingOnThisOne)
     EXPECT_EQ(kinds(), (lines{"shape#2", "element#1"}));
 }
 
-TEST_F(TextMark, MarkingDoesNotDirtyTheMarkNorTellTheContainer)
+TEST_F(TextMark, MarkingDoesNotDirtyTheMarkNorTellTheContainerAndSetPositionLeavesIt)
 {
     add_word(u"word", 100, 100, 200, 140);
     saved(mark.get(), TRUE);
@@ -444,6 +431,10 @@ TEST_F(TextMark, MarkingDoesNotDirtyTheMarkNorTellTheContainer)
     ASSERT_EQ(mark_words(1, 1, zeCntMarkTextHighlight), S_OK);
     EXPECT_FALSE(is_dirty(mark.get()));
     EXPECT_EQ(journal_with("get_PageID"), lines{});
+    doc.journal().clear();
+    ASSERT_EQ(mark->SetPosition(5, 5, 50, 50), S_OK);
+    EXPECT_EQ(doc.journal().lines(), lines{});
+    EXPECT_EQ(path(), "R(100,100,200,140)");
     // A description now reaches the container, which asks for the page id.
     doc.journal().clear();
     com::Bstr text(u"note");

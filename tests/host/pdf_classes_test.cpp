@@ -2,7 +2,6 @@
 // kept through a .pjd save and load with the PDF opened again.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 #include "host/model/document_object.h"

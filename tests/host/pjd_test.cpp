@@ -3,7 +3,6 @@
 // a message, never half loaded.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 

@@ -2,9 +2,6 @@
 // rendered by poppler and decoded by zbarimg, which must give the element's text back.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 

@@ -2,7 +2,6 @@
 // streams, and OleSaveToStream / OleLoadFromStream through the class table.
 #include <gtest/gtest.h>
 
-#include <string>
 #include <vector>
 
 #include "platform/com/class_factory.h"

@@ -7,7 +7,6 @@
 #include <cfloat>
 #include <climits>
 #include <cmath>
-#include <cstring>
 #include <initializer_list>
 #include <span>
 #include <string>

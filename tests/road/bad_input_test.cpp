@@ -4,7 +4,6 @@
 // objects or none.
 #include <climits>
 #include <string>
-#include <vector>
 
 #include "contentelements/cnt_note.h"
 #include "contentelements/cnt_pagebreak.h"

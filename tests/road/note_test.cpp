@@ -1,7 +1,6 @@
 // The note element in the engine: its record, its setters' rules, the host objects of the
 // word-wrapped and the automatic-text layouts with coordinates from the display metrics, and
 // what a copy carries.
-#include <cstring>
 #include <string>
 #include <vector>
 
