@@ -114,6 +114,19 @@ protected:
         return pdf;
     }
 
+    // A PDF written by hand from its objects into `name`, opened.
+    com::ComPtr<IZPdfDocument> open_hand_pdf(const std::string& name,
+                                             const std::vector<std::string>& objects)
+    {
+        const std::string path = dir.file(name);
+        std::ofstream(path, std::ios::binary) << pdf_probe::hand_pdf(objects);
+        HRESULT hr = E_FAIL;
+        auto pdf = open_pdf(path, &hr);
+        EXPECT_EQ(hr, S_OK);
+        if (FAILED(hr)) pdf.reset();
+        return pdf;
+    }
+
     // The PDF's first page placed in (300, 200)–(600, 400) of `s`.
     void place_pdf(sheet& s, IZPdfDocument* pdf)
     {
@@ -200,18 +213,14 @@ TEST_F(PlacedPages, UndecodableContentIsLeftEmptyWithAWarningAndTheRestIsWritten
 {
     sheet s;  // first: a document registers the engine's classes
     const std::string junk = "this is not deflate data at all";
-    const std::string source = dir.file("undecodable.pdf");
-    std::ofstream(source, std::ios::binary) << pdf_probe::hand_pdf({
+    auto pdf = open_hand_pdf("undecodable.pdf", {
         "<< /Type /Catalog /Pages 2 0 R >>",
         "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
         "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 600 400] /Resources << >> /Contents 4 0 R >>",
         "<< /Length " + std::to_string(junk.size()) + " /Filter /FlateDecode >>\nstream\n" + junk +
             "\nendstream",
     });
-    HRESULT hr = E_FAIL;
-    auto pdf = open_pdf(source, &hr);
     ASSERT_TRUE(pdf);
-    ASSERT_EQ(hr, S_OK);
 
     s.filled_rect(10, 10, 100, 100, kGreen);
     place_pdf(s, pdf.get());
@@ -231,8 +240,7 @@ TEST_F(PlacedPages, TurnedPageWithInheritedResourcesAndSplitContentShowsUpright)
 {
     sheet s;
     const std::string first = "q 0 0 1", second = "rg /X0 Do Q", square = "0 0 100 100 re f";
-    const std::string source = dir.file("turned.pdf");
-    std::ofstream(source, std::ios::binary) << pdf_probe::hand_pdf({
+    auto pdf = open_hand_pdf("turned.pdf", {
         "<< /Type /Catalog /Pages 2 0 R >>",
         "<< /Type /Pages /Kids [3 0 R] /Count 1 /Rotate 90 /MediaBox [0 0 400 600]"
         " /Resources << /XObject << /X0 6 0 R >> >> >>",
@@ -242,10 +250,7 @@ TEST_F(PlacedPages, TurnedPageWithInheritedResourcesAndSplitContentShowsUpright)
         "<< /Type /XObject /Subtype /Form /BBox [0 0 100 100] /Length " +
             std::to_string(square.size()) + " >>\nstream\n" + square + "\nendstream",
     });
-    HRESULT hr = E_FAIL;
-    auto pdf = open_pdf(source, &hr);
     ASSERT_TRUE(pdf);
-    ASSERT_EQ(hr, S_OK);
     place_pdf(s, pdf.get());
     const raster r = written(s);
     EXPECT_TRUE(report.warnings.empty());
@@ -261,18 +266,14 @@ TEST_F(PlacedPages, ReferencesToPagesAreLeftOutOfThePlacedCopy)
 {
     sheet s;
     const std::string content = "0 0 1 rg 0 0 600 400 re f";
-    const std::string source = dir.file("self.pdf");
-    std::ofstream(source, std::ios::binary) << pdf_probe::hand_pdf({
+    auto pdf = open_hand_pdf("self.pdf", {
         "<< /Type /Catalog /Pages 2 0 R >>",
         "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
         "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 600 400] /Group 2 0 R"
         " /Resources << /XObject << /P 3 0 R /T 2 0 R >> >> /Contents 4 0 R >>",
         "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream",
     });
-    HRESULT hr = E_FAIL;
-    auto pdf = open_pdf(source, &hr);
     ASSERT_TRUE(pdf);
-    ASSERT_EQ(hr, S_OK);
     place_pdf(s, pdf.get());
     const raster r = written(s);
     EXPECT_TRUE(colour_at(r, 450, 300, kBluePx));
