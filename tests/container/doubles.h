@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "contentelements/cnt_container.h"
 #include "contentelements/cnt_formfield.h"

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <string_view>
 
 #include "contentelements/cnt_fields.h"
 #include "contentelements/cnt_image.h"

@@ -3,6 +3,7 @@
 // awkward proportions, the border and the stacking of what it makes, CopyTo and Delete.
 #include <algorithm>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tests/elements/image_fixture.h"

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string_view>
 #include <utility>
 #include <vector>
 

@@ -1,6 +1,7 @@
 // The text mark element: its record, and MarkText over the engine's document view and over
 // stand-in views and pages that report what the engine never would.
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string_view>
 
 #include "fields/parts/parts.h"
 #include "tests/core/record_faults.h"

@@ -3,6 +3,7 @@
 // message naming the cycle.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <set>
 #include <string>
 #include <vector>

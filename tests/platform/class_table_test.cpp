@@ -2,6 +2,8 @@
 // seam for the registry's class source.
 #include <gtest/gtest.h>
 
+#include <string_view>
+
 #include "platform/com/class_factory.h"
 #include "platform/com/class_table.h"
 #include "platform/com/com_ptr.h"

@@ -1,6 +1,7 @@
 // GUID text forms and ordering; BSTR lengths, embedded zeros and lifetimes.
 #include <gtest/gtest.h>
 
+#include <string_view>
 #include <tuple>
 
 #include "platform/com/bstr.h"

@@ -2,6 +2,8 @@
 // names, references, documentation, the library's types, and what is left out.
 #include "tests/platform/typeinfo_fixture.h"
 
+#include <string_view>
+
 namespace {
 
 using namespace typeinfo_test;

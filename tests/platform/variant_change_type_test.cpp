@@ -10,6 +10,7 @@
 #include <initializer_list>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "platform/com/object.h"
 #include "platform/com/oaidl.h"

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string_view>
 
 #include "platform/com/raii.h"
 #include "platform/com/safearray.h"

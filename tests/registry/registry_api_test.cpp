@@ -2,6 +2,7 @@
 // the size protocol, escaping, and damaged or unreadable files.
 #include <sys/stat.h>
 
+#include <string_view>
 #include <vector>
 
 #include "tests/registry/registry_fixture.h"

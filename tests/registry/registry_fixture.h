@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 
 #include "platform/registry/registry.h"
 #include "tests/shell/temp_tree.h"
