@@ -1,8 +1,11 @@
 // The element info record: its properties, SetInfo from an element and its stream record.
 #include "container/element_info.h"
 
+#include <cstring>
+
 #include "container/wrapping.h"
 #include "core/record_fields.h"
+#include "platform/com/little_endian.h"
 
 namespace cnt {
 
@@ -180,20 +183,103 @@ constexpr auto CZCntElementInfo::record_fields() noexcept
                          record::i16(&C::inclination_));
 }
 
+namespace {
+// The record's bytes around its description: page id, element id and the description's count
+// before it; kind, rectangle and inclination after it.
+constexpr std::size_t kHeadBytes = 12;
+constexpr std::size_t kTailBytes = 22;
+}  // namespace
+
+void CZCntElementInfo::encode_tail(BYTE* at) const noexcept
+{
+    com::le::store32(at, static_cast<std::uint32_t>(type_));
+    com::le::store32(at + 4, static_cast<std::uint32_t>(left_));
+    com::le::store32(at + 8, static_cast<std::uint32_t>(top_));
+    com::le::store32(at + 12, static_cast<std::uint32_t>(right_));
+    com::le::store32(at + 16, static_cast<std::uint32_t>(bottom_));
+    com::le::store16(at + 20, static_cast<std::uint16_t>(inclination_));
+}
+
+void CZCntElementInfo::decode_tail(const BYTE* at) noexcept
+{
+    type_ = static_cast<ZeCntElementType>(static_cast<LONG>(com::le::load32(at)));
+    left_ = static_cast<LONG>(com::le::load32(at + 4));
+    top_ = static_cast<LONG>(com::le::load32(at + 8));
+    right_ = static_cast<LONG>(com::le::load32(at + 12));
+    bottom_ = static_cast<LONG>(com::le::load32(at + 16));
+    inclination_ = static_cast<SHORT>(com::le::load16(at + 20));
+}
+
+// Into a memory stream with room for the whole record, it is written in one piece: the same
+// bytes the fields would write one by one, which is what happens otherwise.
 HRESULT CZCntElementInfo::save_fields(IStream* stream) noexcept
 {
+    const ULONG text = description_ ? SysStringByteLen(description_) : 0;
+    if (text <= record::max_string_bytes - 2) {
+        const std::size_t size = kHeadBytes + (description_ ? text + 2u : 0u) + kTailBytes;
+        if (BYTE* at = record::direct_writable(stream, size)) {
+            com::le::store32(at, static_cast<std::uint32_t>(page_id_));
+            com::le::store32(at + 4, static_cast<std::uint32_t>(element_id_));
+            com::le::store32(at + 8, description_ ? text + 2 : 0);
+            at += kHeadBytes;
+            if (description_) {
+                if (text) std::memcpy(at, description_, text);
+                com::le::store16(at + text, 0);
+                at += text + 2;
+            }
+            encode_tail(at);
+            record::direct_write_done(stream, size);
+            return S_OK;
+        }
+    }
     RETURN_IF_FAILED(record::write_i32(stream, page_id_));
     return record::save(stream, record_fields(), *this);
+}
+
+// A whole, well-formed record in a memory stream is decoded in place, with the one
+// allocation the field-by-field load makes; anything else (a record cut short, a bad count or
+// terminator) is left to that load, which then gives the same fields, position and code.
+bool CZCntElementInfo::load_in_place(IStream* stream, HRESULT* result) noexcept
+{
+    std::size_t available = 0;
+    const BYTE* at = record::direct_readable(stream, &available);
+    if (!at || available < kHeadBytes + kTailBytes) return false;
+    const ULONG count = com::le::load32(at + 8);
+    if (count == 1 || count > record::max_string_bytes) return false;
+    if (available < kHeadBytes + count + kTailBytes) return false;
+    const BYTE* text = at + kHeadBytes;
+    if (count && com::le::load16(text + count - 2) != 0) return false;
+
+    set_page_id(static_cast<LONG>(com::le::load32(at)));
+    element_id_ = static_cast<LONG>(com::le::load32(at + 4));
+    SysFreeString(description_);
+    description_ = nullptr;
+    if (count) {
+        description_ = SysAllocStringByteLen(reinterpret_cast<LPCSTR>(text), count - 2);
+        if (!description_) {
+            // Where the field-by-field load stops: back at the description's count.
+            record::direct_read_done(stream, 8);
+            *result = E_OUTOFMEMORY;
+            return true;
+        }
+    }
+    decode_tail(text + count);
+    record::direct_read_done(stream, kHeadBytes + count + kTailBytes);
+    *result = S_OK;
+    return true;
 }
 
 // Each field takes its new value as soon as it is read, so a failure part way keeps those.
 HRESULT CZCntElementInfo::load_fields(IStream* stream, ULONG) noexcept
 {
-    LONG page_id = 0;
-    RETURN_IF_FAILED(record::read_i32(stream, &page_id));
-    set_page_id(page_id);
     const LONG element_id = element_id_;
-    const HRESULT hr = record::load(stream, record_fields(), *this);
+    HRESULT hr = S_OK;
+    if (!load_in_place(stream, &hr)) {
+        LONG page_id = 0;
+        RETURN_IF_FAILED(record::read_i32(stream, &page_id));
+        set_page_id(page_id);
+        hr = record::load(stream, record_fields(), *this);
+    }
     // Read straight into the field: a filed record still reports the change of its id.
     if (watch_ && element_id_ != element_id) ++watch_->renames;
     return hr;

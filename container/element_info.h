@@ -3,6 +3,7 @@
 // own stream record. Only the container makes these; there is no class id.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "contentelements/cnt_container.h"
@@ -71,6 +72,9 @@ private:
     static constexpr auto record_fields() noexcept;
     HRESULT save_fields(IStream* stream) noexcept;
     HRESULT load_fields(IStream* stream, ULONG version) noexcept;
+    bool load_in_place(IStream* stream, HRESULT* result) noexcept;
+    void encode_tail(BYTE* at) const noexcept;
+    void decode_tail(const BYTE* at) noexcept;
     bool& dirty_flag() noexcept { return dirty_; }
 
     LONG page_id_ = 0;

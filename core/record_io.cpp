@@ -113,6 +113,37 @@ direct_scope::~direct_scope()
     if (opened_) current = saved_;
 }
 
+const BYTE* direct_readable(IStream* stream, std::size_t* available) noexcept
+{
+    const com::memory_window* w = window_of(stream);
+    if (!w) return nullptr;
+    const ULONGLONG at = *w->position;
+    *available = at < *w->size ? static_cast<std::size_t>(*w->size - at) : 0;
+    return *available ? *w->data + at : *w->data;
+}
+
+void direct_read_done(IStream* stream, std::size_t size) noexcept
+{
+    *window_of(stream)->position += size;
+}
+
+BYTE* direct_writable(IStream* stream, std::size_t size) noexcept
+{
+    const com::memory_window* w = window_of(stream);
+    if (!w) return nullptr;
+    const ULONGLONG at = *w->position;
+    if (at > *w->size || size > *w->capacity || at > *w->capacity - size) return nullptr;
+    return *w->data + at;
+}
+
+void direct_write_done(IStream* stream, std::size_t size) noexcept
+{
+    const com::memory_window* w = window_of(stream);
+    const ULONGLONG end = *w->position + size;
+    if (end > *w->size) *w->size = static_cast<std::size_t>(end);
+    *w->position = end;
+}
+
 HRESULT write_u32(IStream* stream, ULONG value) noexcept { return write_le(stream, value); }
 HRESULT write_i32(IStream* stream, LONG value) noexcept { return write_le(stream, value); }
 HRESULT write_i16(IStream* stream, SHORT value) noexcept { return write_le(stream, value); }
