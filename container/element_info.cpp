@@ -29,10 +29,6 @@ HRESULT create_element_info(CZCntElementInfo** out) noexcept
     return com::make<CZCntElementInfo>(out);
 }
 
-HRESULT create_element_info_to_load(CZCntElementInfo** out) noexcept
-{
-    return com::make<CZCntElementInfo>(out, true);
-}
 
 void CZCntElementInfo::file_under(LONG key, filing_watch* watch) noexcept
 {

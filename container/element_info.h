@@ -90,10 +90,7 @@ private:
     filing_watch* watch_ = nullptr;
 };
 
-// A new, empty record owned by the caller.
+// A new, empty record owned by the caller. Records to load come from record_blocks.
 HRESULT create_element_info(CZCntElementInfo** out) noexcept;
-// A new record whose description is null until its Load; for a record loaded at once and
-// dropped if the load fails.
-HRESULT create_element_info_to_load(CZCntElementInfo** out) noexcept;
 
 }  // namespace cnt
