@@ -155,6 +155,13 @@ HRESULT write_string(IStream* stream, BSTR text) noexcept
     // A string the reader would refuse is not written at all, so that every record that saves
     // also loads. E_ACCESSDENIED is the code the reader gives it: both say "over the limit".
     if (bytes > max_string_bytes - 2) return E_ACCESSDENIED;
+    if (BYTE* at = direct_writable(stream, std::size_t{bytes} + 6)) {
+        com::le::store32(at, bytes + 2);
+        if (bytes) std::memcpy(at + 4, text, bytes);
+        com::le::store16(at + 4 + bytes, 0);
+        direct_write_done(stream, std::size_t{bytes} + 6);
+        return S_OK;
+    }
     RETURN_IF_FAILED(write_u32(stream, bytes + 2));
     // The text is UTF-16LE on the stream; char16_t is little-endian on every target we build.
     RETURN_IF_FAILED(write_bytes(stream, text, bytes));
@@ -176,6 +183,24 @@ HRESULT read_string(IStream* stream, BSTR* text) noexcept
 {
     SysFreeString(*text);
     *text = nullptr;
+    // A whole, well-formed string in a memory stream is copied straight from its bytes; any
+    // other goes the long way, which also gives every failure its code and position.
+    std::size_t available = 0;
+    if (const BYTE* at = direct_readable(stream, &available); at && available >= 4) {
+        const ULONG count = com::le::load32(at);
+        if (count == 0) {
+            direct_read_done(stream, 4);
+            return S_OK;
+        }
+        if (count != 1 && count <= max_string_bytes && available - 4 >= count &&
+            com::le::load16(at + 4 + count - 2) == 0) {
+            BSTR read = SysAllocStringByteLen(reinterpret_cast<LPCSTR>(at + 4), count - 2);
+            if (!read) return E_OUTOFMEMORY;
+            direct_read_done(stream, 4 + std::size_t{count});
+            *text = read;
+            return S_OK;
+        }
+    }
     ULARGE_INTEGER start{};
     RETURN_IF_FAILED(tell(stream, &start));
     ULONG count = 0;
