@@ -23,10 +23,11 @@ CZCntElementInfo* impl(const com::ComPtr<IZCntElementInfo>& record) noexcept
     return static_cast<CZCntElementInfo*>(record.get());
 }
 
+// For AddElement, whose SetInfo gives the record its description.
 HRESULT new_record(com::ComPtr<IZCntElementInfo>* out) noexcept
 {
     CZCntElementInfo* created = nullptr;
-    if (FAILED(create_element_info(&created))) return E_OUTOFMEMORY;
+    if (FAILED(create_element_info_to_fill(&created))) return E_OUTOFMEMORY;
     out->attach(created->info_interface());
     return S_OK;
 }

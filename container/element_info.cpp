@@ -29,6 +29,11 @@ HRESULT create_element_info(CZCntElementInfo** out) noexcept
     return com::make<CZCntElementInfo>(out);
 }
 
+HRESULT create_element_info_to_fill(CZCntElementInfo** out) noexcept
+{
+    return com::make<CZCntElementInfo>(out, true);
+}
+
 
 void CZCntElementInfo::file_under(LONG key, filing_watch* watch) noexcept
 {

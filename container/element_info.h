@@ -61,7 +61,7 @@ public:
 
 protected:
     CZCntElementInfo() noexcept;
-    // A record to be loaded at once: no empty description is made only to be replaced.
+    // A record loaded or filled at once: no empty description is made only to be replaced.
     explicit CZCntElementInfo(bool to_load) noexcept : to_load_(to_load) {}
     ~CZCntElementInfo();
 
@@ -92,5 +92,8 @@ private:
 
 // A new, empty record owned by the caller. Records to load come from record_blocks.
 HRESULT create_element_info(CZCntElementInfo** out) noexcept;
+// A new record owned by the caller whose description stays null, for one that SetInfo fills
+// at once: SetInfo replaces the description whatever it was.
+HRESULT create_element_info_to_fill(CZCntElementInfo** out) noexcept;
 
 }  // namespace cnt
