@@ -5,6 +5,7 @@
 
 #include "container/wrapping.h"
 #include "core/record_fields.h"
+#include "platform/com/fault_switch.h"
 #include "platform/com/little_endian.h"
 
 namespace cnt {
@@ -14,7 +15,7 @@ CZCntElementInfo::CZCntElementInfo() noexcept = default;
 CZCntElementInfo::~CZCntElementInfo()
 {
     unfile();
-    SysFreeString(description_);
+    drop_description();
 }
 
 HRESULT CZCntElementInfo::final_construct() noexcept
@@ -119,7 +120,7 @@ HRESULT CZCntElementInfo::put_Description(BSTR text) noexcept
         // Up to the first NUL, as a C string would be copied; the old text stays on failure.
         BSTR copy = SysAllocString(text);
         if (!copy) return E_OUTOFMEMORY;
-        SysFreeString(description_);
+        drop_description();
         description_ = copy;
     }
     dirty_ = true;
@@ -149,8 +150,7 @@ HRESULT CZCntElementInfo::SetInfo(LONG page_id, LONG element_id,
     element->get_Inclination(&inclination);
     inclination_ = inclination;
 
-    SysFreeString(description_);
-    description_ = nullptr;
+    drop_description();
     BSTR text = nullptr;
     if (SUCCEEDED(element->get_Description(&text)))
         description_ = text;
@@ -174,14 +174,45 @@ HRESULT CZCntElementInfo::GetPosition(LONG* left, LONG* top, LONG* right, LONG* 
 
 // ---- The record ----------------------------------------------------------------------------
 
-// After the page id, which is read by hand: setting it keeps the stray count.
-constexpr auto CZCntElementInfo::record_fields() noexcept
+// After the page id, element id and description, which are read by hand: setting the page id
+// keeps the stray count, and the description may live in the record's own room.
+constexpr auto CZCntElementInfo::tail_fields() noexcept
 {
     using C = CZCntElementInfo;
-    return record::table(record::i32(&C::element_id_), record::string(&C::description_),
-                         record::enumeration(&C::type_), record::i32(&C::left_),
+    return record::table(record::enumeration(&C::type_), record::i32(&C::left_),
                          record::i32(&C::top_), record::i32(&C::right_), record::i32(&C::bottom_),
                          record::i16(&C::inclination_));
+}
+
+void CZCntElementInfo::give_text_room(BYTE* room, std::size_t size) noexcept
+{
+    text_room_ = room;
+    text_room_bytes_ = size;
+}
+
+// A description in the record's room is let go with the record; any other is the heap's.
+void CZCntElementInfo::drop_description() noexcept
+{
+    if (!text_room_ || reinterpret_cast<BYTE*>(description_) != text_room_ + kTextHeader)
+        SysFreeString(description_);
+    description_ = nullptr;
+}
+
+// The description as SysAllocStringByteLen would make it, in the record's room when it fits
+// there: laid out as a BSTR (the byte length just before the text, a 16-bit terminator after
+// it) and counted as an allocation all the same, so that the fault switch sees the same run.
+BSTR CZCntElementInfo::make_description(const BYTE* bytes, ULONG size) noexcept
+{
+    if (!text_room_ || std::size_t{size} + kTextHeader + 2 > text_room_bytes_)
+        return SysAllocStringByteLen(reinterpret_cast<LPCSTR>(bytes), size);
+    if (com::fault::allocation_fails()) return nullptr;
+    const std::uint32_t length = size;
+    std::memcpy(text_room_ + kTextHeader - 4, &length, 4);
+    BYTE* text = text_room_ + kTextHeader;
+    if (size) std::memcpy(text, bytes, size);
+    text[size] = 0;
+    text[size + 1] = 0;
+    return reinterpret_cast<BSTR>(text);
 }
 
 namespace {
@@ -234,7 +265,9 @@ HRESULT CZCntElementInfo::save_fields(IStream* stream) noexcept
         }
     }
     RETURN_IF_FAILED(record::write_i32(stream, page_id_));
-    return record::save(stream, record_fields(), *this);
+    RETURN_IF_FAILED(record::write_i32(stream, element_id_));
+    RETURN_IF_FAILED(record::write_string(stream, description_));
+    return record::save(stream, tail_fields(), *this);
 }
 
 // A whole, well-formed record in a memory stream is decoded in place, with the one
@@ -253,10 +286,9 @@ bool CZCntElementInfo::load_in_place(IStream* stream, HRESULT* result) noexcept
 
     set_page_id(static_cast<LONG>(com::le::load32(at)));
     element_id_ = static_cast<LONG>(com::le::load32(at + 4));
-    SysFreeString(description_);
-    description_ = nullptr;
+    drop_description();
     if (count) {
-        description_ = SysAllocStringByteLen(reinterpret_cast<LPCSTR>(text), count - 2);
+        description_ = make_description(text, count - 2);
         if (!description_) {
             // Where the field-by-field load stops: back at the description's count.
             record::direct_read_done(stream, 8);
@@ -279,7 +311,13 @@ HRESULT CZCntElementInfo::load_fields(IStream* stream, ULONG) noexcept
         LONG page_id = 0;
         RETURN_IF_FAILED(record::read_i32(stream, &page_id));
         set_page_id(page_id);
-        hr = record::load(stream, record_fields(), *this);
+        hr = record::read_i32(stream, &element_id_);
+        if (SUCCEEDED(hr)) {
+            // As the string reader does first, whatever it then finds.
+            drop_description();
+            hr = record::read_string(stream, &description_);
+        }
+        if (SUCCEEDED(hr)) hr = record::load(stream, tail_fields(), *this);
     }
     // Read straight into the field: a filed record still reports the change of its id.
     if (watch_ && element_id_ != element_id) ++watch_->renames;

@@ -64,12 +64,18 @@ protected:
     // A record loaded or filled at once: no empty description is made only to be replaced.
     explicit CZCntElementInfo(bool to_load) noexcept : to_load_(to_load) {}
     ~CZCntElementInfo();
+    // Memory beside the record, living as long as it does, where a loaded description that
+    // fits is kept instead of on the heap; kTextHeader bytes of it come before the text.
+    static constexpr std::size_t kTextHeader = 8;
+    void give_text_room(BYTE* room, std::size_t size) noexcept;
 
 private:
     friend class persist_record<CZCntElementInfo>;
     void set_page_id(LONG id) noexcept;
     void set_element_id(LONG id) noexcept;
-    static constexpr auto record_fields() noexcept;
+    static constexpr auto tail_fields() noexcept;
+    void drop_description() noexcept;
+    BSTR make_description(const BYTE* bytes, ULONG size) noexcept;
     HRESULT save_fields(IStream* stream) noexcept;
     HRESULT load_fields(IStream* stream, ULONG version) noexcept;
     bool load_in_place(IStream* stream, HRESULT* result) noexcept;
@@ -85,6 +91,9 @@ private:
     SHORT inclination_ = 0;
     bool dirty_ = false;
     bool to_load_ = false;
+
+    BYTE* text_room_ = nullptr;
+    std::size_t text_room_bytes_ = 0;
 
     LONG filed_key_ = 0;
     filing_watch* watch_ = nullptr;

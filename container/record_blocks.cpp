@@ -15,6 +15,7 @@ public:
     explicit block_record(record_blocks::block* home) noexcept
         : CZCntElementInfo(true), home_(home)
     {
+        give_text_room(room_, sizeof room_);
         com::module_lock();
     }
     ~block_record() { com::module_unlock(); }
@@ -28,6 +29,8 @@ public:
 
 private:
     record_blocks::block* home_;
+    // A description of up to 27 characters, as most are.
+    alignas(8) BYTE room_[64];
 };
 
 // Records in a block: few enough that one kept record pins little memory, many enough that
