@@ -143,9 +143,14 @@ void CZCntElementContainer::close_up(page_records& page) noexcept
 
 void CZCntElementContainer::clear() noexcept
 {
-    for (auto& [key, page] : pages_)
-        for (const record_ref& record : page.slots)
-            if (record) impl(record)->unfile();
+    // One walk over the records: each is let go as soon as it no longer reports back.
+    for (auto& [key, page] : pages_) {
+        for (record_ref& record : page.slots) {
+            if (!record) continue;
+            impl(record)->unfile();
+            record = nullptr;
+        }
+    }
     pages_.clear();
     count_ = 0;
     changed();
