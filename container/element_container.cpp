@@ -8,7 +8,6 @@
 #include <string_view>
 
 #include "container/hit_test.h"
-#include "container/record_blocks.h"
 #include "container/wrapping.h"
 #include "contentelements/cnt_formfield.h"
 #include "contentelements/zprint_page.h"
@@ -23,11 +22,11 @@ CZCntElementInfo* impl(const com::ComPtr<IZCntElementInfo>& record) noexcept
     return static_cast<CZCntElementInfo*>(record.get());
 }
 
-// For AddElement, whose SetInfo gives the record its description.
-HRESULT new_record(com::ComPtr<IZCntElementInfo>* out) noexcept
+HRESULT new_record(com::ComPtr<IZCntElementInfo>* out, bool to_load = false) noexcept
 {
     CZCntElementInfo* created = nullptr;
-    if (FAILED(create_element_info_to_fill(&created))) return E_OUTOFMEMORY;
+    if (FAILED(to_load ? create_element_info_to_load(&created) : create_element_info(&created)))
+        return E_OUTOFMEMORY;
     out->attach(created->info_interface());
     return S_OK;
 }
@@ -143,14 +142,9 @@ void CZCntElementContainer::close_up(page_records& page) noexcept
 
 void CZCntElementContainer::clear() noexcept
 {
-    // One walk over the records: each is let go as soon as it no longer reports back.
-    for (auto& [key, page] : pages_) {
-        for (record_ref& record : page.slots) {
-            if (!record) continue;
-            impl(record)->unfile();
-            record = nullptr;
-        }
-    }
+    for (auto& [key, page] : pages_)
+        for (const record_ref& record : page.slots)
+            if (record) impl(record)->unfile();
     pages_.clear();
     count_ = 0;
     changed();
@@ -356,14 +350,11 @@ HRESULT CZCntElementContainer::load_fields(IStream* stream, ULONG version) noexc
     clear();
     LONG count = 0;
     RETURN_IF_FAILED(record::read_i32(stream, &count));
-    record_blocks blocks;
     // The count is untrusted: each record must come from the stream before the next is made.
     for (LONG i = 0; i < count; ++i) {
         record_ref record;
         // A record that fails to load is dropped, so it need not start with a description.
-        CZCntElementInfo* made = nullptr;
-        RETURN_IF_FAILED(blocks.make_to_load(&made));
-        record.attach(made->info_interface());
+        RETURN_IF_FAILED(new_record(&record, true));
         RETURN_IF_FAILED(impl(record)->Load(stream));
         const LONG key = impl(record)->page_id();
         RETURN_IF_FAILED(file(key, std::move(record)));
