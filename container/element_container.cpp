@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "container/hit_test.h"
+#include "container/record_blocks.h"
 #include "container/wrapping.h"
 #include "contentelements/cnt_formfield.h"
 #include "contentelements/zprint_page.h"
@@ -22,11 +23,11 @@ CZCntElementInfo* impl(const com::ComPtr<IZCntElementInfo>& record) noexcept
     return static_cast<CZCntElementInfo*>(record.get());
 }
 
-HRESULT new_record(com::ComPtr<IZCntElementInfo>* out, bool to_load = false) noexcept
+// For AddElement, whose SetInfo gives the record its description.
+HRESULT new_record(com::ComPtr<IZCntElementInfo>* out) noexcept
 {
     CZCntElementInfo* created = nullptr;
-    if (FAILED(to_load ? create_element_info_to_load(&created) : create_element_info(&created)))
-        return E_OUTOFMEMORY;
+    if (FAILED(create_element_info_to_fill(&created))) return E_OUTOFMEMORY;
     out->attach(created->info_interface());
     return S_OK;
 }
@@ -142,9 +143,14 @@ void CZCntElementContainer::close_up(page_records& page) noexcept
 
 void CZCntElementContainer::clear() noexcept
 {
-    for (auto& [key, page] : pages_)
-        for (const record_ref& record : page.slots)
-            if (record) impl(record)->unfile();
+    // One walk over the records: each is let go as soon as it no longer reports back.
+    for (auto& [key, page] : pages_) {
+        for (record_ref& record : page.slots) {
+            if (!record) continue;
+            impl(record)->unfile();
+            record = nullptr;
+        }
+    }
     pages_.clear();
     count_ = 0;
     changed();
@@ -350,11 +356,14 @@ HRESULT CZCntElementContainer::load_fields(IStream* stream, ULONG version) noexc
     clear();
     LONG count = 0;
     RETURN_IF_FAILED(record::read_i32(stream, &count));
+    record_blocks blocks;
     // The count is untrusted: each record must come from the stream before the next is made.
     for (LONG i = 0; i < count; ++i) {
         record_ref record;
         // A record that fails to load is dropped, so it need not start with a description.
-        RETURN_IF_FAILED(new_record(&record, true));
+        CZCntElementInfo* made = nullptr;
+        RETURN_IF_FAILED(blocks.make_to_load(&made));
+        record.attach(made->info_interface());
         RETURN_IF_FAILED(impl(record)->Load(stream));
         const LONG key = impl(record)->page_id();
         RETURN_IF_FAILED(file(key, std::move(record)));

@@ -1,8 +1,12 @@
 // The element info record: its properties, SetInfo from an element and its stream record.
 #include "container/element_info.h"
 
+#include <cstring>
+
 #include "container/wrapping.h"
 #include "core/record_fields.h"
+#include "platform/com/fault_switch.h"
+#include "platform/com/little_endian.h"
 
 namespace cnt {
 
@@ -11,7 +15,7 @@ CZCntElementInfo::CZCntElementInfo() noexcept = default;
 CZCntElementInfo::~CZCntElementInfo()
 {
     unfile();
-    SysFreeString(description_);
+    drop_description();
 }
 
 HRESULT CZCntElementInfo::final_construct() noexcept
@@ -26,10 +30,11 @@ HRESULT create_element_info(CZCntElementInfo** out) noexcept
     return com::make<CZCntElementInfo>(out);
 }
 
-HRESULT create_element_info_to_load(CZCntElementInfo** out) noexcept
+HRESULT create_element_info_to_fill(CZCntElementInfo** out) noexcept
 {
     return com::make<CZCntElementInfo>(out, true);
 }
+
 
 void CZCntElementInfo::file_under(LONG key, filing_watch* watch) noexcept
 {
@@ -115,7 +120,7 @@ HRESULT CZCntElementInfo::put_Description(BSTR text) noexcept
         // Up to the first NUL, as a C string would be copied; the old text stays on failure.
         BSTR copy = SysAllocString(text);
         if (!copy) return E_OUTOFMEMORY;
-        SysFreeString(description_);
+        drop_description();
         description_ = copy;
     }
     dirty_ = true;
@@ -145,8 +150,7 @@ HRESULT CZCntElementInfo::SetInfo(LONG page_id, LONG element_id,
     element->get_Inclination(&inclination);
     inclination_ = inclination;
 
-    SysFreeString(description_);
-    description_ = nullptr;
+    drop_description();
     BSTR text = nullptr;
     if (SUCCEEDED(element->get_Description(&text)))
         description_ = text;
@@ -170,30 +174,151 @@ HRESULT CZCntElementInfo::GetPosition(LONG* left, LONG* top, LONG* right, LONG* 
 
 // ---- The record ----------------------------------------------------------------------------
 
-// After the page id, which is read by hand: setting it keeps the stray count.
-constexpr auto CZCntElementInfo::record_fields() noexcept
+// After the page id, element id and description, which are read by hand: setting the page id
+// keeps the stray count, and the description may live in the record's own room.
+constexpr auto CZCntElementInfo::tail_fields() noexcept
 {
     using C = CZCntElementInfo;
-    return record::table(record::i32(&C::element_id_), record::string(&C::description_),
-                         record::enumeration(&C::type_), record::i32(&C::left_),
+    return record::table(record::enumeration(&C::type_), record::i32(&C::left_),
                          record::i32(&C::top_), record::i32(&C::right_), record::i32(&C::bottom_),
                          record::i16(&C::inclination_));
 }
 
+void CZCntElementInfo::give_text_room(BYTE* room, std::size_t size) noexcept
+{
+    text_room_ = room;
+    text_room_bytes_ = size;
+}
+
+// A description in the record's room is let go with the record; any other is the heap's.
+void CZCntElementInfo::drop_description() noexcept
+{
+    if (!text_room_ || reinterpret_cast<BYTE*>(description_) != text_room_ + kTextHeader)
+        SysFreeString(description_);
+    description_ = nullptr;
+}
+
+// The description as SysAllocStringByteLen would make it, in the record's room when it fits
+// there: laid out as a BSTR (the byte length just before the text, a 16-bit terminator after
+// it) and counted as an allocation all the same, so that the fault switch sees the same run.
+BSTR CZCntElementInfo::make_description(const BYTE* bytes, ULONG size) noexcept
+{
+    if (!text_room_ || std::size_t{size} + kTextHeader + 2 > text_room_bytes_)
+        return SysAllocStringByteLen(reinterpret_cast<LPCSTR>(bytes), size);
+    if (com::fault::allocation_fails()) return nullptr;
+    const std::uint32_t length = size;
+    std::memcpy(text_room_ + kTextHeader - 4, &length, 4);
+    BYTE* text = text_room_ + kTextHeader;
+    if (size) std::memcpy(text, bytes, size);
+    text[size] = 0;
+    text[size + 1] = 0;
+    return reinterpret_cast<BSTR>(text);
+}
+
+namespace {
+// The record's bytes around its description: page id, element id and the description's count
+// before it; kind, rectangle and inclination after it.
+constexpr std::size_t kHeadBytes = 12;
+constexpr std::size_t kTailBytes = 22;
+}  // namespace
+
+void CZCntElementInfo::encode_tail(BYTE* at) const noexcept
+{
+    com::le::store32(at, static_cast<std::uint32_t>(type_));
+    com::le::store32(at + 4, static_cast<std::uint32_t>(left_));
+    com::le::store32(at + 8, static_cast<std::uint32_t>(top_));
+    com::le::store32(at + 12, static_cast<std::uint32_t>(right_));
+    com::le::store32(at + 16, static_cast<std::uint32_t>(bottom_));
+    com::le::store16(at + 20, static_cast<std::uint16_t>(inclination_));
+}
+
+void CZCntElementInfo::decode_tail(const BYTE* at) noexcept
+{
+    type_ = static_cast<ZeCntElementType>(static_cast<LONG>(com::le::load32(at)));
+    left_ = static_cast<LONG>(com::le::load32(at + 4));
+    top_ = static_cast<LONG>(com::le::load32(at + 8));
+    right_ = static_cast<LONG>(com::le::load32(at + 12));
+    bottom_ = static_cast<LONG>(com::le::load32(at + 16));
+    inclination_ = static_cast<SHORT>(com::le::load16(at + 20));
+}
+
+// Into a memory stream with room for the whole record, it is written in one piece: the same
+// bytes the fields would write one by one, which is what happens otherwise.
 HRESULT CZCntElementInfo::save_fields(IStream* stream) noexcept
 {
+    const ULONG text = description_ ? SysStringByteLen(description_) : 0;
+    if (text <= record::max_string_bytes - 2) {
+        const std::size_t size = kHeadBytes + (description_ ? text + 2u : 0u) + kTailBytes;
+        if (BYTE* at = record::direct_writable(stream, size)) {
+            com::le::store32(at, static_cast<std::uint32_t>(page_id_));
+            com::le::store32(at + 4, static_cast<std::uint32_t>(element_id_));
+            com::le::store32(at + 8, description_ ? text + 2 : 0);
+            at += kHeadBytes;
+            if (description_) {
+                if (text) std::memcpy(at, description_, text);
+                com::le::store16(at + text, 0);
+                at += text + 2;
+            }
+            encode_tail(at);
+            record::direct_write_done(stream, size);
+            return S_OK;
+        }
+    }
     RETURN_IF_FAILED(record::write_i32(stream, page_id_));
-    return record::save(stream, record_fields(), *this);
+    RETURN_IF_FAILED(record::write_i32(stream, element_id_));
+    RETURN_IF_FAILED(record::write_string(stream, description_));
+    return record::save(stream, tail_fields(), *this);
+}
+
+// A whole, well-formed record in a memory stream is decoded in place, with the one
+// allocation the field-by-field load makes; anything else (a record cut short, a bad count or
+// terminator) is left to that load, which then gives the same fields, position and code.
+bool CZCntElementInfo::load_in_place(IStream* stream, HRESULT* result) noexcept
+{
+    std::size_t available = 0;
+    const BYTE* at = record::direct_readable(stream, &available);
+    if (!at || available < kHeadBytes + kTailBytes) return false;
+    const ULONG count = com::le::load32(at + 8);
+    if (count == 1 || count > record::max_string_bytes) return false;
+    if (available < kHeadBytes + count + kTailBytes) return false;
+    const BYTE* text = at + kHeadBytes;
+    if (count && com::le::load16(text + count - 2) != 0) return false;
+
+    set_page_id(static_cast<LONG>(com::le::load32(at)));
+    element_id_ = static_cast<LONG>(com::le::load32(at + 4));
+    drop_description();
+    if (count) {
+        description_ = make_description(text, count - 2);
+        if (!description_) {
+            // Where the field-by-field load stops: back at the description's count.
+            record::direct_read_done(stream, 8);
+            *result = E_OUTOFMEMORY;
+            return true;
+        }
+    }
+    decode_tail(text + count);
+    record::direct_read_done(stream, kHeadBytes + count + kTailBytes);
+    *result = S_OK;
+    return true;
 }
 
 // Each field takes its new value as soon as it is read, so a failure part way keeps those.
 HRESULT CZCntElementInfo::load_fields(IStream* stream, ULONG) noexcept
 {
-    LONG page_id = 0;
-    RETURN_IF_FAILED(record::read_i32(stream, &page_id));
-    set_page_id(page_id);
     const LONG element_id = element_id_;
-    const HRESULT hr = record::load(stream, record_fields(), *this);
+    HRESULT hr = S_OK;
+    if (!load_in_place(stream, &hr)) {
+        LONG page_id = 0;
+        RETURN_IF_FAILED(record::read_i32(stream, &page_id));
+        set_page_id(page_id);
+        hr = record::read_i32(stream, &element_id_);
+        if (SUCCEEDED(hr)) {
+            // As the string reader does first, whatever it then finds.
+            drop_description();
+            hr = record::read_string(stream, &description_);
+        }
+        if (SUCCEEDED(hr)) hr = record::load(stream, tail_fields(), *this);
+    }
     // Read straight into the field: a filed record still reports the change of its id.
     if (watch_ && element_id_ != element_id) ++watch_->renames;
     return hr;

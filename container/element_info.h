@@ -3,6 +3,7 @@
 // own stream record. Only the container makes these; there is no class id.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "contentelements/cnt_container.h"
@@ -60,17 +61,26 @@ public:
 
 protected:
     CZCntElementInfo() noexcept;
-    // A record to be loaded at once: no empty description is made only to be replaced.
+    // A record loaded or filled at once: no empty description is made only to be replaced.
     explicit CZCntElementInfo(bool to_load) noexcept : to_load_(to_load) {}
     ~CZCntElementInfo();
+    // Memory beside the record, living as long as it does, where a loaded description that
+    // fits is kept instead of on the heap; kTextHeader bytes of it come before the text.
+    static constexpr std::size_t kTextHeader = 8;
+    void give_text_room(BYTE* room, std::size_t size) noexcept;
 
 private:
     friend class persist_record<CZCntElementInfo>;
     void set_page_id(LONG id) noexcept;
     void set_element_id(LONG id) noexcept;
-    static constexpr auto record_fields() noexcept;
+    static constexpr auto tail_fields() noexcept;
+    void drop_description() noexcept;
+    BSTR make_description(const BYTE* bytes, ULONG size) noexcept;
     HRESULT save_fields(IStream* stream) noexcept;
     HRESULT load_fields(IStream* stream, ULONG version) noexcept;
+    bool load_in_place(IStream* stream, HRESULT* result) noexcept;
+    void encode_tail(BYTE* at) const noexcept;
+    void decode_tail(const BYTE* at) noexcept;
     bool& dirty_flag() noexcept { return dirty_; }
 
     LONG page_id_ = 0;
@@ -82,14 +92,17 @@ private:
     bool dirty_ = false;
     bool to_load_ = false;
 
+    BYTE* text_room_ = nullptr;
+    std::size_t text_room_bytes_ = 0;
+
     LONG filed_key_ = 0;
     filing_watch* watch_ = nullptr;
 };
 
-// A new, empty record owned by the caller.
+// A new, empty record owned by the caller. Records to load come from record_blocks.
 HRESULT create_element_info(CZCntElementInfo** out) noexcept;
-// A new record whose description is null until its Load; for a record loaded at once and
-// dropped if the load fails.
-HRESULT create_element_info_to_load(CZCntElementInfo** out) noexcept;
+// A new record owned by the caller whose description stays null, for one that SetInfo fills
+// at once: SetInfo replaces the description whatever it was.
+HRESULT create_element_info_to_fill(CZCntElementInfo** out) noexcept;
 
 }  // namespace cnt

@@ -113,6 +113,37 @@ direct_scope::~direct_scope()
     if (opened_) current = saved_;
 }
 
+const BYTE* direct_readable(IStream* stream, std::size_t* available) noexcept
+{
+    const com::memory_window* w = window_of(stream);
+    if (!w) return nullptr;
+    const ULONGLONG at = *w->position;
+    *available = at < *w->size ? static_cast<std::size_t>(*w->size - at) : 0;
+    return *available ? *w->data + at : *w->data;
+}
+
+void direct_read_done(IStream* stream, std::size_t size) noexcept
+{
+    *window_of(stream)->position += size;
+}
+
+BYTE* direct_writable(IStream* stream, std::size_t size) noexcept
+{
+    const com::memory_window* w = window_of(stream);
+    if (!w) return nullptr;
+    const ULONGLONG at = *w->position;
+    if (at > *w->size || size > *w->capacity || at > *w->capacity - size) return nullptr;
+    return *w->data + at;
+}
+
+void direct_write_done(IStream* stream, std::size_t size) noexcept
+{
+    const com::memory_window* w = window_of(stream);
+    const ULONGLONG end = *w->position + size;
+    if (end > *w->size) *w->size = static_cast<std::size_t>(end);
+    *w->position = end;
+}
+
 HRESULT write_u32(IStream* stream, ULONG value) noexcept { return write_le(stream, value); }
 HRESULT write_i32(IStream* stream, LONG value) noexcept { return write_le(stream, value); }
 HRESULT write_i16(IStream* stream, SHORT value) noexcept { return write_le(stream, value); }
@@ -124,6 +155,13 @@ HRESULT write_string(IStream* stream, BSTR text) noexcept
     // A string the reader would refuse is not written at all, so that every record that saves
     // also loads. E_ACCESSDENIED is the code the reader gives it: both say "over the limit".
     if (bytes > max_string_bytes - 2) return E_ACCESSDENIED;
+    if (BYTE* at = direct_writable(stream, std::size_t{bytes} + 6)) {
+        com::le::store32(at, bytes + 2);
+        if (bytes) std::memcpy(at + 4, text, bytes);
+        com::le::store16(at + 4 + bytes, 0);
+        direct_write_done(stream, std::size_t{bytes} + 6);
+        return S_OK;
+    }
     RETURN_IF_FAILED(write_u32(stream, bytes + 2));
     // The text is UTF-16LE on the stream; char16_t is little-endian on every target we build.
     RETURN_IF_FAILED(write_bytes(stream, text, bytes));
@@ -145,6 +183,24 @@ HRESULT read_string(IStream* stream, BSTR* text) noexcept
 {
     SysFreeString(*text);
     *text = nullptr;
+    // A whole, well-formed string in a memory stream is copied straight from its bytes; any
+    // other goes the long way, which also gives every failure its code and position.
+    std::size_t available = 0;
+    if (const BYTE* at = direct_readable(stream, &available); at && available >= 4) {
+        const ULONG count = com::le::load32(at);
+        if (count == 0) {
+            direct_read_done(stream, 4);
+            return S_OK;
+        }
+        if (count != 1 && count <= max_string_bytes && available - 4 >= count &&
+            com::le::load16(at + 4 + count - 2) == 0) {
+            BSTR read = SysAllocStringByteLen(reinterpret_cast<LPCSTR>(at + 4), count - 2);
+            if (!read) return E_OUTOFMEMORY;
+            direct_read_done(stream, 4 + std::size_t{count});
+            *text = read;
+            return S_OK;
+        }
+    }
     ULARGE_INTEGER start{};
     RETURN_IF_FAILED(tell(stream, &start));
     ULONG count = 0;

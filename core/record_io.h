@@ -15,6 +15,7 @@
 // record never leaves a value half read.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "platform/com/com.h"
@@ -37,6 +38,16 @@ private:
     com::memory_window saved_;
     bool opened_ = false;
 };
+
+// For a record that encodes or decodes its whole layout at once, the bytes an open direct_scope
+// reaches in place at the stream's position. readable: what there is up to the end (null when
+// no scope is open for the stream); writable: room for `size` bytes that fit in the capacity
+// without a gap before them (null otherwise: the caller goes value by value). The *_done calls
+// move the position past the bytes used, a write extending the size as Write would.
+const BYTE* direct_readable(IStream* stream, std::size_t* available) noexcept;
+void direct_read_done(IStream* stream, std::size_t size) noexcept;
+BYTE* direct_writable(IStream* stream, std::size_t size) noexcept;
+void direct_write_done(IStream* stream, std::size_t size) noexcept;
 
 inline constexpr ULONG max_string_bytes = 0x100000;
 // The longest text a record holds, in UTF-16 units (the count includes the 2-byte terminator).

@@ -77,6 +77,29 @@ TEST_F(ContainerStream, LoadReplacesTheRecordsHeldBefore)
     EXPECT_EQ(element_id_of(old.get()), 8) << "a record held elsewhere lives on";
 }
 
+// Loaded records held elsewhere outlive the load that replaces them and the container itself,
+// however many were loaded with them and however long their descriptions.
+TEST_F(ContainerStream, LoadedRecordsHeldElsewhereOutliveTheirContainer)
+{
+    const std::u16string long_text(300, u'w');
+    std::vector<info_fields> many;
+    for (LONG id = 1; id <= 200; ++id)
+        many.push_back({.page_id = 1 + id / 50, .element_id = id,
+                        .description = id % 2 ? long_text : u"loaded"});
+    auto c = new_container();
+    ASSERT_EQ(load(c.get(), container_record(many, 1)), S_OK);
+    std::vector<com::ComPtr<IZCntElementInfo>> held;
+    for (LONG index : {1, 64, 65, 200}) held.push_back(item(c.get(), index));
+    ASSERT_EQ(load(c.get(), container_record({first}, 1)), S_OK);
+    c = nullptr;
+    std::vector<LONG> ids;
+    for (const auto& record : held) {
+        ids.push_back(element_id_of(record.get()));
+        EXPECT_EQ(description_of(record.get()), ids.back() % 2 ? long_text : u"loaded");
+    }
+    EXPECT_EQ(ids, (std::vector<LONG>{1, 64, 65, 200}));
+}
+
 TEST_F(ContainerStream, NewerVersionLeavesTheContainerUnchanged)
 {
     auto c = new_container();

@@ -1,6 +1,7 @@
 // The element info record: filling it from an element, its properties, and its stream record
 // byte for byte, intact and damaged: newer versions, truncation at every byte, bad string
 // counts and streams that fail on any call, each with its result code.
+#include "platform/com/fault_switch.h"
 #include "tests/container/support.h"
 
 namespace container_test {
@@ -218,6 +219,41 @@ TEST_F(ElementInfo, ABadStringCountEndsTheLoadWithItsCode)
     com::Bstr text(u"x");
     info->get_Description(text.put());
     EXPECT_TRUE(text.is_null());
+}
+
+// A whole-length record from memory that is damaged at its description, or whose description
+// cannot be allocated, stops where the field-by-field load does: back at the count, the ids
+// read, the description null.
+TEST_F(ElementInfo, AWholeRecordBadAtItsDescriptionStopsAtTheCount)
+{
+    struct damage {
+        std::size_t at;
+        BYTE value;
+        bool fail_allocation;
+        HRESULT expected;
+    };
+    const damage cases[] = {{12, 1, false, E_FAIL},     // a count of 1
+                            {22, 1, false, E_FAIL},     // a non-zero terminator
+                            {15, 0x10, false, E_ACCESSDENIED},
+                            {0, 1, true, E_OUTOFMEMORY}};
+    for (const damage& d : cases) {
+        SCOPED_TRACE(d.at);
+        bytes b = info_record(sample);
+        if (!d.fail_allocation) b[d.at] = d.value;
+        auto info = new_info();
+        auto s = stream_of(b);
+        HRESULT hr = S_OK;
+        {
+            com::fault::failing_allocation fault(d.fail_allocation ? 1 : com::fault::never);
+            hr = query<IPersistStreamInit>(info.get())->Load(s.get());
+        }
+        EXPECT_EQ(hr, d.expected);
+        EXPECT_EQ(position_in(s.get()), 12u);
+        EXPECT_EQ(element_id_of(info.get()), 3);
+        com::Bstr text(u"x");
+        info->get_Description(text.put());
+        EXPECT_TRUE(text.is_null());
+    }
 }
 
 // A failing read or write of a record reaches the caller as it is: the container stream's walk

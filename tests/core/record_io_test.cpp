@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/record_io.h"
+#include "platform/com/fault_switch.h"
 #include "platform/com/streams.h"
 #include "tests/core/record_faults.h"
 
@@ -59,15 +60,43 @@ TEST(RecordStrings, BadCountsAndTerminatorsFailAndRewindToTheCount)
         {{0xB8, 0x0B, 0, 0, 'a', 0, 0, 0}, E_FAIL},        // 3000 bytes claimed, 4 there
         {{2, 0}, E_FAIL},                                  // count cut short
     };
-    for (const damaged& c : cases) {
-        bytes record = {0xEE, 0xEE};  // something before the count, to see where it rewinds
-        record.insert(record.end(), c.record.begin(), c.record.end());
-        com::ComPtr<IStream> s = stream_of(record);
+    // Through the stream's calls and, as a record's Load reads it, in place.
+    for (const bool direct : {false, true}) {
+        for (const damaged& c : cases) {
+            SCOPED_TRACE(direct);
+            bytes record = {0xEE, 0xEE};  // something before the count, to see where it rewinds
+            record.insert(record.end(), c.record.begin(), c.record.end());
+            com::ComPtr<IStream> s = stream_of(record);
+            s->Seek(LARGE_INTEGER{.QuadPart = 2}, STREAM_SEEK_SET, nullptr);
+            const cnt::record::direct_scope scope(direct ? s.get() : nullptr);
+            BSTR field = SysAllocString(u"kept?");
+            EXPECT_EQ(cnt::record::read_string(s.get(), &field), c.expected);
+            EXPECT_EQ(field, nullptr);
+            EXPECT_EQ(position_in(s.get()), 2u);
+        }
+    }
+}
+
+TEST(RecordStrings, AStringThatCannotBeAllocatedRewindsToTheCount)
+{
+    for (const bool direct : {false, true}) {
+        SCOPED_TRACE(direct);
+        com::ComPtr<IStream> s = stream_of({0xEE, 0xEE, 6, 0, 0, 0, 'a', 0, 'b', 0, 0, 0});
         s->Seek(LARGE_INTEGER{.QuadPart = 2}, STREAM_SEEK_SET, nullptr);
-        BSTR field = SysAllocString(u"kept?");
-        EXPECT_EQ(cnt::record::read_string(s.get(), &field), c.expected);
+        const cnt::record::direct_scope scope(direct ? s.get() : nullptr);
+        BSTR field = nullptr;
+        HRESULT hr = S_OK;
+        {
+            com::fault::failing_allocation fault(1);
+            hr = cnt::record::read_string(s.get(), &field);
+        }
+        EXPECT_EQ(hr, E_OUTOFMEMORY);
         EXPECT_EQ(field, nullptr);
         EXPECT_EQ(position_in(s.get()), 2u);
+        ASSERT_EQ(cnt::record::read_string(s.get(), &field), S_OK);
+        EXPECT_EQ(std::u16string(field, SysStringLen(field)), u"ab");
+        EXPECT_EQ(position_in(s.get()), 12u);
+        SysFreeString(field);
     }
 }
 
