@@ -233,8 +233,8 @@ HRESULT list_core::insert(context& ctx, IUnknown* object, placement where, const
         } catch (const std::bad_alloc&) {
             ids_.reset();
             places_.reset();
-    moves_.clear();
-    shifted_from_ = kGone;
+            moves_.clear();
+            shifted_from_ = kGone;
         }
     } else {
         index_if_long();

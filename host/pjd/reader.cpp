@@ -39,6 +39,7 @@ struct parsed_item {
     LONG kind;        // host objects
     bool attached;    // host objects
     CLSID clsid;      // elements
+    std::uint32_t repeats;  // an element listed again: the element chunk it repeats
     // The record, within the file's bytes, which outlive the load.
     const BYTE* record;
     std::uint32_t record_size;
@@ -181,6 +182,13 @@ public:
                 if (!in.at_end() || item.page_index > pages || !valid(item))
                     return fail(message, at(offset) + "malformed " +
                                              (item.element ? "element" : "object") + " chunk");
+                if (item.element && (item.place & repeats_earlier)) {
+                    item.repeats = byte_reader(item.record, item.record_size).u32();
+                    if (item.repeats >= element_classes_.size() ||
+                        !(element_classes_[item.repeats] == item.clsid))
+                        return fail(message, at(offset) + "element chunk repeats no earlier one");
+                }
+                if (item.element) element_classes_.push_back(item.clsid);
                 out->items.push_back(std::move(item));
             } else if (type == chunk_makers) {
                 if (out->pages.size() != pages || !out->document_objects.empty())
@@ -233,7 +241,8 @@ private:
     {
         if (item.element) {
             const BYTE flags = item.place;
-            if (flags == 0 || (flags & ~0x0F)) return false;
+            if ((flags & 0x0F) == 0 || (flags & ~0x1F)) return false;
+            if ((flags & repeats_earlier) && item.record_size != 4) return false;
             const bool needs_id = flags & (in_page_objects | in_resources);
             return needs_id ? item.id > 0 && item.page_index > 0 : item.id == 0 && item.page_index > 0;
         }
@@ -255,6 +264,7 @@ private:
     }
 
     std::uint32_t object_serial_ = 0;
+    std::vector<CLSID> element_classes_;  // by element chunk
 };
 
 class serial_table final : public ref_lookup {
@@ -423,6 +433,9 @@ HRESULT build(const parsed_file& f, bool pages_only, document_object* doc, std::
     class_factories classes;
     std::vector<com::ComPtr<IUnknown>> elements;
     std::vector<page*> element_pages;
+    std::vector<com::ComPtr<IUnknown>> by_chunk;  // every element chunk's element
+    std::vector<bool> to_attach;  // by the element chunk that made the element
+    to_attach.resize(f.items.size());
     serial = 0;
     for (const parsed_item& item : f.items) {
         page* p = page_of(item.page_index);
@@ -444,7 +457,12 @@ HRESULT build(const parsed_file& f, bool pages_only, document_object* doc, std::
             continue;
         }
         com::ComPtr<IUnknown> element;
-        HRESULT hr = load_persisted(classes, item.clsid, item.record, item.record_size, records.get(), &element);
+        HRESULT hr = S_OK;
+        if (item.place & repeats_earlier)
+            element = by_chunk[item.repeats];
+        else
+            hr = load_persisted(classes, item.clsid, item.record, item.record_size, records.get(), &element);
+        if (SUCCEEDED(hr)) by_chunk.push_back(element);
         if (FAILED(hr)) {
             *message = "element " + std::to_string(item.id) + " of page " +
                        std::to_string(item.page_index) + " (class " + guid_text(item.clsid) +
@@ -461,12 +479,19 @@ HRESULT build(const parsed_file& f, bool pages_only, document_object* doc, std::
         if (item.place & known_element) {
             com::ComPtr<IZElement> as_element;
             element->QueryInterface(IZElement::iid, as_element.put_void());
-            if (as_element) p->elements().push_back(as_element);
+            // A fresh element is known nowhere yet.
+            const bool known = (item.place & repeats_earlier) && p->knows_element(element.get());
+            if (as_element && !known) p->elements().push_back(as_element);
         }
         // Only an element that was on its page is attached again: one the resource list alone
         // holds was never attached, and attaching it would add it to the page objects, so that
-        // every save and reload would make one more of it.
+        // every save and reload would make one more of it. An element is attached once.
         if (!(item.place & (in_page_objects | known_element))) continue;
+        const std::uint32_t chunk = item.place & repeats_earlier
+                                        ? item.repeats
+                                        : static_cast<std::uint32_t>(by_chunk.size() - 1);
+        if (to_attach[chunk]) continue;
+        to_attach[chunk] = true;
         elements.push_back(std::move(element));
         element_pages.push_back(p);
     }

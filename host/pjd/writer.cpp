@@ -190,7 +190,7 @@ struct planned {
     enum { host, element } what;
     IUnknown* object;  // held by its list or by the object that refers to it
     host_object* h;         // host objects
-    std::uint32_t serial;   // host objects
+    std::uint32_t serial;   // host objects; for a repeated element, the chunk it repeats
     LONG page_index;
     LONG id;
     BYTE place;  // placement for host objects, element_flags for elements
@@ -334,6 +334,7 @@ public:
                 return too_large(message, "page " + std::to_string(page_number));
         }
 
+        std::vector<CLSID> element_classes;  // by element chunk
         for (const planned& p : plan_) {
             if (p.what == planned::host) {
                 const std::size_t chunk = open_chunk(file, chunk_object);
@@ -348,6 +349,17 @@ public:
                 if (!close_chunk(file, chunk))
                     return too_large(message, "object " + std::to_string(p.id) + " of page " +
                                                   std::to_string(p.page_index));
+            } else if (p.place & repeats_earlier) {
+                const CLSID clsid = element_classes[p.serial];
+                element_classes.push_back(clsid);
+                const std::size_t chunk = open_chunk(file, chunk_element);
+                file.u32(static_cast<std::uint32_t>(p.page_index));
+                file.u8(p.place);
+                file.i32(p.id);
+                file.guid(clsid);
+                file.u32(4);
+                file.u32(p.serial);
+                close_chunk(file, chunk);
             } else {
                 CLSID clsid{};
                 HRESULT hr = scratch ? S_OK : com::create_memory_stream(scratch.put());
@@ -360,6 +372,7 @@ public:
                                std::to_string(p.page_index) + " " + save_failure(p.object, hr);
                     return hr;
                 }
+                element_classes.push_back(clsid);
                 const std::size_t chunk = open_chunk(file, chunk_element);
                 file.u32(static_cast<std::uint32_t>(p.page_index));
                 file.u8(p.place);
@@ -484,9 +497,11 @@ private:
                 const bool in_list =
                     identity && std::binary_search(listed.begin(), listed.end(), identity);
                 if (!in_list)
-                    plan_.push_back({planned::element, e, nullptr, 0, index, 0, known_element});
+                    plan_.push_back({planned::element, identity ? identity : e, nullptr, 0,
+                                     index, 0, known_element});
             }
         }
+        mark_repeated_elements();
         // Objects reached only through another object's properties come along, unlisted.
         std::vector<IUnknown*> refs;
         for (std::size_t i = 0; i < plan_.size(); ++i) {
@@ -499,6 +514,33 @@ private:
                 auto at = index_of_id.find(h->page_id());
                 add_host(h, at == index_of_id.end() ? 0 : at->second, 0, placement::none);
             }
+        }
+    }
+
+    // An element in two lists, or known to two pages, is saved with its first chunk; the later
+    // ones name that chunk, so that a reload makes one element again.
+    void mark_repeated_elements()
+    {
+        struct keyed {
+            IUnknown* object;
+            std::uint32_t chunk;  // among the element chunks
+            std::size_t plan;
+        };
+        std::vector<keyed> elements;
+        std::uint32_t chunk = 0;
+        for (std::size_t i = 0; i < plan_.size(); ++i)
+            if (plan_[i].what == planned::element) elements.push_back({plan_[i].object, chunk++, i});
+        std::stable_sort(elements.begin(), elements.end(),
+                         [](const keyed& a, const keyed& b) { return a.object < b.object; });
+        std::size_t first = 0;  // of the run of chunks for one object
+        for (std::size_t i = 1; i < elements.size(); ++i) {
+            if (elements[i].object != elements[first].object) {
+                first = i;
+                continue;
+            }
+            planned& p = plan_[elements[i].plan];
+            p.place = static_cast<BYTE>(p.place | repeats_earlier);
+            p.serial = elements[first].chunk;
         }
     }
 

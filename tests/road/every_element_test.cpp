@@ -85,24 +85,40 @@ TEST_P(EveryElementRecord, LoadsIntoAFreshElementAndSavesAgainTheSame)
     c.check_reloaded(fresh.get());
 }
 
-// An element the resource list alone holds was never attached: a reload leaves it there, off
-// the page, and saves again the same (attaching it made one more of it at every reload).
-TEST_P(EveryElementRecord, OneTheResourcesAloneHoldStaysThereThroughReloads)
+// An element the resource list holds, alone or besides its page: a reload gives one element
+// in the same places and saves again the same. The resource list alone holds one that was never
+// attached, and a reload leaves it off the page (attaching it made one more of it at every
+// reload); one in both lists was saved twice and came back as two, one more at each reload.
+TEST_P(EveryElementRecord, OneTheResourcesHoldComesBackOnceInTheSamePlaces)
 {
-    auto element = road::create<IUnknown>(GetParam().progid);
-    com::ComPtr<IDispatch> list;
-    ASSERT_EQ(doc.resources(2, list.put()), S_OK);
-    const com::Variant held = com::Variant::from_unknown(element.get());
-    LONG id = 0;
-    ASSERT_EQ(as<IZResourceList>(list.get())->Add(*held.get(), &id), S_OK);
-    element.reset();
-    std::vector<BYTE> first, second;
-    ASSERT_EQ(doc.save_bytes(&first), S_OK);
-    host::document loaded;
-    ASSERT_EQ(host::document::load_bytes(first.data(), first.size(), &loaded), S_OK);
-    EXPECT_TRUE(loaded.elements(2).empty()) << "it is not on the page";
-    ASSERT_EQ(loaded.save_bytes(&second), S_OK);
-    EXPECT_EQ(second, first);
+    for (const bool on_page : {false, true}) {
+        SCOPED_TRACE(on_page ? "on its page too" : "in the resources alone");
+        host::document page_doc;
+        ASSERT_EQ(page_doc.add_page(5950, 8420, 720), S_OK);
+        auto element = road::create<IUnknown>(GetParam().progid);
+        if (on_page) ASSERT_EQ(road::attach(element.get(), page_doc), S_OK);
+        com::ComPtr<IDispatch> list;
+        ASSERT_EQ(page_doc.resources(1, list.put()), S_OK);
+        const com::Variant held = com::Variant::from_unknown(element.get());
+        LONG id = 0;
+        ASSERT_EQ(as<IZResourceList>(list.get())->Add(*held.get(), &id), S_OK);
+        element.reset();
+        std::vector<BYTE> first, second, third;
+        ASSERT_EQ(page_doc.save_bytes(&first), S_OK);
+        host::document loaded, again;
+        ASSERT_EQ(host::document::load_bytes(first.data(), first.size(), &loaded), S_OK);
+        const auto on_it = loaded.elements(1);
+        ASSERT_EQ(on_it.size(), on_page ? 1u : 0u);
+        ASSERT_EQ(loaded.resources(1, list.put()), S_OK);
+        com::ComPtr<IDispatch> from_resources;
+        ASSERT_EQ(as<IZResourceList>(list.get())->ItemFromID(id, from_resources.put()), S_OK);
+        if (on_page) EXPECT_EQ(as<IUnknown>(from_resources.get()), on_it[0].object) << "one element";
+        ASSERT_EQ(loaded.save_bytes(&second), S_OK);
+        EXPECT_EQ(second, first);
+        ASSERT_EQ(host::document::load_bytes(second.data(), second.size(), &again), S_OK);
+        ASSERT_EQ(again.save_bytes(&third), S_OK);
+        EXPECT_EQ(third, first);
+    }
 }
 
 TEST_P(EveryElement, CreateAttachSetSaveReloadAttachAndHit)
