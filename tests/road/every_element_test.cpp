@@ -96,7 +96,9 @@ TEST_P(EveryElementRecord, OneTheResourcesHoldComesBackOnceInTheSamePlaces)
         host::document page_doc;
         ASSERT_EQ(page_doc.add_page(5950, 8420, 720), S_OK);
         auto element = road::create<IUnknown>(GetParam().progid);
-        if (on_page) ASSERT_EQ(road::attach(element.get(), page_doc), S_OK);
+        if (on_page) {
+            ASSERT_EQ(road::attach(element.get(), page_doc), S_OK);
+        }
         com::ComPtr<IDispatch> list;
         ASSERT_EQ(page_doc.resources(1, list.put()), S_OK);
         const com::Variant held = com::Variant::from_unknown(element.get());
@@ -112,7 +114,9 @@ TEST_P(EveryElementRecord, OneTheResourcesHoldComesBackOnceInTheSamePlaces)
         ASSERT_EQ(loaded.resources(1, list.put()), S_OK);
         com::ComPtr<IDispatch> from_resources;
         ASSERT_EQ(as<IZResourceList>(list.get())->ItemFromID(id, from_resources.put()), S_OK);
-        if (on_page) EXPECT_EQ(as<IUnknown>(from_resources.get()), on_it[0].object) << "one element";
+        if (on_page) {
+            EXPECT_EQ(as<IUnknown>(from_resources.get()), on_it[0].object) << "one element";
+        }
         ASSERT_EQ(loaded.save_bytes(&second), S_OK);
         EXPECT_EQ(second, first);
         ASSERT_EQ(host::document::load_bytes(second.data(), second.size(), &again), S_OK);
