@@ -349,28 +349,23 @@ public:
                 if (!close_chunk(file, chunk))
                     return too_large(message, "object " + std::to_string(p.id) + " of page " +
                                                   std::to_string(p.page_index));
-            } else if (p.place & repeats_earlier) {
-                const CLSID clsid = element_classes[p.serial];
-                element_classes.push_back(clsid);
-                const std::size_t chunk = open_chunk(file, chunk_element);
-                file.u32(static_cast<std::uint32_t>(p.page_index));
-                file.u8(p.place);
-                file.i32(p.id);
-                file.guid(clsid);
-                file.u32(4);
-                file.u32(p.serial);
-                close_chunk(file, chunk);
             } else {
+                // A repeated element names the chunk that holds its record.
+                const bool repeat = p.place & repeats_earlier;
                 CLSID clsid{};
-                HRESULT hr = scratch ? S_OK : com::create_memory_stream(scratch.put());
-                if (SUCCEEDED(hr) && !scratch_bytes.stream &&
-                    !com::open_memory_window(scratch.get(), &scratch_bytes))
-                    hr = E_UNEXPECTED;
-                if (SUCCEEDED(hr)) hr = save_into(p.object, &clsid, scratch.get());
-                if (FAILED(hr)) {
-                    *message = "object " + std::to_string(p.id) + " of page " +
-                               std::to_string(p.page_index) + " " + save_failure(p.object, hr);
-                    return hr;
+                if (repeat) {
+                    clsid = element_classes[p.serial];
+                } else {
+                    HRESULT hr = scratch ? S_OK : com::create_memory_stream(scratch.put());
+                    if (SUCCEEDED(hr) && !scratch_bytes.stream &&
+                        !com::open_memory_window(scratch.get(), &scratch_bytes))
+                        hr = E_UNEXPECTED;
+                    if (SUCCEEDED(hr)) hr = save_into(p.object, &clsid, scratch.get());
+                    if (FAILED(hr)) {
+                        *message = "object " + std::to_string(p.id) + " of page " +
+                                   std::to_string(p.page_index) + " " + save_failure(p.object, hr);
+                        return hr;
+                    }
                 }
                 element_classes.push_back(clsid);
                 const std::size_t chunk = open_chunk(file, chunk_element);
@@ -378,9 +373,14 @@ public:
                 file.u8(p.place);
                 file.i32(p.id);
                 file.guid(clsid);
-                // A record too long for its count makes the chunk too long as well.
-                file.u32(static_cast<std::uint32_t>(*scratch_bytes.size));
-                file.raw(*scratch_bytes.data, *scratch_bytes.size);
+                if (repeat) {
+                    file.u32(4);
+                    file.u32(p.serial);
+                } else {
+                    // A record too long for its count makes the chunk too long as well.
+                    file.u32(static_cast<std::uint32_t>(*scratch_bytes.size));
+                    file.raw(*scratch_bytes.data, *scratch_bytes.size);
+                }
                 if (!close_chunk(file, chunk))
                     return too_large(message, "object " + std::to_string(p.id) + " of page " +
                                                   std::to_string(p.page_index));
