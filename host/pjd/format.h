@@ -37,8 +37,8 @@ enum element_flags : std::uint8_t {
     in_resources = 4,       // in the resource list under its id
     kept_in_resources = 8,  // kept by the resource list without an id
     // The object of an earlier element chunk, listed here as well: the record is that chunk's
-    // index among the element chunks (u32) and the class id is the earlier chunk's. Without
-    // it, an element in two lists would come back as two elements.
+    // index (u32) among the element chunks that hold a record, and the class id is that
+    // chunk's. Without it, an element in two lists would come back as two elements.
     repeats_earlier = 16,
 };
 

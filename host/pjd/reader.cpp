@@ -39,7 +39,7 @@ struct parsed_item {
     LONG kind;        // host objects
     bool attached;    // host objects
     CLSID clsid;      // elements
-    std::uint32_t repeats;  // an element listed again: the element chunk it repeats
+    std::uint32_t repeats;  // an element listed again: the record it repeats
     // The record, within the file's bytes, which outlive the load.
     const BYTE* record;
     std::uint32_t record_size;
@@ -187,8 +187,9 @@ public:
                     if (item.repeats >= element_classes_.size() ||
                         !(element_classes_[item.repeats] == item.clsid))
                         return fail(message, at(offset) + "element chunk repeats no earlier one");
+                } else if (item.element) {
+                    element_classes_.push_back(item.clsid);
                 }
-                if (item.element) element_classes_.push_back(item.clsid);
                 out->items.push_back(std::move(item));
             } else if (type == chunk_makers) {
                 if (out->pages.size() != pages || !out->document_objects.empty())
@@ -264,7 +265,7 @@ private:
     }
 
     std::uint32_t object_serial_ = 0;
-    std::vector<CLSID> element_classes_;  // by element chunk
+    std::vector<CLSID> element_classes_;  // of the element chunks that hold a record
 };
 
 class serial_table final : public ref_lookup {
@@ -433,9 +434,12 @@ HRESULT build(const parsed_file& f, bool pages_only, document_object* doc, std::
     class_factories classes;
     std::vector<com::ComPtr<IUnknown>> elements;
     std::vector<page*> element_pages;
-    std::vector<com::ComPtr<IUnknown>> by_chunk;  // every element chunk's element
-    std::vector<bool> to_attach;  // by the element chunk that made the element
-    to_attach.resize(f.items.size());
+    // Each element made from a record, and whether it waits to be attached.
+    struct made_element {
+        com::ComPtr<IUnknown> object;
+        bool queued;
+    };
+    std::vector<made_element> made;
     serial = 0;
     for (const parsed_item& item : f.items) {
         page* p = page_of(item.page_index);
@@ -459,10 +463,9 @@ HRESULT build(const parsed_file& f, bool pages_only, document_object* doc, std::
         com::ComPtr<IUnknown> element;
         HRESULT hr = S_OK;
         if (item.place & repeats_earlier)
-            element = by_chunk[item.repeats];
+            element = made[item.repeats].object;
         else
             hr = load_persisted(classes, item.clsid, item.record, item.record_size, records.get(), &element);
-        if (SUCCEEDED(hr)) by_chunk.push_back(element);
         if (FAILED(hr)) {
             *message = "element " + std::to_string(item.id) + " of page " +
                        std::to_string(item.page_index) + " (class " + guid_text(item.clsid) +
@@ -476,6 +479,7 @@ HRESULT build(const parsed_file& f, bool pages_only, document_object* doc, std::
         else if (item.place & kept_in_resources)
             hr = p->resources().keep(element.get(), placement::resources_unlisted);
         if (FAILED(hr)) return not_listed(hr, item.id);
+        if (!(item.place & repeats_earlier)) made.push_back({element, false});
         if (item.place & known_element) {
             com::ComPtr<IZElement> as_element;
             element->QueryInterface(IZElement::iid, as_element.put_void());
@@ -487,11 +491,9 @@ HRESULT build(const parsed_file& f, bool pages_only, document_object* doc, std::
         // holds was never attached, and attaching it would add it to the page objects, so that
         // every save and reload would make one more of it. An element is attached once.
         if (!(item.place & (in_page_objects | known_element))) continue;
-        const std::uint32_t chunk = item.place & repeats_earlier
-                                        ? item.repeats
-                                        : static_cast<std::uint32_t>(by_chunk.size() - 1);
-        if (to_attach[chunk]) continue;
-        to_attach[chunk] = true;
+        bool& queued = made[item.place & repeats_earlier ? item.repeats : made.size() - 1].queued;
+        if (queued) continue;
+        queued = true;
         elements.push_back(std::move(element));
         element_pages.push_back(p);
     }

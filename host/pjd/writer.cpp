@@ -190,20 +190,21 @@ struct planned {
     enum { host, element } what;
     IUnknown* object;  // held by its list or by the object that refers to it
     host_object* h;         // host objects
-    std::uint32_t serial;   // host objects; for a repeated element, the chunk it repeats
+    std::uint32_t serial;   // host objects; for a repeated element, the record it repeats
     LONG page_index;
     LONG id;
     BYTE place;  // placement for host objects, element_flags for elements
 };
 
-// The serial numbers of the host objects a save holds, by object: open addressing over a
-// power-of-two table, so that planning makes no allocation per object.
+// Serial numbers by object, from 1 in the order given (the host objects a save holds; the
+// elements whose chunks hold a record): open addressing over a power-of-two table, so that
+// planning makes no allocation per object.
 class serial_map {
 public:
     void reserve(std::size_t count) { rehash(count); }
 
     // The serial of `h`; 0 when it has none.
-    std::uint32_t find(const host_object* h) const noexcept
+    std::uint32_t find(const void* h) const noexcept
     {
         if (slots_.empty()) return 0;
         for (std::size_t i = start(h);; i = (i + 1) & mask_) {
@@ -212,7 +213,7 @@ public:
         }
     }
     // Gives `h` the next serial and returns it; 0 when it has one already.
-    std::uint32_t add(const host_object* h)
+    std::uint32_t add(const void* h)
     {
         if (2 * (count_ + 1) > slots_.size()) rehash(count_ + 1);
         std::size_t i = start(h);
@@ -224,10 +225,10 @@ public:
 
 private:
     struct slot {
-        const host_object* key;
+        const void* key;
         std::uint32_t serial;
     };
-    std::size_t start(const host_object* h) const noexcept
+    std::size_t start(const void* h) const noexcept
     {
         const auto bits = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(h));
         return static_cast<std::size_t>((bits >> 4) * 0x9E3779B97F4A7C15ull >> 20) & mask_;
@@ -334,7 +335,7 @@ public:
                 return too_large(message, "page " + std::to_string(page_number));
         }
 
-        std::vector<CLSID> element_classes;  // by element chunk
+        std::vector<CLSID> element_classes;  // of the element chunks that hold a record
         for (const planned& p : plan_) {
             if (p.what == planned::host) {
                 const std::size_t chunk = open_chunk(file, chunk_object);
@@ -367,7 +368,7 @@ public:
                         return hr;
                     }
                 }
-                element_classes.push_back(clsid);
+                if (!repeat) element_classes.push_back(clsid);
                 const std::size_t chunk = open_chunk(file, chunk_element);
                 file.u32(static_cast<std::uint32_t>(p.page_index));
                 file.u8(p.place);
@@ -461,8 +462,8 @@ private:
             std::sort(known.begin(), known.end());
             auto plan_element = [&](IUnknown* object, LONG page, LONG id, BYTE where) {
                 const bool is_known = std::binary_search(known.begin(), known.end(), object);
-                const auto flags = static_cast<BYTE>(where | (is_known ? known_element : 0));
-                plan_.push_back({planned::element, object, nullptr, 0, page, id, flags});
+                plan_element_chunk(object, page, id,
+                                   static_cast<BYTE>(where | (is_known ? known_element : 0)));
                 listed.push_back(object);
             };
             for (const list_entry& e : p.objects().entries()) {
@@ -496,12 +497,9 @@ private:
                 IUnknown* const identity = identities[j];
                 const bool in_list =
                     identity && std::binary_search(listed.begin(), listed.end(), identity);
-                if (!in_list)
-                    plan_.push_back({planned::element, identity ? identity : e, nullptr, 0,
-                                     index, 0, known_element});
+                if (!in_list) plan_element_chunk(identity ? identity : e, index, 0, known_element);
             }
         }
-        mark_repeated_elements();
         // Objects reached only through another object's properties come along, unlisted.
         std::vector<IUnknown*> refs;
         for (std::size_t i = 0; i < plan_.size(); ++i) {
@@ -518,35 +516,21 @@ private:
     }
 
     // An element in two lists, or known to two pages, is saved with its first chunk; the later
-    // ones name that chunk, so that a reload makes one element again.
-    void mark_repeated_elements()
+    // ones name that chunk's record, so that a reload makes one element again.
+    void plan_element_chunk(IUnknown* object, LONG page, LONG id, BYTE flags)
     {
-        struct keyed {
-            IUnknown* object;
-            std::uint32_t chunk;  // among the element chunks
-            std::size_t plan;
-        };
-        std::vector<keyed> elements;
-        std::uint32_t chunk = 0;
-        for (std::size_t i = 0; i < plan_.size(); ++i)
-            if (plan_[i].what == planned::element) elements.push_back({plan_[i].object, chunk++, i});
-        std::stable_sort(elements.begin(), elements.end(),
-                         [](const keyed& a, const keyed& b) { return a.object < b.object; });
-        std::size_t first = 0;  // of the run of chunks for one object
-        for (std::size_t i = 1; i < elements.size(); ++i) {
-            if (elements[i].object != elements[first].object) {
-                first = i;
-                continue;
-            }
-            planned& p = plan_[elements[i].plan];
-            p.place = static_cast<BYTE>(p.place | repeats_earlier);
-            p.serial = elements[first].chunk;
+        std::uint32_t record = 0;
+        if (element_records_.add(object) == 0) {
+            flags = static_cast<BYTE>(flags | repeats_earlier);
+            record = element_records_.find(object) - 1;
         }
+        plan_.push_back({planned::element, object, nullptr, record, page, id, flags});
     }
 
     document_object* doc_;
     std::vector<planned> plan_;
     serial_map serials_;
+    serial_map element_records_;  // the elements whose chunks hold their records
 };
 
 }  // namespace
