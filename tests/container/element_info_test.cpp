@@ -1,6 +1,8 @@
 // The element info record: filling it from an element, its properties, and its stream record
 // byte for byte, intact and damaged: newer versions, truncation at every byte, bad string
 // counts and streams that fail on any call, each with its result code.
+#include <algorithm>
+
 #include "platform/com/fault_switch.h"
 #include "tests/container/support.h"
 
@@ -179,17 +181,6 @@ TEST_F(ElementInfo, VersionsZeroAndOneLoadTheSameFieldsAndSaveVersionOne)
 const info_fields sample{.page_id = 2, .element_id = 3, .description = u"abc", .type = 4,
                          .left = 5, .top = 6, .right = 7, .bottom = 8, .inclination = 9};
 
-TEST_F(ElementInfo, NewerVersionIsRefusedBeforeAnyFieldIsRead)
-{
-    auto info = new_info();
-    info->put_ElementID(41);
-    auto s = stream_of(info_record(sample, 2));
-    EXPECT_EQ(query<IPersistStreamInit>(info.get())->Load(s.get()), E_UNEXPECTED);
-    EXPECT_EQ(position_in(s.get()), 4u);
-    EXPECT_EQ(element_id_of(info.get()), 41);
-    EXPECT_TRUE(is_dirty(info.get())) << "a refused load does not clear the flag";
-}
-
 TEST_F(ElementInfo, TruncationAtEveryByteFailsAndKeepsWhatWasRead)
 {
     const bytes whole = info_record(sample);
@@ -207,40 +198,38 @@ TEST_F(ElementInfo, TruncationAtEveryByteFailsAndKeepsWhatWasRead)
     }
 }
 
-// The string reader's own cases are in the record tests; here one bad count reaches the caller.
-TEST_F(ElementInfo, ABadStringCountEndsTheLoadWithItsCode)
-{
-    bytes b = info_record(sample);
-    b[12] = 0xFF, b[13] = 0xFF, b[14] = 0xFF, b[15] = 0xFF;
-    auto info = new_info();
-    auto s = stream_of(b);
-    EXPECT_EQ(query<IPersistStreamInit>(info.get())->Load(s.get()), E_ACCESSDENIED);
-    EXPECT_EQ(position_in(s.get()), 12u) << "rewound to the count";
-    com::Bstr text(u"x");
-    info->get_Description(text.put());
-    EXPECT_TRUE(text.is_null());
-}
-
-// A whole-length record from memory that is damaged at its description, or whose description
-// cannot be allocated, stops where the field-by-field load does: back at the count, the ids
-// read, the description null.
-TEST_F(ElementInfo, AWholeRecordBadAtItsDescriptionStopsAtTheCount)
+// A damaged record, or one whose description cannot be allocated, stops the load with its
+// code: a newer version right after the version word, before any field; a bad description
+// count, a non-zero terminator or a failed allocation back at the count, with the ids read
+// and the description null. (The string reader's own cases are in the record tests.)
+TEST_F(ElementInfo, ADamagedRecordStopsTheLoadWhereItIsDamaged)
 {
     struct damage {
-        std::size_t at;
-        BYTE value;
-        bool fail_allocation;
+        const char* name;
+        ULONG version = 1;
+        std::size_t at = 0;
+        std::vector<BYTE> value;  // written from `at` on
+        bool fail_allocation = false;
         HRESULT expected;
+        ULONGLONG stop = 12;
+        LONG element_id = 3;
     };
-    const damage cases[] = {{12, 1, false, E_FAIL},     // a count of 1
-                            {22, 1, false, E_FAIL},     // a non-zero terminator
-                            {15, 0x10, false, E_ACCESSDENIED},
-                            {0, 1, true, E_OUTOFMEMORY}};
+    const damage cases[] = {
+        {.name = "newer version", .version = 2, .expected = E_UNEXPECTED, .stop = 4,
+         .element_id = 41},
+        {.name = "count of -1", .at = 12, .value = {0xFF, 0xFF, 0xFF, 0xFF},
+         .expected = E_ACCESSDENIED},
+        {.name = "count of 1", .at = 12, .value = {1}, .expected = E_FAIL},
+        {.name = "non-zero terminator", .at = 22, .value = {1}, .expected = E_FAIL},
+        {.name = "count too large", .at = 15, .value = {0x10}, .expected = E_ACCESSDENIED},
+        {.name = "no memory", .fail_allocation = true, .expected = E_OUTOFMEMORY},
+    };
     for (const damage& d : cases) {
-        SCOPED_TRACE(d.at);
-        bytes b = info_record(sample);
-        if (!d.fail_allocation) b[d.at] = d.value;
+        SCOPED_TRACE(d.name);
+        bytes b = info_record(sample, d.version);
+        std::copy(d.value.begin(), d.value.end(), b.begin() + static_cast<std::ptrdiff_t>(d.at));
         auto info = new_info();
+        info->put_ElementID(41);
         auto s = stream_of(b);
         HRESULT hr = S_OK;
         {
@@ -248,11 +237,15 @@ TEST_F(ElementInfo, AWholeRecordBadAtItsDescriptionStopsAtTheCount)
             hr = query<IPersistStreamInit>(info.get())->Load(s.get());
         }
         EXPECT_EQ(hr, d.expected);
-        EXPECT_EQ(position_in(s.get()), 12u);
-        EXPECT_EQ(element_id_of(info.get()), 3);
+        EXPECT_EQ(position_in(s.get()), d.stop) << "rewound to the field that stopped it";
+        EXPECT_EQ(element_id_of(info.get()), d.element_id);
+        EXPECT_TRUE(is_dirty(info.get())) << "a refused load does not clear the flag";
         com::Bstr text(u"x");
         info->get_Description(text.put());
-        EXPECT_TRUE(text.is_null());
+        if (d.stop == 4)
+            EXPECT_EQ(text.view(), u"") << "nothing was read";
+        else
+            EXPECT_TRUE(text.is_null());
     }
 }
 
