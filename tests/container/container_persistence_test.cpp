@@ -100,16 +100,6 @@ TEST_F(ContainerStream, LoadedRecordsHeldElsewhereOutliveTheirContainer)
     EXPECT_EQ(ids, (std::vector<LONG>{1, 64, 65, 200}));
 }
 
-TEST_F(ContainerStream, NewerVersionLeavesTheContainerUnchanged)
-{
-    auto c = new_container();
-    auto e = element_at(1, 1, 2, 2);
-    c->AddElement(8, 8, e->base());
-    EXPECT_EQ(load(c.get(), container_record({first}, 1, 3)), E_UNEXPECTED);
-    EXPECT_EQ(ids_in_order(c.get()), (std::vector<LONG>{8}));
-    EXPECT_TRUE(is_dirty(c.get()));
-}
-
 TEST_F(ContainerStream, VersionZeroAndNegativeCountsLoad)
 {
     auto c = new_container();
@@ -124,28 +114,40 @@ TEST_F(ContainerStream, VersionZeroAndNegativeCountsLoad)
     EXPECT_EQ(saved(c.get()), container_record({}, 12));
 }
 
-TEST_F(ContainerStream, CountLargerThanTheStreamFailsKeepingTheRecordsRead)
+// A stream the container refuses: a newer version leaves it unchanged; a count larger than the
+// stream, a damaged record string or a newer record keeps the records read before the fault.
+TEST_F(ContainerStream, DamagedStreamsFailWithTheirCodeKeepingWhatWasRead)
 {
-    bytes b = container_record({first, second}, 1);
-    b[4] = 0xFF, b[5] = 0xFF, b[6] = 0xFF, b[7] = 0x7F;
-    auto c = new_container();
-    EXPECT_EQ(load(c.get(), b), E_FAIL) << "the number reads as a version, then the stream ends";
-    EXPECT_EQ(ids_in_order(c.get()), (std::vector<LONG>{20, 50}));
-}
-
-TEST_F(ContainerStream, DamagedRecordStringEndsLoadWithItsCode)
-{
-    bytes b = container_record({first, second}, 4);
-    // The first record's description count sits after version, count and the record's
-    // version, page id and element id.
-    b[8 + 12] = 0x01, b[8 + 13] = 0x00, b[8 + 14] = 0x20, b[8 + 15] = 0x00;
-    auto c = new_container();
-    EXPECT_EQ(load(c.get(), b), E_ACCESSDENIED);
-    EXPECT_EQ(count_of(c.get()), 0) << "the damaged record is not filed";
-    bytes newer = container_record({first, second}, 4);
-    newer[8 + 42] = 2;  // the second record's version
-    EXPECT_EQ(load(c.get(), newer), E_UNEXPECTED);
-    EXPECT_EQ(ids_in_order(c.get()), (std::vector<LONG>{20}));
+    struct damage {
+        const char* name;
+        bytes stream;
+        std::size_t at = 0;
+        bytes value;  // written from `at` on
+        HRESULT expected;
+        std::vector<LONG> ids;
+    };
+    const damage cases[] = {
+        {"newer container", container_record({first}, 1, 3), 0, {}, E_UNEXPECTED, {8}},
+        // The number then reads as a version, and the stream ends.
+        {"count too large", container_record({first, second}, 1), 4, {0xFF, 0xFF, 0xFF, 0x7F},
+         E_FAIL, {20, 50}},
+        // The first record's description count sits after version, count and the record's
+        // version, page id and element id.
+        {"bad string count", container_record({first, second}, 4), 8 + 12, {1, 0, 0x20, 0},
+         E_ACCESSDENIED, {}},
+        {"newer record", container_record({first, second}, 4), 8 + 42, {2}, E_UNEXPECTED, {20}},
+    };
+    for (const damage& d : cases) {
+        SCOPED_TRACE(d.name);
+        bytes b = d.stream;
+        std::copy(d.value.begin(), d.value.end(), b.begin() + static_cast<std::ptrdiff_t>(d.at));
+        auto c = new_container();
+        auto e = element_at(1, 1, 2, 2);
+        c->AddElement(8, 8, e->base());
+        EXPECT_EQ(load(c.get(), b), d.expected);
+        EXPECT_EQ(ids_in_order(c.get()), d.ids);
+        EXPECT_TRUE(is_dirty(c.get()));
+    }
 }
 
 TEST_F(ContainerStream, TruncationAtEveryByteFailsAndLeavesAUsableContainer)
