@@ -63,7 +63,8 @@ TEST(RecordStrings, BadCountsAndTerminatorsFailAndRewindToTheCount)
     // Through the stream's calls and, as a record's Load reads it, in place.
     for (const bool direct : {false, true}) {
         for (const damaged& c : cases) {
-            SCOPED_TRACE(direct);
+            SCOPED_TRACE(testing::Message() << (direct ? "in place" : "through the stream")
+                                            << ", row " << &c - cases);
             bytes record = {0xEE, 0xEE};  // something before the count, to see where it rewinds
             record.insert(record.end(), c.record.begin(), c.record.end());
             com::ComPtr<IStream> s = stream_of(record);
