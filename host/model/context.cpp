@@ -1,9 +1,43 @@
 // Journal names of objects that are not host objects, and of host objects behind any pointer.
 #include "host/model/context.h"
 
+#include <algorithm>
+
 #include "host/kinds/host_object.h"
 
 namespace host {
+
+void page_numbers::insert(LONG number)
+{
+    if (first_ == 0) {
+        first_ = number;
+    } else if (number < first_) {
+        more_.insert(more_.begin(), first_);
+        first_ = number;
+    } else if (number != first_) {
+        if (more_.empty() || more_.back() < number) {
+            more_.push_back(number);
+        } else {
+            const auto at = std::lower_bound(more_.begin(), more_.end(), number);
+            if (*at != number) more_.insert(at, number);
+        }
+    }
+}
+
+void page_numbers::erase(LONG number) noexcept
+{
+    if (number == first_) {
+        if (more_.empty()) {
+            first_ = 0;
+        } else {
+            first_ = more_.front();
+            more_.erase(more_.begin());
+        }
+        return;
+    }
+    const auto at = std::lower_bound(more_.begin(), more_.end(), number);
+    if (at != more_.end() && *at == number) more_.erase(at);
+}
 
 std::string context::name_of(IUnknown* object) const
 {

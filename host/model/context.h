@@ -31,6 +31,32 @@ protected:
     ~name_source() = default;
 };
 
+// Page numbers ascending, each once (page numbers start at 1). Nearly every id is listed on
+// one page only: that page is kept in place, and only a second one makes a vector, so noting
+// an id costs its map node and nothing more. Pages are filled in page order, so a number is
+// mostly appended.
+class page_numbers {
+public:
+    bool empty() const noexcept { return first_ == 0; }
+    // Throws std::bad_alloc when the vector cannot grow; nothing changed then.
+    void insert(LONG number);
+    void erase(LONG number) noexcept;
+    // Calls `visit(number)` in ascending order until it returns true; says whether one did.
+    template <typename F>
+    bool any_of(F&& visit) const
+    {
+        if (first_ == 0) return false;
+        if (visit(first_)) return true;
+        for (LONG n : more_)
+            if (visit(n)) return true;
+        return false;
+    }
+
+private:
+    LONG first_ = 0;          // the lowest, 0 when there is none
+    std::vector<LONG> more_;  // the others, ascending
+};
+
 struct context {
     host::journal log;
     LONG next_serial = 1;
@@ -56,9 +82,7 @@ struct context {
     // so that the document's LookUp goes to the first such page at once. Not `complete` once
     // an entry could not be noted for want of memory: LookUp then searches every page.
     struct id_holders {
-        // Page numbers ascending, each once: pages are filled in page order, so a number
-        // is mostly appended, and a vector costs no node per page.
-        std::unordered_map<LONG, std::vector<LONG>> pages;
+        std::unordered_map<LONG, page_numbers> pages;
         bool complete = true;
     };
     id_holders holders[2];

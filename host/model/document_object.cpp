@@ -167,10 +167,11 @@ HRESULT document_object::LookUp(LONG id, IDispatch** object) noexcept
             // The pages that list the id, in page order.
             const auto it = holders.pages.find(wanted);
             if (it == holders.pages.end()) continue;
-            for (LONG number : it->second)
-                if (static_cast<std::size_t>(number) <= pages_.size() &&
-                    found_on(*pages_[static_cast<std::size_t>(number - 1)], resources))
-                    return rec(S_OK, ref(*object));
+            if (it->second.any_of([&](LONG number) {
+                    return static_cast<std::size_t>(number) <= pages_.size() &&
+                           found_on(*pages_[static_cast<std::size_t>(number - 1)], resources);
+                }))
+                return rec(S_OK, ref(*object));
             continue;
         }
         for (const auto& p : pages_)

@@ -162,13 +162,7 @@ void list_core::note_listed(context& ctx, LONG id) noexcept
     context::id_holders& holders = ctx.holders[which_];
     if (!holders.complete) return;
     try {
-        std::vector<LONG>& numbers = holders.pages[id];
-        if (numbers.empty() || numbers.back() < owner_) {
-            numbers.push_back(owner_);
-        } else {
-            const auto at = std::lower_bound(numbers.begin(), numbers.end(), owner_);
-            if (*at != owner_) numbers.insert(at, owner_);
-        }
+        holders.pages[id].insert(owner_);
     } catch (const std::bad_alloc&) {
         holders.complete = false;
         holders.pages.clear();
@@ -181,10 +175,8 @@ void list_core::note_unlisted(context& ctx, LONG id) noexcept
     context::id_holders& holders = ctx.holders[which_];
     const auto it = holders.pages.find(id);
     if (it == holders.pages.end()) return;
-    std::vector<LONG>& numbers = it->second;
-    const auto at = std::lower_bound(numbers.begin(), numbers.end(), owner_);
-    if (at != numbers.end() && *at == owner_) numbers.erase(at);
-    if (numbers.empty()) holders.pages.erase(it);
+    it->second.erase(owner_);
+    if (it->second.empty()) holders.pages.erase(it);
 }
 
 

@@ -77,6 +77,14 @@ TEST(LookUp, FindsTheFirstPageListingTheIdAsObjectsComeAndGo)
         ASSERT_EQ(pages[static_cast<std::size_t>(n - 1)].objects->Remove(6), S_OK);
     }
     check({{6, false, 201}, {-6, true, 9}});
+    // A page before every page that lists an id comes first once it lists the id too, and
+    // the later page again once it lets the id go. Pages 6 and 13 have both given ids 1 … 7.
+    place<IDispatch>(pages[12].objects.get(), zeKindShape);
+    check({{8, false, 13}});
+    place<IDispatch>(pages[5].objects.get(), zeKindShape);
+    check({{8, false, 6}});
+    ASSERT_EQ(pages[5].objects->Remove(8), S_OK);
+    check({{8, false, 13}});
 }
 
 }  // namespace
