@@ -1,4 +1,5 @@
-// Journal names of objects that are not host objects, and of host objects behind any pointer.
+// Journal names of objects that are not host objects, and of host objects behind any pointer;
+// the page numbers the document keeps for each listed id.
 #include "host/model/context.h"
 
 #include <algorithm>
