@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <qpdf/QPDF.hh>
+
 #include "contentelements/cnt_note.h"
 #include "contentelements/cnt_stamp.h"
 #include "contentelements/zprint_objects.h"
@@ -127,8 +129,10 @@ protected:
         return pdf;
     }
 
-    // The PDF's first page placed in (300, 200)–(600, 400) of `s`.
-    void place_pdf(sheet& s, IZPdfDocument* pdf)
+    // A page of the PDF (the first unless told) placed in a rectangle of `s`, (300, 200)–(600,
+    // 400) unless told.
+    void place_pdf(sheet& s, IZPdfDocument* pdf, LONG page = 1,
+                   std::array<LONG, 4> at = {300, 200, 300, 200})
     {
         ASSERT_EQ(s.resources->AddObject(pdf), S_OK);
         LONG id = 0;
@@ -136,8 +140,8 @@ protected:
         auto placed = create<IZPlacedPdfPage>(CLSID_ZPlacedPdfPage);
         ASSERT_TRUE(placed);
         ASSERT_EQ(placed->putref_Document(pdf), S_OK);
-        ASSERT_EQ(placed->put_PageNumber(1), S_OK);
-        ASSERT_EQ(placed->SetPosition(300, 200, 300, 200), S_OK);
+        ASSERT_EQ(placed->put_PageNumber(page), S_OK);
+        ASSERT_EQ(placed->SetPosition(at[0], at[1], at[2], at[3]), S_OK);
         auto element = as<IZElement>(placed.get());
         ASSERT_TRUE(element);
         ASSERT_EQ(s.objects->AddElement(element.get()), S_OK);
@@ -278,6 +282,55 @@ TEST_F(PlacedPages, ReferencesToPagesAreLeftOutOfThePlacedCopy)
     const raster r = written(s);
     EXPECT_TRUE(colour_at(r, 450, 300, kBluePx));
     EXPECT_TRUE(colour_at(r, 150, 100, kWhitePx));
+}
+
+// Two pages of one file share a form; a second file has a form of its own under the same
+// object number. Each object of each file is written once, and the two files' objects are
+// kept apart: each square shows in its own colour, and the output holds two such forms.
+TEST_F(PlacedPages, ObjectsOfPlacedFilesAreWrittenOnceEachAndKeptApart)
+{
+    sheet s;
+    const std::string draw = "/X0 Do";
+    auto square = [](const char* colour) {
+        const std::string content = std::string(colour) + " rg 0 0 100 100 re f";
+        return "<< /Type /XObject /Subtype /Form /BBox [0 0 100 100] /Length " +
+               std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream";
+    };
+    const std::string contents =
+        "<< /Length " + std::to_string(draw.size()) + " >>\nstream\n" + draw + "\nendstream";
+    auto two = open_hand_pdf("two.pdf", {
+        "<< /Type /Catalog /Pages 2 0 R >>",
+        "<< /Type /Pages /Kids [3 0 R 6 0 R] /Count 2 /MediaBox [0 0 600 400] >>",
+        "<< /Type /Page /Parent 2 0 R /Resources << /XObject << /X0 5 0 R >> >> /Contents 4 0 R >>",
+        contents,
+        square("0 0 1"),
+        "<< /Type /Page /Parent 2 0 R /Resources << /XObject << /X0 5 0 R >> >> /Contents 4 0 R >>",
+    });
+    auto other = open_hand_pdf("other.pdf", {
+        "<< /Type /Catalog /Pages 2 0 R >>",
+        "<< /Type /Pages /Kids [3 0 R] /Count 1 /MediaBox [0 0 600 400] >>",
+        "<< /Type /Page /Parent 2 0 R /Resources << /XObject << /X0 5 0 R >> >> /Contents 4 0 R >>",
+        contents,
+        square("0 1 0"),
+    });
+    ASSERT_TRUE(two && other);
+    place_pdf(s, two.get(), 1, {0, 0, 300, 200});
+    place_pdf(s, two.get(), 2, {300, 0, 300, 200});
+    place_pdf(s, other.get(), 1, {0, 200, 300, 200});
+    const raster r = written(s);
+    EXPECT_TRUE(report.warnings.empty());
+    // Each source square lands in the lower left 50 x 50 of its half-size rectangle.
+    EXPECT_TRUE(colour_at(r, 25, 175, kBluePx));
+    EXPECT_TRUE(colour_at(r, 325, 175, kBluePx));
+    EXPECT_TRUE(colour_at(r, 25, 375, kGreenPx));
+    EXPECT_TRUE(colour_at(r, 450, 300, kWhitePx));
+
+    QPDF written_file;
+    written_file.processFile(dir.file("out.pdf").c_str());
+    int squares = 0;
+    for (QPDFObjectHandle o : written_file.getAllObjects())
+        if (o.isStream() && o.getDict().getKey("/BBox").unparse() == "[ 0 0 100 100 ]") ++squares;
+    EXPECT_EQ(squares, 2);
 }
 
 // A page of a stored document that loaded is scaled into its rectangle; one that did not load

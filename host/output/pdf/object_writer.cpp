@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <new>
 
 #include <qpdf/Buffer.hh>
 
@@ -179,21 +180,38 @@ void object_writer::expect(std::size_t bytes) noexcept
 
 int object_writer::number_of(QPDFObjectHandle object)
 {
-    const QPDFObjGen og = object.getObjGen();
-    auto known = numbers_.find(og);
+    const auto key = std::make_pair(static_cast<const QPDF*>(object.getOwningQPDF()), object.getObjGen());
+    auto known = numbers_.find(key);
     if (known != numbers_.end()) return known->second;
     const int n = reserve();
-    numbers_.emplace(og, n);
-    queued_.emplace_back(og, n);
+    numbers_.emplace(key, n);
+    queued_.emplace_back(object, n);
     return n;
+}
+
+void object_writer::write_in_place_of(QPDFObjectHandle holder, QPDFObjectHandle value)
+{
+    in_place_[holder.getObjGen()] = value;
 }
 
 void object_writer::append(std::string& text, QPDFObjectHandle object)
 {
-    if (object.isInitialized() && object.isIndirect())
-        append_ref(text, number_of(object));
-    else
+    if (!object.isInitialized() || !object.isIndirect()) {
         append_value(text, object);
+        return;
+    }
+    if (object.getOwningQPDF() == &qpdf_) {
+        if (!in_place_.empty()) {
+            if (auto it = in_place_.find(object.getObjGen()); it != in_place_.end()) {
+                append_value(text, it->second);
+                return;
+            }
+        }
+    } else if (object.isPageObject() || object.isPagesObject()) {
+        text += "null";
+        return;
+    }
+    append_ref(text, number_of(object));
 }
 
 void object_writer::append_value(std::string& text, QPDFObjectHandle object)
@@ -336,10 +354,19 @@ void object_writer::flush_packed()
 
 void object_writer::finish(int root, int info)
 {
-    // Writing one qpdf object may queue those it refers to.
+    // Writing one qpdf object may queue those it refers to. An object of a placed file that
+    // qpdf cannot read is left out (a null), as a reader leaves out what it cannot read.
     for (std::size_t i = 0; i < queued_.size(); ++i) {
-        const auto [og, number] = queued_[i];
-        write_qpdf(number, qpdf_.getObjectByObjGen(og));
+        const auto [object, number] = queued_[i];
+        try {
+            write_qpdf(number, object);
+        } catch (const std::bad_alloc&) {
+            throw;
+        } catch (const std::exception& e) {
+            if (object.getOwningQPDF() == &qpdf_) throw;
+            if (warnings_.size() < 100)
+                warnings_.push_back(std::string("an object of a placed PDF is left out: ") + e.what());
+        }
     }
     queued_.clear();
     flush_packed();

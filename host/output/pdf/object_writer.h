@@ -1,7 +1,8 @@
 // A PDF file written object by object as the objects are made: each is numbered, written, and
 // forgotten but for its offset, so that a long document never sits in memory twice. Pages,
 // their annotations and resources come as PDF text; what qpdf holds (fonts, images, placed
-// pages copied from other files) is written at the end with the numbers this file gave it.
+// pages) is written at the end with the numbers this file gave it, objects of a placed page's
+// own file straight from that file.
 // Compressed files pack the objects that are not streams into object streams and end with a
 // cross-reference stream; uncompressed ones have a classic cross-reference table.
 #pragma once
@@ -51,10 +52,16 @@ public:
     // deflated here in a compressed file unless `filtered` says it is encoded already.
     void stream(int number, std::string_view entries, std::string_view data, bool filtered);
     // The number in this file of an indirect qpdf object (given on the first ask), written by
-    // finish().
+    // finish(). The object may belong to `objects` or to an opened file that stays open until
+    // finish() has run.
     int number_of(QPDFObjectHandle object);
     // Appends a qpdf object as PDF text: indirect objects as references to their numbers here.
+    // A page or the page tree of another file is written as null: a placed page's resources
+    // may point at them, and they would drag the whole file along.
     void append(std::string& text, QPDFObjectHandle object);
+    // Where `holder` (an indirect object of `objects`) appears, `value` is written instead, in
+    // place: a value of another file given to an object of `objects` without copying it over.
+    void write_in_place_of(QPDFObjectHandle holder, QPDFObjectHandle value);
     // Writes the qpdf objects asked for (and those they reach), then the cross-reference
     // section and the trailer. Throws as qpdf does for stream data it cannot read.
     void finish(int root, int info);
@@ -100,8 +107,10 @@ private:
     bool compress_;
     deflater packer_;
     std::vector<entry> entries_{entry{}};  // object 0 is always free
-    std::map<QPDFObjGen, int> numbers_;
-    std::vector<std::pair<QPDFObjGen, int>> queued_;
+    // Numbers by the file an object belongs to and its number there.
+    std::map<std::pair<const QPDF*, QPDFObjGen>, int> numbers_;
+    std::vector<std::pair<QPDFObjectHandle, int>> queued_;
+    std::map<QPDFObjGen, QPDFObjectHandle> in_place_;
     // Objects waiting to go into the next object stream: their text and where each starts.
     std::string packed_;
     std::vector<std::pair<int, std::size_t>> packed_at_;

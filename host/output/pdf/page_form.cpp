@@ -1,13 +1,16 @@
 // A page of an opened PDF file as a form XObject of the file being written. qpdf's own helper
 // makes the form in the page's file, and making an object there first reads every object of
-// that file; this one makes it where it is wanted.
+// that file; these make it where it is wanted, copying what it uses or leaving it where it is
+// for our own writer to write from there.
 #include "host/output/pdf/page_form.h"
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include <qpdf/Pipeline.hh>
 
+#include "host/output/pdf/object_writer.h"
 #include "host/output/pdf/pdf_names.h"
 
 namespace host::pdf {
@@ -55,17 +58,16 @@ QPDFObjectHandle copied(QPDF& out, QPDFObjectHandle value, bool inline_top = fal
     return value.shallowCopy();
 }
 
-}  // namespace
-
-QPDFObjectHandle page_as_form(QPDF& out, QPDFPageObjectHelper page)
+// The form's own keys and its content; `take` gives it the page's resources, group and box.
+template <typename Take>
+QPDFObjectHandle form_of(QPDF& out, QPDFPageObjectHelper page, Take take)
 {
     QPDFObjectHandle form = out.newStream();
     QPDFObjectHandle dict = form.getDict();
     dict.replaceKey(name::Type, QPDFObjectHandle::newName(name::XObject));
     dict.replaceKey(name::Subtype, QPDFObjectHandle::newName(name::Form));
-    for (const char* key : {name::Resources, name::Group})
-        dict.replaceKey(key, copied(out, page.getAttribute(key, false), true));
-    dict.replaceKey(name::BBox, copied(out, page.getTrimBox(false), true));
+    for (const char* key : {name::Resources, name::Group}) take(dict, key, page.getAttribute(key, false));
+    take(dict, name::BBox, page.getTrimBox(false));
     form.replaceStreamData(std::make_shared<page_contents>(page), QPDFObjectHandle::newNull(),
                            QPDFObjectHandle::newNull());
     if (!page.getAttribute(name::Rotate, false).isNull() ||
@@ -73,6 +75,31 @@ QPDFObjectHandle page_as_form(QPDF& out, QPDFPageObjectHelper page)
         dict.replaceKey(name::Matrix,
                         QPDFObjectHandle::newArray(page.getMatrixForTransformations()));
     return form;
+}
+
+}  // namespace
+
+QPDFObjectHandle page_as_form(QPDF& out, QPDFPageObjectHelper page)
+{
+    return form_of(out, page, [&out](QPDFObjectHandle& dict, const char* key, QPDFObjectHandle value) {
+        dict.replaceKey(key, copied(out, value, true));
+    });
+}
+
+QPDFObjectHandle page_as_form(QPDF& out, object_writer& file, QPDFPageObjectHelper page)
+{
+    // A stand-in of `out` holds each value; `file` writes the value where the stand-in is. The
+    // box is copied (four numbers): the painter reads it to place the form.
+    return form_of(out, page, [&out, &file](QPDFObjectHandle& dict, const char* key, QPDFObjectHandle value) {
+        if (value.isNull()) return;
+        if (std::string_view(key) == name::BBox) {
+            dict.replaceKey(key, copied(out, value, true));
+            return;
+        }
+        QPDFObjectHandle holder = out.makeIndirectObject(QPDFObjectHandle::newDictionary());
+        file.write_in_place_of(holder, value);
+        dict.replaceKey(key, holder);
+    });
 }
 
 }  // namespace host::pdf

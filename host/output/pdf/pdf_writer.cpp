@@ -152,7 +152,7 @@ QPDFObjectHandle writer::foreign_page(const pdf_file& file, LONG number)
         try {
             std::vector<QPDFPageObjectHelper> pages =
                 QPDFPageDocumentHelper(*file.document()).getAllPages();
-            made = page_as_form(out_, pages[static_cast<std::size_t>(number - 1)]);
+            made = page_as_form(out_, *file_, pages[static_cast<std::size_t>(number - 1)]);
         } catch (const std::exception& e) {
             warn("page " + std::to_string(number) + " of " + file.path() +
                  " cannot be placed: " + e.what());
