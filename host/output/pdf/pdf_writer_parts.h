@@ -88,10 +88,11 @@ private:
 
 class writer {
 public:
+    // `out_` only holds the objects that qpdf makes for the file (fonts, images, forms); the
+    // file's catalog and pages are our own, so it parses no empty file of its own first.
     explicit writer(const write_options& options, write_report* report)
         : options_(options), report_(report), fonts_(out_)
     {
-        out_.emptyPDF();
     }
 
     HRESULT run(document_object* doc, std::string* bytes, std::string* message);
