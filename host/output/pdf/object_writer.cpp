@@ -7,6 +7,7 @@
 #include <cstring>
 #include <exception>
 #include <new>
+#include <utility>
 
 #include <qpdf/Buffer.hh>
 
@@ -68,33 +69,62 @@ void put_be(std::string& s, std::uint64_t v, int width)
     for (int i = width - 1; i >= 0; --i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
 }
 
+// The deflate state a thread keeps between files; ended with the thread.
+struct kept_deflate_state {
+    z_stream* z = nullptr;
+    ~kept_deflate_state()
+    {
+        if (z) deflateEnd(z);
+        delete z;
+    }
+};
+thread_local kept_deflate_state kept;
+
 }  // namespace
 
 deflater::~deflater()
 {
-    if (ok_) deflateEnd(&z_);
+    if (!z_) return;
+    if (!kept.z) {
+        kept.z = z_;
+        return;
+    }
+    deflateEnd(z_);
+    delete z_;
 }
 
 bool deflater::pack(std::string_view data, std::string* out)
 {
     if (!made_) {
         made_ = true;
-        ok_ = deflateInit(&z_, Z_DEFAULT_COMPRESSION) == Z_OK;
-    } else if (ok_ && deflateReset(&z_) != Z_OK) {
+        std::swap(z_, kept.z);
+        if (z_ && deflateReset(z_) != Z_OK) {
+            deflateEnd(z_);
+            delete z_;
+            z_ = nullptr;
+        }
+        if (!z_) {
+            z_ = new (std::nothrow) z_stream{};
+            if (z_ && deflateInit(z_, Z_DEFAULT_COMPRESSION) != Z_OK) {
+                delete z_;
+                z_ = nullptr;
+            }
+        }
+    } else if (z_ && deflateReset(z_) != Z_OK) {
         return false;
     }
-    if (!ok_ || data.size() >= 0x40000000u) return false;
+    if (!z_ || data.size() >= 0x40000000u) return false;
     const std::size_t start = out->size();
-    out->resize(start + deflateBound(&z_, static_cast<uLong>(data.size())));
-    z_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    z_.avail_in = static_cast<uInt>(data.size());
-    z_.next_out = reinterpret_cast<Bytef*>(out->data() + start);
-    z_.avail_out = static_cast<uInt>(out->size() - start);
-    if (deflate(&z_, Z_FINISH) != Z_STREAM_END) {
+    out->resize(start + deflateBound(z_, static_cast<uLong>(data.size())));
+    z_->next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    z_->avail_in = static_cast<uInt>(data.size());
+    z_->next_out = reinterpret_cast<Bytef*>(out->data() + start);
+    z_->avail_out = static_cast<uInt>(out->size() - start);
+    if (deflate(z_, Z_FINISH) != Z_STREAM_END) {
         out->resize(start);
         return false;
     }
-    out->resize(out->size() - z_.avail_out);
+    out->resize(out->size() - z_->avail_out);
     return true;
 }
 

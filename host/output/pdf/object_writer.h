@@ -21,7 +21,8 @@ namespace host::pdf {
 
 // One deflate state for every stream of a file: a fresh one per stream costs more in
 // allocation than the compression itself. It is made at the first stream packed (a quarter of a
-// megabyte): a file written plain packs none.
+// megabyte): a file written plain packs none. When the file is done, the thread keeps the state
+// for its next file, so that one writing many small files does not make and free it each time.
 class deflater {
 public:
     deflater() = default;
@@ -32,9 +33,9 @@ public:
     bool pack(std::string_view data, std::string* out);
 
 private:
-    z_stream z_{};
-    bool made_ = false;  // deflateInit tried
-    bool ok_ = false;
+    // zlib's state points back at its z_stream, which therefore stays where it was made.
+    z_stream* z_ = nullptr;
+    bool made_ = false;  // tried to have one
 };
 
 class object_writer {
