@@ -49,6 +49,9 @@ struct known_file {
 // hashing them, not remembering each one for ever.
 constexpr std::size_t kMaxKnownFiles = 4096;
 
+// What a file's key starts with, telling it from the keys of decoded pictures.
+const char kFileTag[] = "file:";
+
 }  // namespace
 
 std::string bytes_key(const std::string& tag, const void* data, std::size_t size)
@@ -56,6 +59,11 @@ std::string bytes_key(const std::string& tag, const void* data, std::size_t size
     hasher h;
     if (data) h.add(static_cast<const unsigned char*>(data), size);
     return h.key(tag);
+}
+
+std::string file_bytes_key(const void* data, std::size_t size)
+{
+    return bytes_key(kFileTag, data, size);
 }
 
 std::string file_content_key(const std::string& path)
@@ -86,7 +94,7 @@ std::string file_content_key(const std::string& path)
     const bool failed = std::ferror(file) != 0;
     std::fclose(file);
     if (failed) return {};
-    std::string key = h.key("file:");
+    std::string key = h.key(kFileTag);
     std::lock_guard<std::mutex> hold(lock);
     if (auto it = known.find(path); it != known.end()) {
         it->second.id = id;

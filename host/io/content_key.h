@@ -11,6 +11,9 @@ namespace host {
 // The key of a buffer, with `tag` in front (say, its dimensions).
 std::string bytes_key(const std::string& tag, const void* data, std::size_t size);
 
+// The key file_content_key gives a file that holds these bytes.
+std::string file_bytes_key(const void* data, std::size_t size);
+
 // The key of a regular file's bytes; empty when it cannot be read. Read again only when its
 // device, inode, size or modification time changed since the last call for the same path.
 std::string file_content_key(const std::string& path);

@@ -333,6 +333,27 @@ TEST_F(PlacedPages, ObjectsOfPlacedFilesAreWrittenOnceEachAndKeptApart)
     EXPECT_EQ(squares, 2);
 }
 
+// A file written over after it was opened and opened again: each opening shows what it read,
+// though both name the same path.
+TEST_F(PlacedPages, AFileChangedSinceItWasOpenedShowsWhatWasRead)
+{
+    sheet s;
+    const std::string path = green_pdf();
+    HRESULT hr = E_FAIL;
+    auto before = open_pdf(path, &hr);
+    ASSERT_EQ(hr, S_OK);
+    sheet blue;
+    blue.filled_rect(100, 50, 200, 150, kBlue);
+    ASSERT_EQ(write(blue, path), S_OK) << message;
+    auto after = open_pdf(path, &hr);
+    ASSERT_EQ(hr, S_OK);
+    place_pdf(s, before.get(), 1, {0, 0, 300, 200});
+    place_pdf(s, after.get(), 1, {300, 0, 300, 200});
+    const raster r = written(s);
+    EXPECT_TRUE(colour_at(r, 75, 50, kGreenPx));
+    EXPECT_TRUE(colour_at(r, 375, 50, kBluePx));
+}
+
 // A page of a stored document that loaded is scaled into its rectangle; one that did not load
 // shows a placeholder and a warning.
 TEST_F(PlacedPages, StoredDocumentPageIsScaledIntoItsRectangleOrAPlaceholder)

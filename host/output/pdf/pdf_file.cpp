@@ -17,6 +17,7 @@
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
 
+#include "host/io/content_key.h"
 #include "platform/com/regular_file.h"
 
 namespace host::pdf {
@@ -28,8 +29,9 @@ namespace {
 constexpr long kReadWholeUpTo = 16L << 20;
 
 // The bytes of `file` as qpdf's input, or null when it is large or cannot be read at once (the
-// caller then lets qpdf read the file itself). Closes `file` only when it hands back bytes.
-std::shared_ptr<InputSource> read_small(const std::string& path, std::FILE* file)
+// caller then lets qpdf read the file itself); `key` gets the bytes' content key. Closes `file`
+// only when it hands back bytes.
+std::shared_ptr<InputSource> read_small(const std::string& path, std::FILE* file, std::string* key)
 {
     if (std::fseek(file, 0, SEEK_END) != 0) return nullptr;
     const long size = std::ftell(file);
@@ -39,6 +41,7 @@ std::shared_ptr<InputSource> read_small(const std::string& path, std::FILE* file
         const std::size_t n =
             size == 0 ? 0 : std::fread(buffer->getBuffer(), 1, buffer->getSize(), file);
         if (n != buffer->getSize() || std::fgetc(file) != EOF) return nullptr;
+        *key = file_bytes_key(buffer->getBuffer(), buffer->getSize());
         auto source = std::make_shared<BufferInputSource>(path, buffer.get(), true);
         buffer.release();
         std::fclose(file);
@@ -57,6 +60,7 @@ void pdf_file::close() noexcept
 {
     pdf_.reset();
     sizes_.clear();
+    content_key_.clear();
 }
 
 HRESULT pdf_file::open(const std::string& path, const std::string& password,
@@ -87,9 +91,11 @@ HRESULT pdf_file::open(const std::string& path, const std::string& password,
                             (error == EISDIR || error == ESPIPE ? "not a file" : std::strerror(error)));
         }
         const char* const secret = password.empty() ? nullptr : password.c_str();
-        if (std::shared_ptr<InputSource> bytes = read_small(path, file)) {
+        std::string key;
+        if (std::shared_ptr<InputSource> bytes = read_small(path, file, &key)) {
             pdf->processInputSource(bytes, secret);
         } else {
+            key = file_content_key(path);
             std::rewind(file);
             pdf->processFile(path.c_str(), file, true, secret);
         }
@@ -110,6 +116,7 @@ HRESULT pdf_file::open(const std::string& path, const std::string& password,
         }
         pdf_ = std::move(pdf);
         sizes_ = std::move(sizes);
+        content_key_ = std::move(key);
         return S_OK;
     } catch (const QPDFExc& e) {
         if (e.getErrorCode() == qpdf_e_password)

@@ -30,6 +30,10 @@ public:
     // False for a number outside 1..page_count().
     bool page_size(LONG number, double* width, double* height) const noexcept;
     const std::string& path() const noexcept { return path_; }
+    // What tells the bytes opened apart from others (host/io/content_key.h): taken when the file
+    // was opened, so that a file changed on disk since is not taken for what was read then.
+    // Empty when the bytes could not be hashed.
+    const std::string& content_key() const noexcept { return content_key_; }
 
     // For the PDF writer, which copies pages out of it.
     QPDF* document() const noexcept { return pdf_.get(); }
@@ -41,6 +45,7 @@ private:
     std::shared_ptr<QPDF> pdf_;
     std::vector<size> sizes_;
     std::string path_;
+    std::string content_key_;
 };
 
 }  // namespace host::pdf

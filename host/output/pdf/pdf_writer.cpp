@@ -137,7 +137,7 @@ QPDFObjectHandle writer::foreign_page(const pdf_file& file, LONG number)
     auto known = foreign_.find(key);
     if (known != foreign_.end()) return known->second;
     // The same page of the same bytes, opened by many placed pages, is copied once.
-    std::string content = file_content_key(file.path());
+    std::string content = file.content_key();
     if (!content.empty()) {
         content += "#" + std::to_string(number);
         if (auto same = by_content_.find(content); same != by_content_.end()) {
