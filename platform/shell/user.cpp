@@ -1,4 +1,4 @@
-// The user name from the password database, or the test override.
+// The user name from the password database (kept once read), or the test override.
 #include "platform/shell/user.h"
 
 #include <pwd.h>
@@ -23,12 +23,27 @@ std::u16string user_name()
         std::lock_guard<std::mutex> hold(override_lock);
         if (name_override) return *name_override;
     }
+    // The database's answer is kept for the user id it was asked for: asking means reading and
+    // parsing the password file, which a PDF writer asks for every file it writes.
+    static std::mutex known_lock;
+    static uid_t known_uid = 0;
+    static std::u16string known_name;  // empty: not asked yet
+    const uid_t uid = geteuid();
+    {
+        std::lock_guard<std::mutex> hold(known_lock);
+        if (!known_name.empty() && known_uid == uid) return known_name;
+    }
     std::vector<char> scratch(16384);
     passwd entry;
     passwd* found = nullptr;
-    if (getpwuid_r(geteuid(), &entry, scratch.data(), scratch.size(), &found) == 0 && found &&
-        found->pw_name && *found->pw_name)
-        return shell::utf8_to_utf16(found->pw_name);
+    if (getpwuid_r(uid, &entry, scratch.data(), scratch.size(), &found) == 0 && found &&
+        found->pw_name && *found->pw_name) {
+        std::u16string name = shell::utf8_to_utf16(found->pw_name);
+        std::lock_guard<std::mutex> hold(known_lock);
+        known_uid = uid;
+        known_name = name;
+        return name;
+    }
     for (const char* variable : {"USER", "LOGNAME"}) {
         const char* value = std::getenv(variable);
         if (value && *value) return shell::utf8_to_utf16(value);
