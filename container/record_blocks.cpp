@@ -9,16 +9,16 @@
 namespace cnt {
 namespace {
 
-// A stand-alone record, as com::object makes, whose memory belongs to its block.
+// A stand-alone record, as com::object makes, whose memory belongs to its block; the block
+// holds the module lock for it.
 class block_record final : public CZCntElementInfo {
 public:
     explicit block_record(record_blocks::block* home) noexcept
         : CZCntElementInfo(true), home_(home)
     {
         give_text_room(room_, sizeof room_);
-        com::module_lock();
     }
-    ~block_record() { com::module_unlock(); }
+    ~block_record() = default;
 
     HRESULT QueryInterface(REFIID riid, void** out) noexcept override
     {
@@ -39,7 +39,14 @@ constexpr std::size_t kPerBlock = 64;
 
 }  // namespace
 
+// One module lock for the block rather than one a record: a locked increment waits for the
+// record's stores to new memory, which made it the dearest step of making a record.
 struct record_blocks::block {
+    block() noexcept { com::module_lock(); }
+    ~block() { com::module_unlock(); }
+    block(const block&) = delete;
+    block& operator=(const block&) = delete;
+
     std::size_t used = 0;
     // The records alive in the block, plus one while the load may still fill it.
     std::size_t holds = 1;

@@ -1,7 +1,8 @@
 // Element info records made many at a time, for a container's load: the records of one load
 // share heap blocks instead of taking one allocation each. Each record still counts as one
-// allocation for the fault switch, holds the module lock and has its own reference count; a
-// block is freed once the load has moved past it and its last record is released, so a record
+// allocation for the fault switch and has its own reference count; a block holds the module
+// lock while it lives, so the module stays loaded while any of its records does. A block is
+// freed once the load has moved past it and its last record is released, so a record
 // kept after its container is gone keeps its block alive.
 #pragma once
 
