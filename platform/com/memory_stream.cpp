@@ -96,6 +96,7 @@ struct memory_stream_access : IUnknown {
 
     virtual HRESULT copy_bytes(std::vector<BYTE>* out) noexcept = 0;
     virtual void window(com::memory_window* out) noexcept = 0;
+    virtual HRESULT reserve(std::size_t bytes) noexcept = 0;
 };
 
 class memory_stream : public com::object_root<memory_stream, IStream, memory_stream_access> {
@@ -215,6 +216,13 @@ public:
         out->position = &position_;
     }
 
+    HRESULT reserve(std::size_t bytes) noexcept override
+    {
+        const ULONGLONG end = position_ + bytes;
+        if (end < position_ || end > com::memory_stream_limit()) return STG_E_MEDIUMFULL;
+        return store_->reserve(static_cast<std::size_t>(end));
+    }
+
 private:
     std::shared_ptr<byte_store> store_;
     ULONGLONG position_;
@@ -275,4 +283,14 @@ bool com::open_memory_window(IStream* stream, memory_window* out) noexcept
     access->window(out);
     out->stream = stream;  // the interface the caller holds, as the one it compares with
     return true;
+}
+
+HRESULT com::reserve_memory_stream(IStream* stream, std::size_t bytes) noexcept
+{
+    if (!stream) return E_INVALIDARG;
+    ComPtr<memory_stream_access> access;
+    if (HRESULT hr = stream->QueryInterface(memory_stream_access::iid, access.put_void());
+        FAILED(hr))
+        return hr;
+    return access->reserve(bytes);
 }

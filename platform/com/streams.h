@@ -47,6 +47,13 @@ ULONGLONG memory_stream_limit() noexcept;
 // E_INVALIDARG for null arguments, E_NOINTERFACE for a stream not made by create_memory_stream.
 HRESULT memory_stream_bytes(IStream* stream, std::vector<BYTE>* out) noexcept;
 
+// Room for `bytes` more bytes from a memory stream's position on, so that writing them grows
+// its memory once instead of doubling it on the way; its bytes, size and position stay as they
+// are. STG_E_MEDIUMFULL beyond memory_stream_limit(), E_OUTOFMEMORY when the heap refuses
+// (the stream unchanged either way), E_INVALIDARG for a null stream, E_NOINTERFACE for a
+// stream not made by create_memory_stream.
+HRESULT reserve_memory_stream(IStream* stream, std::size_t bytes) noexcept;
+
 // The bytes and position of a memory stream (or a clone), for code that reads or writes many
 // small values: it works on the stream's own fields, so calls through the interface in between
 // see the same bytes and position. A read or write that stays within the size and capacity

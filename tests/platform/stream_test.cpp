@@ -312,6 +312,30 @@ TEST(MemoryStream, BytesAccessorAnswersOnlyMemoryStreams)
     EXPECT_EQ(com::memory_stream_bytes(stream.get(), nullptr), E_INVALIDARG);
 }
 
+// Room made ahead changes nothing a reader sees: the bytes, size and position stay, and the
+// writes into the room give what they give without it.
+TEST(MemoryStream, ReservingRoomKeepsBytesAndPositionAndRefusesWhatCannotGrow)
+{
+    com::ComPtr<IStream> stream = stream_of("abc");
+    seek(stream.get(), 5);
+    ASSERT_EQ(com::reserve_memory_stream(stream.get(), 100000), S_OK);
+    com::memory_window window;
+    ASSERT_TRUE(com::open_memory_window(stream.get(), &window));
+    EXPECT_GE(*window.capacity, 100005u);
+    EXPECT_EQ(position(stream.get()), 5u);
+    EXPECT_EQ(bytes_of(stream.get()), "abc");
+    EXPECT_EQ(stream->Write("de", 2, nullptr), S_OK);
+    EXPECT_EQ(bytes_of(stream.get()), std::string("abc\0\0de", 7));
+
+    const auto too_big = static_cast<std::size_t>(com::memory_stream_limit());
+    EXPECT_EQ(com::reserve_memory_stream(stream.get(), too_big), STG_E_MEDIUMFULL);
+    EXPECT_EQ(bytes_of(stream.get()), std::string("abc\0\0de", 7));
+    com::ComPtr<IStream> wrapper;
+    ASSERT_EQ(com::create_fault_stream(stream.get(), {}, wrapper.put()), S_OK);
+    EXPECT_EQ(com::reserve_memory_stream(wrapper.get(), 10), E_NOINTERFACE);
+    EXPECT_EQ(com::reserve_memory_stream(nullptr, 10), E_INVALIDARG);
+}
+
 TEST(MemoryStream, CreationChecksItsArguments)
 {
     EXPECT_EQ(com::create_memory_stream(nullptr), E_POINTER);
