@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <iterator>
+#include <limits>
 #include <new>
 #include <string_view>
 
@@ -143,15 +144,19 @@ void CZCntElementContainer::close_up(page_records& page) noexcept
 
 void CZCntElementContainer::clear() noexcept
 {
-    // One walk over the records: each is let go as soon as it no longer reports back.
+    // One walk over the records: each is let go as soon as it no longer reports back. The
+    // watch's counts are zeroed at the end rather than taken down record by record, which
+    // would read every record's description once more.
     for (auto& [key, page] : pages_) {
         for (record_ref& record : page.slots) {
             if (!record) continue;
-            impl(record)->unfile();
+            impl(record)->forget_watch();
             record = nullptr;
         }
     }
     pages_.clear();
+    watch_.strays = 0;
+    watch_.record_bytes = 0;
     count_ = 0;
     changed();
 }
@@ -364,7 +369,7 @@ HRESULT CZCntElementContainer::load_fields(IStream* stream, ULONG version) noexc
         CZCntElementInfo* made = nullptr;
         RETURN_IF_FAILED(blocks.make_to_load(&made));
         record.attach(made->info_interface());
-        RETURN_IF_FAILED(impl(record)->Load(stream));
+        RETURN_IF_FAILED(impl(record)->load_record(stream));
         const LONG key = impl(record)->page_id();
         RETURN_IF_FAILED(file(key, std::move(record)));
     }
@@ -374,10 +379,14 @@ HRESULT CZCntElementContainer::load_fields(IStream* stream, ULONG version) noexc
 
 HRESULT CZCntElementContainer::save_fields(IStream* stream, BOOL clear_dirty) noexcept
 {
+    // The count, the records and the number in memory made at once: a memory stream would
+    // otherwise double its memory, and copy its bytes, a dozen times over a large index.
+    if (watch_.record_bytes <= std::numeric_limits<std::size_t>::max() - 8)
+        com::reserve_memory_stream(stream, static_cast<std::size_t>(watch_.record_bytes) + 8);
     RETURN_IF_FAILED(record::write_i32(stream, static_cast<LONG>(count_)));
     for (const auto& [key, page] : pages_)
         for (const record_ref& record : page.slots)
-            if (record) RETURN_IF_FAILED(impl(record)->Save(stream, clear_dirty));
+            if (record) RETURN_IF_FAILED(impl(record)->save_record(stream, clear_dirty));
     return record::write_i32(stream, next_field_number_);
 }
 

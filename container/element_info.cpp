@@ -21,8 +21,10 @@ CZCntElementInfo::~CZCntElementInfo()
 HRESULT CZCntElementInfo::final_construct() noexcept
 {
     if (to_load_) return S_OK;
-    description_ = SysAllocString(u"");
-    return description_ ? S_OK : E_OUTOFMEMORY;
+    BSTR empty = SysAllocString(u"");
+    if (!empty) return E_OUTOFMEMORY;
+    take_description(empty);
+    return S_OK;
 }
 
 HRESULT create_element_info(CZCntElementInfo** out) noexcept
@@ -41,12 +43,16 @@ void CZCntElementInfo::file_under(LONG key, filing_watch* watch) noexcept
     unfile();
     filed_key_ = key;
     watch_ = watch;
-    if (watch_ && page_id_ != filed_key_) ++watch_->strays;
+    if (!watch_) return;
+    if (page_id_ != filed_key_) ++watch_->strays;
+    watch_->record_bytes += saved_size();
 }
 
 void CZCntElementInfo::unfile() noexcept
 {
-    if (watch_ && page_id_ != filed_key_) --watch_->strays;
+    if (!watch_) return;
+    if (page_id_ != filed_key_) --watch_->strays;
+    watch_->record_bytes -= saved_size();
     watch_ = nullptr;
 }
 
@@ -121,7 +127,7 @@ HRESULT CZCntElementInfo::put_Description(BSTR text) noexcept
         BSTR copy = SysAllocString(text);
         if (!copy) return E_OUTOFMEMORY;
         drop_description();
-        description_ = copy;
+        take_description(copy);
     }
     dirty_ = true;
     return S_OK;
@@ -153,7 +159,7 @@ HRESULT CZCntElementInfo::SetInfo(LONG page_id, LONG element_id,
     drop_description();
     BSTR text = nullptr;
     if (SUCCEEDED(element->get_Description(&text)))
-        description_ = text;
+        take_description(text);
     else
         SysFreeString(text);
 
@@ -184,18 +190,41 @@ constexpr auto CZCntElementInfo::tail_fields() noexcept
                          record::i16(&C::inclination_));
 }
 
-void CZCntElementInfo::give_text_room(BYTE* room, std::size_t size) noexcept
+namespace {
+// The record's bytes around its description: page id, element id and the description's count
+// before it; kind, rectangle and inclination after it.
+constexpr std::size_t kHeadBytes = 12;
+constexpr std::size_t kTailBytes = 22;
+
+// Any count above the longest string a record holds: the description cannot be saved.
+constexpr ULONG kTooLong = record::max_string_bytes + 1;
+}  // namespace
+
+// What Save writes, version included, as far as a filing watch counts it.
+std::size_t CZCntElementInfo::saved_size() const noexcept
 {
-    text_room_ = room;
-    text_room_bytes_ = size;
+    return 4 + kHeadBytes + text_count_ + kTailBytes;
 }
 
 // A description in the record's room is let go with the record; any other is the heap's.
 void CZCntElementInfo::drop_description() noexcept
 {
+    if (watch_) watch_->record_bytes -= text_count_;
+    text_count_ = 0;
     if (!text_room_ || reinterpret_cast<BYTE*>(description_) != text_room_ + kTextHeader)
         SysFreeString(description_);
     description_ = nullptr;
+}
+
+// The new description after drop_description().
+void CZCntElementInfo::take_description(BSTR text) noexcept
+{
+    description_ = text;
+    if (text) {
+        const ULONG bytes = SysStringByteLen(text);
+        text_count_ = bytes > record::max_string_bytes - 2 ? kTooLong : bytes + 2;
+    }
+    if (watch_) watch_->record_bytes += text_count_;
 }
 
 // The description as SysAllocStringByteLen would make it, in the record's room when it fits
@@ -203,7 +232,7 @@ void CZCntElementInfo::drop_description() noexcept
 // it) and counted as an allocation all the same, so that the fault switch sees the same run.
 BSTR CZCntElementInfo::make_description(const BYTE* bytes, ULONG size) noexcept
 {
-    if (!text_room_ || std::size_t{size} + kTextHeader + 2 > text_room_bytes_)
+    if (!text_room_ || std::size_t{size} + kTextHeader + 2 > kTextRoom)
         return SysAllocStringByteLen(reinterpret_cast<LPCSTR>(bytes), size);
     if (com::fault::allocation_fails()) return nullptr;
     const std::uint32_t length = size;
@@ -214,13 +243,6 @@ BSTR CZCntElementInfo::make_description(const BYTE* bytes, ULONG size) noexcept
     text[size + 1] = 0;
     return reinterpret_cast<BSTR>(text);
 }
-
-namespace {
-// The record's bytes around its description: page id, element id and the description's count
-// before it; kind, rectangle and inclination after it.
-constexpr std::size_t kHeadBytes = 12;
-constexpr std::size_t kTailBytes = 22;
-}  // namespace
 
 void CZCntElementInfo::encode_tail(BYTE* at) const noexcept
 {
@@ -242,24 +264,35 @@ void CZCntElementInfo::decode_tail(const BYTE* at) noexcept
     inclination_ = static_cast<SHORT>(com::le::load16(at + 20));
 }
 
+// The bytes the record takes after its version, or 0 for a description too long to write.
+std::size_t CZCntElementInfo::encoded_size() const noexcept
+{
+    return text_count_ > record::max_string_bytes ? 0 : kHeadBytes + text_count_ + kTailBytes;
+}
+
+// The record after its version, encoded_size() bytes, as the fields write it one by one.
+void CZCntElementInfo::encode(BYTE* at, std::size_t size) const noexcept
+{
+    com::le::store32(at, static_cast<std::uint32_t>(page_id_));
+    com::le::store32(at + 4, static_cast<std::uint32_t>(element_id_));
+    const std::size_t count = size - kHeadBytes - kTailBytes;
+    com::le::store32(at + 8, static_cast<std::uint32_t>(count));
+    at += kHeadBytes;
+    if (count) {
+        if (count > 2) std::memcpy(at, description_, count - 2);
+        com::le::store16(at + count - 2, 0);
+        at += count;
+    }
+    encode_tail(at);
+}
+
 // Into a memory stream with room for the whole record, it is written in one piece: the same
 // bytes the fields would write one by one, which is what happens otherwise.
 HRESULT CZCntElementInfo::save_fields(IStream* stream) noexcept
 {
-    const ULONG text = description_ ? SysStringByteLen(description_) : 0;
-    if (text <= record::max_string_bytes - 2) {
-        const std::size_t size = kHeadBytes + (description_ ? text + 2u : 0u) + kTailBytes;
+    if (const std::size_t size = encoded_size()) {
         if (BYTE* at = record::direct_writable(stream, size)) {
-            com::le::store32(at, static_cast<std::uint32_t>(page_id_));
-            com::le::store32(at + 4, static_cast<std::uint32_t>(element_id_));
-            com::le::store32(at + 8, description_ ? text + 2 : 0);
-            at += kHeadBytes;
-            if (description_) {
-                if (text) std::memcpy(at, description_, text);
-                com::le::store16(at + text, 0);
-                at += text + 2;
-            }
-            encode_tail(at);
+            encode(at, size);
             record::direct_write_done(stream, size);
             return S_OK;
         }
@@ -268,6 +301,22 @@ HRESULT CZCntElementInfo::save_fields(IStream* stream) noexcept
     RETURN_IF_FAILED(record::write_i32(stream, element_id_));
     RETURN_IF_FAILED(record::write_string(stream, description_));
     return record::save(stream, tail_fields(), *this);
+}
+
+// Save for the container's walk over its records: the version and the record in one piece
+// where the memory stream has room, without the call through the interface.
+HRESULT CZCntElementInfo::save_record(IStream* stream, BOOL clear_dirty) noexcept
+{
+    if (const std::size_t size = encoded_size()) {
+        if (BYTE* at = record::direct_writable(stream, 4 + size)) {
+            com::le::store32(at, record_version);
+            encode(at + 4, size);
+            record::direct_write_done(stream, 4 + size);
+            if (clear_dirty) dirty_ = false;
+            return S_OK;
+        }
+    }
+    return persist_record::Save(stream, clear_dirty);
 }
 
 // A whole, well-formed record in a memory stream is decoded in place, with the one
@@ -288,18 +337,34 @@ bool CZCntElementInfo::load_in_place(IStream* stream, HRESULT* result) noexcept
     element_id_ = static_cast<LONG>(com::le::load32(at + 4));
     drop_description();
     if (count) {
-        description_ = make_description(text, count - 2);
-        if (!description_) {
+        BSTR made = make_description(text, count - 2);
+        if (!made) {
             // Where the field-by-field load stops: back at the description's count.
             record::direct_read_done(stream, 8);
             *result = E_OUTOFMEMORY;
             return true;
         }
+        take_description(made);
     }
     decode_tail(text + count);
     record::direct_read_done(stream, kHeadBytes + count + kTailBytes);
     *result = S_OK;
     return true;
+}
+
+// Load for the container's walk over its records: a version it takes, in a memory stream, is
+// read in place and the fields follow; anything else goes through Load, which gives the code.
+HRESULT CZCntElementInfo::load_record(IStream* stream) noexcept
+{
+    std::size_t available = 0;
+    const BYTE* at = record::direct_readable(stream, &available);
+    if (!at || available < 4) return persist_record::Load(stream);
+    const ULONG version = com::le::load32(at);
+    if (version > record_version) return persist_record::Load(stream);
+    record::direct_read_done(stream, 4);
+    RETURN_IF_FAILED(load_fields(stream, version));
+    dirty_ = false;
+    return S_OK;
 }
 
 // Each field takes its new value as soon as it is read, so a failure part way keeps those.
@@ -315,7 +380,9 @@ HRESULT CZCntElementInfo::load_fields(IStream* stream, ULONG) noexcept
         if (SUCCEEDED(hr)) {
             // As the string reader does first, whatever it then finds.
             drop_description();
-            hr = record::read_string(stream, &description_);
+            BSTR read = nullptr;
+            hr = record::read_string(stream, &read);
+            take_description(read);
         }
         if (SUCCEEDED(hr)) hr = record::load(stream, tail_fields(), *this);
     }

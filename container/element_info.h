@@ -44,17 +44,27 @@ public:
 
     // What a container watches of the records it files: how many of them have a PageID that
     // no longer equals the key they are filed under (while 0 a hit test may look at the key's
-    // records alone), and how often a filed record's ElementID changed (its index of element
-    // ids is then rebuilt before it is used).
+    // records alone), how often a filed record's ElementID changed (its index of element
+    // ids is then rebuilt before it is used), and how many bytes their Save writes in all (the
+    // room a save makes in a memory stream before it starts).
     struct filing_watch {
         LONG strays = 0;
         std::uint64_t renames = 0;
+        std::uint64_t record_bytes = 0;
     };
-    // The container files a record under a page id; unfile() ends the watch.
+    // The container files a record under a page id; unfile() ends the watch. A container that
+    // lets every record go at once ends each watch with forget_watch(), which leaves the counts
+    // alone, and then zeroes its strays and bytes itself.
     void file_under(LONG key, filing_watch* watch) noexcept;
     void unfile() noexcept;
+    void forget_watch() noexcept { watch_ = nullptr; }
 
     IZCntElementInfo* info_interface() noexcept { return this; }
+
+    // Save and Load for the container's own records, in one piece where they can be.
+    HRESULT save_record(IStream* stream, BOOL clear_dirty) noexcept;
+    HRESULT load_record(IStream* stream) noexcept;
+    std::size_t encoded_size() const noexcept;
 
     // A new record's description is the empty string, not null.
     HRESULT final_construct() noexcept;
@@ -64,18 +74,22 @@ protected:
     // A record loaded or filled at once: no empty description is made only to be replaced.
     explicit CZCntElementInfo(bool to_load) noexcept : to_load_(to_load) {}
     ~CZCntElementInfo();
-    // Memory beside the record, living as long as it does, where a loaded description that
-    // fits is kept instead of on the heap; kTextHeader bytes of it come before the text.
+    // kTextRoom bytes beside the record, living as long as it does, where a loaded description
+    // that fits is kept instead of on the heap; kTextHeader bytes of it come before the text.
+    static constexpr std::size_t kTextRoom = 64;
     static constexpr std::size_t kTextHeader = 8;
-    void give_text_room(BYTE* room, std::size_t size) noexcept;
+    void give_text_room(BYTE* room) noexcept { text_room_ = room; }
 
 private:
     friend class persist_record<CZCntElementInfo>;
     void set_page_id(LONG id) noexcept;
     void set_element_id(LONG id) noexcept;
     static constexpr auto tail_fields() noexcept;
+    std::size_t saved_size() const noexcept;
     void drop_description() noexcept;
+    void take_description(BSTR text) noexcept;
     BSTR make_description(const BYTE* bytes, ULONG size) noexcept;
+    void encode(BYTE* at, std::size_t size) const noexcept;
     HRESULT save_fields(IStream* stream) noexcept;
     HRESULT load_fields(IStream* stream, ULONG version) noexcept;
     bool load_in_place(IStream* stream, HRESULT* result) noexcept;
@@ -83,19 +97,20 @@ private:
     void decode_tail(const BYTE* at) noexcept;
     bool& dirty_flag() noexcept { return dirty_; }
 
+    // In an order that leaves few gaps: a load makes and a clear reads every record.
     LONG page_id_ = 0;
     LONG element_id_ = 0;
-    BSTR description_ = nullptr;
     ZeCntElementType type_ = zeCntElementTypeUnknown;
+    BSTR description_ = nullptr;
     LONG left_ = 0, top_ = 0, right_ = 0, bottom_ = 0;
+    // The description's count on the stream, kept with it so that neither a save's room nor a
+    // filing watch reads the text: 0 for null, the text's bytes + 2, or kTooLong.
+    ULONG text_count_ = 0;
     SHORT inclination_ = 0;
     bool dirty_ = false;
     bool to_load_ = false;
-
-    BYTE* text_room_ = nullptr;
-    std::size_t text_room_bytes_ = 0;
-
     LONG filed_key_ = 0;
+    BYTE* text_room_ = nullptr;
     filing_watch* watch_ = nullptr;
 };
 

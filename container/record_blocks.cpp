@@ -16,7 +16,7 @@ public:
     explicit block_record(record_blocks::block* home) noexcept
         : CZCntElementInfo(true), home_(home)
     {
-        give_text_room(room_, sizeof room_);
+        give_text_room(room_);
     }
     ~block_record() = default;
 
@@ -30,7 +30,7 @@ public:
 private:
     record_blocks::block* home_;
     // A description of up to 27 characters, as most are.
-    alignas(8) BYTE room_[64];
+    alignas(8) BYTE room_[kTextRoom];
 };
 
 // Records in a block: few enough that one kept record pins little memory, many enough that
