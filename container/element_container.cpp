@@ -33,6 +33,18 @@ HRESULT new_record(com::ComPtr<IZCntElementInfo>* out) noexcept
     return S_OK;
 }
 
+// A walk over every record asks for the record a few slots ahead: records lie apart on the
+// heap, and each would otherwise be waited for when its turn comes.
+constexpr std::size_t kAhead = 6;
+
+void prefetch(const com::ComPtr<IZCntElementInfo>& record) noexcept
+{
+    if (const auto* at = reinterpret_cast<const char*>(record.get())) {
+        __builtin_prefetch(at);
+        __builtin_prefetch(at + 64);
+    }
+}
+
 }  // namespace
 
 HRESULT create_element_container(IUnknown* outer, REFIID riid, void** ppv) noexcept
@@ -148,7 +160,10 @@ void CZCntElementContainer::clear() noexcept
     // watch's counts are zeroed at the end rather than taken down record by record, which
     // would read every record's description once more.
     for (auto& [key, page] : pages_) {
-        for (record_ref& record : page.slots) {
+        const std::size_t n = page.slots.size();
+        for (std::size_t i = 0; i < n; ++i) {
+            if (i + kAhead < n) prefetch(page.slots[i + kAhead]);
+            record_ref& record = page.slots[i];
             if (!record) continue;
             impl(record)->forget_watch();
             record = nullptr;
@@ -384,9 +399,14 @@ HRESULT CZCntElementContainer::save_fields(IStream* stream, BOOL clear_dirty) no
     if (watch_.record_bytes <= std::numeric_limits<std::size_t>::max() - 8)
         com::reserve_memory_stream(stream, static_cast<std::size_t>(watch_.record_bytes) + 8);
     RETURN_IF_FAILED(record::write_i32(stream, static_cast<LONG>(count_)));
-    for (const auto& [key, page] : pages_)
-        for (const record_ref& record : page.slots)
+    for (const auto& [key, page] : pages_) {
+        const std::size_t n = page.slots.size();
+        for (std::size_t i = 0; i < n; ++i) {
+            if (i + kAhead < n) prefetch(page.slots[i + kAhead]);
+            const record_ref& record = page.slots[i];
             if (record) RETURN_IF_FAILED(impl(record)->save_record(stream, clear_dirty));
+        }
+    }
     return record::write_i32(stream, next_field_number_);
 }
 
