@@ -319,14 +319,15 @@ HRESULT CZCntElementInfo::save_record(IStream* stream, BOOL clear_dirty) noexcep
     return persist_record::Save(stream, clear_dirty);
 }
 
-// A whole, well-formed record in a memory stream is decoded in place, with the one
-// allocation the field-by-field load makes; anything else (a record cut short, a bad count or
-// terminator) is left to that load, which then gives the same fields, position and code.
-bool CZCntElementInfo::load_in_place(IStream* stream, HRESULT* result) noexcept
+// A whole, well-formed record after its version, from `available` bytes at `at`, is decoded
+// with the one allocation the field-by-field load makes: *used is how far that load would go
+// (all of the record, or up to the description's count when the allocation fails). Anything
+// else (a record cut short, a bad count or terminator) changes nothing and gives false, and is
+// left to that load, which then gives the same fields, position and code.
+bool CZCntElementInfo::decode(const BYTE* at, std::size_t available, std::size_t* used,
+                              HRESULT* result) noexcept
 {
-    std::size_t available = 0;
-    const BYTE* at = record::direct_readable(stream, &available);
-    if (!at || available < kHeadBytes + kTailBytes) return false;
+    if (available < kHeadBytes + kTailBytes) return false;
     const ULONG count = com::le::load32(at + 8);
     if (count == 1 || count > record::max_string_bytes) return false;
     if (available < kHeadBytes + count + kTailBytes) return false;
@@ -339,32 +340,44 @@ bool CZCntElementInfo::load_in_place(IStream* stream, HRESULT* result) noexcept
     if (count) {
         BSTR made = make_description(text, count - 2);
         if (!made) {
-            // Where the field-by-field load stops: back at the description's count.
-            record::direct_read_done(stream, 8);
+            *used = 8;
             *result = E_OUTOFMEMORY;
             return true;
         }
         take_description(made);
     }
     decode_tail(text + count);
-    record::direct_read_done(stream, kHeadBytes + count + kTailBytes);
+    *used = kHeadBytes + count + kTailBytes;
     *result = S_OK;
     return true;
 }
 
-// Load for the container's walk over its records: a version it takes, in a memory stream, is
-// read in place and the fields follow; anything else goes through Load, which gives the code.
+// A whole, well-formed record in a memory stream is decoded in place.
+bool CZCntElementInfo::load_in_place(IStream* stream, HRESULT* result) noexcept
+{
+    std::size_t available = 0, used = 0;
+    const BYTE* at = record::direct_readable(stream, &available);
+    if (!at || !decode(at, available, &used, result)) return false;
+    record::direct_read_done(stream, used);
+    return true;
+}
+
+// Load for the container's walk over its records: in a memory stream, a whole, well-formed
+// record of a version this class reads is decoded in place, version and all; anything else
+// goes through Load, which gives the code.
 HRESULT CZCntElementInfo::load_record(IStream* stream) noexcept
 {
-    std::size_t available = 0;
+    std::size_t available = 0, used = 0;
     const BYTE* at = record::direct_readable(stream, &available);
-    if (!at || available < 4) return persist_record::Load(stream);
-    const ULONG version = com::le::load32(at);
-    if (version > record_version) return persist_record::Load(stream);
-    record::direct_read_done(stream, 4);
-    RETURN_IF_FAILED(load_fields(stream, version));
-    dirty_ = false;
-    return S_OK;
+    if (!at || available < 4 || com::le::load32(at) > record_version)
+        return persist_record::Load(stream);
+    const LONG element_id = element_id_;
+    HRESULT hr = S_OK;
+    if (!decode(at + 4, available - 4, &used, &hr)) return persist_record::Load(stream);
+    record::direct_read_done(stream, 4 + used);
+    if (watch_ && element_id_ != element_id) ++watch_->renames;
+    if (SUCCEEDED(hr)) dirty_ = false;
+    return hr;
 }
 
 // Each field takes its new value as soon as it is read, so a failure part way keeps those.

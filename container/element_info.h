@@ -92,6 +92,8 @@ private:
     void encode(BYTE* at, std::size_t size) const noexcept;
     HRESULT save_fields(IStream* stream) noexcept;
     HRESULT load_fields(IStream* stream, ULONG version) noexcept;
+    bool decode(const BYTE* at, std::size_t available, std::size_t* used,
+                HRESULT* result) noexcept;
     bool load_in_place(IStream* stream, HRESULT* result) noexcept;
     void encode_tail(BYTE* at) const noexcept;
     void decode_tail(const BYTE* at) noexcept;
