@@ -174,6 +174,63 @@ TEST_F(ContainerStream, TruncationAtEveryByteFailsAndLeavesAUsableContainer)
     }
 }
 
+// A memory stream's bytes are read and written in place, any other stream through its calls:
+// both must give the same code, stop at the same byte and keep the same records, for every
+// cut and every damaged byte of a stream, and save the same bytes afterwards.
+TEST_F(ContainerStream, AMemoryStreamLoadsAndSavesAsAStreamReadThroughItsCallsDoes)
+{
+    const info_fields long_text{.page_id = 3, .element_id = 30,
+                                .description = std::u16string(40, u'x'), .right = 9};
+    const info_fields empty_text{.page_id = 3, .element_id = 31, .description = u""};
+    bytes whole = container_record({first, second, long_text, empty_text}, 7);
+    // A version 0 record loads as one of version 1.
+    bytes old = info_record(first, 0);
+    whole.insert(whole.end() - 4, old.begin(), old.end());
+    whole[4] = 5;
+
+    struct outcome {
+        HRESULT hr;
+        ULONGLONG stop;
+        bytes kept;
+        bool operator==(const outcome&) const = default;
+    };
+    const auto load_through = [](const bytes& b, bool calls) {
+        com::ComPtr<IStream> inner = stream_of(b), through = inner;
+        if (calls) {
+            through = nullptr;
+            EXPECT_EQ(com::create_fault_stream(inner.get(), {}, through.put()), S_OK);
+        }
+        auto c = new_container();
+        const HRESULT hr = persist_of(c.get())->Load(through.get());
+        com::ComPtr<IStream> out = stream_of({}), out_through = out;
+        if (calls) {
+            out_through = nullptr;
+            EXPECT_EQ(com::create_fault_stream(out.get(), {}, out_through.put()), S_OK);
+        }
+        EXPECT_EQ(persist_of(c.get())->Save(out_through.get(), TRUE), S_OK);
+        return outcome{hr, position_in(inner.get()), contents(out.get())};
+    };
+    const auto expect_alike = [&](const bytes& b) {
+        const outcome in_place = load_through(b, false);
+        EXPECT_EQ(in_place, load_through(b, true))
+            << "in place: " << std::hex << in_place.hr << " at " << std::dec << in_place.stop;
+    };
+    const outcome loaded = load_through(whole, false);
+    EXPECT_EQ(loaded.hr, S_OK);
+    EXPECT_EQ(loaded.stop, whole.size());
+    expect_alike(whole);
+    for (std::size_t at = 0; at < whole.size(); ++at) {
+        SCOPED_TRACE(at);
+        expect_alike(bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(at)));
+        for (BYTE value : {BYTE{0x00}, BYTE{0x01}, BYTE{0xFF}}) {
+            SCOPED_TRACE(int{value});
+            bytes damaged = whole;
+            damaged[at] = value;
+            expect_alike(damaged);
+        }
+    }
+}
+
 TEST_F(ContainerStream, EveryFailingReadAndWriteIsReturnedAsIs)
 {
     const bytes whole = container_record({first, second}, 6);
