@@ -114,8 +114,17 @@ HRESULT CZCntElementContainer::file(LONG key, record_ref record) noexcept
             const auto last = std::prev(pages_.end());
             if (last->first == key)
                 at = last;
-            else if (last->first < key)
+            else if (last->first < key) {
+                // A page after the last is taken to hold about as many records as that one:
+                // its slots get that room at once instead of growing to it step by step. Only
+                // a hint: without the memory the slots grow as they fill.
+                const std::size_t room = last->second.slots.size();
                 at = pages_.try_emplace(pages_.end(), key);
+                try {
+                    at->second.slots.reserve(room);
+                } catch (const std::bad_alloc&) {
+                }
+            }
         }
         if (at == pages_.end()) at = pages_.try_emplace(key).first;
         page_records& page = at->second;
