@@ -18,9 +18,8 @@ CZCntElementInfo::~CZCntElementInfo()
     drop_description();
 }
 
-HRESULT CZCntElementInfo::final_construct() noexcept
+HRESULT CZCntElementInfo::make_empty_description() noexcept
 {
-    if (to_load_) return S_OK;
     BSTR empty = SysAllocString(u"");
     if (!empty) return E_OUTOFMEMORY;
     take_description(empty);
@@ -38,23 +37,6 @@ HRESULT create_element_info_to_fill(CZCntElementInfo** out) noexcept
 }
 
 
-void CZCntElementInfo::file_under(LONG key, filing_watch* watch) noexcept
-{
-    unfile();
-    filed_key_ = key;
-    watch_ = watch;
-    if (!watch_) return;
-    if (page_id_ != filed_key_) ++watch_->strays;
-    watch_->record_bytes += saved_size();
-}
-
-void CZCntElementInfo::unfile() noexcept
-{
-    if (!watch_) return;
-    if (page_id_ != filed_key_) --watch_->strays;
-    watch_->record_bytes -= saved_size();
-    watch_ = nullptr;
-}
 
 void CZCntElementInfo::set_page_id(LONG id) noexcept
 {
@@ -191,20 +173,9 @@ constexpr auto CZCntElementInfo::tail_fields() noexcept
 }
 
 namespace {
-// The record's bytes around its description: page id, element id and the description's count
-// before it; kind, rectangle and inclination after it.
-constexpr std::size_t kHeadBytes = 12;
-constexpr std::size_t kTailBytes = 22;
-
 // Any count above the longest string a record holds: the description cannot be saved.
 constexpr ULONG kTooLong = record::max_string_bytes + 1;
 }  // namespace
-
-// What Save writes, version included, as far as a filing watch counts it.
-std::size_t CZCntElementInfo::saved_size() const noexcept
-{
-    return 4 + kHeadBytes + text_count_ + kTailBytes;
-}
 
 // A description in the record's room is let go with the record; any other is the heap's.
 void CZCntElementInfo::drop_description() noexcept

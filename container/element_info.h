@@ -55,8 +55,22 @@ public:
     // The container files a record under a page id; unfile() ends the watch. A container that
     // lets every record go at once ends each watch with forget_watch(), which leaves the counts
     // alone, and then zeroes its strays and bytes itself.
-    void file_under(LONG key, filing_watch* watch) noexcept;
-    void unfile() noexcept;
+    void file_under(LONG key, filing_watch* watch) noexcept
+    {
+        unfile();
+        filed_key_ = key;
+        watch_ = watch;
+        if (!watch_) return;
+        if (page_id_ != filed_key_) ++watch_->strays;
+        watch_->record_bytes += saved_size();
+    }
+    void unfile() noexcept
+    {
+        if (!watch_) return;
+        if (page_id_ != filed_key_) --watch_->strays;
+        watch_->record_bytes -= saved_size();
+        watch_ = nullptr;
+    }
     void forget_watch() noexcept { watch_ = nullptr; }
 
     IZCntElementInfo* info_interface() noexcept { return this; }
@@ -67,7 +81,7 @@ public:
     std::size_t encoded_size() const noexcept;
 
     // A new record's description is the empty string, not null.
-    HRESULT final_construct() noexcept;
+    HRESULT final_construct() noexcept { return to_load_ ? S_OK : make_empty_description(); }
 
 protected:
     CZCntElementInfo() noexcept;
@@ -85,7 +99,13 @@ private:
     void set_page_id(LONG id) noexcept;
     void set_element_id(LONG id) noexcept;
     static constexpr auto tail_fields() noexcept;
-    std::size_t saved_size() const noexcept;
+    // The record's bytes around its description: page id, element id and the description's
+    // count before it; kind, rectangle and inclination after it.
+    static constexpr std::size_t kHeadBytes = 12;
+    static constexpr std::size_t kTailBytes = 22;
+    // What Save writes, version included, as far as a filing watch counts it.
+    std::size_t saved_size() const noexcept { return 4 + kHeadBytes + text_count_ + kTailBytes; }
+    HRESULT make_empty_description() noexcept;
     void drop_description() noexcept;
     void take_description(BSTR text) noexcept;
     BSTR make_description(const BYTE* bytes, ULONG size) noexcept;
