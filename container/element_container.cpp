@@ -386,6 +386,8 @@ HRESULT CZCntElementContainer::load_fields(IStream* stream, ULONG version) noexc
     LONG count = 0;
     RETURN_IF_FAILED(record::read_i32(stream, &count));
     record_blocks blocks;
+    com::memory_window window;
+    const com::memory_window* direct = record::direct_window(stream, &window) ? &window : nullptr;
     // The count is untrusted: each record must come from the stream before the next is made.
     for (LONG i = 0; i < count; ++i) {
         record_ref record;
@@ -393,7 +395,7 @@ HRESULT CZCntElementContainer::load_fields(IStream* stream, ULONG version) noexc
         CZCntElementInfo* made = nullptr;
         RETURN_IF_FAILED(blocks.make_to_load(&made));
         record.attach(made->info_interface());
-        RETURN_IF_FAILED(impl(record)->load_record(stream));
+        RETURN_IF_FAILED(impl(record)->load_record(stream, direct));
         const LONG key = impl(record)->page_id();
         RETURN_IF_FAILED(file(key, std::move(record)));
     }
@@ -408,12 +410,14 @@ HRESULT CZCntElementContainer::save_fields(IStream* stream, BOOL clear_dirty) no
     if (watch_.record_bytes <= std::numeric_limits<std::size_t>::max() - 8)
         com::reserve_memory_stream(stream, static_cast<std::size_t>(watch_.record_bytes) + 8);
     RETURN_IF_FAILED(record::write_i32(stream, static_cast<LONG>(count_)));
+    com::memory_window window;
+    const com::memory_window* direct = record::direct_window(stream, &window) ? &window : nullptr;
     for (const auto& [key, page] : pages_) {
         const std::size_t n = page.slots.size();
         for (std::size_t i = 0; i < n; ++i) {
             if (i + kAhead < n) prefetch(page.slots[i + kAhead]);
             const record_ref& record = page.slots[i];
-            if (record) RETURN_IF_FAILED(impl(record)->save_record(stream, clear_dirty));
+            if (record) RETURN_IF_FAILED(impl(record)->save_record(stream, direct, clear_dirty));
         }
     }
     return record::write_i32(stream, next_field_number_);

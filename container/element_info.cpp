@@ -275,14 +275,15 @@ HRESULT CZCntElementInfo::save_fields(IStream* stream) noexcept
 }
 
 // Save for the container's walk over its records: the version and the record in one piece
-// where the memory stream has room, without the call through the interface.
-HRESULT CZCntElementInfo::save_record(IStream* stream, BOOL clear_dirty) noexcept
+// where the memory stream the window is on has room, without the call through the interface.
+HRESULT CZCntElementInfo::save_record(IStream* stream, const com::memory_window* window,
+                                      BOOL clear_dirty) noexcept
 {
-    if (const std::size_t size = encoded_size()) {
-        if (BYTE* at = record::direct_writable(stream, 4 + size)) {
+    if (const std::size_t size = encoded_size(); size && window) {
+        if (BYTE* at = record::window_writable(*window, 4 + size)) {
             com::le::store32(at, record_version);
             encode(at + 4, size);
-            record::direct_write_done(stream, 4 + size);
+            record::window_write_done(*window, 4 + size);
             if (clear_dirty) dirty_ = false;
             return S_OK;
         }
@@ -333,19 +334,19 @@ bool CZCntElementInfo::load_in_place(IStream* stream, HRESULT* result) noexcept
     return true;
 }
 
-// Load for the container's walk over its records: in a memory stream, a whole, well-formed
+// Load for the container's walk over its records: in the memory stream the window is on, a whole, well-formed
 // record of a version this class reads is decoded in place, version and all; anything else
 // goes through Load, which gives the code.
-HRESULT CZCntElementInfo::load_record(IStream* stream) noexcept
+HRESULT CZCntElementInfo::load_record(IStream* stream, const com::memory_window* window) noexcept
 {
+    if (!window) return persist_record::Load(stream);
     std::size_t available = 0, used = 0;
-    const BYTE* at = record::direct_readable(stream, &available);
-    if (!at || available < 4 || com::le::load32(at) > record_version)
-        return persist_record::Load(stream);
+    const BYTE* at = record::window_readable(*window, &available);
+    if (available < 4 || com::le::load32(at) > record_version) return persist_record::Load(stream);
     const LONG element_id = element_id_;
     HRESULT hr = S_OK;
     if (!decode(at + 4, available - 4, &used, &hr)) return persist_record::Load(stream);
-    record::direct_read_done(stream, 4 + used);
+    record::window_read_done(*window, 4 + used);
     if (watch_ && element_id_ != element_id) ++watch_->renames;
     if (SUCCEEDED(hr)) dirty_ = false;
     return hr;

@@ -75,9 +75,11 @@ public:
 
     IZCntElementInfo* info_interface() noexcept { return this; }
 
-    // Save and Load for the container's own records, in one piece where they can be.
-    HRESULT save_record(IStream* stream, BOOL clear_dirty) noexcept;
-    HRESULT load_record(IStream* stream) noexcept;
+    // Save and Load for the container's own records, in one piece where they can be: through
+    // `window`, the direct window on `stream` (record::direct_window), or null for none.
+    HRESULT save_record(IStream* stream, const com::memory_window* window,
+                        BOOL clear_dirty) noexcept;
+    HRESULT load_record(IStream* stream, const com::memory_window* window) noexcept;
     std::size_t encoded_size() const noexcept;
 
     // A new record's description is the empty string, not null.

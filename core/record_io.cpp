@@ -116,32 +116,30 @@ direct_scope::~direct_scope()
 const BYTE* direct_readable(IStream* stream, std::size_t* available) noexcept
 {
     const com::memory_window* w = window_of(stream);
-    if (!w) return nullptr;
-    const ULONGLONG at = *w->position;
-    *available = at < *w->size ? static_cast<std::size_t>(*w->size - at) : 0;
-    return *available ? *w->data + at : *w->data;
+    return w ? window_readable(*w, available) : nullptr;
 }
 
 void direct_read_done(IStream* stream, std::size_t size) noexcept
 {
-    *window_of(stream)->position += size;
+    window_read_done(*window_of(stream), size);
 }
 
 BYTE* direct_writable(IStream* stream, std::size_t size) noexcept
 {
     const com::memory_window* w = window_of(stream);
-    if (!w) return nullptr;
-    const ULONGLONG at = *w->position;
-    if (at > *w->size || size > *w->capacity || at > *w->capacity - size) return nullptr;
-    return *w->data + at;
+    return w ? window_writable(*w, size) : nullptr;
 }
 
 void direct_write_done(IStream* stream, std::size_t size) noexcept
 {
+    window_write_done(*window_of(stream), size);
+}
+
+bool direct_window(IStream* stream, com::memory_window* out) noexcept
+{
     const com::memory_window* w = window_of(stream);
-    const ULONGLONG end = *w->position + size;
-    if (end > *w->size) *w->size = static_cast<std::size_t>(end);
-    *w->position = end;
+    if (w) *out = *w;
+    return w != nullptr;
 }
 
 HRESULT write_u32(IStream* stream, ULONG value) noexcept { return write_le(stream, value); }

@@ -49,6 +49,34 @@ void direct_read_done(IStream* stream, std::size_t size) noexcept;
 BYTE* direct_writable(IStream* stream, std::size_t size) noexcept;
 void direct_write_done(IStream* stream, std::size_t size) noexcept;
 
+// A copy of the window an open direct_scope has on `stream` (false when none is open), for a
+// walk over many records that reaches their bytes through the calls below, the same as the
+// direct_* calls above, without looking the window up for each.
+bool direct_window(IStream* stream, com::memory_window* out) noexcept;
+
+inline const BYTE* window_readable(const com::memory_window& w, std::size_t* available) noexcept
+{
+    const ULONGLONG at = *w.position;
+    *available = at < *w.size ? static_cast<std::size_t>(*w.size - at) : 0;
+    return *available ? *w.data + at : *w.data;
+}
+inline void window_read_done(const com::memory_window& w, std::size_t size) noexcept
+{
+    *w.position += size;
+}
+inline BYTE* window_writable(const com::memory_window& w, std::size_t size) noexcept
+{
+    const ULONGLONG at = *w.position;
+    if (at > *w.size || size > *w.capacity || at > *w.capacity - size) return nullptr;
+    return *w.data + at;
+}
+inline void window_write_done(const com::memory_window& w, std::size_t size) noexcept
+{
+    const ULONGLONG end = *w.position + size;
+    if (end > *w.size) *w.size = static_cast<std::size_t>(end);
+    *w.position = end;
+}
+
 inline constexpr ULONG max_string_bytes = 0x100000;
 // The longest text a record holds, in UTF-16 units (the count includes the 2-byte terminator).
 inline constexpr ULONG max_string_units = (max_string_bytes - 2) / 2;
