@@ -38,15 +38,6 @@ HRESULT create_element_info_to_fill(CZCntElementInfo** out) noexcept
 
 
 
-void CZCntElementInfo::set_page_id(LONG id) noexcept
-{
-    if (watch_) {
-        const bool was_stray = page_id_ != filed_key_;
-        const bool is_stray = id != filed_key_;
-        if (was_stray != is_stray) watch_->strays += is_stray ? 1 : -1;
-    }
-    page_id_ = id;
-}
 
 void CZCntElementInfo::set_element_id(LONG id) noexcept
 {
@@ -180,6 +171,7 @@ constexpr ULONG kTooLong = record::max_string_bytes + 1;
 // A description in the record's room is let go with the record; any other is the heap's.
 void CZCntElementInfo::drop_description() noexcept
 {
+    if (!description_) return;  // and text_count_ is 0
     if (watch_) watch_->record_bytes -= text_count_;
     text_count_ = 0;
     if (!text_room_ || reinterpret_cast<BYTE*>(description_) != text_room_ + kTextHeader)
@@ -190,12 +182,17 @@ void CZCntElementInfo::drop_description() noexcept
 // The new description after drop_description().
 void CZCntElementInfo::take_description(BSTR text) noexcept
 {
+    if (!text) return;
+    const ULONG bytes = SysStringByteLen(text);
+    take_description(text, bytes > record::max_string_bytes - 2 ? kTooLong : bytes + 2);
+}
+
+// The same, for a description whose count on the stream is known.
+void CZCntElementInfo::take_description(BSTR text, ULONG count) noexcept
+{
     description_ = text;
-    if (text) {
-        const ULONG bytes = SysStringByteLen(text);
-        text_count_ = bytes > record::max_string_bytes - 2 ? kTooLong : bytes + 2;
-    }
-    if (watch_) watch_->record_bytes += text_count_;
+    text_count_ = count;
+    if (watch_) watch_->record_bytes += count;
 }
 
 // The description as SysAllocStringByteLen would make it, in the record's room when it fits
@@ -316,7 +313,7 @@ bool CZCntElementInfo::decode(const BYTE* at, std::size_t available, std::size_t
             *result = E_OUTOFMEMORY;
             return true;
         }
-        take_description(made);
+        take_description(made, count);
     }
     decode_tail(text + count);
     *used = kHeadBytes + count + kTailBytes;

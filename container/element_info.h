@@ -98,7 +98,15 @@ protected:
 
 private:
     friend class persist_record<CZCntElementInfo>;
-    void set_page_id(LONG id) noexcept;
+    void set_page_id(LONG id) noexcept
+    {
+        if (watch_) {
+            const bool was_stray = page_id_ != filed_key_;
+            const bool is_stray = id != filed_key_;
+            if (was_stray != is_stray) watch_->strays += is_stray ? 1 : -1;
+        }
+        page_id_ = id;
+    }
     void set_element_id(LONG id) noexcept;
     static constexpr auto tail_fields() noexcept;
     // The record's bytes around its description: page id, element id and the description's
@@ -110,6 +118,7 @@ private:
     HRESULT make_empty_description() noexcept;
     void drop_description() noexcept;
     void take_description(BSTR text) noexcept;
+    void take_description(BSTR text, ULONG count) noexcept;
     BSTR make_description(const BYTE* bytes, ULONG size) noexcept;
     void encode(BYTE* at, std::size_t size) const noexcept;
     HRESULT save_fields(IStream* stream) noexcept;
