@@ -232,12 +232,6 @@ void CZCntElementInfo::decode_tail(const BYTE* at) noexcept
     inclination_ = static_cast<SHORT>(com::le::load16(at + 20));
 }
 
-// The bytes the record takes after its version, or 0 for a description too long to write.
-std::size_t CZCntElementInfo::encoded_size() const noexcept
-{
-    return text_count_ > record::max_string_bytes ? 0 : kHeadBytes + text_count_ + kTailBytes;
-}
-
 // The record after its version, encoded_size() bytes, as the fields write it one by one.
 void CZCntElementInfo::encode(BYTE* at, std::size_t size) const noexcept
 {

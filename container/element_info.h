@@ -80,7 +80,6 @@ public:
     HRESULT save_record(IStream* stream, const com::memory_window* window,
                         BOOL clear_dirty) noexcept;
     HRESULT load_record(IStream* stream, const com::memory_window* window) noexcept;
-    std::size_t encoded_size() const noexcept;
 
     // A new record's description is the empty string, not null.
     HRESULT final_construct() noexcept { return to_load_ ? S_OK : make_empty_description(); }
@@ -116,6 +115,11 @@ private:
     // What Save writes, version included, as far as a filing watch counts it.
     std::size_t saved_size() const noexcept { return 4 + kHeadBytes + text_count_ + kTailBytes; }
     HRESULT make_empty_description() noexcept;
+    // The bytes the record takes after its version, or 0 for a description too long to write.
+    std::size_t encoded_size() const noexcept
+    {
+        return text_count_ > record::max_string_bytes ? 0 : kHeadBytes + text_count_ + kTailBytes;
+    }
     void drop_description() noexcept;
     void take_description(BSTR text) noexcept;
     void take_description(BSTR text, ULONG count) noexcept;
