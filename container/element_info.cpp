@@ -37,8 +37,6 @@ HRESULT create_element_info_to_fill(CZCntElementInfo** out) noexcept
 }
 
 
-
-
 void CZCntElementInfo::set_element_id(LONG id) noexcept
 {
     if (watch_ && id != element_id_) ++watch_->renames;
@@ -325,9 +323,9 @@ bool CZCntElementInfo::load_in_place(IStream* stream, HRESULT* result) noexcept
     return true;
 }
 
-// Load for the container's walk over its records: in the memory stream the window is on, a whole, well-formed
-// record of a version this class reads is decoded in place, version and all; anything else
-// goes through Load, which gives the code.
+// Load for the container's walk over its records: in the memory stream the window is on, a
+// whole, well-formed record of a version this class reads is decoded in place, version and
+// all; anything else goes through Load, which gives the code.
 HRESULT CZCntElementInfo::load_record(IStream* stream, const com::memory_window* window) noexcept
 {
     if (!window) return persist_record::Load(stream);
