@@ -1,6 +1,8 @@
 // Fuzz target: arbitrary bytes as a container stream. Load must return a result code and
 // leave a container that enumerates, hit tests every record it holds, saves a stream that
-// reloads to the same bytes, and frees everything.
+// reloads to the same bytes, and frees everything. A memory stream's records are decoded in
+// place; the same bytes read through the stream's calls must load to the same code, stop at
+// the same byte and keep the same records.
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -25,13 +27,27 @@ std::vector<BYTE> save(IZCntElementContainer* c)
     return bytes;
 }
 
-HRESULT load(IZCntElementContainer* c, const void* data, std::size_t size)
+// `stop` gets where the load left the stream; `through_calls` hides the memory stream behind
+// a stream that only passes the calls on.
+HRESULT load(IZCntElementContainer* c, const void* data, std::size_t size,
+             bool through_calls = false, ULONGLONG* stop = nullptr)
 {
     com::ComPtr<IPersistStreamInit> persist;
     c->QueryInterface(IPersistStreamInit::iid, persist.put_void());
-    com::ComPtr<IStream> in;
+    com::ComPtr<IStream> in, through;
     if (FAILED(com::create_memory_stream(data, size, in.put()))) return E_OUTOFMEMORY;
-    return persist->Load(in.get());
+    through = in;
+    if (through_calls) {
+        through = nullptr;
+        if (FAILED(com::create_fault_stream(in.get(), {}, through.put()))) std::abort();
+    }
+    const HRESULT hr = persist->Load(through.get());
+    if (stop) {
+        ULARGE_INTEGER at{};
+        in->Seek(LARGE_INTEGER{}, STREAM_SEEK_CUR, &at);
+        *stop = at.QuadPart;
+    }
+    return hr;
 }
 
 com::ComPtr<IZCntElementContainer> new_container()
@@ -70,12 +86,16 @@ void hit_every_record(IZCntElementContainer* c)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const auto c = new_container();
-    if (!c) return 0;
-    const HRESULT loaded = load(c.get(), data, size);
+    const auto c = new_container(), read_by_calls = new_container();
+    if (!c || !read_by_calls) return 0;
+    ULONGLONG stop = 0, stop_by_calls = 0;
+    const HRESULT loaded = load(c.get(), data, size, false, &stop);
     hit_every_record(c.get());
 
     const std::vector<BYTE> first = save(c.get());
+    if (load(read_by_calls.get(), data, size, true, &stop_by_calls) != loaded ||
+        stop_by_calls != stop || save(read_by_calls.get()) != first)
+        std::abort();
     if (SUCCEEDED(loaded)) {
         const auto again = new_container();
         if (FAILED(load(again.get(), first.data(), first.size()))) std::abort();
