@@ -1,5 +1,7 @@
 // Fuzz target: arbitrary bytes as an element info record. Load must return a result code and
 // leave a record that saves a whole record, reloads it to the same bytes, and frees everything.
+// A memory stream's record is decoded in place; the same bytes read through the stream's calls
+// must load to the same code, stop at the same byte and save the same record.
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -30,22 +32,40 @@ std::vector<BYTE> save(IZCntElementInfo* info)
     return bytes;
 }
 
-HRESULT load(IZCntElementInfo* info, const void* data, std::size_t size)
+// `stop` gets where the load left the stream; `through_calls` hides the memory stream behind
+// a stream that only passes the calls on.
+HRESULT load(IZCntElementInfo* info, const void* data, std::size_t size,
+             bool through_calls = false, ULONGLONG* stop = nullptr)
 {
     com::ComPtr<IPersistStreamInit> persist;
     info->QueryInterface(IPersistStreamInit::iid, persist.put_void());
-    com::ComPtr<IStream> in;
+    com::ComPtr<IStream> in, through;
     if (FAILED(com::create_memory_stream(data, size, in.put()))) return E_OUTOFMEMORY;
-    return persist->Load(in.get());
+    through = in;
+    if (through_calls) {
+        through = nullptr;
+        if (FAILED(com::create_fault_stream(in.get(), {}, through.put()))) std::abort();
+    }
+    const HRESULT hr = persist->Load(through.get());
+    if (stop) {
+        ULARGE_INTEGER at{};
+        in->Seek(LARGE_INTEGER{}, STREAM_SEEK_CUR, &at);
+        *stop = at.QuadPart;
+    }
+    return hr;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const auto info = new_info();
-    if (!info) return 0;
-    const HRESULT loaded = load(info.get(), data, size);
+    const auto info = new_info(), read_by_calls = new_info();
+    if (!info || !read_by_calls) return 0;
+    ULONGLONG stop = 0, stop_by_calls = 0;
+    const HRESULT loaded = load(info.get(), data, size, false, &stop);
+    if (load(read_by_calls.get(), data, size, true, &stop_by_calls) != loaded || stop_by_calls != stop ||
+        save(read_by_calls.get()) != save(info.get()))
+        std::abort();
 
     LONG l, t, r, b;
     SHORT inclination;
