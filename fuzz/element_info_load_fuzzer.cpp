@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "container/element_info.h"
+#include "fuzz/stream_load.h"
 #include "platform/com/com.h"
 #include "platform/com/streams.h"
 
@@ -32,27 +33,10 @@ std::vector<BYTE> save(IZCntElementInfo* info)
     return bytes;
 }
 
-// `stop` gets where the load left the stream; `through_calls` hides the memory stream behind
-// a stream that only passes the calls on.
 HRESULT load(IZCntElementInfo* info, const void* data, std::size_t size,
              bool through_calls = false, ULONGLONG* stop = nullptr)
 {
-    com::ComPtr<IPersistStreamInit> persist;
-    info->QueryInterface(IPersistStreamInit::iid, persist.put_void());
-    com::ComPtr<IStream> in, through;
-    if (FAILED(com::create_memory_stream(data, size, in.put()))) return E_OUTOFMEMORY;
-    through = in;
-    if (through_calls) {
-        through = nullptr;
-        if (FAILED(com::create_fault_stream(in.get(), {}, through.put()))) std::abort();
-    }
-    const HRESULT hr = persist->Load(through.get());
-    if (stop) {
-        ULARGE_INTEGER at{};
-        in->Seek(LARGE_INTEGER{}, STREAM_SEEK_CUR, &at);
-        *stop = at.QuadPart;
-    }
-    return hr;
+    return fuzz::load_from_bytes(info, data, size, through_calls, stop);
 }
 
 }  // namespace

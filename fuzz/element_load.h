@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "fuzz/stream_load.h"
 #include "platform/com/com.h"
 #include "platform/com/streams.h"
 
@@ -25,35 +26,22 @@ inline std::vector<BYTE> save(IPersistStreamInit* element)
     return bytes;
 }
 
-inline ULONGLONG position_of(IStream* stream)
-{
-    ULARGE_INTEGER at{};
-    stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_CUR, &at);
-    return at.QuadPart;
-}
-
 inline int load_record(create_fn create, const std::uint8_t* data, std::size_t size)
 {
     com::ComPtr<IPersistStreamInit> element, by_calls;
     if (FAILED(create(nullptr, IPersistStreamInit::iid, element.put_void())) ||
         FAILED(create(nullptr, IPersistStreamInit::iid, by_calls.put_void())))
         return 0;
-    com::ComPtr<IStream> input, inner, through;
-    if (FAILED(com::create_memory_stream(data, size, input.put())) ||
-        FAILED(com::create_memory_stream(data, size, inner.put())))
-        return 0;
-    if (FAILED(com::create_fault_stream(inner.get(), {}, through.put()))) std::abort();
-    const HRESULT loaded = element->Load(input.get());
+    ULONGLONG stop = 0, stop_by_calls = 0;
+    const HRESULT loaded = load_from_bytes(element.get(), data, size, false, &stop);
     const std::vector<BYTE> first = save(element.get());
-    if (by_calls->Load(through.get()) != loaded || position_of(inner.get()) != position_of(input.get()) ||
-        save(by_calls.get()) != first)
+    if (load_from_bytes(by_calls.get(), data, size, true, &stop_by_calls) != loaded ||
+        stop_by_calls != stop || save(by_calls.get()) != first)
         std::abort();
     if (SUCCEEDED(loaded)) {
         com::ComPtr<IPersistStreamInit> again;
-        create(nullptr, IPersistStreamInit::iid, again.put_void());
-        com::ComPtr<IStream> second;
-        com::create_memory_stream(first.data(), first.size(), second.put());
-        if (FAILED(again->Load(second.get()))) std::abort();
+        if (FAILED(create(nullptr, IPersistStreamInit::iid, again.put_void()))) return 0;
+        if (FAILED(load_from_bytes(again.get(), first.data(), first.size()))) std::abort();
         if (save(again.get()) != first) std::abort();
     }
     return 0;
