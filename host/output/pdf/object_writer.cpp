@@ -69,14 +69,18 @@ void put_be(std::string& s, std::uint64_t v, int width)
     for (int i = width - 1; i >= 0; --i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
 }
 
+// Ends and frees a deflate state (nothing for null).
+void discard(z_stream* z) noexcept
+{
+    if (!z) return;
+    deflateEnd(z);
+    delete z;
+}
+
 // The deflate state a thread keeps between files; ended with the thread.
 struct kept_deflate_state {
     z_stream* z = nullptr;
-    ~kept_deflate_state()
-    {
-        if (z) deflateEnd(z);
-        delete z;
-    }
+    ~kept_deflate_state() { discard(z); }
 };
 thread_local kept_deflate_state kept;
 
@@ -84,13 +88,10 @@ thread_local kept_deflate_state kept;
 
 deflater::~deflater()
 {
-    if (!z_) return;
-    if (!kept.z) {
+    if (!kept.z)
         kept.z = z_;
-        return;
-    }
-    deflateEnd(z_);
-    delete z_;
+    else
+        discard(z_);
 }
 
 bool deflater::pack(std::string_view data, std::string* out)
@@ -99,8 +100,7 @@ bool deflater::pack(std::string_view data, std::string* out)
         made_ = true;
         std::swap(z_, kept.z);
         if (z_ && deflateReset(z_) != Z_OK) {
-            deflateEnd(z_);
-            delete z_;
+            discard(z_);
             z_ = nullptr;
         }
         if (!z_) {

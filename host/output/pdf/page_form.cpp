@@ -6,7 +6,6 @@
 
 #include <memory>
 #include <string>
-#include <string_view>
 
 #include <qpdf/Pipeline.hh>
 
@@ -58,7 +57,8 @@ QPDFObjectHandle copied(QPDF& out, QPDFObjectHandle value, bool inline_top = fal
     return value.shallowCopy();
 }
 
-// The form's own keys and its content; `take` gives it the page's resources, group and box.
+// The form's own keys, its box (copied: four numbers, which the painter reads to place the
+// form) and its content; `take` gives it the page's resources and group.
 template <typename Take>
 QPDFObjectHandle form_of(QPDF& out, QPDFPageObjectHelper page, Take take)
 {
@@ -67,7 +67,7 @@ QPDFObjectHandle form_of(QPDF& out, QPDFPageObjectHelper page, Take take)
     dict.replaceKey(name::Type, QPDFObjectHandle::newName(name::XObject));
     dict.replaceKey(name::Subtype, QPDFObjectHandle::newName(name::Form));
     for (const char* key : {name::Resources, name::Group}) take(dict, key, page.getAttribute(key, false));
-    take(dict, name::BBox, page.getTrimBox(false));
+    dict.replaceKey(name::BBox, copied(out, page.getTrimBox(false), true));
     form.replaceStreamData(std::make_shared<page_contents>(page), QPDFObjectHandle::newNull(),
                            QPDFObjectHandle::newNull());
     if (!page.getAttribute(name::Rotate, false).isNull() ||
@@ -88,14 +88,9 @@ QPDFObjectHandle page_as_form(QPDF& out, QPDFPageObjectHelper page)
 
 QPDFObjectHandle page_as_form(QPDF& out, object_writer& file, QPDFPageObjectHelper page)
 {
-    // A stand-in of `out` holds each value; `file` writes the value where the stand-in is. The
-    // box is copied (four numbers): the painter reads it to place the form.
+    // A stand-in of `out` holds each value; `file` writes the value where the stand-in is.
     return form_of(out, page, [&out, &file](QPDFObjectHandle& dict, const char* key, QPDFObjectHandle value) {
         if (value.isNull()) return;
-        if (std::string_view(key) == name::BBox) {
-            dict.replaceKey(key, copied(out, value, true));
-            return;
-        }
         QPDFObjectHandle holder = out.makeIndirectObject(QPDFObjectHandle::newDictionary());
         file.write_in_place_of(holder, value);
         dict.replaceKey(key, holder);
