@@ -1,14 +1,12 @@
 // CPath: splitting awkward paths, the composed path and FileExists on real files.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <type_traits>
-#include <unistd.h>
 
 #include "support/path.h"
+#include "tests/shell/temp_tree.h"
 
 namespace {
 
@@ -48,16 +46,10 @@ TEST(CPathSplit, OrdinaryAndAwkwardPaths)
     expect_split("\"", {"", "", "", "", ""});
     expect_split("\"unbalanced.txt", {"", "", "\"unbalanced", "txt", "\"unbalanced.txt"});
     expect_split("\" spaced name .doc\"", {"", "", " spaced name ", "doc", " spaced name .doc"});
-}
-
-TEST(CPathSplit, EmptyAndNullPaths)
-{
-    for (const char* path : {static_cast<const char*>(nullptr), ""}) {
-        const CPath p(path);
-        EXPECT_EQ(p.GetStatus(), S_OK);
-        EXPECT_EQ(p.GetPath(), "");
-        EXPECT_EQ(p.GetExtension(), "");
-        EXPECT_FALSE(p.FileExists());
+    // Nothing at all is an empty path, and no file.
+    for (const char* nothing : {static_cast<const char*>(nullptr), ""}) {
+        expect_split(nothing, {"", "", "", "", ""});
+        EXPECT_FALSE(CPath(nothing).FileExists());
     }
 }
 
@@ -89,25 +81,14 @@ class CPathFiles : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "zcnt-path-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root = pattern;
-        std::filesystem::create_directories(root + "/Images");
-        std::ofstream(root + "/Images/logo.PNG") << "png";
-        std::ofstream(root + "/Images/README") << "text";
-        old_drive = std::getenv("ZCNT_DRIVE_C") ? std::getenv("ZCNT_DRIVE_C") : "";
-        setenv("ZCNT_DRIVE_C", root.c_str(), 1);
+        ASSERT_TRUE(tree.ok());
+        tree.folder("Images");
+        tree.file("Images/logo.PNG", "png");
+        tree.file("Images/README", "text");
     }
-    void TearDown() override
-    {
-        if (old_drive.empty()) unsetenv("ZCNT_DRIVE_C");
-        else setenv("ZCNT_DRIVE_C", old_drive.c_str(), 1);
-        std::error_code ignored;
-        std::filesystem::remove_all(root, ignored);
-    }
-    std::string root;
-    std::string old_drive;
+    shell_test::TempTree tree;
+    const std::string root = tree.root();
+    shell_test::ScopedEnv drive{"ZCNT_DRIVE_C", root.c_str()};
 };
 
 TEST_F(CPathFiles, FileExistsOnTheComposedPath)
