@@ -104,16 +104,7 @@ protected:
     void SetUp() override { ASSERT_EQ(doc.add_page(6000, 8000, 300), S_OK); }
 
     // Attaches to the page's lists and the document, as the engine does.
-    HRESULT attach(IUnknown* element, LONG page = 1)
-    {
-        com::ComPtr<IZElement> e;
-        element->QueryInterface(IZElement::iid, e.put_void());
-        com::ComPtr<IDispatch> objects, resources, document;
-        doc.page_objects(page, objects.put());
-        doc.resources(page, resources.put());
-        doc.dispatch(document.put());
-        return e->Attach(objects.get(), resources.get(), document.get());
-    }
+    HRESULT attach(IUnknown* element, LONG page = 1) { return road::attach_to_lists(element, doc, page); }
 
     // How many records the document's element container holds; 0 before there is one.
     LONG container_count()

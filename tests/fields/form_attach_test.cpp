@@ -30,12 +30,7 @@ protected:
     // Attaches to page 1 of `to` as the engine does.
     HRESULT attach(IUnknown* field, host::document* to = nullptr)
     {
-        host::document& d = to ? *to : doc;
-        ComPtr<IDispatch> objects, resources, document;
-        d.page_objects(1, objects.put());
-        d.resources(1, resources.put());
-        d.dispatch(document.put());
-        return as<IZElement>(field)->Attach(objects.get(), resources.get(), document.get());
+        return road::attach_to_lists(field, to ? *to : doc);
     }
 
     static LONG count_of(IZCntElementContainer* c)

@@ -61,13 +61,7 @@ public:
     {
         com::ComPtr<IZCntElementImage> image;
         EXPECT_EQ(cnt::create_image(nullptr, IZCntElementImage::iid, image.put_void()), S_OK);
-        com::ComPtr<IZElement> element;
-        image->QueryInterface(IZElement::iid, element.put_void());
-        com::ComPtr<IDispatch> objects, resources, document;
-        doc.page_objects(1, objects.put());
-        doc.resources(1, resources.put());
-        doc.dispatch(document.put());
-        EXPECT_EQ(element->Attach(objects.get(), resources.get(), document.get()), S_OK);
+        EXPECT_EQ(road::attach_to_lists(image.get(), doc), S_OK);
         image->SetPosition(100, 100, 600, 600);
         com::Bstr name(std::u16string(file.begin(), file.end()));
         EXPECT_EQ(image->put_ImageFile(name.get()), S_OK);

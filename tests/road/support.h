@@ -72,6 +72,19 @@ inline HRESULT attach(IUnknown* element, const host::document& doc, LONG number 
     return doc.attach(number, e.get());
 }
 
+// Attach(page objects, resources, document) of page `number` straight from the document's
+// lists, without the engine's view: what the element makes is not noted as its own.
+inline HRESULT attach_to_lists(IUnknown* element, const host::document& doc, LONG number = 1)
+{
+    com::ComPtr<IZElement> e;
+    if (FAILED(element->QueryInterface(IZElement::iid, e.put_void()))) return E_NOINTERFACE;
+    com::ComPtr<IDispatch> objects, resources, document;
+    doc.page_objects(number, objects.put());
+    doc.resources(number, resources.put());
+    doc.dispatch(document.put());
+    return e->Attach(objects.get(), resources.get(), document.get());
+}
+
 template <typename I>
 com::ComPtr<I> on_pages::attached(const char16_t* progid, LONG page, const host::document* on)
 {
