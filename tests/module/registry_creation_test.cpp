@@ -17,17 +17,12 @@ namespace {
 
 constexpr CLSID kNote = module_test::kClasses[11].clsid;
 
-class RegistryCreation : public registry_test::RegistryFile {
+class RegistryCreation : public module_test::RegistryAndModule {
 protected:
-    static void SetUpTestSuite() { module = new module_test::ModuleFile(ZCNT_MODULE_FILE); }
-    static void TearDownTestSuite()
-    {
-        delete module;
-        module = nullptr;
-    }
     void SetUp() override
     {
-        ASSERT_TRUE(module->ok());
+        RegistryAndModule::SetUp();
+        if (HasFatalFailure()) return;
         CoFreeUnusedLibraries();
         ASSERT_EQ(registry::loaded_server_count(), 0u);
     }
@@ -53,8 +48,6 @@ protected:
                            nullptr);
         return result;
     }
-
-    static inline module_test::ModuleFile* module = nullptr;
 };
 
 TEST_F(RegistryCreation, MakesANoteByProgIdAndDrivesItByName)

@@ -51,4 +51,18 @@ private:
     void* handle_;
 };
 
+// A registry file of the test's own, and the built library opened once for the suite.
+class RegistryAndModule : public registry_test::RegistryFile {
+protected:
+    static void SetUpTestSuite() { module = new ModuleFile(ZCNT_MODULE_FILE); }
+    static void TearDownTestSuite()
+    {
+        delete module;
+        module = nullptr;
+    }
+    void SetUp() override { ASSERT_TRUE(module->ok()); }
+
+    static inline ModuleFile* module = nullptr;
+};
+
 }  // namespace module_test

@@ -18,22 +18,12 @@ using module_test::u16;
 constexpr char16_t kAppId[] = u"{0256A686-5F57-45F3-BA47-7C2383532B34}";
 constexpr char16_t kLibId[] = u"{760270EA-0445-41C0-85B0-0F90D9C57E3A}";
 
-class ServerRegistration : public registry_test::RegistryFile {
+class ServerRegistration : public module_test::RegistryAndModule {
 protected:
-    static void SetUpTestSuite() { module = new module_test::ModuleFile(ZCNT_MODULE_FILE); }
-    static void TearDownTestSuite()
-    {
-        delete module;
-        module = nullptr;
-    }
-    void SetUp() override { ASSERT_TRUE(module->ok()); }
-
     static std::u16string path_of(const char* clsid, const char16_t* below)
     {
         return u"CLSID\\" + u16(clsid) + below;
     }
-
-    static inline module_test::ModuleFile* module = nullptr;
 };
 
 TEST_F(ServerRegistration, WritesTheApplicationIdEveryClassAndTheTypeLibrary)
