@@ -9,7 +9,6 @@
 #include "host/engine.h"
 #include "host/model/document_object.h"
 #include "host/output/pdf/pdf_writer.h"
-#include "module/class_map.h"
 #include "platform/com/com.h"
 #include "tests/pdf/pdf_probe.h"
 #include "tests/road/support.h"
@@ -37,20 +36,15 @@ constexpr ZeQRCodeErrorCorrectionLevel kLevels[] = {
 
 std::u16string qr(const std::string& ascii) { return u"qrcode:" + std::u16string(ascii.begin(), ascii.end()); }
 
-class QrRoundTrip : public ::testing::Test {
+class QrRoundTrip : public road::classes {
 protected:
     void SetUp() override
     {
         for (const char* tool : {"zbarimg", "pdftoppm"})
             if (pdf_probe::run({tool, tool[0] == 'z' ? "--version" : "-v"}).status == 127)
                 GTEST_SKIP() << tool << " is not installed";
-        ASSERT_EQ(cnt::module::register_classes(), S_OK);
-        registered_ = true;
+        road::classes::SetUp();
         ASSERT_FALSE(dir_.path().empty());
-    }
-    void TearDown() override
-    {
-        if (registered_) cnt::module::revoke_classes();
     }
 
     // A one-page document whose only content is an image element showing `file`.
@@ -107,7 +101,6 @@ protected:
 
     pdf_probe::scoped_dir dir_;
     int count_ = 0;
-    bool registered_ = false;
 };
 
 TEST_F(QrRoundTrip, AShortUrlAndATwoHundredCharacterTextReadBackAtEveryLevel)

@@ -13,7 +13,6 @@
 #include "host/engine.h"
 #include "host/model/document_object.h"
 #include "host/output/pdf/pdf_writer.h"
-#include "module/class_map.h"
 #include "platform/com/com.h"
 #include "tests/pdf/pdf_probe.h"
 #include "tests/road/support.h"
@@ -48,19 +47,14 @@ std::array<double, 3> mean_over(const pdf_probe::raster& r, LONG left, LONG top,
 }
 
 
-class TextMarkPdf : public ::testing::Test {
+class TextMarkPdf : public road::classes {
 protected:
     void SetUp() override
     {
         if (pdf_probe::run({"pdftoppm", "-v"}).status == 127)
             GTEST_SKIP() << "pdftoppm is not installed";
-        ASSERT_EQ(cnt::module::register_classes(), S_OK);
-        registered_ = true;
+        road::classes::SetUp();
         ASSERT_FALSE(dir_.path().empty());
-    }
-    void TearDown() override
-    {
-        if (registered_) cnt::module::revoke_classes();
     }
 
     // Letter size, ten units to the point, "Highlight this sentence please" in 12 pt Arial on
@@ -102,7 +96,6 @@ protected:
 
     pdf_probe::scoped_dir dir_;
     int count_ = 0;
-    bool registered_ = false;
 };
 
 TEST_F(TextMarkPdf, AHighlightTintsTheMarkedWordsYellowAtHalfStrength)
