@@ -125,16 +125,6 @@ public:
     HRESULT get_Text(BSTR* value) noexcept override { return *value = nullptr, E_NOTIMPL; }
 };
 
-template <typename T>
-com::ComPtr<T> make_object()
-{
-    T* raw = nullptr;
-    EXPECT_EQ(com::make<T>(&raw), S_OK);
-    com::ComPtr<T> out;
-    out.attach(raw);
-    return out;
-}
-
 // ---- MarkText in the engine -----------------------------------------------------------------
 
 class TextMark : public page_fixture {
@@ -148,6 +138,8 @@ protected:
         ASSERT_EQ(page->get_PageObjects(objects.put()), S_OK);
         mark = new_mark();
         ASSERT_EQ(attach(mark.get()), S_OK);
+        ASSERT_EQ(com::make<fake_view>(fake.put()), S_OK);
+        ASSERT_EQ(com::make<fake_range>(words.put()), S_OK);
     }
 
     // A text object in the page object list with a shape as its background; its id.
@@ -224,8 +216,8 @@ protected:
     com::ComPtr<IZPrintContentPage> page;
     com::ComPtr<IZPageObjectList> objects;
     com::ComPtr<IZCntElementTextMark> mark;
-    com::ComPtr<fake_view> fake = make_object<fake_view>();
-    com::ComPtr<fake_range> words = make_object<fake_range>();
+    com::ComPtr<fake_view> fake;
+    com::ComPtr<fake_range> words;
 };
 
 TEST_F(TextMark, UnderlineOfTwoJoinedWordsMakesTheExactHostCalls)
