@@ -200,10 +200,6 @@ TEST(Description, RefusesAnythingButAnObject)
     EXPECT_EQ(parse(R"({"pages": []})").fault, R"("pages" must be a non-empty array)");
 }
 
-}  // namespace
-
-namespace {
-
 // A member path: the steps before the member with their indexes, then the member, whose own
 // index goes before the call's arguments.
 TEST(Description, SplitsDottedMemberPaths)
@@ -271,8 +267,6 @@ TEST(Description, RefusesAPathItCannotRead)
     }
 }
 
-}  // namespace
-
 // A key the description does not read is a fault naming it and the path to it, found before
 // anything of the part that holds it is kept.
 TEST(Description, RefusesKeysItDoesNotKnow)
@@ -309,3 +303,5 @@ TEST(Description, RefusesKeysItDoesNotKnow)
     }
     EXPECT_TRUE(parse(R"({"pages": [)" + kPage + "]}").fault_key.empty());
 }
+
+}  // namespace
