@@ -66,24 +66,16 @@ std::string file_bytes_key(const void* data, std::size_t size)
     return bytes_key(kFileTag, data, size);
 }
 
-std::string file_content_key(const std::string& path)
+std::string file_content_key(const std::string& path, std::FILE* file)
 {
     static std::mutex lock;
     static std::map<std::string, known_file> known;
-    std::FILE* file = com::fopen_regular_file(path.c_str());
-    if (!file) return {};
     struct stat st {};
-    if (::fstat(::fileno(file), &st) != 0) {
-        std::fclose(file);
-        return {};
-    }
+    if (!file || ::fstat(::fileno(file), &st) != 0 || std::fseek(file, 0, SEEK_SET) != 0) return {};
     const identity id{st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
     {
         std::lock_guard<std::mutex> hold(lock);
-        if (auto it = known.find(path); it != known.end() && it->second.id == id) {
-            std::fclose(file);
-            return it->second.key;
-        }
+        if (auto it = known.find(path); it != known.end() && it->second.id == id) return it->second.key;
     }
     // A block on the stack: the file is read through once, and a zeroed heap block as large
     // cost more than hashing a small file.
@@ -91,9 +83,7 @@ std::string file_content_key(const std::string& path)
     unsigned char block[16384];
     std::size_t n = 0;
     while ((n = std::fread(block, 1, sizeof block, file)) > 0) h.add(block, n);
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed) return {};
+    if (std::ferror(file) != 0) return {};
     std::string key = h.key(kFileTag);
     std::lock_guard<std::mutex> hold(lock);
     if (auto it = known.find(path); it != known.end()) {
@@ -103,6 +93,21 @@ std::string file_content_key(const std::string& path)
     }
     if (known.size() >= kMaxKnownFiles) known.clear();
     known.emplace(path, known_file{id, key});
+    return key;
+}
+
+std::string file_content_key(const std::string& path)
+{
+    std::FILE* file = com::fopen_regular_file(path.c_str());
+    if (!file) return {};
+    std::string key;
+    try {
+        key = file_content_key(path, file);
+    } catch (...) {
+        std::fclose(file);
+        throw;
+    }
+    std::fclose(file);
     return key;
 }
 

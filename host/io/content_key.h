@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <string>
 
 namespace host {
@@ -17,5 +18,10 @@ std::string file_bytes_key(const void* data, std::size_t size);
 // The key of a regular file's bytes; empty when it cannot be read. Read again only when its
 // device, inode, size or modification time changed since the last call for the same path.
 std::string file_content_key(const std::string& path);
+
+// The same for a file already open under `path`: what is hashed is what the file holds, even if
+// the path has been pointed elsewhere since it was opened. Reads it from the start, leaves it
+// open and at no particular position.
+std::string file_content_key(const std::string& path, std::FILE* file);
 
 }  // namespace host

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -335,23 +336,41 @@ TEST_F(PlacedPages, ObjectsOfPlacedFilesAreWrittenOnceEachAndKeptApart)
 
 // A file written over after it was opened and opened again: each opening shows what it read,
 // though both name the same path.
+// A page filled with one colour, its content stream padded with `padding` spaces: past 16 MB,
+// qpdf reads the file itself instead of the bytes read whole.
+std::string filled_page_pdf(const char* colour, std::size_t padding)
+{
+    const std::string content = std::string(padding, ' ') + colour + " rg 0 0 600 400 re f";
+    return pdf_probe::hand_pdf({
+        "<< /Type /Catalog /Pages 2 0 R >>",
+        "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 600 400] /Contents 4 0 R >>",
+        "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream",
+    });
+}
+
 TEST_F(PlacedPages, AFileChangedSinceItWasOpenedShowsWhatWasRead)
 {
-    sheet s;
-    const std::string path = green_pdf();
-    HRESULT hr = E_FAIL;
-    auto before = open_pdf(path, &hr);
-    ASSERT_EQ(hr, S_OK);
-    sheet blue;
-    blue.filled_rect(100, 50, 200, 150, kBlue);
-    ASSERT_EQ(write(blue, path), S_OK) << message;
-    auto after = open_pdf(path, &hr);
-    ASSERT_EQ(hr, S_OK);
-    place_pdf(s, before.get(), 1, {0, 0, 300, 200});
-    place_pdf(s, after.get(), 1, {300, 0, 300, 200});
-    const raster r = written(s);
-    EXPECT_TRUE(colour_at(r, 75, 50, kGreenPx));
-    EXPECT_TRUE(colour_at(r, 375, 50, kBluePx));
+    for (const std::size_t padding : {std::size_t{0}, std::size_t{17} << 20}) {
+        SCOPED_TRACE(padding);
+        sheet s;
+        const std::string path = dir.file("changing.pdf");
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << filled_page_pdf("0 1 0", padding);
+        HRESULT hr = E_FAIL;
+        auto before = open_pdf(path, &hr);
+        ASSERT_EQ(hr, S_OK);
+        // Replaced as the writers here and most editors replace a file: a new one renamed over it.
+        // (qpdf reads a large file as it goes, so one rewritten in place shows what it holds then.)
+        std::ofstream(path + ".new", std::ios::binary) << filled_page_pdf("0 0 1", padding);
+        ASSERT_EQ(std::rename((path + ".new").c_str(), path.c_str()), 0);
+        auto after = open_pdf(path, &hr);
+        ASSERT_EQ(hr, S_OK);
+        place_pdf(s, before.get(), 1, {0, 0, 300, 200});
+        place_pdf(s, after.get(), 1, {300, 0, 300, 200});
+        const raster r = written(s);
+        EXPECT_TRUE(colour_at(r, 150, 100, kGreenPx));
+        EXPECT_TRUE(colour_at(r, 450, 100, kBluePx));
+    }
 }
 
 // A page of a stored document that loaded is scaled into its rectangle; one that did not load

@@ -28,9 +28,12 @@ namespace {
 // by scanning) is a pair of system calls a line. Larger files are parsed from the file.
 constexpr long kReadWholeUpTo = 16L << 20;
 
+struct file_closer {
+    void operator()(std::FILE* file) const noexcept { std::fclose(file); }
+};
+
 // The bytes of `file` as qpdf's input, or null when it is large or cannot be read at once (the
-// caller then lets qpdf read the file itself); `key` gets the bytes' content key. Closes `file`
-// only when it hands back bytes.
+// caller then lets qpdf read the file itself); `key` gets the bytes' content key.
 std::shared_ptr<InputSource> read_small(const std::string& path, std::FILE* file, std::string* key)
 {
     if (std::fseek(file, 0, SEEK_END) != 0) return nullptr;
@@ -44,7 +47,6 @@ std::shared_ptr<InputSource> read_small(const std::string& path, std::FILE* file
         *key = file_bytes_key(buffer->getBuffer(), buffer->getSize());
         auto source = std::make_shared<BufferInputSource>(path, buffer.get(), true);
         buffer.release();
-        std::fclose(file);
         return source;
     } catch (const std::bad_alloc&) {
         return nullptr;
@@ -83,7 +85,8 @@ HRESULT pdf_file::open(const std::string& path, const std::string& password,
         pdf->setSuppressWarnings(true);
         pdf->setAttemptRecovery(true);
         // Opened here rather than by qpdf, so that a FIFO is refused instead of waited on.
-        std::FILE* file = com::fopen_regular_file(path.c_str());
+        // Held until qpdf takes it over, so that no failure on the way leaves it open.
+        std::unique_ptr<std::FILE, file_closer> file(com::fopen_regular_file(path.c_str()));
         if (file == nullptr) {
             const int error = errno;
             return fail(STG_E_FILENOTFOUND,
@@ -92,12 +95,14 @@ HRESULT pdf_file::open(const std::string& path, const std::string& password,
         }
         const char* const secret = password.empty() ? nullptr : password.c_str();
         std::string key;
-        if (std::shared_ptr<InputSource> bytes = read_small(path, file, &key)) {
+        if (std::shared_ptr<InputSource> bytes = read_small(path, file.get(), &key)) {
+            file.reset();
             pdf->processInputSource(bytes, secret);
         } else {
-            key = file_content_key(path);
-            std::rewind(file);
-            pdf->processFile(path.c_str(), file, true, secret);
+            // Hashed through the file opened, not by its path, which may name another by now.
+            key = file_content_key(path, file.get());
+            std::rewind(file.get());
+            pdf->processFile(path.c_str(), file.release(), true, secret);
         }
         std::vector<size> sizes;
         for (QPDFPageObjectHelper& page : QPDFPageDocumentHelper(*pdf).getAllPages()) {
