@@ -98,17 +98,8 @@ std::string file_content_key(const std::string& path, std::FILE* file)
 
 std::string file_content_key(const std::string& path)
 {
-    std::FILE* file = com::fopen_regular_file(path.c_str());
-    if (!file) return {};
-    std::string key;
-    try {
-        key = file_content_key(path, file);
-    } catch (...) {
-        std::fclose(file);
-        throw;
-    }
-    std::fclose(file);
-    return key;
+    const com::file_ptr file(com::fopen_regular_file(path.c_str()));
+    return file ? file_content_key(path, file.get()) : std::string();
 }
 
 }  // namespace host

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 
 namespace com {
 
@@ -12,5 +13,11 @@ int open_regular_file(const char* path) noexcept;
 
 // The same as a stdio stream in "rb" mode; null with errno set as above.
 std::FILE* fopen_regular_file(const char* path) noexcept;
+
+// A stdio stream closed when its holder goes, whatever path the code takes out.
+struct file_closer {
+    void operator()(std::FILE* file) const noexcept { std::fclose(file); }
+};
+using file_ptr = std::unique_ptr<std::FILE, file_closer>;
 
 }  // namespace com

@@ -77,14 +77,6 @@ private:
     std::uint64_t size_;
 };
 
-struct file_closer {
-    std::FILE* file;
-    ~file_closer()
-    {
-        if (file != nullptr) std::fclose(file);
-    }
-};
-
 HRESULT cannot_open(const std::string& path, int error, std::string* message) noexcept
 {
     try {
@@ -180,7 +172,7 @@ HRESULT probe_file(const std::string& path, info* out, std::string* message) noe
     std::uint64_t size = 0;
     const HRESULT opened = open_file(path, &file, &size, message);
     if (FAILED(opened)) return opened;
-    file_closer closer{file};
+    const com::file_ptr closer(file);
     file_source in(file, size);
     info found{};
     const HRESULT hr = probe_source(in, &found, message);
@@ -218,7 +210,7 @@ HRESULT read_image_file(const std::string& path, std::vector<BYTE>* bytes, info*
     std::uint64_t size = 0;
     const HRESULT opened = open_file(path, &file, &size, message);
     if (FAILED(opened)) return opened;
-    file_closer closer{file};
+    const com::file_ptr closer(file);
     file_source in(file, size);
     const HRESULT probed = probe_source(in, found, message);
     if (FAILED(probed)) return probed;

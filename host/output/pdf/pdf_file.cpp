@@ -28,10 +28,6 @@ namespace {
 // by scanning) is a pair of system calls a line. Larger files are parsed from the file.
 constexpr long kReadWholeUpTo = 16L << 20;
 
-struct file_closer {
-    void operator()(std::FILE* file) const noexcept { std::fclose(file); }
-};
-
 // The bytes of `file` as qpdf's input, or null when it is large or cannot be read at once (the
 // caller then lets qpdf read the file itself); `key` gets the bytes' content key.
 std::shared_ptr<InputSource> read_small(const std::string& path, std::FILE* file, std::string* key)
@@ -86,7 +82,7 @@ HRESULT pdf_file::open(const std::string& path, const std::string& password,
         pdf->setAttemptRecovery(true);
         // Opened here rather than by qpdf, so that a FIFO is refused instead of waited on.
         // Held until qpdf takes it over, so that no failure on the way leaves it open.
-        std::unique_ptr<std::FILE, file_closer> file(com::fopen_regular_file(path.c_str()));
+        com::file_ptr file(com::fopen_regular_file(path.c_str()));
         if (file == nullptr) {
             const int error = errno;
             return fail(STG_E_FILENOTFOUND,
