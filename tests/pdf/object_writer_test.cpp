@@ -11,6 +11,7 @@
 #include <qpdf/Buffer.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjectHandle.hh>
+#include <zlib.h>
 
 #include "host/output/pdf/object_writer.h"
 #include "tests/pdf/pdf_probe.h"
@@ -241,7 +242,7 @@ TEST_P(ObjectWriter, StreamsLoseCryptFiltersAndUnreadableOnesAreWrittenEmpty)
     EXPECT_NE(warnings[0].find("damaged data"), std::string::npos);
 }
 
-// One deflate state packs stream after stream, each readable on its own.
+// One compressor packs stream after stream, each a zlib stream zlib itself reads back.
 TEST(Deflater, PacksEachStreamApartWithOneState)
 {
     host::pdf::deflater packer;
