@@ -306,6 +306,7 @@ int run_demo(const demo_options& options, std::FILE* out, std::FILE* err)
     render.save = options.save;
     render.pdf = options.output;
     render.flatten = options.flatten;
+    render.leave_at_exit = options.leave_at_exit;
     const int status =
         render_description(demo_description(options.pages, assets.path()), "demo", render, err);
     if (status == 0) {

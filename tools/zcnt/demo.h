@@ -14,6 +14,7 @@ struct demo_options {
     std::string save;  // .pjd file, empty for none
     long long pages = 4;  // the four showcase pages, repeated to this many
     bool flatten = false;  // as render's --flatten
+    bool leave_at_exit = false;  // as render_options: the process ends once the demo is written
 };
 
 // The description `zcnt demo` renders (as `zcnt render` reads it); its pictures are in the

@@ -100,6 +100,7 @@ int main(int argc, char** argv)
                          "say whether the classes come from the registry or the built-in table");
 
     zcnt::demo_options demo;
+    demo.leave_at_exit = true;
     auto* demo_cmd = app.add_subcommand(
         "demo", "write a showcase of every element kind as a PDF file and print its path");
     demo_cmd->add_option("-o,--output", demo.output, "the PDF file (demo.pdf)");
