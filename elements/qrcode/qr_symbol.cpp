@@ -19,6 +19,15 @@ struct qr_deleter {
     void operator()(QRcode* code) const noexcept { QRcode_free(code); }
 };
 
+// The last symbol this thread made: a document that shows one code on many pages (an address
+// in every footer) encodes it once. A level of -1 holds nothing.
+struct last_symbol {
+    std::string text;
+    LONG level = -1;
+    symbol made;
+};
+thread_local last_symbol last;
+
 }  // namespace
 
 bool encode(const std::string& text, LONG level, symbol* out)
@@ -30,12 +39,20 @@ bool encode(const std::string& text, LONG level, symbol* out)
     if (level < QR_ECLEVEL_L || level > QR_ECLEVEL_H) return false;
     // libqrencode reads up to the first zero byte, and takes long to refuse a long text.
     if (!may_fit(text.c_str(), level)) return false;
+    if (level == last.level && text == last.text) {
+        *out = last.made;
+        return true;
+    }
     std::unique_ptr<QRcode, qr_deleter> code(
         QRcode_encodeString(text.c_str(), 0, static_cast<QRecLevel>(level), QR_MODE_8, 1));
     if (!code || code->width <= 0) return false;
     const std::size_t n = static_cast<std::size_t>(code->width);
     out->modules.assign(code->data, code->data + n * n);
     out->width = code->width;
+    last.level = -1;  // until all of it is kept: a copy may run out of memory half way
+    last.text = text;
+    last.made = *out;
+    last.level = level;
     return true;
 }
 

@@ -127,6 +127,13 @@ TEST(QrSymbol, LevelsAndCapacity)
     EXPECT_EQ(code.width, 177);
     EXPECT_FALSE(cnt::qrcode::encode(std::string(2954, 'x'), 0, &code));
     EXPECT_EQ(code.width, 0);
+    // The same text again, after others: its own symbol, not the last one made.
+    ASSERT_TRUE(cnt::qrcode::encode(std::string(17, 'a'), 3, &code));
+    EXPECT_EQ(code.width, 29);
+    ASSERT_TRUE(cnt::qrcode::encode(std::string(17, 'a'), 0, &code));
+    EXPECT_EQ(code.width, 21);
+    ASSERT_TRUE(cnt::qrcode::encode(std::string(17, 'a'), 0, &code));
+    EXPECT_EQ(code.modules.size(), 21u * 21u);
 }
 
 // ---- configurations -----------------------------------------------------------------------
