@@ -90,7 +90,10 @@ private:
     {
         error_.clear();
         try {
-            const HRESULT hr = pdf_.open(native_path(file_), password_, &error_);
+            context* c = ctx();
+            if (c && !c->opened_pdfs) c->opened_pdfs = std::make_shared<pdf::opened_pdfs>();
+            const HRESULT hr =
+                pdf_.open(native_path(file_), password_, &error_, c ? c->opened_pdfs.get() : nullptr);
             double width = 0, height = 0;
             if (FAILED(hr))
                 unusable(error_);

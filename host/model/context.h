@@ -15,6 +15,9 @@ namespace host {
 
 class host_object;
 struct stored_file_cache;
+namespace pdf {
+class opened_pdfs;
+}
 
 // A file an object of the document was given and could not use, and why.
 struct unusable_file {
@@ -91,6 +94,9 @@ struct context {
     // The stored documents loaded for this document and for those it places, shared by every
     // object that places the same file; made by the first one.
     std::shared_ptr<stored_file_cache> stored_files;
+    // The PDF files this document's objects have opened, so that a file placed by many of
+    // them is parsed once; made by the first one.
+    std::shared_ptr<pdf::opened_pdfs> opened_pdfs;
 
     // Out of memory the note is dropped: the caller's own result already says it failed.
     void note_unusable(const std::string& file, const std::string& cause) noexcept

@@ -2,7 +2,15 @@
 // kept through a .pjd save and load with the PDF opened again.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
+
+// qpdf's current pointer interface, as the engine itself builds with.
+#ifndef POINTERHOLDER_TRANSITION
+#define POINTERHOLDER_TRANSITION 4
+#endif
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFWriter.hh>
 
 #include "host/model/document_object.h"
 #include "host/output/pdf/pdf_writer.h"
@@ -109,6 +117,46 @@ TEST_F(PdfClasses, PlacedPageSurvivesSaveAndLoad)
     EXPECT_EQ(again.model()->pages()[0]->elements().size(), 1u);
     std::string pdf;
     EXPECT_EQ(host::pdf::write_pdf_bytes(again.model(), {}, &pdf, nullptr, &message), S_OK) << message;
+}
+
+// A document opens a file placed by many of its objects once: one opening again shares it only
+// when the bytes read and the password given are those of the first.
+TEST_F(PdfClasses, OneFileOpenedAgainIsSharedOnlyForTheSameBytesAndPassword)
+{
+    host::document doc;
+    ASSERT_EQ(doc.add_page(850, 1100, 100), S_OK);
+    const auto lists = lists_of(doc, 1);
+    // A PDF document of the page's resources, opened: its result and page count.
+    auto open = [&](const std::string& path, const char16_t* password) {
+        com::ComPtr<IZPdfDocument> pdf;
+        EXPECT_EQ(CoCreateInstance(CLSID_ZPdfDocument, nullptr, 0x17, IZPdfDocument::iid, pdf.put_void()), S_OK);
+        EXPECT_EQ(lists.resources->AddObject(as<IZObject>(pdf.get()).get()), S_OK);
+        com::Bstr file(std::u16string(path.begin(), path.end())), secret(password);
+        const HRESULT hr = pdf->Open(file.get(), 0, secret.get());
+        LONG count = -1;
+        pdf->get_PageCount(&count);
+        return std::make_pair(hr, count);
+    };
+    EXPECT_EQ(open(path_, u""), std::make_pair(S_OK, LONG{2}));
+    EXPECT_EQ(open(path_, u""), std::make_pair(S_OK, LONG{2}));
+
+    // The same path holding other bytes, renamed over it as writers replace files.
+    host::document one;
+    ASSERT_EQ(one.add_page(300, 200, 72), S_OK);
+    std::string message;
+    ASSERT_EQ(host::pdf::write_pdf(one.model(), path_ + ".new", {}, nullptr, &message), S_OK) << message;
+    ASSERT_EQ(std::rename((path_ + ".new").c_str(), path_.c_str()), 0);
+    EXPECT_EQ(open(path_, u""), std::make_pair(S_OK, LONG{1}));
+
+    QPDF plain;
+    plain.processFile(path_.c_str());
+    QPDFWriter locked(plain, (path_ + ".locked").c_str());
+    locked.setR6EncryptionParameters("secret", "owner", true, true, true, true, true, true,
+                                     qpdf_r3p_full, true);
+    locked.write();
+    EXPECT_EQ(open(path_ + ".locked", u"secret"), std::make_pair(S_OK, LONG{1}));
+    EXPECT_EQ(open(path_ + ".locked", u"").first, E_ACCESSDENIED);
+    EXPECT_EQ(open(path_ + ".locked", u"wrong").first, E_ACCESSDENIED);
 }
 
 // Damaged files are refused in tests/pdf; a missing one says so, and a document that did not open

@@ -62,7 +62,7 @@ void pdf_file::close() noexcept
 }
 
 HRESULT pdf_file::open(const std::string& path, const std::string& password,
-                       std::string* message) noexcept
+                       std::string* message, opened_pdfs* opened) noexcept
 {
     close();
     auto fail = [&](HRESULT hr, const std::string& text) {
@@ -91,12 +91,22 @@ HRESULT pdf_file::open(const std::string& path, const std::string& password,
         }
         const char* const secret = password.empty() ? nullptr : password.c_str();
         std::string key;
-        if (std::shared_ptr<InputSource> bytes = read_small(path, file.get(), &key)) {
+        std::shared_ptr<InputSource> bytes = read_small(path, file.get(), &key);
+        // Hashed through the file opened, not by its path, which may name another by now.
+        if (!bytes) key = file_content_key(path, file.get());
+        auto* known = opened && !key.empty() ? &opened->files[{key, password}] : nullptr;
+        if (known) {
+            if (std::shared_ptr<QPDF> same = known->pdf.lock()) {
+                pdf_ = std::move(same);
+                sizes_ = known->sizes;
+                content_key_ = std::move(key);
+                return S_OK;
+            }
+        }
+        if (bytes) {
             file.reset();
             pdf->processInputSource(bytes, secret);
         } else {
-            // Hashed through the file opened, not by its path, which may name another by now.
-            key = file_content_key(path, file.get());
             std::rewind(file.get());
             pdf->processFile(path.c_str(), file.release(), true, secret);
         }
@@ -115,6 +125,7 @@ HRESULT pdf_file::open(const std::string& path, const std::string& password,
                 return fail(E_INVALIDARG, "damaged PDF file " + path + ": a page size is not a number");
             sizes.push_back({w, h});
         }
+        if (known) *known = {pdf, sizes};
         pdf_ = std::move(pdf);
         sizes_ = std::move(sizes);
         content_key_ = std::move(key);

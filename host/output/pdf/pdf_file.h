@@ -3,8 +3,10 @@
 // crop box and the media box) turned by the page's /Rotate.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/com/types.h"
@@ -12,6 +14,8 @@
 class QPDF;
 
 namespace host::pdf {
+
+class opened_pdfs;
 
 class pdf_file {
 public:
@@ -22,7 +26,10 @@ public:
 
     // STG_E_FILENOTFOUND for a file that cannot be read, E_INVALIDARG for one that is not a
     // PDF or is damaged beyond repair, E_ACCESSDENIED for a wrong password; `message` names it.
-    HRESULT open(const std::string& path, const std::string& password, std::string* message) noexcept;
+    // With `opened`, bytes another pdf_file of the same cache opened with the same password are
+    // not parsed again: the two share what qpdf made of them.
+    HRESULT open(const std::string& path, const std::string& password, std::string* message,
+                 opened_pdfs* opened = nullptr) noexcept;
     void close() noexcept;
 
     bool is_open() const noexcept { return pdf_ != nullptr; }
@@ -38,14 +45,26 @@ public:
     // For the PDF writer, which copies pages out of it.
     QPDF* document() const noexcept { return pdf_.get(); }
 
-private:
     struct size {
         double width, height;
     };
+
+private:
     std::shared_ptr<QPDF> pdf_;
     std::vector<size> sizes_;
     std::string path_;
     std::string content_key_;
+};
+
+// The files opened through it, by content key and password. Weak: the pdf_files that opened a
+// file own what qpdf made of it; the cache only finds it while one of them is open.
+class opened_pdfs {
+public:
+    struct file {
+        std::weak_ptr<QPDF> pdf;
+        std::vector<pdf_file::size> sizes;
+    };
+    std::map<std::pair<std::string, std::string>, file> files;
 };
 
 }  // namespace host::pdf
