@@ -197,8 +197,10 @@ public:
 
 TEST_P(ObjectWriter, StreamsLoseCryptFiltersAndUnreadableOnesAreWrittenEmpty)
 {
-    // Data decrypted already but still marked with a crypt filter ahead of its deflate.
-    const std::string text = "q 1 0 0 rg 0 0 10 10 re f Q";
+    // Data decrypted already but still marked with a crypt filter ahead of its deflate; long
+    // enough to be worth packing.
+    std::string text;
+    for (int i = 0; i < 8; ++i) text += "q 1 0 0 rg 0 0 10 10 re f Q\n";
     std::string packed;
     ASSERT_TRUE(host::pdf::deflater().pack(text, &packed));
     QPDFObjectHandle crypt = QPDFObjectHandle::newStream(&objects);
@@ -242,11 +244,15 @@ TEST_P(ObjectWriter, StreamsLoseCryptFiltersAndUnreadableOnesAreWrittenEmpty)
     EXPECT_NE(warnings[0].find("damaged data"), std::string::npos);
 }
 
-// One compressor packs stream after stream, each a zlib stream zlib itself reads back.
-TEST(Deflater, PacksEachStreamApartWithOneState)
+// One compressor packs stream after stream, each a zlib stream zlib itself reads back; one too
+// short to gain is left alone.
+TEST(Deflater, PacksEachStreamApartWithOneStateAndLeavesShortOnes)
 {
     host::pdf::deflater packer;
-    for (const std::string text : {"q 1 0 0 rg 0 0 10 10 re f Q", "BT /F1 12 Tf (Hello) Tj ET"}) {
+    const std::string square = "q 1 0 0 rg 0 0 10 10 re f Q\n";
+    for (const std::string& text : {std::string(4, ' ') + square + square + square + square + square,
+                                   std::string("BT /F1 12 Tf (Hello) Tj ET\n") + std::string(120, '-')}) {
+        ASSERT_GE(text.size(), host::pdf::deflater::worth_packing);
         std::string packed = "kept";
         ASSERT_TRUE(packer.pack(text, &packed));
         ASSERT_EQ(packed.compare(0, 4, "kept"), 0);
@@ -257,6 +263,9 @@ TEST(Deflater, PacksEachStreamApartWithOneState)
                   Z_OK);
         EXPECT_EQ(back.substr(0, size), text);
     }
+    std::string untouched = "kept";
+    EXPECT_FALSE(packer.pack(square, &untouched));
+    EXPECT_EQ(untouched, "kept");
 }
 
 INSTANTIATE_TEST_SUITE_P(CompressedAndPlain, ObjectWriter, ::testing::Bool(),

@@ -91,6 +91,7 @@ deflater::~deflater()
 
 bool deflater::pack(std::string_view data, std::string* out)
 {
+    if (data.size() < worth_packing) return false;
     if (!made_) {
         made_ = true;
         std::swap(c_, kept.c);

@@ -32,8 +32,13 @@ public:
     deflater(const deflater&) = delete;
     deflater& operator=(const deflater&) = delete;
     // Appends the packed bytes, a zlib stream, to `out`; false (and `out` as it was) when the
-    // compressor cannot be made or the data does not fit.
+    // data is shorter than `worth_packing`, or the compressor cannot be made or fails. The data
+    // is then written as it is.
     bool pack(std::string_view data, std::string* out);
+    // Below this many bytes packing saves less than the /Filter entry costs (a rectangle's
+    // appearance, a check mark), and takes as long as for a page: a file of many annotations
+    // comes out both smaller and faster when they are left plain.
+    static constexpr std::size_t worth_packing = 128;
 
 private:
     libdeflate_compressor* c_ = nullptr;
