@@ -157,6 +157,19 @@ TEST_F(PdfClasses, OneFileOpenedAgainIsSharedOnlyForTheSameBytesAndPassword)
     EXPECT_EQ(open(path_ + ".locked", u"secret"), std::make_pair(S_OK, LONG{1}));
     EXPECT_EQ(open(path_ + ".locked", u"").first, E_ACCESSDENIED);
     EXPECT_EQ(open(path_ + ".locked", u"wrong").first, E_ACCESSDENIED);
+
+    // Many files, each opened twice, past the point where the document forgets files no longer
+    // open: each still opens as itself.
+    for (int round = 0; round < 2; ++round)
+        for (LONG i = 0; i < 40; ++i) {
+            const std::string many = path_ + "." + std::to_string(i);
+            if (round == 0) {
+                host::document pages;
+                for (LONG p = 0; p <= i % 3; ++p) ASSERT_EQ(pages.add_page(300, 200 + i, 72), S_OK);
+                ASSERT_EQ(host::pdf::write_pdf(pages.model(), many, {}, nullptr, &message), S_OK);
+            }
+            EXPECT_EQ(open(many, u""), std::make_pair(S_OK, i % 3 + 1)) << i;
+        }
 }
 
 // Damaged files are refused in tests/pdf; a missing one says so, and a document that did not open

@@ -2,7 +2,9 @@
 #include "host/output/pdf/pdf_file.h"
 #include "host/output/pdf/pdf_names.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <iterator>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -51,6 +53,16 @@ std::shared_ptr<InputSource> read_small(const std::string& path, std::FILE* file
 
 }  // namespace
 
+opened_pdfs::file& opened_pdfs::entry(const std::string& key, const std::string& password)
+{
+    if (files_.size() >= sweep_at_) {
+        for (auto it = files_.begin(); it != files_.end();)
+            it = it->second.pdf.expired() ? files_.erase(it) : std::next(it);
+        sweep_at_ = std::max<std::size_t>(16, 2 * files_.size());
+    }
+    return files_[{key, password}];
+}
+
 pdf_file::pdf_file() noexcept = default;
 pdf_file::~pdf_file() = default;
 
@@ -94,7 +106,7 @@ HRESULT pdf_file::open(const std::string& path, const std::string& password,
         std::shared_ptr<InputSource> bytes = read_small(path, file.get(), &key);
         // Hashed through the file opened, not by its path, which may name another by now.
         if (!bytes) key = file_content_key(path, file.get());
-        auto* known = opened && !key.empty() ? &opened->files[{key, password}] : nullptr;
+        auto* known = opened && !key.empty() ? &opened->entry(key, password) : nullptr;
         if (known) {
             if (std::shared_ptr<QPDF> same = known->pdf.lock()) {
                 pdf_ = std::move(same);

@@ -64,7 +64,14 @@ public:
         std::weak_ptr<QPDF> pdf;
         std::vector<pdf_file::size> sizes;
     };
-    std::map<std::pair<std::string, std::string>, file> files;
+    // The entry of the bytes with `key` opened with `password`, made empty when there is none.
+    // Entries of files no longer open are dropped now and then, so that a document opening many
+    // files one after another does not keep each one's page sizes.
+    file& entry(const std::string& key, const std::string& password);
+
+private:
+    std::map<std::pair<std::string, std::string>, file> files_;
+    std::size_t sweep_at_ = 16;
 };
 
 }  // namespace host::pdf
