@@ -35,8 +35,9 @@ public:
     // Empty when the bytes could not be hashed.
     const std::string& content_key() const noexcept { return content_key_; }
 
-    // For the PDF writer, which copies pages out of it.
-    QPDF* document() const noexcept { return pdf_.get(); }
+    // For the PDF writer, which copies pages out of it; null when not open. Shared, so that a
+    // write goes on with what it read from though the file is closed or opened again meanwhile.
+    const std::shared_ptr<QPDF>& document() const noexcept { return pdf_; }
 
 private:
     struct size {

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <exception>
 #include <map>
+#include <memory>
 #include <new>
 #include <set>
 #include <tuple>
@@ -133,7 +134,8 @@ QPDFObjectHandle writer::image(const image_data& d)
 
 QPDFObjectHandle writer::foreign_page(const pdf_file& file, LONG number)
 {
-    const auto key = std::make_pair(&file, number);
+    const std::shared_ptr<QPDF>& opened = file.document();
+    const auto key = std::make_pair(static_cast<const QPDF*>(opened.get()), number);
     auto known = foreign_.find(key);
     if (known != foreign_.end()) return known->second;
     // The same page of the same bytes, opened by many placed pages, is copied once.
@@ -149,9 +151,10 @@ QPDFObjectHandle writer::foreign_page(const pdf_file& file, LONG number)
     if (number < 1 || number > file.page_count()) {
         warn("page " + std::to_string(number) + " of " + file.path() + " does not exist");
     } else {
+        if (std::find(placed_files_.begin(), placed_files_.end(), opened) == placed_files_.end())
+            placed_files_.push_back(opened);
         try {
-            std::vector<QPDFPageObjectHelper> pages =
-                QPDFPageDocumentHelper(*file.document()).getAllPages();
+            std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(*opened).getAllPages();
             made = page_as_form(out_, *file_, pages[static_cast<std::size_t>(number - 1)]);
         } catch (const std::exception& e) {
             warn("page " + std::to_string(number) + " of " + file.path() +
