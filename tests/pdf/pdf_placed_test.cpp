@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <qpdf/QPDF.hh>
@@ -338,6 +339,53 @@ TEST_F(PlacedPages, ObjectsOfPlacedFilesAreWrittenOnceEachAndKeptApart)
     for (QPDFObjectHandle o : written_file.getAllObjects())
         if (o.isStream() && o.getDict().getKey("/BBox").unparse() == "[ 0 0 100 100 ]") ++squares;
     EXPECT_EQ(squares, 2);
+}
+
+// One opened file placed by two documents written on two threads at once: each comes out as
+// it does written alone. The pages' content streams are long and differ throughout, so that a
+// read of one write that strays into the other's shows.
+TEST_F(PlacedPages, OneFilePlacedByTwoDocumentsWrittenOnTwoThreadsAtOnce)
+{
+    std::array<sheet, 2> sheets;
+    constexpr int kPages = 8, kLines = 20000;
+    std::vector<std::string> objects{"<< /Type /Catalog /Pages 2 0 R >>", ""};
+    std::string kids;
+    for (int page = 0; page < kPages; ++page) {
+        std::string content;
+        for (int line = 0; line < kLines; ++line) content += "% " + std::to_string(page * kLines + line) + "\n";
+        kids += std::to_string(objects.size() + 1) + " 0 R ";
+        objects.push_back("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 600 400] /Contents " +
+                          std::to_string(objects.size() + 2) + " 0 R >>");
+        objects.push_back("<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content +
+                          "\nendstream");
+    }
+    objects[1] = "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(kPages) + " >>";
+    auto pdf = open_hand_pdf("long.pdf", objects);
+    ASSERT_TRUE(pdf);
+    // In opposite orders, so that the two writes read different streams at the same time.
+    for (LONG page = 1; page <= kPages; ++page) {
+        place_pdf(sheets[0], pdf.get(), page);
+        place_pdf(sheets[1], pdf.get(), kPages + 1 - page);
+    }
+    host::pdf::write_options plain;
+    plain.compress = false;  // the placed bytes as they were read
+    auto write = [&](int i, std::string* out) {
+        return host::pdf::write_pdf_bytes(sheets[i].doc.model(), plain, out, nullptr, nullptr);
+    };
+    std::array<std::string, 2> alone;
+    for (int i : {0, 1}) ASSERT_EQ(write(i, &alone[i]), S_OK);
+    for (int round = 0; round < 8; ++round) {
+        // Opened again, so that the two writes are the first to read the file's objects.
+        com::Bstr file(wide(dir.file("long.pdf"))), none(u"");
+        ASSERT_EQ(pdf->Open(file.get(), 0, none.get()), S_OK);
+        std::array<std::string, 2> out;
+        HRESULT second = E_FAIL;
+        std::thread other([&] { second = write(1, &out[1]); });
+        EXPECT_EQ(write(0, &out[0]), S_OK);
+        other.join();
+        EXPECT_EQ(second, S_OK);
+        EXPECT_TRUE(out == alone) << "round " << round;
+    }
 }
 
 // A file written over after it was opened and opened again: each opening shows what it read,

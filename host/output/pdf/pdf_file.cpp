@@ -1,5 +1,6 @@
 // Opening a PDF file with qpdf, every failure caught and named.
 #include "host/output/pdf/pdf_file.h"
+#include "host/output/pdf/opened_pdf.h"
 #include "host/output/pdf/pdf_names.h"
 
 #include <cerrno>
@@ -77,9 +78,10 @@ HRESULT pdf_file::open(const std::string& path, const std::string& password,
     };
     try {
         path_ = path;
-        auto pdf = std::make_shared<QPDF>();
-        pdf->setSuppressWarnings(true);
-        pdf->setAttemptRecovery(true);
+        auto opened = std::make_shared<opened_pdf>();
+        QPDF& pdf = opened->pdf;
+        pdf.setSuppressWarnings(true);
+        pdf.setAttemptRecovery(true);
         // Opened here rather than by qpdf, so that a FIFO is refused instead of waited on.
         // Held until qpdf takes it over, so that no failure on the way leaves it open.
         com::file_ptr file(com::fopen_regular_file(path.c_str()));
@@ -93,15 +95,15 @@ HRESULT pdf_file::open(const std::string& path, const std::string& password,
         std::string key;
         if (std::shared_ptr<InputSource> bytes = read_small(path, file.get(), &key)) {
             file.reset();
-            pdf->processInputSource(bytes, secret);
+            pdf.processInputSource(bytes, secret);
         } else {
             // Hashed through the file opened, not by its path, which may name another by now.
             key = file_content_key(path, file.get());
             std::rewind(file.get());
-            pdf->processFile(path.c_str(), file.release(), true, secret);
+            pdf.processFile(path.c_str(), file.release(), true, secret);
         }
         std::vector<size> sizes;
-        for (QPDFPageObjectHelper& page : QPDFPageDocumentHelper(*pdf).getAllPages()) {
+        for (QPDFPageObjectHelper& page : QPDFPageDocumentHelper(pdf).getAllPages()) {
             QPDFObjectHandle box = page.getTrimBox();
             if (!box.isRectangle()) return fail(E_INVALIDARG, "damaged PDF file " + path + ": a page has no size");
             QPDFObjectHandle::Rectangle r = box.getArrayAsRectangle();
@@ -115,7 +117,7 @@ HRESULT pdf_file::open(const std::string& path, const std::string& password,
                 return fail(E_INVALIDARG, "damaged PDF file " + path + ": a page size is not a number");
             sizes.push_back({w, h});
         }
-        pdf_ = std::move(pdf);
+        pdf_ = std::move(opened);
         sizes_ = std::move(sizes);
         content_key_ = std::move(key);
         return S_OK;

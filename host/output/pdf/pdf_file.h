@@ -9,9 +9,9 @@
 
 #include "platform/com/types.h"
 
-class QPDF;
-
 namespace host::pdf {
+
+struct opened_pdf;  // opened_pdf.h
 
 class pdf_file {
 public:
@@ -37,13 +37,13 @@ public:
 
     // For the PDF writer, which copies pages out of it; null when not open. Shared, so that a
     // write goes on with what it read from though the file is closed or opened again meanwhile.
-    const std::shared_ptr<QPDF>& document() const noexcept { return pdf_; }
+    const std::shared_ptr<opened_pdf>& opened() const noexcept { return pdf_; }
 
 private:
     struct size {
         double width, height;
     };
-    std::shared_ptr<QPDF> pdf_;
+    std::shared_ptr<opened_pdf> pdf_;
     std::vector<size> sizes_;
     std::string path_;
     std::string content_key_;
