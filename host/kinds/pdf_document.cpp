@@ -142,7 +142,13 @@ class placed_pdf_page
 public:
     IUnknown* unknown() noexcept override { return this->identity(); }
 
-    HOST_REF_PROPERTY(Document)
+    HOST_GET_PROPERTY(Document)
+    HRESULT putref_Document(IZPdfDocument* value) noexcept override
+    {
+        const HRESULT hr = put_field<row_of("Document")>("putref_Document", value);
+        find_file();
+        return hr;
+    }
     HOST_PROPERTY(PageNumber)
     HOST_PROPERTY(KeepAspectRatio)
     HRESULT SetPosition(LONG left, LONG top, LONG width, LONG height) noexcept override
@@ -183,16 +189,35 @@ public:
     // The page shows in the PDF the engine writes; a design-time picture is not drawn.
     HRESULT Draw(LONGLONG, LONG, LONG, LONG, LONG, LONG, LONGLONG) noexcept override { return S_OK; }
 
+    bool load(byte_reader& in, const ref_lookup& refs) override
+    {
+        const bool loaded = with_table::load(in, refs);
+        find_file();
+        return loaded;
+    }
+    void drop_references() noexcept override
+    {
+        with_table::drop_references();
+        file_ = nullptr;
+    }
+
     void paint(painter& p) const override
     {
         pdf_page_paint d;
-        if (doc_) d.file = resource_of(doc_.get()).pdf;
+        d.file = file_;
         d.page_number = number_;
         d.keep_aspect = keep_ != VARIANT_FALSE;
         d.rect = {left_, top_, static_cast<LONG>(static_cast<ULONG>(left_) + static_cast<ULONG>(width_)),
                   static_cast<LONG>(static_cast<ULONG>(top_) + static_cast<ULONG>(height_))};
         p.pdf_page(d);
     }
+
+private:
+    // Found when the document is given rather than when painting: asking the document for it
+    // counts a reference, and documents written on two threads may paint one PDF document.
+    void find_file() noexcept { file_ = doc_ ? resource_of(doc_.get()).pdf : nullptr; }
+
+    const pdf::pdf_file* file_ = nullptr;  // of doc_, which keeps it
 };
 
 // Creation by class id: the object belongs to no document yet (see host_object::adopt). The

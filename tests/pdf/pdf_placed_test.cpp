@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <qpdf/QPDF.hh>
@@ -81,16 +82,17 @@ protected:
     host::pdf::write_report report;
     std::string message;
 
-    HRESULT write(sheet& s, const std::string& path)
+    HRESULT write(sheet& s, const std::string& path, const host::pdf::write_options& options = {})
     {
         report = {};
-        return host::pdf::write_pdf(s.doc.model(), path, {}, &report, &message);
+        return host::pdf::write_pdf(s.doc.model(), path, options, &report, &message);
     }
     // Writes `s`, which must pass qpdf's check, and renders it at `dpi`.
-    raster written(sheet& s, const std::string& name = "out.pdf", int dpi = 72)
+    raster written(sheet& s, const std::string& name = "out.pdf", int dpi = 72,
+                   const host::pdf::write_options& options = {})
     {
         const std::string path = dir.file(name);
-        EXPECT_EQ(write(s, path), S_OK) << message;
+        EXPECT_EQ(write(s, path, options), S_OK) << message;
         std::string check;
         EXPECT_TRUE(pdf_probe::qpdf_check(path, &check)) << check;
         raster r;
@@ -131,15 +133,20 @@ protected:
     }
 
     // A page of the PDF (the first unless told) placed in a rectangle of `s`, (300, 200)–(600,
-    // 400) unless told.
+    // 400) unless told; the PDF is one of the page's resources unless `placed_out` is given, which
+    // then gets the placed page.
     void place_pdf(sheet& s, IZPdfDocument* pdf, LONG page = 1,
-                   std::array<LONG, 4> at = {300, 200, 300, 200})
+                   std::array<LONG, 4> at = {300, 200, 300, 200},
+                   com::ComPtr<IZPlacedPdfPage>* placed_out = nullptr)
     {
-        ASSERT_EQ(s.resources->AddObject(pdf), S_OK);
         LONG id = 0;
-        ASSERT_EQ(s.resources->Add(*com::Variant::from_unknown(pdf).get(), &id), S_OK);
+        if (!placed_out) {
+            ASSERT_EQ(s.resources->AddObject(pdf), S_OK);
+            ASSERT_EQ(s.resources->Add(*com::Variant::from_unknown(pdf).get(), &id), S_OK);
+        }
         auto placed = create<IZPlacedPdfPage>(CLSID_ZPlacedPdfPage);
         ASSERT_TRUE(placed);
+        if (placed_out) *placed_out = placed;
         ASSERT_EQ(placed->putref_Document(pdf), S_OK);
         ASSERT_EQ(placed->put_PageNumber(page), S_OK);
         ASSERT_EQ(placed->SetPosition(at[0], at[1], at[2], at[3]), S_OK);
@@ -334,6 +341,53 @@ TEST_F(PlacedPages, ObjectsOfPlacedFilesAreWrittenOnceEachAndKeptApart)
     EXPECT_EQ(squares, 2);
 }
 
+// One opened file placed by two documents written on two threads at once: each comes out as
+// it does written alone. The pages' content streams are long and differ throughout, so that a
+// read of one write that strays into the other's shows.
+TEST_F(PlacedPages, OneFilePlacedByTwoDocumentsWrittenOnTwoThreadsAtOnce)
+{
+    std::array<sheet, 2> sheets;
+    constexpr int kPages = 8, kLines = 20000;
+    std::vector<std::string> objects{"<< /Type /Catalog /Pages 2 0 R >>", ""};
+    std::string kids;
+    for (int page = 0; page < kPages; ++page) {
+        std::string content;
+        for (int line = 0; line < kLines; ++line) content += "% " + std::to_string(page * kLines + line) + "\n";
+        kids += std::to_string(objects.size() + 1) + " 0 R ";
+        objects.push_back("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 600 400] /Contents " +
+                          std::to_string(objects.size() + 2) + " 0 R >>");
+        objects.push_back("<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content +
+                          "\nendstream");
+    }
+    objects[1] = "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(kPages) + " >>";
+    auto pdf = open_hand_pdf("long.pdf", objects);
+    ASSERT_TRUE(pdf);
+    // In opposite orders, so that the two writes read different streams at the same time.
+    for (LONG page = 1; page <= kPages; ++page) {
+        place_pdf(sheets[0], pdf.get(), page);
+        place_pdf(sheets[1], pdf.get(), kPages + 1 - page);
+    }
+    host::pdf::write_options plain;
+    plain.compress = false;  // the placed bytes as they were read
+    auto write = [&](int i, std::string* out) {
+        return host::pdf::write_pdf_bytes(sheets[i].doc.model(), plain, out, nullptr, nullptr);
+    };
+    std::array<std::string, 2> alone;
+    for (int i : {0, 1}) ASSERT_EQ(write(i, &alone[i]), S_OK);
+    for (int round = 0; round < 8; ++round) {
+        // Opened again, so that the two writes are the first to read the file's objects.
+        com::Bstr file(wide(dir.file("long.pdf"))), none(u"");
+        ASSERT_EQ(pdf->Open(file.get(), 0, none.get()), S_OK);
+        std::array<std::string, 2> out;
+        HRESULT second = E_FAIL;
+        std::thread other([&] { second = write(1, &out[1]); });
+        EXPECT_EQ(write(0, &out[0]), S_OK);
+        other.join();
+        EXPECT_EQ(second, S_OK);
+        EXPECT_TRUE(out == alone) << "round " << round;
+    }
+}
+
 // A file written over after it was opened and opened again: each opening shows what it read,
 // though both name the same path.
 // A page filled with one colour, its content stream padded with `padding` spaces: past 16 MB,
@@ -370,6 +424,34 @@ TEST_F(PlacedPages, AFileChangedSinceItWasOpenedShowsWhatWasRead)
         const raster r = written(s);
         EXPECT_TRUE(colour_at(r, 150, 100, kGreenPx));
         EXPECT_TRUE(colour_at(r, 450, 100, kBluePx));
+    }
+}
+
+// A progress callback that closes the placed file before the write is done, by opening it
+// again on a file that is not there or by letting go of it altogether: the write goes on with
+// the file as it was opened.
+TEST_F(PlacedPages, AFileClosedDuringTheWriteShowsWhatWasOpened)
+{
+    for (const bool let_go : {false, true}) {
+        SCOPED_TRACE(let_go ? "let go" : "opened again");
+        sheet s;
+        HRESULT hr = E_FAIL;
+        auto pdf = open_pdf(green_pdf(), &hr);
+        ASSERT_EQ(hr, S_OK);
+        com::ComPtr<IZPlacedPdfPage> placed;
+        place_pdf(s, pdf.get(), 1, {300, 200, 300, 200}, &placed);
+        host::pdf::write_options options;
+        options.progress = [&](LONG, LONG) {
+            if (let_go) {
+                placed->putref_Document(nullptr);
+                pdf.reset();
+            } else {
+                com::Bstr gone(wide(dir.file("gone.pdf"))), none(u"");
+                EXPECT_TRUE(FAILED(pdf->Open(gone.get(), 0, none.get())));
+            }
+        };
+        expect_scaled_into_the_lower_right(written(s, "closed.pdf", 72, options), kGreenPx);
+        EXPECT_TRUE(report.warnings.empty()) << report.warnings[0];
     }
 }
 

@@ -1,5 +1,6 @@
 // Opening a PDF file with qpdf, every failure caught and named.
 #include "host/output/pdf/pdf_file.h"
+#include "host/output/pdf/opened_pdf.h"
 #include "host/output/pdf/pdf_names.h"
 
 #include <algorithm>
@@ -74,7 +75,7 @@ void pdf_file::close() noexcept
 }
 
 HRESULT pdf_file::open(const std::string& path, const std::string& password,
-                       std::string* message, opened_pdfs* opened) noexcept
+                       std::string* message, opened_pdfs* cache) noexcept
 {
     close();
     auto fail = [&](HRESULT hr, const std::string& text) {
@@ -89,9 +90,6 @@ HRESULT pdf_file::open(const std::string& path, const std::string& password,
     };
     try {
         path_ = path;
-        auto pdf = std::make_shared<QPDF>();
-        pdf->setSuppressWarnings(true);
-        pdf->setAttemptRecovery(true);
         // Opened here rather than by qpdf, so that a FIFO is refused instead of waited on.
         // Held until qpdf takes it over, so that no failure on the way leaves it open.
         com::file_ptr file(com::fopen_regular_file(path.c_str()));
@@ -106,24 +104,28 @@ HRESULT pdf_file::open(const std::string& path, const std::string& password,
         std::shared_ptr<InputSource> bytes = read_small(path, file.get(), &key);
         // Hashed through the file opened, not by its path, which may name another by now.
         if (!bytes) key = file_content_key(path, file.get());
-        auto* known = opened && !key.empty() ? &opened->entry(key, password) : nullptr;
+        auto* known = cache && !key.empty() ? &cache->entry(key, password) : nullptr;
         if (known) {
-            if (std::shared_ptr<QPDF> same = known->pdf.lock()) {
+            if (std::shared_ptr<opened_pdf> same = known->pdf.lock()) {
                 pdf_ = std::move(same);
                 sizes_ = known->sizes;
                 content_key_ = std::move(key);
                 return S_OK;
             }
         }
+        auto opened = std::make_shared<opened_pdf>();
+        QPDF& pdf = opened->pdf;
+        pdf.setSuppressWarnings(true);
+        pdf.setAttemptRecovery(true);
         if (bytes) {
             file.reset();
-            pdf->processInputSource(bytes, secret);
+            pdf.processInputSource(bytes, secret);
         } else {
             std::rewind(file.get());
-            pdf->processFile(path.c_str(), file.release(), true, secret);
+            pdf.processFile(path.c_str(), file.release(), true, secret);
         }
         std::vector<size> sizes;
-        for (QPDFPageObjectHelper& page : QPDFPageDocumentHelper(*pdf).getAllPages()) {
+        for (QPDFPageObjectHelper& page : QPDFPageDocumentHelper(pdf).getAllPages()) {
             QPDFObjectHandle box = page.getTrimBox();
             if (!box.isRectangle()) return fail(E_INVALIDARG, "damaged PDF file " + path + ": a page has no size");
             QPDFObjectHandle::Rectangle r = box.getArrayAsRectangle();
@@ -137,8 +139,8 @@ HRESULT pdf_file::open(const std::string& path, const std::string& password,
                 return fail(E_INVALIDARG, "damaged PDF file " + path + ": a page size is not a number");
             sizes.push_back({w, h});
         }
-        if (known) *known = {pdf, sizes};
-        pdf_ = std::move(pdf);
+        if (known) *known = {opened, sizes};
+        pdf_ = std::move(opened);
         sizes_ = std::move(sizes);
         content_key_ = std::move(key);
         return S_OK;

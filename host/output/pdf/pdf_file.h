@@ -11,10 +11,9 @@
 
 #include "platform/com/types.h"
 
-class QPDF;
-
 namespace host::pdf {
 
+struct opened_pdf;  // opened_pdf.h
 class opened_pdfs;
 
 class pdf_file {
@@ -26,10 +25,10 @@ public:
 
     // STG_E_FILENOTFOUND for a file that cannot be read, E_INVALIDARG for one that is not a
     // PDF or is damaged beyond repair, E_ACCESSDENIED for a wrong password; `message` names it.
-    // With `opened`, bytes another pdf_file of the same cache opened with the same password are
-    // not parsed again: the two share what qpdf made of them.
+    // With a `cache`, bytes another pdf_file of the same cache opened with the same password
+    // are not parsed again: the two share what qpdf made of them.
     HRESULT open(const std::string& path, const std::string& password, std::string* message,
-                 opened_pdfs* opened = nullptr) noexcept;
+                 opened_pdfs* cache = nullptr) noexcept;
     void close() noexcept;
 
     bool is_open() const noexcept { return pdf_ != nullptr; }
@@ -42,15 +41,16 @@ public:
     // Empty when the bytes could not be hashed.
     const std::string& content_key() const noexcept { return content_key_; }
 
-    // For the PDF writer, which copies pages out of it.
-    QPDF* document() const noexcept { return pdf_.get(); }
+    // For the PDF writer, which copies pages out of it; null when not open. Shared, so that a
+    // write goes on with what it read from though the file is closed or opened again meanwhile.
+    const std::shared_ptr<opened_pdf>& opened() const noexcept { return pdf_; }
 
     struct size {
         double width, height;
     };
 
 private:
-    std::shared_ptr<QPDF> pdf_;
+    std::shared_ptr<opened_pdf> pdf_;
     std::vector<size> sizes_;
     std::string path_;
     std::string content_key_;
@@ -61,7 +61,7 @@ private:
 class opened_pdfs {
 public:
     struct file {
-        std::weak_ptr<QPDF> pdf;
+        std::weak_ptr<opened_pdf> pdf;
         std::vector<pdf_file::size> sizes;
     };
     // The entry of the bytes with `key` opened with `password`, made empty when there is none.

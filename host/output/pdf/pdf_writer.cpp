@@ -7,6 +7,8 @@
 #include <cmath>
 #include <exception>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <new>
 #include <set>
 #include <tuple>
@@ -27,6 +29,7 @@
 #include "host/output/pdf/font_set.h"
 #include "host/output/pdf/image_objects.h"
 #include "host/output/pdf/object_writer.h"
+#include "host/output/pdf/opened_pdf.h"
 #include "host/output/pdf/page_form.h"
 #include "host/output/pdf/pdf_file.h"
 #include "host/output/pdf/pdf_names.h"
@@ -133,7 +136,8 @@ QPDFObjectHandle writer::image(const image_data& d)
 
 QPDFObjectHandle writer::foreign_page(const pdf_file& file, LONG number)
 {
-    const auto key = std::make_pair(&file, number);
+    const std::shared_ptr<opened_pdf>& opened = file.opened();
+    const auto key = std::make_pair(static_cast<const opened_pdf*>(opened.get()), number);
     auto known = foreign_.find(key);
     if (known != foreign_.end()) return known->second;
     // The same page of the same bytes, opened by many placed pages, is copied once.
@@ -149,9 +153,11 @@ QPDFObjectHandle writer::foreign_page(const pdf_file& file, LONG number)
     if (number < 1 || number > file.page_count()) {
         warn("page " + std::to_string(number) + " of " + file.path() + " does not exist");
     } else {
+        if (std::find(placed_files_.begin(), placed_files_.end(), opened) == placed_files_.end())
+            placed_files_.push_back(opened);
         try {
-            std::vector<QPDFPageObjectHelper> pages =
-                QPDFPageDocumentHelper(*file.document()).getAllPages();
+            const std::lock_guard<std::mutex> reading(opened->reading);
+            std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(opened->pdf).getAllPages();
             made = page_as_form(out_, *file_, pages[static_cast<std::size_t>(number - 1)]);
         } catch (const std::exception& e) {
             warn("page " + std::to_string(number) + " of " + file.path() +
@@ -444,7 +450,15 @@ HRESULT writer::run(document_object* doc, std::string* bytes, std::string* messa
                           layers + " >>");
     const int info = file.reserve();
     file.object(info, "<< /Producer (ContentElements) >>");
+    // finish() reads the placed files for what the pages took from them, each file held
+    // meanwhile: in the order of their addresses, so that two writes never hold one each and
+    // wait for the other's.
+    std::sort(placed_files_.begin(), placed_files_.end());
+    std::vector<std::unique_lock<std::mutex>> reading;
+    reading.reserve(placed_files_.size());
+    for (const std::shared_ptr<opened_pdf>& f : placed_files_) reading.emplace_back(f->reading);
     file.finish(root, info);
+    reading.clear();
     for (const std::string& w : file.warnings()) warn(w);
     if (report_) {
         report_->pages = total;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <string_view>
@@ -17,6 +18,7 @@
 #include "host/output/pdf/content_writer.h"
 #include "host/output/pdf/font_set.h"
 #include "host/output/pdf/object_writer.h"
+#include "host/output/pdf/opened_pdf.h"
 #include "host/output/pdf/pdf_file.h"
 #include "host/output/pdf/pdf_writer.h"
 #include "host/output/scene.h"
@@ -120,12 +122,16 @@ private:
 
     write_options options_;
     write_report* report_;
+    // The placed files this write reads, kept open until it is done though a progress callback
+    // closes one meanwhile; before the objects that refer into them, so that it outlives them.
+    std::vector<std::shared_ptr<opened_pdf>> placed_files_;
     QPDF out_;
     font_set fonts_;
     std::map<std::pair<long long, LONG>, QPDFObjectHandle> states_;
     std::map<const void*, QPDFObjectHandle> images_;
     std::set<const void*> bad_images_;
-    std::map<std::pair<const pdf_file*, LONG>, QPDFObjectHandle> foreign_;
+    // By what was opened rather than by the file, which may be opened again on other bytes.
+    std::map<std::pair<const opened_pdf*, LONG>, QPDFObjectHandle> foreign_;
     // Images and placed pages by the key of their bytes (host/io/content_key.h); an
     // uninitialised handle for a picture that could not be shown.
     std::map<std::string, QPDFObjectHandle> by_content_;
