@@ -150,13 +150,14 @@ TEST_F(PdfClasses, OneFileOpenedAgainIsSharedOnlyForTheSameBytesAndPassword)
 
     QPDF plain;
     plain.processFile(path_.c_str());
-    QPDFWriter locked(plain, (path_ + ".locked").c_str());
+    const std::string locked_path = path_ + ".locked";  // the writer keeps the name, not a copy
+    QPDFWriter locked(plain, locked_path.c_str());
     locked.setR6EncryptionParameters("secret", "owner", true, true, true, true, true, true,
                                      qpdf_r3p_full, true);
     locked.write();
-    EXPECT_EQ(open(path_ + ".locked", u"secret"), std::make_pair(S_OK, LONG{1}));
-    EXPECT_EQ(open(path_ + ".locked", u"").first, E_ACCESSDENIED);
-    EXPECT_EQ(open(path_ + ".locked", u"wrong").first, E_ACCESSDENIED);
+    EXPECT_EQ(open(locked_path, u"secret"), std::make_pair(S_OK, LONG{1}));
+    EXPECT_EQ(open(locked_path, u"").first, E_ACCESSDENIED);
+    EXPECT_EQ(open(locked_path, u"wrong").first, E_ACCESSDENIED);
 
     // Many files, each opened twice, past the point where the document forgets files no longer
     // open: each still opens as itself.
