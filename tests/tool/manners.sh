@@ -98,6 +98,13 @@ out=$("$zcnt" render "$example" --report "$work/r.json" --save "$work/d.pjd" -o 
 [ "$out" = "$(printf '%s\n' "$work/d.pdf" "$work/d.pjd" "$work/r.json")" ] || fail "render printed: $out"
 [ -s "$work/d.pdf" ] && [ -s "$work/d.pjd" ] && [ -s "$work/r.json" ] || fail "render wrote less than it said"
 [ -z "$("$zcnt" render "$example")" ] || fail "render without outputs printed something"
+# Standard output on a full disk is an error, not a short listing.
+for args in "self-check -q" "inspect $work/d.pjd --json"; do
+  # shellcheck disable=SC2086
+  "$zcnt" $args >/dev/full 2>"$work/err"; code=$?
+  [ $code -eq 2 ] && grep -qx 'zcnt: cannot write the standard output: No space left on device' "$work/err" ||
+    fail "zcnt $args >/dev/full: exit $code: $(cat "$work/err")"
+done
 
 # annotate reads the same descriptions and names their faults the same way.
 printf '{"elements": [\n {"class": "Orvane.ZCntElementLink.1", "pages": 1}]}' >"$work/annotate-key.json"

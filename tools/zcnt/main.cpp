@@ -3,7 +3,9 @@
 
 #include <malloc.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "tools/zcnt/annotate.h"
@@ -57,6 +59,14 @@ int usage_error(const CLI::App& app, const CLI::ParseError& e)
     for (const CLI::App* sub : app.get_subcommands()) command += " " + sub->get_name();
     std::fprintf(stderr, "zcnt: %s (see %s --help)\n", plain_message(app, e).c_str(),
                  command.c_str());
+    return 2;
+}
+
+// Output redirected to a full disk is a failure, not a short file and success.
+int flushed(int status)
+{
+    if (status != 0 || (std::fflush(stdout) == 0 && !std::ferror(stdout))) return status;
+    std::fprintf(stderr, "zcnt: cannot write the standard output: %s\n", std::strerror(errno));
     return 2;
 }
 
@@ -170,20 +180,23 @@ int main(int argc, char** argv)
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         // --help and --version end the parse too, with success.
-        if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) return app.exit(e);
+        if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success))
+            return flushed(app.exit(e));
         return usage_error(app, e);
     }
 
-    if (registry_cmds.parsed()) return registry_cmds.run(stdout, stderr);
-    if (render_cmd->parsed()) return zcnt::run_render(render, stdout, stderr);
-    if (demo_cmd->parsed()) return zcnt::run_demo(demo, stdout, stderr);
-    if (annotate_cmd->parsed()) return zcnt::run_annotate(annotate, stdout, stderr);
-    if (measure_cmd->parsed()) return zcnt::run_measure(measure, stdout, stderr);
-    if (inspect->parsed()) return zcnt::run_inspect(pjd, as_json, stdout, stderr);
-    if (draw_field->parsed()) return zcnt::run_draw_field(field, stderr);
-    if (form_data->parsed()) return zcnt::run_form_data(filled, stdout, stderr);
-    if (hit->parsed()) return zcnt::run_hit(pjd, page, x, y, hit_width, stdout, stderr);
-    if (self_check->parsed()) return zcnt::run_self_check(stdout, quiet) ? 0 : 1;
-    std::fputs(app.help().c_str(), stderr);
-    return 2;
+    return flushed([&] {
+        if (registry_cmds.parsed()) return registry_cmds.run(stdout, stderr);
+        if (render_cmd->parsed()) return zcnt::run_render(render, stdout, stderr);
+        if (demo_cmd->parsed()) return zcnt::run_demo(demo, stdout, stderr);
+        if (annotate_cmd->parsed()) return zcnt::run_annotate(annotate, stdout, stderr);
+        if (measure_cmd->parsed()) return zcnt::run_measure(measure, stdout, stderr);
+        if (inspect->parsed()) return zcnt::run_inspect(pjd, as_json, stdout, stderr);
+        if (draw_field->parsed()) return zcnt::run_draw_field(field, stderr);
+        if (form_data->parsed()) return zcnt::run_form_data(filled, stdout, stderr);
+        if (hit->parsed()) return zcnt::run_hit(pjd, page, x, y, hit_width, stdout, stderr);
+        if (self_check->parsed()) return zcnt::run_self_check(stdout, quiet) ? 0 : 1;
+        std::fputs(app.help().c_str(), stderr);
+        return 2;
+    }());
 }
