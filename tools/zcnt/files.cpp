@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include <sys/stat.h>
 
@@ -22,13 +24,42 @@ bool write_file_atomically(const std::string& path, std::string_view contents, s
     return false;
 }
 
+made_folders::~made_folders()
+{
+    std::error_code ec;
+    for (const std::string& folder : made_) std::filesystem::remove_all(folder, ec);
+}
+
+bool made_folders::make(const std::string& path, std::string* error)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::path highest;
+    for (fs::path at = fs::absolute(path, ec); !ec && !fs::exists(at, ec); at = at.parent_path()) {
+        highest = at;
+        if (at == at.parent_path()) break;
+    }
+    if (!ec) fs::create_directories(path, ec);
+    if (ec) {
+        *error = "cannot make " + path + ": " + ec.message();
+        return false;
+    }
+    if (!highest.empty()) made_.push_back(highest.string());
+    return true;
+}
+
 bool output_files::add(const std::string& path, std::string_view contents, std::string* error)
 {
     return SUCCEEDED(batch_.prepare(path, reinterpret_cast<const BYTE*>(contents.data()),
                                     contents.size(), error));
 }
 
-bool output_files::commit(std::string* error) { return SUCCEEDED(batch_.commit(error)); }
+bool output_files::commit(std::string* error)
+{
+    if (FAILED(batch_.commit(error))) return false;
+    folders_.keep();
+    return true;
+}
 
 bool check_unusable_files(const std::vector<host::unusable_file>& files, bool keep_going,
                           std::FILE* err, std::string* error)

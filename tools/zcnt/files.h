@@ -11,14 +11,32 @@
 
 namespace zcnt {
 
+// Folders made for a run's outputs, with any missing folders above them: unless the run keeps
+// them, they go again with whatever was put in them. A folder that was there already stays.
+class made_folders {
+public:
+    made_folders() = default;
+    made_folders(const made_folders&) = delete;
+    made_folders& operator=(const made_folders&) = delete;
+    ~made_folders();
+    bool make(const std::string& path, std::string* error);
+    void keep() { made_.clear(); }
+
+private:
+    std::vector<std::string> made_;  // the highest folder each make created
+};
+
 // The outputs of one run, written together: each goes to a temporary file beside its target
 // as it is added, and `commit` renames them all or, when one fails, none.
 class output_files {
 public:
     bool add(const std::string& path, std::string_view contents, std::string* error);
+    // A folder for an output, gone again when the outputs are not committed.
+    bool make_folder(const std::string& path, std::string* error) { return folders_.make(path, error); }
     bool commit(std::string* error);
 
 private:
+    made_folders folders_;  // before the batch, so that its files go first
     host::file_batch batch_;
 };
 
