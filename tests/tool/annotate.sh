@@ -88,7 +88,7 @@ expect_error "cut.pdf" "$work/cut.pdf" -o "$work/bad.pdf"
 qpdf --encrypt u o 256 -- "$work/in.pdf" "$work/locked.pdf" || fail "qpdf --encrypt"
 expect_error "password" "$work/locked.pdf" -o "$work/bad.pdf"
 expect_error "is not in" "$work/in.pdf" -o "$work/bad.pdf" --highlight "no such phrase"
-expect_error "is the input file" "$work/in.pdf" -o "$work/in.pdf"
+expect_error "is an input file" "$work/in.pdf" -o "$work/in.pdf"
 expect_error "cannot open" "$work/missing.pdf" -o "$work/bad.pdf"
 [ "$(sha256sum <"$work/in.pdf")" = "$before" ] || fail "the input changed"
 # Encrypted without a password: annotated, written unencrypted, and said so.

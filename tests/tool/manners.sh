@@ -98,6 +98,12 @@ out=$("$zcnt" render "$example" --report "$work/r.json" --save "$work/d.pjd" -o 
 [ "$out" = "$(printf '%s\n' "$work/d.pdf" "$work/d.pjd" "$work/r.json")" ] || fail "render printed: $out"
 [ -s "$work/d.pdf" ] && [ -s "$work/d.pjd" ] && [ -s "$work/r.json" ] || fail "render wrote less than it said"
 [ -z "$("$zcnt" render "$example")" ] || fail "render without outputs printed something"
+# No output is written over an input or over another output (a .pjd may be saved over itself).
+expect_error "$work/d.pjd is an input file, which -o would replace" render "$work/d.pjd" -o "$work/d.pjd"
+cp "$example" "$work/copy.json"
+expect_error "$work/copy.json is an input file, which --save would replace" render "$work/copy.json" --save "$work/copy.json"
+expect_error "$work/r.json is named by both -o and --report" render "$example" -o "$work/r.json" --report "$work/r.json"
+expect_error "$work/./x.pdf is named by both -o and --save" demo -o "$work/x.pdf" --save "$work/./x.pdf"
 # Standard output on a full disk is an error, not a short listing.
 for args in "self-check -q" "inspect $work/d.pjd --json"; do
   # shellcheck disable=SC2086

@@ -295,6 +295,12 @@ int run_demo(const demo_options& options, std::FILE* out, std::FILE* err)
         std::fprintf(err, "zcnt: -o needs a file name\n");
         return 2;
     }
+    const std::string clash =
+        clashing_output({{"-o", options.output}, {"--save", options.save}}, {});
+    if (!clash.empty()) {
+        std::fprintf(err, "zcnt: %s\n", clash.c_str());
+        return 2;
+    }
     asset_folder assets;
     std::string error;
     if (!assets.make(options, &error) || !write_product_photo(assets.path() + "/product.png", &error)) {

@@ -48,6 +48,39 @@ bool made_folders::make(const std::string& path, std::string* error)
     return true;
 }
 
+namespace {
+
+// One file under both names: the same file when both are there, else the same path once links
+// and dots are resolved (two outputs not written yet).
+bool same_file(const std::string& a, const std::string& b)
+{
+    struct stat x {}, y {};
+    if (::stat(a.c_str(), &x) == 0 && ::stat(b.c_str(), &y) == 0)
+        return x.st_dev == y.st_dev && x.st_ino == y.st_ino;
+    std::error_code ea, eb;
+    const std::filesystem::path pa = std::filesystem::weakly_canonical(a, ea);
+    const std::filesystem::path pb = std::filesystem::weakly_canonical(b, eb);
+    return !ea && !eb && pa == pb;
+}
+
+}  // namespace
+
+std::string clashing_output(const std::vector<std::pair<std::string, std::string>>& outputs,
+                            const std::vector<std::string>& inputs)
+{
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        const auto& [option, path] = outputs[i];
+        if (path.empty()) continue;
+        for (std::size_t j = 0; j < i; ++j)
+            if (!outputs[j].second.empty() && same_file(path, outputs[j].second))
+                return path + " is named by both " + outputs[j].first + " and " + option;
+        for (const std::string& input : inputs)
+            if (!input.empty() && same_file(path, input))
+                return path + " is an input file, which " + option + " would replace";
+    }
+    return {};
+}
+
 bool output_files::add(const std::string& path, std::string_view contents, std::string* error)
 {
     return SUCCEEDED(batch_.prepare(path, reinterpret_cast<const BYTE*>(contents.data()),

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "host/engine.h"
@@ -44,6 +45,12 @@ private:
 // open …): an error naming the first of them, or with `keep_going` a warning on `err` for each.
 bool check_unusable_files(const std::vector<host::unusable_file>& files, bool keep_going,
                           std::FILE* err, std::string* error);
+
+// The first of `outputs` (an option and its file; empty ones are left out) that names the same
+// file as an output before it or as one of `inputs`: a message for it, or empty when each
+// output is a file of its own.
+std::string clashing_output(const std::vector<std::pair<std::string, std::string>>& outputs,
+                            const std::vector<std::string>& inputs);
 
 bool write_file_atomically(const std::string& path, std::string_view contents, std::string* error);
 bool read_file(const std::string& path, std::string* contents, std::string* error);
