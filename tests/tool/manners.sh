@@ -30,6 +30,7 @@ unknown option --frob (see zcnt --help)|--frob
 unknown option --frob (see zcnt render --help)|render --frob doc.json
 document is required (see zcnt render --help)|render
 --save needs a value (see zcnt render --help)|render doc.json --save
+--output is given more than once (see zcnt render --help)|render doc.json -o a.pdf -o b.pdf
 unexpected argument "b" (see zcnt inspect --help)|inspect a b
 unexpected arguments b c (see zcnt inspect --help)|inspect a b c
 page must be a number, not "x"|hit doc.pjd x 1 1
@@ -70,6 +71,9 @@ height.json|1:47: page 1: unknown key "heigth"
 hit.json|1:65: the document: unknown key "hit"
 CASES
 [ ! -e "$work/never.pjd" ] || fail "a .pjd was written for a faulty description"
+# An empty file name (a variable a script left unset) is a mistake, not "no file".
+expect_error "zcnt: --output needs a file name (see zcnt render --help)" render "$example" -o ""
+expect_error "zcnt: document needs a file name (see zcnt inspect --help)" inspect ""
 
 # Pictures and placed PDF files that are not there, named as a damaged one is.
 for file in gone.png gone.pdf gone.pjd; do
