@@ -141,6 +141,8 @@ const fault_case kFaults[] = {
      R"(cannot pass {"page":1} as an argument)"},
     {R"(], "elements": [{"class": "A", "calls": [["M", {"words": [1, 2]}]]}])", kept::argument,
      R"("words" must be [page, first word, count])"},
+    {R"(], "elements": [{"class": "A", "calls": [["M", {"words": [1, 4294967297, 1]}]]}])",
+     kept::argument, R"("words" must be [page, first word, count])"},  // not word 1
     {R"(], "elements": [{"class": "A", "calls": [["M", {"find": [1, 2]}]]}])", kept::argument,
      R"("find" must be [page, "text"])"},
     {R"(], "hits": 3)", kept::document, R"("hits" must be an array of [page, x, y])"},

@@ -164,7 +164,8 @@ argument parse_reference(const json& j)
         const bool by_text = key == "find";
         const json& a = value;
         if (!a.is_array() || a.size() != (by_text ? 2u : 3u) ||
-            (by_text ? !a[1].is_string() : !a[1].is_number_integer() || !a[2].is_number_integer())) {
+            (by_text ? !a[1].is_string()
+                     : !long_of(a[1], false, &r.first) || !long_of(a[2], false, &r.count))) {
             out.kind = argument::kinds::fault;
             out.string = by_text ? "\"find\" must be [page, \"text\"]"
                                  : "\"words\" must be [page, first word, count]";
@@ -177,8 +178,6 @@ argument parse_reference(const json& j)
             r.wanted_text = a[1].dump();
         } else {
             r.kind = reference::kinds::words;
-            r.first = static_cast<LONG>(a[1].get<long long>());
-            r.count = static_cast<LONG>(a[2].get<long long>());
         }
     } else {
         out.kind = argument::kinds::fault;
