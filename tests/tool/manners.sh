@@ -92,6 +92,11 @@ JSON
     fail "$file with --keep-going: $(cat "$work/err")"
   [ "$out" = "$work/$file.pdf" ] && [ -s "$work/$file.pdf" ] || fail "$file with --keep-going: $out"
 done
+# A saved document whose picture has gone since stops the same way.
+"$zcnt" render "$work/gone.png.json" --save "$work/saved.pjd" --keep-going >/dev/null 2>&1 || fail "saving gone.png"
+expect_error "zcnt: $work/saved.pjd: cannot use $work/gone.png: No such file or directory" \
+  render "$work/saved.pjd" -o "$work/again.pdf"
+[ ! -e "$work/again.pdf" ] || fail "a PDF was written for a saved document whose picture has gone"
 # A QR code source is no file.
 sed 's|"SetImageData", "[^"]*"|"SetImageData", "qrcode:gone.png"|' "$work/gone.png.json" >"$work/qr.json"
 "$zcnt" render "$work/qr.json" -o "$work/qr.pdf" >/dev/null || fail "a QR code taken for a missing file"

@@ -133,6 +133,8 @@ private:
     {
         std::string error;
         if (!saved_pages_and_elements(host_document_, &pages_, &elements_, &error)) throw failure{error};
+        // A file a saved element shows may have gone since, as one a description names may be.
+        for (const auto& e : elements_) note_missing_file(e.dispatch.get(), &unusable_);
         if (reporting_)
             for (std::size_t i = 0; i < elements_.size(); ++i) report_.add_element();
     }
