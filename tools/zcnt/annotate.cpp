@@ -125,6 +125,10 @@ int run_annotate(const annotate_options& options, std::FILE* out, std::FILE* err
     const std::string clash = clashing_output({{"-o", options.output}, {"--save", options.save}},
                                               {options.input, options.description});
     if (!clash.empty()) return usage_error(clash);
+    for (const auto* phrases : {&options.highlight, &options.underline, &options.strike})
+        for (const std::string& phrase : *phrases)
+            if (words_of(phrase).empty())
+                return usage_error("\"" + phrase + "\" has no words to mark");
 
     json input = json::object();
     std::string text;
