@@ -191,8 +191,15 @@ HRESULT file_batch::prepare(const std::string& path, const BYTE* data, std::size
             return HRESULT_FROM_WIN32(3);
         }
         struct stat info;
-        if (::stat(e->real.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        const bool exists = ::stat(e->real.c_str(), &info) == 0;
+        if (exists && S_ISDIR(info.st_mode)) {
             *message = "cannot write " + path + ": it is a folder";
+            return HRESULT_FROM_WIN32(5);
+        }
+        // The rename would replace a device, a FIFO or a socket (/dev/null) instead of writing
+        // to it.
+        if (exists && !S_ISREG(info.st_mode)) {
+            *message = "cannot write " + path + ": not a regular file";
             return HRESULT_FROM_WIN32(5);
         }
         if ((error = create_temporary(e->real, &e->temporary)) != 0) {

@@ -142,6 +142,25 @@ public:
         with_table::describe(out);
         if (!error_.empty()) out.emplace_back("Error", error_);
     }
+    // The file may have gone or changed since the resource was saved: checked again as Load
+    // checks it, so that the loading document names what it cannot use.
+    bool load(byte_reader& in, const ref_lookup& refs) override
+    {
+        if (!load_fields(in, refs) || !in.ok()) return false;
+        if (file_.empty() || !pixels_.empty()) return true;
+        try {
+            const std::string path = native_path(file_);
+            struct stat st {};
+            const bool found = ::stat(path.c_str(), &st) == 0;
+            if (!found || !S_ISREG(st.st_mode))
+                unusable(found ? "not a regular file" : std::strerror(errno));
+            else if (FAILED(checked(path, &error_)))
+                unusable(error_);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        return true;
+    }
 
 private:
     void unusable(const std::string& cause) const

@@ -162,6 +162,17 @@ private:
             }
             if (!message.empty())
                 if (context* c = ctx()) c->note_unusable(utf8(file_), message);
+            // What the placed document could not use (a .pjd it places that is gone or places
+            // itself further down) is missing from this one too, so it is this document's to name,
+            // once however often the document is placed.
+            if (doc_)
+                if (context* c = ctx(); c && c != &doc_->ctx())
+                    for (const unusable_file& f : doc_->ctx().unusable_files) {
+                        bool named = false;
+                        for (const unusable_file& n : c->unusable_files)
+                            named = named || (n.file == f.file && n.cause == f.cause);
+                        if (!named) c->note_unusable(f.file, f.cause);
+                    }
         } catch (const std::bad_alloc&) {
             let_go();
             return E_OUTOFMEMORY;

@@ -6,6 +6,7 @@
 #include "contentelements/cnt_link.h"
 #include "contentelements/cnt_note.h"
 #include "contentelements/cnt_stamp.h"
+#include "contentelements/zprint_objects.h"
 #include "host/kinds/host_object.h"
 #include "host/model/document_object.h"
 #include "platform/com/raii.h"
@@ -66,6 +67,28 @@ void read_texts(const com::ComPtr<IUnknown>& e, page_element& out)
     }
 }
 
+// A note that fills in its page number, the date or the user's name is listed with what it
+// shows, not with the placeholders of its text: the lines it made, in order.
+void read_filled_in_text(const com::ComPtr<IUnknown>& e, page& p, page_element& out)
+{
+    auto note = e.try_as<IZCntElementNote>();
+    ZeCntNoteStyle style{};
+    if (!note || FAILED(note->get_NoteStyle(&style)) || style < zeCntNoteStyleAutoTextPageNumber ||
+        style > zeCntNoteStyleAutoTextUserName)
+        return;
+    std::u16string shown;
+    for (const list_entry& made : p.objects().entries()) {
+        if (made.maker != out.id) continue;
+        com::Bstr line;
+        auto text = made.identity.try_as<IZTextObject>();
+        if (text && SUCCEEDED(text->get_Text(line.put()))) {
+            if (!shown.empty()) shown += u' ';
+            shown += line.view();
+        }
+    }
+    if (!shown.empty()) out.contents = std::move(shown);
+}
+
 }  // namespace
 
 std::vector<page_element> elements_on(document_object* doc, LONG index)
@@ -87,6 +110,7 @@ std::vector<page_element> elements_on(document_object* doc, LONG index)
         element.id = e.id;
         element.type = static_cast<LONG>(type);
         read_texts(e.identity, element);
+        read_filled_in_text(e.identity, p, element);
         out.push_back(std::move(element));
     }
     return out;

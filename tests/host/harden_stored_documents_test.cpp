@@ -95,6 +95,10 @@ TEST_F(StoredDocuments, AFilePlacingItselfSixteenTimesIsLoadedOnceAndPlacedOnce)
         EXPECT_EQ(loaded(s), nullptr);
         EXPECT_EQ(error_of(s), real + " places itself: " + real + " -> " + real);
     }
+    // The loading document names the refusal, once: a render stops on it.
+    const std::vector<host::unusable_file> unusable = doc.unusable_files();
+    ASSERT_EQ(unusable.size(), 1u);
+    EXPECT_EQ(unusable[0].cause, real + " places itself: " + real + " -> " + real);
 }
 
 TEST_F(StoredDocuments, ACycleThroughAnotherFileIsNamedWholeAndPlacementsAreShared)

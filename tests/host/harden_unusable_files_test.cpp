@@ -122,4 +122,22 @@ TEST_F(UnusableFiles, GoodFilesAreNotNamedAndAPdfStillListsItsDocumentTwice)
     EXPECT_EQ(pdf_ids[1], 0);
 }
 
+TEST_F(UnusableFiles, APictureSpoiledSinceTheSaveIsNamedWhenTheDocumentLoads)
+{
+    const image_test::bytes png = image_test::png_by_hand(
+        4, 2, 8, 0, std::vector<image_test::bytes>(2, image_test::bytes(4, 0x10)));
+    placing_document page;
+    const std::string path = put("fine.png", std::string(png.begin(), png.end()));
+    page.place(path);
+    std::vector<BYTE> saved;
+    ASSERT_EQ(page.doc.save_bytes(&saved), S_OK);
+    put("fine.png", "not a picture any more");
+    host::document again;
+    ASSERT_EQ(host::document::load_bytes(saved.data(), saved.size(), &again), S_OK);
+    const std::vector<host::unusable_file> unusable = again.unusable_files();
+    ASSERT_EQ(unusable.size(), 1u);
+    EXPECT_EQ(unusable[0].file, path);
+    EXPECT_NE(unusable[0].cause.find("not a PNG, JPEG or BMP image"), std::string::npos);
+}
+
 }  // namespace

@@ -1,5 +1,5 @@
 // Files a user names, written and read the safe way: the atomic writer never follows a link
-// planted at a temporary name, writes through a target that is a link, refuses a folder and
+// planted at a temporary name, writes through a target that is a link, refuses a folder or a FIFO and
 // leaves nothing behind when it fails; every reader refuses a FIFO instead of waiting on it.
 #include <gtest/gtest.h>
 
@@ -116,6 +116,7 @@ TEST_F(UserFiles, AFailedWriteSaysWhyAndLeavesNothingBehind)
     fs::create_directory(path("folder"));
     fs::create_symlink("loop-b", path("loop-a"));
     fs::create_symlink("loop-a", path("loop-b"));
+    ASSERT_EQ(::mkfifo(path("fifo").c_str(), 0600), 0);
     struct failure {
         const char* target;
         HRESULT hr;
@@ -125,6 +126,7 @@ TEST_F(UserFiles, AFailedWriteSaysWhyAndLeavesNothingBehind)
         {"folder", HRESULT_FROM_WIN32(5), "it is a folder"},
         {"missing/out.pdf", HRESULT_FROM_WIN32(3), "No such file or directory"},
         {"loop-a", HRESULT_FROM_WIN32(3), "Too many levels of symbolic links"},
+        {"fifo", HRESULT_FROM_WIN32(5), "not a regular file"},  // not replaced by a regular file
     };
     for (const failure& c : cases) {
         SCOPED_TRACE(c.target);
@@ -132,7 +134,7 @@ TEST_F(UserFiles, AFailedWriteSaysWhyAndLeavesNothingBehind)
         EXPECT_EQ(write(c.target, "bytes", &message), c.hr);
         EXPECT_NE(message.find(c.says), std::string::npos) << message;
         EXPECT_NE(message.find(path(c.target)), std::string::npos) << message;
-        EXPECT_EQ(names(), (std::vector<std::string>{"folder", "loop-a", "loop-b"}));
+        EXPECT_EQ(names(), (std::vector<std::string>{"fifo", "folder", "loop-a", "loop-b"}));
     }
 }
 

@@ -30,12 +30,12 @@ grep -qF 'Orvane.ZCntElementNote.1' "$dir/other.reg" || fail "the variable's reg
 printf 'REGEDIT4\n\ngarbage\n' >"$registry"
 cp "$registry" "$dir/before"
 if "$zcnt" register --registry "$registry" 2>"$dir/err"; then fail "a damaged registry accepted"; fi
-grep -q 'damaged' "$dir/err" || fail "damaged registry message: $(cat "$dir/err")"
+grep -q '^zcnt: .*damaged' "$dir/err" || fail "damaged registry message: $(cat "$dir/err")"
 [ "$(wc -l <"$dir/err")" -eq 1 ] || fail "one line of error"
 cmp -s "$registry" "$dir/before" || fail "the damaged registry was changed"
 if "$zcnt" registry dump --registry "$registry" >/dev/null 2>&1; then fail "dump of a damaged registry"; fi
 
 if "$zcnt" register --registry "$dir/r.reg" "$dir/missing.so" 2>"$dir/err"; then fail "missing library"; fi
-grep -q 'cannot load' "$dir/err" || fail "missing library message: $(cat "$dir/err")"
+grep -q '^zcnt: cannot load' "$dir/err" || fail "missing library message: $(cat "$dir/err")"
 [ ! -e "$dir/r.reg" ] || fail "a registry written for a missing library"
 echo "register tool: ok"

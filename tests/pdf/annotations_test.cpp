@@ -61,6 +61,14 @@ protected:
         auto marker = attached<IZCntElementPageBreak>(u"Orvane.ZCntElementPageBreak.1");
         ASSERT_TRUE(marker);
         ASSERT_EQ(marker->put_PageBreakPosY(5000), S_OK);
+        auto footer = attached<IZCntElementNote>(u"Orvane.ZCntElementNote.1");
+        ASSERT_TRUE(footer);
+        ASSERT_EQ(footer->SetPosition(1000, 6000, 2000, 300), S_OK);
+        com::Bstr numbered(u"Page $p of $P");
+        ASSERT_EQ(footer->SetNoteData(numbered.get(), 0, face.get(), 90, VARIANT_FALSE, VARIANT_FALSE,
+                                      -1, -1, zeCntNoteStyleAutoTextPageNumber, VARIANT_FALSE,
+                                      VARIANT_FALSE, 0),
+                  S_OK);
     }
 
     std::string write(const host::document& d, const std::string& name, bool flatten)
@@ -107,6 +115,7 @@ TEST_F(Annotations, EachElementIsOneAnnotationWithItsAppearanceAndMarkersPrintOf
                          "1|/Stamp|APPROVED \xE2\x80\x93 Finance|/APPROVED|0",
                          "1|/Highlight|||1",
                          "1|/Underline|||1",
+                         "1|/FreeText|Page 1 of 1||0",  // as shown, not its placeholders
                          "layer|Layout markers|/OFF|/ON",
                      }));
 }

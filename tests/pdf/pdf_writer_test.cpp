@@ -300,6 +300,28 @@ TEST_F(PdfWriter, PageSizesComeFromUnitsAndResolution)
     EXPECT_NEAR(sizes[1].height, 792, 0.01);
 }
 
+TEST_F(PdfWriter, PageSizesOutsidePdfsLimitsAreRefused)
+{
+    const struct {
+        LONG width, height, resolution;
+        HRESULT want;
+    } cases[] = {
+        {3, 14400, 72, S_OK},
+        {2, 300, 72, E_INVALIDARG},
+        {1, 1, 2147483647, E_INVALIDARG},  // would be written as a box of size 0
+        {300, 14401, 72, E_INVALIDARG},
+        {2147483647, 2147483647, 1, E_INVALIDARG},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << " x " << c.height << " at " << c.resolution);
+        host::document one;
+        LONG n = 0;
+        ASSERT_EQ(one.add_page(c.width, c.height, c.resolution, &n), S_OK);
+        EXPECT_EQ(host::pdf::write_pdf(one.model(), dir.file("size.pdf"), {}, &report, &message),
+                  c.want);
+    }
+}
+
 // Enough pages that the file takes its room from the first ones and spreads its small objects
 // over several object streams; every page keeps its own text, link and size.
 TEST_F(PdfWriter, LongDocumentsKeepEveryPageTheirTextAndLinks)

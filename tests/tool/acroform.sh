@@ -102,11 +102,14 @@ PY
 
 # Files that are no readable form: exit code 2, one line naming the cause.
 expect_error() {  # expect_error MESSAGE FILE
-  msg=$("$zcnt" form-data "$2" 2>&1 >/dev/null); got=$?
+  msg=$(timeout 10 "$zcnt" form-data "$2" 2>&1 >/dev/null); got=$?
   [ $got -eq 2 ] || fail "form-data $2: exit $got, not 2 ($msg)"
   [ "$(wc -l <<<"$msg")" -eq 1 ] && grep -qF -- "$1" <<<"$msg" || fail "form-data $2: '$msg' lacks '$1'"
 }
-expect_error "cannot read" "$work/missing.pdf"
+expect_error "cannot open $work/missing.pdf: No such file or directory" "$work/missing.pdf"
+mkfifo "$work/fifo.pdf" || fail "mkfifo"
+expect_error "cannot open $work/fifo.pdf: not a file" "$work/fifo.pdf"  # not waited on
+expect_error "cannot open $work: not a file" "$work"
 head -c 300 "$work/form.pdf" >"$work/cut.pdf"
 expect_error "cannot read" "$work/cut.pdf"
 printf 'not a PDF at all\n' >"$work/text.pdf"

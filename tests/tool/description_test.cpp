@@ -119,6 +119,8 @@ const fault_case kFaults[] = {
     {R"(], "texts": [{"font": 1, "size": "a"}])", kept::text, R"(text 1: "font" must be a string)"},
     {R"(], "texts": [{"size": "a", "bold": 1}])", kept::text, R"(text 1: "size" must be an integer)"},
     {R"(], "texts": [{"italic": 0}])", kept::text, R"(text 1: "italic" must be true or false)"},
+    {R"(], "texts": [{"color": 4294967295, "x": 4294967396}])", kept::text,
+     R"(text 1: "x" must be a 32-bit integer)"},  // not 100
     {R"(], "elements": [{"class": 1}])", kept::document,
      R"(element 1: "class" must be a ProgID or a {class id})"},
     {R"(], "elements": [{"class": "A", "page": 0}])", kept::document,
@@ -139,6 +141,8 @@ const fault_case kFaults[] = {
      R"(cannot pass {"page":1} as an argument)"},
     {R"(], "elements": [{"class": "A", "calls": [["M", {"words": [1, 2]}]]}])", kept::argument,
      R"("words" must be [page, first word, count])"},
+    {R"(], "elements": [{"class": "A", "calls": [["M", {"words": [1, 4294967297, 1]}]]}])",
+     kept::argument, R"("words" must be [page, first word, count])"},  // not word 1
     {R"(], "elements": [{"class": "A", "calls": [["M", {"find": [1, 2]}]]}])", kept::argument,
      R"("find" must be [page, "text"])"},
     {R"(], "hits": 3)", kept::document, R"("hits" must be an array of [page, x, y])"},
@@ -146,6 +150,8 @@ const fault_case kFaults[] = {
      "hit 2: must be [page, x, y] or [page, x, y, hit width]"},
     {R"(], "hits": [[1, 1, 1], [1, 2, 3.5]])", kept::document, "hit 2: values must be integers"},
     {R"(], "hits": [[1, 1, 1], [2, 1, 1]])", kept::document, "hit 2: there is no page 2"},
+    {R"(], "hits": [[1, 1, 1], [1, -2147483649, 1]])", kept::document,
+     "hit 2: values must be 32-bit integers"},
 };
 
 TEST(Description, KeepsTheFirstFaultWhereTheRunReachesIt)

@@ -100,6 +100,9 @@ expect_error() {  # expect_error CODE MESSAGE command…
 }
 expect_error 2 'has no form field named "nobody"' "$zcnt" draw-field "$work/fields.pjd" nobody -o "$work/x.png"
 expect_error 2 'cannot open' "$zcnt" draw-field "$work/missing.pjd" customer -o "$work/x.png"
+expect_error 2 "cannot write $work/no/x.png: No such file" "$zcnt" draw-field "$work/fields.pjd" customer -o "$work/no/x.png"
+expect_error 1 "no temporary file for the picture in $work/no: No such file" \
+  env TMPDIR="$work/no" "$zcnt" draw-field "$work/fields.pjd" customer -o "$work/x.png"
 for scale in 0 -1 17 abc nan 1x; do
   expect_error 2 "the scale must be a number above 0 and at most 16" \
     "$zcnt" draw-field "$work/fields.pjd" customer -o "$work/x.png" --scale "$scale"

@@ -22,4 +22,12 @@ rmdir "$work/out.pdf"
   fail "the render into free targets exited with $?"
 ! grep -q "old pjd" "$work/doc.pjd" && [ -s "$work/out.pdf" ] || fail "the outputs were not written"
 
+# A folder made beside a .pjd for its pictures or its original goes again when the run fails.
+mkdir "$work/folder.pdf"
+for run in "demo" "annotate $work/out.pdf"; do
+  # shellcheck disable=SC2086
+  "$zcnt" $run -o "$work/folder.pdf" --save "$work/new/doc.pjd" >/dev/null 2>&1 && fail "$run into a folder"
+  [ ! -e "$work/new" ] || fail "$run left behind: $(find "$work/new")"
+done
+
 echo "outputs together: all checks passed"

@@ -42,6 +42,7 @@ TEST(JsonInput, NamesWhereTheTextStopsBeingJson)
         {"{\"\xC3\xBC\": 1 2}", "1:9", "syntax error while parsing object"},
         {"[1,", "1:4", "syntax error while parsing value - unexpected end of input"},
         {"", "1:1", "syntax error while parsing value - unexpected end of input"},
+        {"{\"a\":\n [1, 1e400]}", "2:6", "number overflow parsing '1e400'"},  // not a double
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);

@@ -30,6 +30,7 @@ unknown option --frob (see zcnt --help)|--frob
 unknown option --frob (see zcnt render --help)|render --frob doc.json
 document is required (see zcnt render --help)|render
 --save needs a value (see zcnt render --help)|render doc.json --save
+--output is given more than once (see zcnt render --help)|render doc.json -o a.pdf -o b.pdf
 unexpected argument "b" (see zcnt inspect --help)|inspect a b
 unexpected arguments b c (see zcnt inspect --help)|inspect a b c
 page must be a number, not "x"|hit doc.pjd x 1 1
@@ -70,6 +71,9 @@ height.json|1:47: page 1: unknown key "heigth"
 hit.json|1:65: the document: unknown key "hit"
 CASES
 [ ! -e "$work/never.pjd" ] || fail "a .pjd was written for a faulty description"
+# An empty file name (a variable a script left unset) is a mistake, not "no file".
+expect_error "zcnt: --output needs a file name (see zcnt render --help)" render "$example" -o ""
+expect_error "zcnt: document needs a file name (see zcnt inspect --help)" inspect ""
 
 # Pictures and placed PDF files that are not there, named as a damaged one is.
 for file in gone.png gone.pdf gone.pjd; do
@@ -88,6 +92,11 @@ JSON
     fail "$file with --keep-going: $(cat "$work/err")"
   [ "$out" = "$work/$file.pdf" ] && [ -s "$work/$file.pdf" ] || fail "$file with --keep-going: $out"
 done
+# A saved document whose picture has gone since stops the same way.
+"$zcnt" render "$work/gone.png.json" --save "$work/saved.pjd" --keep-going >/dev/null 2>&1 || fail "saving gone.png"
+expect_error "zcnt: $work/saved.pjd: cannot use $work/gone.png: No such file or directory" \
+  render "$work/saved.pjd" -o "$work/again.pdf"
+[ ! -e "$work/again.pdf" ] || fail "a PDF was written for a saved document whose picture has gone"
 # A QR code source is no file.
 sed 's|"SetImageData", "[^"]*"|"SetImageData", "qrcode:gone.png"|' "$work/gone.png.json" >"$work/qr.json"
 "$zcnt" render "$work/qr.json" -o "$work/qr.pdf" >/dev/null || fail "a QR code taken for a missing file"
@@ -98,6 +107,19 @@ out=$("$zcnt" render "$example" --report "$work/r.json" --save "$work/d.pjd" -o 
 [ "$out" = "$(printf '%s\n' "$work/d.pdf" "$work/d.pjd" "$work/r.json")" ] || fail "render printed: $out"
 [ -s "$work/d.pdf" ] && [ -s "$work/d.pjd" ] && [ -s "$work/r.json" ] || fail "render wrote less than it said"
 [ -z "$("$zcnt" render "$example")" ] || fail "render without outputs printed something"
+# No output is written over an input or over another output (a .pjd may be saved over itself).
+expect_error "$work/d.pjd is an input file, which -o would replace" render "$work/d.pjd" -o "$work/d.pjd"
+cp "$example" "$work/copy.json"
+expect_error "$work/copy.json is an input file, which --save would replace" render "$work/copy.json" --save "$work/copy.json"
+expect_error "$work/r.json is named by both -o and --report" render "$example" -o "$work/r.json" --report "$work/r.json"
+expect_error "$work/./x.pdf is named by both -o and --save" demo -o "$work/x.pdf" --save "$work/./x.pdf"
+# Standard output on a full disk is an error, not a short listing.
+for args in "self-check -q" "inspect $work/d.pjd --json"; do
+  # shellcheck disable=SC2086
+  "$zcnt" $args >/dev/full 2>"$work/err"; code=$?
+  [ $code -eq 2 ] && grep -qx 'zcnt: cannot write the standard output: No space left on device' "$work/err" ||
+    fail "zcnt $args >/dev/full: exit $code: $(cat "$work/err")"
+done
 
 # annotate reads the same descriptions and names their faults the same way.
 printf '{"elements": [\n {"class": "Orvane.ZCntElementLink.1", "pages": 1}]}' >"$work/annotate-key.json"

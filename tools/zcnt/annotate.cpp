@@ -2,8 +2,6 @@
 // phrase found on every page and marked by a text mark element, then the run as render runs it.
 #include "tools/zcnt/annotate.h"
 
-#include <sys/stat.h>
-
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -113,13 +111,6 @@ bool has_words(const std::vector<host::input::pdf_page_text>& pages)
     return false;
 }
 
-bool same_file(const std::string& a, const std::string& b)
-{
-    struct stat x {}, y {};
-    return ::stat(a.c_str(), &x) == 0 && ::stat(b.c_str(), &y) == 0 && x.st_dev == y.st_dev &&
-           x.st_ino == y.st_ino;
-}
-
 }  // namespace
 
 int run_annotate(const annotate_options& options, std::FILE* out, std::FILE* err)
@@ -131,9 +122,13 @@ int run_annotate(const annotate_options& options, std::FILE* out, std::FILE* err
     if (options.output.empty()) return usage_error("annotate needs -o FILE for the annotated PDF");
     if (options.resolution < 72 || options.resolution > 7200)
         return usage_error("--resolution must be between 72 and 7200");
-    for (const std::string& target : {options.output, options.save})
-        if (!target.empty() && same_file(target, options.input))
-            return usage_error(target + " is the input file, which annotate never changes");
+    const std::string clash = clashing_output({{"-o", options.output}, {"--save", options.save}},
+                                              {options.input, options.description});
+    if (!clash.empty()) return usage_error(clash);
+    for (const auto* phrases : {&options.highlight, &options.underline, &options.strike})
+        for (const std::string& phrase : *phrases)
+            if (words_of(phrase).empty())
+                return usage_error("\"" + phrase + "\" has no words to mark");
 
     json input = json::object();
     std::string text;

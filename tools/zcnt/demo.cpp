@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "tools/zcnt/demo_assets.h"
+#include "tools/zcnt/files.h"
 #include "tools/zcnt/render.h"
 
 namespace zcnt {
@@ -240,8 +241,9 @@ json demo_description(long long pages, const std::string& assets)
 
 namespace {
 
-// Where the demo's pictures live: beside the saved document (which refers to them), or in a
-// temporary folder that goes when the demo is done.
+// Where the demo's pictures live: beside the saved document (which refers to them; a folder
+// made for them goes again when the demo fails), or in a temporary folder that goes when the
+// demo is done.
 class asset_folder {
 public:
     bool make(const demo_options& options, std::string* error)
@@ -251,12 +253,11 @@ public:
         if (!options.save.empty()) {
             fs::path saved(options.save);
             path_ = fs::absolute(saved.parent_path() / (saved.stem().string() + "-files"), ec).string();
-            if (!ec) fs::create_directories(path_, ec);
             if (ec) {
                 *error = "cannot make " + path_ + ": " + ec.message();
                 return false;
             }
-            return true;
+            return made_.make(path_, error);
         }
         const char* tmp = std::getenv("TMPDIR");
         std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/zcnt-demo-XXXXXX";
@@ -274,8 +275,10 @@ public:
         if (temporary_) std::filesystem::remove_all(path_, ec);
     }
     const std::string& path() const { return path_; }
+    void keep() { made_.keep(); }
 
 private:
+    made_folders made_;
     std::string path_;
     bool temporary_ = false;
 };
@@ -290,6 +293,12 @@ int run_demo(const demo_options& options, std::FILE* out, std::FILE* err)
     }
     if (options.output.empty()) {
         std::fprintf(err, "zcnt: -o needs a file name\n");
+        return 2;
+    }
+    const std::string clash =
+        clashing_output({{"-o", options.output}, {"--save", options.save}}, {});
+    if (!clash.empty()) {
+        std::fprintf(err, "zcnt: %s\n", clash.c_str());
         return 2;
     }
     asset_folder assets;
@@ -310,6 +319,7 @@ int run_demo(const demo_options& options, std::FILE* out, std::FILE* err)
     const int status =
         render_description(demo_description(options.pages, assets.path()), "demo", render, err);
     if (status == 0) {
+        assets.keep();
         std::fprintf(out, "%s\n", options.output.c_str());
         if (!options.save.empty()) std::fprintf(out, "%s\n", options.save.c_str());
     }

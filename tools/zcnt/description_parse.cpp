@@ -2,8 +2,10 @@
 // in the order the run reaches the value it guards, so that the first fault stays the first.
 #include "tools/zcnt/description_parse.h"
 
+#include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tools/zcnt/member_path.h"
@@ -33,6 +35,22 @@ void known_keys(const json& object, std::initializer_list<const char*> keys,
         throw fault{where + ": unknown key " + json(item.key()).dump() + " (known: " + names + ")",
                     std::move(path)};
     }
+}
+
+// A JSON integer as a LONG; `colour` also takes 2^31 to 2^32 - 1, a 0x00BBGGRR written unsigned.
+bool long_of(const json& v, bool colour, LONG* out)
+{
+    if (v.is_number_unsigned()) {
+        const auto u = v.get<unsigned long long>();
+        if (u > (colour ? 0xFFFFFFFFull : 0x7FFFFFFFull)) return false;
+        *out = static_cast<LONG>(static_cast<std::uint32_t>(u));
+        return true;
+    }
+    if (!v.is_number_integer()) return false;
+    const auto value = v.get<long long>();
+    if (value < -0x80000000LL || value > 0x7FFFFFFF) return false;
+    *out = static_cast<LONG>(value);
+    return true;
 }
 
 LONG positive_int(const json& object, const char* key, const std::string& where)
@@ -76,7 +94,8 @@ void parse_text_fields(const json& t, const std::string& where, text_description
     auto integer = [&](const char* key, LONG* value) {
         if (!t.contains(key)) return;
         if (!t[key].is_number_integer()) throw fault{where + ": \"" + key + "\" must be an integer"};
-        *value = static_cast<LONG>(t[key].get<long long>());
+        if (!long_of(t[key], std::string_view(key) == "color", value))
+            throw fault{where + ": \"" + key + "\" must be a 32-bit integer"};
     };
     auto text = [&](const char* key, std::string* value) {
         if (!t.contains(key)) return;
@@ -145,7 +164,8 @@ argument parse_reference(const json& j)
         const bool by_text = key == "find";
         const json& a = value;
         if (!a.is_array() || a.size() != (by_text ? 2u : 3u) ||
-            (by_text ? !a[1].is_string() : !a[1].is_number_integer() || !a[2].is_number_integer())) {
+            (by_text ? !a[1].is_string()
+                     : !long_of(a[1], false, &r.first) || !long_of(a[2], false, &r.count))) {
             out.kind = argument::kinds::fault;
             out.string = by_text ? "\"find\" must be [page, \"text\"]"
                                  : "\"words\" must be [page, first word, count]";
@@ -158,8 +178,6 @@ argument parse_reference(const json& j)
             r.wanted_text = a[1].dump();
         } else {
             r.kind = reference::kinds::words;
-            r.first = static_cast<LONG>(a[1].get<long long>());
-            r.count = static_cast<LONG>(a[2].get<long long>());
         }
     } else {
         out.kind = argument::kinds::fault;
@@ -291,9 +309,9 @@ void parse_hits(const json& hits, description* d)
             throw fault{where + ": there is no page " + std::to_string(page_number)};
         hit_description hit;
         hit.page = static_cast<LONG>(page_number);
-        hit.x = static_cast<LONG>(h[1].get<long long>());
-        hit.y = static_cast<LONG>(h[2].get<long long>());
-        hit.width = h.size() == 4 ? static_cast<LONG>(h[3].get<long long>()) : 0;
+        if (!long_of(h[1], false, &hit.x) || !long_of(h[2], false, &hit.y) ||
+            (h.size() == 4 && !long_of(h[3], false, &hit.width)))
+            throw fault{where + ": values must be 32-bit integers"};
         d->hits.push_back(hit);
     }
 }

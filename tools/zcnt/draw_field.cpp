@@ -4,8 +4,10 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 
 #include "contentelements/cnt_formfield.h"
@@ -121,16 +123,18 @@ void map_page_units(HDC dc, LONG left, LONG top, LONG resolution, double scale)
 // The PNG goes to a temporary file first: the output is written whole or not at all.
 void write_png(HBITMAP bitmap, const std::string& output)
 {
-    const char* folder = std::getenv("TMPDIR");
-    std::string temp = std::string(folder && *folder ? folder : "/tmp") + "/zcnt-field-XXXXXX.png";
+    const char* tmpdir = std::getenv("TMPDIR");
+    const std::string folder = tmpdir && *tmpdir ? tmpdir : "/tmp";
+    std::string temp = folder + "/zcnt-field-XXXXXX.png";
     const int fd = mkstemps(temp.data(), 4);
-    if (fd < 0) throw failure{1, "no temporary file for the picture"};
+    if (fd < 0)
+        throw failure{1, "no temporary file for the picture in " + folder + ": " + std::strerror(errno)};
     close(fd);
     std::string bytes, error;
     const bool saved = SaveBitmapPng(bitmap, temp.c_str()) && read_file(temp, &bytes, &error);
     unlink(temp.c_str());
     if (!saved) throw failure{1, "the picture cannot be encoded as PNG"};
-    if (!write_file_atomically(output, bytes, &error)) throw failure{1, error};
+    if (!write_file_atomically(output, bytes, &error)) throw failure{2, error};
 }
 
 double scale_of(const std::string& text)

@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include <sys/stat.h>
 
@@ -22,13 +24,75 @@ bool write_file_atomically(const std::string& path, std::string_view contents, s
     return false;
 }
 
+made_folders::~made_folders()
+{
+    std::error_code ec;
+    for (const std::string& folder : made_) std::filesystem::remove_all(folder, ec);
+}
+
+bool made_folders::make(const std::string& path, std::string* error)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::path highest;
+    for (fs::path at = fs::absolute(path, ec); !ec && !fs::exists(at, ec); at = at.parent_path()) {
+        highest = at;
+        if (at == at.parent_path()) break;
+    }
+    if (!ec) fs::create_directories(path, ec);
+    if (ec) {
+        *error = "cannot make " + path + ": " + ec.message();
+        return false;
+    }
+    if (!highest.empty()) made_.push_back(highest.string());
+    return true;
+}
+
+namespace {
+
+// One file under both names: the same file when both are there, else the same path once links
+// and dots are resolved (two outputs not written yet).
+bool same_file(const std::string& a, const std::string& b)
+{
+    struct stat x {}, y {};
+    if (::stat(a.c_str(), &x) == 0 && ::stat(b.c_str(), &y) == 0)
+        return x.st_dev == y.st_dev && x.st_ino == y.st_ino;
+    std::error_code ea, eb;
+    const std::filesystem::path pa = std::filesystem::weakly_canonical(a, ea);
+    const std::filesystem::path pb = std::filesystem::weakly_canonical(b, eb);
+    return !ea && !eb && pa == pb;
+}
+
+}  // namespace
+
+std::string clashing_output(const std::vector<std::pair<std::string, std::string>>& outputs,
+                            const std::vector<std::string>& inputs)
+{
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        const auto& [option, path] = outputs[i];
+        if (path.empty()) continue;
+        for (std::size_t j = 0; j < i; ++j)
+            if (!outputs[j].second.empty() && same_file(path, outputs[j].second))
+                return path + " is named by both " + outputs[j].first + " and " + option;
+        for (const std::string& input : inputs)
+            if (!input.empty() && same_file(path, input))
+                return path + " is an input file, which " + option + " would replace";
+    }
+    return {};
+}
+
 bool output_files::add(const std::string& path, std::string_view contents, std::string* error)
 {
     return SUCCEEDED(batch_.prepare(path, reinterpret_cast<const BYTE*>(contents.data()),
                                     contents.size(), error));
 }
 
-bool output_files::commit(std::string* error) { return SUCCEEDED(batch_.commit(error)); }
+bool output_files::commit(std::string* error)
+{
+    if (FAILED(batch_.commit(error))) return false;
+    folders_.keep();
+    return true;
+}
 
 bool check_unusable_files(const std::vector<host::unusable_file>& files, bool keep_going,
                           std::FILE* err, std::string* error)

@@ -3,6 +3,8 @@
 // qpdf error becomes one message.
 #include "tools/zcnt/form_data.h"
 
+#include <cerrno>
+#include <cstring>
 #include <exception>
 #include <set>
 #include <string>
@@ -10,6 +12,8 @@
 #include <nlohmann/json.hpp>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjectHandle.hh>
+
+#include "platform/com/regular_file.h"
 
 namespace zcnt {
 namespace {
@@ -93,10 +97,18 @@ private:
 
 int run_form_data(const std::string& path, std::FILE* out, std::FILE* err)
 {
+    // Opened by us first, so that a FIFO or a folder is refused instead of waited on.
+    std::FILE* file = com::fopen_regular_file(path.c_str());
+    if (!file) {
+        const int error = errno;
+        std::fprintf(err, "zcnt: cannot open %s: %s\n", path.c_str(),
+                     error == EISDIR || error == ESPIPE ? "not a file" : std::strerror(error));
+        return 2;
+    }
     try {
         QPDF pdf;
         pdf.setSuppressWarnings(true);
-        pdf.processFile(path.c_str());
+        pdf.processFile(path.c_str(), file, true);
         if (pdf.isEncrypted()) {
             std::fprintf(err, "zcnt: %s is encrypted; its form cannot be read\n", path.c_str());
             return 2;

@@ -43,6 +43,8 @@ public:
     {
     }
     const char* found() const { return found_; }
+    // Where the parser stopped at a fault: the offset of the token it could not take.
+    std::size_t fault_at() const { return fault_at_; }
 
     bool null() override { return value(); }
     bool boolean(bool) override { return value(); }
@@ -62,8 +64,10 @@ public:
         found_ = *last_read_;  // the key's closing quote
         return false;
     }
-    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override
+    bool parse_error(std::size_t position, const std::string& token,
+                     const nlohmann::detail::exception&) override
     {
+        fault_at_ = position >= token.size() ? position - token.size() : 0;
         return false;
     }
 
@@ -103,7 +107,16 @@ private:
     const char** last_read_;
     std::vector<frame> frames_;
     const char* found_ = nullptr;
+    std::size_t fault_at_ = 0;
 };
+
+// The parser's words without its prefix: "[json.exception.parse_error.101] parse error at line
+// 1, column 7: syntax error …" (the position is given apart, in characters rather than bytes).
+std::string cause_of(const std::string& message, std::string_view after)
+{
+    const std::size_t stop = message.find(after, message.find(']'));
+    return stop == std::string::npos ? message : message.substr(stop + after.size());
+}
 
 }  // namespace
 
@@ -131,11 +144,17 @@ bool parse_json_text(const std::string& text, json* out, std::string* where, std
     } catch (const json::parse_error& e) {
         // The byte count includes the character the parser stopped at.
         *where = line_column(text, e.byte > 0 ? e.byte - 1 : 0);
-        // "[json.exception.parse_error.101] parse error at line 1, column 7: syntax error …":
-        // the position is given above, in characters rather than bytes.
-        std::string message = e.what();
-        const std::size_t stop = message.find(": ", message.find("parse error"));
-        *cause = stop == std::string::npos ? message : message.substr(stop + 2);
+        *cause = cause_of(e.what(), ": ");
+        return false;
+    } catch (const json::out_of_range& e) {
+        // A number too large for a double is no syntax error and carries no position: a pass
+        // of the finder, which looks for no key, stops at the same number.
+        const std::vector<std::string> no_key;
+        const char* last_read = text.data();
+        key_finder finder(no_key, &last_read);
+        json::sax_parse(text, &finder);
+        *where = line_column(text, finder.fault_at());
+        *cause = cause_of(e.what(), "] ");
         return false;
     }
 }

@@ -28,14 +28,9 @@ bool keep_original(const std::string& pdf, const std::string& save, host::docume
     }
     // A copy there already (the document saved again beside it) is kept as it is.
     if (host::file_content_key(target.string()) == key) return true;
-    std::error_code ec;
-    fs::create_directories(target.parent_path(), ec);
-    if (ec) {
-        *error = "cannot make " + target.parent_path().string() + ": " + ec.message();
-        return false;
-    }
     std::string bytes;
-    return read_file(pdf, &bytes, error) && outputs->add(target.string(), bytes, error);
+    return outputs->make_folder(target.parent_path().string(), error) &&
+           read_file(pdf, &bytes, error) && outputs->add(target.string(), bytes, error);
 }
 
 bool find_original(const std::string& pjd, const host::document& doc, std::string* path,

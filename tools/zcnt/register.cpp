@@ -51,12 +51,12 @@ int run_register(const registry_commands& c, std::FILE* out, std::FILE* err)
     // library) then stays its own until the tool exits.
     void* handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (!handle) {
-        std::fprintf(err, "zcnt register: cannot load %s: %s\n", library.c_str(), dlerror());
+        std::fprintf(err, "zcnt: cannot load %s: %s\n", library.c_str(), dlerror());
         return 1;
     }
     auto run = reinterpret_cast<HRESULT (*)()>(dlsym(handle, entry));
     if (!run) {
-        std::fprintf(err, "zcnt register: %s has no %s\n", library.c_str(), entry);
+        std::fprintf(err, "zcnt: %s has no %s\n", library.c_str(), entry);
         dlclose(handle);
         return 1;
     }
@@ -64,7 +64,7 @@ int run_register(const registry_commands& c, std::FILE* out, std::FILE* err)
     dlclose(handle);
     const std::string file = registry::registry_file_path();
     if (FAILED(hr)) {
-        std::fprintf(err, "zcnt register: %s in %s: %s\n", entry, file.c_str(), cause(hr).c_str());
+        std::fprintf(err, "zcnt: %s in %s: %s\n", entry, file.c_str(), cause(hr).c_str());
         return 1;
     }
     // Named as the registry records it: the file the soname links lead to.
@@ -129,7 +129,7 @@ int run_dump(std::FILE* out, std::FILE* err)
         return ERROR_SUCCESS;
     });
     if (r == ERROR_SUCCESS) return 0;
-    std::fprintf(err, "zcnt registry dump: %s: %s\n", file.c_str(),
+    std::fprintf(err, "zcnt: %s: %s\n", file.c_str(),
                  cause(HRESULT_FROM_WIN32(static_cast<std::uint32_t>(r))).c_str());
     return 1;
 }

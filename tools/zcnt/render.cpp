@@ -92,10 +92,21 @@ int run_render(const render_options& options, std::FILE* out, std::FILE* err)
         std::fprintf(err, "zcnt: %s\n", error.c_str());
         return 2;
     }
+    // A .pjd may be saved over itself; nothing else is written over an input or twice.
+    const bool saved = is_saved_document(text);
+    std::string clash = clashing_output(
+        {{"-o", options.pdf}, {"--report", options.report}, {"--save", options.save}},
+        {options.changes, saved ? std::string() : options.input});
+    if (clash.empty() && saved)
+        clash = clashing_output({{"-o", options.pdf}, {"--report", options.report}}, {options.input});
+    if (!clash.empty()) {
+        std::fprintf(err, "zcnt: %s\n", clash.c_str());
+        return 2;
+    }
     int status = 0;
     nlohmann::json input;
     std::string where, cause;
-    if (is_saved_document(text)) {
+    if (saved) {
         status = render_saved(text, options, err);
     } else if (!options.changes.empty()) {
         std::fprintf(err, "zcnt: %s: changes go with a saved .pjd document, not a description\n",

@@ -133,6 +133,9 @@ private:
     {
         std::string error;
         if (!saved_pages_and_elements(host_document_, &pages_, &elements_, &error)) throw failure{error};
+        // The engine named what its objects could not use while loading; a file an element
+        // shows without one may have gone since it was saved, as one a description names may be.
+        for (const auto& e : elements_) collect_unusable(e.dispatch.get());
         if (reporting_)
             for (std::size_t i = 0; i < elements_.size(); ++i) report_.add_element();
     }

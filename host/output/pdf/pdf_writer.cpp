@@ -358,7 +358,9 @@ HRESULT writer::run(document_object* doc, std::string* bytes, std::string* messa
         const double res = p.resolution > 0 ? p.resolution : 72;
         const double scale = 72.0 / res;
         const double width = p.width * scale, height = p.height * scale;
-        if (!(width > 0) || !(height > 0) || width > 14400 || height > 14400) {
+        // PDF's limits: 3 to 14 400 points a side. Below them a size is written as a box that
+        // readers take for no size at all, or replace with a default paper size.
+        if (!(width >= 3) || !(height >= 3) || width > 14400 || height > 14400) {
             *message = "page " + std::to_string(index + 1) + " has a size PDF cannot hold (" +
                        std::to_string(p.width) + " x " + std::to_string(p.height) + " at " +
                        std::to_string(p.resolution) + " units per inch)";
