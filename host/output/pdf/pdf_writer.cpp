@@ -137,7 +137,7 @@ QPDFObjectHandle writer::image(const image_data& d)
 QPDFObjectHandle writer::foreign_page(const pdf_file& file, LONG number)
 {
     const std::shared_ptr<opened_pdf>& opened = file.opened();
-    const auto key = std::make_pair(static_cast<const opened_pdf*>(opened.get()), number);
+    const auto key = std::make_pair(opened, number);
     auto known = foreign_.find(key);
     if (known != foreign_.end()) return known->second;
     // The same page of the same bytes, opened by many placed pages, is copied once.

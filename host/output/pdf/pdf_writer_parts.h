@@ -130,8 +130,10 @@ private:
     std::map<std::pair<long long, LONG>, QPDFObjectHandle> states_;
     std::map<const void*, QPDFObjectHandle> images_;
     std::set<const void*> bad_images_;
-    // By what was opened rather than by the file, which may be opened again on other bytes.
-    std::map<std::pair<const opened_pdf*, LONG>, QPDFObjectHandle> foreign_;
+    // By what was opened rather than by the file, which may be opened again on other bytes; held,
+    // so that an opening let go during the write (from a progress callback) cannot leave its
+    // address to a new one, which would be taken for it.
+    std::map<std::pair<std::shared_ptr<opened_pdf>, LONG>, QPDFObjectHandle> foreign_;
     // Images and placed pages by the key of their bytes (host/io/content_key.h); an
     // uninitialised handle for a picture that could not be shown.
     std::map<std::string, QPDFObjectHandle> by_content_;
