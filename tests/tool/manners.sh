@@ -61,6 +61,7 @@ printf '{"pages": [' >"$work/short.json"
 printf '{"pages": [%s],\n "elements": [{"class": "Orvane.ZCntElementLink.1"},\n   {"clas": "Orvane.ZCntElementLink.1"}]}' "$page" >"$work/class.json"
 printf '{"pages": [{"resolution": 300, "width": 2480, "heigth": 3508}]}' >"$work/height.json"
 printf '{"pages": [%s], "hit": []}' "$page" >"$work/hit.json"
+printf '%%PDF-1.7\n%%%%EOF\n' >"$work/letter.pdf"
 while IFS='|' read -r file want; do
   expect_error "zcnt: $work/$file:$want" render "$work/$file" --save "$work/never.pjd"
 done <<'CASES'
@@ -69,6 +70,7 @@ short.json|1:12: not valid JSON: syntax error while parsing value - unexpected e
 class.json|3:5: element 2: unknown key "clas" (known: page, class, calls)
 height.json|1:47: page 1: unknown key "heigth"
 hit.json|1:65: the document: unknown key "hit"
+letter.pdf| a PDF file, not a description or a .pjd document (zcnt annotate places elements on a PDF)
 CASES
 [ ! -e "$work/never.pjd" ] || fail "a .pjd was written for a faulty description"
 # An empty file name (a variable a script left unset) is a mistake, not "no file".

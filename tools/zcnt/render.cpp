@@ -112,6 +112,13 @@ int run_render(const render_options& options, std::FILE* out, std::FILE* err)
         std::fprintf(err, "zcnt: %s: changes go with a saved .pjd document, not a description\n",
                      options.changes.c_str());
         return 2;
+    } else if (text.compare(0, 5, "%PDF-") == 0) {
+        // A user who has a PDF to mark wants annotate, which render's JSON error would not say.
+        std::fprintf(err,
+                     "zcnt: %s: a PDF file, not a description or a .pjd document "
+                     "(zcnt annotate places elements on a PDF)\n",
+                     options.input.c_str());
+        return 2;
     } else if (!parse_json_text(text, &input, &where, &cause)) {
         std::fprintf(err, "zcnt: %s:%s: not valid JSON: %s\n", options.input.c_str(), where.c_str(),
                      cause.c_str());
