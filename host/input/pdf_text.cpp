@@ -3,7 +3,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <new>
 
@@ -36,8 +35,7 @@ HRESULT read_pdf_text(const std::string& path, std::vector<pdf_page_text>* pages
         std::FILE* file = com::fopen_regular_file(path.c_str());
         if (!file) {
             const int error = errno;
-            *message = "cannot open " + path + ": " +
-                       (error == EISDIR || error == ESPIPE ? "not a file" : std::strerror(error));
+            *message = "cannot open " + path + ": " + com::open_failure(error);
             return STG_E_FILENOTFOUND;
         }
         std::fclose(file);

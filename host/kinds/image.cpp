@@ -86,13 +86,8 @@ public:
             palette_.clear();
             width_ = height_ = 0;
             const std::string path = native_path(file_);
-            struct stat st {};
-            const bool found = ::stat(path.c_str(), &st) == 0;
-            missing_ = !found || !S_ISREG(st.st_mode);
-            if (missing_) {
-                unusable(found ? "not a regular file" : std::strerror(errno));
-                return rec(STG_E_FILENOTFOUND);
-            }
+            missing_ = !present(path);
+            if (missing_) return rec(STG_E_FILENOTFOUND);
             image::info info{};
             hr = image::probe_file(path, &info, &error_);
             if (SUCCEEDED(hr)) {
@@ -150,12 +145,7 @@ public:
         if (file_.empty() || !pixels_.empty()) return true;
         try {
             const std::string path = native_path(file_);
-            struct stat st {};
-            const bool found = ::stat(path.c_str(), &st) == 0;
-            if (!found || !S_ISREG(st.st_mode))
-                unusable(found ? "not a regular file" : std::strerror(errno));
-            else if (FAILED(checked(path, &error_)))
-                unusable(error_);
+            if (present(path) && FAILED(checked(path, &error_))) unusable(error_);
         } catch (const std::bad_alloc&) {
             return false;
         }
@@ -166,6 +156,15 @@ private:
     void unusable(const std::string& cause) const
     {
         if (context* c = ctx()) c->note_unusable(utf8(file_), cause);
+    }
+    // Whether `path` names a regular file; one that does not is named as unusable.
+    bool present(const std::string& path) const
+    {
+        struct stat st {};
+        const bool found = ::stat(path.c_str(), &st) == 0;
+        if (found && S_ISREG(st.st_mode)) return true;
+        unusable(found ? "not a regular file" : std::strerror(errno));
+        return false;
     }
 
     // A one-dimensional array of bytes (or of 32-bit colours), copied as it lies in memory.

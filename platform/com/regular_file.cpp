@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 namespace com {
 
@@ -49,6 +50,11 @@ std::FILE* fopen_regular_file(const char* path) noexcept
         errno = error;
     }
     return file;
+}
+
+const char* open_failure(int error) noexcept
+{
+    return error == EISDIR || error == ESPIPE ? "not a file" : std::strerror(error);
 }
 
 }  // namespace com

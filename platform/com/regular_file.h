@@ -14,6 +14,10 @@ int open_regular_file(const char* path) noexcept;
 // The same as a stdio stream in "rb" mode; null with errno set as above.
 std::FILE* fopen_regular_file(const char* path) noexcept;
 
+// What a failed open above says in a message: "not a file" for a folder or anything else that
+// is not a regular file, else the system's words for `error`.
+const char* open_failure(int error) noexcept;
+
 // A stdio stream closed when its holder goes, whatever path the code takes out.
 struct file_closer {
     void operator()(std::FILE* file) const noexcept { std::fclose(file); }

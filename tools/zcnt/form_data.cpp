@@ -4,7 +4,6 @@
 #include "tools/zcnt/form_data.h"
 
 #include <cerrno>
-#include <cstring>
 #include <exception>
 #include <set>
 #include <string>
@@ -98,17 +97,16 @@ private:
 int run_form_data(const std::string& path, std::FILE* out, std::FILE* err)
 {
     // Opened by us first, so that a FIFO or a folder is refused instead of waited on.
-    std::FILE* file = com::fopen_regular_file(path.c_str());
+    // Held until qpdf takes it over, so that no failure on the way leaves it open.
+    com::file_ptr file(com::fopen_regular_file(path.c_str()));
     if (!file) {
-        const int error = errno;
-        std::fprintf(err, "zcnt: cannot open %s: %s\n", path.c_str(),
-                     error == EISDIR || error == ESPIPE ? "not a file" : std::strerror(error));
+        std::fprintf(err, "zcnt: cannot open %s: %s\n", path.c_str(), com::open_failure(errno));
         return 2;
     }
     try {
         QPDF pdf;
         pdf.setSuppressWarnings(true);
-        pdf.processFile(path.c_str(), file, true);
+        pdf.processFile(path.c_str(), file.release(), true);
         if (pdf.isEncrypted()) {
             std::fprintf(err, "zcnt: %s is encrypted; its form cannot be read\n", path.c_str());
             return 2;

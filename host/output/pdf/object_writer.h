@@ -23,8 +23,8 @@ namespace host::pdf {
 // than the compression itself. It is made at the first stream packed (about half a megabyte): a
 // file written plain packs none. When the file is done, the thread keeps the compressor for its
 // next file, so that one writing many small files does not make and free it each time.
-// libdeflate compresses a whole buffer at a time, about twice as fast as zlib at the same level
-// and a little smaller; a stream packed piece by piece (image rows) goes through zlib instead.
+// libdeflate compresses a whole buffer at a time, faster than zlib on long streams at the same
+// level and a little smaller; a stream packed piece by piece (image rows) goes through zlib.
 class deflater {
 public:
     deflater() = default;

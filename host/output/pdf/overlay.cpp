@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <exception>
 #include <new>
 #include <set>
@@ -160,18 +159,18 @@ HRESULT overlay_pdf(const std::string& input, const std::string& layer_bytes, st
     if (!out || !message) return E_POINTER;
     out->clear();
     try {
-        std::FILE* file = com::fopen_regular_file(input.c_str());
+        // Held until qpdf takes it over, so that no failure on the way leaves it open.
+        com::file_ptr file(com::fopen_regular_file(input.c_str()));
         if (!file) {
             const int error = errno;
-            *message = "cannot open " + input + ": " +
-                       (error == EISDIR || error == ESPIPE ? "not a file" : std::strerror(error));
+            *message = "cannot open " + input + ": " + com::open_failure(error);
             return STG_E_FILENOTFOUND;
         }
         QPDF in;
         in.setSuppressWarnings(true);
         in.setAttemptRecovery(true);
         try {
-            in.processFile(input.c_str(), file, true);
+            in.processFile(input.c_str(), file.release(), true);
         } catch (const QPDFExc& e) {
             if (e.getErrorCode() == qpdf_e_password) {
                 *message = input + " is locked with a password";

@@ -8,7 +8,6 @@
 #include <iterator>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <exception>
 #include <memory>
 #include <new>
@@ -96,8 +95,7 @@ HRESULT pdf_file::open(const std::string& path, const std::string& password,
         if (file == nullptr) {
             const int error = errno;
             return fail(STG_E_FILENOTFOUND,
-                        "cannot open " + path + ": " +
-                            (error == EISDIR || error == ESPIPE ? "not a file" : std::strerror(error)));
+                        "cannot open " + path + ": " + com::open_failure(error));
         }
         const char* const secret = password.empty() ? nullptr : password.c_str();
         std::string key;
